@@ -1,0 +1,2 @@
+#define VEXLO_NOTECARD_BUILD
+#include "notecard/NoteCard.h"
