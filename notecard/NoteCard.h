@@ -1,7 +1,29 @@
 #pragma once
 
+// The learning-note library. It has C linkage so that the program (or any other host with a Qt
+// application object) can call it without knowing its C++ insides.
+//
+//   CanShow        true when a new note may be shown now: a Qt application object exists and no
+//                  note is on the screen (a note that is still sliding out counts as showing).
+//   ShowLearnForm  shows one note for an entry and returns at once; the note closes itself when
+//                  its time is up or when its cross is clicked. AppSettings points to the 84-byte
+//                  settings block of the program (see notecard/TNoteSettings.h for the offsets
+//                  read); the three texts are zero-terminated UTF-16 (the Bulgarian lines separated
+//                  by CR LF); Level is 0..9. The texts and the settings are copied, so the caller
+//                  may change or free them after the call. Null pointers count as empty texts or
+//                  default settings.
+//
+// Both must be called on the thread of the Qt application object.
+
+#include <cstdint>
+
 #if defined(VEXLO_NOTECARD_BUILD)
 #define NOTECARD_API extern "C" __attribute__((visibility("default")))
 #else
 #define NOTECARD_API extern "C"
 #endif
+
+NOTECARD_API bool CanShow(void);
+NOTECARD_API void ShowLearnForm(const void* AppSettings, const char16_t* English,
+                                const char16_t* Bulgarian, const char16_t* Transcription,
+                                int32_t Level);
