@@ -1,0 +1,133 @@
+#include "platform/TAutostart.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace TAutostart {
+namespace {
+
+QString& ProgramOverride()
+{
+    static QString Path;
+    return Path;
+}
+
+QString ConfigHome()
+{
+    QString Config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (Config.isEmpty() || QDir::isRelativePath(Config))
+        Config = QDir::homePath() + QLatin1String("/.config");
+    return Config;
+}
+
+// One argument of an Exec line: quoted when it holds a reserved character, and inside the quotes
+// '"', '`', '$' and '\' escaped with a backslash. A '%' is doubled so it is not a field code.
+QString ExecArgument(const QString& Arg)
+{
+    static const QString Reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    bool NeedsQuotes = Arg.isEmpty();
+    for (QChar C : Arg)
+        if (Reserved.contains(C))
+            NeedsQuotes = true;
+    QString Out;
+    for (QChar C : Arg) {
+        if (C == QLatin1Char('%')) {
+            Out += QLatin1String("%%");
+            continue;
+        }
+        if (NeedsQuotes && (C == QLatin1Char('"') || C == QLatin1Char('`') ||
+                            C == QLatin1Char('$') || C == QLatin1Char('\\')))
+            Out += QLatin1Char('\\');
+        Out += C;
+    }
+    return NeedsQuotes ? QLatin1Char('"') + Out + QLatin1Char('"') : Out;
+}
+
+// The string escapes of a desktop entry value.
+QString EscapeValue(const QString& Value)
+{
+    QString Out;
+    for (QChar C : Value) {
+        if (C == QLatin1Char('\\'))
+            Out += QLatin1String("\\\\");
+        else if (C == QLatin1Char('\n'))
+            Out += QLatin1String("\\n");
+        else if (C == QLatin1Char('\t'))
+            Out += QLatin1String("\\t");
+        else if (C == QLatin1Char('\r'))
+            Out += QLatin1String("\\r");
+        else
+            Out += C;
+    }
+    return Out;
+}
+
+} // namespace
+
+QString ProgramPath()
+{
+    if (!ProgramOverride().isEmpty())
+        return ProgramOverride();
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationFilePath();
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+}
+
+void SetProgramPath(const QString& Path)
+{
+    ProgramOverride() = Path;
+}
+
+QString RunCommand(const QString& Program)
+{
+    const bool Spaced = Program.contains(QLatin1Char(' ')) || Program.contains(QLatin1Char('\t'));
+    const QString Path = Spaced ? QLatin1Char('"') + Program + QLatin1Char('"') : Program;
+    return Path + QLatin1String(" startup");
+}
+
+QString DesktopEntryPath()
+{
+    return ConfigHome() + QLatin1String("/autostart/vexlo-vocabulary.desktop");
+}
+
+QString DesktopExec(const QString& Program)
+{
+    return ExecArgument(Program) + QLatin1String(" startup");
+}
+
+QByteArray DesktopEntry(const QString& Program)
+{
+    QString Text =
+        QStringLiteral("[Desktop Entry]\n"
+                       "Type=Application\n"
+                       "Name=Vexlo Vocabulary 2007\n"
+                       "Comment=English-Bulgarian vocabulary, started hidden in the tray\n");
+    Text += QLatin1String("Exec=") + EscapeValue(DesktopExec(Program)) + QLatin1Char('\n');
+    Text += QStringLiteral("Terminal=false\n"
+                           "X-GNOME-Autostart-enabled=true\n");
+    return Text.toUtf8();
+}
+
+bool SetDesktopEntry(bool Enabled)
+{
+    const QString Path = DesktopEntryPath();
+    if (!Enabled)
+        return !QFileInfo::exists(Path) || QFile::remove(Path);
+    if (!QDir().mkpath(QFileInfo(Path).absolutePath()))
+        return false;
+    QSaveFile Out(Path);
+    if (!Out.open(QIODevice::WriteOnly))
+        return false;
+    Out.write(DesktopEntry(ProgramPath()));
+    return Out.commit();
+}
+
+bool DesktopEntryExists()
+{
+    return QFileInfo::exists(DesktopEntryPath());
+}
+
+} // namespace TAutostart

@@ -1,0 +1,185 @@
+#include "settings/TAppRegInfo.h"
+
+#include "platform/TAutostart.h"
+#include "platform/TRegistry.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <algorithm>
+#include <exception>
+#include <limits>
+
+namespace {
+
+std::function<QSize()>& ScreenSource()
+{
+    static std::function<QSize()> Source;
+    return Source;
+}
+
+// Stores a REG_DWORD of exactly 4 bytes in Field; anything else leaves Field as it is.
+void ReadNumber(const TRegistry& Reg, const char* Name, int32_t& Field)
+{
+    try {
+        const std::optional<TRegValue> V = Reg.ReadValue(QLatin1String(Name));
+        if (!V || V->Type != REG_DWORD || V->Data.size() != 4)
+            return;
+        uint32_t N = 0;
+        for (int B = 3; B >= 0; --B)
+            N = (N << 8) | static_cast<unsigned char>(V->Data[B]);
+        Field = static_cast<int32_t>(N);
+    } catch (...) {
+    }
+}
+
+void ReadFlag(const TRegistry& Reg, const char* Name, bool& Field)
+{
+    int32_t N = Field ? 1 : 0;
+    ReadNumber(Reg, Name, N);
+    Field = N != 0;
+}
+
+int32_t Clamp32(int64_t N)
+{
+    return static_cast<int32_t>(std::clamp<int64_t>(N, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+}
+
+} // namespace
+
+TAppRegInfo::TAppRegInfo(TMainWindowPlace* AForm)
+    : Form(AForm), UnwindingAtStart(std::uncaught_exceptions())
+{
+    Load();
+    const QSize Screen = ScreenSize();
+    if (Screen.isValid()) {
+        if (Width > Screen.width())
+            Width = Screen.width();
+        if (Height > Screen.height())
+            Height = Screen.height();
+        // Keep the far edges on the screen; a negative left or top stays as it is.
+        const int64_t MaxTop = int64_t(Screen.height()) - Height;
+        if (MaxTop < Top)
+            Top = Clamp32(MaxTop);
+        const int64_t MaxLeft = int64_t(Screen.width()) - Width;
+        if (MaxLeft < Left)
+            Left = Clamp32(MaxLeft);
+    }
+    if (Form) {
+        Form->PlaceWidth(Width);
+        Form->PlaceHeight(Height);
+        Form->PlaceLeft(Left);
+        Form->PlaceTop(Top);
+    }
+}
+
+TAppRegInfo::~TAppRegInfo() noexcept(false)
+{
+    if (Form) {
+        const QRect Bounds = Form->PlaceBounds();
+        Left = Bounds.left();
+        Top = Bounds.top();
+        Width = Bounds.width();
+        Height = Bounds.height();
+    }
+    if (std::uncaught_exceptions() > UnwindingAtStart) {
+        try {
+            Save();
+        } catch (const ERegistryException&) {
+        }
+        return;
+    }
+    Save();
+}
+
+void TAppRegInfo::Load()
+{
+    TRegistry Reg(KEY_ALL_ACCESS);
+    Reg.RootKey = TRootKey::HKEY_LOCAL_MACHINE;
+    if (!Reg.OpenKey(QLatin1String(KeyName), false))
+        return;
+    ReadNumber(Reg, "Left", Left);
+    ReadNumber(Reg, "Top", Top);
+    ReadNumber(Reg, "Width", Width);
+    ReadNumber(Reg, "Height", Height);
+    ReadFlag(Reg, "RunOnWindowsStart", RunOnWindowsStart);
+    ReadNumber(Reg, "Sequence Interval", SequenceInterval);
+    ReadNumber(Reg, "Duration Interval", DurationInterval);
+    ReadNumber(Reg, "Delay Interval", DelayInterval);
+    if (DelayInterval > DurationInterval)
+        DelayInterval = DurationInterval;
+    ReadFlag(Reg, "Transparent", Transparent);
+    ReadNumber(Reg, "Level", Level);
+    ReadNumber(Reg, "BgColor", BgColor);
+    ReadNumber(Reg, "EnColor", EnColor);
+    ReadNumber(Reg, "TrColor", TrColor);
+    ReadNumber(Reg, "Note Color", NoteColor);
+    ReadFlag(Reg, "Resident Mode", ResidentMode);
+    ReadNumber(Reg, "Note Position", NotePosition);
+    if (NotePosition < 0 || NotePosition > 3)
+        NotePosition = 0;
+    ReadFlag(Reg, "Animate", Animate);
+    ReadFlag(Reg, "HideOrClose", HideOrClose);
+    ReadFlag(Reg, "CopyFromClipboard", CopyFromClipboard);
+    ReadNumber(Reg, "Axis", Axis);
+    if (Axis < 0 || Axis > 1)
+        Axis = 0;
+    Reg.CloseKey();
+}
+
+void TAppRegInfo::Save()
+{
+    TRegistry Reg(KEY_ALL_ACCESS);
+    Reg.RootKey = TRootKey::HKEY_LOCAL_MACHINE;
+    if (Reg.OpenKey(QLatin1String(KeyName), true)) {
+        Reg.WriteInteger(QStringLiteral("Left"), Left);
+        Reg.WriteInteger(QStringLiteral("Top"), Top);
+        Reg.WriteInteger(QStringLiteral("Width"), Width);
+        Reg.WriteInteger(QStringLiteral("Height"), Height);
+        Reg.WriteBool(QStringLiteral("RunOnWindowsStart"), RunOnWindowsStart);
+        Reg.WriteInteger(QStringLiteral("Sequence Interval"), SequenceInterval);
+        Reg.WriteInteger(QStringLiteral("Duration Interval"), DurationInterval);
+        Reg.WriteInteger(QStringLiteral("Delay Interval"), DelayInterval);
+        Reg.WriteBool(QStringLiteral("Transparent"), Transparent);
+        Reg.WriteInteger(QStringLiteral("Level"), Level);
+        Reg.WriteInteger(QStringLiteral("BgColor"), BgColor);
+        Reg.WriteInteger(QStringLiteral("EnColor"), EnColor);
+        Reg.WriteInteger(QStringLiteral("TrColor"), TrColor);
+        Reg.WriteInteger(QStringLiteral("Note Color"), NoteColor);
+        Reg.WriteBool(QStringLiteral("Resident Mode"), ResidentMode);
+        Reg.WriteInteger(QStringLiteral("Note Position"), NotePosition);
+        Reg.WriteBool(QStringLiteral("Animate"), Animate);
+        Reg.WriteBool(QStringLiteral("HideOrClose"), HideOrClose);
+        Reg.WriteBool(QStringLiteral("CopyFromClipboard"), CopyFromClipboard);
+        Reg.WriteInteger(QStringLiteral("Axis"), Axis);
+        Reg.CloseKey();
+    }
+    if (!Reg.OpenKey(QLatin1String(RunKeyName), true))
+        return;
+    const QString RunName = QLatin1String(RunValueName);
+    if (RunOnWindowsStart) {
+        Reg.WriteString(RunName, TAutostart::RunCommand(TAutostart::ProgramPath()));
+    } else {
+        Reg.DeleteValue(RunName);
+    }
+    Reg.CloseKey();
+    // The desktop acts on its own autostart entry, kept in step with the Run value.
+    if (!TAutostart::SetDesktopEntry(RunOnWindowsStart))
+        throw ERegistryException(QStringLiteral("Failed to set data for '%1'").arg(RunName));
+}
+
+QSize TAppRegInfo::ScreenSize()
+{
+    if (ScreenSource())
+        return ScreenSource()();
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return {};
+    const QScreen* Screen = QGuiApplication::primaryScreen();
+    return Screen ? Screen->size() : QSize();
+}
+
+void TAppRegInfo::SetScreenSizeSource(std::function<QSize()> Source)
+{
+    ScreenSource() = std::move(Source);
+}
