@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+
+class QPainter;
+class QRect;
+
+namespace Ui {
+class TEditForm;
+}
+
+enum TEditMode
+{
+    emNew = 0,
+    emEdit = 1
+};
+
+// The word editor: a modal dialog that creates a new entry or changes the current one in the
+// store (the global ScreenSaverDataModule). One instance lives for the whole program and is
+// reused for every opening; ShowEditor resets or reloads every field.
+//
+// MainForm is the main window: the dialog is its child and centres on it at every opening. When
+// it is null the dialog centres on the active window of the application.
+class TEditForm : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TEditForm(QWidget* MainForm = nullptr);
+    ~TEditForm() override;
+
+    // Prepares the dialog for Mode, shows it modally and returns when it closes.
+    void ShowEditor(TEditMode Mode);
+
+    // The palette character of a column, U+0000 for a column outside 0..11.
+    static QChar TranscriptChar(int Column);
+    static constexpr int TranscriptCharCount = 12;
+
+    TEditMode FMode = emNew;
+
+    // Handlers, public so that the main window and the tests can reach them.
+    void TranscriptStringGridDrawCell(QPainter* Painter, int Column, const QRect& Rect,
+                                      bool Selected);
+    void TranscriptStringGridClick();
+    void OKBitBtnClick();
+
+    std::unique_ptr<Ui::TEditForm> ui;
+
+protected:
+    bool event(QEvent* Event) override;
+    void showEvent(QShowEvent* Event) override;
+    void resizeEvent(QResizeEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void PrepareForNew();
+    void PrepareForEdit();
+    void CentreOnMainForm();
+    // The caret in the transcription as the user left it: the start of the selection if any.
+    int TranscriptionCaret() const;
+
+    QWidget* FMainForm;
+    int FTranscriptionCaret = 0;
+};
