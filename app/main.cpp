@@ -1,7 +1,6 @@
-#include <QApplication>
+#include "app/TVexloApplication.h"
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    return 0;
+    return TVexloApplication::Run(argc, argv);
 }

@@ -1,0 +1,686 @@
+#include "app/TAdminForm.h"
+
+#include "app/TEnglishTableModel.h"
+#include "app/TMenuImages.h"
+#include "app/TMessageBox.h"
+#include "app/TMessageForm.h"
+#include "app/TVexloApplication.h"
+#include "app/VexloComponents.h"
+#include "settings/TRegInfo.h"
+#include "store/TScreenSaverDataModule.h"
+#include "store/TextCodec.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QScrollBar>
+#include <QStatusTipEvent>
+#include <QStyledItemDelegate>
+
+#include <cstdlib>
+#include <exception>
+
+namespace {
+
+// Fonts are asked for by name and character height in pixels; fontconfig picks a face of the
+// same kind where the named one is not installed.
+QFont DesignFont(const QString& Family, int Height, bool Bold = false)
+{
+    QFont Font(Family);
+    Font.setPixelSize(Height);
+    Font.setBold(Bold);
+    return Font;
+}
+
+// Draws the grid's column lines (and no row lines).
+class TColumnLineDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* Painter, const QStyleOptionViewItem& Option,
+               const QModelIndex& Index) const override
+    {
+        QStyledItemDelegate::paint(Painter, Option, Index);
+        Painter->save();
+        Painter->setPen(Option.palette.color(QPalette::Mid));
+        Painter->drawLine(Option.rect.topRight(), Option.rect.bottomRight());
+        Painter->restore();
+    }
+};
+
+// Upper case of the ASCII letters a to z only.
+QString AsciiUpper(QString Text)
+{
+    for (QChar& Ch : Text)
+        if (Ch >= QLatin1Char('a') && Ch <= QLatin1Char('z'))
+            Ch = QChar(Ch.unicode() - 'a' + 'A');
+    return Text;
+}
+
+QString ErrorText(const std::exception& Error)
+{
+    if (auto* Db = dynamic_cast<const EVexloDatabaseError*>(&Error))
+        return Db->Message();
+    return QString::fromUtf8(Error.what());
+}
+
+} // namespace
+
+template <typename TWork> void TAdminForm::Guarded(TWork&& Work)
+{
+    try {
+        Work();
+    } catch (const std::exception& Error) {
+        ReportError(ErrorText(Error));
+    }
+}
+
+TAdminForm::TAdminForm(const QStringList& Arguments) : QMainWindow(nullptr)
+{
+    setupUi(this);
+    DesignForm();
+    ApplicationTerminate = [] {
+        QMetaObject::invokeMethod(
+            qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    };
+    FormCreate(Arguments.isEmpty() && qApp ? QCoreApplication::arguments() : Arguments);
+}
+
+TAdminForm::~TAdminForm()
+{
+    FormDestroy();
+}
+
+// What the designer cannot say: fonts by pixel height, images, the grid's look, the status panel,
+// the handlers.
+void TAdminForm::DesignForm()
+{
+    setWindowIcon(TMenuImages::ApplicationIcon());
+    setFont(DesignFont("MS Sans Serif", 11));
+    SearchEdit->setFont(DesignFont("Lucida Sans Unicode", 13));
+    TransDBEdit->setFont(DesignFont("Lucida Sans Unicode", 13, true));
+    QPalette TransPalette = TransDBEdit->palette();
+    TransPalette.setColor(QPalette::Text, QColor(0x80, 0x00, 0x00));
+    TransDBEdit->setPalette(TransPalette);
+    BulgarianDBMemo->setFont(DesignFont("Lucida Sans Unicode", 13));
+
+    EnglishDBGrid->setFont(DesignFont("Times New Roman", 15));
+    GridModel = new TEnglishTableModel(this);
+    GridModel->WordFont = DesignFont("Arial", 13);
+    EnglishDBGrid->setModel(GridModel);
+    EnglishDBGrid->setItemDelegate(new TColumnLineDelegate(EnglishDBGrid));
+    QHeaderView* Rows = EnglishDBGrid->verticalHeader();
+    Rows->setSectionResizeMode(QHeaderView::Fixed);
+    Rows->setDefaultSectionSize(QFontMetrics(GridModel->WordFont).height() + 4);
+    Rows->setMinimumSectionSize(1);
+    Rows->setFixedWidth(12);
+    Rows->setHighlightSections(false);
+    QHeaderView* Columns = EnglishDBGrid->horizontalHeader();
+    Columns->setSectionResizeMode(QHeaderView::Fixed);
+    Columns->setMinimumSectionSize(1);
+    Columns->resizeSection(0, 168);
+    Columns->resizeSection(1, 16);
+    // The selection stays visible when the grid has no focus.
+    QPalette GridPalette = EnglishDBGrid->palette();
+    for (auto Role : {QPalette::Highlight, QPalette::HighlightedText})
+        GridPalette.setColor(QPalette::Inactive, Role, GridPalette.color(QPalette::Active, Role));
+    EnglishDBGrid->setPalette(GridPalette);
+
+    for (auto* Bar : {ToolBarOne, ToolBarTwo}) {
+        Bar->setFrameShape(QFrame::NoFrame);
+        Bar->setAutoFillBackground(true);
+    }
+
+    using namespace TMenuImages;
+    New->setIcon(MenuImage(miPlus));
+    Redact->setIcon(MenuImage(miArrows));
+    Delete->setIcon(MenuImage(miCross));
+    DeleteAll->setIcon(MenuImage(miTableCross));
+    HideWin->setIcon(MenuImage(miWindowCross));
+    Exit->setIcon(MenuImage(miHouse));
+    About->setIcon(MenuImage(miQuestion));
+    Options->setIcon(MenuImage(miWindowWrench));
+    Information1->setIcon(MenuImage(miInformation));
+    HTMLPreview1->setIcon(MenuImage(miPage));
+    addAction(Open);
+
+    NewBitBtn->setDefaultAction(New);
+    RedactBitBtn->setDefaultAction(Redact);
+    DeleteBitBtn->setDefaultAction(Delete);
+    for (auto* Button : {NewBitBtn, RedactBitBtn, DeleteBitBtn})
+        Button->setFont(DesignFont("MS Sans Serif", 11));
+    RandomBitBtn->setFont(DesignFont("MS Sans Serif", 11));
+
+    NavFirst->setIcon(NavigatorGlyph(ngFirst));
+    NavPrior->setIcon(NavigatorGlyph(ngPrior));
+    NavNext->setIcon(NavigatorGlyph(ngNext));
+    NavLast->setIcon(NavigatorGlyph(ngLast));
+    for (auto* Button : {NavFirst, NavPrior, NavNext, NavLast}) {
+        Button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        Button->setEnabled(false);
+    }
+
+    StatusPanel = new QLabel(StatusBar);
+    StatusPanel->setObjectName("StatusPanel");
+    StatusPanel->setContentsMargins(2, 0, 2, 0);
+    StatusBar->addWidget(StatusPanel, 1);
+    StatusBar->setFixedHeight(19 + 2);
+
+    connect(New, &QAction::triggered, this, &TAdminForm::NewExecute);
+    connect(Redact, &QAction::triggered, this, &TAdminForm::RedactExecute);
+    connect(Delete, &QAction::triggered, this, &TAdminForm::DeleteExecute);
+    connect(DeleteAll, &QAction::triggered, this, &TAdminForm::DeleteAllExecute);
+    connect(HideWin, &QAction::triggered, this, &TAdminForm::HideWinExecute);
+    connect(Exit, &QAction::triggered, this, &TAdminForm::ExitExecute);
+    connect(Open, &QAction::triggered, this, &TAdminForm::OpenExecute);
+    connect(About, &QAction::triggered, this, &TAdminForm::AboutExecute);
+    connect(Options, &QAction::triggered, this, &TAdminForm::OptionsExecute);
+    connect(Information1, &QAction::triggered, this, &TAdminForm::Information1Click);
+    connect(HTMLPreview1, &QAction::triggered, this, &TAdminForm::HTMLPreview1Click);
+    connect(RandomBitBtn, &QPushButton::clicked, this, &TAdminForm::RandomBitBtnClick);
+    connect(EnglishDBGrid, &QTableView::doubleClicked, this, &TAdminForm::EnglishDBGridDblClick);
+    connect(EnglishDBGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& Current) { GridCurrentRowChanged(Current.row()); });
+    auto Navigate = [this](void (TVexloTable::*Move)()) {
+        Guarded([this, Move] {
+            TVexloTable* Table = ScreenSaverDataModule->ADOTable;
+            if (TableBound && Table->Active())
+                (Table->*Move)();
+        });
+    };
+    connect(NavFirst, &QToolButton::clicked, this, [=] { Navigate(&TVexloTable::First); });
+    connect(NavPrior, &QToolButton::clicked, this, [=] { Navigate(&TVexloTable::Prior); });
+    connect(NavNext, &QToolButton::clicked, this, [=] { Navigate(&TVexloTable::Next); });
+    connect(NavLast, &QToolButton::clicked, this, [=] { Navigate(&TVexloTable::Last); });
+
+    // Tool tips are off everywhere; hints show their long part in the status bar.
+    qApp->installEventFilter(this);
+    if (auto* Gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        connect(Gui, &QGuiApplication::commitDataRequest, this, [this] { QueryEndSession(); });
+}
+
+void TAdminForm::FormCreate(const QStringList& Arguments)
+{
+    ShowMainForm = !(Arguments.size() > 1 && Arguments.at(1) == QLatin1String("startup"));
+    ReallyClose = false;
+    NoDialogOpen = true;
+    ScreenSaverSettings = new TRegInfo();
+    AppSettings = new TAppRegInfo(this);
+    ScreenSaverSettings->Load();
+    std::srand(static_cast<unsigned>(QDateTime::currentMSecsSinceEpoch()));
+    SetDoubleBufferedTree(this);
+    SetDoubleBuffered(this, false);
+    OpenErrors.clear();
+    ScreenSaverDataModule->OpenDataFile(ScreenSaverSettings->DataFile, OpenErrors);
+    if (!ScreenSaverDataModule->ADOTable->Active())
+        return;
+    Busy = true;
+    // The clipboard is watched from here on (see the tray and clipboard handling).
+    BindDataControls();
+    AttachTableEvents();
+    New->setEnabled(true);
+    const bool HasEntries = !ScreenSaverDataModule->IsStoreEmpty();
+    Delete->setEnabled(HasEntries);
+    DeleteAll->setEnabled(HasEntries);
+    Redact->setEnabled(HasEntries);
+    RandomBitBtn->setEnabled(HasEntries);
+    UpdateCaption();
+    // The grid's wheel is caught by eventFilter.
+    EnglishDBGrid->viewport()->installEventFilter(this);
+    EnglishDBGrid->verticalScrollBar()->installEventFilter(this);
+    AddTrayIcon();
+    UpdateLearnMenuItem();
+    RestartLearnTimer();
+    Busy = false;
+}
+
+void TAdminForm::FormDestroy()
+{
+    DetachTableEvents();
+    if (TableBound && ScreenSaverDataModule) {
+        ScreenSaverDataModule->ADOTable->OnDataChange = nullptr;
+        TableBound = false;
+    }
+    delete ScreenSaverSettings;
+    ScreenSaverSettings = nullptr;
+    OpenErrors.clear();
+    // Saves the bounds and every setting.
+    try {
+        delete AppSettings;
+    } catch (const std::exception& Error) {
+        ReportError(ErrorText(Error));
+    }
+    AppSettings = nullptr;
+    RemoveTrayIcon();
+}
+
+void TAdminForm::BindDataControls()
+{
+    TVexloTable* Table = ScreenSaverDataModule->DataSource->DataSet;
+    TableBound = true;
+    Table->OnDataChange = [this] {
+        GridModel->DataChanged();
+        ShowCurrentDetails();
+    };
+    GridModel->SetTable(Table);
+    ShowCurrentDetails();
+}
+
+// The data-aware controls follow the current row: grid selection and row indicator,
+// transcription, Bulgarian text, navigator.
+void TAdminForm::ShowCurrentDetails()
+{
+    TVexloTable* Table = TableBound ? ScreenSaverDataModule->ADOTable : nullptr;
+    const bool HasRow = Table && Table->Active() && Table->RecNo() > 0;
+    if (HasRow) {
+        TransDBEdit->setText(ScreenSaverDataModule->ADOTableTRANS->AsString());
+        TransDBEdit->setCursorPosition(0);
+        QString Bulgarian = ScreenSaverDataModule->ADOTableBULG->AsString();
+        Bulgarian.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        BulgarianDBMemo->setPlainText(Bulgarian);
+    } else {
+        TransDBEdit->clear();
+        BulgarianDBMemo->clear();
+    }
+    GridModel->CurrentChanged();
+    SyncingGrid = true;
+    if (HasRow) {
+        const QModelIndex Index = GridModel->index(Table->RecNo() - 1, 0);
+        EnglishDBGrid->selectionModel()->setCurrentIndex(
+            Index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        EnglishDBGrid->scrollTo(Index);
+    } else {
+        EnglishDBGrid->selectionModel()->clear();
+    }
+    SyncingGrid = false;
+    UpdateNavigator();
+}
+
+void TAdminForm::UpdateNavigator()
+{
+    TVexloTable* Table = TableBound ? ScreenSaverDataModule->ADOTable : nullptr;
+    const int Pos = Table && Table->Active() ? Table->RecNo() : -1;
+    const int Count = Table && Table->Active() ? Table->RecordCount() : 0;
+    NavFirst->setEnabled(Pos > 1);
+    NavPrior->setEnabled(Pos > 1);
+    NavNext->setEnabled(Pos > 0 && Pos < Count);
+    NavLast->setEnabled(Pos > 0 && Pos < Count);
+}
+
+void TAdminForm::GridCurrentRowChanged(int Row)
+{
+    if (SyncingGrid || !TableBound || Row < 0)
+        return;
+    Guarded([this, Row] {
+        TVexloTable* Table = ScreenSaverDataModule->ADOTable;
+        if (Table->Active() && Table->RecNo() != Row + 1)
+            Table->SetRecNo(Row + 1);
+    });
+}
+
+void TAdminForm::AttachTableEvents()
+{
+    TVexloTable* Table = ScreenSaverDataModule->ADOTable;
+    Table->AfterScroll = [this] {
+        ShowCurrentDetails();
+        TableAfterScroll();
+    };
+    Table->AfterPost = [this] { TableAfterPost(); };
+}
+
+void TAdminForm::DetachTableEvents()
+{
+    if (!ScreenSaverDataModule || !TableBound)
+        return;
+    TVexloTable* Table = ScreenSaverDataModule->ADOTable;
+    // The data-aware controls stay bound; only this window's own handlers go.
+    Table->AfterScroll = [this] { ShowCurrentDetails(); };
+    Table->AfterPost = nullptr;
+}
+
+void TAdminForm::FormActivate()
+{
+    ShowOpenErrors();
+    if (ScreenSaverDataModule && !ScreenSaverDataModule->ADOConnection->Connected() &&
+        ApplicationTerminate)
+        ApplicationTerminate();
+}
+
+void TAdminForm::ShowOpenErrors()
+{
+    if (OpenErrors.isEmpty())
+        return;
+    // Taken out first: showing the box deactivates and reactivates this window.
+    const QString Text = OpenErrors.join(QLatin1Char('\n'));
+    OpenErrors.clear();
+    TMessageBox::Error(this, QStringLiteral("Error"), Text);
+}
+
+void TAdminForm::UpdateCaption()
+{
+    TVexloTable* Table = ScreenSaverDataModule->ADOTable;
+    const int RecNo = Table->RecNo();
+    QString Caption =
+        QStringLiteral("Vexlo Vocabulary - ") + QString::number(Table->RecordCount()) + " records";
+    if (RecNo != -1)
+        Caption += QStringLiteral(" Pos:") + QString::number(RecNo);
+    setWindowTitle(Caption);
+    if (Busy)
+        return;
+    DetachSearchEditChange();
+    try {
+        const QString Word =
+            RecNo > 0 ? TextCodec::WidenText(ScreenSaverDataModule->ADOTableENAME->AsAnsiString())
+                      : QString();
+        if (SearchEdit->text() != Word)
+            SearchEdit->setText(Word);
+    } catch (...) {
+        AttachSearchEditChange();
+        throw;
+    }
+    AttachSearchEditChange();
+}
+
+void TAdminForm::AttachSearchEditChange()
+{
+    if (!SearchEditConnection)
+        SearchEditConnection = connect(SearchEdit, &QLineEdit::textChanged, this,
+                                       [this] { Guarded([this] { SearchEditChange(); }); });
+}
+
+void TAdminForm::DetachSearchEditChange()
+{
+    disconnect(SearchEditConnection);
+    SearchEditConnection = {};
+}
+
+void TAdminForm::TableAfterScroll()
+{
+    UpdateCaption();
+}
+
+void TAdminForm::TableAfterPost()
+{
+    const bool HasEntries = !ScreenSaverDataModule->IsStoreEmpty();
+    Delete->setEnabled(HasEntries);
+    DeleteAll->setEnabled(HasEntries);
+    Redact->setEnabled(HasEntries);
+    UpdateCaption();
+}
+
+void TAdminForm::DisableWhenEmpty()
+{
+    if (!ScreenSaverDataModule->IsStoreEmpty())
+        return;
+    Delete->setEnabled(false);
+    Redact->setEnabled(false);
+    DeleteAll->setEnabled(false);
+    // Random needs an entry to go to.
+    RandomBitBtn->setEnabled(false);
+}
+
+void TAdminForm::SearchEditChange()
+{
+    if (!TableBound)
+        return;
+    Busy = true;
+    try {
+        ScreenSaverDataModule->SearchWord(TextCodec::NarrowText(SearchEdit->text()));
+    } catch (...) {
+        Busy = false;
+        throw;
+    }
+    Busy = false;
+}
+
+void TAdminForm::NewExecute()
+{
+    NoDialogOpen = false;
+    Guarded([] {
+        // The word editor opens here with emNew once it is part of the program.
+    });
+    NoDialogOpen = true;
+}
+
+void TAdminForm::RedactExecute()
+{
+    NoDialogOpen = false;
+    Guarded([] {
+        // The word editor opens here with emEdit once it is part of the program.
+    });
+    NoDialogOpen = true;
+}
+
+void TAdminForm::DeleteExecute()
+{
+    Guarded([this] {
+        const QString Word =
+            TextCodec::WidenText(ScreenSaverDataModule->ADOTableENAME->AsAnsiString());
+        const QString Question = QStringLiteral("Delete the word ") + AsciiUpper(Word) + " ?";
+        if (TMessageBox::Show(this, QMessageBox::Question, QStringLiteral("Confirm"), Question,
+                              QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::Yes) != QMessageBox::Yes)
+            return;
+        auto* MessageForm = new TMessageForm(nullptr, QStringLiteral("Please wait for a moment"));
+        MessageForm->show();
+        QCoreApplication::processEvents();
+        try {
+            ScreenSaverDataModule->DeleteCurrentEntry();
+            UpdateCaption();
+            DisableWhenEmpty();
+        } catch (...) {
+            delete MessageForm;
+            throw;
+        }
+        delete MessageForm;
+    });
+}
+
+void TAdminForm::DeleteAllExecute()
+{
+    Guarded([this] {
+        if (TMessageBox::Show(this, QMessageBox::Question, QStringLiteral("Attention"),
+                              QStringLiteral("Delete all words from DataBase ?"),
+                              QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::No) != QMessageBox::Yes)
+            return;
+        SearchEdit->clear();
+        ScreenSaverDataModule->DeleteAllEntries();
+        UpdateCaption();
+        DisableWhenEmpty();
+    });
+}
+
+void TAdminForm::RandomBitBtnClick()
+{
+    Guarded([] {
+        if (ScreenSaverDataModule->IsStoreEmpty())
+            return;
+        ScreenSaverDataModule->GotoRandomEntry(ScreenSaverDataModule->ADOTable);
+    });
+}
+
+void TAdminForm::Information1Click()
+{
+    NoDialogOpen = false;
+    Guarded([] {
+        // The word-level statistics report opens here once it is part of the program.
+    });
+    NoDialogOpen = true;
+}
+
+void TAdminForm::HTMLPreview1Click()
+{
+    NoDialogOpen = false;
+    Guarded([] {
+        // The dictionary preview opens here once it is part of the program.
+    });
+    NoDialogOpen = true;
+}
+
+void TAdminForm::AboutExecute()
+{
+    NoDialogOpen = false;
+    Guarded([] {
+        // The about box opens here once it is part of the program.
+    });
+    NoDialogOpen = true;
+}
+
+void TAdminForm::OptionsExecute()
+{
+    NoDialogOpen = false;
+    Guarded([] {
+        // The options dialog opens here once it is part of the program.
+    });
+    NoDialogOpen = true;
+    UpdateLearnMenuItem();
+    RestartLearnTimer();
+}
+
+void TAdminForm::ExitExecute()
+{
+    ReallyClose = true;
+    close();
+}
+
+void TAdminForm::HideWinExecute()
+{
+    hide();
+}
+
+void TAdminForm::OpenExecute()
+{
+    if (!NoDialogOpen)
+        return;
+    BringForward();
+}
+
+void TAdminForm::BringForward()
+{
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+void TAdminForm::EnglishDBGridDblClick()
+{
+    if (Redact->isEnabled())
+        Redact->trigger();
+}
+
+void TAdminForm::ApplicationEventsHint(const QString& Hint)
+{
+    StatusPanel->setText(Hint);
+}
+
+void TAdminForm::FormCloseQuery(bool& CanClose)
+{
+    CanClose = true;
+    if (AppSettings && AppSettings->HideOrClose) {
+        HideWin->trigger();
+        CanClose = ReallyClose;
+    }
+}
+
+void TAdminForm::FormClose()
+{
+    DetachTableEvents();
+    if (ScreenSaverDataModule)
+        ScreenSaverDataModule->CloseData();
+    if (isMinimized() || isMaximized())
+        setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    if (ApplicationTerminate)
+        ApplicationTerminate();
+}
+
+void TAdminForm::QueryEndSession()
+{
+    ReallyClose = true;
+}
+
+void TAdminForm::AddTrayIcon() {}
+void TAdminForm::RemoveTrayIcon() {}
+void TAdminForm::UpdateLearnMenuItem() {}
+void TAdminForm::RestartLearnTimer() {}
+
+QRect TAdminForm::PlaceBounds() const
+{
+    return QRect(pos(), size());
+}
+
+void TAdminForm::PlaceWidth(int Width)
+{
+    resize(std::max(Width, minimumWidth()), height());
+}
+
+void TAdminForm::PlaceHeight(int Height)
+{
+    resize(width(), std::max(Height, minimumHeight()));
+}
+
+void TAdminForm::PlaceLeft(int Left)
+{
+    move(Left, pos().y());
+}
+
+void TAdminForm::PlaceTop(int Top)
+{
+    move(pos().x(), Top);
+}
+
+bool TAdminForm::event(QEvent* Event)
+{
+    if (Event->type() == QEvent::StatusTip) {
+        ApplicationEventsHint(static_cast<QStatusTipEvent*>(Event)->tip());
+        return true;
+    }
+    return QMainWindow::event(Event);
+}
+
+void TAdminForm::changeEvent(QEvent* Event)
+{
+    QMainWindow::changeEvent(Event);
+    if (Event->type() == QEvent::ActivationChange && isActiveWindow())
+        FormActivate();
+}
+
+void TAdminForm::closeEvent(QCloseEvent* Event)
+{
+    bool CanClose = true;
+    FormCloseQuery(CanClose);
+    if (!CanClose) {
+        Event->ignore();
+        return;
+    }
+    FormClose();
+    Event->accept();
+}
+
+bool TAdminForm::eventFilter(QObject* Watched, QEvent* Event)
+{
+    switch (Event->type()) {
+    case QEvent::ToolTip:
+        return true;
+    case QEvent::Wheel:
+        // The mouse wheel over the grid never moves the current entry.
+        if (Watched == EnglishDBGrid->viewport() || Watched == EnglishDBGrid->verticalScrollBar())
+            return true;
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(Watched, Event);
+}
+
+void TAdminForm::ReportError(const QString& Message)
+{
+    TMessageBox::Show(this, QMessageBox::Critical, TVexloApplication::Title, Message,
+                      QMessageBox::Ok, QMessageBox::Ok);
+}

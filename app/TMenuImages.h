@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QIcon>
+
+// The program's own small pictures, drawn in code so that they stay sharp at every scale.
+namespace TMenuImages {
+
+// MenuImageList: 0 green plus, 1 pencil, 2 red cross, 3 table with a red cross, 4 two green
+// arrows pointing left and right, 5 window with a wrench, 6 blue letter i, 7 blue question mark,
+// 8 page of text, 9 house, 10 window with a red cross.
+enum TMenuImage
+{
+    miPlus = 0,
+    miPencil,
+    miCross,
+    miTableCross,
+    miArrows,
+    miWindowWrench,
+    miInformation,
+    miQuestion,
+    miPage,
+    miHouse,
+    miWindowCross,
+    MenuImageCount
+};
+QIcon MenuImage(int Index);
+
+// Glyphs of the navigator.
+enum TNavigateGlyph
+{
+    ngFirst,
+    ngPrior,
+    ngNext,
+    ngLast
+};
+QIcon NavigatorGlyph(TNavigateGlyph Glyph);
+
+// The application icon: an open dictionary.
+QIcon ApplicationIcon();
+
+} // namespace TMenuImages

@@ -1,0 +1,33 @@
+#include "app/VexloComponents.h"
+
+#include <QWidget>
+
+namespace {
+const char* const DoubleBufferedProperty = "DoubleBuffered";
+}
+
+void SetDoubleBuffered(QWidget* Control, bool On)
+{
+    // Qt paints every widget through the window's backing store; a control only escapes it when
+    // it paints on screen, so buffering a control means keeping it off the screen-painting path.
+    Control->setAttribute(Qt::WA_PaintOnScreen, false);
+    Control->setProperty(DoubleBufferedProperty, On);
+}
+
+bool IsDoubleBuffered(const QWidget* Control)
+{
+    return Control->property(DoubleBufferedProperty).toBool();
+}
+
+void SetDoubleBufferedTree(QWidget* Control)
+{
+    if (!Control)
+        return;
+    SetDoubleBuffered(Control, true);
+    for (QObject* Child : Control->children()) {
+        if (auto* Windowed = qobject_cast<QWidget*>(Child); Windowed && !Windowed->isWindow()) {
+            SetDoubleBuffered(Windowed, true);
+            SetDoubleBufferedTree(Windowed);
+        }
+    }
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+class QWidget;
+
+// Switches double buffering on for Control and, depth first in index order, for every windowed
+// control inside it.
+void SetDoubleBufferedTree(QWidget* Control);
+
+// Whether a control was marked double-buffered.
+bool IsDoubleBuffered(const QWidget* Control);
+void SetDoubleBuffered(QWidget* Control, bool On);
