@@ -1,0 +1,63 @@
+#pragma once
+
+#include "store/EVexloDatabaseError.h"
+
+#include <QString>
+
+#include <vector>
+
+struct sqlite3;
+class TVexloTable;
+
+// The connection to a vocabulary data file (an SQLite 3 database). It keeps the ADO-style
+// connection string and the default database as properties; the file it opens is DefaultDatabase
+// (or, when that is empty, the DBQ= item of the connection string). The file is opened read-write
+// and is never created: a missing file, a directory, a file that is not an SQLite database (an
+// Access/Jet file, random bytes) or a file this user may not read or write fails with a clear
+// message and nothing is written to it.
+class TVexloConnection
+{
+public:
+    TVexloConnection() = default;
+    ~TVexloConnection();
+    TVexloConnection(const TVexloConnection&) = delete;
+    TVexloConnection& operator=(const TVexloConnection&) = delete;
+
+    QString ConnectionString;
+    QString DefaultDatabase;
+    bool LoginPrompt = false; // kept for completeness; there is never a login prompt
+
+    // Opens the file; throws EVexloDatabaseError with a message for the user on failure.
+    void Open();
+    // Closes every table attached to this connection, then the file. Harmless when closed.
+    void Close();
+    bool Connected() const { return FDb != nullptr; }
+    // The file actually opened (empty while closed).
+    const QString& FileName() const { return FFileName; }
+
+    // Runs a command (one or more SQL statements); its results are dropped.
+    void Execute(const QString& Sql);
+
+    // Explicit transactions. BeginTrans takes the write lock at once (BEGIN IMMEDIATE).
+    void BeginTrans();
+    void CommitTrans();
+    void RollbackTrans(); // never throws
+    bool InTransaction() const;
+
+    // The engine handle for the store's own statements; nullptr while closed.
+    sqlite3* Handle() const { return FDb; }
+
+    // Throws EVexloDatabaseError when not connected.
+    void CheckConnected() const;
+    // Throws EVexloDatabaseError carrying the engine's current message, prefixed by What.
+    [[noreturn]] void RaiseEngineError(const QString& What) const;
+
+private:
+    friend class TVexloTable;
+    void AttachTable(TVexloTable* Table);
+    void DetachTable(TVexloTable* Table);
+
+    sqlite3* FDb = nullptr;
+    QString FFileName;
+    std::vector<TVexloTable*> FTables;
+};
