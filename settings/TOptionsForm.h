@@ -1,0 +1,73 @@
+#pragma once
+
+#include "settings/TAppRegInfo.h"
+
+#include <QColor>
+#include <QDialog>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QToolButton;
+
+namespace Ui {
+class TOptionsForm;
+}
+
+// The options dialog: edits the live application settings in place. OK copies every control
+// (disabled ones too) into the settings; Cancel, Esc or the close box leave them untouched.
+// Nothing is written to the registry here.
+//
+// The main window opens it with
+//     TOptionsForm::Execute(*AppSettings, this);
+// which shows the dialog modally, centred on the owner, and returns true when OK was pressed.
+// Whatever the result, the caller then refreshes its learning-note menu item and timer.
+class TOptionsForm : public QDialog
+{
+    Q_OBJECT
+public:
+    TOptionsForm(TAppRegInfoData& Settings, QWidget* Owner = nullptr);
+    ~TOptionsForm() override;
+
+    static bool Execute(TAppRegInfoData& Settings, QWidget* Owner);
+
+    // The colour picker. Tests install their own: it receives the preset colour and returns the
+    // chosen one, or nothing when the user cancels. An empty function restores QColorDialog.
+    using TColorPicker =
+        std::function<std::optional<QColor>(const QColor& Initial, QWidget* Parent)>;
+    static void SetColorPicker(TColorPicker Picker);
+
+    // Colours as the settings hold them, 0x00BBGGRR.
+    static QColor ToQColor(int32_t Color);
+    static int32_t FromQColor(const QColor& Color);
+
+    // Working colours, copied back by OK only.
+    int32_t FEnColor = 0;
+    int32_t FTrColor = 0;
+    int32_t FBgColor = 0;
+    int32_t FNoteColor = 0;
+
+    void PaintColorGlyph(QToolButton* Button, int32_t Color);
+    int32_t PickColor(QToolButton* Button, int32_t Color);
+    void EnableNoteControls(bool On);
+
+    void LanguageColorButtonClick(QObject* Sender);
+    void DurationUpDownChangingEx(int NewValue, bool* AllowChange);
+    void DelayBGUpDownChangingEx(int NewValue, bool* AllowChange);
+    void StartLearnCheckBoxClick(bool Checked);
+    void OKBitBtnClick();
+
+    std::unique_ptr<Ui::TOptionsForm> ui;
+
+protected:
+    bool event(QEvent* Event) override;
+    void showEvent(QShowEvent* Event) override;
+
+private:
+    void FormCreate();
+
+    TAppRegInfoData& FSettings;
+    QWidget* FOwner;
+};
