@@ -1,0 +1,292 @@
+#include "reports/TReportPages.h"
+
+#include "store/TScreenSaverDataModule.h"
+#include "store/TVexloTable.h"
+#include "store/TVexloWideStrings.h"
+#include "store/TextCodec.h"
+
+namespace {
+
+const char* const CRLF = "\r\n";
+
+void AppendDecimal(QByteArray& Out, uint32_t Value)
+{
+    char Digits[10];
+    int N = 0;
+    do {
+        Digits[N++] = char('0' + Value % 10);
+        Value /= 10;
+    } while (Value);
+    while (N)
+        Out.append(Digits[--N]);
+}
+
+void AppendEncodedChar(QByteArray& Out, char16_t C)
+{
+    if (C == u'\u02CB') {
+        Out.append('`');
+        return;
+    }
+    Out.append("&#", 2);
+    AppendDecimal(Out, C);
+    Out.append(';');
+}
+
+void AppendEscaped(QByteArray& Out, const QByteArray& Text)
+{
+    for (char C : Text) {
+        switch (C) {
+        case '&':
+            Out.append("&amp;");
+            break;
+        case '<':
+            Out.append("&lt;");
+            break;
+        case '>':
+            Out.append("&gt;");
+            break;
+        case '"':
+            Out.append("&quot;");
+            break;
+        default:
+            Out.append(C);
+        }
+    }
+}
+
+// The first character of an 8-bit word: one byte, or the whole UTF-8 sequence of a character that
+// the locale's encoding spells with several bytes (a broken sequence ends at its last valid byte).
+QByteArray FirstCharacter(const QByteArray& Word)
+{
+    if (Word.isEmpty())
+        return {};
+    const auto Lead = uchar(Word[0]);
+    if (Lead < 0x80)
+        return Word.left(1);
+    int Length = 1;
+    if ((Lead & 0xE0) == 0xC0)
+        Length = 2;
+    else if ((Lead & 0xF0) == 0xE0)
+        Length = 3;
+    else if ((Lead & 0xF8) == 0xF0)
+        Length = 4;
+    Length = qMin(Length, int(Word.size()));
+    for (int I = 1; I < Length; ++I) {
+        if ((uchar(Word[I]) & 0xC0) != 0x80)
+            return Word.left(I);
+    }
+    return Word.left(Length);
+}
+
+QByteArray LowerAsciiLetter(QByteArray Letter)
+{
+    if (Letter.size() == 1 && Letter[0] >= 'A' && Letter[0] <= 'Z')
+        Letter[0] = char(Letter[0] - 'A' + 'a');
+    return Letter;
+}
+
+QByteArray UpperAsciiLetter(QByteArray Letter)
+{
+    if (Letter.size() == 1 && Letter[0] >= 'a' && Letter[0] <= 'z')
+        Letter[0] = char(Letter[0] - 'a' + 'A');
+    return Letter;
+}
+
+void AppendEncodedText(QByteArray& Out, const QString& T)
+{
+    if (T.isEmpty())
+        return;
+    TVexloWideStrings Lines;
+    Lines.SetText(T);
+    const int Count = Lines.Count();
+    for (int I = 0; I < Count; ++I) {
+        const QString Line = Lines.Get(I);
+        if (Line.isEmpty())
+            continue;
+        for (QChar C : Line)
+            AppendEncodedChar(Out, C.unicode());
+        if (I != Count - 1)
+            Out.append(", ", 2);
+    }
+}
+
+} // namespace
+
+const std::array<const char*, 10> LevelColors = {"#FFFFE2", "#FFFFDC", "#FFFFBB", "#FFFFAA",
+                                                 "#FF9D6F", "#FF8062", "#FF7060", "#FF605F",
+                                                 "#FF5E5E", "#FF4E4E"};
+
+QByteArray EncodeChar(char16_t C)
+{
+    QByteArray Out;
+    AppendEncodedChar(Out, C);
+    return Out;
+}
+
+QByteArray EncodeText(const QString& T)
+{
+    QByteArray Out;
+    AppendEncodedText(Out, T);
+    return Out;
+}
+
+QByteArray EscapeHtml(const QByteArray& Text)
+{
+    QByteArray Out;
+    Out.reserve(Text.size());
+    AppendEscaped(Out, Text);
+    return Out;
+}
+
+QByteArray FooterLine()
+{
+    return QByteArrayLiteral("<div align=\"right\"><font size=\"2\"><b>") +
+           "Vexlo Vocabulary project" +
+           "</b></font><br><a href=\"https://vexlo.example.org/\" "
+           "target=\"_self\">https://vexlo.example.org/</a></div>";
+}
+
+QByteArray BuildStatisticsPage(const TStatisticsFigures& Figures)
+{
+    QByteArray Page;
+    Page.reserve(4096);
+    auto Line = [&Page](const QByteArray& Text) {
+        Page.append(Text);
+        Page.append(CRLF, 2);
+    };
+    const QByteArray C0 = LevelColors[0];
+    Line("<html>");
+    Line("<head>");
+    Line("<title>Report</title>");
+    Line("</head>");
+    Line("<body scroll=auto bgcolor=\"#E9E9E9\">");
+    Line("<p align=\"center\"><b>Vexlo Vocabulary 2006</b></p>");
+    Line("<table align=\"center\" border=\"0\" cellspacing=\"1\" bgcolor=\"black\">");
+    Line("<tr><th bgcolor=\"#FF5050\"><font size=\"2\">Word Level</font></th>");
+    Line("<th bgcolor=\"#FF5050\"><font size=\"2\">Count</font></th></tr>");
+    Line("<tr>");
+    Line("<td align=\"right\" bgcolor=\"" + C0 + "\"><font size=\"2\">");
+    Line("<b>0 - 9</b>&nbsp;</font></td>");
+    Line("<td valign=\"middle\" align=\"left\" bgcolor=" + C0 + ">&nbsp;<font size=\"2\"><b>" +
+         QByteArray::number(Figures.Total) + "</b>");
+    Line("</font></td></tr>");
+    for (int L = 0; L < 10; ++L) {
+        const QByteArray C = LevelColors[L];
+        Line("<tr><td valign=\"middle\" align=\"right\" bgcolor=\"" + C + "\"><font size=\"2\">" +
+             QByteArray::number(L) +
+             "</font>&nbsp;</td><td valign=\"middle\" align=\"left\" bgcolor=\"" + C +
+             "\">&nbsp;<font size=\"2\">" + QByteArray::number(Figures.Counts[L]) +
+             "</font></td></tr>");
+    }
+    Line("</table></font>");
+    Line("<p><font size=\"2\"><b>DataBase File</b> " + EscapeHtml(Figures.DataFile) +
+         "</font></p>");
+    Line("<p><font size=\"2\"><b>Last filled word <font color=\"red\">" +
+         EscapeHtml(Figures.LastWord) + "</font></b></font></p>");
+    Line("<hr>");
+    Line(FooterLine());
+    Line("</body>");
+    Line("</html>");
+    return Page;
+}
+
+TPreviewPageBuilder::TPreviewPageBuilder()
+{
+    FPage.reserve(64 * 1024);
+    Line("<html>");
+    Line("<head>");
+    Line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=win-1251\">");
+    Line("<title>Report</title>");
+    Line("</head>");
+    Line("<body scroll=auto bgcolor=\"#CCCCCC\">");
+}
+
+void TPreviewPageBuilder::Line(const char* Text)
+{
+    FPage.append(Text);
+    FPage.append(CRLF, 2);
+}
+
+void TPreviewPageBuilder::Line(const QByteArray& Text)
+{
+    FPage.append(Text);
+    FPage.append(CRLF, 2);
+}
+
+void TPreviewPageBuilder::AddEntry(const QByteArray& EnglishWord, const QString& Transcription,
+                                   const QString& BulgarianText)
+{
+    const QByteArray Letter = LowerAsciiLetter(FirstCharacter(EnglishWord));
+    if (FEntries == 0 || Letter != FLetter) {
+        FLetter = Letter;
+        FPage.append("<h2><b><font color = \"red\">");
+        AppendEscaped(FPage, UpperAsciiLetter(FLetter));
+        FPage.append("</font></b></h2>");
+        FPage.append(CRLF, 2);
+        FRow = 1;
+    }
+    const char* Colour = (FRow % 2) ? "white" : "#EEEEEE";
+    Line("<table width=\"100%\" cellspacing=\"0\">");
+    Line("<tr>");
+    FPage.append("<td width=\"200\" bgcolor=\"");
+    FPage.append(Colour);
+    Line("\" valign=\"top\"><font size = \"3\"><b>");
+    AppendEscaped(FPage, EnglishWord);
+    FPage.append(CRLF, 2);
+    Line("</b></font></td>");
+    FPage.append("<td width=\"150\" bgcolor=\"");
+    FPage.append(Colour);
+    Line("\" valign=\"top\"><b><font size = \"2\" face = \"Lucida Sans Unicode\" "
+         "color = \"#800000\">");
+    if (!Transcription.isEmpty()) {
+        FPage.append('[');
+        AppendEncodedText(FPage, Transcription + u']');
+        FPage.append(CRLF, 2);
+    }
+    Line("</font></b></td>");
+    FPage.append("<td align=\"left\" bgcolor=\"");
+    FPage.append(Colour);
+    Line("\" valign=\"top\"><font size = \"3\">");
+    AppendEncodedText(FPage, BulgarianText);
+    FPage.append(CRLF, 2);
+    Line("</font></td>");
+    Line("</tr>");
+    Line("</table>");
+    ++FEntries;
+    ++FRow;
+}
+
+QByteArray TPreviewPageBuilder::Finish()
+{
+    Line("<hr>");
+    Line(FooterLine());
+    Line("</body>");
+    Line("</html>");
+    return std::move(FPage);
+}
+
+QByteArray BuildStatisticsPage(TVexloTable& Table, const QString& DataFile)
+{
+    TStatisticsFigures Figures;
+    ScreenSaverDataModule->CountByLevel(Figures.Counts.data(), int(Figures.Counts.size()) - 1);
+    Figures.Total = Table.RecordCount();
+    Figures.DataFile = TextCodec::NarrowText(DataFile);
+    Figures.LastWord = ScreenSaverDataModule->GetLastFilledWord();
+    return BuildStatisticsPage(Figures);
+}
+
+QByteArray BuildPreviewPage(TVexloTable& Table, const TAfterEntry& AfterEntry)
+{
+    TVexloField* TableENAME = Table.FieldByName(QStringLiteral("ENAME"));
+    TVexloField* TableTRANS = Table.FieldByName(QStringLiteral("TRANS"));
+    TVexloField* TableBULG = Table.FieldByName(QStringLiteral("BULG"));
+    TPreviewPageBuilder Builder;
+    Table.First();
+    bool GoOn = !AfterEntry || AfterEntry(0);
+    while (GoOn && !Table.Eof()) {
+        Builder.AddEntry(TableENAME->AsAnsiString(), TableTRANS->AsString(), TableBULG->AsString());
+        Table.Next();
+        GoOn = !AfterEntry || AfterEntry(Builder.EntryCount());
+    }
+    return Builder.Finish();
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+class TVexloTable;
+
+// The two HTML pages of the report window, built in memory as 8-bit text in the system code page,
+// one line per item and every line ending in CR LF.
+
+// Background colour of each word level, 0 to 9.
+extern const std::array<const char*, 10> LevelColors;
+
+// One UTF-16 code unit as page text: the modifier grave accent (U+02CB) becomes a plain grave
+// accent, every other unit a decimal character reference ("&#1076;").
+QByteArray EncodeChar(char16_t C);
+// A text cut into trimmed lines, each line's code units encoded with EncodeChar, non-empty lines
+// followed by ", " unless they are the last line.
+QByteArray EncodeText(const QString& T);
+
+// Escapes &, <, > and " so that a stored value can never change the structure of a page.
+QByteArray EscapeHtml(const QByteArray& Text);
+
+// The right-aligned footer of both pages, one line without its line end.
+QByteArray FooterLine();
+
+// What the statistics page shows.
+struct TStatisticsFigures
+{
+    std::array<int32_t, 10> Counts{}; // entries per level 0..9
+    int Total = 0;                    // all entries, whatever their level
+    QByteArray DataFile;              // 8-bit text
+    QByteArray LastWord;              // 8-bit text
+};
+
+QByteArray BuildStatisticsPage(const TStatisticsFigures& Figures);
+// Collects the figures from the store (ScreenSaverDataModule) (counts per level, last filled word),
+// the record count of Table (the report window's own table on English) and the data file's path,
+// then builds the page.
+QByteArray BuildStatisticsPage(TVexloTable& Table, const QString& DataFile);
+
+// Builds the dictionary listing one entry at a time.
+class TPreviewPageBuilder
+{
+public:
+    TPreviewPageBuilder();
+    // EnglishWord is 8-bit text in the system code page.
+    void AddEntry(const QByteArray& EnglishWord, const QString& Transcription,
+                  const QString& BulgarianText);
+    int EntryCount() const { return FEntries; }
+    // Appends the rule, the footer and the closing lines; returns the page.
+    QByteArray Finish();
+
+private:
+    void Line(const char* Text);
+    void Line(const QByteArray& Text);
+
+    QByteArray FPage;
+    QByteArray FLetter; // lower-cased first character of the current heading
+    int FRow = 1;
+    int FEntries = 0;
+};
+
+// Called once before the first entry (with 0) and after every entry with the number of entries
+// done; returns false to stop the build. The entries done stay in the page and the page is finished
+// as usual.
+using TAfterEntry = std::function<bool(int Done)>;
+
+// Lists every entry of Table in its order (English word ascending) into a page. AfterEntry may be
+// empty.
+QByteArray BuildPreviewPage(TVexloTable& Table, const TAfterEntry& AfterEntry);
