@@ -683,6 +683,31 @@ TBitmapPtr LoadBmpData(const QByteArray& Data, const QString& Name)
     if (Data.size() < 26 || Data[0] != 'B' || Data[1] != 'M')
         throw TPictureError(
             QStringLiteral("%1 is not a valid Windows bitmap file").arg(File).toStdString());
+    const auto HeaderInt = [&Data](int At) {
+        return qint32(quint32(uchar(Data[At])) | quint32(uchar(Data[At + 1])) << 8 |
+                      quint32(uchar(Data[At + 2])) << 16 | quint32(uchar(Data[At + 3])) << 24);
+    };
+    const qint32 HeaderSize = HeaderInt(14);
+    if (HeaderSize >= 40 && Data.size() >= 34) {
+        const qint64 Width = HeaderInt(18);
+        const qint64 Height = HeaderInt(22);
+        CheckPictureSize(Width, Height < 0 ? -Height : Height, Name);
+        // Uncompressed pixels must all be there: a cut-off file is an error, not a partial picture.
+        const int BitCount = quint16(uchar(Data[28]) | uchar(Data[29]) << 8);
+        const qint32 Compression = HeaderInt(30);
+        if (Compression == 0 || Compression == 3) {
+            const qint64 RowBytes = (Width * BitCount + 31) / 32 * 4;
+            const qint64 Needed =
+                qint64(quint32(HeaderInt(10))) + RowBytes * (Height < 0 ? -Height : Height);
+            if (Data.size() < Needed)
+                throw TPictureError(
+                    QStringLiteral("Windows bitmap %1 is truncated (%2 of %3 bytes)")
+                        .arg(File)
+                        .arg(Data.size())
+                        .arg(Needed)
+                        .toStdString());
+        }
+    }
     QBuffer Buffer;
     Buffer.setData(Data);
     Buffer.open(QIODevice::ReadOnly);
