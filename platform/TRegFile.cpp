@@ -360,6 +360,10 @@ TRegFile TRegFile::Parse(const QByteArray& Bytes)
         QString Line = Lines[I].trimmed();
         if (Line.isEmpty())
             continue;
+        if (Line.contains(QLatin1Char('\r'))) { // a stray carriage return inside a line
+            File.Lossless = false;
+            continue;
+        }
         if (!HeaderSeen) {
             HeaderSeen = true;
             if (Line == Header5)
@@ -405,6 +409,10 @@ TRegFile TRegFile::Parse(const QByteArray& Bytes)
             while (Line.endsWith(QLatin1Char('\\')) && I + 1 < Lines.size()) {
                 Line.chop(1);
                 Line += Lines[++I].trimmed();
+            }
+            if (Line.contains(QLatin1Char('\r'))) {
+                File.Lossless = false;
+                continue;
             }
             if (CurrentKey.isEmpty()) {
                 File.Lossless = false;

@@ -8,9 +8,6 @@
 
 namespace {
 
-// How long a writer waits for another process to finish its write.
-constexpr int LockWaitMs = 10000;
-
 bool ValidName(const QString& Name)
 {
     return !Name.contains(QLatin1Char('\r')) && !Name.contains(QLatin1Char('\n')) &&
@@ -63,7 +60,7 @@ template <class F> bool Transact(TRegFile& File, F&& Change, bool* Changed = nul
     if (!QDir().mkpath(Info.absolutePath()))
         return false;
     QLockFile Lock(Path + QLatin1String(".lock"));
-    if (!Lock.tryLock(LockWaitMs))
+    if (!Lock.tryLock(TRegistry::LockWaitMs))
         return false;
     TRegFile Current;
     QByteArray Raw;

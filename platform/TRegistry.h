@@ -55,6 +55,8 @@ public:
     // $XDG_CONFIG_HOME/vexlo-vocabulary/registry.reg ($XDG_CONFIG_HOME defaults to ~/.config).
     static QString HivePath();
     static QString RootName(TRootKey Root);
+    // How long a write waits for another process's write to finish, in milliseconds.
+    static inline int LockWaitMs = 10000;
 
     // Opens Key (relative to the open key unless it starts with a backslash). Fails, returning
     // false, when the key is missing and CanCreate is false, when the file cannot be read, or when
