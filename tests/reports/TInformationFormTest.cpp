@@ -193,15 +193,20 @@ TEST_F(InformationForm, ShowCallsAreModalAndReturnWhenClosed)
     RegInfo.DataFile = QStringLiteral("english.mdb");
     for (int Page = 0; Page < 2; ++Page) {
         QString Seen;
-        QTimer::singleShot(0, [&] {
+        // The listing processes events while it is built, before its window is shown, so keep
+        // looking until the modal window is up.
+        QTimer Closer;
+        QObject::connect(&Closer, &QTimer::timeout, [&] {
             for (QWidget* W : QApplication::topLevelWidgets()) {
                 if (auto* Form = qobject_cast<TInformationForm*>(W); Form && Form->isVisible()) {
                     Seen = Form->WebBrowser->toPlainText();
                     EXPECT_TRUE(Form->isModal());
                     Form->close();
+                    Closer.stop();
                 }
             }
         });
+        Closer.start(5);
         if (Page == 0)
             TInformationForm::ShowStatistics(nullptr, RegInfo);
         else

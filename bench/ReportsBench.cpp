@@ -1,0 +1,177 @@
+// The two report pages on large dictionaries: the statistics page, the listing page built in
+// memory, and the listing shown in the report window (with its resident memory).
+
+#include "reports/TInformationForm.h"
+#include "reports/TReportPages.h"
+#include "store/TDataFileTool.h"
+#include "store/TScreenSaverDataModule.h"
+#include "store/TVexloTable.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextBrowser>
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <map>
+#include <memory>
+#include <random>
+
+namespace {
+
+// A data file under /tmp with Count entries of realistic size: words of 3..12 letters over the
+// whole alphabet, a transcription and one or two lines of Bulgarian.
+QString BenchDataFile(int Count)
+{
+    const QString Path = QStringLiteral("/tmp/vexlo-bench-reports-%1.db").arg(Count);
+    if (QFileInfo::exists(Path))
+        return Path;
+    TDataFileTool::CreateEmptyDataFile(Path);
+    sqlite3* Db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(Path).constData(), &Db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_exec(Db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt* Stmt = nullptr;
+    sqlite3_prepare_v2(Db, "INSERT INTO English (ID, ENAME, BULG, TRANS, LEVEL) VALUES (?,?,?,?,?)",
+                       -1, &Stmt, nullptr);
+    std::mt19937 Random(42);
+    auto Letters = [&Random](int From, int Span, int Length) {
+        QString Text;
+        for (int I = 0; I < Length; ++I)
+            Text += QChar(From + int(Random() % Span));
+        return Text;
+    };
+    for (int ID = 1; ID <= Count; ++ID) {
+        const QByteArray Word = Letters('a', 26, 3 + int(Random() % 10)).toUtf8();
+        const QByteArray Trans = (Letters(0x250, 0x50, 7) + QChar(0x2CB)).toUtf8();
+        QString Bulg = Letters(0x430, 32, 6 + int(Random() % 8));
+        if (Random() % 2)
+            Bulg += QStringLiteral("\r\n") + Letters(0x430, 32, 10);
+        const QByteArray BulgUtf8 = Bulg.toUtf8();
+        sqlite3_bind_int(Stmt, 1, ID);
+        sqlite3_bind_text(Stmt, 2, Word.constData(), int(Word.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(Stmt, 3, BulgUtf8.constData(), int(BulgUtf8.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(Stmt, 4, Trans.constData(), int(Trans.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_int(Stmt, 5, int(Random() % 10));
+        sqlite3_step(Stmt);
+        sqlite3_reset(Stmt);
+    }
+    sqlite3_finalize(Stmt);
+    sqlite3_exec(Db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close_v2(Db);
+    return Path;
+}
+
+// One open store per data file, kept for the whole run (the program has one store too).
+TScreenSaverDataModule& OpenStore(int Count)
+{
+    static std::unique_ptr<TScreenSaverDataModule> Store;
+    static int OpenCount = -1;
+    if (!Store)
+        Store = std::make_unique<TScreenSaverDataModule>();
+    if (OpenCount != Count) {
+        Store->CloseData();
+        Store->FMaxID = -1;
+        QStringList Messages;
+        Store->OpenDataFile(BenchDataFile(Count), Messages);
+        OpenCount = Count;
+    }
+    return *Store;
+}
+
+QApplication& App()
+{
+    static int Argc = 1;
+    static char Name[] = "vexlo-bench";
+    static char* Argv[] = {Name, nullptr};
+    static std::unique_ptr<QApplication> Instance;
+    if (!Instance) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        Instance = std::make_unique<QApplication>(Argc, Argv);
+    }
+    return *Instance;
+}
+
+long ResidentKiB(const char* Key)
+{
+    QFile Status(QStringLiteral("/proc/self/status"));
+    if (!Status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& Line : Status.readAll().split('\n')) {
+        if (Line.startsWith(Key))
+            return Line.mid(int(qstrlen(Key))).trimmed().split(' ').first().toLong();
+    }
+    return -1;
+}
+
+void BM_StatisticsPage(benchmark::State& State)
+{
+    TScreenSaverDataModule& Store = OpenStore(int(State.range(0)));
+    TVexloTable Table(Store.ADOConnection);
+    Table.Open();
+    for (auto _ : State) {
+        QByteArray Page = BuildStatisticsPage(Table, QStringLiteral("/tmp/english.db"));
+        benchmark::DoNotOptimize(Page);
+    }
+}
+BENCHMARK(BM_StatisticsPage)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The report window's own table opened on the store's connection (done once per report).
+void BM_ReportTableOpen(benchmark::State& State)
+{
+    TScreenSaverDataModule& Store = OpenStore(int(State.range(0)));
+    for (auto _ : State) {
+        TVexloTable Table(Store.ADOConnection);
+        Table.Open();
+        benchmark::DoNotOptimize(Table.RecordCount());
+    }
+}
+BENCHMARK(BM_ReportTableOpen)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The listing built in memory, with the per-entry check the progress window makes (a clock read).
+void BM_PreviewPage(benchmark::State& State)
+{
+    TScreenSaverDataModule& Store = OpenStore(int(State.range(0)));
+    qint64 Bytes = 0;
+    for (auto _ : State) {
+        State.PauseTiming();
+        TVexloTable Table(Store.ADOConnection); // a fresh table: nothing cached yet
+        Table.Open();
+        QElapsedTimer Clock;
+        Clock.start();
+        State.ResumeTiming();
+        QByteArray Page = BuildPreviewPage(Table, [&Clock](int) { return Clock.elapsed() >= 0; });
+        Bytes = Page.size();
+        benchmark::DoNotOptimize(Page);
+    }
+    State.counters["page_MB"] = double(Bytes) / 1e6;
+}
+BENCHMARK(BM_PreviewPage)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// From the command to the listing painted in the report window: the window with its table, the
+// progress window, the page, the view's document and its first paint.
+void BM_PreviewShown(benchmark::State& State)
+{
+    App();
+    OpenStore(int(State.range(0)));
+    for (auto _ : State) {
+        TInformationForm Form;
+        Form.LoadPreview();
+        Form.show();
+        Form.WebBrowser->viewport()->repaint();
+        QCoreApplication::processEvents();
+        benchmark::DoNotOptimize(Form.WebBrowser->document()->blockCount());
+        State.PauseTiming();
+        State.counters["rss_MB"] = double(ResidentKiB("VmRSS:")) / 1024.0;
+        State.counters["peak_rss_MB"] = double(ResidentKiB("VmHWM:")) / 1024.0;
+        Form.hide();
+        State.ResumeTiming();
+    }
+}
+BENCHMARK(BM_PreviewShown)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
