@@ -75,11 +75,10 @@ QImage TAboutForm::MakeMonitorPicture()
     P.setPen(Qt::NoPen);
     P.setBrush(QColor(60, 220, 90));
     P.drawEllipse(QPoint(180, 150), 2, 2);
-    P.end();
     // The screen itself: exactly 168 x 132 black pixels at (16, 12).
+    P.fillRect(QRect(ScreenLeft, ScreenTop, ScreenWidth, ScreenHeight), Qt::black);
+    P.end();
     Picture.convertTo(QImage::Format_BGR888);
-    QPainter S(&Picture);
-    S.fillRect(QRect(ScreenLeft, ScreenTop, ScreenWidth, ScreenHeight), Qt::black);
     return Picture;
 }
 
@@ -96,6 +95,12 @@ TAboutForm::TAboutForm(QWidget* Parent)
     Saver.setPixelSize(13);
     Saver.setBold(true);
     ui->SaverLabel->setFont(Saver);
+    // Substituted fonts can be wider than the designed one: widen the title about its centre.
+    const QRect Title = ui->SaverLabel->geometry();
+    const int Needed = ui->SaverLabel->sizeHint().width();
+    if (Needed > Title.width())
+        ui->SaverLabel->setGeometry(Title.center().x() - Needed / 2, Title.y(), Needed,
+                                    Title.height());
     ui->VexloImage->setPixmap(MakeLogo());
     ui->WebLabel->installEventFilter(this);
     ui->WebLabel->setMouseTracking(true);
