@@ -33,7 +33,34 @@ QString NormalPath(const QString& Path)
     return Out.join(QLatin1Char('\\'));
 }
 
+// Replaces unpaired surrogates, which UTF-8 cannot carry, with U+FFFD.
+QString PairedSurrogates(QString Text, bool& Clean)
+{
+    if (Text.isValidUtf16())
+        return Text;
+    Clean = false;
+    for (qsizetype I = 0; I < Text.size(); ++I) {
+        const QChar C = Text[I];
+        if (C.isHighSurrogate() && I + 1 < Text.size() && Text[I + 1].isLowSurrogate()) {
+            ++I;
+            continue;
+        }
+        if (C.isSurrogate())
+            Text[I] = QChar::ReplacementCharacter;
+    }
+    return Text;
+}
+
+QString DecodeText(const QByteArray& Bytes, bool& Clean);
+
 // Decodes the file's bytes; Clean is false when some bytes were not valid text.
+QString DecodeFile(const QByteArray& Bytes, bool& Clean)
+{
+    Clean = true;
+    QString Text = DecodeText(Bytes, Clean);
+    return PairedSurrogates(std::move(Text), Clean);
+}
+
 QString DecodeText(const QByteArray& Bytes, bool& Clean)
 {
     Clean = true;
@@ -345,7 +372,7 @@ TRegFile TRegFile::Parse(const QByteArray& Bytes)
 {
     TRegFile File;
     bool Clean = true;
-    const QString Text = DecodeText(Bytes, Clean);
+    const QString Text = DecodeFile(Bytes, Clean);
     File.Lossless = Clean;
 
     QStringList Lines = Text.split(QLatin1Char('\n'));

@@ -1,6 +1,8 @@
 #include "platform/TRegFile.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QStringEncoder>
 
 #include <gtest/gtest.h>
@@ -107,6 +109,11 @@ void CheckOne(const QByteArray& Input)
     const TRegFile File = TRegFile::Parse(Input);
     const QByteArray Written = File.Serialize();
     const TRegFile Again = TRegFile::Parse(Written);
+    if (Again.Keys != File.Keys || !Again.Lossless) {
+        QFile Out(QDir::temp().filePath(QStringLiteral("fuzz_hive-failure.reg")));
+        if (Out.open(QIODevice::WriteOnly))
+            Out.write(Input);
+    }
     ASSERT_TRUE(Again.Lossless) << Input.toHex().constData();
     ASSERT_EQ(Again.Keys, File.Keys) << Input.toHex().constData();
     ASSERT_EQ(Again.Serialize(), Written);
@@ -120,7 +127,10 @@ TEST(HiveFuzz, RandomMutationsRoundTrip)
     for (const char* S : Seeds) {
         Corpus << QByteArray(S) << Utf16(S);
     }
-    const unsigned Seed = std::random_device{}();
+    // VEXLO_FUZZ_SEED repeats a run that failed.
+    bool Given = false;
+    const unsigned FromEnv = qEnvironmentVariable("VEXLO_FUZZ_SEED").toUInt(&Given);
+    const unsigned Seed = Given ? FromEnv : std::random_device{}();
     SCOPED_TRACE(testing::Message() << "seed " << Seed);
     std::mt19937 Rng(Seed);
     QElapsedTimer Clock;

@@ -139,6 +139,10 @@ TEST(TRegFileTest, SkipsWhatItCannotRead)
         {"values before a key",
          "Windows Registry Editor Version 5.00\n\"X\"=dword:1\n" + Head.mid(37), 1},
         {"binary junk", QByteArray("\x00\x01\xFF\xFE[\x80]", 8), -1},
+        {"utf-16 unpaired surrogate",
+         Utf16WithBom(QString::fromUtf8(Head) + QStringLiteral("\"S\"=\"a") + QChar(0xDE72) +
+                      QStringLiteral("\"\n")),
+         2},
         {"utf-16 odd length", Utf16WithBom(QString::fromUtf8(Head)) + "x", 1},
     };
     for (const TCase& C : Cases) {
