@@ -264,8 +264,10 @@ void TScreenSaverDataModule::DeleteCurrentEntry()
     } catch (...) {
         ADOConnection->RollbackTrans();
         FMaxID = RememberedMaxID;
-        if (ADOTable->Active())
+        if (ADOTable->Active()) {
             ADOTable->Refresh();
+            ADOTable->Locate("ID", N, 0);
+        }
         throw;
     }
     // The table mirrors the new numbers instead of reading every row again.

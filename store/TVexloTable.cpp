@@ -350,15 +350,17 @@ void TVexloTable::SetRecNo(int Value)
 void TVexloTable::First()
 {
     CheckBrowseMode();
-    SetCurrent(FRows.empty() ? -1 : 0, true);
+    SetCurrent(FRows.empty() ? -1 : 0, false);
     FBof = true;
+    Fire(AfterScroll);
 }
 
 void TVexloTable::Last()
 {
     CheckBrowseMode();
-    SetCurrent(RecordCount() - 1, true);
+    SetCurrent(RecordCount() - 1, false);
     FEof = true;
+    Fire(AfterScroll);
 }
 
 void TVexloTable::Next()

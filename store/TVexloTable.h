@@ -91,10 +91,10 @@ private:
 // text 30), LEVEL (word). A text longer than its field, or a LEVEL outside 0..65535, is refused
 // when posting with an EVexloDatabaseError and nothing is stored.
 //
-// Events: AfterScroll after each change of the current row (also after Open, Append, Cancel and
-// Delete); AfterPost after each post; OnDataChange whenever rows or their contents may have
-// changed (open, close, post, delete, refresh) so that a view model can reset itself. Each fires
-// after the table's state is final.
+// Events: AfterScroll after each change of the current row (also after Open, First, Last, Append,
+// Cancel, Delete and a successful Locate); AfterPost after each post; OnDataChange whenever rows or
+// their contents may have changed (open, close, post, delete, refresh, renumbering) so that a view
+// model can reset itself. Each fires after the table's state is final.
 class TVexloTable
 {
 public:
