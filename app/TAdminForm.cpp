@@ -6,6 +6,10 @@
 #include "app/TMessageForm.h"
 #include "app/TVexloApplication.h"
 #include "app/VexloComponents.h"
+#include "editor/TEditForm.h"
+#include "preview/TAboutForm.h"
+#include "reports/TInformationForm.h"
+#include "settings/TOptionsForm.h"
 #include "settings/TRegInfo.h"
 #include "store/TScreenSaverDataModule.h"
 #include "store/TextCodec.h"
@@ -181,6 +185,7 @@ void TAdminForm::DesignForm()
     connect(Options, &QAction::triggered, this, &TAdminForm::OptionsExecute);
     connect(Information1, &QAction::triggered, this, &TAdminForm::Information1Click);
     connect(HTMLPreview1, &QAction::triggered, this, &TAdminForm::HTMLPreview1Click);
+    AttachSearchEditChange();
     connect(RandomBitBtn, &QPushButton::clicked, this, &TAdminForm::RandomBitBtnClick);
     connect(EnglishDBGrid, &QTableView::doubleClicked, this, &TAdminForm::EnglishDBGridDblClick);
     connect(EnglishDBGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -440,8 +445,9 @@ void TAdminForm::SearchEditChange()
 void TAdminForm::NewExecute()
 {
     NoDialogOpen = false;
-    Guarded([] {
-        // The word editor opens here with emNew once it is part of the program.
+    Guarded([this] {
+        if (EditForm)
+            EditForm->ShowEditor(emNew);
     });
     NoDialogOpen = true;
 }
@@ -449,8 +455,9 @@ void TAdminForm::NewExecute()
 void TAdminForm::RedactExecute()
 {
     NoDialogOpen = false;
-    Guarded([] {
-        // The word editor opens here with emEdit once it is part of the program.
+    Guarded([this] {
+        if (EditForm)
+            EditForm->ShowEditor(emEdit);
     });
     NoDialogOpen = true;
 }
@@ -507,26 +514,23 @@ void TAdminForm::RandomBitBtnClick()
 void TAdminForm::Information1Click()
 {
     NoDialogOpen = false;
-    Guarded([] {
-        // The word-level statistics report opens here once it is part of the program.
-    });
+    Guarded([this] { TInformationForm::ShowStatistics(this, *ScreenSaverSettings); });
     NoDialogOpen = true;
 }
 
 void TAdminForm::HTMLPreview1Click()
 {
     NoDialogOpen = false;
-    Guarded([] {
-        // The dictionary preview opens here once it is part of the program.
-    });
+    Guarded([this] { TInformationForm::ShowPreview(this); });
     NoDialogOpen = true;
 }
 
 void TAdminForm::AboutExecute()
 {
     NoDialogOpen = false;
-    Guarded([] {
-        // The about box opens here once it is part of the program.
+    Guarded([this] {
+        TAboutForm AboutForm(this);
+        AboutForm.exec();
     });
     NoDialogOpen = true;
 }
@@ -534,9 +538,7 @@ void TAdminForm::AboutExecute()
 void TAdminForm::OptionsExecute()
 {
     NoDialogOpen = false;
-    Guarded([] {
-        // The options dialog opens here once it is part of the program.
-    });
+    Guarded([this] { TOptionsForm::Execute(*AppSettings, this); });
     NoDialogOpen = true;
     UpdateLearnMenuItem();
     RestartLearnTimer();

@@ -10,6 +10,7 @@
 #include <functional>
 
 class QLabel;
+class TEditForm;
 class TEnglishTableModel;
 class TRegInfo;
 
@@ -38,6 +39,9 @@ public:
     bool ShowMainForm = true;
     // Ends the program; by default asks the event loop to quit once control returns to it.
     std::function<void()> ApplicationTerminate;
+
+    // The word editor, created after this window (it does not exist while FormCreate runs).
+    TEditForm* EditForm = nullptr;
 
     QLabel* StatusPanel = nullptr;
     TEnglishTableModel* GridModel = nullptr;
@@ -91,6 +95,9 @@ protected:
     bool event(QEvent* Event) override;
     void changeEvent(QEvent* Event) override;
     void closeEvent(QCloseEvent* Event) override;
+
+public:
+    // Swallows tool tips everywhere and the mouse wheel over the grid.
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:

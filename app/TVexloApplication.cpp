@@ -1,6 +1,7 @@
 #include "app/TVexloApplication.h"
 
 #include "app/TAdminForm.h"
+#include "editor/TEditForm.h"
 #include "platform/TRegistry.h"
 #include "platform/TSingleInstance.h"
 #include "settings/TRegInfo.h"
@@ -22,10 +23,10 @@ namespace TVexloApplication {
 namespace {
 
 const char* const Usage =
-    "Usage: vexlo-vocabulary [startup] [options]\n"
+    "Vexlo Vocabulary 2007: an English-Bulgarian vocabulary editor. Only one copy runs per user;\n"
+    "starting it again brings the running copy forward.\n"
     "\n"
-    "An English-Bulgarian vocabulary editor. Only one copy runs per user: starting it again\n"
-    "brings the running copy forward.\n"
+    "Usage: vexlo-vocabulary [startup] [options]\n"
     "\n"
     "  startup               start hidden (as when started with the desktop session)\n"
     "  --demo DIR            use DIR/english.mdb, made from the sample vocabulary when missing\n"
@@ -119,6 +120,7 @@ int Run(int argc, char* argv[])
 
     auto* DataModule = new TScreenSaverDataModule();
     auto* AdminForm = new TAdminForm(Arguments);
+    AdminForm->EditForm = new TEditForm(AdminForm);
     Instance.Listen([AdminForm] { AdminForm->BringForward(); });
     if (AdminForm->ShowMainForm)
         AdminForm->show();
@@ -126,7 +128,7 @@ int Run(int argc, char* argv[])
 
     // The lock goes first, then the windows (saving the settings), then the store.
     Instance.Release();
-    delete AdminForm;
+    delete AdminForm; // and with it the word editor, its child
     delete DataModule;
     return 0;
 }

@@ -1,0 +1,443 @@
+// The main window offscreen, on a data file and a settings hive of its own.
+
+#include "app/TAdminForm.h"
+#include "app/TEnglishTableModel.h"
+#include "app/TMessageBox.h"
+#include "app/TMessageForm.h"
+#include "app/VexloComponents.h"
+#include "platform/TRegistry.h"
+#include "settings/TAppRegInfo.h"
+#include "settings/TRegInfo.h"
+#include "store/TDataFileTool.h"
+#include "store/TScreenSaverDataModule.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QWheelEvent>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <ostream>
+
+void PrintTo(const QString& Text, std::ostream* Out)
+{
+    *Out << '"' << Text.toStdString() << '"';
+}
+
+namespace {
+
+struct TWord
+{
+    const char* English;
+    const char* Bulgarian;
+};
+
+class AdminFormTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Dir.isValid());
+        qputenv("VEXLO_REGISTRY", Dir.filePath("registry.reg").toUtf8());
+        TAppRegInfo::SetScreenSizeSource([] { return QSize(1280, 1024); });
+        TMessageBox::ClearAnswers();
+        DataFile = Dir.filePath("english.mdb");
+    }
+
+    void TearDown() override
+    {
+        Form.reset();
+        Store.reset();
+        TAppRegInfo::SetScreenSizeSource({});
+        TMessageBox::ClearAnswers();
+    }
+
+    // Points the screen-saver settings at Path.
+    void SetDataFile(const QString& Path)
+    {
+        TRegistry Registry;
+        ASSERT_TRUE(Registry.OpenKey(TRegInfo::KeyName, true));
+        Registry.WriteString("DataFile", Path);
+    }
+
+    void SetHideOrClose(bool On)
+    {
+        TRegistry Registry;
+        ASSERT_TRUE(Registry.OpenKey(TAppRegInfo::KeyName, true));
+        Registry.WriteInteger("HideOrClose", On ? 1 : 0);
+    }
+
+    // A data file holding Words (appended in this order), and the window opened on it.
+    void Open(std::initializer_list<TWord> Words, QStringList Arguments = {"vexlo-vocabulary"})
+    {
+        TDataFileTool::CreateEmptyDataFile(DataFile);
+        {
+            TScreenSaverDataModule Filler;
+            QStringList Errors;
+            Filler.OpenDataFile(DataFile, Errors);
+            ASSERT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
+            for (const TWord& Word : Words)
+                Filler.AppendEntry({Word.English, Word.Bulgarian, "", 1});
+            Filler.CloseData();
+        }
+        SetDataFile(DataFile);
+        OpenForm(Arguments);
+    }
+
+    void OpenForm(QStringList Arguments = {"vexlo-vocabulary"})
+    {
+        Store = std::make_unique<TScreenSaverDataModule>();
+        Form = std::make_unique<TAdminForm>(Arguments);
+        Form->ApplicationTerminate = [this] { ++Terminated; };
+    }
+
+    TVexloTable* Table() const { return ScreenSaverDataModule->ADOTable; }
+    QString CurrentWord() const { return ScreenSaverDataModule->ADOTableENAME->AsString(); }
+
+    struct TEnabled
+    {
+        bool New, Redact, Delete, DeleteAll, Random;
+        bool operator==(const TEnabled&) const = default;
+    };
+    TEnabled Enabled() const
+    {
+        return {Form->New->isEnabled(), Form->Redact->isEnabled(), Form->Delete->isEnabled(),
+                Form->DeleteAll->isEnabled(), Form->RandomBitBtn->isEnabled()};
+    }
+
+    QTemporaryDir Dir;
+    QString DataFile;
+    std::unique_ptr<TScreenSaverDataModule> Store;
+    std::unique_ptr<TAdminForm> Form;
+    int Terminated = 0;
+};
+
+const std::initializer_list<TWord> Fruits = {{"banana", "банан"},
+                                             {"apple", "ябълка"},
+                                             {"Apricot", "кайсия"},
+                                             {"band", "група"},
+                                             {"cherry", "череша"}};
+// In table order: apple, Apricot, banana, band, cherry.
+
+TEST_F(AdminFormTest, EmptyStoreEnablesOnlyNew)
+{
+    Open({});
+    EXPECT_EQ(Form->windowTitle(), "Vexlo Vocabulary - 0 records");
+    EXPECT_EQ(Enabled(), (TEnabled{true, false, false, false, false}));
+    EXPECT_EQ(Form->SearchEdit->text(), "");
+    // Double-clicking the grid of an empty store does nothing.
+    Form->EnglishDBGridDblClick();
+    EXPECT_TRUE(Form->NoDialogOpen);
+}
+
+TEST_F(AdminFormTest, CaptionShowsCountAndPosition)
+{
+    Open({{"one", "1"}, {"three", "3"}, {"two", "2"}});
+    EXPECT_EQ(Enabled(), (TEnabled{true, true, true, true, true}));
+    EXPECT_EQ(Form->windowTitle(), "Vexlo Vocabulary - 3 records Pos:1");
+    Table()->Next();
+    EXPECT_EQ(Form->windowTitle(), "Vexlo Vocabulary - 3 records Pos:2");
+    // Moving puts the word into the search box and the details into their views.
+    EXPECT_EQ(Form->SearchEdit->text(), "three");
+    EXPECT_EQ(Form->BulgarianDBMemo->toPlainText(), "3");
+    EXPECT_EQ(Form->EnglishDBGrid->currentIndex().row(), 1);
+}
+
+TEST_F(AdminFormTest, MissingDataFileIsReportedAtFirstActivationAndEndsTheProgram)
+{
+    SetDataFile(Dir.filePath("nowhere.mdb"));
+    OpenForm();
+    EXPECT_EQ(Form->windowTitle(), "Dictionary");
+    EXPECT_EQ(Enabled(), (TEnabled{false, false, false, false, false}));
+    ASSERT_EQ(Form->OpenErrors.size(), 1);
+
+    TMessageBox::SetNextAnswer(QMessageBox::Ok);
+    Form->FormActivate();
+    ASSERT_EQ(TMessageBox::Answered().size(), 1);
+    const auto& Box = TMessageBox::Answered().first();
+    EXPECT_EQ(Box.Caption, "Error");
+    EXPECT_EQ(Box.Icon, QMessageBox::Critical);
+    EXPECT_EQ(Box.Text, "The file " + Dir.filePath("nowhere.mdb") + " does not exists !");
+    EXPECT_EQ(Terminated, 1);
+    // The errors are shown once.
+    Form->FormActivate();
+    EXPECT_EQ(TMessageBox::Answered().size(), 1);
+}
+
+TEST_F(AdminFormTest, StartupArgumentStartsHiddenOnlyWhenExact)
+{
+    struct TCase
+    {
+        QStringList Arguments;
+        bool Shown;
+    };
+    const TCase Cases[] = {{{"v"}, true},
+                           {{"v", "startup"}, false},
+                           {{"v", "Startup"}, true},
+                           {{"v", "show", "123"}, true},
+                           {{"v", "startup "}, true}};
+    Open({});
+    for (const TCase& Case : Cases) {
+        Form.reset();
+        Store.reset();
+        OpenForm(Case.Arguments);
+        EXPECT_EQ(Form->ShowMainForm, Case.Shown) << Case.Arguments.join(' ').toStdString();
+    }
+}
+
+TEST_F(AdminFormTest, SearchKeepsTypedTextAndFallsBackToShorterPrefix)
+{
+    Open(Fruits);
+    struct TCase
+    {
+        const char* Typed;
+        const char* Found;
+        int Pos;
+    };
+    const TCase Cases[] = {{"ban", "banana", 3},  {"BANd", "band", 4}, {"apx", "apple", 1},
+                           {"apr", "Apricot", 2}, {"cz", "cherry", 5}, {"zzz", "cherry", 5}};
+    for (const TCase& Case : Cases) {
+        Form->SearchEdit->setText(Case.Typed);
+        EXPECT_EQ(CurrentWord(), Case.Found) << Case.Typed;
+        EXPECT_EQ(Form->SearchEdit->text(), Case.Typed);
+        EXPECT_EQ(Form->windowTitle(),
+                  QString("Vexlo Vocabulary - 5 records Pos:%1").arg(Case.Pos));
+        EXPECT_FALSE(Form->Busy);
+    }
+}
+
+TEST_F(AdminFormTest, MovingShowsTheWordWithoutStartingASearch)
+{
+    // Two entries with the same word: a search for it would go back to the first.
+    Open({{"same", "first"}, {"same", "second"}, {"other", "x"}});
+    Table()->Last();
+    EXPECT_EQ(Form->windowTitle(), "Vexlo Vocabulary - 3 records Pos:3");
+    EXPECT_EQ(Form->SearchEdit->text(), "same");
+    EXPECT_EQ(Form->BulgarianDBMemo->toPlainText(), "second");
+    // The navigator and the grid move the table the same way.
+    Form->NavFirst->click();
+    EXPECT_EQ(Table()->RecNo(), 1);
+    EXPECT_FALSE(Form->NavPrior->isEnabled());
+    EXPECT_TRUE(Form->NavLast->isEnabled());
+    Form->EnglishDBGrid->setCurrentIndex(Form->GridModel->index(2, 0));
+    EXPECT_EQ(Table()->RecNo(), 3);
+    EXPECT_EQ(Form->BulgarianDBMemo->toPlainText(), "second");
+    EXPECT_FALSE(Form->NavNext->isEnabled());
+}
+
+TEST_F(AdminFormTest, MouseWheelOverTheGridMovesNothing)
+{
+    Open(Fruits);
+    Table()->SetRecNo(3);
+    for (QWidget* Target : {Form->EnglishDBGrid->viewport(),
+                            static_cast<QWidget*>(Form->EnglishDBGrid->verticalScrollBar())}) {
+        for (int Delta : {-120, 120}) {
+            QWheelEvent Wheel(QPointF(5, 5), Form->EnglishDBGrid->mapToGlobal(QPointF(5, 5)),
+                              QPoint(), QPoint(0, Delta), Qt::NoButton, Qt::NoModifier,
+                              Qt::NoScrollPhase, false);
+            QApplication::sendEvent(Target, &Wheel);
+            EXPECT_EQ(Table()->RecNo(), 3);
+        }
+    }
+}
+
+TEST_F(AdminFormTest, DeleteAsksWithTheWordInUpperCase)
+{
+    Open({{"tree", "дърво"}, {"über", "свръх"}, {"zoo", "зоопарк"}});
+    TMessageBox::SetNextAnswer(QMessageBox::No);
+    Form->Delete->trigger();
+    ASSERT_EQ(TMessageBox::Answered().size(), 1);
+    const auto Box = TMessageBox::Answered().first();
+    EXPECT_EQ(Box.Caption, "Confirm");
+    EXPECT_EQ(Box.Text, "Delete the word TREE ?");
+    EXPECT_EQ(Box.Icon, QMessageBox::Question);
+    EXPECT_EQ(Box.Buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(Box.DefaultButton, QMessageBox::Yes);
+    EXPECT_EQ(Table()->RecordCount(), 3);
+
+    // Only a to z change case. (In table order the word comes after "zoo".)
+    Table()->SetRecNo(3);
+    TMessageBox::SetNextAnswer(QMessageBox::No);
+    Form->Delete->trigger();
+    EXPECT_EQ(TMessageBox::Answered().last().Text, "Delete the word üBER ?");
+
+    TMessageBox::SetNextAnswer(QMessageBox::Yes);
+    Form->Delete->trigger();
+    EXPECT_EQ(Table()->RecordCount(), 2);
+    EXPECT_EQ(Form->windowTitle(), "Vexlo Vocabulary - 2 records Pos:2");
+    EXPECT_EQ(CurrentWord(), "zoo");
+    EXPECT_EQ(Enabled(), (TEnabled{true, true, true, true, true}));
+    // The wait window is gone again.
+    for (QWidget* Window : QApplication::topLevelWidgets())
+        EXPECT_EQ(qobject_cast<TMessageForm*>(Window), nullptr);
+}
+
+TEST_F(AdminFormTest, DeletingTheOnlyEntryDisablesTheDataCommands)
+{
+    Open({{"tree", "дърво"}});
+    TMessageBox::SetNextAnswer(QMessageBox::Yes);
+    Form->Delete->trigger();
+    EXPECT_EQ(Form->windowTitle(), "Vexlo Vocabulary - 0 records");
+    EXPECT_EQ(Enabled(), (TEnabled{true, false, false, false, false}));
+    EXPECT_EQ(Form->TransDBEdit->text(), "");
+    EXPECT_EQ(Form->BulgarianDBMemo->toPlainText(), "");
+    // Random on the emptied store is harmless.
+    Form->RandomBitBtnClick();
+    EXPECT_TRUE(TMessageBox::Answered().size() == 1);
+}
+
+TEST_F(AdminFormTest, DeleteAllDefaultsToNo)
+{
+    Open(Fruits);
+    TMessageBox::SetNextAnswer(QMessageBox::No);
+    Form->DeleteAll->trigger();
+    ASSERT_EQ(TMessageBox::Answered().size(), 1);
+    const auto Box = TMessageBox::Answered().first();
+    EXPECT_EQ(Box.Caption, "Attention");
+    EXPECT_EQ(Box.Text, "Delete all words from DataBase ?");
+    EXPECT_EQ(Box.DefaultButton, QMessageBox::No);
+    EXPECT_EQ(Table()->RecordCount(), 5);
+
+    TMessageBox::SetNextAnswer(QMessageBox::Yes);
+    Form->DeleteAll->trigger();
+    EXPECT_EQ(Table()->RecordCount(), 0);
+    EXPECT_EQ(Form->windowTitle(), "Vexlo Vocabulary - 0 records");
+    EXPECT_EQ(Form->SearchEdit->text(), "");
+    EXPECT_EQ(Enabled(), (TEnabled{true, false, false, false, false}));
+}
+
+TEST_F(AdminFormTest, RandomMovesToAnEntry)
+{
+    Open(Fruits);
+    for (int I = 0; I < 20; ++I) {
+        Form->RandomBitBtn->click();
+        const int Pos = Table()->RecNo();
+        ASSERT_GE(Pos, 1);
+        ASSERT_LE(Pos, 5);
+        EXPECT_EQ(Form->windowTitle(), QString("Vexlo Vocabulary - 5 records Pos:%1").arg(Pos));
+        EXPECT_EQ(Form->SearchEdit->text(), CurrentWord());
+    }
+}
+
+TEST_F(AdminFormTest, CloseButtonHidesWhileHideOrCloseIsOn)
+{
+    SetHideOrClose(true);
+    Open(Fruits);
+    Form->show();
+    Form->close();
+    EXPECT_FALSE(Form->isVisible());
+    EXPECT_EQ(Terminated, 0);
+    EXPECT_TRUE(Table()->Active());
+
+    Form->show();
+    Form->Exit->trigger();
+    EXPECT_FALSE(Form->isVisible());
+    EXPECT_EQ(Terminated, 1);
+    EXPECT_FALSE(Table()->Active());
+}
+
+TEST_F(AdminFormTest, SessionEndIsARealClose)
+{
+    SetHideOrClose(true);
+    Open(Fruits);
+    Form->show();
+    Form->QueryEndSession();
+    Form->close();
+    EXPECT_EQ(Terminated, 1);
+    EXPECT_FALSE(Table()->Active());
+}
+
+TEST_F(AdminFormTest, CloseButtonEndsTheProgramWhileHideOrCloseIsOff)
+{
+    Open(Fruits);
+    Form->show();
+    Form->showMaximized();
+    Form->close();
+    EXPECT_EQ(Terminated, 1);
+    EXPECT_FALSE(Table()->Active());
+    EXPECT_FALSE(Form->isMaximized());
+}
+
+TEST_F(AdminFormTest, DestroyingTheWindowSavesTheSettings)
+{
+    SetHideOrClose(true);
+    Open(Fruits);
+    Form->AppSettings->SequenceInterval = 77;
+    Form->resize(600, 400);
+    Form->move(30, 40);
+    Form.reset();
+
+    TRegistry Registry;
+    ASSERT_TRUE(Registry.OpenKey(TAppRegInfo::KeyName, false));
+    TAppRegInfo Loaded(nullptr);
+    EXPECT_EQ(Loaded.SequenceInterval, 77);
+    EXPECT_TRUE(Loaded.HideOrClose);
+    EXPECT_EQ(Loaded.Width, 600);
+    EXPECT_EQ(Loaded.Height, 400);
+    EXPECT_EQ(Loaded.Left, 30);
+    EXPECT_EQ(Loaded.Top, 40);
+}
+
+TEST_F(AdminFormTest, SavedBoundsPlaceTheWindow)
+{
+    {
+        TRegistry Registry;
+        ASSERT_TRUE(Registry.OpenKey(TAppRegInfo::KeyName, true));
+        Registry.WriteInteger("Left", 100);
+        Registry.WriteInteger("Top", 50);
+        Registry.WriteInteger("Width", 700);
+        Registry.WriteInteger("Height", 500);
+    }
+    Open({});
+    EXPECT_EQ(Form->PlaceBounds(), QRect(100, 50, 700, 500));
+    // Nothing smaller than the window's minimum.
+    Form->PlaceWidth(10);
+    Form->PlaceHeight(10);
+    EXPECT_EQ(Form->size(), QSize(480, 280));
+}
+
+TEST_F(AdminFormTest, ControlsAreDoubleBufferedButNotTheWindow)
+{
+    Open({});
+    EXPECT_FALSE(IsDoubleBuffered(Form.get()));
+    for (QWidget* Child : Form->findChildren<QWidget*>()) {
+        if (!Child->isWindow()) {
+            EXPECT_TRUE(IsDoubleBuffered(Child)) << Child->objectName().toStdString();
+        }
+    }
+}
+
+TEST_F(AdminFormTest, HintsGoToTheStatusBarAndToolTipsAreOff)
+{
+    Open({});
+    QStatusTipEvent Tip(Form->New->statusTip());
+    QApplication::sendEvent(Form.get(), &Tip);
+    EXPECT_EQ(Form->StatusPanel->text(), "Create new record");
+    QHelpEvent Help(QEvent::ToolTip, QPoint(2, 2), Form->NewBitBtn->mapToGlobal(QPoint(2, 2)));
+    EXPECT_TRUE(Form->eventFilter(Form->NewBitBtn, &Help));
+}
+
+TEST(MessageFormTest, IsASmallFixedWindowWithoutClose)
+{
+    TMessageForm Form(nullptr, "Please wait for a moment");
+    EXPECT_EQ(Form.windowTitle(), "Message");
+    EXPECT_EQ(Form.size(), QSize(242, 105));
+    EXPECT_EQ(Form.MessageLabel->text(), "Please wait for a moment");
+    EXPECT_EQ(Form.MessageLabel->geometry(), QRect(0, 40, 242, 17));
+    EXPECT_FALSE(Form.windowFlags() & Qt::WindowCloseButtonHint);
+    Form.show();
+    Form.close();
+    EXPECT_TRUE(Form.isVisible());
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication Application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

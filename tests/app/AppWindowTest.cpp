@@ -1,0 +1,249 @@
+// The program in a real X server (DISPLAY with a window manager), started as child processes.
+// Each test has its own runtime directory (so the instance lock is its own), settings hive and
+// demo dictionary.
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+QString Tool(const QString& Program, const QStringList& Arguments)
+{
+    QProcess Process;
+    Process.start(Program, Arguments);
+    if (!Process.waitForFinished(10000))
+        return {};
+    return QString::fromUtf8(Process.readAllStandardOutput()).trimmed();
+}
+
+bool WaitFor(const std::function<bool()>& Condition, int TimeoutMs = 10000)
+{
+    QDeadlineTimer Deadline(TimeoutMs);
+    while (!Deadline.hasExpired()) {
+        if (Condition())
+            return true;
+        QThread::msleep(50);
+    }
+    return Condition();
+}
+
+class AppWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            GTEST_SKIP() << "needs an X server (DISPLAY)";
+        ASSERT_TRUE(Dir.isValid());
+        RuntimeDir = Dir.filePath("run");
+        QDir().mkpath(RuntimeDir);
+        QFile::setPermissions(RuntimeDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        Environment = QProcessEnvironment::systemEnvironment();
+        Environment.insert("XDG_RUNTIME_DIR", RuntimeDir);
+        Environment.insert("XDG_CONFIG_HOME", Dir.filePath("config"));
+        Environment.insert("VEXLO_REGISTRY", Dir.filePath("registry.reg"));
+        Environment.insert("QT_QPA_PLATFORM", "xcb");
+    }
+
+    void TearDown() override
+    {
+        for (auto& Process : Processes) {
+            if (Process->state() != QProcess::NotRunning) {
+                Process->kill();
+                Process->waitForFinished(5000);
+            }
+        }
+    }
+
+    QProcess* Start(const QStringList& Arguments)
+    {
+        Processes.push_back(std::make_unique<QProcess>());
+        QProcess* Process = Processes.back().get();
+        Process->setProcessEnvironment(Environment);
+        Process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        Process->start(VEXLO_PROGRAM, Arguments);
+        EXPECT_TRUE(Process->waitForStarted(5000));
+        return Process;
+    }
+
+    QStringList DemoArguments() const { return {"--demo", Dir.filePath("demo")}; }
+
+    // Visible top-level windows of a process whose name matches Pattern.
+    static QStringList Windows(QProcess* Process, const QString& Pattern = "Vexlo Vocabulary")
+    {
+        const QString Found =
+            Tool("xdotool", {"search", "--onlyvisible", "--pid",
+                             QString::number(Process->processId()), "--name", Pattern});
+        return Found.isEmpty() ? QStringList() : Found.split('\n');
+    }
+
+    static QStringList AllWindows(const QString& Pattern)
+    {
+        const QString Found = Tool("xdotool", {"search", "--onlyvisible", "--name", Pattern});
+        return Found.isEmpty() ? QStringList() : Found.split('\n');
+    }
+
+    static QString WindowName(const QString& Window)
+    {
+        return Tool("xdotool", {"getwindowname", Window});
+    }
+
+    static bool Finished(QProcess* Process, int TimeoutMs = 10000)
+    {
+        return Process->state() == QProcess::NotRunning || Process->waitForFinished(TimeoutMs);
+    }
+
+    // Starts the demo and waits for its main window.
+    QString StartMainWindow(QProcess*& Process, QStringList Extra = {})
+    {
+        Process = Start(DemoArguments() + Extra);
+        QString Window;
+        WaitFor([&] {
+            const QStringList Found = Windows(Process, "^Vexlo Vocabulary - ");
+            Window = Found.isEmpty() ? QString() : Found.first();
+            return !Window.isEmpty();
+        });
+        return Window;
+    }
+
+    QTemporaryDir Dir;
+    QString RuntimeDir;
+    QProcessEnvironment Environment;
+    std::vector<std::unique_ptr<QProcess>> Processes;
+};
+
+TEST_F(AppWindowTest, SecondStartBringsTheFirstForwardAndEnds)
+{
+    QProcess* First = nullptr;
+    const QString Window = StartMainWindow(First);
+    ASSERT_FALSE(Window.isEmpty());
+    Tool("xdotool", {"windowminimize", "--sync", Window});
+    ASSERT_TRUE(WaitFor([&] { return Windows(First).isEmpty(); }));
+
+    // Any arguments: "show" and a number are not special either.
+    QProcess* Second = Start({"show", "12345"});
+    ASSERT_TRUE(Finished(Second));
+    EXPECT_EQ(Second->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(Second->exitCode(), 0);
+
+    EXPECT_TRUE(WaitFor([&] { return Windows(First).size() == 1; }));
+    EXPECT_EQ(AllWindows("^Vexlo Vocabulary").size(), 1);
+    EXPECT_TRUE(WaitFor([&] { return Tool("xdotool", {"getactivewindow"}) == Window; }));
+    EXPECT_EQ(First->state(), QProcess::Running);
+}
+
+TEST_F(AppWindowTest, StartupStartsHiddenUntilASecondStart)
+{
+    QProcess* Hidden = Start(DemoArguments() + QStringList{"startup"});
+    // Give it time to come up; its lock file shows that it runs.
+    ASSERT_TRUE(WaitFor([&] { return QFile::exists(RuntimeDir + "/VexloVocabularyMutex"); }));
+    QThread::msleep(1500);
+    EXPECT_EQ(Hidden->state(), QProcess::Running);
+    EXPECT_TRUE(Windows(Hidden, ".").isEmpty());
+
+    QProcess* Second = Start({});
+    ASSERT_TRUE(Finished(Second));
+    EXPECT_EQ(Second->exitCode(), 0);
+    EXPECT_TRUE(WaitFor([&] { return Windows(Hidden, "^Vexlo Vocabulary - ").size() == 1; }));
+}
+
+TEST_F(AppWindowTest, MissingDataFileShowsTheErrorAndEnds)
+{
+    {
+        QFile Hive(Dir.filePath("registry.reg"));
+        ASSERT_TRUE(Hive.open(QIODevice::WriteOnly));
+        Hive.write("Windows Registry Editor Version 5.00\r\n\r\n"
+                   "[HKEY_LOCAL_MACHINE\\Software\\Norvane\\ScreenSaver]\r\n"
+                   "\"DataFile\"=\"" +
+                   Dir.filePath("missing.mdb").toUtf8() + "\"\r\n");
+    }
+    QProcess* Process = Start({});
+    QString Box;
+    ASSERT_TRUE(WaitFor([&] {
+        const QStringList Found = Windows(Process, "^Error$");
+        Box = Found.isEmpty() ? QString() : Found.first();
+        return !Box.isEmpty();
+    }));
+    EXPECT_EQ(Process->state(), QProcess::Running);
+    Tool("xdotool", {"windowactivate", "--sync", Box});
+    Tool("xdotool", {"key", "--window", Box, "Return"});
+    ASSERT_TRUE(Finished(Process));
+    EXPECT_EQ(Process->exitCode(), 0);
+}
+
+TEST_F(AppWindowTest, TypingIntoTheSearchBoxMovesThePosition)
+{
+    QProcess* Process = nullptr;
+    const QString Window = StartMainWindow(Process);
+    ASSERT_FALSE(Window.isEmpty());
+    const QString Before = WindowName(Window);
+    EXPECT_TRUE(Before.contains(" Pos:1")) << Before.toStdString();
+
+    Tool("xdotool", {"windowactivate", "--sync", Window});
+    Tool("xdotool", {"key", "--window", Window, "ctrl+a"});
+    Tool("xdotool", {"type", "--window", Window, "--delay", "30", "wo"});
+    EXPECT_TRUE(WaitFor([&] { return WindowName(Window) != Before; }))
+        << WindowName(Window).toStdString();
+    EXPECT_TRUE(WindowName(Window).startsWith("Vexlo Vocabulary - "));
+}
+
+TEST_F(AppWindowTest, KilledInstanceDoesNotBlockTheNextStart)
+{
+    QProcess* Killed = nullptr;
+    ASSERT_FALSE(StartMainWindow(Killed).isEmpty());
+    Killed->kill();
+    ASSERT_TRUE(Finished(Killed));
+
+    QProcess* Next = nullptr;
+    EXPECT_FALSE(StartMainWindow(Next).isEmpty());
+    EXPECT_EQ(Next->state(), QProcess::Running);
+}
+
+TEST_F(AppWindowTest, ExitSavesTheSettings)
+{
+    QProcess* Process = nullptr;
+    const QString Window = StartMainWindow(Process);
+    ASSERT_FALSE(Window.isEmpty());
+    Tool("xdotool", {"windowactivate", "--sync", Window});
+    Tool("xdotool", {"windowclose", Window});
+    ASSERT_TRUE(Finished(Process));
+    EXPECT_EQ(Process->exitCode(), 0);
+    QFile Hive(Dir.filePath("registry.reg"));
+    ASSERT_TRUE(Hive.open(QIODevice::ReadOnly));
+    const QByteArray Text = Hive.readAll();
+    EXPECT_TRUE(Text.contains("Software\\Norvane\\Vocabulary"));
+    EXPECT_TRUE(Text.contains("\"Width\"=dword:"));
+    // The lock went with the program.
+    EXPECT_FALSE(QFile::exists(RuntimeDir + "/VexloVocabularyMutex"));
+}
+
+TEST(AppCommandLineTest, HelpAndVersionPrintAndEnd)
+{
+    for (const char* Option : {"--help", "--version"}) {
+        QProcess Process;
+        Process.start(VEXLO_PROGRAM, {Option});
+        ASSERT_TRUE(Process.waitForFinished(10000));
+        EXPECT_EQ(Process.exitCode(), 0) << Option;
+        EXPECT_TRUE(Process.readAllStandardOutput().contains("Vexlo Vocabulary")) << Option;
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication Application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
