@@ -41,7 +41,8 @@ TMessageBox::TButton TMessageBox::Error(QWidget* Parent, const QString& Caption,
 TMessageBox::TButton TMessageBox::Information(QWidget* Parent, const QString& Caption,
                                               const QString& Text)
 {
-    return Show(Parent, QMessageBox::Information, Caption, Text, QMessageBox::Ok, QMessageBox::Ok);
+    return Show(Parent, QMessageBox::Information, Caption, Text, QMessageBox::Ok,
+                QMessageBox::Ok);
 }
 
 TMessageBox::TButton TMessageBox::Question(QWidget* Parent, const QString& Caption,
