@@ -5,21 +5,11 @@
 #include "store/TVexloWideStrings.h"
 #include "store/TextCodec.h"
 
+#include <sqlite3.h>
+
 namespace {
 
 const char* const CRLF = "\r\n";
-
-void AppendDecimal(QByteArray& Out, uint32_t Value)
-{
-    char Digits[10];
-    int N = 0;
-    do {
-        Digits[N++] = char('0' + Value % 10);
-        Value /= 10;
-    } while (Value);
-    while (N)
-        Out.append(Digits[--N]);
-}
 
 void AppendEncodedChar(QByteArray& Out, char16_t C)
 {
@@ -27,9 +17,18 @@ void AppendEncodedChar(QByteArray& Out, char16_t C)
         Out.append('`');
         return;
     }
-    Out.append("&#", 2);
-    AppendDecimal(Out, C);
-    Out.append(';');
+    char Buffer[8];
+    char* End = Buffer + sizeof Buffer;
+    char* P = End;
+    *--P = ';';
+    unsigned Value = C;
+    do {
+        *--P = char('0' + Value % 10);
+        Value /= 10;
+    } while (Value);
+    *--P = '#';
+    *--P = '&';
+    Out.append(P, End - P);
 }
 
 void AppendEscaped(QByteArray& Out, const QByteArray& Text)
@@ -92,10 +91,27 @@ QByteArray UpperAsciiLetter(QByteArray Letter)
     return Letter;
 }
 
+bool IsLineBreakOrBlank(char16_t C)
+{
+    return C <= 0x20;
+}
+
 void AppendEncodedText(QByteArray& Out, const QString& T)
 {
     if (T.isEmpty())
         return;
+    // The common case, a single line without blanks at its ends, needs no splitting.
+    bool Single =
+        !IsLineBreakOrBlank(T.front().unicode()) && !IsLineBreakOrBlank(T.back().unicode());
+    for (qsizetype I = 0; Single && I < T.size(); ++I) {
+        const char16_t C = T[I].unicode();
+        Single = C != u'\r' && C != u'\n' && C != u'\0';
+    }
+    if (Single) {
+        for (QChar C : T)
+            AppendEncodedChar(Out, C.unicode());
+        return;
+    }
     TVexloWideStrings Lines;
     Lines.SetText(T);
     const int Count = Lines.Count();
@@ -109,6 +125,53 @@ void AppendEncodedText(QByteArray& Out, const QString& T)
             Out.append(", ", 2);
     }
 }
+
+// Reads ENAME, TRANS and BULG of every row in the table's order with one statement, instead of
+// one lookup per row. Each row is checked against the table's row at the same place (ID and
+// word); once they differ (the data changed meanwhile) the statement is given up and the caller
+// reads the table's fields.
+class TOrderedDetails
+{
+public:
+    explicit TOrderedDetails(const TVexloTable& Table)
+    {
+        sqlite3* Db = Table.Connection() ? Table.Connection()->Handle() : nullptr;
+        if (Db && sqlite3_prepare_v2(Db,
+                                     "SELECT ID, ENAME, TRANS, BULG FROM English "
+                                     "ORDER BY ENAME COLLATE NOCASE, ID",
+                                     -1, &FStmt, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(FStmt);
+            FStmt = nullptr;
+        }
+    }
+    ~TOrderedDetails() { sqlite3_finalize(FStmt); }
+    TOrderedDetails(const TOrderedDetails&) = delete;
+    TOrderedDetails& operator=(const TOrderedDetails&) = delete;
+
+    // Steps to the next row; true when it is the row with this ID and word.
+    bool Next(int32_t ID, const QByteArray& Word)
+    {
+        if (!FStmt)
+            return false;
+        if (sqlite3_step(FStmt) == SQLITE_ROW && sqlite3_column_int(FStmt, 0) == ID &&
+            Text(1) == QByteArrayView(Word))
+            return true;
+        sqlite3_finalize(FStmt);
+        FStmt = nullptr;
+        return false;
+    }
+    QString Transcription() const { return QString::fromUtf8(Text(2)); }
+    QString BulgarianText() const { return QString::fromUtf8(Text(3)); }
+
+private:
+    QByteArrayView Text(int Column) const
+    {
+        const auto* Data = reinterpret_cast<const char*>(sqlite3_column_text(FStmt, Column));
+        return QByteArrayView(Data, Data ? sqlite3_column_bytes(FStmt, Column) : 0);
+    }
+
+    sqlite3_stmt* FStmt = nullptr;
+};
 
 } // namespace
 
@@ -190,9 +253,10 @@ QByteArray BuildStatisticsPage(const TStatisticsFigures& Figures)
     return Page;
 }
 
-TPreviewPageBuilder::TPreviewPageBuilder()
+TPreviewPageBuilder::TPreviewPageBuilder(int ExpectedEntries)
 {
-    FPage.reserve(64 * 1024);
+    // About 600 bytes per entry with a two-line Bulgarian text.
+    FPage.reserve(1024 + qsizetype(qMax(0, ExpectedEntries)) * 640);
     Line("<html>");
     Line("<head>");
     Line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=win-1251\">");
@@ -280,11 +344,18 @@ QByteArray BuildPreviewPage(TVexloTable& Table, const TAfterEntry& AfterEntry)
     TVexloField* TableENAME = Table.FieldByName(QStringLiteral("ENAME"));
     TVexloField* TableTRANS = Table.FieldByName(QStringLiteral("TRANS"));
     TVexloField* TableBULG = Table.FieldByName(QStringLiteral("BULG"));
-    TPreviewPageBuilder Builder;
+    TPreviewPageBuilder Builder(Table.RecordCount());
+    TOrderedDetails Details(Table);
     Table.First();
     bool GoOn = !AfterEntry || AfterEntry(0);
     while (GoOn && !Table.Eof()) {
-        Builder.AddEntry(TableENAME->AsAnsiString(), TableTRANS->AsString(), TableBULG->AsString());
+        const int Index = Table.RecNo() - 1;
+        const QByteArray Word = Table.ENameAnsiAt(Index);
+        if (Details.Next(Table.IdAt(Index), Word))
+            Builder.AddEntry(Word, Details.Transcription(), Details.BulgarianText());
+        else
+            Builder.AddEntry(TableENAME->AsAnsiString(), TableTRANS->AsString(),
+                             TableBULG->AsString());
         Table.Next();
         GoOn = !AfterEntry || AfterEntry(Builder.EntryCount());
     }

@@ -47,7 +47,8 @@ QByteArray BuildStatisticsPage(TVexloTable& Table, const QString& DataFile);
 class TPreviewPageBuilder
 {
 public:
-    TPreviewPageBuilder();
+    // ExpectedEntries only sizes the buffer.
+    explicit TPreviewPageBuilder(int ExpectedEntries = 0);
     // EnglishWord is 8-bit text in the system code page.
     void AddEntry(const QByteArray& EnglishWord, const QString& Transcription,
                   const QString& BulgarianText);

@@ -284,4 +284,21 @@ TEST(ReportPagesFromStore, StopKeepsTheEntriesDoneAndFinishesThePage)
     }
 }
 
+TEST(ReportPagesFromStore, DataChangedDuringTheBuildStillListsTheTableAsOpened)
+{
+    TReportFixture Fixture(GoldenDictionary());
+    TVexloTable Table(Fixture.Store->ADOConnection);
+    Table.Open();
+    const QByteArray Full = BuildPreviewPage(Table, {});
+    // The table is a snapshot of the words taken when it opened; renaming every word while the
+    // listing is being built (events are processed between entries) must not mix the two.
+    const QByteArray Page = BuildPreviewPage(Table, [&](int Done) {
+        if (Done == 2)
+            Fixture.Store->ADOConnection->Execute(
+                QStringLiteral("UPDATE English SET ENAME = 'x' || ENAME"));
+        return true;
+    });
+    EXPECT_EQ(S(Page), S(Full));
+}
+
 } // namespace
