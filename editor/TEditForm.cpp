@@ -117,6 +117,7 @@ void TEditForm::FormCreate()
     Maroon.setColor(QPalette::Text, QColor(0x80, 0x00, 0x00));
     ui->TranscriptionEdit->setPalette(Maroon);
     ui->TranscriptionEdit->installEventFilter(this);
+    ui->EnglishEdit->installEventFilter(this);
 
     ui->LevelUpDown->SetRange(0, 9);
     ui->LevelUpDown->SetAssociate(ui->LevelEdit);
@@ -197,6 +198,7 @@ void TEditForm::showEvent(QShowEvent* Event)
 
 void TEditForm::FormShow()
 {
+    FCaretAtEndOnFocus = true;
     ui->EnglishEdit->setFocus(Qt::OtherFocusReason);
     ui->EnglishEdit->deselect();
     ui->EnglishEdit->end(false);
@@ -249,6 +251,19 @@ bool TEditForm::event(QEvent* Event)
 
 bool TEditForm::eventFilter(QObject* Watched, QEvent* Event)
 {
+    // The window's activation hands the English edit its focus as if tabbed into, which would
+    // select all of it; an opening wants the caret after the last character instead.
+    if (Watched == ui->EnglishEdit && Event->type() == QEvent::FocusIn && FCaretAtEndOnFocus) {
+        FCaretAtEndOnFocus = false;
+        const Qt::FocusReason Reason = static_cast<QFocusEvent*>(Event)->reason();
+        if (Reason == Qt::TabFocusReason || Reason == Qt::BacktabFocusReason) {
+            QFocusEvent Plain(QEvent::FocusIn, Qt::OtherFocusReason);
+            QCoreApplication::sendEvent(ui->EnglishEdit, &Plain);
+            ui->EnglishEdit->deselect();
+            ui->EnglishEdit->end(false);
+            return true;
+        }
+    }
     // The line edit drops its selection when it loses the focus to the palette; remember where
     // the insertion goes before it does.
     if (Watched == ui->TranscriptionEdit && Event->type() == QEvent::FocusOut) {

@@ -64,4 +64,5 @@ private:
 
     QWidget* FMainForm;
     int FTranscriptionCaret = 0;
+    bool FCaretAtEndOnFocus = false;
 };

@@ -1,0 +1,416 @@
+#include "editor/TEditForm.h"
+
+#include "ui_TEditForm.h"
+
+#include "app/TMessageBox.h"
+#include "store/TDataFileTool.h"
+#include "store/TScreenSaverDataModule.h"
+
+#include <QApplication>
+#include <QStatusTipEvent>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+QApplication* TestApp()
+{
+    static int Argc = 1;
+    static char Arg0[] = "editor-test";
+    static char* Argv[] = {Arg0, nullptr};
+    static QApplication* App = new QApplication(Argc, Argv);
+    return App;
+}
+
+struct TAppFirst
+{
+    TAppFirst() { TestApp(); }
+};
+
+// A fresh data file with the given entries, opened by the store, a main window to centre on and
+// the editor on it.
+class EditFormTest : public ::testing::Test, private TAppFirst
+{
+protected:
+    void SetUp() override
+    {
+        TestApp();
+        TMessageBox::ClearAnswers();
+        ASSERT_TRUE(Dir.isValid());
+        Path = Dir.filePath(QStringLiteral("vocabulary.db"));
+        TDataFileTool::CreateEmptyDataFile(Path);
+        Store = std::make_unique<TScreenSaverDataModule>();
+        QStringList Messages;
+        Store->OpenDataFile(Path, Messages);
+        ASSERT_TRUE(Store->ADOTable->Active()) << Messages.join(u'\n').toStdString();
+        Main.setGeometry(100, 80, 800, 600);
+        Main.show();
+        Editor = std::make_unique<TEditForm>(&Main);
+    }
+    void TearDown() override
+    {
+        Editor.reset();
+        TMessageBox::ClearAnswers();
+    }
+
+    void Add(const QString& English, const QString& Bulgarian, const QString& Transcription,
+             int Level)
+    {
+        Store->AppendEntry({English, Bulgarian, Transcription, Level});
+    }
+
+    // Opens the editor modally and runs Inside while it shows; closes it with Cancel when Inside
+    // left it open. Returns whether the dialog was still open after Inside.
+    bool Run(TEditMode Mode, const std::function<void(Ui::TEditForm&)>& Inside)
+    {
+        bool StillOpen = false;
+        QTimer::singleShot(0, Editor.get(), [&] {
+            Inside(*Editor->ui);
+            StillOpen = Editor->isVisible();
+            if (StillOpen)
+                Editor->ui->CancelBitBtn->click();
+        });
+        Editor->ShowEditor(Mode);
+        return StillOpen;
+    }
+
+    static void ClickPalette(Ui::TEditForm& Ui, int Column)
+    {
+        QTableWidget* Grid = Ui.TranscriptStringGrid;
+        QTest::mouseClick(Grid->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          Grid->visualRect(Grid->model()->index(0, Column)).center());
+    }
+
+    QList<TEnBgRecord> AllEntries()
+    {
+        QList<TEnBgRecord> Entries;
+        TVexloTable* T = Store->ADOTable;
+        for (T->First(); !T->Eof(); T->Next()) {
+            TEnBgRecord Rec;
+            Store->ReadCurrentEntry(Rec);
+            Entries.append(Rec);
+        }
+        return Entries;
+    }
+
+    QTemporaryDir Dir;
+    QString Path;
+    std::unique_ptr<TScreenSaverDataModule> Store;
+    QWidget Main;
+    std::unique_ptr<TEditForm> Editor;
+};
+
+TEST_F(EditFormTest, PaletteCharacters)
+{
+    const char16_t Expected[] = u"\u028C\u0259\u0254\u00E6\u025B\u025C\u014B\u0292\u0283\u03B8"
+                                u"\u00F0\u02CB";
+    for (int Column = 0; Column < 12; ++Column)
+        EXPECT_EQ(TEditForm::TranscriptChar(Column).unicode(), Expected[Column]) << Column;
+    EXPECT_EQ(TEditForm::TranscriptChar(-1).unicode(), 0);
+    EXPECT_EQ(TEditForm::TranscriptChar(12).unicode(), 0);
+}
+
+TEST_F(EditFormTest, NewEntryIsStoredAsTyped)
+{
+    Add(QStringLiteral("old"), QStringLiteral("стар"), QString(), 1);
+    // An edit opening first, so that the new opening has something to clear.
+    Run(emEdit, [](Ui::TEditForm&) {});
+    Run(emNew, [this](Ui::TEditForm& Ui) {
+        EXPECT_EQ(Editor->windowTitle(), QStringLiteral("New Data"));
+        EXPECT_TRUE(Ui.EnglishEdit->text().isEmpty());
+        EXPECT_TRUE(Ui.TranscriptionEdit->text().isEmpty());
+        EXPECT_TRUE(Ui.BulgarianMemo->toPlainText().isEmpty());
+        EXPECT_EQ(Ui.LevelEdit->text(), QStringLiteral("0"));
+        EXPECT_EQ(Editor->focusWidget(), Ui.EnglishEdit);
+
+        QTest::keyClicks(Ui.EnglishEdit, QStringLiteral(" new word "));
+        QTest::keyClicks(Ui.TranscriptionEdit, QStringLiteral("nju:"));
+        Ui.BulgarianMemo->setPlainText(QStringLiteral("нова дума\nвтори ред"));
+        for (int I = 0; I < 3; ++I)
+            Ui.LevelUpDown->UpButton()->click();
+        Ui.OKBitBtn->click();
+    });
+    EXPECT_FALSE(Editor->isVisible());
+    ASSERT_EQ(Store->GetEntryCount(), 2);
+    TEnBgRecord Rec;
+    Store->ReadCurrentEntry(Rec);
+    EXPECT_EQ(Rec.EnglishWord, QStringLiteral(" new word ")); // blanks around it are kept
+    EXPECT_EQ(Rec.BulgarianText, QStringLiteral("нова дума\r\nвтори ред"));
+    EXPECT_EQ(Rec.Transcription, QStringLiteral("nju:"));
+    EXPECT_EQ(Rec.WordLevel, 3);
+    EXPECT_EQ(Store->GetMaxID(), 2);
+}
+
+TEST_F(EditFormTest, BlankWordIsRefusedAndKeepsTheInput)
+{
+    for (const QString& Word : {QString(), QStringLiteral("   "), QStringLiteral("\t \t")}) {
+        SCOPED_TRACE(Word.toStdString());
+        TMessageBox::ClearAnswers();
+        TMessageBox::SetNextAnswer(QMessageBox::Ok);
+        const bool StillOpen = Run(emNew, [&](Ui::TEditForm& Ui) {
+            Ui.EnglishEdit->setText(Word);
+            Ui.BulgarianMemo->setPlainText(QStringLiteral("нещо"));
+            Ui.OKBitBtn->click();
+            EXPECT_EQ(Ui.EnglishEdit->text(), Word);
+            EXPECT_EQ(Ui.BulgarianMemo->toPlainText(), QStringLiteral("нещо"));
+        });
+        EXPECT_TRUE(StillOpen);
+        ASSERT_EQ(TMessageBox::Answered().size(), 1);
+        EXPECT_EQ(TMessageBox::Answered()[0].Caption, QStringLiteral("Error"));
+        EXPECT_EQ(TMessageBox::Answered()[0].Text, QStringLiteral("Enter valid word"));
+        EXPECT_EQ(TMessageBox::Answered()[0].Icon, QMessageBox::Critical);
+        EXPECT_EQ(Store->GetEntryCount(), 0);
+    }
+}
+
+// A word longer than its field is refused by the store: its message is shown and the dialog stays
+// open with everything typed, so that nothing is lost.
+TEST_F(EditFormTest, TextTheStoreRefusesKeepsTheDialogOpen)
+{
+    Add(QStringLiteral("keep"), QStringLiteral("пази"), QStringLiteral("ki:p"), 2);
+    const QString TooLong(31, u'w');
+    for (TEditMode Mode : {emNew, emEdit}) {
+        SCOPED_TRACE(int(Mode));
+        TMessageBox::ClearAnswers();
+        TMessageBox::SetNextAnswer(QMessageBox::Ok);
+        const bool StillOpen = Run(Mode, [&](Ui::TEditForm& Ui) {
+            Ui.EnglishEdit->setText(TooLong);
+            Ui.TranscriptionEdit->setText(QStringLiteral("t"));
+            Ui.BulgarianMemo->setPlainText(QStringLiteral("ред"));
+            Ui.OKBitBtn->click();
+            EXPECT_EQ(Ui.EnglishEdit->text(), TooLong);
+            EXPECT_EQ(Ui.TranscriptionEdit->text(), QStringLiteral("t"));
+            EXPECT_EQ(Ui.BulgarianMemo->toPlainText(), QStringLiteral("ред"));
+        });
+        EXPECT_TRUE(StillOpen);
+        ASSERT_EQ(TMessageBox::Answered().size(), 1);
+        EXPECT_EQ(TMessageBox::Answered()[0].Icon, QMessageBox::Critical);
+        EXPECT_TRUE(TMessageBox::Answered()[0].Text.contains(QStringLiteral("30")))
+            << TMessageBox::Answered()[0].Text.toStdString();
+        ASSERT_EQ(Store->GetEntryCount(), 1);
+        TEnBgRecord Rec;
+        Store->ReadCurrentEntry(Rec);
+        EXPECT_EQ(Rec.EnglishWord, QStringLiteral("keep"));
+    }
+}
+
+TEST_F(EditFormTest, EditShowsTrimmedLinesAndUpdatesInPlace)
+{
+    Add(QStringLiteral("apple"), QStringLiteral("  ябълка \r\n\tплод  \r\n"),
+        QStringLiteral("\u00E6pl"), 4);
+    Add(QStringLiteral("banana"), QStringLiteral("банан"), QString(), 1);
+    Store->ADOTable->First(); // apple
+    Run(emEdit, [this](Ui::TEditForm& Ui) {
+        EXPECT_EQ(Editor->windowTitle(), QStringLiteral("Edit Data"));
+        EXPECT_EQ(Ui.EnglishEdit->text(), QStringLiteral("apple"));
+        EXPECT_EQ(Ui.EnglishEdit->cursorPosition(), 5);
+        EXPECT_FALSE(Ui.EnglishEdit->hasSelectedText());
+        EXPECT_EQ(Ui.BulgarianMemo->toPlainText(), QStringLiteral("ябълка\nплод"));
+        EXPECT_EQ(Ui.TranscriptionEdit->text(), QStringLiteral("\u00E6pl"));
+        EXPECT_EQ(Ui.LevelEdit->text(), QStringLiteral("4"));
+        EXPECT_EQ(Ui.LevelUpDown->Position(), 4);
+        Ui.LevelUpDown->DownButton()->click();
+        Ui.OKBitBtn->click();
+    });
+    ASSERT_EQ(Store->GetEntryCount(), 2);
+    TEnBgRecord Rec;
+    Store->ReadCurrentEntry(Rec);
+    EXPECT_EQ(Rec.EnglishWord, QStringLiteral("apple"));
+    EXPECT_EQ(Rec.BulgarianText, QStringLiteral("ябълка\r\nплод")); // stored as shown
+    EXPECT_EQ(Rec.WordLevel, 3);
+}
+
+TEST_F(EditFormTest, CancelAndEscapeLeaveTheStoreUnchanged)
+{
+    Add(QStringLiteral("stay"), QStringLiteral("остани"), QString(), 5);
+    for (int Way = 0; Way < 2; ++Way) {
+        SCOPED_TRACE(Way);
+        const bool StillOpen = Run(emEdit, [&](Ui::TEditForm& Ui) {
+            Ui.EnglishEdit->setText(QStringLiteral("changed"));
+            Ui.LevelUpDown->UpButton()->click();
+            if (Way == 0)
+                Ui.CancelBitBtn->click();
+            else
+                QTest::keyClick(Ui.EnglishEdit, Qt::Key_Escape);
+        });
+        EXPECT_FALSE(StillOpen);
+        TEnBgRecord Rec;
+        Store->ReadCurrentEntry(Rec);
+        EXPECT_EQ(Rec.EnglishWord, QStringLiteral("stay"));
+        EXPECT_EQ(Rec.WordLevel, 5);
+        EXPECT_EQ(Store->GetEntryCount(), 1);
+    }
+}
+
+// The caret decides where the palette character goes; a selection is kept behind it.
+TEST_F(EditFormTest, PaletteClickInsertsAtTheCaret)
+{
+    struct TCase
+    {
+        QString Text;
+        int SelStart, SelLength; // a caret when SelLength is 0
+        int Column;
+        QString Expected;
+        int Caret;
+    };
+    const QList<TCase> Cases = {
+        {QString(), 0, 0, 0, QStringLiteral("\u028C"), 1},
+        {QStringLiteral("ab"), 1, 0, 1, QStringLiteral("a\u0259b"), 2},
+        {QStringLiteral("ab"), 2, 0, 11, QStringLiteral("ab\u02CB"), 3},
+        {QStringLiteral("abcd"), 1, 2, 8, QStringLiteral("a\u0283bcd"), 2},
+        {QStringLiteral("abcd"), 3, -2, 9, QStringLiteral("a\u03B8bcd"), 2}, // selected leftwards
+    };
+    for (const TCase& C : Cases) {
+        SCOPED_TRACE(C.Expected.toStdString());
+        Run(emNew, [&](Ui::TEditForm& Ui) {
+            QLineEdit* Edit = Ui.TranscriptionEdit;
+            Edit->setFocus();
+            Edit->setText(C.Text);
+            if (C.SelLength == 0)
+                Edit->setCursorPosition(C.SelStart);
+            else
+                Edit->setSelection(C.SelStart, C.SelLength);
+            ClickPalette(Ui, C.Column);
+            EXPECT_EQ(Edit->text(), C.Expected);
+            EXPECT_EQ(Edit->cursorPosition(), C.Caret);
+            EXPECT_FALSE(Edit->hasSelectedText());
+            EXPECT_EQ(Editor->focusWidget(), Edit);
+        });
+    }
+}
+
+TEST_F(EditFormTest, PaletteClickRightAfterAnEditOpeningGoesToTheStart)
+{
+    Add(QStringLiteral("this"), QStringLiteral("това"), QStringLiteral("is"), 0);
+    Run(emEdit, [](Ui::TEditForm& Ui) {
+        ClickPalette(Ui, 10);
+        EXPECT_EQ(Ui.TranscriptionEdit->text(), QStringLiteral("\u00F0is"));
+        EXPECT_EQ(Ui.TranscriptionEdit->cursorPosition(), 1);
+        // Keyboard moves in the palette insert nothing.
+        Ui.TranscriptStringGrid->setFocus();
+        QTest::keyClick(Ui.TranscriptStringGrid, Qt::Key_Right);
+        EXPECT_EQ(Ui.TranscriptionEdit->text(), QStringLiteral("\u00F0is"));
+    });
+}
+
+TEST_F(EditFormTest, PaletteCellsAreDrawnWithTheCurrentCellGrey)
+{
+    Run(emNew, [](Ui::TEditForm& Ui) {
+        QTableWidget* Grid = Ui.TranscriptStringGrid;
+        Grid->setCurrentCell(0, 0);
+        const QImage Image = Grid->viewport()->grab().toImage();
+        const QRect First = Grid->visualRect(Grid->model()->index(0, 0));
+        const QRect Second = Grid->visualRect(Grid->model()->index(0, 5));
+        EXPECT_EQ(First.size(), QSize(17, 17));
+        EXPECT_EQ(QColor(Image.pixel(First.right() - 1, First.bottom() - 1)),
+                  QColor(0x80, 0x80, 0x80));
+        EXPECT_EQ(QColor(Image.pixel(Second.right() - 1, Second.bottom() - 1)),
+                  Grid->palette().color(QPalette::Base));
+        // Some ink of the character in the grey cell.
+        bool White = false;
+        for (int X = First.left(); X <= First.right(); ++X)
+            for (int Y = First.top(); Y <= First.bottom(); ++Y)
+                White = White || QColor(Image.pixel(X, Y)).lightness() > 200;
+        EXPECT_TRUE(White);
+    });
+}
+
+TEST_F(EditFormTest, LevelMovesOnlyByTheUpDownWithinZeroToNine)
+{
+    Run(emNew, [](Ui::TEditForm& Ui) {
+        EXPECT_TRUE(Ui.LevelEdit->isReadOnly());
+        Ui.LevelEdit->setFocus();
+        QTest::keyClicks(Ui.LevelEdit, QStringLiteral("7"));
+        EXPECT_EQ(Ui.LevelEdit->text(), QStringLiteral("0"));
+        Ui.LevelUpDown->DownButton()->click();
+        EXPECT_EQ(Ui.LevelUpDown->Position(), 0);
+        for (int I = 0; I < 12; ++I)
+            Ui.LevelUpDown->UpButton()->click();
+        EXPECT_EQ(Ui.LevelUpDown->Position(), 9);
+        EXPECT_EQ(Ui.LevelEdit->text(), QStringLiteral("9"));
+        QTest::keyClick(Ui.LevelEdit, Qt::Key_Down);
+        EXPECT_EQ(Ui.LevelEdit->text(), QStringLiteral("8"));
+    });
+}
+
+TEST_F(EditFormTest, CentresOnTheMainWindowEvenOffTheScreen)
+{
+    struct TCase
+    {
+        QRect Main;
+        QPoint Offset; // of the dialog's outer top-left from the main window's
+    };
+    // Both windows carry frames of the same width, so the offset does not depend on it. The second
+    // main window is narrower than the dialog by an odd number, halved toward zero, and lies off
+    // the screen: so does the dialog.
+    for (const TCase& C : {TCase{QRect(100, 80, 800, 600), QPoint(164, 138)},
+                           TCase{QRect(-500, -400, 301, 300), QPoint(-85, -11)}}) {
+        Main.setGeometry(C.Main);
+        Run(emNew, [&](Ui::TEditForm&) {
+            EXPECT_EQ(Editor->frameGeometry().topLeft() - Main.frameGeometry().topLeft(), C.Offset);
+        });
+    }
+}
+
+TEST_F(EditFormTest, HintsGoToTheOwnStatusBarAndOnlyTheBulgarianGroupGrows)
+{
+    Run(emNew, [this](Ui::TEditForm& Ui) {
+        struct TCase
+        {
+            QWidget* Control;
+            QString Hint;
+        };
+        for (const TCase& C : {TCase{Ui.OKBitBtn, QStringLiteral("Confirm changes")},
+                               TCase{Ui.CancelBitBtn, QStringLiteral("Cancel changes")},
+                               TCase{Ui.TranscriptStringGrid,
+                                     QStringLiteral("Click here to add a special transcript char "
+                                                    "to Transcription")}}) {
+            QEnterEvent Enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+            QApplication::sendEvent(C.Control, &Enter);
+            EXPECT_EQ(Ui.StatusBar->currentMessage(), C.Hint);
+            EXPECT_TRUE(C.Control->toolTip().isEmpty());
+            QEvent Leave(QEvent::Leave);
+            QApplication::sendEvent(C.Control, &Leave);
+            EXPECT_TRUE(Ui.StatusBar->currentMessage().isEmpty());
+        }
+
+        EXPECT_EQ(Editor->minimumSize(), QSize(472, 323));
+        Editor->resize(700, 500);
+        EXPECT_EQ(Ui.BulgarianGroupBox->geometry(), QRect(2, 104, 693, 338));
+        EXPECT_EQ(Ui.OKBitBtn->geometry(), QRect(543, 447, 73, 25));
+        EXPECT_EQ(Ui.CancelBitBtn->geometry(), QRect(621, 447, 73, 25));
+        EXPECT_EQ(Ui.EnglishGroupBox->geometry(), QRect(2, 0, 233, 49));
+        EXPECT_EQ(Ui.ComplexityGroupBox->geometry(), QRect(242, 0, 225, 49));
+        EXPECT_EQ(Ui.TranscriptionGroupBox->geometry(), QRect(2, 52, 465, 49));
+        EXPECT_EQ(Ui.StatusBar->geometry(), QRect(0, 481, 700, 19));
+        EXPECT_GT(Ui.BulgarianMemo->height(), 300);
+        Editor->resize(472, 323);
+    });
+}
+
+TEST_F(EditFormTest, TabOrder)
+{
+    Run(emNew, [this](Ui::TEditForm& Ui) {
+        Ui.OKBitBtn->setFocus();
+        QStringList Order;
+        for (int I = 0; I < 7; ++I) {
+            QWidget* Focused = Editor->focusWidget();
+            ASSERT_NE(Focused, nullptr);
+            Order.append(Focused->objectName());
+            QTest::keyClick(Focused, Qt::Key_Tab);
+        }
+        EXPECT_EQ(Order,
+                  QStringList({"OKBitBtn", "CancelBitBtn", "EnglishEdit", "TranscriptionEdit",
+                               "TranscriptStringGrid", "BulgarianMemo", "LevelEdit"}));
+        EXPECT_EQ(Editor->focusWidget(), Ui.OKBitBtn);
+        EXPECT_TRUE(Ui.OKBitBtn->isDefault());
+    });
+}
+
+} // namespace
