@@ -1,6 +1,7 @@
 #include "app/TVexloApplication.h"
 
 #include "app/TAdminForm.h"
+#include "app/TMenuImages.h"
 #include "editor/TEditForm.h"
 #include "platform/TRegistry.h"
 #include "platform/TSingleInstance.h"
@@ -117,6 +118,7 @@ int Run(int argc, char* argv[])
     QCoreApplication::setApplicationVersion(VEXLO_VERSION);
     QGuiApplication::setDesktopFileName("vexlo-vocabulary");
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(TMenuImages::ApplicationIcon());
 
     auto* DataModule = new TScreenSaverDataModule();
     auto* AdminForm = new TAdminForm(Arguments);
