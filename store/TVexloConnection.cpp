@@ -31,6 +31,18 @@ bool IsAccessFile(const QString& Path)
     return Head.mid(4, 15) == "Standard Jet DB" || Head.mid(4, 16) == "Standard ACE DB";
 }
 
+bool IsWalFile(sqlite3* Db)
+{
+    sqlite3_stmt* Stmt = nullptr;
+    bool Wal = false;
+    if (sqlite3_prepare_v2(Db, "PRAGMA journal_mode", -1, &Stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(Stmt) == SQLITE_ROW)
+        Wal = sqlite3_stricmp(reinterpret_cast<const char*>(sqlite3_column_text(Stmt, 0)), "wal") ==
+              0;
+    sqlite3_finalize(Stmt);
+    return Wal;
+}
+
 QString Problem(const QString& Path, const QString& What)
 {
     return QStringLiteral("Cannot open the data file %1: %2").arg(Path, What);
@@ -92,6 +104,10 @@ void TVexloConnection::Open()
             Failure = QString::fromUtf8(sqlite3_errmsg(Db)) + QLatin1Char('.');
         else if (sqlite3_db_readonly(Db, "main") == 1)
             Failure = QStringLiteral("you have no permission to change it.");
+        else if (IsWalFile(Db))
+            // With the write-ahead log, syncing at checkpoints only still keeps every change
+            // atomic; only the last changes before a power cut may be lost.
+            sqlite3_exec(Db, "PRAGMA synchronous = NORMAL", nullptr, nullptr, nullptr);
     } else {
         Failure = Db ? QString::fromUtf8(sqlite3_errmsg(Db)) + QLatin1Char('.')
                      : QStringLiteral("out of memory.");

@@ -75,6 +75,7 @@ TEST(DataFileToolTest, CreatesSampleAndEmptyFilesThatOpen)
     EXPECT_TRUE(Messages.isEmpty());
     EXPECT_TRUE(Store.IsStoreEmpty());
     // No temporary files are left behind.
+    Store.CloseData();
     EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
