@@ -2,6 +2,7 @@
 // memory, and the listing shown in the report window (with its resident memory).
 
 #include "reports/TInformationForm.h"
+#include "reports/TProgressForm.h"
 #include "reports/TReportPages.h"
 #include "store/TDataFileTool.h"
 #include "store/TScreenSaverDataModule.h"
@@ -152,6 +153,29 @@ void BM_PreviewPage(benchmark::State& State)
     State.counters["page_MB"] = double(Bytes) / 1e6;
 }
 BENCHMARK(BM_PreviewPage)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The same build as the report window runs it: the progress window on screen, its bar advanced
+// and events processed between entries (at most every TProgressForm::EventIntervalMs).
+void BM_PreviewPageWithProgress(benchmark::State& State)
+{
+    App();
+    TScreenSaverDataModule& Store = OpenStore(int(State.range(0)));
+    for (auto _ : State) {
+        State.PauseTiming();
+        TVexloTable Table(Store.ADOConnection);
+        Table.Open();
+        State.ResumeTiming();
+        TProgressForm Progress;
+        Progress.Start(Store.GetMaxID());
+        QByteArray Page = BuildPreviewPage(Table, [&Progress](int Done) {
+            if (Done)
+                Progress.StepIt();
+            return !Progress.Stopped;
+        });
+        benchmark::DoNotOptimize(Page);
+    }
+}
+BENCHMARK(BM_PreviewPageWithProgress)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // From the command to the listing painted in the report window: the window with its table, the
 // progress window, the page, the view's document and its first paint.
