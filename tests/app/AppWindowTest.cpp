@@ -88,12 +88,6 @@ protected:
         return Found.isEmpty() ? QStringList() : Found.split('\n');
     }
 
-    static QStringList AllWindows(const QString& Pattern)
-    {
-        const QString Found = Tool("xdotool", {"search", "--onlyvisible", "--name", Pattern});
-        return Found.isEmpty() ? QStringList() : Found.split('\n');
-    }
-
     static QString WindowName(const QString& Window)
     {
         return Tool("xdotool", {"getwindowname", Window});
@@ -138,7 +132,7 @@ TEST_F(AppWindowTest, SecondStartBringsTheFirstForwardAndEnds)
     EXPECT_EQ(Second->exitCode(), 0);
 
     EXPECT_TRUE(WaitFor([&] { return Windows(First).size() == 1; }));
-    EXPECT_EQ(AllWindows("^Vexlo Vocabulary").size(), 1);
+    EXPECT_EQ(Windows(First, "^Vexlo Vocabulary").size(), 1);
     EXPECT_TRUE(WaitFor([&] { return Tool("xdotool", {"getactivewindow"}) == Window; }));
     EXPECT_EQ(First->state(), QProcess::Running);
 }

@@ -1,0 +1,232 @@
+// Start-up of the program and the search box's response, with 1K, 10K and 100K entries.
+//
+// BM_StartupToCaption starts the real program (needs DISPLAY: an X server with a window
+// manager) and measures from launch until its main window is mapped and shows the record
+// caption. BM_FormCreateToCaption measures the same inside this process (store, main window,
+// first paint), and BM_SearchOneLetter the time from a change of the search box to the new
+// current row painted.
+
+#include "app/TAdminForm.h"
+#include "platform/TRegistry.h"
+#include "settings/TRegInfo.h"
+#include "store/TDataFileTool.h"
+#include "store/TScreenSaverDataModule.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <map>
+#include <memory>
+
+namespace {
+
+// The program beside the build's bench directory, or $VEXLO_PROGRAM.
+QString Program()
+{
+    if (const QString Given = qEnvironmentVariable("VEXLO_PROGRAM"); !Given.isEmpty())
+        return Given;
+    return QCoreApplication::applicationDirPath() + "/../vexlo-vocabulary";
+}
+
+// A data file with Count entries of random words, made once per size, and a registry hive that
+// points the program at it.
+struct TDictionary
+{
+    QTemporaryDir Dir;
+    QString DataFile;
+    QString Registry;
+    QStringList Words;
+};
+
+TDictionary& Dictionary(int Count)
+{
+    static std::map<int, std::unique_ptr<TDictionary>> Made;
+    auto& Slot = Made[Count];
+    if (Slot)
+        return *Slot;
+    Slot = std::make_unique<TDictionary>();
+    TDictionary& D = *Slot;
+    D.DataFile = D.Dir.filePath("english.mdb");
+    D.Registry = D.Dir.filePath("registry.reg");
+    TDataFileTool::CreateEmptyDataFile(D.DataFile);
+
+    QRandomGenerator Random(Count);
+    sqlite3* Db = nullptr;
+    sqlite3_open(D.DataFile.toUtf8().constData(), &Db);
+    sqlite3_exec(Db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt* Insert = nullptr;
+    sqlite3_prepare_v2(Db, "INSERT INTO English (ID, ENAME, BULG, TRANS, LEVEL) VALUES (?,?,?,?,?)",
+                       -1, &Insert, nullptr);
+    for (int Id = 1; Id <= Count; ++Id) {
+        QByteArray Word;
+        const int Length = 3 + Random.bounded(9);
+        for (int I = 0; I < Length; ++I)
+            Word += char('a' + Random.bounded(26));
+        D.Words << QString::fromLatin1(Word);
+        const QByteArray Bulgarian = QStringLiteral("дума %1\r\nред две").arg(Id).toUtf8();
+        sqlite3_bind_int(Insert, 1, Id);
+        sqlite3_bind_text(Insert, 2, Word.constData(), Word.size(), SQLITE_TRANSIENT);
+        sqlite3_bind_text(Insert, 3, Bulgarian.constData(), Bulgarian.size(), SQLITE_TRANSIENT);
+        sqlite3_bind_text(Insert, 4, "wɜːd", -1, SQLITE_STATIC);
+        sqlite3_bind_int(Insert, 5, Random.bounded(10));
+        sqlite3_step(Insert);
+        sqlite3_reset(Insert);
+    }
+    sqlite3_finalize(Insert);
+    sqlite3_exec(Db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(Db);
+
+    qputenv("VEXLO_REGISTRY", D.Registry.toUtf8());
+    TRegistry Registry;
+    Registry.OpenKey(TRegInfo::KeyName, true);
+    Registry.WriteString("DataFile", D.DataFile);
+    return D;
+}
+
+// This process's QApplication: on the X server when there is one, else offscreen.
+bool EnsureApplication()
+{
+    if (!QCoreApplication::instance()) {
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int Argc = 1;
+        static char Name[] = "vexlo-bench";
+        static char* Argv[] = {Name, nullptr};
+        new QApplication(Argc, Argv);
+    }
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+QString VisibleWindow(qint64 Pid, const QString& Pattern)
+{
+    QProcess Search;
+    Search.start("xdotool",
+                 {"search", "--onlyvisible", "--pid", QString::number(Pid), "--name", Pattern});
+    Search.waitForFinished(5000);
+    return QString::fromUtf8(Search.readAllStandardOutput()).trimmed();
+}
+
+void BM_StartupToCaption(benchmark::State& State)
+{
+    const int Count = static_cast<int>(State.range(0));
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        State.SkipWithError("needs an X server (DISPLAY)");
+        return;
+    }
+    EnsureApplication();
+    if (!QFile::exists(Program())) {
+        State.SkipWithError("build vexlo-vocabulary first (or set VEXLO_PROGRAM)");
+        return;
+    }
+    TDictionary& D = Dictionary(Count);
+    const QString Caption = QStringLiteral("^Vexlo Vocabulary - %1 records").arg(Count);
+    for (auto _ : State) {
+        QTemporaryDir Runtime;
+        QProcessEnvironment Environment = QProcessEnvironment::systemEnvironment();
+        Environment.insert("XDG_RUNTIME_DIR", Runtime.path());
+        Environment.insert("VEXLO_REGISTRY", D.Registry);
+        Environment.insert("QT_QPA_PLATFORM", "xcb");
+        QProcess Process;
+        Process.setProcessEnvironment(Environment);
+        QElapsedTimer Clock;
+        Clock.start();
+        Process.start(Program(), {});
+        Process.waitForStarted(5000);
+        QDeadlineTimer Deadline(20000);
+        while (VisibleWindow(Process.processId(), Caption).isEmpty() && !Deadline.hasExpired())
+            QThread::msleep(2);
+        State.SetIterationTime(Clock.nsecsElapsed() / 1e9);
+        if (Deadline.hasExpired())
+            State.SkipWithError("the main window did not show");
+        Process.terminate();
+        if (!Process.waitForFinished(5000)) {
+            Process.kill();
+            Process.waitForFinished(5000);
+        }
+    }
+}
+BENCHMARK(BM_StartupToCaption)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_FormCreateToCaption(benchmark::State& State)
+{
+    const int Count = static_cast<int>(State.range(0));
+    if (!EnsureApplication()) {
+        State.SkipWithError("another benchmark made a non-widget application");
+        return;
+    }
+    TDictionary& D = Dictionary(Count);
+    qputenv("VEXLO_REGISTRY", D.Registry.toUtf8());
+    for (auto _ : State) {
+        auto Store = std::make_unique<TScreenSaverDataModule>();
+        auto Form = std::make_unique<TAdminForm>(QStringList{"vexlo-bench"});
+        Form->show();
+        QCoreApplication::processEvents();
+        benchmark::DoNotOptimize(Form->windowTitle());
+        State.PauseTiming();
+        Form.reset();
+        Store.reset();
+        QCoreApplication::processEvents();
+        State.ResumeTiming();
+    }
+}
+BENCHMARK(BM_FormCreateToCaption)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_SearchOneLetter(benchmark::State& State)
+{
+    const int Count = static_cast<int>(State.range(0));
+    if (!EnsureApplication()) {
+        State.SkipWithError("another benchmark made a non-widget application");
+        return;
+    }
+    TDictionary& D = Dictionary(Count);
+    qputenv("VEXLO_REGISTRY", D.Registry.toUtf8());
+    auto Store = std::make_unique<TScreenSaverDataModule>();
+    auto Form = std::make_unique<TAdminForm>(QStringList{"vexlo-bench"});
+    Form->show();
+    QCoreApplication::processEvents();
+    // Each step types the third letter of another word after its first two.
+    QStringList Prefixes;
+    for (int I = 0; I < 512; ++I)
+        Prefixes << D.Words.at((I * 7919) % D.Words.size()).left(3);
+    int I = 0;
+    int Moved = 0;
+    for (auto _ : State) {
+        const QString& Prefix = Prefixes.at(I++ % Prefixes.size());
+        State.PauseTiming();
+        Form->SearchEdit->setText(Prefix.left(2));
+        QCoreApplication::processEvents();
+        const int Before = Store->ADOTable->RecNo();
+        State.ResumeTiming();
+        Form->SearchEdit->setText(Prefix);
+        QCoreApplication::processEvents();
+        Moved += Store->ADOTable->RecNo() != Before;
+    }
+    State.counters["moved"] = benchmark::Counter(Moved, benchmark::Counter::kAvgIterations);
+    Form.reset();
+    Store.reset();
+}
+BENCHMARK(BM_SearchOneLetter)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+} // namespace
