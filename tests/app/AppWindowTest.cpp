@@ -237,6 +237,34 @@ TEST(AppCommandLineTest, HelpAndVersionPrintAndEnd)
     }
 }
 
+TEST(AppCommandLineTest, DataFileOptionsMakeTheFileAndEnd)
+{
+    QTemporaryDir Dir;
+    struct TCase
+    {
+        QStringList Arguments;
+        int ExitCode;
+        bool Exists; // the file afterwards
+    };
+    const QString File = Dir.filePath("made.mdb");
+    const TCase Cases[] = {{{"--create-empty", File}, 0, true},
+                           // An existing file is never overwritten.
+                           {{"--create-sample", File}, 1, true},
+                           {{"--create-sample"}, 2, true},
+                           {{"--demo"}, 1, true}};
+    for (const TCase& Case : Cases) {
+        QProcess Process;
+        QProcessEnvironment Environment = QProcessEnvironment::systemEnvironment();
+        Environment.insert("VEXLO_REGISTRY", Dir.filePath("registry.reg"));
+        Environment.insert("XDG_RUNTIME_DIR", Dir.path());
+        Process.setProcessEnvironment(Environment);
+        Process.start(VEXLO_PROGRAM, Case.Arguments);
+        ASSERT_TRUE(Process.waitForFinished(10000));
+        EXPECT_EQ(Process.exitCode(), Case.ExitCode) << Case.Arguments.join(' ').toStdString();
+        EXPECT_EQ(QFile::exists(File), Case.Exists);
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
