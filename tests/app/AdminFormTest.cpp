@@ -5,16 +5,19 @@
 #include "app/TMessageBox.h"
 #include "app/TMessageForm.h"
 #include "app/VexloComponents.h"
+#include "editor/TEditForm.h"
 #include "platform/TRegistry.h"
 #include "settings/TAppRegInfo.h"
 #include "settings/TRegInfo.h"
 #include "store/TDataFileTool.h"
 #include "store/TScreenSaverDataModule.h"
+#include "ui_TEditForm.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -226,6 +229,25 @@ TEST_F(AdminFormTest, MovingShowsTheWordWithoutStartingASearch)
     EXPECT_EQ(Table()->RecNo(), 3);
     EXPECT_EQ(Form->BulgarianDBMemo->toPlainText(), "second");
     EXPECT_FALSE(Form->NavNext->isEnabled());
+}
+
+TEST_F(AdminFormTest, NewEntryThroughTheEditorEnablesTheCommands)
+{
+    Open({});
+    Form->EditForm = new TEditForm(Form.get());
+    bool DialogSeen = false;
+    QTimer::singleShot(0, Form.get(), [&] {
+        DialogSeen = !Form->NoDialogOpen;
+        Form->EditForm->ui->EnglishEdit->setText("lemon");
+        Form->EditForm->OKBitBtnClick();
+    });
+    Form->New->trigger();
+    EXPECT_TRUE(DialogSeen);
+    EXPECT_TRUE(Form->NoDialogOpen);
+    EXPECT_EQ(Form->windowTitle(), "Vexlo Vocabulary - 1 records Pos:1");
+    EXPECT_EQ(Form->SearchEdit->text(), "lemon");
+    // Random takes the state of the store at start-up only.
+    EXPECT_EQ(Enabled(), (TEnabled{true, true, true, true, false}));
 }
 
 TEST_F(AdminFormTest, MouseWheelOverTheGridMovesNothing)
