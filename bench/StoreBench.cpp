@@ -78,6 +78,8 @@ sqlite3* RawOpen(const QString& Path)
 {
     sqlite3* Db = nullptr;
     sqlite3_open_v2(QFile::encodeName(Path).constData(), &Db, SQLITE_OPEN_READWRITE, nullptr);
+    // The same durability setting as the store uses on its write-ahead-logged files.
+    sqlite3_exec(Db, "PRAGMA synchronous = NORMAL", nullptr, nullptr, nullptr);
     return Db;
 }
 
