@@ -7,6 +7,8 @@
 #include "app/TVexloApplication.h"
 #include "app/VexloComponents.h"
 #include "editor/TEditForm.h"
+#include "notecard/NoteCard.h"
+#include "platform/TickClock.h"
 #include "preview/TAboutForm.h"
 #include "reports/TInformationForm.h"
 #include "settings/TOptionsForm.h"
@@ -15,15 +17,21 @@
 #include "store/TextCodec.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QDateTime>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
+#include <QMimeData>
 #include <QPainter>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QStatusTipEvent>
 #include <QStyledItemDelegate>
+#include <QTimer>
 
 #include <cstdlib>
 #include <exception>
@@ -65,6 +73,24 @@ QString AsciiUpper(QString Text)
     return Text;
 }
 
+// The part of a copied text that is looked up: its first line that is not blank, without the
+// blanks around it, at most a search box's worth of characters.
+QString CapturedWord(const QString& Text)
+{
+    constexpr int MaxLength = 255;
+    for (const QString& Line : Text.split(QRegularExpression("[\\r\\n]"), Qt::SkipEmptyParts)) {
+        const QString Word = Line.trimmed();
+        if (!Word.isEmpty())
+            return Word.left(MaxLength);
+    }
+    return {};
+}
+
+const char16_t* NoteText(const QString& Text)
+{
+    return reinterpret_cast<const char16_t*>(Text.utf16());
+}
+
 QString ErrorText(const std::exception& Error)
 {
     if (auto* Db = dynamic_cast<const EVexloDatabaseError*>(&Error))
@@ -73,6 +99,11 @@ QString ErrorText(const std::exception& Error)
 }
 
 } // namespace
+
+TNoteLibrary TNoteLibrary::Default()
+{
+    return {&::CanShow, &::ShowLearnForm};
+}
 
 template <typename TWork> void TAdminForm::Guarded(TWork&& Work)
 {
@@ -92,6 +123,9 @@ TAdminForm::TAdminForm(const QStringList& Arguments) : QMainWindow(nullptr)
             qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     };
     FormCreate(Arguments.isEmpty() && qApp ? QCoreApplication::arguments() : Arguments);
+    // A hidden start must leave a way back: without an icon in a tray the window shows after all.
+    if (!ShowMainForm)
+        HiddenStartTimer->start(TrayIcon->IsAdded() ? TrayWaitMs : 0);
 }
 
 TAdminForm::~TAdminForm()
@@ -151,6 +185,42 @@ void TAdminForm::DesignForm()
     Information1->setIcon(MenuImage(miInformation));
     HTMLPreview1->setIcon(MenuImage(miPage));
     addAction(Open);
+
+    // The tray icon's menu, with its own images (IconsList).
+    TrayIcon = new TTrayIcon(this);
+    TrayIcon->OnActivated = [this](QSystemTrayIcon::ActivationReason Reason) {
+        TrayIconMessage(Reason);
+    };
+    TrayPopupMenu = new QMenu(this);
+    TrayPopupMenu->setObjectName("TrayPopupMenu");
+    OpenTMI = TrayPopupMenu->addAction(IconsListImage(iiWindow), Open->text());
+    OpenTMI->setObjectName("OpenTMI");
+    QFont DefaultItemFont = OpenTMI->font();
+    DefaultItemFont.setBold(true);
+    OpenTMI->setFont(DefaultItemFont);
+    TrayPopupMenu->setDefaultAction(OpenTMI);
+    AboutTMI = TrayPopupMenu->addAction(IconsListImage(iiQuestion), About->text());
+    AboutTMI->setObjectName("AboutTMI");
+    TrayPopupMenu->addSeparator();
+    StartStopTMI = TrayPopupMenu->addAction(IconsListImage(iiStart), QStringLiteral("Start LM"));
+    StartStopTMI->setObjectName("StartStopTMI");
+    TrayPopupMenu->addSeparator();
+    ExitTMI = TrayPopupMenu->addAction(IconsListImage(iiHouse), Exit->text());
+    ExitTMI->setObjectName("ExitTMI");
+    // The menu's items run the window's commands.
+    connect(OpenTMI, &QAction::triggered, Open, &QAction::trigger);
+    connect(AboutTMI, &QAction::triggered, About, &QAction::trigger);
+    connect(ExitTMI, &QAction::triggered, Exit, &QAction::trigger);
+    connect(StartStopTMI, &QAction::triggered, this, &TAdminForm::StartStopTMIClick);
+
+    LearnTimer = new QTimer(this);
+    LearnTimer->setObjectName("LearnTimer");
+    LearnTimer->setInterval(1000);
+    connect(LearnTimer, &QTimer::timeout, this, [this] { Guarded([this] { LearnTimerTimer(); }); });
+
+    HiddenStartTimer = new QTimer(this);
+    HiddenStartTimer->setSingleShot(true);
+    connect(HiddenStartTimer, &QTimer::timeout, this, &TAdminForm::HiddenStartTimerTimer);
 
     NewBitBtn->setDefaultAction(New);
     RedactBitBtn->setDefaultAction(Redact);
@@ -224,7 +294,9 @@ void TAdminForm::FormCreate(const QStringList& Arguments)
     if (!ScreenSaverDataModule->ADOTable->Active())
         return;
     Busy = true;
-    // The clipboard is watched from here on (see the tray and clipboard handling).
+    // The clipboard is watched from here on; what it holds now is not captured.
+    if (auto* Gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        connect(Gui->clipboard(), &QClipboard::dataChanged, this, &TAdminForm::WMDrawClipboard);
     BindDataControls();
     AttachTableEvents();
     New->setEnabled(true);
@@ -261,6 +333,9 @@ void TAdminForm::FormDestroy()
     }
     AppSettings = nullptr;
     RemoveTrayIcon();
+    LearnTimer->stop();
+    if (auto* Gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        disconnect(Gui->clipboard(), nullptr, this, nullptr);
 }
 
 void TAdminForm::BindDataControls()
@@ -552,7 +627,12 @@ void TAdminForm::ExitExecute()
 
 void TAdminForm::HideWinExecute()
 {
-    hide();
+    // Hidden, the window comes back from the tray icon; without a tray host it is only
+    // minimised, so that the taskbar still leads back to it.
+    if (TrayIconShown())
+        hide();
+    else
+        showMinimized();
 }
 
 void TAdminForm::OpenExecute()
@@ -607,10 +687,160 @@ void TAdminForm::QueryEndSession()
     ReallyClose = true;
 }
 
-void TAdminForm::AddTrayIcon() {}
-void TAdminForm::RemoveTrayIcon() {}
-void TAdminForm::UpdateLearnMenuItem() {}
-void TAdminForm::RestartLearnTimer() {}
+void TAdminForm::AddTrayIcon()
+{
+    TrayIcon->Add(TMenuImages::ApplicationIcon(), TVexloApplication::Title.left(63));
+}
+
+void TAdminForm::RemoveTrayIcon()
+{
+    TrayPopupMenu->hide();
+    TrayIcon->Remove();
+}
+
+bool TAdminForm::TrayIconShown() const
+{
+    return TrayIcon->IsAdded() && TTrayIcon::IsSystemTrayAvailable();
+}
+
+void TAdminForm::TrayIconMessage(QSystemTrayIcon::ActivationReason Reason)
+{
+    switch (Reason) {
+    case QSystemTrayIcon::Context:
+        if (NoDialogOpen)
+            TrayPopupMenu->popup(QCursor::pos());
+        break;
+    case QSystemTrayIcon::DoubleClick:
+        Open->trigger();
+        break;
+    default:
+        break;
+    }
+}
+
+void TAdminForm::HiddenStartTimerTimer()
+{
+    if (!isVisible() && !TrayIconShown())
+        BringForward();
+}
+
+void TAdminForm::WMDrawClipboard()
+{
+    try {
+        if (Busy || !AppSettings || !AppSettings->CopyFromClipboard)
+            return;
+        const QClipboard* Clipboard = QGuiApplication::clipboard();
+        // Our own copies (Ctrl+C in the search box or the Bulgarian text) are not looked up.
+        if (Clipboard->ownsClipboard())
+            return;
+        const QMimeData* Data = Clipboard->mimeData(QClipboard::Clipboard);
+        if (!Data || !Data->hasText())
+            return;
+        CaptureText(Data->text());
+    } catch (...) {
+        // A clipboard that cannot be read or a failed search changes nothing and says nothing.
+    }
+}
+
+void TAdminForm::LookUpText(const QString& Text)
+{
+    try {
+        if (Busy || !TableBound)
+            return;
+        CaptureText(Text);
+    } catch (...) {
+    }
+}
+
+// Empties the search box without a search, then puts the text in, which searches for it.
+void TAdminForm::CaptureText(const QString& Text)
+{
+    const QString Word = CapturedWord(Text);
+    DetachSearchEditChange();
+    try {
+        SearchEdit->clear();
+        SearchEdit->insert(Word);
+        if (!SearchEdit->text().isEmpty())
+            SearchEditChange();
+    } catch (...) {
+        AttachSearchEditChange();
+        throw;
+    }
+    AttachSearchEditChange();
+    ShowAfterCapture();
+}
+
+void TAdminForm::ShowAfterCapture()
+{
+    if (!NoDialogOpen)
+        return;
+    if (isVisible()) {
+        BringForward();
+        return;
+    }
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+}
+
+void TAdminForm::UpdateLearnMenuItem()
+{
+    using namespace TMenuImages;
+    const bool On = AppSettings && AppSettings->ResidentMode;
+    StartStopTMI->setText(On ? QStringLiteral("Stop LM") : QStringLiteral("Start LM"));
+    StartStopTMI->setIcon(IconsListImage(On ? iiStop : iiStart));
+}
+
+void TAdminForm::RestartLearnTimer()
+{
+    LearnStartTick = TickClock::GetTickCount();
+    LearnTimer->setInterval(1000);
+    // Notes need the store: with a data file that did not open there are none.
+    if (AppSettings && AppSettings->ResidentMode && TableBound)
+        LearnTimer->start();
+    else
+        LearnTimer->stop();
+}
+
+void TAdminForm::StartStopTMIClick()
+{
+    AppSettings->ResidentMode = !AppSettings->ResidentMode;
+    UpdateLearnMenuItem();
+    RestartLearnTimer();
+}
+
+void TAdminForm::LearnTimerTimer()
+{
+    const uint32_t Now = TickClock::GetTickCount();
+    const uint32_t Elapsed = TickClock::TicksSince(LearnStartTick, Now);
+    // In 64 bits: a large interval must not wrap into a short one.
+    const uint64_t Limit = uint64_t(std::max<int32_t>(AppSettings->SequenceInterval, 0)) * 1000u;
+    if (Elapsed <= Limit)
+        return;
+    LearnStartTick = Now;
+    if (!NoDialogOpen)
+        return;
+    if (!NoteLibrary.CanShow || !NoteLibrary.CanShow())
+        return;
+    if (ScreenSaverDataModule->IsStoreEmpty())
+        return;
+    ShowRandomNote();
+}
+
+void TAdminForm::ShowRandomNote()
+{
+    TEnBgRecord Rec;
+    ScreenSaverDataModule->ReadRandomEntry(Rec);
+    // The texts stay here, where the library may still read them, until the next note.
+    NoteEntry = Rec;
+    NoteEnglish = NoteText(NoteEntry.EnglishWord);
+    NoteBulgarian = NoteText(NoteEntry.BulgarianText);
+    NoteTranscription = NoteText(NoteEntry.Transcription);
+    NoteLevel = NoteEntry.WordLevel;
+    if (NoteLibrary.ShowLearnForm)
+        NoteLibrary.ShowLearnForm(AppSettings->NoteData(), NoteEnglish, NoteBulgarian,
+                                  NoteTranscription, NoteLevel);
+}
 
 QRect TAdminForm::PlaceBounds() const
 {

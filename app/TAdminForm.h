@@ -1,6 +1,8 @@
 #pragma once
 
+#include "app/TTrayIcon.h"
 #include "settings/TAppRegInfo.h"
+#include "store/TEnBgRecord.h"
 #include "ui_TAdminForm.h"
 
 #include <QMainWindow>
@@ -10,9 +12,21 @@
 #include <functional>
 
 class QLabel;
+class QMenu;
+class QTimer;
 class TEditForm;
 class TEnglishTableModel;
 class TRegInfo;
+
+// The note library's two entry points. The main window calls them through this table, which
+// holds the library's own functions unless a test puts others in.
+struct TNoteLibrary
+{
+    bool (*CanShow)();
+    void (*ShowLearnForm)(const void* AppSettings, const char16_t* English,
+                          const char16_t* Bulgarian, const char16_t* Transcription, int32_t Level);
+    static TNoteLibrary Default();
+};
 
 // The main window: a browser over the vocabulary with an incremental search box, the commands
 // that change the store, the entry points to the reports, options and about box, and the rule
@@ -78,11 +92,45 @@ public:
     void DisableWhenEmpty();
     void ShowOpenErrors();
 
-    // Tray residency and learning notes.
+    // Tray residency.
+    TTrayIcon* TrayIcon = nullptr;
+    QMenu* TrayPopupMenu = nullptr;
+    QAction* OpenTMI = nullptr;
+    QAction* AboutTMI = nullptr;
+    QAction* StartStopTMI = nullptr;
+    QAction* ExitTMI = nullptr;
     void AddTrayIcon();
     void RemoveTrayIcon();
+    // The icon's mouse events: a right click pops up TrayPopupMenu, a double click runs Open.
+    void TrayIconMessage(QSystemTrayIcon::ActivationReason Reason);
+    // Whether hiding leaves a way back: the icon is up and a tray host shows it.
+    bool TrayIconShown() const;
+
+    // A start with "startup" waits this long for a tray host before it shows the window after
+    // all (so that it never runs unreachable); a store that failed to open shows at once.
+    static constexpr int TrayWaitMs = 5000;
+    QTimer* HiddenStartTimer = nullptr;
+    void HiddenStartTimerTimer();
+
+    // Clipboard capture: the clipboard's contents changed.
+    void WMDrawClipboard();
+    // Looks Text up as a capture does, whatever "CopyFromClipboard" says ("--lookup TEXT").
+    void LookUpText(const QString& Text);
+    void ShowAfterCapture();
+
+    // Learning notes.
+    QTimer* LearnTimer = nullptr;
+    TNoteLibrary NoteLibrary = TNoteLibrary::Default();
+    TEnBgRecord NoteEntry;
+    const char16_t* NoteEnglish = u"";
+    const char16_t* NoteBulgarian = u"";
+    const char16_t* NoteTranscription = u"";
+    int32_t NoteLevel = 0;
     void UpdateLearnMenuItem();
     void RestartLearnTimer();
+    void StartStopTMIClick();
+    void LearnTimerTimer();
+    void ShowRandomNote();
 
     // TMainWindowPlace
     QRect PlaceBounds() const override;
@@ -113,6 +161,7 @@ private:
     void AttachTableEvents();
     void DetachTableEvents();
     void ReportError(const QString& Message);
+    void CaptureText(const QString& Text);
     template <typename TWork> void Guarded(TWork&& Work);
     bool SyncingGrid = false;
     bool TableBound = false;

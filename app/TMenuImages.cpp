@@ -201,6 +201,46 @@ QIcon MenuImage(int Index)
     return Cache[Index];
 }
 
+QIcon IconsListImage(int Index)
+{
+    static QIcon Cache[IconsListCount];
+    if (Index < 0 || Index >= IconsListCount)
+        return {};
+    if (!Cache[Index].isNull())
+        return Cache[Index];
+    switch (Index) {
+    case iiStart:
+        Cache[Index] = Render([](QPainter& P) {
+            QPolygonF Triangle;
+            Triangle << QPointF(4, 2) << QPointF(13.5, 8) << QPointF(4, 14);
+            P.setPen(QPen(DarkGreen, 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            P.setBrush(Green);
+            P.drawPolygon(Triangle);
+        });
+        break;
+    case iiStop:
+        Cache[Index] = Render([](QPainter& P) {
+            P.setPen(QPen(DarkRed, 1));
+            P.setBrush(Red);
+            P.drawEllipse(QRectF(2, 2, 12, 12));
+        });
+        break;
+    case iiHouse:
+        Cache[Index] = MenuImage(miHouse);
+        break;
+    case iiQuestion:
+        Cache[Index] = MenuImage(miQuestion);
+        break;
+    case iiWindow:
+        Cache[Index] = Render([](QPainter& P) { Window(P, QRectF(0.5, 1.5, 15, 13)); });
+        break;
+    case iiWindowCross:
+        Cache[Index] = MenuImage(miWindowCross);
+        break;
+    }
+    return Cache[Index];
+}
+
 QIcon NavigatorGlyph(TNavigateGlyph Glyph)
 {
     return Render([Glyph](QPainter& P) {

@@ -25,6 +25,20 @@ enum TMenuImage
 };
 QIcon MenuImage(int Index);
 
+// IconsList, the images of the tray menu: 0 green triangle pointing right, 1 red disc, 2 house,
+// 3 blue question mark, 4 window, 5 window with a red cross.
+enum TIconsListImage
+{
+    iiStart = 0,
+    iiStop,
+    iiHouse,
+    iiQuestion,
+    iiWindow,
+    iiWindowCross,
+    IconsListCount
+};
+QIcon IconsListImage(int Index);
+
 // Glyphs of the navigator.
 enum TNavigateGlyph
 {

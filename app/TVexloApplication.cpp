@@ -12,6 +12,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
+
+#include <cstring>
+#include <vector>
 
 #include <iostream>
 
@@ -31,6 +35,10 @@ const char* const Usage =
     "\n"
     "  startup               start hidden (as when started with the desktop session)\n"
     "  --demo DIR            use DIR/english.mdb, made from the sample vocabulary when missing\n"
+    "  --lookup TEXT         look TEXT up in the running copy as if it had been copied to the\n"
+    "                        clipboard (its first line; starts the program when none runs).\n"
+    "                        Works whatever \"Copy from clipboard\" is set to: bind it to a\n"
+    "                        keyboard shortcut where the desktop gives no clipboard events\n"
     "  --create-empty FILE   create an empty vocabulary data file and exit\n"
     "  --create-sample FILE  create a data file holding the sample vocabulary and exit\n"
     "  --help                show this help and exit\n"
@@ -95,25 +103,69 @@ bool PrepareDemo(QStringList& Arguments, QString& Error)
     return true;
 }
 
+bool TakeLookUp(QStringList& Arguments, QString& Text, bool& Given, QString& Error)
+{
+    Given = false;
+    const int At = Arguments.indexOf("--lookup");
+    if (At < 0)
+        return true;
+    if (At + 1 >= Arguments.size()) {
+        Error = "--lookup needs a text";
+        return false;
+    }
+    Given = true;
+    Text = Arguments.at(At + 1);
+    Arguments.remove(At, 2);
+    return true;
+}
+
 int Run(int argc, char* argv[])
 {
     QStringList Arguments = ArgumentList(argc, argv);
     if (const int Code = RunCommandLineTool(Arguments.mid(1), std::cout, std::cerr); Code >= 0)
         return Code;
+    QString LookUp;
+    bool LookUpGiven = false;
+    if (QString Error; !TakeLookUp(Arguments, LookUp, LookUpGiven, Error)) {
+        std::cerr << Error.toStdString() << "\n";
+        return 2;
+    }
     if (QString Error; !PrepareDemo(Arguments, Error)) {
         std::cerr << Error.toStdString() << "\n";
         return 1;
     }
+    // Qt reads its own options from argv; the text to look up is not for it (it may well start
+    // with a dash).
+    std::vector<char*> QtArgv;
+    bool Skipped = !LookUpGiven;
+    for (int I = 0; I < argc; ++I) {
+        if (!Skipped && I > 0 && I + 1 < argc && std::strcmp(argv[I], "--lookup") == 0) {
+            Skipped = true;
+            ++I;
+            continue;
+        }
+        QtArgv.push_back(argv[I]);
+    }
+    int QtArgc = static_cast<int>(QtArgv.size());
+    QtArgv.push_back(nullptr);
 
     TSingleInstance Instance;
     if (!Instance.Acquire()) {
-        // Another copy runs: bring it forward and end without a window of our own.
-        QCoreApplication Application(argc, argv);
-        Instance.SignalRunningInstance();
+        // Another copy runs: bring it forward (or hand it the text) and end without a window of
+        // our own.
+        QCoreApplication Application(QtArgc, QtArgv.data());
+        if (!LookUpGiven) {
+            Instance.SignalRunningInstance();
+            return 0;
+        }
+        if (!Instance.SendLookUp(LookUp)) {
+            std::cerr << "The running copy of " << Title.toStdString() << " did not answer.\n";
+            return 1;
+        }
         return 0;
     }
 
-    QApplication Application(argc, argv);
+    QApplication Application(QtArgc, QtArgv.data());
     QCoreApplication::setApplicationName(Title);
     QCoreApplication::setApplicationVersion(VEXLO_VERSION);
     QGuiApplication::setDesktopFileName("vexlo-vocabulary");
@@ -123,9 +175,12 @@ int Run(int argc, char* argv[])
     auto* DataModule = new TScreenSaverDataModule();
     auto* AdminForm = new TAdminForm(Arguments);
     AdminForm->EditForm = new TEditForm(AdminForm);
-    Instance.Listen([AdminForm] { AdminForm->BringForward(); });
+    Instance.Listen([AdminForm] { AdminForm->BringForward(); },
+                    [AdminForm](const QString& Text) { AdminForm->LookUpText(Text); });
     if (AdminForm->ShowMainForm)
         AdminForm->show();
+    if (LookUpGiven)
+        QTimer::singleShot(0, AdminForm, [AdminForm, LookUp] { AdminForm->LookUpText(LookUp); });
     QApplication::exec();
 
     // The lock goes first, then the windows (saving the settings), then the store.

@@ -23,4 +23,8 @@ int RunCommandLineTool(const QStringList& Arguments, std::ostream& Out, std::ost
 // Returns false, with a message in Error, when the demo cannot be prepared.
 bool PrepareDemo(QStringList& Arguments, QString& Error);
 
+// "--lookup TEXT": takes the option out of Arguments (program name first) into Text. Returns false,
+// with a message in Error, when TEXT is missing.
+bool TakeLookUp(QStringList& Arguments, QString& Text, bool& Given, QString& Error);
+
 } // namespace TVexloApplication

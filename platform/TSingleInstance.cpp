@@ -6,10 +6,13 @@
 #include <QLockFile>
 #include <QStandardPaths>
 
+#include <memory>
+
 namespace {
 const char* const LockName = "VexloVocabularyMutex";
 const char* const SocketName = "VexloVocabularyMutex.socket";
-const QByteArray ShowRequest = "show\n";
+const QByteArray ShowRequest = "show";
+const QByteArray LookUpRequest = "lookup ";
 } // namespace
 
 TSingleInstance::TSingleInstance(const QString& Directory)
@@ -67,9 +70,11 @@ bool TSingleInstance::Acquire()
     return true;
 }
 
-void TSingleInstance::Listen(std::function<void()> BringForward)
+void TSingleInstance::Listen(std::function<void()> BringForward,
+                             std::function<void(const QString&)> LookUp)
 {
     FBringForward = std::move(BringForward);
+    FLookUp = std::move(LookUp);
     if (FServer)
         return;
     FServer = new QLocalServer(this);
@@ -81,23 +86,69 @@ void TSingleInstance::Listen(std::function<void()> BringForward)
     connect(FServer, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* Socket = FServer->nextPendingConnection()) {
             connect(Socket, &QLocalSocket::disconnected, Socket, &QObject::deleteLater);
-            connect(Socket, &QLocalSocket::readyRead, this, [this, Socket] {
-                const QByteArray Request = Socket->readAll();
-                if (Request.startsWith(ShowRequest.trimmed()) && FBringForward)
-                    FBringForward();
+            // The request may arrive in pieces: it ends at the line break (or when the caller
+            // hangs up).
+            auto Buffer = std::make_shared<QByteArray>();
+            auto Done = std::make_shared<bool>(false);
+            auto Finish = [this, Socket, Buffer, Done] {
+                if (*Done)
+                    return;
+                *Done = true;
+                const qsizetype End = Buffer->indexOf('\n');
+                Serve(End < 0 ? *Buffer : Buffer->left(End));
                 Socket->disconnectFromServer();
+            };
+            connect(Socket, &QLocalSocket::readyRead, this, [Socket, Buffer, Done, Finish] {
+                if (*Done)
+                    return;
+                Buffer->append(Socket->readAll());
+                if (Buffer->contains('\n')) {
+                    Finish();
+                } else if (Buffer->size() > MaxRequestLength) {
+                    *Done = true;
+                    Socket->abort();
+                }
+            });
+            connect(Socket, &QLocalSocket::disconnected, this, [Buffer, Done, Finish] {
+                if (!*Done && !Buffer->isEmpty())
+                    Finish();
             });
         }
     });
 }
 
+void TSingleInstance::Serve(const QByteArray& Request)
+{
+    if (Request.startsWith(LookUpRequest)) {
+        if (FLookUp)
+            FLookUp(QString::fromUtf8(QByteArray::fromBase64(Request.mid(LookUpRequest.size()))));
+    } else if (Request.startsWith(ShowRequest)) {
+        if (FBringForward)
+            FBringForward();
+    }
+}
+
 bool TSingleInstance::SignalRunningInstance(int TimeoutMs)
+{
+    return Send(ShowRequest + '\n', TimeoutMs);
+}
+
+bool TSingleInstance::SendLookUp(const QString& Text, int TimeoutMs)
+{
+    // Only the first line is ever looked up; a text of any length still fits the request.
+    const QByteArray Request = LookUpRequest + Text.left(8192).toUtf8().toBase64() + '\n';
+    if (Request.size() > MaxRequestLength)
+        return false;
+    return Send(Request, TimeoutMs);
+}
+
+bool TSingleInstance::Send(const QByteArray& Request, int TimeoutMs)
 {
     QLocalSocket Socket;
     Socket.connectToServer(ServerName());
     if (!Socket.waitForConnected(TimeoutMs))
         return false;
-    Socket.write(ShowRequest);
+    Socket.write(Request);
     if (!Socket.waitForBytesWritten(TimeoutMs))
         return false;
     // Wait for the running instance to hang up, so that it has acted before this copy ends.

@@ -10,8 +10,11 @@ class QLocalServer;
 
 // One running instance per user. The first start takes the lock file "VexloVocabularyMutex" in
 // the user's runtime directory and listens on a local socket beside it; a later start finds the
-// lock taken, asks the running instance over that socket to come forward, and ends. A lock left
-// behind by an instance that died does not block the next start.
+// lock taken, asks the running instance over that socket to come forward (or to look a text up),
+// and ends. A lock left behind by an instance that died does not block the next start.
+//
+// The socket carries one request line per connection: "show", or "lookup " followed by the text
+// in base64 (UTF-8). The running instance answers by hanging up once it has acted.
 class TSingleInstance : public QObject
 {
     Q_OBJECT
@@ -28,11 +31,18 @@ public:
     bool IsRunningInstance() const { return FOwner; }
 
     // Running instance: starts listening for later starts; BringForward runs on the UI thread
-    // for each one.
-    void Listen(std::function<void()> BringForward);
+    // for each one that asks to come forward, LookUp for each that hands over a text.
+    void Listen(std::function<void()> BringForward,
+                std::function<void(const QString&)> LookUp = nullptr);
 
     // Later start: asks the running instance to come forward. Returns whether it was reached.
     bool SignalRunningInstance(int TimeoutMs = 2000);
+    // Later start: hands Text to the running instance to be looked up. Returns whether it was
+    // reached.
+    bool SendLookUp(const QString& Text, int TimeoutMs = 2000);
+
+    // Longest request line accepted; a longer one is dropped with its connection.
+    static constexpr int MaxRequestLength = 64 * 1024;
 
     // Stops listening and releases the lock.
     void Release();
@@ -47,5 +57,8 @@ private:
     std::unique_ptr<QLockFile> FLock;
     QLocalServer* FServer = nullptr;
     std::function<void()> FBringForward;
+    std::function<void(const QString&)> FLookUp;
+    bool Send(const QByteArray& Request, int TimeoutMs);
+    void Serve(const QByteArray& Request);
     bool FOwner = false;
 };

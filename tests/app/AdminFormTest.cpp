@@ -1,5 +1,7 @@
 // The main window offscreen, on a data file and a settings hive of its own.
 
+#include "AdminFormFixture.h"
+
 #include "app/TAdminForm.h"
 #include "app/TEnglishTableModel.h"
 #include "app/TMessageBox.h"
@@ -25,105 +27,7 @@
 #include <memory>
 #include <ostream>
 
-void PrintTo(const QString& Text, std::ostream* Out)
-{
-    *Out << '"' << Text.toStdString() << '"';
-}
-
 namespace {
-
-struct TWord
-{
-    const char* English;
-    const char* Bulgarian;
-};
-
-class AdminFormTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(Dir.isValid());
-        qputenv("VEXLO_REGISTRY", Dir.filePath("registry.reg").toUtf8());
-        TAppRegInfo::SetScreenSizeSource([] { return QSize(1280, 1024); });
-        TMessageBox::ClearAnswers();
-        DataFile = Dir.filePath("english.mdb");
-    }
-
-    void TearDown() override
-    {
-        Form.reset();
-        Store.reset();
-        TAppRegInfo::SetScreenSizeSource({});
-        TMessageBox::ClearAnswers();
-    }
-
-    // Points the screen-saver settings at Path.
-    void SetDataFile(const QString& Path)
-    {
-        TRegistry Registry;
-        ASSERT_TRUE(Registry.OpenKey(TRegInfo::KeyName, true));
-        Registry.WriteString("DataFile", Path);
-    }
-
-    void SetHideOrClose(bool On)
-    {
-        TRegistry Registry;
-        ASSERT_TRUE(Registry.OpenKey(TAppRegInfo::KeyName, true));
-        Registry.WriteInteger("HideOrClose", On ? 1 : 0);
-    }
-
-    // A data file holding Words (appended in this order), and the window opened on it.
-    void Open(std::initializer_list<TWord> Words, QStringList Arguments = {"vexlo-vocabulary"})
-    {
-        TDataFileTool::CreateEmptyDataFile(DataFile);
-        {
-            TScreenSaverDataModule Filler;
-            QStringList Errors;
-            Filler.OpenDataFile(DataFile, Errors);
-            ASSERT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
-            for (const TWord& Word : Words)
-                Filler.AppendEntry({Word.English, Word.Bulgarian, "", 1});
-            Filler.CloseData();
-        }
-        SetDataFile(DataFile);
-        OpenForm(Arguments);
-    }
-
-    void OpenForm(QStringList Arguments = {"vexlo-vocabulary"})
-    {
-        Store = std::make_unique<TScreenSaverDataModule>();
-        Form = std::make_unique<TAdminForm>(Arguments);
-        Form->ApplicationTerminate = [this] { ++Terminated; };
-    }
-
-    TVexloTable* Table() const { return ScreenSaverDataModule->ADOTable; }
-    QString CurrentWord() const { return ScreenSaverDataModule->ADOTableENAME->AsString(); }
-
-    struct TEnabled
-    {
-        bool New, Redact, Delete, DeleteAll, Random;
-        bool operator==(const TEnabled&) const = default;
-    };
-    TEnabled Enabled() const
-    {
-        return {Form->New->isEnabled(), Form->Redact->isEnabled(), Form->Delete->isEnabled(),
-                Form->DeleteAll->isEnabled(), Form->RandomBitBtn->isEnabled()};
-    }
-
-    QTemporaryDir Dir;
-    QString DataFile;
-    std::unique_ptr<TScreenSaverDataModule> Store;
-    std::unique_ptr<TAdminForm> Form;
-    int Terminated = 0;
-};
-
-const std::initializer_list<TWord> Fruits = {{"banana", "банан"},
-                                             {"apple", "ябълка"},
-                                             {"Apricot", "кайсия"},
-                                             {"band", "група"},
-                                             {"cherry", "череша"}};
-// In table order: apple, Apricot, banana, band, cherry.
 
 TEST_F(AdminFormTest, EmptyStoreEnablesOnlyNew)
 {

@@ -1,0 +1,279 @@
+// The tray icon, hiding and showing, and clipboard capture of the main window, offscreen. The
+// tray host is a seam (TTrayIcon): tests send the icon's mouse events and say whether a host is
+// there; the offscreen clipboard is the process's own.
+
+#include "AdminFormFixture.h"
+
+#include "app/TMenuImages.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QImage>
+#include <QMenu>
+#include <QMimeData>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+using TrayTest = AdminFormTest;
+
+TEST_F(TrayTest, IconHasTheTitleAsTipAndTheMenuItsItems)
+{
+    Open(Fruits);
+    ASSERT_TRUE(Form->TrayIcon->IsAdded());
+    EXPECT_EQ(Form->TrayIcon->ToolTip(), "Vexlo Vocabulary 2007");
+    EXPECT_FALSE(Form->TrayIcon->Icon().isNull());
+
+    using namespace TMenuImages;
+    struct TItem
+    {
+        QString Text;
+        int Image; // -1: a separator
+    };
+    const TItem Expected[] = {{"Open", iiWindow}, {"About", iiQuestion},
+                              {"", -1},           {"Start LM", iiStart},
+                              {"", -1},           {"Exit", iiHouse}};
+    const QList<QAction*> Items = Form->TrayPopupMenu->actions();
+    ASSERT_EQ(Items.size(), std::size(Expected));
+    for (qsizetype I = 0; I < Items.size(); ++I) {
+        SCOPED_TRACE(I);
+        EXPECT_EQ(Items[I]->isSeparator(), Expected[I].Image < 0);
+        EXPECT_EQ(Items[I]->text(), Expected[I].Text);
+        if (Expected[I].Image >= 0) {
+            EXPECT_EQ(Items[I]->icon().cacheKey(), IconsListImage(Expected[I].Image).cacheKey());
+        }
+    }
+    EXPECT_EQ(Form->TrayPopupMenu->defaultAction(), Form->OpenTMI);
+    EXPECT_TRUE(Form->OpenTMI->font().bold());
+    // Our own drawings, six of them, the last one used by no item.
+    for (int I = 0; I < IconsListCount; ++I)
+        EXPECT_FALSE(IconsListImage(I).pixmap(16, 16).isNull()) << I;
+}
+
+TEST_F(TrayTest, RightButtonShowsTheMenuOnlyWhileNoDialogIsOpen)
+{
+    Open(Fruits);
+    Form->NoDialogOpen = false;
+    Form->TrayIcon->Activate(QSystemTrayIcon::Context);
+    EXPECT_FALSE(Form->TrayPopupMenu->isVisible());
+    Form->NoDialogOpen = true;
+    Form->TrayIcon->Activate(QSystemTrayIcon::Context);
+    EXPECT_TRUE(Form->TrayPopupMenu->isVisible());
+    Form->TrayPopupMenu->hide();
+    // A single click of either kind does nothing of its own.
+    for (auto Reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::MiddleClick}) {
+        Form->TrayIcon->Activate(Reason);
+        EXPECT_FALSE(Form->isVisible());
+        EXPECT_FALSE(Form->TrayPopupMenu->isVisible());
+    }
+}
+
+TEST_F(TrayTest, DoubleClickOpensTheHiddenWindowUnlessADialogIsOpen)
+{
+    Open(Fruits, {"vexlo-vocabulary", "startup"});
+    EXPECT_FALSE(Form->ShowMainForm);
+    Form->NoDialogOpen = false;
+    Form->TrayIcon->Activate(QSystemTrayIcon::DoubleClick);
+    EXPECT_FALSE(Form->isVisible());
+    Form->NoDialogOpen = true;
+    Form->TrayIcon->Activate(QSystemTrayIcon::DoubleClick);
+    EXPECT_TRUE(Form->isVisible());
+    EXPECT_FALSE(Form->isMinimized());
+}
+
+TEST_F(TrayTest, MenuItemsRunTheWindowsCommands)
+{
+    Open(Fruits);
+    Form->OpenTMI->trigger();
+    EXPECT_TRUE(Form->isVisible());
+    Form->HideWin->trigger();
+    EXPECT_FALSE(Form->isVisible());
+    EXPECT_EQ(Terminated, 0);
+    // Exit from the hidden window ends the program, also with the close button hiding.
+    Form->AppSettings->HideOrClose = true;
+    Form->ExitTMI->trigger();
+    EXPECT_EQ(Terminated, 1);
+    EXPECT_FALSE(Table()->Active());
+}
+
+TEST_F(TrayTest, WithoutATrayHostHidingMinimisesInstead)
+{
+    SetHideOrClose(true);
+    TrayAvailable = false;
+    Open(Fruits);
+    for (auto Hide : std::initializer_list<std::function<void()>>{
+             [this] { Form->HideWin->trigger(); }, [this] { Form->close(); }}) {
+        Form->showNormal();
+        Hide();
+        EXPECT_TRUE(Form->isVisible());
+        EXPECT_TRUE(Form->isMinimized());
+        EXPECT_EQ(Terminated, 0);
+        EXPECT_TRUE(Table()->Active());
+    }
+    // A tray host that comes later is used.
+    TrayAvailable = true;
+    Form->showNormal();
+    Form->HideWin->trigger();
+    EXPECT_FALSE(Form->isVisible());
+}
+
+TEST_F(TrayTest, HiddenStartShowsTheWindowWhenNothingLeadsBackToIt)
+{
+    struct TCase
+    {
+        const char* Name;
+        bool Tray, StoreOpens;
+        int Wait;   // the hidden start's timer interval
+        bool Shown; // after it ran out
+    };
+    const TCase Cases[] = {{"tray host", true, true, TAdminForm::TrayWaitMs, false},
+                           {"no tray host", false, true, TAdminForm::TrayWaitMs, true},
+                           // No icon at all: the errors must be seen (and end the program).
+                           {"data file missing", true, false, 0, true}};
+    Open({});
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        Form.reset();
+        Store.reset();
+        TrayAvailable = Case.Tray;
+        SetDataFile(Case.StoreOpens ? DataFile : Dir.filePath("nowhere.mdb"));
+        OpenForm({"vexlo-vocabulary", "startup"});
+        EXPECT_FALSE(Form->isVisible());
+        ASSERT_TRUE(Form->HiddenStartTimer->isActive());
+        EXPECT_EQ(Form->HiddenStartTimer->interval(), Case.Wait);
+        Form->HiddenStartTimer->stop();
+        Form->HiddenStartTimerTimer();
+        EXPECT_EQ(Form->isVisible(), Case.Shown);
+    }
+    // A visible start needs no timer.
+    Form.reset();
+    Store.reset();
+    OpenForm();
+    EXPECT_FALSE(Form->HiddenStartTimer->isActive());
+}
+
+class ClipboardTest : public AdminFormTest
+{
+protected:
+    void TearDown() override
+    {
+        QGuiApplication::clipboard()->clear();
+        AdminFormTest::TearDown();
+    }
+    static void Copy(const QString& Text) { QGuiApplication::clipboard()->setText(Text); }
+};
+
+TEST_F(ClipboardTest, CopiedTextIsLookedUpAndBringsTheWindowUp)
+{
+    struct TCase
+    {
+        const char* Name;
+        std::function<void(TAdminForm&)> Before;
+        std::function<void()> Copy;
+        const char* Search; // in the search box afterwards (empty after the start)
+        int Pos;
+        bool Visible;
+    };
+    auto CopyText = [](const char* Text) { return [=] { Copy(Text); }; };
+    auto Hidden = [](TAdminForm&) {};
+    const TCase Cases[] = {
+        {"hidden: shown with the entry current", Hidden, CopyText("band"), "band", 4, true},
+        {"longest matching beginning", Hidden, CopyText("cherries"), "cherries", 5, true},
+        {"first non-blank line, trimmed", Hidden, CopyText("\r\n  apricot jam \nbanana"),
+         "apricot jam", 2, true},
+        {"visible: brought forward", [](TAdminForm& F) { F.show(); }, CopyText("band"), "band", 4,
+         true},
+        {"minimised: restored",
+         [](TAdminForm& F) {
+             F.show();
+             F.showMinimized();
+         },
+         CopyText("band"), "band", 4, true},
+        {"dialog open: searched, not brought up", [](TAdminForm& F) { F.NoDialogOpen = false; },
+         CopyText("band"), "band", 4, false},
+        {"CopyFromClipboard off", [](TAdminForm& F) { F.AppSettings->CopyFromClipboard = false; },
+         CopyText("band"), "", 1, false},
+        {"Busy", [](TAdminForm& F) { F.Busy = true; }, CopyText("band"), "", 1, false},
+        {"a picture", Hidden,
+         [] {
+             auto* Data = new QMimeData;
+             QImage Picture(8, 8, QImage::Format_RGB32);
+             Picture.fill(Qt::red);
+             Data->setImageData(Picture);
+             QGuiApplication::clipboard()->setMimeData(Data);
+         },
+         "", 1, false},
+    };
+    Open(Fruits);
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        Form.reset();
+        Store.reset();
+        OpenForm();
+        ASSERT_EQ(Form->windowTitle(), "Vexlo Vocabulary - 5 records Pos:1");
+        Case.Before(*Form);
+        Case.Copy();
+        Form->Busy = false;
+        EXPECT_EQ(Form->SearchEdit->text(), Case.Search);
+        EXPECT_EQ(Form->windowTitle(),
+                  QString("Vexlo Vocabulary - 5 records Pos:%1").arg(Case.Pos));
+        EXPECT_EQ(Form->isVisible(), Case.Visible);
+        if (Case.Visible) {
+            EXPECT_FALSE(Form->isMinimized());
+        }
+        EXPECT_TRUE(TMessageBox::Answered().isEmpty());
+    }
+}
+
+TEST_F(ClipboardTest, TextOnTheClipboardAtStartIsNotCaptured)
+{
+    Copy("cherry");
+    Open(Fruits);
+    EXPECT_EQ(Form->windowTitle(), "Vexlo Vocabulary - 5 records Pos:1");
+    EXPECT_EQ(Form->SearchEdit->text(), "");
+}
+
+TEST_F(ClipboardTest, EmptyingTheSearchBoxDoesNotSearch)
+{
+    Open(Fruits);
+    Form->SearchEdit->setText("ban");
+    ASSERT_EQ(CurrentWord(), "banana");
+    // Text that matches nothing keeps the box as pasted and finds by its longest beginning.
+    Copy("ba");
+    EXPECT_EQ(Form->SearchEdit->text(), "ba");
+    EXPECT_EQ(CurrentWord(), "banana");
+    // Blank text: the box is emptied and nothing moves.
+    Copy("  \n ");
+    EXPECT_EQ(Form->SearchEdit->text(), "");
+    EXPECT_EQ(CurrentWord(), "banana");
+}
+
+TEST_F(ClipboardTest, ErrorsAreSwallowed)
+{
+    Open(Fruits);
+    ScreenSaverDataModule->CloseData();
+    Copy("band");
+    EXPECT_TRUE(TMessageBox::Answered().isEmpty());
+}
+
+TEST_F(ClipboardTest, LookUpWorksWithCopyFromClipboardOffButHonoursTheGuards)
+{
+    Open(Fruits);
+    Form->AppSettings->CopyFromClipboard = false;
+    Form->LookUpText("cherry");
+    EXPECT_EQ(CurrentWord(), "cherry");
+    EXPECT_TRUE(Form->isVisible());
+    Form->Busy = true;
+    Form->LookUpText("apple");
+    Form->Busy = false;
+    EXPECT_EQ(CurrentWord(), "cherry");
+    Form->hide();
+    Form->NoDialogOpen = false;
+    Form->LookUpText("band");
+    EXPECT_EQ(CurrentWord(), "band");
+    EXPECT_FALSE(Form->isVisible());
+}
+
+} // namespace
