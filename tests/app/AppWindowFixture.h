@@ -1,0 +1,118 @@
+#pragma once
+
+// The program in a real X server (DISPLAY with a window manager), started as child processes.
+// Each test has its own runtime directory (so the instance lock is its own), settings hive and
+// demo dictionary.
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+inline QString Tool(const QString& Program, const QStringList& Arguments)
+{
+    QProcess Process;
+    Process.start(Program, Arguments);
+    if (!Process.waitForFinished(10000))
+        return {};
+    return QString::fromUtf8(Process.readAllStandardOutput()).trimmed();
+}
+
+inline bool WaitFor(const std::function<bool()>& Condition, int TimeoutMs = 10000)
+{
+    QDeadlineTimer Deadline(TimeoutMs);
+    while (!Deadline.hasExpired()) {
+        if (Condition())
+            return true;
+        QThread::msleep(50);
+    }
+    return Condition();
+}
+
+class AppWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            GTEST_SKIP() << "needs an X server (DISPLAY)";
+        ASSERT_TRUE(Dir.isValid());
+        RuntimeDir = Dir.filePath("run");
+        QDir().mkpath(RuntimeDir);
+        QFile::setPermissions(RuntimeDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        Environment = QProcessEnvironment::systemEnvironment();
+        Environment.insert("XDG_RUNTIME_DIR", RuntimeDir);
+        Environment.insert("XDG_CONFIG_HOME", Dir.filePath("config"));
+        Environment.insert("VEXLO_REGISTRY", Dir.filePath("registry.reg"));
+        Environment.insert("QT_QPA_PLATFORM", "xcb");
+    }
+
+    void TearDown() override
+    {
+        for (auto& Process : Processes) {
+            if (Process->state() != QProcess::NotRunning) {
+                Process->kill();
+                Process->waitForFinished(5000);
+            }
+        }
+    }
+
+    QProcess* Start(const QStringList& Arguments)
+    {
+        Processes.push_back(std::make_unique<QProcess>());
+        QProcess* Process = Processes.back().get();
+        Process->setProcessEnvironment(Environment);
+        Process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        Process->start(VEXLO_PROGRAM, Arguments);
+        EXPECT_TRUE(Process->waitForStarted(5000));
+        return Process;
+    }
+
+    QStringList DemoArguments() const { return {"--demo", Dir.filePath("demo")}; }
+
+    // Visible top-level windows of a process whose name matches Pattern (by default the main
+    // window; the tray icon, "Vexlo Vocabulary 2007", is a visible window of its own).
+    static QStringList Windows(QProcess* Process, const QString& Pattern = "^Vexlo Vocabulary - ")
+    {
+        const QString Found =
+            Tool("xdotool", {"search", "--all", "--onlyvisible", "--pid",
+                             QString::number(Process->processId()), "--name", Pattern});
+        return Found.isEmpty() ? QStringList() : Found.split('\n');
+    }
+
+    static QString WindowName(const QString& Window)
+    {
+        return Tool("xdotool", {"getwindowname", Window});
+    }
+
+    static bool Finished(QProcess* Process, int TimeoutMs = 10000)
+    {
+        return Process->state() == QProcess::NotRunning || Process->waitForFinished(TimeoutMs);
+    }
+
+    // Starts the demo and waits for its main window.
+    QString StartMainWindow(QProcess*& Process, QStringList Extra = {})
+    {
+        Process = Start(DemoArguments() + Extra);
+        QString Window;
+        WaitFor([&] {
+            const QStringList Found = Windows(Process, "^Vexlo Vocabulary - ");
+            Window = Found.isEmpty() ? QString() : Found.first();
+            return !Window.isEmpty();
+        });
+        return Window;
+    }
+
+    QTemporaryDir Dir;
+    QString RuntimeDir;
+    QProcessEnvironment Environment;
+    std::vector<std::unique_ptr<QProcess>> Processes;
+};
