@@ -1,0 +1,278 @@
+#include "settings/TOptionsForm.h"
+
+#include "ui_TOptionsForm.h"
+
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+QApplication* TestApp()
+{
+    static int Argc = 1;
+    static char Arg0[] = "options-test";
+    static char* Argv[] = {Arg0, nullptr};
+    static QApplication* App = new QApplication(Argc, Argv);
+    return App;
+}
+
+class OptionsFormTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        TestApp();
+        TOptionsForm::SetColorPicker({});
+        Settings.ResidentMode = true; // the note controls are greyed otherwise
+    }
+    void TearDown() override { TOptionsForm::SetColorPicker({}); }
+
+    // Every control set to something other than what the settings hold.
+    static void ChangeEverything(Ui::TOptionsForm& Ui)
+    {
+        Ui.StartLearnCheckBox->click();
+        Ui.StartOSCheckBox->click();
+        Ui.ClipboardCheckBox->click();
+        Ui.HideOrCloseCheckBox->click();
+        Ui.TransCheckBox->click();
+        Ui.AnimateCheckBox->click();
+        Ui.EveryUpDown->Step(+1);
+        Ui.DurationUpDown->Step(-1);
+        Ui.DelayBGUpDown->Step(-1);
+        Ui.PositionComboBox->setCurrentIndex(2);
+        Ui.AxisComboBox->setCurrentIndex(1);
+        for (QToolButton* B : {Ui.EnglishSpeedButton, Ui.TranscriptionSpeedButton,
+                               Ui.BulgarianSpeedButton, Ui.NoteSpeedButton})
+            B->click();
+    }
+
+    static QColor SwatchColour(QToolButton* Button)
+    {
+        const QImage Glyph = Button->icon().pixmap(Button->iconSize()).toImage();
+        return QColor(Glyph.pixel(Glyph.width() / 2, Glyph.height() / 2));
+    }
+
+    TAppRegInfoData Settings;
+};
+
+TEST_F(OptionsFormTest, ControlsShowTheSettingsAndOKCopiesThemBack)
+{
+    Settings.ResidentMode = true;
+    Settings.RunOnWindowsStart = true;
+    Settings.CopyFromClipboard = false;
+    Settings.HideOrClose = true;
+    Settings.Transparent = true;
+    Settings.Animate = false;
+    Settings.SequenceInterval = 45;
+    Settings.DurationInterval = 20;
+    Settings.DelayInterval = 7;
+    Settings.NotePosition = 3;
+    Settings.Axis = 1;
+    Settings.EnColor = 0x00010203;
+    Settings.TrColor = 0x00040506;
+    Settings.BgColor = 0x00070809;
+    Settings.NoteColor = 0x000A0B0C;
+    TOptionsForm Form(Settings);
+    Ui::TOptionsForm& Ui = *Form.ui;
+    EXPECT_EQ(Form.windowTitle(), QStringLiteral("Options"));
+    EXPECT_TRUE(Ui.StartLearnCheckBox->isChecked());
+    EXPECT_TRUE(Ui.StartOSCheckBox->isChecked());
+    EXPECT_FALSE(Ui.ClipboardCheckBox->isChecked());
+    EXPECT_TRUE(Ui.HideOrCloseCheckBox->isChecked());
+    EXPECT_TRUE(Ui.TransCheckBox->isChecked());
+    EXPECT_FALSE(Ui.AnimateCheckBox->isChecked());
+    EXPECT_EQ(Ui.EveryMaskEdit->text(), QStringLiteral("45"));
+    EXPECT_EQ(Ui.DurationMaskEdit->text(), QStringLiteral("20"));
+    EXPECT_EQ(Ui.DelayBGMaskEdit->text(), QStringLiteral("7"));
+    EXPECT_EQ(Ui.PositionComboBox->currentIndex(), 3);
+    EXPECT_EQ(Ui.AxisComboBox->currentIndex(), 1);
+    EXPECT_EQ(SwatchColour(Ui.EnglishSpeedButton), QColor(0x03, 0x02, 0x01));
+    EXPECT_EQ(SwatchColour(Ui.NoteSpeedButton), QColor(0x0C, 0x0B, 0x0A));
+    EXPECT_EQ(Ui.EnglishSpeedButton->iconSize(), QSize(13, 13));
+    for (QLineEdit* Field : {Ui.EveryMaskEdit, Ui.DurationMaskEdit, Ui.DelayBGMaskEdit})
+        EXPECT_TRUE(Field->isReadOnly());
+
+    const TAppRegInfoData Before = Settings;
+    Ui.OKBitBtn->click();
+    EXPECT_EQ(Form.result(), QDialog::Accepted);
+    EXPECT_EQ(std::memcmp(&Before, &Settings, sizeof Settings), 0);
+}
+
+// Values outside 0..100 show at the nearest end and are stored so; an unknown corner or axis
+// shows no selection and is stored as -1.
+TEST_F(OptionsFormTest, OutOfRangeValuesAreClampedOrUnselected)
+{
+    Settings.SequenceInterval = 300;
+    Settings.DurationInterval = -5;
+    Settings.DelayInterval = -5;
+    Settings.NotePosition = 4;
+    Settings.Axis = -1;
+    TOptionsForm Form(Settings);
+    EXPECT_EQ(Form.ui->EveryMaskEdit->text(), QStringLiteral("100"));
+    EXPECT_EQ(Form.ui->DurationMaskEdit->text(), QStringLiteral("0"));
+    EXPECT_EQ(Form.ui->PositionComboBox->currentIndex(), -1);
+    EXPECT_EQ(Form.ui->AxisComboBox->currentIndex(), -1);
+    Form.ui->OKBitBtn->click();
+    EXPECT_EQ(Settings.SequenceInterval, 100);
+    EXPECT_EQ(Settings.DurationInterval, 0);
+    EXPECT_EQ(Settings.DelayInterval, 0);
+    EXPECT_EQ(Settings.NotePosition, -1);
+    EXPECT_EQ(Settings.Axis, -1);
+}
+
+TEST_F(OptionsFormTest, DelayFollowsDuration)
+{
+    Settings.DurationInterval = 10;
+    Settings.DelayInterval = 8;
+    TOptionsForm Form(Settings);
+    TUpDown* Duration = Form.ui->DurationUpDown;
+    TUpDown* Delay = Form.ui->DelayBGUpDown;
+    EXPECT_EQ(Delay->Max(), 10);
+    for (int I = 0; I < 5; ++I)
+        Duration->DownButton()->click();
+    EXPECT_EQ(Duration->Position(), 5);
+    EXPECT_EQ(Delay->Position(), 5);
+    EXPECT_EQ(Form.ui->DelayBGMaskEdit->text(), QStringLiteral("5"));
+    EXPECT_EQ(Delay->Max(), 5);
+    Delay->UpButton()->click(); // at its limit
+    EXPECT_EQ(Delay->Position(), 5);
+
+    for (int I = 0; I < 4; ++I)
+        Duration->UpButton()->click();
+    EXPECT_EQ(Delay->Max(), 9);
+    EXPECT_EQ(Delay->Position(), 5);
+
+    for (int I = 0; I < 20; ++I)
+        Duration->DownButton()->click();
+    EXPECT_EQ(Duration->Position(), 0);
+    EXPECT_EQ(Delay->Max(), 1);
+    EXPECT_EQ(Delay->Position(), 1);
+
+    // Arrow keys on the field step as well.
+    QTest::keyClick(Form.ui->DurationMaskEdit, Qt::Key_Up);
+    EXPECT_EQ(Duration->Position(), 1);
+}
+
+TEST_F(OptionsFormTest, ZeroDurationAtOpeningLeavesTheDelayItsFullRange)
+{
+    Settings.DurationInterval = 0;
+    Settings.DelayInterval = 40;
+    TOptionsForm Form(Settings);
+    EXPECT_EQ(Form.ui->DelayBGUpDown->Max(), 100);
+    EXPECT_EQ(Form.ui->DelayBGMaskEdit->text(), QStringLiteral("40"));
+}
+
+TEST_F(OptionsFormTest, ColourButtonsRunThePickerAndCancelKeepsTheOldColour)
+{
+    QList<QColor> Offered;
+    std::optional<QColor> Answer = QColor(0x11, 0x22, 0x33);
+    TOptionsForm::SetColorPicker([&](const QColor& Initial, QWidget*) {
+        Offered.append(Initial);
+        return Answer;
+    });
+    TOptionsForm Form(Settings);
+    Form.ui->TranscriptionSpeedButton->click();
+    ASSERT_EQ(Offered.size(), 1);
+    EXPECT_EQ(Offered[0], QColor(0xFF, 0, 0)); // the transcription's red
+    EXPECT_EQ(Form.FTrColor, 0x00332211);
+    EXPECT_EQ(SwatchColour(Form.ui->TranscriptionSpeedButton), QColor(0x11, 0x22, 0x33));
+    EXPECT_EQ(Settings.TrColor, 0x0000FF); // not before OK
+
+    Answer.reset(); // the user cancels the colour dialog
+    Form.ui->NoteSpeedButton->click();
+    EXPECT_EQ(Form.FNoteColor, 0x00FFFF);
+    EXPECT_EQ(SwatchColour(Form.ui->NoteSpeedButton), QColor(0xFF, 0xFF, 0));
+
+    Form.ui->OKBitBtn->click();
+    EXPECT_EQ(Settings.TrColor, 0x00332211);
+    EXPECT_EQ(Settings.NoteColor, 0x00FFFF);
+}
+
+TEST_F(OptionsFormTest, LearningNotesOffGreysTheNoteControlsButOKStillCopiesThem)
+{
+    Settings.ResidentMode = true;
+    TOptionsForm::SetColorPicker([](const QColor&, QWidget*) { return QColor(0, 0x80, 0); });
+    TOptionsForm Form(Settings);
+    Ui::TOptionsForm& Ui = *Form.ui;
+    Ui.EnglishSpeedButton->click();
+    Ui.EveryUpDown->UpButton()->click();
+    Ui.TransCheckBox->click();
+
+    Ui.StartLearnCheckBox->click();
+    for (QWidget* W :
+         {static_cast<QWidget*>(Ui.ColorGroupBox), static_cast<QWidget*>(Ui.RepeatTaskGroupBox),
+          static_cast<QWidget*>(Ui.NoteGroupBox), static_cast<QWidget*>(Ui.EveryUpDown),
+          static_cast<QWidget*>(Ui.AxisComboBox), static_cast<QWidget*>(Ui.NoteLabel)})
+        EXPECT_FALSE(W->isEnabled()) << W->objectName().toStdString();
+    for (QWidget* W :
+         {static_cast<QWidget*>(Ui.GroupBox3), static_cast<QWidget*>(Ui.StartLearnCheckBox),
+          static_cast<QWidget*>(Ui.OKBitBtn), static_cast<QWidget*>(Ui.CancelBitBtn)})
+        EXPECT_TRUE(W->isEnabled()) << W->objectName().toStdString();
+    Ui.StartLearnCheckBox->click();
+    EXPECT_TRUE(Ui.NoteGroupBox->isEnabled());
+    EXPECT_TRUE(Ui.EveryUpDown->isEnabled());
+    Ui.StartLearnCheckBox->click();
+
+    Ui.OKBitBtn->click();
+    EXPECT_FALSE(Settings.ResidentMode);
+    EXPECT_EQ(Settings.EnColor, 0x008000);
+    EXPECT_EQ(Settings.SequenceInterval, 31);
+    EXPECT_TRUE(Settings.Transparent);
+}
+
+TEST_F(OptionsFormTest, CancelEscapeAndCloseLeaveTheSettingsUntouched)
+{
+    TOptionsForm::SetColorPicker([](const QColor&, QWidget*) { return QColor(1, 2, 3); });
+    for (int Way = 0; Way < 3; ++Way) {
+        SCOPED_TRACE(Way);
+        Settings.ResidentMode = true;
+        const TAppRegInfoData Before = Settings;
+        bool Accepted = true;
+        QWidget Owner;
+        Owner.setGeometry(200, 200, 700, 500);
+        Owner.show();
+        QTimer::singleShot(0, [&] {
+            auto* Form = Owner.findChild<TOptionsForm*>();
+            ASSERT_NE(Form, nullptr);
+            ChangeEverything(*Form->ui);
+            if (Way == 0)
+                Form->ui->CancelBitBtn->click();
+            else if (Way == 1)
+                QTest::keyClick(Form, Qt::Key_Escape);
+            else
+                Form->close();
+        });
+        Accepted = TOptionsForm::Execute(Settings, &Owner);
+        EXPECT_FALSE(Accepted);
+        EXPECT_EQ(std::memcmp(&Before, &Settings, sizeof Settings), 0);
+    }
+}
+
+TEST_F(OptionsFormTest, ExecuteReturnsTrueOnOK)
+{
+    QWidget Owner;
+    Owner.setGeometry(100, 100, 600, 600);
+    Owner.show();
+    QTimer::singleShot(0, [&] {
+        auto* Form = Owner.findChild<TOptionsForm*>();
+        ASSERT_NE(Form, nullptr);
+        // Centred on the owner, outer rectangles compared.
+        const QRect Outer = Owner.frameGeometry();
+        const QRect Mine = Form->frameGeometry();
+        EXPECT_LE(std::abs(Mine.center().x() - Outer.center().x()), 1);
+        EXPECT_LE(std::abs(Mine.center().y() - Outer.center().y()), 1);
+        EXPECT_EQ(Form->size(), QSize(274, 296));
+        Form->ui->HideOrCloseCheckBox->click();
+        Form->ui->OKBitBtn->click();
+    });
+    EXPECT_TRUE(TOptionsForm::Execute(Settings, &Owner));
+    EXPECT_TRUE(Settings.HideOrClose);
+}
+
+} // namespace
