@@ -108,6 +108,12 @@ QChar TEditForm::TranscriptChar(int Column)
 
 void TEditForm::FormCreate()
 {
+    // Where the classic dialog font is missing, take the metric twin of Arial rather than a wide
+    // substitute, so that every caption fits its control.
+    QFont DialogFont = font();
+    DialogFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                            QStringLiteral("Arial")});
+    setFont(DialogFont);
     setWindowIcon(EditorIcon());
     setSizeGripEnabled(false); // the status bar carries the grip
     setMinimumSize(472, 323);

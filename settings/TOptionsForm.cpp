@@ -33,6 +33,12 @@ TOptionsForm::TOptionsForm(TAppRegInfoData& Settings, QWidget* Owner)
 {
     ui->setupUi(this);
     setFixedSize(274, 296);
+    // Where the classic dialog font is missing, take the metric twin of Arial rather than a wide
+    // substitute, so that every caption fits its control.
+    QFont DialogFont = font();
+    DialogFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                            QStringLiteral("Arial")});
+    setFont(DialogFont);
 
     connect(ui->OKBitBtn, &QPushButton::clicked, this, &TOptionsForm::OKBitBtnClick);
     connect(ui->CancelBitBtn, &QPushButton::clicked, this, &QDialog::reject);
