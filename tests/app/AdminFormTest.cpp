@@ -154,6 +154,47 @@ TEST_F(AdminFormTest, NewEntryThroughTheEditorEnablesTheCommands)
     EXPECT_EQ(Enabled(), (TEnabled{true, true, true, true, false}));
 }
 
+// Each command of the Help and Tools menus and of the reports opens its own dialog modally over the
+// main window; while it shows, captured text must not bring the window up, and closing it must
+// give the window back its normal state.
+TEST_F(AdminFormTest, CommandsOpenTheirDialogsModally)
+{
+    Open(Fruits);
+    const struct
+    {
+        QAction* Command;
+        const char* DialogClass;
+    } Cases[] = {{Form->About, "TAboutForm"},
+                 {Form->Options, "TOptionsForm"},
+                 {Form->Information1, "TInformationForm"},
+                 {Form->HTMLPreview1, "TInformationForm"}};
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.DialogClass);
+        QString Seen;
+        bool DialogOpenWhileShown = false;
+        // Reports first show a progress window; wait for the dialog itself.
+        QTimer Poll;
+        Poll.setInterval(10);
+        QObject::connect(&Poll, &QTimer::timeout, Form.get(), [&] {
+            auto* Dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!Dialog || qstrcmp(Dialog->metaObject()->className(), Case.DialogClass) != 0)
+                return;
+            Seen = Dialog->metaObject()->className();
+            DialogOpenWhileShown = !Form->NoDialogOpen;
+            EXPECT_EQ(Dialog->parentWidget(), Form.get());
+            Poll.stop();
+            Dialog->reject();
+        });
+        Poll.start();
+        Case.Command->trigger();
+        Poll.stop();
+        EXPECT_EQ(Seen, Case.DialogClass);
+        EXPECT_TRUE(DialogOpenWhileShown);
+        EXPECT_TRUE(Form->NoDialogOpen);
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    }
+}
+
 TEST_F(AdminFormTest, MouseWheelOverTheGridMovesNothing)
 {
     Open(Fruits);
