@@ -1,10 +1,10 @@
 // The two report pages on large dictionaries: the statistics page, the listing page built in
 // memory, and the listing shown in the report window (with its resident memory).
 
+#include "bench/BenchData.h"
 #include "reports/TInformationForm.h"
 #include "reports/TProgressForm.h"
 #include "reports/TReportPages.h"
-#include "store/TDataFileTool.h"
 #include "store/TScreenSaverDataModule.h"
 #include "store/TVexloTable.h"
 
@@ -16,7 +16,6 @@
 #include <QTextBrowser>
 
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 
 #include <map>
 #include <memory>
@@ -31,13 +30,6 @@ QString BenchDataFile(int Count)
     const QString Path = QStringLiteral("/tmp/vexlo-bench-reports-%1.db").arg(Count);
     if (QFileInfo::exists(Path))
         return Path;
-    TDataFileTool::CreateEmptyDataFile(Path);
-    sqlite3* Db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(Path).constData(), &Db, SQLITE_OPEN_READWRITE, nullptr);
-    sqlite3_exec(Db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt* Stmt = nullptr;
-    sqlite3_prepare_v2(Db, "INSERT INTO English (ID, ENAME, BULG, TRANS, LEVEL) VALUES (?,?,?,?,?)",
-                       -1, &Stmt, nullptr);
     std::mt19937 Random(42);
     auto Letters = [&Random](int From, int Span, int Length) {
         QString Text;
@@ -45,24 +37,17 @@ QString BenchDataFile(int Count)
             Text += QChar(From + int(Random() % Span));
         return Text;
     };
-    for (int ID = 1; ID <= Count; ++ID) {
-        const QByteArray Word = Letters('a', 26, 3 + int(Random() % 10)).toUtf8();
-        const QByteArray Trans = (Letters(0x250, 0x50, 7) + QChar(0x2CB)).toUtf8();
+    WriteBenchDataFile(Path, Count, [&](int) {
+        TBenchEntry Entry;
+        Entry.English = Letters('a', 26, 3 + int(Random() % 10)).toUtf8();
+        Entry.Transcription = (Letters(0x250, 0x50, 7) + QChar(0x2CB)).toUtf8();
         QString Bulg = Letters(0x430, 32, 6 + int(Random() % 8));
         if (Random() % 2)
             Bulg += QStringLiteral("\r\n") + Letters(0x430, 32, 10);
-        const QByteArray BulgUtf8 = Bulg.toUtf8();
-        sqlite3_bind_int(Stmt, 1, ID);
-        sqlite3_bind_text(Stmt, 2, Word.constData(), int(Word.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_text(Stmt, 3, BulgUtf8.constData(), int(BulgUtf8.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_text(Stmt, 4, Trans.constData(), int(Trans.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_int(Stmt, 5, int(Random() % 10));
-        sqlite3_step(Stmt);
-        sqlite3_reset(Stmt);
-    }
-    sqlite3_finalize(Stmt);
-    sqlite3_exec(Db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close_v2(Db);
+        Entry.Bulgarian = Bulg.toUtf8();
+        Entry.Level = int(Random() % 10);
+        return Entry;
+    });
     return Path;
 }
 

@@ -7,9 +7,9 @@
 // current row painted.
 
 #include "app/TAdminForm.h"
+#include "bench/BenchData.h"
 #include "platform/TRegistry.h"
 #include "settings/TRegInfo.h"
-#include "store/TDataFileTool.h"
 #include "store/TScreenSaverDataModule.h"
 
 #include <QApplication>
@@ -23,7 +23,6 @@
 #include <QThread>
 
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 
 #include <map>
 #include <memory>
@@ -58,33 +57,18 @@ TDictionary& Dictionary(int Count)
     TDictionary& D = *Slot;
     D.DataFile = D.Dir.filePath("english.mdb");
     D.Registry = D.Dir.filePath("registry.reg");
-    TDataFileTool::CreateEmptyDataFile(D.DataFile);
-
     QRandomGenerator Random(Count);
-    sqlite3* Db = nullptr;
-    sqlite3_open(D.DataFile.toUtf8().constData(), &Db);
-    sqlite3_exec(Db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt* Insert = nullptr;
-    sqlite3_prepare_v2(Db, "INSERT INTO English (ID, ENAME, BULG, TRANS, LEVEL) VALUES (?,?,?,?,?)",
-                       -1, &Insert, nullptr);
-    for (int Id = 1; Id <= Count; ++Id) {
-        QByteArray Word;
+    WriteBenchDataFile(D.DataFile, Count, [&](int ID) {
+        TBenchEntry Entry;
         const int Length = 3 + Random.bounded(9);
         for (int I = 0; I < Length; ++I)
-            Word += char('a' + Random.bounded(26));
-        D.Words << QString::fromLatin1(Word);
-        const QByteArray Bulgarian = QStringLiteral("дума %1\r\nред две").arg(Id).toUtf8();
-        sqlite3_bind_int(Insert, 1, Id);
-        sqlite3_bind_text(Insert, 2, Word.constData(), Word.size(), SQLITE_TRANSIENT);
-        sqlite3_bind_text(Insert, 3, Bulgarian.constData(), Bulgarian.size(), SQLITE_TRANSIENT);
-        sqlite3_bind_text(Insert, 4, "wɜːd", -1, SQLITE_STATIC);
-        sqlite3_bind_int(Insert, 5, Random.bounded(10));
-        sqlite3_step(Insert);
-        sqlite3_reset(Insert);
-    }
-    sqlite3_finalize(Insert);
-    sqlite3_exec(Db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(Db);
+            Entry.English += char('a' + Random.bounded(26));
+        D.Words << QString::fromLatin1(Entry.English);
+        Entry.Bulgarian = QStringLiteral("дума %1\r\nред две").arg(ID).toUtf8();
+        Entry.Transcription = "wɜːd";
+        Entry.Level = Random.bounded(10);
+        return Entry;
+    });
 
     qputenv("VEXLO_REGISTRY", D.Registry.toUtf8());
     TRegistry Registry;

@@ -1,7 +1,7 @@
 // The vocabulary store at 1K, 10K and 100K entries, each operation beside the same work done with
 // raw SQLite calls in the same run (the limit the store can approach). Data files live under /tmp.
 
-#include "store/TDataFileTool.h"
+#include "bench/BenchData.h"
 #include "store/TScreenSaverDataModule.h"
 #include "store/TVexloTable.h"
 
@@ -40,28 +40,15 @@ QString StoreBenchFile(int Count)
     const QString Path = QStringLiteral("/tmp/vexlo-bench-store-%1.db").arg(Count);
     if (QFileInfo::exists(Path))
         return Path;
-    TDataFileTool::CreateEmptyDataFile(Path);
-    sqlite3* Db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(Path).constData(), &Db, SQLITE_OPEN_READWRITE, nullptr);
-    sqlite3_exec(Db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt* Stmt = nullptr;
-    sqlite3_prepare_v2(Db, "INSERT INTO English (ID, ENAME, BULG, TRANS, LEVEL) VALUES (?,?,?,?,?)",
-                       -1, &Stmt, nullptr);
     std::mt19937 Random(1234);
-    const std::string Bulgarian = "дума за упражнение\r\nвтори ред с още думи";
-    for (int I = 1; I <= Count; ++I) {
-        const std::string Word = BenchWord(Random);
-        sqlite3_bind_int(Stmt, 1, I);
-        sqlite3_bind_text(Stmt, 2, Word.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(Stmt, 3, Bulgarian.c_str(), -1, SQLITE_STATIC);
-        sqlite3_bind_text(Stmt, 4, "ˈwɜːdɪŋ", -1, SQLITE_STATIC);
-        sqlite3_bind_int(Stmt, 5, static_cast<int>(Random() % 10));
-        sqlite3_step(Stmt);
-        sqlite3_reset(Stmt);
-    }
-    sqlite3_finalize(Stmt);
-    sqlite3_exec(Db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(Db);
+    WriteBenchDataFile(Path, Count, [&](int) {
+        TBenchEntry Entry;
+        Entry.English = QByteArray::fromStdString(BenchWord(Random));
+        Entry.Bulgarian = "дума за упражнение\r\nвтори ред с още думи";
+        Entry.Transcription = "ˈwɜːdɪŋ";
+        Entry.Level = static_cast<int>(Random() % 10);
+        return Entry;
+    });
     return Path;
 }
 
