@@ -3,9 +3,14 @@
 #include "ui_TOptionsForm.h"
 
 #include <QColorDialog>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QPainter>
 #include <QStatusTipEvent>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+
+#include <algorithm>
 
 namespace {
 
@@ -24,6 +29,30 @@ std::optional<QColor> RunColorDialog(const QColor& Initial, QWidget* Parent)
     return ColorDialog.selectedColor();
 }
 
+// A drop-down list keeps its designed width; where the substituted font draws an item wider than
+// the box's text field, the box's font is made a little smaller until every item shows whole.
+void FitItemsToBox(QComboBox* Box)
+{
+    QFont Font = Box->font();
+    auto Widest = [Box](const QFontMetrics& Metrics) {
+        int Result = 0;
+        for (int I = 0; I < Box->count(); ++I)
+            Result = std::max(Result, Metrics.horizontalAdvance(Box->itemText(I)));
+        return Result;
+    };
+    QStyleOptionComboBox Option;
+    Option.initFrom(Box);
+    const int Room =
+        Box->style()
+            ->subControlRect(QStyle::CC_ComboBox, &Option, QStyle::SC_ComboBoxEditField, Box)
+            .width();
+    constexpr qreal SmallestPoints = 6.0;
+    while (Widest(QFontMetrics(Font)) > Room && Font.pointSizeF() - 0.5 >= SmallestPoints)
+        Font.setPointSizeF(Font.pointSizeF() - 0.5);
+    if (Font != Box->font())
+        Box->setFont(Font);
+}
+
 } // namespace
 
 TOptionsForm::TOptionsForm(TAppRegInfoData& Settings, QWidget* Owner)
@@ -39,6 +68,8 @@ TOptionsForm::TOptionsForm(TAppRegInfoData& Settings, QWidget* Owner)
     DialogFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
                             QStringLiteral("Arial")});
     setFont(DialogFont);
+    for (QComboBox* Box : {ui->PositionComboBox, ui->AxisComboBox})
+        FitItemsToBox(Box);
 
     connect(ui->OKBitBtn, &QPushButton::clicked, this, &TOptionsForm::OKBitBtnClick);
     connect(ui->CancelBitBtn, &QPushButton::clicked, this, &QDialog::reject);

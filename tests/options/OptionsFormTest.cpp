@@ -3,6 +3,9 @@
 #include "ui_TOptionsForm.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -273,6 +276,35 @@ TEST_F(OptionsFormTest, ExecuteReturnsTrueOnOK)
     });
     EXPECT_TRUE(TOptionsForm::Execute(Settings, &Owner));
     EXPECT_TRUE(Settings.HideOrClose);
+}
+
+} // namespace
+
+namespace {
+
+// The text field of a closed drop-down list, where its current item is drawn.
+QRect EditField(QComboBox* Box)
+{
+    QStyleOptionComboBox Option;
+    Option.initFrom(Box);
+    Option.editable = Box->isEditable();
+    return Box->style()->subControlRect(QStyle::CC_ComboBox, &Option, QStyle::SC_ComboBoxEditField,
+                                        Box);
+}
+
+// With whatever font the system substitutes for the dialog's, every item of the drop-down lists
+// shows whole in the closed box (the open list is at least as wide).
+TEST_F(OptionsFormTest, EveryDropDownItemShowsWhole)
+{
+    TOptionsForm Form(Settings, nullptr);
+    for (QComboBox* Box : {Form.ui->PositionComboBox, Form.ui->AxisComboBox}) {
+        SCOPED_TRACE(Box->objectName().toStdString());
+        const QFontMetrics Metrics(Box->font());
+        for (int I = 0; I < Box->count(); ++I) {
+            SCOPED_TRACE(Box->itemText(I).toStdString());
+            EXPECT_LE(Metrics.horizontalAdvance(Box->itemText(I)), EditField(Box).width());
+        }
+    }
 }
 
 } // namespace
