@@ -58,17 +58,31 @@ TAppRegInfo::TAppRegInfo(TMainWindowPlace* AForm)
             Width = Screen.width();
         if (Height > Screen.height())
             Height = Screen.height();
+    }
+    // A negative size stands for no size: the window takes its minimum. Left as it was, it moved
+    // the left and top edges below by more than the screen is wide and put the window off screen.
+    Width = std::max(Width, 0);
+    Height = std::max(Height, 0);
+    int64_t PlacedWidth = Width;
+    int64_t PlacedHeight = Height;
+    if (Form) {
+        Form->PlaceWidth(Width);
+        Form->PlaceHeight(Height);
+        // The window may enforce a minimum size; it is the size it really took that must fit.
+        const QRect Placed = Form->PlaceBounds();
+        PlacedWidth = std::max<int64_t>(Width, Placed.width());
+        PlacedHeight = std::max<int64_t>(Height, Placed.height());
+    }
+    if (Screen.isValid()) {
         // Keep the far edges on the screen; a negative left or top stays as it is.
-        const int64_t MaxTop = int64_t(Screen.height()) - Height;
+        const int64_t MaxTop = int64_t(Screen.height()) - PlacedHeight;
         if (MaxTop < Top)
             Top = Clamp32(MaxTop);
-        const int64_t MaxLeft = int64_t(Screen.width()) - Width;
+        const int64_t MaxLeft = int64_t(Screen.width()) - PlacedWidth;
         if (MaxLeft < Left)
             Left = Clamp32(MaxLeft);
     }
     if (Form) {
-        Form->PlaceWidth(Width);
-        Form->PlaceHeight(Height);
         Form->PlaceLeft(Left);
         Form->PlaceTop(Top);
     }

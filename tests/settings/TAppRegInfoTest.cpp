@@ -6,6 +6,7 @@
 
 #include <QDir>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -18,12 +19,12 @@ public:
     void PlaceWidth(int W) override
     {
         Calls << QStringLiteral("W%1").arg(W);
-        Bounds.setWidth(W);
+        Bounds.setWidth(std::max(W, Minimum.width()));
     }
     void PlaceHeight(int H) override
     {
         Calls << QStringLiteral("H%1").arg(H);
-        Bounds.setHeight(H);
+        Bounds.setHeight(std::max(H, Minimum.height()));
     }
     void PlaceLeft(int L) override
     {
@@ -36,6 +37,7 @@ public:
         Bounds.moveTop(T);
     }
     QRect Bounds;
+    QSize Minimum; // the smallest size the window takes, as a real window enforces one
     QStringList Calls;
 };
 
@@ -273,12 +275,14 @@ TEST_F(TAppRegInfoTest, FitsTheWindowToTheScreen)
         {0, 700, 400, 300, {1280, 768}, {"W400", "H300", "L0", "T468"}},
         {-50, -20, 400, 300, {1280, 768}, {"W400", "H300", "L-50", "T-20"}},
         {100, 100, 3000, 2000, {1280, 768}, {"W1280", "H768", "L0", "T0"}},
+        // A negative size is no size; the window's minimum (300 x 200) is what must fit.
         {2147483647,
          2147483647,
          -2147483647 - 1,
          10,
          {1280, 768},
-         {"W-2147483648", "H10", "L2147483647", "T758"}},
+         {"W0", "H10", "L980", "T568"}},
+        {5000, 5000, 0, 0, {1280, 768}, {"W0", "H0", "L980", "T568"}},
         {900, 700, 600, 300, QSize(), {"W600", "H300", "L900", "T700"}}, // no screen known
     };
     for (const TCase& C : Cases) {
@@ -289,6 +293,7 @@ TEST_F(TAppRegInfoTest, FitsTheWindowToTheScreen)
         Put("Height", C.Height);
         Screen = C.Screen;
         TFakeWindow Window;
+        Window.Minimum = QSize(300, 200);
         TAppRegInfo Info(&Window);
         EXPECT_EQ(Window.Calls, C.Placed);
         Info.Form = nullptr; // do not save
