@@ -1,5 +1,6 @@
 #include "app/VexloComponents.h"
 
+#include <QFont>
 #include <QWidget>
 
 namespace {
@@ -30,4 +31,12 @@ void SetDoubleBufferedTree(QWidget* Control)
             SetDoubleBufferedTree(Windowed);
         }
     }
+}
+
+void SetDialogFont(QWidget* Dialog)
+{
+    QFont DialogFont = Dialog->font();
+    DialogFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                            QStringLiteral("Arial")});
+    Dialog->setFont(DialogFont);
 }

@@ -3,6 +3,7 @@
 #include "ui_TEditForm.h"
 
 #include "app/TMessageBox.h"
+#include "app/VexloComponents.h"
 #include "store/TEnBgRecord.h"
 #include "store/TScreenSaverDataModule.h"
 #include "store/TVexloWideStrings.h"
@@ -108,12 +109,7 @@ QChar TEditForm::TranscriptChar(int Column)
 
 void TEditForm::FormCreate()
 {
-    // Where the classic dialog font is missing, take the metric twin of Arial rather than a wide
-    // substitute, so that every caption fits its control.
-    QFont DialogFont = font();
-    DialogFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                            QStringLiteral("Arial")});
-    setFont(DialogFont);
+    SetDialogFont(this);
     setWindowIcon(EditorIcon());
     setSizeGripEnabled(false); // the status bar carries the grip
     setMinimumSize(472, 323);

@@ -2,6 +2,8 @@
 
 #include "ui_TOptionsForm.h"
 
+#include "app/VexloComponents.h"
+
 #include <QColorDialog>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -62,12 +64,7 @@ TOptionsForm::TOptionsForm(TAppRegInfoData& Settings, QWidget* Owner)
 {
     ui->setupUi(this);
     setFixedSize(274, 296);
-    // Where the classic dialog font is missing, take the metric twin of Arial rather than a wide
-    // substitute, so that every caption fits its control.
-    QFont DialogFont = font();
-    DialogFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                            QStringLiteral("Arial")});
-    setFont(DialogFont);
+    SetDialogFont(this);
     for (QComboBox* Box : {ui->PositionComboBox, ui->AxisComboBox})
         FitItemsToBox(Box);
 

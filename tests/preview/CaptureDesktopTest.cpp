@@ -13,6 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <optional>
+
 using namespace VexloGraphics;
 
 namespace {
@@ -44,6 +47,27 @@ bool Near(QColor A, QColor B)
            std::abs(A.blue() - B.blue()) <= 8;
 }
 
+QColor PixelAt(const TBitmap& Capture, std::optional<QPoint> At = std::nullopt)
+{
+    const QPoint P = At.value_or(QPoint(Capture.Width() / 2, Capture.Height() / 2));
+    return QColor(Capture.Image.pixel(P));
+}
+
+// Captures the desktop until the point At (in capture pixels, the middle if none) shows Colour:
+// the window manager maps and the server paints in their own time. Gives up after 5 s.
+TBitmapPtr CaptureShowing(QColor Colour, std::optional<QPoint> At = std::nullopt)
+{
+    TBitmapPtr Capture;
+    QElapsedTimer Waited;
+    Waited.start();
+    do {
+        QCoreApplication::processEvents();
+        QThread::msleep(20);
+        Capture = CaptureDesktop();
+    } while (!Near(PixelAt(*Capture, At), Colour) && Waited.elapsed() < 5000);
+    return Capture;
+}
+
 TEST(CaptureDesktopTest, TheCaptureShowsWhatIsOnScreen)
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
@@ -52,17 +76,8 @@ TEST(CaptureDesktopTest, TheCaptureShowsWhatIsOnScreen)
         SCOPED_TRACE(Colour.name().toStdString());
         TColourWindow Window(Colour);
         Window.show();
-        // The window manager maps and the server paints in their own time.
-        QColor Middle;
-        TBitmapPtr Capture;
-        QElapsedTimer Waited;
-        Waited.start();
-        do {
-            QCoreApplication::processEvents();
-            QThread::msleep(20);
-            Capture = CaptureDesktop();
-            Middle = QColor(Capture->Image.pixel(Capture->Width() / 2, Capture->Height() / 2));
-        } while (!Near(Middle, Colour) && Waited.elapsed() < 5000);
+        const TBitmapPtr Capture = CaptureShowing(Colour);
+        const QColor Middle = PixelAt(*Capture);
         EXPECT_EQ(Capture->Image.size(), ScreenSize());
         EXPECT_EQ(Capture->Image.format(), QImage::Format_BGR888);
         EXPECT_TRUE(Near(Middle, Colour)) << Middle.name().toStdString();
@@ -76,15 +91,7 @@ TEST(CaptureDesktopTest, AScreenSizeOverrideScalesTheCapture)
     TColourWindow Window(QColor(30, 60, 220));
     Window.show();
     SetScreenOverride(QSize(64, 48), 24);
-    TBitmapPtr Capture;
-    QElapsedTimer Waited;
-    Waited.start();
-    do {
-        QCoreApplication::processEvents();
-        QThread::msleep(20);
-        Capture = CaptureDesktop();
-    } while (!Near(QColor(Capture->Image.pixel(32, 24)), QColor(30, 60, 220)) &&
-             Waited.elapsed() < 5000);
+    const TBitmapPtr Capture = CaptureShowing(QColor(30, 60, 220), QPoint(32, 24));
     SetScreenOverride(QSize(), 0);
     EXPECT_EQ(Capture->Image.size(), QSize(64, 48));
     EXPECT_TRUE(Near(QColor(Capture->Image.pixel(32, 24)), QColor(30, 60, 220)));
