@@ -1,5 +1,7 @@
 #include "platform/TRegFile.h"
 
+#include <QHash>
+#include <QSet>
 #include <QStringDecoder>
 
 namespace {
@@ -141,28 +143,31 @@ void SkipSpaces(const QString& Text, qsizetype& Pos)
         ++Pos;
 }
 
+// Comma-separated bytes of one or two hex digits; blanks anywhere, one trailing comma allowed.
 bool ReadHexList(QStringView List, QByteArray& Out)
 {
     Out.clear();
-    const QString Compact = List.toString().remove(QLatin1Char(' ')).remove(QLatin1Char('\t'));
-    if (Compact.isEmpty())
-        return true;
-    const QStringList Items = Compact.split(QLatin1Char(','));
-    for (qsizetype I = 0; I < Items.size(); ++I) {
-        const QString& Item = Items[I];
-        if (Item.isEmpty() && I == Items.size() - 1)
-            break; // a trailing comma
-        if (Item.isEmpty() || Item.size() > 2)
-            return false;
-        int Byte = 0;
-        for (QChar C : Item) {
-            const int D = HexDigit(C);
-            if (D < 0)
+    Out.reserve(List.size() / 3 + 1);
+    int Digits = 0;
+    int Byte = 0;
+    for (QChar C : List) {
+        if (C == QLatin1Char(' ') || C == QLatin1Char('\t'))
+            continue;
+        if (C == QLatin1Char(',')) {
+            if (Digits == 0)
                 return false;
-            Byte = Byte * 16 + D;
+            Out.append(static_cast<char>(Byte));
+            Digits = 0;
+            Byte = 0;
+            continue;
         }
-        Out.append(static_cast<char>(Byte));
+        const int D = HexDigit(C);
+        if (D < 0 || ++Digits > 2)
+            return false;
+        Byte = Byte * 16 + D;
     }
+    if (Digits > 0)
+        Out.append(static_cast<char>(Byte));
     return true;
 }
 
@@ -368,9 +373,94 @@ bool TRegFile::DeleteValue(const QString& KeyPath, const QString& Name)
     return false;
 }
 
+namespace {
+
+// Finds keys and values by name in constant time while a file is parsed, so that a file with many
+// keys or values reads in time proportional to its size. Deleted values are only marked and are
+// dropped once at the end.
+class TParseIndex
+{
+public:
+    explicit TParseIndex(TRegFile& AFile) : File(AFile) {}
+
+    qsizetype Key(const QString& Path)
+    {
+        const QString Folded = Path.toCaseFolded();
+        if (const auto Found = Keys.constFind(Folded); Found != Keys.cend())
+            return *Found;
+        File.Keys.append(TRegKey{Path, {}});
+        Values.append(QHash<QString, qsizetype>());
+        Gone.append(QSet<qsizetype>());
+        KeyGone.append(false);
+        Keys.insert(Folded, File.Keys.size() - 1);
+        return File.Keys.size() - 1;
+    }
+
+    void Set(qsizetype KeyAt, const TRegValue& Value)
+    {
+        TRegKey& K = File.Keys[KeyAt];
+        const QString Folded = Value.Name.toCaseFolded();
+        if (const auto Found = Values[KeyAt].constFind(Folded); Found != Values[KeyAt].cend()) {
+            K.Values[*Found].Type = Value.Type;
+            K.Values[*Found].Data = Value.Data;
+            return;
+        }
+        K.Values.append(Value);
+        Values[KeyAt].insert(Folded, K.Values.size() - 1);
+    }
+
+    void Delete(qsizetype KeyAt, const QString& Name)
+    {
+        const auto Found = Values[KeyAt].constFind(Name.toCaseFolded());
+        if (Found == Values[KeyAt].cend())
+            return;
+        Gone[KeyAt].insert(*Found);
+        Values[KeyAt].erase(Found);
+    }
+
+    // A deletion entry: the key and everything below it go.
+    void DeleteTree(const QString& Path)
+    {
+        const QString Below = Path + QLatin1Char('\\');
+        for (qsizetype I = 0; I < File.Keys.size(); ++I) {
+            const QString& P = File.Keys[I].Path;
+            if (KeyGone[I] || !(SameName(P, Path) || P.startsWith(Below, Qt::CaseInsensitive)))
+                continue;
+            KeyGone[I] = true;
+            Keys.remove(P.toCaseFolded());
+        }
+    }
+
+    void Finish()
+    {
+        for (qsizetype I = 0; I < File.Keys.size(); ++I) {
+            if (Gone[I].isEmpty())
+                continue;
+            QList<TRegValue> Kept;
+            const QList<TRegValue>& All = File.Keys[I].Values;
+            for (qsizetype V = 0; V < All.size(); ++V)
+                if (!Gone[I].contains(V))
+                    Kept.append(All[V]);
+            File.Keys[I].Values = std::move(Kept);
+        }
+        qsizetype I = 0;
+        File.Keys.removeIf([&](const TRegKey&) { return KeyGone[I++]; });
+    }
+
+private:
+    TRegFile& File;
+    QHash<QString, qsizetype> Keys;
+    QList<QHash<QString, qsizetype>> Values;
+    QList<QSet<qsizetype>> Gone;
+    QList<bool> KeyGone;
+};
+
+} // namespace
+
 TRegFile TRegFile::Parse(const QByteArray& Bytes)
 {
     TRegFile File;
+    TParseIndex Index(File);
     bool Clean = true;
     const QString Text = DecodeFile(Bytes, Clean);
     File.Lossless = Clean;
@@ -382,7 +472,7 @@ TRegFile TRegFile::Parse(const QByteArray& Bytes)
 
     bool HeaderSeen = false;
     bool Regedit4 = false;
-    QString CurrentKey; // empty: no key to put values in
+    qsizetype CurrentKey = -1; // no key to put values in
     for (qsizetype I = 0; I < Lines.size(); ++I) {
         QString Line = Lines[I].trimmed();
         if (Line.isEmpty())
@@ -406,7 +496,7 @@ TRegFile TRegFile::Parse(const QByteArray& Bytes)
             continue;
         }
         if (Line.startsWith(QLatin1Char('['))) {
-            CurrentKey.clear();
+            CurrentKey = -1;
             if (!Line.endsWith(QLatin1Char(']'))) {
                 File.Lossless = false;
                 continue;
@@ -416,10 +506,7 @@ TRegFile TRegFile::Parse(const QByteArray& Bytes)
                 // A deletion entry: the key and everything below it go.
                 const QString Gone = NormalPath(Inner.mid(1));
                 if (!Gone.isEmpty())
-                    File.Keys.removeIf([&](const TRegKey& K) {
-                        return SameName(K.Path, Gone) ||
-                               K.Path.startsWith(Gone + QLatin1Char('\\'), Qt::CaseInsensitive);
-                    });
+                    Index.DeleteTree(Gone);
                 File.Lossless = false;
                 continue;
             }
@@ -428,7 +515,7 @@ TRegFile TRegFile::Parse(const QByteArray& Bytes)
                 File.Lossless = false;
                 continue;
             }
-            CurrentKey = File.AddKey(Path).Path;
+            CurrentKey = Index.Key(Path);
             continue;
         }
         if (Line.startsWith(QLatin1Char('"')) || Line.startsWith(QLatin1Char('@'))) {
@@ -441,7 +528,7 @@ TRegFile TRegFile::Parse(const QByteArray& Bytes)
                 File.Lossless = false;
                 continue;
             }
-            if (CurrentKey.isEmpty()) {
+            if (CurrentKey < 0) {
                 File.Lossless = false;
                 continue;
             }
@@ -462,7 +549,7 @@ TRegFile TRegFile::Parse(const QByteArray& Bytes)
             SkipSpaces(Line, Pos);
             const QString Data = Line.mid(Pos);
             if (Data == QLatin1String("-")) {
-                File.DeleteValue(CurrentKey, Value.Name);
+                Index.Delete(CurrentKey, Value.Name);
                 File.Lossless = false;
                 continue;
             }
@@ -470,11 +557,12 @@ TRegFile TRegFile::Parse(const QByteArray& Bytes)
                 File.Lossless = false;
                 continue;
             }
-            File.SetValue(CurrentKey, Value);
+            Index.Set(CurrentKey, Value);
             continue;
         }
         File.Lossless = false;
     }
+    Index.Finish();
     if (!HeaderSeen && !Text.trimmed().isEmpty())
         File.Lossless = false;
     return File;

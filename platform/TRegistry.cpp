@@ -6,6 +6,8 @@
 #include <QLockFile>
 #include <QSaveFile>
 
+#include <utility>
+
 namespace {
 
 bool ValidName(const QString& Name)
@@ -14,7 +16,24 @@ bool ValidName(const QString& Name)
            !Name.contains(QChar(0));
 }
 
-// Reads the hive. A missing file is an empty hive; false when the file is there but cannot be read.
+// Why the hive file is refused as it stands (too large, not a regular file); empty when it is not.
+QString Refusal(const QString& Path)
+{
+    const QFileInfo Info(Path);
+    if (!Info.exists())
+        return {};
+    if (!Info.isFile())
+        return QStringLiteral("The settings file %1 is not a regular file; it was left as it is.")
+            .arg(Path);
+    if (Info.size() > TRegistry::MaxHiveSize)
+        return QStringLiteral("The settings file %1 is larger than %2 MB; it was left as it is.")
+            .arg(Path)
+            .arg(TRegistry::MaxHiveSize / (1024 * 1024));
+    return {};
+}
+
+// Reads the hive. A missing file is an empty hive; false when the file is there but cannot be read
+// or is refused.
 bool ReadHive(const QString& Path, TRegFile& File, QByteArray* Raw = nullptr,
               bool* Existed = nullptr)
 {
@@ -26,9 +45,16 @@ bool ReadHive(const QString& Path, TRegFile& File, QByteArray* Raw = nullptr,
         File = TRegFile();
         return true;
     }
+    // Never opened for reading unless it is a regular file of a sane size: a pipe would block, a
+    // device would never end.
+    if (!Refusal(Path).isEmpty())
+        return false;
     if (!F.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray Bytes = F.readAll();
+    // The size may have grown since it was looked at: read no more than the limit.
+    const QByteArray Bytes = F.read(TRegistry::MaxHiveSize + 1);
+    if (Bytes.size() > TRegistry::MaxHiveSize)
+        return false;
     if (F.error() != QFileDevice::NoError)
         return false;
     File = TRegFile::Parse(Bytes);
@@ -46,6 +72,8 @@ bool KeepOriginal(const QString& Path, const QByteArray& Raw)
     QSaveFile Out(Backup);
     if (!Out.open(QIODevice::WriteOnly))
         return false;
+    // The copy is no more readable by others than the original.
+    Out.setPermissions(QFile::permissions(Path));
     Out.write(Raw);
     return Out.commit();
 }
@@ -77,6 +105,9 @@ template <class F> bool Transact(TRegFile& File, F&& Change, bool* Changed = nul
         Out.setDirectWriteFallback(false);
         if (!Out.open(QIODevice::WriteOnly))
             return false;
+        // A rewrite keeps the file's mode (QSaveFile copies it); a new file is the user's alone.
+        if (!Existed)
+            Out.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
         Out.write(Current.Serialize());
         if (!Out.commit())
             return false;
@@ -169,6 +200,8 @@ bool TRegistry::OpenKey(const QString& Key, bool CanCreate)
 
 void TRegistry::CloseKey()
 {
+    Updating = false;
+    Pending.clear();
     CurrentPath.clear();
     Snapshot = TRegFile();
 }
@@ -205,16 +238,60 @@ QStringList TRegistry::GetValueNames() const
     return Names;
 }
 
+QString TRegistry::HiveProblem()
+{
+    return Refusal(HivePath());
+}
+
+namespace {
+
+[[noreturn]] void FailedToSet(const QString& Name)
+{
+    QString Message = QStringLiteral("Failed to set data for '%1'").arg(Name);
+    if (const QString Problem = TRegistry::HiveProblem(); !Problem.isEmpty())
+        Message += QStringLiteral(": ") + Problem;
+    throw ERegistryException(Message);
+}
+
+} // namespace
+
 void TRegistry::WriteValue(const QString& Name, uint32_t Type, const QByteArray& Data)
 {
     const QString Path = CurrentPath;
+    if (Updating && HasCurrentKey() && ValidName(Name)) {
+        Pending.append(TRegValue{Name, Type, Data});
+        Snapshot.SetValue(Path, Pending.last());
+        return;
+    }
     const bool Written =
         HasCurrentKey() && ValidName(Name) && Transact(Snapshot, [&](TRegFile& Hive) {
             Hive.SetValue(Path, TRegValue{Name, Type, Data});
             return true;
         });
     if (!Written)
-        throw ERegistryException(QStringLiteral("Failed to set data for '%1'").arg(Name));
+        FailedToSet(Name);
+}
+
+void TRegistry::BeginUpdate()
+{
+    Updating = true;
+    Pending.clear();
+}
+
+void TRegistry::CommitUpdate()
+{
+    Updating = false;
+    const QList<TRegValue> Values = std::exchange(Pending, {});
+    if (Values.isEmpty())
+        return;
+    const QString Path = CurrentPath;
+    const bool Written = HasCurrentKey() && Transact(Snapshot, [&](TRegFile& Hive) {
+        for (const TRegValue& V : Values)
+            Hive.SetValue(Path, V);
+        return true;
+    });
+    if (!Written)
+        FailedToSet(Values.first().Name);
 }
 
 void TRegistry::WriteInteger(const QString& Name, int32_t Number)

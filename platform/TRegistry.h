@@ -86,7 +86,20 @@ public:
     // Deletes a value of the open key; false when it was missing or the file cannot be written.
     bool DeleteValue(const QString& Name);
 
+    // Between these two, writes to the open key are collected and then made together in one
+    // transaction (one read and one rewrite of the file however many values there are). A
+    // failure throws from CommitUpdate, naming the first value. Closing the key first drops them.
+    void BeginUpdate();
+    void CommitUpdate();
+
+    // A settings file larger than this is refused, for reading and writing, and left untouched.
+    static constexpr qint64 MaxHiveSize = 16 * 1024 * 1024;
+    // Why the hive file is refused as it stands (too large, not a regular file); empty when not.
+    static QString HiveProblem();
+
 private:
     QString FullPath(const QString& Key) const;
     TRegFile Snapshot;
+    bool Updating = false;
+    QList<TRegValue> Pending;
 };

@@ -147,6 +147,7 @@ void TAppRegInfo::Save()
     TRegistry Reg(KEY_ALL_ACCESS);
     Reg.RootKey = TRootKey::HKEY_LOCAL_MACHINE;
     if (Reg.OpenKey(QLatin1String(KeyName), true)) {
+        Reg.BeginUpdate(); // one rewrite of the file for all of them
         Reg.WriteInteger(QStringLiteral("Left"), Left);
         Reg.WriteInteger(QStringLiteral("Top"), Top);
         Reg.WriteInteger(QStringLiteral("Width"), Width);
@@ -167,7 +168,10 @@ void TAppRegInfo::Save()
         Reg.WriteBool(QStringLiteral("HideOrClose"), HideOrClose);
         Reg.WriteBool(QStringLiteral("CopyFromClipboard"), CopyFromClipboard);
         Reg.WriteInteger(QStringLiteral("Axis"), Axis);
+        Reg.CommitUpdate();
         Reg.CloseKey();
+    } else if (const QString Problem = TRegistry::HiveProblem(); !Problem.isEmpty()) {
+        throw ERegistryException(Problem);
     }
     if (!Reg.OpenKey(QLatin1String(RunKeyName), true))
         return;

@@ -202,3 +202,45 @@ TEST(TRegFileTest, NamesCompareWithoutCase)
     EXPECT_FALSE(
         File.DeleteValue(QStringLiteral("HKEY_LOCAL_MACHINE\\soft"), QStringLiteral("left")));
 }
+
+// Deletion entries and keys that come back later: what is left, in what order.
+TEST(TRegFileTest, DeletionsAndRepeatedKeysKeepFileOrder)
+{
+    struct TCase
+    {
+        const char* Name;
+        const char* Body;
+        const char* Expected; // "Key: names" per key, in order
+    };
+    const TCase Cases[] = {
+        {"value deleted, then set again goes last",
+         "[HKEY_CURRENT_USER\\A]\n\"x\"=dword:1\n\"y\"=dword:2\n\"X\"=-\n\"x\"=dword:3\n",
+         "A: y x"},
+        {"value deleted twice, and one never there", "[HKEY_CURRENT_USER\\A]\n\"x\"=dword:1\n"
+                                                     "\"x\"=-\n\"x\"=-\n\"z\"=-\n\"y\"=dword:2\n",
+         "A: y"},
+        {"key tree deleted, then one of it added again",
+         "[HKEY_CURRENT_USER\\A]\n\"a\"=dword:1\n[HKEY_CURRENT_USER\\A\\B]\n\"b\"=dword:1\n"
+         "[HKEY_CURRENT_USER\\C]\n\"c\"=dword:1\n[-hkey_current_user\\a]\n"
+         "[HKEY_CURRENT_USER\\a\\b]\n\"n\"=dword:1\n",
+         "C: c | a\\b: n"},
+        {"a key repeated gathers its values",
+         "[HKEY_CURRENT_USER\\A]\n\"a\"=dword:1\n[HKEY_CURRENT_USER\\B]\n\"b\"=dword:1\n"
+         "[HKEY_CURRENT_USER\\a]\n\"A\"=dword:2\n\"c\"=dword:1\n",
+         "A: a c | B: b"},
+    };
+    for (const TCase& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        const TRegFile File =
+            TRegFile::Parse(QByteArray("Windows Registry Editor Version 5.00\n") + C.Body);
+        QStringList Seen;
+        for (const TRegKey& K : File.Keys) {
+            QStringList Names;
+            for (const TRegValue& V : K.Values)
+                Names << V.Name;
+            Seen << K.Path.mid(QStringLiteral("HKEY_CURRENT_USER\\").size()) + ": " +
+                        Names.join(' ');
+        }
+        EXPECT_EQ(Seen.join(" | ").toStdString(), C.Expected);
+    }
+}

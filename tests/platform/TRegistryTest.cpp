@@ -1,10 +1,16 @@
 #include "platform/TRegistry.h"
+#include "settings/TAppRegInfo.h"
 
 #include "tests/platform/HiveTestSupport.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
+
+#include <functional>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -187,6 +193,139 @@ TEST_F(TRegistryTest, ConcurrentWritersLoseNothing)
         ASSERT_NE(Own, nullptr);
         EXPECT_EQ(Own->Values.size(), Values);
     }
+}
+
+// A batch reaches the file in one rewrite at commit, on top of what others wrote meanwhile.
+TEST_F(TRegistryTest, BatchedWritesLandTogetherAndKeepOthersWrites)
+{
+    TRegistry Reg;
+    ASSERT_TRUE(Reg.OpenKey(KeyA, true));
+    const QByteArray Before = HiveBytes();
+    Reg.BeginUpdate();
+    for (int I = 0; I < 20; ++I)
+        Reg.WriteInteger(QStringLiteral("V%1").arg(I), I);
+    EXPECT_EQ(Reg.ReadValue(QStringLiteral("V7"))->Data, TRegData::FromDword(7));
+    EXPECT_EQ(HiveBytes(), Before) << "nothing is written before the commit";
+    {
+        TRegistry Other;
+        ASSERT_TRUE(Other.OpenKey(KeyA, false));
+        Other.WriteString(QStringLiteral("Theirs"), QStringLiteral("kept"));
+    }
+    Reg.CommitUpdate();
+    const TRegFile File = TRegFile::Parse(HiveBytes());
+    const TRegKey* K = File.FindKey(QStringLiteral("HKEY_LOCAL_MACHINE\\") + KeyA);
+    ASSERT_NE(K, nullptr);
+    EXPECT_EQ(K->Values.size(), 21);
+    EXPECT_NE(K->FindValue(QStringLiteral("Theirs")), nullptr);
+
+    // A failed commit names the first value of the batch.
+    ASSERT_TRUE(QDir().mkpath(HivePath() + ".lock"));
+    TRegistry::LockWaitMs = 300;
+    Reg.BeginUpdate();
+    Reg.WriteInteger(QStringLiteral("First"), 1);
+    Reg.WriteInteger(QStringLiteral("Second"), 2);
+    try {
+        Reg.CommitUpdate();
+        ADD_FAILURE() << "the commit must fail";
+    } catch (const ERegistryException& E) {
+        EXPECT_EQ(E.Message(), QStringLiteral("Failed to set data for 'First'"));
+    }
+    TRegistry::LockWaitMs = 10000;
+}
+
+// Files that are not a sane settings file are refused without being read, and stay as they are.
+TEST_F(TRegistryTest, RefusesHugeFilesPipesAndDevicesUntouched)
+{
+    const QByteArray Head = "Windows Registry Editor Version 5.00\r\n\r\n"
+                            "[HKEY_LOCAL_MACHINE\\Software\\Norvane\\Vocabulary]\r\n";
+    struct TCase
+    {
+        const char* Name;
+        std::function<void(const QString&)> Make;
+        const char* Reason;
+    };
+    const TCase Cases[] = {
+        {"over 16 MB",
+         [&](const QString& Path) {
+             QFile F(Path);
+             ASSERT_TRUE(F.open(QIODevice::WriteOnly));
+             F.write(Head);
+             const QByteArray Line = "\"Pad\"=hex:" + QByteArray(2000, 'a') + "\r\n";
+             while (F.size() <= TRegistry::MaxHiveSize)
+                 F.write(Line);
+         },
+         "is larger than 16 MB; it was left as it is."},
+        {"a named pipe",
+         [](const QString& Path) { ASSERT_EQ(mkfifo(Path.toLocal8Bit().constData(), 0600), 0); },
+         "is not a regular file; it was left as it is."},
+        {"a link to /dev/zero",
+         [](const QString& Path) { ASSERT_TRUE(QFile::link("/dev/zero", Path)); },
+         "is not a regular file; it was left as it is."},
+    };
+    for (const TCase& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        QFile::remove(HivePath());
+        C.Make(HivePath());
+        const QFileInfo Before(HivePath());
+        TRegistry Reg;
+        EXPECT_FALSE(Reg.OpenKey(KeyA, true));
+        EXPECT_FALSE(Reg.KeyExists(KeyA));
+        EXPECT_TRUE(TRegistry::HiveProblem().endsWith(QString::fromUtf8(C.Reason)))
+            << TRegistry::HiveProblem().toStdString();
+        // The program's own save says why.
+        try {
+            delete new TAppRegInfo(nullptr);
+            ADD_FAILURE() << "the save must fail";
+        } catch (const ERegistryException& E) {
+            EXPECT_TRUE(E.Message().contains(HivePath())) << E.what();
+            EXPECT_TRUE(E.Message().endsWith(QString::fromUtf8(C.Reason))) << E.what();
+        }
+        const QFileInfo After(HivePath());
+        EXPECT_EQ(After.size(), Before.size());
+        EXPECT_EQ(After.lastModified(), Before.lastModified());
+        EXPECT_EQ(After.isSymLink(), Before.isSymLink());
+        EXPECT_FALSE(QFile::exists(HivePath() + ".bak"));
+    }
+}
+
+// A new file is the user's alone; a rewrite and the copy kept aside keep the original's mode.
+TEST_F(TRegistryTest, FileModesAreKept)
+{
+    struct TCase
+    {
+        const char* Name;
+        mode_t Original; // 0: no file yet
+        bool Malformed;
+        mode_t Expected;
+    };
+    const TCase Cases[] = {
+        {"new file", 0, false, 0600},
+        {"private malformed file", 0600, true, 0600},
+        {"group-readable file", 0640, false, 0640},
+        {"group-readable malformed file", 0640, true, 0640},
+    };
+    const mode_t Mask = umask(022);
+    for (const TCase& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        QFile::remove(HivePath());
+        QFile::remove(HivePath() + ".bak");
+        if (C.Original) {
+            WriteHive(QByteArray("Windows Registry Editor Version 5.00\r\n") +
+                      (C.Malformed ? "junk\r\n" : ""));
+            ASSERT_EQ(chmod(HivePath().toLocal8Bit().constData(), C.Original), 0);
+        }
+        TRegistry Reg;
+        ASSERT_TRUE(Reg.OpenKey(KeyA, true));
+        Reg.WriteInteger(QStringLiteral("Left"), 1);
+        struct stat St = {};
+        ASSERT_EQ(stat(HivePath().toLocal8Bit().constData(), &St), 0);
+        EXPECT_EQ(St.st_mode & 0777, C.Expected);
+        if (C.Malformed) {
+            ASSERT_EQ(stat((HivePath() + ".bak").toLocal8Bit().constData(), &St), 0);
+            EXPECT_EQ(St.st_mode & 0777, C.Expected);
+        }
+    }
+    umask(Mask);
 }
 
 // The child's side of ConcurrentWritersLoseNothing.
