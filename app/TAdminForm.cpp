@@ -1,5 +1,6 @@
 #include "app/TAdminForm.h"
 
+#include "app/TDisplayText.h"
 #include "app/TEnglishTableModel.h"
 #include "app/TMenuImages.h"
 #include "app/TMessageBox.h"
@@ -35,6 +36,7 @@
 
 #include <cstdlib>
 #include <exception>
+#include <utility>
 
 namespace {
 
@@ -78,7 +80,7 @@ QString AsciiUpper(QString Text)
 QString CapturedWord(const QString& Text)
 {
     constexpr int MaxLength = 255;
-    for (const QString& Line : Text.split(QRegularExpression("[\\r\\n]"), Qt::SkipEmptyParts)) {
+    for (const QString& Line : TDisplayText::WithoutBidiControls(Text).split(QRegularExpression("[\\r\\n]"), Qt::SkipEmptyParts)) {
         const QString Word = Line.trimmed();
         if (!Word.isEmpty())
             return Word.left(MaxLength);
@@ -217,6 +219,12 @@ void TAdminForm::DesignForm()
     LearnTimer->setObjectName("LearnTimer");
     LearnTimer->setInterval(1000);
     connect(LearnTimer, &QTimer::timeout, this, [this] { Guarded([this] { LearnTimerTimer(); }); });
+
+    ClipboardTimer = new QTimer(this);
+    ClipboardTimer->setObjectName("ClipboardTimer");
+    ClipboardTimer->setSingleShot(true);
+    ClipboardTimer->setInterval(ClipboardQuietMs);
+    connect(ClipboardTimer, &QTimer::timeout, this, &TAdminForm::ClipboardQuiet);
 
     HiddenStartTimer = new QTimer(this);
     HiddenStartTimer->setSingleShot(true);
@@ -357,11 +365,15 @@ void TAdminForm::ShowCurrentDetails()
     TVexloTable* Table = TableBound ? ScreenSaverDataModule->ADOTable : nullptr;
     const bool HasRow = Table && Table->Active() && Table->RecNo() > 0;
     if (HasRow) {
-        TransDBEdit->setText(ScreenSaverDataModule->ADOTableTRANS->AsString());
+        // Only what can be seen is laid out, however long the stored texts are.
+        TransDBEdit->setText(TDisplayText::OneLine(
+            ScreenSaverDataModule->ADOTableTRANS->AsString(), TDisplayText::WordChars));
         TransDBEdit->setCursorPosition(0);
         QString Bulgarian = ScreenSaverDataModule->ADOTableBULG->AsString();
         Bulgarian.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        BulgarianDBMemo->setPlainText(Bulgarian);
+        BulgarianDBMemo->setPlainText(TDisplayText::Lines(Bulgarian, TDisplayText::MemoLines,
+                                                          TDisplayText::MemoLineChars,
+                                                          TDisplayText::MemoChars));
     } else {
         TransDBEdit->clear();
         BulgarianDBMemo->clear();
@@ -454,7 +466,9 @@ void TAdminForm::UpdateCaption()
     DetachSearchEditChange();
     try {
         const QString Word =
-            RecNo > 0 ? TextCodec::WidenText(ScreenSaverDataModule->ADOTableENAME->AsAnsiString())
+            RecNo > 0 ? TDisplayText::OneLine(
+                            TextCodec::WidenText(ScreenSaverDataModule->ADOTableENAME->AsAnsiString()),
+                            TDisplayText::WordChars)
                       : QString();
         if (SearchEdit->text() != Word)
             SearchEdit->setText(Word);
@@ -520,28 +534,48 @@ void TAdminForm::SearchEditChange()
 void TAdminForm::NewExecute()
 {
     NoDialogOpen = false;
+    ++EntryDialogsOpen;
     Guarded([this] {
         if (EditForm)
             EditForm->ShowEditor(emNew);
     });
     NoDialogOpen = true;
+    EntryDialogClosed();
 }
 
 void TAdminForm::RedactExecute()
 {
     NoDialogOpen = false;
+    ++EntryDialogsOpen;
     Guarded([this] {
         if (EditForm)
             EditForm->ShowEditor(emEdit);
     });
     NoDialogOpen = true;
+    EntryDialogClosed();
+}
+
+void TAdminForm::EntryDialogClosed()
+{
+    if (--EntryDialogsOpen > 0 || !LookUpPending)
+        return;
+    // What was copied or handed over meanwhile is looked up now.
+    LookUpPending = false;
+    const QString Text = std::exchange(PendingLookUp, QString());
+    try {
+        if (!Busy && TableBound)
+            CaptureText(Text);
+    } catch (...) {
+    }
 }
 
 void TAdminForm::DeleteExecute()
 {
+    ++EntryDialogsOpen;
     Guarded([this] {
-        const QString Word =
-            TextCodec::WidenText(ScreenSaverDataModule->ADOTableENAME->AsAnsiString());
+        const QString Word = TDisplayText::OneLine(
+            TextCodec::WidenText(ScreenSaverDataModule->ADOTableENAME->AsAnsiString()),
+            TDisplayText::QuestionWordChars);
         const QString Question = QStringLiteral("Delete the word ") + AsciiUpper(Word) + " ?";
         if (TMessageBox::Show(this, QMessageBox::Question, QStringLiteral("Confirm"), Question,
                               QMessageBox::Yes | QMessageBox::No,
@@ -560,6 +594,7 @@ void TAdminForm::DeleteExecute()
         }
         delete MessageForm;
     });
+    EntryDialogClosed();
 }
 
 void TAdminForm::DeleteAllExecute()
@@ -726,6 +761,14 @@ void TAdminForm::HiddenStartTimerTimer()
 
 void TAdminForm::WMDrawClipboard()
 {
+    if (Busy || !AppSettings || !AppSettings->CopyFromClipboard)
+        return;
+    // Only a restart of the timer: the clipboard is read once the burst is over.
+    ClipboardTimer->start();
+}
+
+void TAdminForm::ClipboardQuiet()
+{
     try {
         if (Busy || !AppSettings || !AppSettings->CopyFromClipboard)
             return;
@@ -755,6 +798,11 @@ void TAdminForm::LookUpText(const QString& Text)
 // Empties the search box without a search, then puts the text in, which searches for it.
 void TAdminForm::CaptureText(const QString& Text)
 {
+    if (EntryDialogsOpen > 0) {
+        PendingLookUp = Text;
+        LookUpPending = true;
+        return;
+    }
     const QString Word = CapturedWord(Text);
     DetachSearchEditChange();
     try {
@@ -833,6 +881,13 @@ void TAdminForm::ShowRandomNote()
     ScreenSaverDataModule->ReadRandomEntry(Rec);
     // The texts stay here, where the library may still read them, until the next note.
     NoteEntry = Rec;
+    // A note shows what fits on it; the stored entry keeps its texts whole.
+    NoteEntry.EnglishWord = TDisplayText::OneLine(NoteEntry.EnglishWord, TDisplayText::WordChars);
+    NoteEntry.Transcription =
+        TDisplayText::OneLine(NoteEntry.Transcription, TDisplayText::WordChars);
+    NoteEntry.BulgarianText =
+        TDisplayText::Lines(NoteEntry.BulgarianText, TDisplayText::MemoLines,
+                            TDisplayText::MemoLineChars, TDisplayText::MemoChars);
     NoteEnglish = NoteText(NoteEntry.EnglishWord);
     NoteBulgarian = NoteText(NoteEntry.BulgarianText);
     NoteTranscription = NoteText(NoteEntry.Transcription);

@@ -165,5 +165,20 @@ private:
     template <typename TWork> void Guarded(TWork&& Work);
     bool SyncingGrid = false;
     bool TableBound = false;
+
+public:
+    // Copies come in bursts: only the last text of one is looked up, once the clipboard has been
+    // quiet for ClipboardQuietMs.
+    static constexpr int ClipboardQuietMs = 50;
+    QTimer* ClipboardTimer = nullptr;
+    void ClipboardQuiet();
+    // While the word editor or the delete question is open, a lookup waits until it closes, so
+    // that they act on the entry they were opened for.
+    int EntryDialogsOpen = 0;
+    QString PendingLookUp;
+    bool LookUpPending = false;
+
+private:
+    void EntryDialogClosed();
     QMetaObject::Connection SearchEditConnection;
 };

@@ -1,5 +1,7 @@
 #include "app/TEnglishTableModel.h"
 
+#include "app/TDisplayText.h"
+
 #include "store/TVexloTable.h"
 
 #include <QIcon>
@@ -81,7 +83,7 @@ QVariant TEnglishTableModel::data(const QModelIndex& Index, int Role) const
     switch (Role) {
     case Qt::DisplayRole:
         if (Index.column() == 0)
-            return FTable->ENameAt(Index.row());
+            return TDisplayText::OneLine(FTable->ENameAt(Index.row()), TDisplayText::WordChars);
         return FTable->LevelAt(Index.row());
     case Qt::FontRole:
         if (Index.column() == 0)

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDeadlineTimer>
 #include <QImage>
 #include <QMenu>
 #include <QMimeData>
@@ -162,7 +163,25 @@ protected:
         QGuiApplication::clipboard()->clear();
         AdminFormTest::TearDown();
     }
-    static void Copy(const QString& Text) { QGuiApplication::clipboard()->setText(Text); }
+    static void Copy(const QString& Text)
+    {
+        QGuiApplication::clipboard()->setText(Text);
+        Settle();
+    }
+    // Lets the window's wait for a quiet clipboard run out.
+    static void Settle()
+    {
+        QDeadlineTimer Deadline(5000);
+        auto Waiting = [] {
+            for (QWidget* W : QApplication::topLevelWidgets())
+                if (auto* F = qobject_cast<TAdminForm*>(W); F && F->ClipboardTimer->isActive())
+                    return true;
+            return false;
+        };
+        do
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        while (Waiting() && !Deadline.hasExpired());
+    }
 };
 
 TEST_F(ClipboardTest, CopiedTextIsLookedUpAndBringsTheWindowUp)
@@ -215,6 +234,7 @@ TEST_F(ClipboardTest, CopiedTextIsLookedUpAndBringsTheWindowUp)
         ASSERT_EQ(Form->windowTitle(), "Vexlo Vocabulary - 5 records Pos:1");
         Case.Before(*Form);
         Case.Copy();
+        Settle();
         Form->Busy = false;
         EXPECT_EQ(Form->SearchEdit->text(), Case.Search);
         EXPECT_EQ(Form->windowTitle(),
