@@ -11,10 +11,15 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <jerror.h>
 #include <jpeglib.h>
@@ -739,6 +744,51 @@ TBitmapPtr LoadJpegData(const QByteArray& Data, const QString& Name)
     return std::make_unique<TBitmap>(std::move(Job->Out));
 }
 
+namespace {
+
+[[noreturn]] void NotARegularFile(const QString& Path)
+{
+    throw TPictureError(
+        QStringLiteral("Picture file %1 is not a regular file").arg(FileNameOf(Path)).toStdString());
+}
+
+// The whole file, when it is a regular file (after following links) of at most the cap. A pipe
+// or a device is never opened for reading (it could block or never end), and the read stops at
+// the cap whatever size the file claims.
+QByteArray ReadPictureBytes(const QString& Path)
+{
+    constexpr qint64 MaxFileSize = 256LL * 1024 * 1024;
+    const QByteArray Native = QFile::encodeName(Path);
+    struct stat St = {};
+    if (::stat(Native.constData(), &St) == 0 && !S_ISREG(St.st_mode))
+        NotARegularFile(Path);
+    // Not blocking in open(), in case a pipe took the file's place meanwhile.
+    const int Fd = ::open(Native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (Fd < 0)
+        throw TPictureError(QStringLiteral("Cannot open picture file %1: %2")
+                                .arg(FileNameOf(Path), QString::fromLocal8Bit(strerror(errno)))
+                                .toStdString());
+    if (::fstat(Fd, &St) != 0 || !S_ISREG(St.st_mode)) {
+        ::close(Fd);
+        NotARegularFile(Path);
+    }
+    ::fcntl(Fd, F_SETFL, ::fcntl(Fd, F_GETFL) & ~O_NONBLOCK);
+    QFile File;
+    if (!File.open(Fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(Fd);
+        throw TPictureError(QStringLiteral("Cannot open picture file %1: %2")
+                                .arg(FileNameOf(Path), File.errorString())
+                                .toStdString());
+    }
+    const QByteArray Data = File.read(MaxFileSize + 1);
+    if (Data.size() > MaxFileSize)
+        throw TPictureError(
+            QStringLiteral("Picture file %1 is too large").arg(FileNameOf(Path)).toStdString());
+    return Data;
+}
+
+} // namespace
+
 TBitmapPtr LoadPictureFile(const QString& Path)
 {
     // The kind is decided on the lower-cased name; the file itself is opened by its real name,
@@ -749,16 +799,7 @@ TBitmapPtr LoadPictureFile(const QString& Path)
         !Bmp && (Lower.contains(QLatin1String(".jpg")) || Lower.contains(QLatin1String(".jpeg")));
     if (!Bmp && !Jpeg)
         return nullptr;
-    QFile File(Path);
-    if (!File.open(QIODevice::ReadOnly))
-        throw TPictureError(QStringLiteral("Cannot open picture file %1: %2")
-                                .arg(FileNameOf(Path), File.errorString())
-                                .toStdString());
-    constexpr qint64 MaxFileSize = 256LL * 1024 * 1024;
-    if (File.size() > MaxFileSize)
-        throw TPictureError(
-            QStringLiteral("Picture file %1 is too large").arg(FileNameOf(Path)).toStdString());
-    const QByteArray Data = File.readAll();
+    const QByteArray Data = ReadPictureBytes(Path);
     TBitmapPtr Result = Bmp ? LoadBmpData(Data, Path) : LoadJpegData(Data, Path);
     if (Result && ScreenColorDepth() < 16)
         ApplySystemPalette(*Result);

@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 using namespace VexloGraphics;
 
 namespace {
@@ -394,6 +396,32 @@ TEST_F(PictureFiles, BadFilesRaiseAClearError)
     } catch (const TPictureError& E) {
         EXPECT_NE(std::string(E.what()).find("missing.jpg"), std::string::npos) << E.what();
     }
+}
+
+// Devices, pipes and folders under a picture's name are refused before anything is read from
+// them; a link to a real picture still loads.
+TEST_F(PictureFiles, OnlyRegularFilesAreRead)
+{
+    const QString Fifo = Dir.filePath("fifo.bmp");
+    ASSERT_EQ(mkfifo(QFile::encodeName(Fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QDir(Dir.path()).mkdir("folder.jpg"));
+    ASSERT_TRUE(QFile::link("/dev/zero", Dir.filePath("zero.bmp")));
+    ASSERT_TRUE(QFile::link("/dev/urandom", Dir.filePath("noise.jpg")));
+    ASSERT_TRUE(QFile::link(Fifo, Dir.filePath("to-fifo.jpeg")));
+    for (const char* Name : {"fifo.bmp", "folder.jpg", "zero.bmp", "noise.jpg", "to-fifo.jpeg"}) {
+        SCOPED_TRACE(Name);
+        try {
+            LoadPictureFile(Dir.filePath(Name));
+            ADD_FAILURE() << "loaded";
+        } catch (const TPictureError& E) {
+            EXPECT_STREQ(E.what(),
+                         (QStringLiteral("Picture file %1 is not a regular file").arg(Name))
+                             .toStdString()
+                             .c_str());
+        }
+    }
+    ASSERT_TRUE(QFile::link(Write("real.bmp", EncodedImage("BMP")), Dir.filePath("link.bmp")));
+    EXPECT_TRUE(LoadPictureFile(Dir.filePath("link.bmp")));
 }
 
 TEST(PictureFilesPalette, BelowSixteenBitsPicturesTakeThePalette)
