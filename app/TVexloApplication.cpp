@@ -4,6 +4,7 @@
 #include "app/TMenuImages.h"
 #include "editor/TEditForm.h"
 #include "platform/TRegistry.h"
+#include "platform/TSignalHandler.h"
 #include "platform/TSingleInstance.h"
 #include "settings/TRegInfo.h"
 #include "store/TDataFileTool.h"
@@ -11,7 +12,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDialog>
 #include <QFileInfo>
+#include <QThread>
 #include <QTimer>
 
 #include <cstring>
@@ -47,6 +50,25 @@ const char* const Usage =
     "\n"
     "Settings are kept in $VEXLO_REGISTRY, or else in\n"
     "$XDG_CONFIG_HOME/vexlo-vocabulary/registry.reg.\n";
+
+// Asked to end by a signal: open dialogs and questions are answered "no", and once every one of
+// them has returned, the window closes for good, as the close command does (settings saved,
+// store closed).
+void EndAsClosed(TAdminForm* Form)
+{
+    if (QWidget* Modal = QApplication::activeModalWidget()) {
+        if (auto* Dialog = qobject_cast<QDialog*>(Modal))
+            Dialog->done(QDialog::Rejected);
+        else
+            Modal->close();
+    }
+    if (QApplication::activeModalWidget() || QThread::currentThread()->loopLevel() > 1) {
+        QTimer::singleShot(10, Form, [Form] { EndAsClosed(Form); });
+        return;
+    }
+    Form->ReallyClose = true;
+    Form->close();
+}
 
 QStringList ArgumentList(int argc, char* argv[])
 {
@@ -123,14 +145,15 @@ bool TakeLookUp(QStringList& Arguments, QString& Text, bool& Given, QString& Err
 int Run(int argc, char* argv[])
 {
     QStringList Arguments = ArgumentList(argc, argv);
-    if (const int Code = RunCommandLineTool(Arguments.mid(1), std::cout, std::cerr); Code >= 0)
-        return Code;
+    // The text after --lookup is text, whatever it looks like ("--help", "--create-empty").
     QString LookUp;
     bool LookUpGiven = false;
     if (QString Error; !TakeLookUp(Arguments, LookUp, LookUpGiven, Error)) {
         std::cerr << Error.toStdString() << "\n";
         return 2;
     }
+    if (const int Code = RunCommandLineTool(Arguments.mid(1), std::cout, std::cerr); Code >= 0)
+        return Code;
     if (QString Error; !PrepareDemo(Arguments, Error)) {
         std::cerr << Error.toStdString() << "\n";
         return 1;
@@ -151,7 +174,10 @@ int Run(int argc, char* argv[])
     QtArgv.push_back(nullptr);
 
     TSingleInstance Instance;
-    if (!Instance.Acquire()) {
+    const bool First = Instance.Acquire();
+    if (!Instance.Problem().isEmpty())
+        std::cerr << Instance.Problem().toStdString() << "\n";
+    if (!First) {
         // Another copy runs: bring it forward (or hand it the text) and end without a window of
         // our own.
         QCoreApplication Application(QtArgc, QtArgv.data());
@@ -176,6 +202,13 @@ int Run(int argc, char* argv[])
     auto* DataModule = new TScreenSaverDataModule();
     auto* AdminForm = new TAdminForm(Arguments);
     AdminForm->EditForm = new TEditForm(AdminForm);
+    // A logout, `kill` or Ctrl+C ends the program as its close command does.
+    TSignalHandler Signals([AdminForm](int) { EndAsClosed(AdminForm); });
+    // A settings file that is refused is left as it is, and the user is told why.
+    if (const QString Problem = TRegistry::HiveProblem(); !Problem.isEmpty()) {
+        std::cerr << Problem.toStdString() << "\n";
+        AdminForm->OpenErrors << Problem;
+    }
     Instance.Listen([AdminForm] { AdminForm->BringForward(); },
                     [AdminForm](const QString& Text) { AdminForm->LookUpText(Text); });
     if (AdminForm->ShowMainForm)

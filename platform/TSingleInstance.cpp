@@ -1,12 +1,19 @@
 #include "platform/TSingleInstance.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
-#include <QStandardPaths>
+#include <QPointer>
+#include <QTimer>
 
 #include <memory>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 const char* const LockName = "VexloVocabularyMutex";
@@ -24,12 +31,56 @@ TSingleInstance::~TSingleInstance()
     Release();
 }
 
+namespace {
+
+// Why Path cannot hold the lock and the socket: they are safe only in a directory that is this
+// user's alone. Empty when it can.
+QString UnsafeBecause(const QString& Path)
+{
+    const QByteArray Native = QFile::encodeName(Path);
+    struct stat St = {};
+    if (lstat(Native.constData(), &St) != 0)
+        return QStringLiteral("it cannot be looked at (%1)").arg(QString::fromLocal8Bit(strerror(errno)));
+    if (S_ISLNK(St.st_mode))
+        return QStringLiteral("it is a symbolic link");
+    if (!S_ISDIR(St.st_mode))
+        return QStringLiteral("it is not a directory");
+    if (St.st_uid != geteuid())
+        return QStringLiteral("it belongs to another user");
+    if (St.st_mode & 077)
+        return QStringLiteral("others have access to it");
+    return {};
+}
+
+} // namespace
+
 QString TSingleInstance::DefaultDirectory()
 {
-    QString Dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (Dir.isEmpty())
-        Dir = QDir::tempPath();
-    return Dir;
+    // The session's runtime directory when it is a sound one; else a directory of our own, named
+    // after the user's id, in the temporary directory.
+    const QString Runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!Runtime.isEmpty() && QDir::isAbsolutePath(Runtime) && UnsafeBecause(Runtime).isEmpty())
+        return Runtime;
+    return QDir(QDir::tempPath()).filePath(QStringLiteral("vexlo-vocabulary-%1").arg(geteuid()));
+}
+
+bool TSingleInstance::CheckDirectory()
+{
+    FProblem.clear();
+    // Made by us, for us alone, when it is not there yet.
+    if (mkdir(QFile::encodeName(FDirectory).constData(), 0700) != 0 && errno != EEXIST) {
+        FProblem = QStringLiteral("The directory %1 for the single-instance lock cannot be made "
+                                  "(%2); this copy runs on its own.")
+                       .arg(FDirectory, QString::fromLocal8Bit(strerror(errno)));
+        return false;
+    }
+    if (const QString Why = UnsafeBecause(FDirectory); !Why.isEmpty()) {
+        FProblem = QStringLiteral("The directory %1 for the single-instance lock is not safe: %2. "
+                                  "This copy runs on its own and hands nothing over.")
+                       .arg(FDirectory, Why);
+        return false;
+    }
+    return true;
 }
 
 QString TSingleInstance::LockFileName() const
@@ -46,7 +97,12 @@ bool TSingleInstance::Acquire()
 {
     if (FOwner)
         return true;
-    QDir().mkpath(FDirectory);
+    if (!CheckDirectory()) {
+        // Never a lock or a socket where another user could reach them; run without them.
+        FUnsafe = true;
+        FOwner = true;
+        return true;
+    }
     FLock = std::make_unique<QLockFile>(LockFileName());
     // Never give up a live instance's lock because of its age; a lock whose process is gone is
     // still recognised as stale and taken over.
@@ -75,7 +131,7 @@ void TSingleInstance::Listen(std::function<void()> BringForward,
 {
     FBringForward = std::move(BringForward);
     FLookUp = std::move(LookUp);
-    if (FServer)
+    if (FServer || FUnsafe)
         return;
     FServer = new QLocalServer(this);
     FServer->setSocketOptions(QLocalServer::UserAccessOption);
@@ -86,6 +142,21 @@ void TSingleInstance::Listen(std::function<void()> BringForward,
     connect(FServer, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* Socket = FServer->nextPendingConnection()) {
             connect(Socket, &QLocalSocket::disconnected, Socket, &QObject::deleteLater);
+            // A connection that says nothing is dropped after a while, and no more than a few are
+            // kept: when more come, the oldest goes, so that a real request always gets through.
+            FConnections.removeIf([](const QPointer<QLocalSocket>& S) { return S.isNull(); });
+            while (FConnections.size() >= MaxConnections) {
+                if (QLocalSocket* Oldest = FConnections.takeFirst())
+                    Oldest->abort();
+            }
+            FConnections.append(Socket);
+            auto* Idle = new QTimer(Socket);
+            Idle->setSingleShot(true);
+            connect(Idle, &QTimer::timeout, Socket, [Socket] {
+                Socket->abort();
+                Socket->deleteLater();
+            });
+            Idle->start(IdleTimeoutMs);
             // The request may arrive in pieces: it ends at the line break (or when the caller
             // hangs up).
             auto Buffer = std::make_shared<QByteArray>();
@@ -144,6 +215,8 @@ bool TSingleInstance::SendLookUp(const QString& Text, int TimeoutMs)
 
 bool TSingleInstance::Send(const QByteArray& Request, int TimeoutMs)
 {
+    if (FUnsafe || (!FOwner && !CheckDirectory()))
+        return false;
     QLocalSocket Socket;
     Socket.connectToServer(ServerName());
     if (!Socket.waitForConnected(TimeoutMs))

@@ -5,6 +5,10 @@
 #include <functional>
 #include <memory>
 
+#include <QList>
+#include <QPointer>
+#include <QLocalSocket>
+
 class QLockFile;
 class QLocalServer;
 
@@ -43,6 +47,13 @@ public:
 
     // Longest request line accepted; a longer one is dropped with its connection.
     static constexpr int MaxRequestLength = 64 * 1024;
+    // Connections kept open at once, and how long one may stay without finishing its request.
+    static constexpr int MaxConnections = 32;
+    static inline int IdleTimeoutMs = 2000;
+
+    // Why single instance is off for this copy (its directory is not this user's alone); empty
+    // when it works.
+    QString Problem() const { return FProblem; }
 
     // Stops listening and releases the lock.
     void Release();
@@ -50,6 +61,9 @@ public:
     QString LockFileName() const;
     QString ServerName() const;
 
+    // $XDG_RUNTIME_DIR when it is this user's alone (a directory, not a link, owned by the user,
+    // closed to others); else "vexlo-vocabulary-UID" in the temporary directory, made 0700.
+    // Acquire checks the same of whichever directory is used and refuses to use one that fails.
     static QString DefaultDirectory();
 
 private:
@@ -61,4 +75,8 @@ private:
     bool Send(const QByteArray& Request, int TimeoutMs);
     void Serve(const QByteArray& Request);
     bool FOwner = false;
+    bool FUnsafe = false;
+    QString FProblem;
+    QList<QPointer<QLocalSocket>> FConnections;
+    bool CheckDirectory();
 };

@@ -159,8 +159,12 @@ TEST(AppCommandLineTest, DataFileOptionsMakeTheFileAndEnd)
 
 } // namespace
 
+int RunClipboardFlood(int argc, char* argv[]);
+
 int main(int argc, char* argv[])
 {
+    if (argc == 4 && QByteArray(argv[1]) == "--clipboard-flood")
+        return RunClipboardFlood(argc, argv);
     QCoreApplication Application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
