@@ -5,6 +5,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
+
+#include <climits>
+#include <unistd.h>
 
 namespace TAutostart {
 namespace {
@@ -71,9 +75,18 @@ QString ProgramPath()
 {
     if (!ProgramOverride().isEmpty())
         return ProgramOverride();
+    // The file's name exactly as the system has it. A name that is not text (not UTF-8) cannot
+    // be written into an entry that starts the program: then there is none.
+    char Buffer[PATH_MAX];
+    const ssize_t Length = ::readlink("/proc/self/exe", Buffer, sizeof(Buffer));
+    if (Length > 0 && Length < ssize_t(sizeof(Buffer))) {
+        QStringDecoder Decoder(QStringDecoder::Utf8);
+        const QString Path = Decoder(QByteArrayView(Buffer, Length));
+        return Decoder.hasError() ? QString() : Path;
+    }
     if (QCoreApplication::instance())
         return QCoreApplication::applicationFilePath();
-    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    return {};
 }
 
 void SetProgramPath(const QString& Path)
@@ -116,12 +129,15 @@ bool SetDesktopEntry(bool Enabled)
     const QString Path = DesktopEntryPath();
     if (!Enabled)
         return !QFileInfo::exists(Path) || QFile::remove(Path);
+    const QString Program = ProgramPath();
+    if (Program.isEmpty())
+        return false; // an entry with no program in it would start nothing
     if (!QDir().mkpath(QFileInfo(Path).absolutePath()))
         return false;
     QSaveFile Out(Path);
     if (!Out.open(QIODevice::WriteOnly))
         return false;
-    Out.write(DesktopEntry(ProgramPath()));
+    Out.write(DesktopEntry(Program));
     return Out.commit();
 }
 

@@ -7,7 +7,8 @@
 // with the argument "startup".
 namespace TAutostart {
 
-// The running program file (the real one unless a test set another).
+// The running program file (the real one unless a test set another). Empty when its name is not
+// UTF-8 text, which no desktop entry can carry.
 QString ProgramPath();
 // Tests set a path of their own; an empty path restores the real one.
 void SetProgramPath(const QString& Path);
@@ -24,7 +25,8 @@ QString DesktopExec(const QString& Program);
 QByteArray DesktopEntry(const QString& Program);
 
 // Writes (atomically) or removes the desktop entry for ProgramPath(). A missing entry is no error
-// when removing. False when the file cannot be written or removed.
+// when removing. False when the file cannot be written or removed, or when there is no program
+// path to write.
 bool SetDesktopEntry(bool Enabled);
 bool DesktopEntryExists();
 

@@ -2,7 +2,16 @@
 
 #include "tests/platform/HiveTestSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <cstdio>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 TEST(TAutostartTest, RunCommandQuotesPathsWithSpaces)
 {
@@ -68,4 +77,60 @@ TEST_F(TAutostartFileTest, EntryIsWrittenAndRemoved)
     Blocker.close();
     EXPECT_FALSE(TAutostart::SetDesktopEntry(true));
     TAutostart::SetProgramPath(QString());
+}
+
+// The program itself (this test program, copied) in a directory whose name needs care: a name that
+// is not UTF-8 gets no entry at all (never one that starts nothing); a '%' is doubled.
+TEST_F(TAutostartFileTest, RealProgramPathInAnAwkwardDirectory)
+{
+    if (qEnvironmentVariableIsSet("VEXLO_AUTOSTART_CHILD")) {
+        // The copy's side: write the entry for itself and say how it went.
+        qputenv("XDG_CONFIG_HOME", qgetenv("VEXLO_AUTOSTART_CHILD"));
+        std::printf("path=%s written=%d\n", TAutostart::ProgramPath().toUtf8().constData(),
+                    TAutostart::SetDesktopEntry(true) ? 1 : 0);
+        return;
+    }
+    struct TCase
+    {
+        QByteArray Folder;
+        bool Written;
+        const char* ExecPart;
+    };
+    const TCase Cases[] = {
+        {"plain", true, "/plain/copy startup\n"},
+        {"100% sure", true, "/100%% sure/copy\" startup\n"},
+        {"caf\xE9-latin1", false, ""},
+    };
+    for (const TCase& C : Cases) {
+        SCOPED_TRACE(C.Folder.toHex().constData());
+        const QByteArray Folder = QFile::encodeName(Dir.path()) + "/" + C.Folder;
+        ASSERT_EQ(mkdir(Folder.constData(), 0700), 0);
+        // Copied and started by the bytes of its name, which need not be text.
+        const QByteArray Copy = Folder + "/copy";
+        QFile Self(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath());
+        ASSERT_TRUE(Self.open(QIODevice::ReadOnly));
+        const QByteArray Bytes = Self.readAll();
+        const int Fd = ::open(Copy.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0700);
+        ASSERT_GE(Fd, 0);
+        ASSERT_EQ(::write(Fd, Bytes.constData(), Bytes.size()), Bytes.size());
+        ::close(Fd);
+        const QString Launcher = Dir.filePath(QStringLiteral("launch-") + C.Folder.toHex());
+        ASSERT_EQ(::symlink(Copy.constData(), QFile::encodeName(Launcher).constData()), 0);
+        QFile::remove(TAutostart::DesktopEntryPath());
+        QProcess Child;
+        QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
+        Env.insert("VEXLO_AUTOSTART_CHILD", Dir.filePath("config"));
+        Child.setProcessEnvironment(Env);
+        Child.start(Launcher,
+                    {"--gtest_filter=TAutostartFileTest.RealProgramPathInAnAwkwardDirectory"});
+        ASSERT_TRUE(Child.waitForFinished(30000));
+        const QByteArray Out = Child.readAllStandardOutput();
+        EXPECT_TRUE(Out.contains(C.Written ? "written=1" : "written=0")) << Out.constData();
+        EXPECT_EQ(TAutostart::DesktopEntryExists(), C.Written);
+        if (C.Written) {
+            QFile Entry(TAutostart::DesktopEntryPath());
+            ASSERT_TRUE(Entry.open(QIODevice::ReadOnly));
+            EXPECT_TRUE(Entry.readAll().contains(C.ExecPart));
+        }
+    }
 }
