@@ -62,7 +62,8 @@ void EndAsClosed(TAdminForm* Form)
         else
             Modal->close();
     }
-    if (QApplication::activeModalWidget() || QThread::currentThread()->loopLevel() > 1) {
+    if (QApplication::activeModalWidget() || QThread::currentThread()->loopLevel() > 1 ||
+        Form->EntryDialogsOpen > 0) {
         QTimer::singleShot(10, Form, [Form] { EndAsClosed(Form); });
         return;
     }

@@ -2,12 +2,14 @@
 
 #include "AdminFormFixture.h"
 
+#include "app/TDisplayText.h"
 #include "app/TMenuImages.h"
 #include "platform/TickClock.h"
 #include "settings/TOptionsForm.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QProcess>
 #include <QTimer>
 
 #include <string>
@@ -126,6 +128,27 @@ TEST_F(LearnNotesTest, ChecksRunInTheirOrderAndEveryRunOutIntervalRestarts)
         EXPECT_EQ(TFakeNoteLibrary::Calls, Case.Calls);
         EXPECT_EQ(Form->LearnStartTick, Case.Restarted ? Now : Case.Start);
     }
+}
+
+// An entry of megabytes written by another tool: the note gets what fits on it.
+TEST_F(LearnNotesTest, NotesShowLongTextsCut)
+{
+    OpenWithNotes({{"tree", ""}}, 1, 100);
+    QProcess Shell;
+    Shell.start("sqlite3", {DataFile, "UPDATE English SET "
+                                      "ENAME = 'tree' || replace(hex(zeroblob(500000)), '0', 'e'), "
+                                      "BULG = replace(hex(zeroblob(500000)), '0', 'д') || "
+                                      "replace(hex(zeroblob(5000)), '00', char(13, 10) || 'ред')"});
+    ASSERT_TRUE(Shell.waitForFinished(30000));
+    ASSERT_EQ(Shell.exitCode(), 0) << Shell.readAllStandardError().constData();
+    Now += 1001;
+    Form->LearnTimerTimer();
+    ASSERT_EQ(TFakeNoteLibrary::Notes.size(), 1u);
+    const auto& Note = TFakeNoteLibrary::Notes.front();
+    EXPECT_LE(Note.EnglishText.size(), TDisplayText::WordChars);
+    EXPECT_TRUE(Note.EnglishText.startsWith("treee"));
+    EXPECT_LE(Note.BulgarianText.size(), TDisplayText::MemoChars + TDisplayText::MemoLines);
+    EXPECT_TRUE(Note.BulgarianText.endsWith(QChar(0x2026)));
 }
 
 TEST_F(LearnNotesTest, NoteTextsStayAliveUntilTheNextNote)
