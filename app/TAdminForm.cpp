@@ -80,7 +80,8 @@ QString AsciiUpper(QString Text)
 QString CapturedWord(const QString& Text)
 {
     constexpr int MaxLength = 255;
-    for (const QString& Line : TDisplayText::WithoutBidiControls(Text).split(QRegularExpression("[\\r\\n]"), Qt::SkipEmptyParts)) {
+    for (const QString& Line : TDisplayText::WithoutBidiControls(Text).split(
+             QRegularExpression("[\\r\\n]"), Qt::SkipEmptyParts)) {
         const QString Word = Line.trimmed();
         if (!Word.isEmpty())
             return Word.left(MaxLength);
@@ -366,8 +367,8 @@ void TAdminForm::ShowCurrentDetails()
     const bool HasRow = Table && Table->Active() && Table->RecNo() > 0;
     if (HasRow) {
         // Only what can be seen is laid out, however long the stored texts are.
-        TransDBEdit->setText(TDisplayText::OneLine(
-            ScreenSaverDataModule->ADOTableTRANS->AsString(), TDisplayText::WordChars));
+        TransDBEdit->setText(TDisplayText::OneLine(ScreenSaverDataModule->ADOTableTRANS->AsString(),
+                                                   TDisplayText::WordChars));
         TransDBEdit->setCursorPosition(0);
         QString Bulgarian = ScreenSaverDataModule->ADOTableBULG->AsString();
         Bulgarian.replace(QLatin1String("\r\n"), QLatin1String("\n"));
@@ -466,10 +467,11 @@ void TAdminForm::UpdateCaption()
     DetachSearchEditChange();
     try {
         const QString Word =
-            RecNo > 0 ? TDisplayText::OneLine(
-                            TextCodec::WidenText(ScreenSaverDataModule->ADOTableENAME->AsAnsiString()),
-                            TDisplayText::WordChars)
-                      : QString();
+            RecNo > 0
+                ? TDisplayText::OneLine(
+                      TextCodec::WidenText(ScreenSaverDataModule->ADOTableENAME->AsAnsiString()),
+                      TDisplayText::WordChars)
+                : QString();
         if (SearchEdit->text() != Word)
             SearchEdit->setText(Word);
     } catch (...) {

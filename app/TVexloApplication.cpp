@@ -11,8 +11,8 @@
 #include "store/TScreenSaverDataModule.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QDialog>
+#include <QDir>
 #include <QFileInfo>
 #include <QThread>
 #include <QTimer>

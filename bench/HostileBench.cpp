@@ -2,10 +2,10 @@
 //
 // BM_SettingsStart/N and BM_SettingsExit/N: what the program does with its settings at start
 // (both keys read) and at exit (its twenty values written), on a settings file whose key holds N
-// values more (20000: about 530 KB). BM_SettingsRawCopy/N is the floor beside it: the same file read and
-// written back atomically once, with no parsing. BM_SettingsRefused: the same start and exit on
-// a 30 MB file, which is refused untouched. BM_ParseDeepKey/N: a file of N keys, each one level
-// below the last. BM_ParseLongHex/N: one binary value of N bytes written as hex.
+// values more (20000: about 530 KB). BM_SettingsRawCopy/N is the floor beside it: the same file
+// read and written back atomically once, with no parsing. BM_SettingsRefused: the same start and
+// exit on a 30 MB file, which is refused untouched. BM_ParseDeepKey/N: a file of N keys, each one
+// level below the last. BM_ParseLongHex/N: one binary value of N bytes written as hex.
 // BM_WindowWithLongTexts/N: the main window made and painted on an entry whose English word and
 // one-line Bulgarian text are N characters long each.
 

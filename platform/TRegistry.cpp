@@ -286,10 +286,10 @@ void TRegistry::CommitUpdate()
         return;
     const QString Path = CurrentPath;
     const bool Written = HasCurrentKey() && Transact(Snapshot, [&](TRegFile& Hive) {
-        for (const TRegValue& V : Values)
-            Hive.SetValue(Path, V);
-        return true;
-    });
+                             for (const TRegValue& V : Values)
+                                 Hive.SetValue(Path, V);
+                             return true;
+                         });
     if (!Written)
         FailedToSet(Values.first().Name);
 }

@@ -24,5 +24,4 @@ public:
 private:
     std::function<void(int)> FOnSignal;
     QSocketNotifier* FNotifier = nullptr;
-
 };

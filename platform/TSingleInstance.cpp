@@ -40,7 +40,8 @@ QString UnsafeBecause(const QString& Path)
     const QByteArray Native = QFile::encodeName(Path);
     struct stat St = {};
     if (lstat(Native.constData(), &St) != 0)
-        return QStringLiteral("it cannot be looked at (%1)").arg(QString::fromLocal8Bit(strerror(errno)));
+        return QStringLiteral("it cannot be looked at (%1)")
+            .arg(QString::fromLocal8Bit(strerror(errno)));
     if (S_ISLNK(St.st_mode))
         return QStringLiteral("it is a symbolic link");
     if (!S_ISDIR(St.st_mode))

@@ -6,8 +6,8 @@
 #include <memory>
 
 #include <QList>
-#include <QPointer>
 #include <QLocalSocket>
+#include <QPointer>
 
 class QLockFile;
 class QLocalServer;

@@ -748,8 +748,9 @@ namespace {
 
 [[noreturn]] void NotARegularFile(const QString& Path)
 {
-    throw TPictureError(
-        QStringLiteral("Picture file %1 is not a regular file").arg(FileNameOf(Path)).toStdString());
+    throw TPictureError(QStringLiteral("Picture file %1 is not a regular file")
+                            .arg(FileNameOf(Path))
+                            .toStdString());
 }
 
 // The whole file, when it is a regular file (after following links) of at most the cap. A pipe

@@ -26,8 +26,8 @@ TEST(DisplayTextTest, CutsWhatCannotBeSeen)
     {
         const char* Name;
         QString Text;
-        QString OneLine5;  // OneLine(Text, 5)
-        QString Lines2x4;  // Lines(Text, 2 lines, 4 per line, 7 in all)
+        QString OneLine5; // OneLine(Text, 5)
+        QString Lines2x4; // Lines(Text, 2 lines, 4 per line, 7 in all)
     };
     const QString Pair = QString::fromUtf16(u"abc\U0001F600z"); // a surrogate pair at 3..4
     const TCase Cases[] = {
@@ -127,12 +127,11 @@ TEST_F(HostileInputTest, LongTextsAreShownCutAndKeptWhole)
     }
     // Written by another tool, which knows no limits.
     QProcess Shell;
-    Shell.start("sqlite3",
-                {DataFile, "UPDATE English SET "
-                           "ENAME = 'a' || replace(hex(zeroblob(1000000)), '0', 'w'), "
-                           "BULG = replace(hex(zeroblob(150000)), '0', 'б') || "
-                           "replace(hex(zeroblob(1250)), '00', char(13, 10) || 'ред'), "
-                           "TRANS = replace(hex(zeroblob(50000)), '0', 'e')"});
+    Shell.start("sqlite3", {DataFile, "UPDATE English SET "
+                                      "ENAME = 'a' || replace(hex(zeroblob(1000000)), '0', 'w'), "
+                                      "BULG = replace(hex(zeroblob(150000)), '0', 'б') || "
+                                      "replace(hex(zeroblob(1250)), '00', char(13, 10) || 'ред'), "
+                                      "TRANS = replace(hex(zeroblob(50000)), '0', 'e')"});
     ASSERT_TRUE(Shell.waitForFinished(30000));
     ASSERT_EQ(Shell.exitCode(), 0) << Shell.readAllStandardError().constData();
     SetDataFile(DataFile);

@@ -176,8 +176,7 @@ TEST_F(HostileProcessTest, ClipboardFloodLooksUpOnlyTheLastText)
     QProcess Flood;
     Flood.setProcessEnvironment(Environment);
     Flood.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    Flood.start(QCoreApplication::applicationFilePath(),
-                {"--clipboard-flood", "600", "cherry"});
+    Flood.start(QCoreApplication::applicationFilePath(), {"--clipboard-flood", "600", "cherry"});
     ASSERT_TRUE(Flood.waitForStarted(5000));
     ASSERT_TRUE(WaitFor([&] {
         Flood.waitForReadyRead(50);

@@ -187,7 +187,8 @@ TEST(SingleInstanceTest, DirectoryMustBeTheUsersAlone)
              return Dir.filePath("link");
          },
          "it is a symbolic link"},
-        {"a file", [&] {
+        {"a file",
+         [&] {
              QFile F(Dir.filePath("file"));
              F.open(QIODevice::WriteOnly);
              return F.fileName();

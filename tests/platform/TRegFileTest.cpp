@@ -216,8 +216,9 @@ TEST(TRegFileTest, DeletionsAndRepeatedKeysKeepFileOrder)
         {"value deleted, then set again goes last",
          "[HKEY_CURRENT_USER\\A]\n\"x\"=dword:1\n\"y\"=dword:2\n\"X\"=-\n\"x\"=dword:3\n",
          "A: y x"},
-        {"value deleted twice, and one never there", "[HKEY_CURRENT_USER\\A]\n\"x\"=dword:1\n"
-                                                     "\"x\"=-\n\"x\"=-\n\"z\"=-\n\"y\"=dword:2\n",
+        {"value deleted twice, and one never there",
+         "[HKEY_CURRENT_USER\\A]\n\"x\"=dword:1\n"
+         "\"x\"=-\n\"x\"=-\n\"z\"=-\n\"y\"=dword:2\n",
          "A: y"},
         {"key tree deleted, then one of it added again",
          "[HKEY_CURRENT_USER\\A]\n\"a\"=dword:1\n[HKEY_CURRENT_USER\\A\\B]\n\"b\"=dword:1\n"
