@@ -165,6 +165,7 @@ private:
     template <typename TWork> void Guarded(TWork&& Work);
     bool SyncingGrid = false;
     bool TableBound = false;
+    QMetaObject::Connection SearchEditConnection;
 
 public:
     // Copies come in bursts: only the last text of one is looked up, once the clipboard has been
@@ -180,5 +181,4 @@ public:
 
 private:
     void EntryDialogClosed();
-    QMetaObject::Connection SearchEditConnection;
 };
