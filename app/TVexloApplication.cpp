@@ -3,6 +3,7 @@
 #include "app/TAdminForm.h"
 #include "app/TMenuImages.h"
 #include "editor/TEditForm.h"
+#include "interchange/TInterchange.h"
 #include "platform/TRegistry.h"
 #include "platform/TSingleInstance.h"
 #include "settings/TRegInfo.h"
@@ -42,6 +43,9 @@ const char* const Usage =
     "                        clipboard events.\n"
     "  --create-empty FILE   create an empty vocabulary data file and exit\n"
     "  --create-sample FILE  create a data file holding the sample vocabulary and exit\n"
+    "  --import FILE         add the words of FILE (.tsv .txt .csv .kvtml .mdb .accdb) to the\n"
+    "                        data file in the settings, print a summary and exit\n"
+    "  --export FILE         write every entry to FILE (.tsv .txt .csv .kvtml) and exit\n"
     "  --help                show this help and exit\n"
     "  --version             show the version and exit\n"
     "\n"
@@ -68,6 +72,8 @@ int RunCommandLineTool(const QStringList& Arguments, std::ostream& Out, std::ost
         Out << Title.toStdString() << " " << VEXLO_VERSION << "\n";
         return 0;
     }
+    if (const int Code = TInterchange::RunCommandLine(Arguments, Out, Err); Code >= 0)
+        return Code;
     return TDataFileTool::Run(Arguments, Out, Err);
 }
 
