@@ -6,6 +6,9 @@
 #include "store/TVexloConnection.h"
 
 #include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
 
 namespace {
 
@@ -313,6 +316,75 @@ TEST(Export, RefusesFormatsItCannotWriteAndKeepsTheOldFile)
     EXPECT_THROW(TInterchange::Export(Connection, Dir.filePath("no/such/folder/words.tsv"),
                                       TInterchangeFormat::Tsv),
                  EVexloDatabaseError);
+}
+
+// KDE's own library reads what we write, and we read what it writes.
+TEST(KvtmlOracle, KdeLibraryReadsOurFileAndWeReadItsFile)
+{
+    const QString Oracle = qEnvironmentVariableIsSet("VEXLO_KVTML_ORACLE")
+                               ? qEnvironmentVariable("VEXLO_KVTML_ORACLE")
+                               : QStringLiteral(VEXLO_BINARY_DIR
+                                                "/kvtml-oracle/vexlo-kvtml-oracle");
+    if (!QFileInfo(Oracle).isExecutable())
+        GTEST_SKIP() << "the KDE oracle is built by tools/test.sh; missing: "
+                     << Oracle.toStdString();
+    QTemporaryDir Dir;
+    const std::vector<TEnBgRecord> Entries = TrickyEntries();
+    const QString Source = MakeDictionary(Dir, "source.db", Entries);
+    const QString Ours = Dir.filePath("ours.kvtml");
+    const QString Theirs = Dir.filePath("theirs.kvtml");
+    {
+        TVexloConnection Connection;
+        Connection.DefaultDatabase = Source;
+        Connection.Open();
+        TInterchange::Export(Connection, Ours, TInterchangeFormat::Kvtml);
+    }
+    QString Out, Err;
+    ASSERT_EQ(RunProgram(Oracle, {Ours, Theirs}, Out, Err), 0) << Err.toStdString();
+
+    // The library keeps each text with its white space simplified: line breaks become spaces.
+    auto Escaped = [](const QString& Text) {
+        QString Simple = Text.simplified();
+        Simple.replace("\\", "\\\\");
+        return Simple;
+    };
+    QStringList Expected{"identifiers\t2"};
+    for (int Level = 0; Level <= 9; ++Level)
+        for (const TEnBgRecord& Entry : Entries)
+            if (Entry.WordLevel == Level)
+                Expected << QString("Level %1\t%2\t%3\t%4")
+                                .arg(Level)
+                                .arg(Escaped(Entry.EnglishWord), Escaped(Entry.Transcription),
+                                     Escaped(Entry.BulgarianText));
+    QStringList Printed = Out.split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(Printed, Expected);
+
+    const QString Target = MakeDictionary(Dir, "target.db");
+    {
+        TVexloConnection Connection;
+        Connection.DefaultDatabase = Target;
+        Connection.Open();
+        const auto Summary = TInterchange::Import(
+            Connection, TInterchange::ReadFile(Theirs, TInterchangeFormat::Kvtml));
+        EXPECT_TRUE(Summary.Skipped.empty());
+    }
+    // The same entries (the library may order them by lesson) and the one it added.
+    auto WithoutIds = [](std::vector<TStoredRow> Rows) {
+        for (TStoredRow& Row : Rows)
+            Row.ID = 0;
+        std::sort(Rows.begin(), Rows.end(), [](const TStoredRow& A, const TStoredRow& B) {
+            return std::tie(A.ENAME, A.BULG) < std::tie(B.ENAME, B.BULG);
+        });
+        return Rows;
+    };
+    std::vector<TStoredRow> Want = StoredRows(Source);
+    for (TStoredRow& Row : Want) {
+        Row.ENAME = Row.ENAME.simplified();
+        Row.BULG = Row.BULG.simplified();
+        Row.TRANS = Row.TRANS.simplified();
+    }
+    Want.push_back({0, "oracle", "оракул пророк", "ˈɒrəkl", 7});
+    EXPECT_EQ(WithoutIds(StoredRows(Target)), WithoutIds(Want));
 }
 
 } // namespace
