@@ -12,10 +12,13 @@
 #include <ostream>
 #include <vector>
 
+// (The main window's fixture brings the same printer.)
+#ifndef VEXLO_QSTRING_PRINTER
 inline void PrintTo(const QString& Text, std::ostream* Out)
 {
     *Out << '"' << Text.toStdString() << '"';
 }
+#endif
 
 // One dictionary row as the sqlite3 shell shows it.
 struct TStoredRow
