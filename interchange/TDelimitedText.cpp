@@ -199,6 +199,14 @@ QString DecodeText(const QByteArray& Bytes)
 std::vector<TRecord> SplitRecords(QStringView Text, QChar Separator, int FirstLine)
 {
     std::vector<TRecord> Records;
+    SplitRecords(Text, Separator, FirstLine,
+                 [&Records](TRecord& Record) { Records.push_back(std::move(Record)); });
+    return Records;
+}
+
+void SplitRecords(QStringView Text, QChar Separator, int FirstLine,
+                  const std::function<void(TRecord& Record)>& Sink)
+{
     const qsizetype N = Text.size();
     const QChar* P = Text.data();
     qsizetype I = 0;
@@ -260,9 +268,8 @@ std::vector<TRecord> SplitRecords(QStringView Text, QChar Separator, int FirstLi
                 EndOfRecord = true;
             }
         }
-        Records.push_back(std::move(Record));
+        Sink(Record);
     }
-    return Records;
 }
 
 QChar DetectSeparator(QStringView Text)
@@ -310,9 +317,10 @@ QChar DetectSeparator(QStringView Text)
     return Candidates[Best];
 }
 
-TSourceData Read(const QByteArray& Bytes)
+TSourceData Read(QByteArray Bytes)
 {
     const QString Text = DecodeText(Bytes);
+    Bytes = QByteArray();
     QStringView Rest(Text);
     int FirstLine = 1;
     QChar Separator;
@@ -342,25 +350,26 @@ TSourceData Read(const QByteArray& Bytes)
         Separator = DetectSeparator(Rest);
 
     TSourceData Data;
-    std::vector<TRecord> Records = SplitRecords(Rest, Separator, FirstLine);
+    // A rough count of the rows, so that the list grows once.
+    Data.Rows.reserve(static_cast<size_t>(Rest.count(u'\n')) + 1);
     TColumns Columns;
-    size_t First = 0;
+    bool HeaderKnown = false;
     if (!ColumnsLine.isEmpty()) {
         if (!ReadHeader(ColumnsLine.split(Separator), Columns))
             Columns = {};
-    } else if (!Records.empty() && Records[0].Problem.isEmpty() &&
-               ReadHeader(Records[0].Fields, Columns)) {
-        First = 1;
+        HeaderKnown = true;
     }
-    if (Columns.At[0] < 0)
-        throw EVexloDatabaseError(
-            QStringLiteral("The header row names no column for the English word (English or "
-                           "Word)."));
-    Data.Rows.reserve(Records.size() - First);
-    for (size_t R = First; R < Records.size(); ++R) {
-        TRecord& Record = Records[R];
+    SplitRecords(Rest, Separator, FirstLine, [&](TRecord& Record) {
+        if (!HeaderKnown) {
+            HeaderKnown = true;
+            if (Record.Problem.isEmpty() && ReadHeader(Record.Fields, Columns))
+                return;
+        }
         if (Record.Fields.size() == 1 && Record.Fields[0].isEmpty() && Record.Problem.isEmpty())
-            continue; // a blank line
+            return; // a blank line
+        if (Columns.At[0] < 0)
+            throw EVexloDatabaseError(QStringLiteral(
+                "The header row names no column for the English word (English or Word)."));
         TSourceRow Row;
         Row.Line = Record.Line;
         Row.Problem = Record.Problem;
@@ -373,7 +382,7 @@ TSourceData Read(const QByteArray& Bytes)
         Row.Bulgarian = Take(2);
         Row.Level = Take(3);
         Data.Rows.push_back(std::move(Row));
-    }
+    });
     return Data;
 }
 

@@ -34,13 +34,16 @@ struct TRecord
 // EVexloDatabaseError naming the line where it opened; stray text after a closing quote marks only
 // its record. FirstLine is the line number of Text's first line.
 std::vector<TRecord> SplitRecords(QStringView Text, QChar Separator, int FirstLine = 1);
+// The same, handing each record to Sink as soon as it is complete.
+void SplitRecords(QStringView Text, QChar Separator, int FirstLine,
+                  const std::function<void(TRecord& Record)>& Sink);
 
 // The separator of Text: the one of tab, semicolon and comma that occurs, outside quotes, the
 // same number of times on most of the first lines; tab when nothing tells.
 QChar DetectSeparator(QStringView Text);
 
-// Reads a whole delimited file.
-TSourceData Read(const QByteArray& Bytes);
+// Reads a whole delimited file (Bytes are let go as soon as they are decoded).
+TSourceData Read(QByteArray Bytes);
 
 // Writes entries in the form flashcard programs import: UTF-8, tab-separated, the header lines
 // "#separator:tab", "#html:false" and "#columns:English<TAB>Transcription<TAB>Bulgarian<TAB>Level",

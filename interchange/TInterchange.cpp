@@ -13,9 +13,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QSet>
 
 #include <algorithm>
+#include <limits>
+#include <unordered_set>
 #include <ostream>
 #include <sqlite3.h>
 
@@ -62,9 +63,21 @@ bool HasControl(const QString& Text, bool LineBreaksAllowed)
     return false;
 }
 
-QString DuplicateKey(const QString& English, const QString& Bulgarian)
+// Duplicates are found by a hash of the English word and the Bulgarian text; a hash seen before
+// is then checked against the rows themselves, so only exact duplicates count.
+uint64_t DuplicateHash(QStringView English, QStringView Bulgarian)
 {
-    return English + QChar(u'\x1F') + Bulgarian;
+    const uint64_t A = qHash(English, size_t(0x51ED270B27E5A3F1));
+    const uint64_t B = qHash(Bulgarian, size_t(0x2545F4914F6CDD1D));
+    return A ^ (B * 0x9E3779B97F4A7C15ull + (A << 6) + (A >> 2));
+}
+
+bool HasNonAscii(const QString& Text)
+{
+    for (const QChar C : Text)
+        if (C.unicode() >= 0x80)
+            return true;
+    return false;
 }
 
 class TStatement
@@ -98,10 +111,10 @@ QString ColumnText(sqlite3_stmt* Stmt, int Column)
     return QString(reinterpret_cast<const QChar*>(Text), sqlite3_column_bytes16(Stmt, Column) / 2);
 }
 
-void BindText(sqlite3_stmt* Stmt, int Index, const QString& Text)
+void BindText(sqlite3_stmt* Stmt, int Index, const QByteArray& Utf8)
 {
-    sqlite3_bind_text16(Stmt, Index, Text.utf16(), static_cast<int>(Text.size() * 2),
-                        SQLITE_STATIC);
+    sqlite3_bind_text(Stmt, Index, Utf8.constData(), static_cast<int>(Utf8.size()),
+                      SQLITE_STATIC);
 }
 
 } // namespace
@@ -148,10 +161,11 @@ TSourceData ReadFile(const QString& Path, TInterchangeFormat Format)
     if (!File.open(QIODevice::ReadOnly))
         throw EVexloDatabaseError(
             QStringLiteral("The file %1 cannot be read: %2.").arg(Path, File.errorString()));
-    const QByteArray Bytes = File.readAll();
+    QByteArray Bytes = File.readAll();
+    File.close();
     if (Format == TInterchangeFormat::Kvtml)
         return TKvtmlDocument::Read(Bytes);
-    return TDelimitedText::Read(Bytes);
+    return TDelimitedText::Read(std::move(Bytes));
 }
 
 std::optional<TColumnMap> EnglishTableMap(const TAccessFile& File)
@@ -274,7 +288,8 @@ bool CheckRow(const TSourceRow& Row, TEnBgRecord& Entry, QString& Reason)
         Reason = QStringLiteral("the English word is empty");
         return false;
     }
-    Entry.EnglishWord = TextCodec::ThroughNarrow(Row.English);
+    // The English word is kept as the 8-bit form holds it (ASCII always survives that).
+    Entry.EnglishWord = HasNonAscii(Row.English) ? TextCodec::ThroughNarrow(Row.English) : Row.English;
     Entry.Transcription = Row.Transcription;
     Entry.BulgarianText = WithCrLf(Row.Bulgarian);
     if (HasControl(Entry.EnglishWord, false)) {
@@ -362,7 +377,7 @@ TImportSummary Import(TVexloConnection& Connection, const TSourceData& Data,
 
     Connection.BeginTrans();
     try {
-        QSet<QString> Known;
+        std::unordered_set<uint64_t> Seen;
         qint64 NextId = 1;
         {
             TStatement Max(Db, "SELECT max(CAST(ID AS INTEGER)) FROM English");
@@ -371,11 +386,23 @@ TImportSummary Import(TVexloConnection& Connection, const TSourceData& Data,
             TStatement Rows(Db, "SELECT ENAME, BULG FROM English");
             int Rc;
             while ((Rc = sqlite3_step(*Rows)) == SQLITE_ROW)
-                Known.insert(DuplicateKey(ColumnText(*Rows, 0), WithCrLf(ColumnText(*Rows, 1))));
+                Seen.insert(DuplicateHash(ColumnText(*Rows, 0), WithCrLf(ColumnText(*Rows, 1))));
             if (Rc != SQLITE_DONE)
                 Rows.Raise();
         }
-        Known.reserve(Known.size() + Total);
+        Seen.reserve(Seen.size() + static_cast<size_t>(Total));
+        // Rows with the same English word, ignoring case (what the word index answers fast).
+        TStatement SameWord(Db, "SELECT ENAME, BULG FROM English WHERE ENAME = ?1 COLLATE NOCASE");
+        auto IsStored = [&](const TEnBgRecord& Entry, const QByteArray& English) {
+            BindText(*SameWord, 1, English);
+            bool Found = false;
+            int Rc;
+            while (!Found && (Rc = sqlite3_step(*SameWord)) == SQLITE_ROW)
+                Found = ColumnText(*SameWord, 0) == Entry.EnglishWord &&
+                        WithCrLf(ColumnText(*SameWord, 1)) == Entry.BulgarianText;
+            sqlite3_reset(*SameWord);
+            return Found;
+        };
         TStatement Insert(Db, "INSERT INTO English (ID, ENAME, BULG, TRANS, LEVEL) "
                               "VALUES (?, ?, ?, ?, ?)");
         TEnBgRecord Entry;
@@ -394,21 +421,23 @@ TImportSummary Import(TVexloConnection& Connection, const TSourceData& Data,
                 Summary.Skipped.push_back({Row.Line, QStringLiteral("the dictionary is full")});
                 continue;
             }
-            QString Key = DuplicateKey(Entry.EnglishWord, Entry.BulgarianText);
-            if (Known.contains(Key)) {
+            const QByteArray English = Entry.EnglishWord.toUtf8();
+            const uint64_t Hash = DuplicateHash(Entry.EnglishWord, Entry.BulgarianText);
+            if (!Seen.insert(Hash).second && IsStored(Entry, English)) {
                 ++Summary.Duplicates;
                 continue;
             }
+            const QByteArray Bulgarian = Entry.BulgarianText.toUtf8();
+            const QByteArray Transcription = Entry.Transcription.toUtf8();
             sqlite3_bind_int64(*Insert, 1, NextId);
-            BindText(*Insert, 2, Entry.EnglishWord);
-            BindText(*Insert, 3, Entry.BulgarianText);
-            BindText(*Insert, 4, Entry.Transcription);
+            BindText(*Insert, 2, English);
+            BindText(*Insert, 3, Bulgarian);
+            BindText(*Insert, 4, Transcription);
             sqlite3_bind_int(*Insert, 5, Entry.WordLevel);
             const int Rc = sqlite3_step(*Insert);
             sqlite3_reset(*Insert);
             if (Rc != SQLITE_DONE)
                 Insert.Raise();
-            Known.insert(std::move(Key));
             ++NextId;
             ++Summary.Added;
         }

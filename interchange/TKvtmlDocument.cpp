@@ -5,7 +5,6 @@
 #include <QMap>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
-#include <QXmlStreamWriter>
 
 #include <map>
 
@@ -132,73 +131,107 @@ TSourceData Read(const QByteArray& Bytes)
     return Data;
 }
 
+namespace {
+
+// Text as XML character data: markup characters as entities, line breaks as LF, other control
+// characters (which XML 1.0 cannot carry) dropped.
+void AppendEscaped(QString& Out, QStringView Text)
+{
+    for (qsizetype I = 0; I < Text.size(); ++I) {
+        const QChar C = Text[I];
+        switch (C.unicode()) {
+        case u'&':
+            Out += QLatin1StringView("&amp;");
+            break;
+        case u'<':
+            Out += QLatin1StringView("&lt;");
+            break;
+        case u'>':
+            Out += QLatin1StringView("&gt;");
+            break;
+        case u'"':
+            Out += QLatin1StringView("&quot;");
+            break;
+        case u'\r':
+            if (I + 1 < Text.size() && Text[I + 1] == u'\n')
+                break; // CR LF is written as LF
+            Out += u'\n';
+            break;
+        default:
+            if (C.unicode() >= 0x20 || C == u'\n' || C == u'\t')
+                Out += C;
+        }
+    }
+}
+
+void AppendElement(QString& Out, QLatin1StringView Indent, QLatin1StringView Name,
+                   QStringView Text)
+{
+    Out += Indent;
+    Out += u'<';
+    Out += Name;
+    Out += u'>';
+    AppendEscaped(Out, Text);
+    Out += QLatin1StringView("</");
+    Out += Name;
+    Out += QLatin1StringView(">\n");
+}
+
+} // namespace
+
 QByteArray Write(const std::vector<TEnBgRecord>& Entries, const QString& Title)
 {
-    QByteArray Out;
-    QXmlStreamWriter Xml(&Out);
-    Xml.setAutoFormatting(true);
-    Xml.setAutoFormattingIndent(1);
-    Xml.writeStartDocument();
-    Xml.writeDTD(QStringLiteral(
-        "<!DOCTYPE kvtml PUBLIC \"kvtml2.dtd\" \"http://edu.kde.org/kvtml/kvtml2.dtd\">"));
-    Xml.writeStartElement("kvtml");
-    Xml.writeAttribute("version", "2.0");
-    Xml.writeStartElement("information");
-    Xml.writeTextElement("generator", QStringLiteral("Vexlo Vocabulary"));
-    Xml.writeTextElement("title", Title);
-    Xml.writeEndElement();
-
-    Xml.writeStartElement("identifiers");
-    const char* const Languages[2][2] = {{"English", "en"}, {"Bulgarian", "bg"}};
-    for (int I = 0; I < 2; ++I) {
-        Xml.writeStartElement("identifier");
-        Xml.writeAttribute("id", QString::number(I));
-        Xml.writeTextElement("name", QString::fromLatin1(Languages[I][0]));
-        Xml.writeTextElement("locale", QString::fromLatin1(Languages[I][1]));
-        Xml.writeEndElement();
-    }
-    Xml.writeEndElement();
-
+    QString Out;
+    Out.reserve(static_cast<qsizetype>(Entries.size()) * 200 + 1024);
+    Out += QLatin1StringView(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<!DOCTYPE kvtml PUBLIC \"kvtml2.dtd\" \"http://edu.kde.org/kvtml/kvtml2.dtd\">\n"
+        "<kvtml version=\"2.0\">\n"
+        " <information>\n"
+        "  <generator>Vexlo Vocabulary</generator>\n");
+    AppendElement(Out, QLatin1StringView("  "), QLatin1StringView("title"), Title);
+    Out += QLatin1StringView(" </information>\n"
+                             " <identifiers>\n"
+                             "  <identifier id=\"0\">\n"
+                             "   <name>English</name>\n"
+                             "   <locale>en</locale>\n"
+                             "  </identifier>\n"
+                             "  <identifier id=\"1\">\n"
+                             "   <name>Bulgarian</name>\n"
+                             "   <locale>bg</locale>\n"
+                             "  </identifier>\n"
+                             " </identifiers>\n"
+                             " <entries>\n");
     std::map<int, std::vector<int>> ByLevel;
-    Xml.writeStartElement("entries");
     for (size_t I = 0; I < Entries.size(); ++I) {
         const TEnBgRecord& Entry = Entries[I];
-        const QString Id = QString::number(I);
-        Xml.writeStartElement("entry");
-        Xml.writeAttribute("id", Id);
-        Xml.writeStartElement("translation");
-        Xml.writeAttribute("id", "0");
-        Xml.writeTextElement("text", Entry.EnglishWord);
+        Out += QLatin1StringView("  <entry id=\"");
+        Out += QString::number(I);
+        Out += QLatin1StringView("\">\n   <translation id=\"0\">\n");
+        AppendElement(Out, QLatin1StringView("    "), QLatin1StringView("text"), Entry.EnglishWord);
         if (!Entry.Transcription.isEmpty())
-            Xml.writeTextElement("pronunciation", Entry.Transcription);
-        Xml.writeEndElement();
-        Xml.writeStartElement("translation");
-        Xml.writeAttribute("id", "1");
-        QString Bulgarian = Entry.BulgarianText;
-        Bulgarian.replace(QLatin1StringView("\r\n"), QLatin1StringView("\n"));
-        Xml.writeTextElement("text", Bulgarian);
-        Xml.writeEndElement();
-        Xml.writeEndElement();
+            AppendElement(Out, QLatin1StringView("    "), QLatin1StringView("pronunciation"),
+                          Entry.Transcription);
+        Out += QLatin1StringView("   </translation>\n   <translation id=\"1\">\n");
+        AppendElement(Out, QLatin1StringView("    "), QLatin1StringView("text"),
+                      Entry.BulgarianText);
+        Out += QLatin1StringView("   </translation>\n  </entry>\n");
         ByLevel[Entry.WordLevel].push_back(static_cast<int>(I));
     }
-    Xml.writeEndElement();
-
-    Xml.writeStartElement("lessons");
+    Out += QLatin1StringView(" </entries>\n <lessons>\n");
     for (const auto& [Level, Ids] : ByLevel) {
-        Xml.writeStartElement("container");
-        Xml.writeTextElement("name", QStringLiteral("Level %1").arg(Level));
-        Xml.writeTextElement("inpractice", "true");
+        Out += QLatin1StringView("  <container>\n   <name>Level ");
+        Out += QString::number(Level);
+        Out += QLatin1StringView("</name>\n   <inpractice>true</inpractice>\n");
         for (const int Id : Ids) {
-            Xml.writeEmptyElement("entry");
-            Xml.writeAttribute("id", QString::number(Id));
+            Out += QLatin1StringView("   <entry id=\"");
+            Out += QString::number(Id);
+            Out += QLatin1StringView("\"/>\n");
         }
-        Xml.writeEndElement();
+        Out += QLatin1StringView("  </container>\n");
     }
-    Xml.writeEndElement();
-
-    Xml.writeEndElement();
-    Xml.writeEndDocument();
-    return Out;
+    Out += QLatin1StringView(" </lessons>\n</kvtml>\n");
+    return Out.toUtf8();
 }
 
 } // namespace TKvtmlDocument
