@@ -174,6 +174,27 @@ TEST_F(ImportRules, NumbersContinueBadRowsAreListedDuplicatesCounted)
     EXPECT_EQ(StoredRows(Data), Want);
 }
 
+TEST_F(ImportRules, DuplicatesAreExactWhateverTheLineBreaks)
+{
+    // Another tool stored a meaning with LF line breaks.
+    const QString Data = MakeDictionary(Dir, "words.db", {{"sky", "небе\nсиньо", "", 1}});
+    QFile File(Dir.filePath("words.csv"));
+    ASSERT_TRUE(File.open(QIODevice::WriteOnly));
+    File.write("English,Bulgarian\n"
+               "sky,\"небе\r\nсиньо\"\n" // the same entry
+               "Sky,\"небе\r\nсиньо\"\n" // another word: case counts
+               "sky,небе синьо\n"          // another text
+               "Sky,\"небе\nсиньо\"\n");  // the second row again
+    File.close();
+    const auto Summary = ImportFile(Data, File.fileName());
+    EXPECT_EQ(Summary.Added, 2);
+    EXPECT_EQ(Summary.Duplicates, 2);
+    const auto Rows = StoredRows(Data);
+    ASSERT_EQ(Rows.size(), 3u);
+    EXPECT_EQ(Rows[1], (TStoredRow{2, "Sky", "небе\r\nсиньо", "", 0}));
+    EXPECT_EQ(Rows[2], (TStoredRow{3, "sky", "небе синьо", "", 0}));
+}
+
 TEST_F(ImportRules, BrokenQuotingSkipsOnlyItsRow)
 {
     const QString Data = MakeDictionary(Dir, "words.db");
