@@ -188,12 +188,16 @@ QString DecodeText(const QByteArray& Bytes)
             QStringLiteral("Line %1 of the file holds a NUL byte: this is not a text file, or it "
                            "is UTF-16 text without a byte-order mark. Save it as UTF-8.")
                 .arg(LineAt(Bytes, Nul)));
-    if (const qsizetype Bad = FirstBadUtf8(Bytes, 0); Bad >= 0)
-        throw EVexloDatabaseError(
-            QStringLiteral("Line %1 of the file is not UTF-8 text. Save the file as UTF-8 (or "
-                           "UTF-16 with a byte-order mark) and import it again.")
-                .arg(LineAt(Bytes, Bad)));
-    return QString::fromUtf8(Bytes);
+    QStringDecoder Decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString Text = Decoder.decode(Bytes);
+    if (!Decoder.hasError())
+        return Text;
+    // Find the first bad line only when there is one.
+    const qsizetype Bad = std::max<qsizetype>(0, FirstBadUtf8(Bytes, 0));
+    throw EVexloDatabaseError(
+        QStringLiteral("Line %1 of the file is not UTF-8 text. Save the file as UTF-8 (or "
+                       "UTF-16 with a byte-order mark) and import it again.")
+            .arg(LineAt(Bytes, Bad)));
 }
 
 std::vector<TRecord> SplitRecords(QStringView Text, QChar Separator, int FirstLine)

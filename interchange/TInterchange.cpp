@@ -31,8 +31,16 @@ constexpr int TranscriptionWidth = 30;
 // Any line break (CR LF, LF, CR) as CR LF, the form the dictionary keeps.
 QString WithCrLf(const QString& Text)
 {
-    if (!Text.contains(u'\n') && !Text.contains(u'\r'))
-        return Text;
+    const qsizetype Lfs = Text.count(u'\n');
+    const qsizetype Crs = Text.count(u'\r');
+    if (Crs == 0) {
+        if (Lfs == 0)
+            return Text;
+        QString Result = Text;
+        return Result.replace(u'\n', QLatin1StringView("\r\n"));
+    }
+    if (Crs == Lfs && Text.count(QLatin1StringView("\r\n")) == Crs)
+        return Text; // CR LF already
     QString Result;
     Result.reserve(Text.size() + 8);
     for (qsizetype I = 0; I < Text.size(); ++I) {
