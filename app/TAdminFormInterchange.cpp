@@ -85,18 +85,9 @@ bool TAdminForm::ImportFile(const QString& Path, TInterchangeFormat Format)
         if (Format == TInterchangeFormat::Access) {
             const TAccessFile File(Path);
             TInterchange::TColumnMap Map;
-            if (const auto English = TInterchange::EnglishTableMap(File)) {
-                Map = *English;
-            } else {
-                const QStringList Tables = File.TableNames();
-                if (Tables.isEmpty())
-                    throw EVexloDatabaseError(
-                        QStringLiteral("The Access file %1 holds no tables.").arg(Path));
-                Map = TInterchange::GuessColumnMap(File, Tables.constFirst());
-                if (!TInterchangeDialogs::ChooseColumns(this, File, Map)) {
-                    Busy = false;
-                    return false;
-                }
+            if (!TInterchangeDialogs::ChooseAccessColumns(this, File, Map)) {
+                Busy = false;
+                return false;
             }
             Data = TInterchange::ReadAccess(File, Map);
         } else {

@@ -2,6 +2,7 @@
 
 #include "interchange/TAccessFile.h"
 #include "reports/TProgressForm.h"
+#include "store/EVexloDatabaseError.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -90,6 +91,28 @@ bool ChooseColumns(QWidget* Parent, const TAccessFile& File, TInterchange::TColu
         return false;
     Map = Dialog.Map();
     return true;
+}
+
+bool ChooseAccessColumns(QWidget* Parent, const TAccessFile& File, TInterchange::TColumnMap& Map)
+{
+    if (const auto English = TInterchange::EnglishTableMap(File)) {
+        Map = *English;
+        return true;
+    }
+    const QStringList Tables = File.TableNames();
+    if (Tables.isEmpty())
+        throw EVexloDatabaseError(QStringLiteral("The Access file holds no tables."));
+    Map = TInterchange::GuessColumnMap(File, Tables.constFirst());
+    return ChooseColumns(Parent, File, Map);
+}
+
+QString ConvertAccessFileAsking(QWidget* Parent, const QString& Source, const QString& Target,
+                                TInterchange::TImportSummary* Summary)
+{
+    TInterchange::TColumnMap Map;
+    if (!ChooseAccessColumns(Parent, TAccessFile(Source), Map))
+        return QString();
+    return TInterchange::ConvertAccessFile(Source, Target, &Map, Summary);
 }
 
 TInterchange::TImportSummary ImportWithProgress(QWidget* Parent, TScreenSaverDataModule& Store,

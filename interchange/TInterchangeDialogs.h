@@ -26,8 +26,19 @@ inline std::function<std::pair<QString, TInterchangeFormat>(bool Save)> FileAnsw
 // The table and columns of an Access file: the dialog, first filled with table English or a
 // guess. Returns false when cancelled.
 bool ChooseColumns(QWidget* Parent, const TAccessFile& File, TInterchange::TColumnMap& Map);
+// The columns to read from an Access file: its table English when it has one, else what the user
+// chooses. Returns false when cancelled; throws EVexloDatabaseError for a file without tables.
+bool ChooseAccessColumns(QWidget* Parent, const TAccessFile& File, TInterchange::TColumnMap& Map);
 // Test seam: when set, answers ChooseColumns (it may change Map; false cancels).
 inline std::function<bool(const TAccessFile& File, TInterchange::TColumnMap& Map)> ColumnsAnswer;
+
+// Opening an Access file as a dictionary: converts its table English, or the table and columns
+// the user chooses (ChooseColumns), into a new data file at Target (empty: beside the Access file,
+// see TInterchange::ConvertedPath). Returns the new file's path, or an empty string when the user
+// cancelled; throws EVexloDatabaseError. The Access file is only read.
+QString ConvertAccessFileAsking(QWidget* Parent, const QString& Source,
+                                const QString& Target = QString(),
+                                TInterchange::TImportSummary* Summary = nullptr);
 
 // Imports with a progress window (with its Stop button as Cancel) when Rows is at least
 // ProgressFrom, and with Confirm asked at the end.

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QMenu>
 #include <QPushButton>
@@ -165,6 +166,38 @@ TEST_F(ImportExportWindow, AccessTableOtherThanEnglishIsMappedByTheUser)
     Form->ImportAction->trigger();
     EXPECT_TRUE(TMessageBox::Answered().isEmpty());
     EXPECT_EQ(StoredRows(DataFile), Rows);
+}
+
+TEST(OpenAccessDictionary, AsksForColumnsAndMakesANewDataFile)
+{
+    QTemporaryDir Dir;
+    const QString Copy = Dir.filePath("nwind.mdb");
+    ASSERT_TRUE(QFile::copy(AccessSample("nwind.mdb"), Copy));
+    struct
+    {
+        bool Answer;
+        QString Target;
+        QString Made;
+    } Cases[] = {
+        {false, {}, {}},
+        {true, {}, Dir.filePath("nwind.sqlite")},
+        {true, Dir.filePath("elsewhere.db"), Dir.filePath("elsewhere.db")},
+    };
+    for (const auto& Case : Cases) {
+        TInterchangeDialogs::ColumnsAnswer = [&](const TAccessFile&,
+                                                 TInterchange::TColumnMap& Map) {
+            Map = {"Shippers", "CompanyName", "", "Phone", ""};
+            return Case.Answer;
+        };
+        EXPECT_EQ(TInterchangeDialogs::ConvertAccessFileAsking(nullptr, Copy, Case.Target),
+                  Case.Made);
+        if (!Case.Made.isEmpty()) {
+            EXPECT_EQ(StoredRows(Case.Made).size(), 3u);
+        }
+    }
+    TInterchangeDialogs::ColumnsAnswer = {};
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files),
+              QStringList({"elsewhere.db", "nwind.mdb", "nwind.sqlite"}));
 }
 
 TEST(ColumnMapDialog, OffersReadableColumnsAndNeedsAnEnglishOne)
