@@ -580,6 +580,35 @@ QString ConvertAccessFile(const QString& Source, const QString& Target, const TC
     return Path;
 }
 
+TColumnMap ParseColumnMap(const QString& Text)
+{
+    TColumnMap Map;
+    for (const QString& Item : Text.split(u',', Qt::SkipEmptyParts)) {
+        const QString Key = Item.section(u'=', 0, 0).trimmed().toLower();
+        const QString Value = Item.section(u'=', 1).trimmed();
+        if (!Item.contains(u'=') || Value.isEmpty())
+            throw EVexloDatabaseError(
+                QStringLiteral("--columns takes Part=Column items separated by commas."));
+        if (Key == "table")
+            Map.Table = Value;
+        else if (Key == "english")
+            Map.English = Value;
+        else if (Key == "transcription")
+            Map.Transcription = Value;
+        else if (Key == "bulgarian")
+            Map.Bulgarian = Value;
+        else if (Key == "level")
+            Map.Level = Value;
+        else
+            throw EVexloDatabaseError(
+                QStringLiteral("--columns knows Table, English, Transcription, Bulgarian and "
+                               "Level."));
+    }
+    if (Map.Table.isEmpty() || Map.English.isEmpty())
+        throw EVexloDatabaseError(QStringLiteral("--columns needs at least Table= and English=."));
+    return Map;
+}
+
 int RunCommandLine(const QStringList& Arguments, std::ostream& Out, std::ostream& Err)
 {
     const int ImportAt = static_cast<int>(Arguments.indexOf(QStringLiteral("--import")));
@@ -603,12 +632,18 @@ int RunCommandLine(const QStringList& Arguments, std::ostream& Out, std::ostream
         if (Importing) {
             if (Format == TInterchangeFormat::Access) {
                 const TAccessFile File(Path);
-                const auto Map = EnglishTableMap(File);
+                std::optional<TColumnMap> Map;
+                if (const int ColumnsAt = static_cast<int>(Arguments.indexOf("--columns"));
+                    ColumnsAt >= 0 && ColumnsAt + 1 < Arguments.size())
+                    Map = ParseColumnMap(Arguments[ColumnsAt + 1]);
+                else
+                    Map = EnglishTableMap(File);
                 if (!Map)
                     throw EVexloDatabaseError(
                         QStringLiteral("%1 has no vocabulary table English (with a column ENAME); "
-                                       "import it from File > Import... to choose a table and "
-                                       "its columns.")
+                                       "name a table and its columns with --columns "
+                                       "\"Table=...,English=...,Bulgarian=...\", or import it from "
+                                       "File > Import....")
                             .arg(Path));
                 Data = ReadAccess(File, *Map);
             } else {

@@ -48,6 +48,18 @@ TEST_F(CommandLine, ImportsAndExportsTheConfiguredDataFile)
     EXPECT_TRUE(QFile::exists(File));
 }
 
+TEST_F(CommandLine, AccessTableMappedOnTheCommandLine)
+{
+    EXPECT_EQ(Run({"--import", AccessSample("nwind.mdb"), "--columns",
+                   "Table=Shippers, English=CompanyName, Bulgarian=Phone, Level=ShipperID"}),
+              0)
+        << Err.toStdString();
+    EXPECT_TRUE(Out.startsWith("Added 3 entries, skipped 0, duplicates 0 (")) << Out.toStdString();
+    const auto Rows = StoredRows(Data);
+    ASSERT_EQ(Rows.size(), 4u);
+    EXPECT_EQ(Rows[3], (TStoredRow{4, "Federal Shipping", "(503) 555-9931", "", 3}));
+}
+
 TEST_F(CommandLine, FailuresExitNonZeroAndChangeNothing)
 {
     struct
@@ -60,6 +72,13 @@ TEST_F(CommandLine, FailuresExitNonZeroAndChangeNothing)
         {{"--import", Fixture("cp1251.tsv")}, 1, "is not UTF-8"},
         {{"--import", Fixture("truncated.kvtml")}, 1, "Premature end of document"},
         {{"--import", AccessSample("nwind.mdb")}, 1, "no vocabulary table English"},
+        {{"--import", AccessSample("nwind.mdb"), "--columns", "Table=Shippers"}, 1, "English="},
+        {{"--import", AccessSample("nwind.mdb"), "--columns", "Table=Shippers,English=Nope"},
+         1,
+         "no column Nope"},
+        {{"--import", AccessSample("nwind.mdb"), "--columns", "Table=Shippers,Word=Phone"},
+         1,
+         "--columns knows"},
         {{"--import", Dir.filePath("missing.csv")}, 1, "does not exist"},
         {{"--export", Dir.filePath("words.mdb")}, 1, "only read"},
         {{"--export", Dir.filePath("no/folder/words.tsv")}, 1, "cannot be written"},
