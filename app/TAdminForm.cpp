@@ -121,6 +121,7 @@ TAdminForm::TAdminForm(const QStringList& Arguments) : QMainWindow(nullptr)
 {
     setupUi(this);
     DesignForm();
+    AddInterchangeActions();
     ApplicationTerminate = [] {
         QMetaObject::invokeMethod(
             qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);

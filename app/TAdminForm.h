@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/TTrayIcon.h"
+#include "interchange/TInterchangeTypes.h"
 #include "settings/TAppRegInfo.h"
 #include "store/TEnBgRecord.h"
 #include "ui_TAdminForm.h"
@@ -131,6 +132,17 @@ public:
     void StartStopTMIClick();
     void LearnTimerTimer();
     void ShowRandomNote();
+
+    // Words in and out: File > Import... and File > Export... (TAdminFormInterchange.cpp).
+    QAction* ImportAction = nullptr;
+    QAction* ExportAction = nullptr;
+    void AddInterchangeActions();
+    void ImportExecute();
+    void ExportExecute();
+    // Imports Path in Format, asking for columns and confirmation; true when entries were added.
+    bool ImportFile(const QString& Path, TInterchangeFormat Format);
+    // Writes every entry to Path in Format; true when written.
+    bool ExportFile(const QString& Path, TInterchangeFormat Format);
 
     // TMainWindowPlace
     QRect PlaceBounds() const override;

@@ -3,6 +3,7 @@
 #include "app/TAdminForm.h"
 #include "app/TMenuImages.h"
 #include "editor/TEditForm.h"
+#include "interchange/TInterchange.h"
 #include "platform/TRegistry.h"
 #include "platform/TSignalHandler.h"
 #include "platform/TSingleInstance.h"
@@ -45,6 +46,12 @@ const char* const Usage =
     "                        clipboard events.\n"
     "  --create-empty FILE   create an empty vocabulary data file and exit\n"
     "  --create-sample FILE  create a data file holding the sample vocabulary and exit\n"
+    "  --import FILE         add the words of FILE (.tsv .txt .csv .kvtml .mdb .accdb) to the\n"
+    "                        data file in the settings, print a summary and exit\n"
+    "  --columns MAP         with --import of an Access table other than English: which\n"
+    "                        columns to read, as Table=T,English=C[,Transcription=C]\n"
+    "                        [,Bulgarian=C][,Level=C]\n"
+    "  --export FILE         write every entry to FILE (.tsv .txt .csv .kvtml) and exit\n"
     "  --help                show this help and exit\n"
     "  --version             show the version and exit\n"
     "\n"
@@ -91,6 +98,8 @@ int RunCommandLineTool(const QStringList& Arguments, std::ostream& Out, std::ost
         Out << Title.toStdString() << " " << VEXLO_VERSION << "\n";
         return 0;
     }
+    if (const int Code = TInterchange::RunCommandLine(Arguments, Out, Err); Code >= 0)
+        return Code;
     return TDataFileTool::Run(Arguments, Out, Err);
 }
 

@@ -1,0 +1,430 @@
+#include "interchange/TDelimitedText.h"
+
+#include "store/EVexloDatabaseError.h"
+
+#include <QStringDecoder>
+
+#include <array>
+#include <map>
+
+namespace TDelimitedText {
+
+namespace {
+
+// The offset of the first byte in Bytes that does not belong to well-formed UTF-8, or -1.
+qsizetype FirstBadUtf8(const QByteArray& Bytes, qsizetype From)
+{
+    const auto* P = reinterpret_cast<const unsigned char*>(Bytes.constData());
+    const qsizetype N = Bytes.size();
+    qsizetype I = From;
+    while (I < N) {
+        const unsigned char C = P[I];
+        if (C < 0x80) {
+            ++I;
+            continue;
+        }
+        int Length = 0;
+        uint32_t Code = 0;
+        if ((C & 0xE0) == 0xC0) {
+            Length = 2;
+            Code = C & 0x1F;
+        } else if ((C & 0xF0) == 0xE0) {
+            Length = 3;
+            Code = C & 0x0F;
+        } else if ((C & 0xF8) == 0xF0) {
+            Length = 4;
+            Code = C & 0x07;
+        } else {
+            return I;
+        }
+        if (I + Length > N)
+            return I;
+        for (int K = 1; K < Length; ++K) {
+            if ((P[I + K] & 0xC0) != 0x80)
+                return I;
+            Code = (Code << 6) | (P[I + K] & 0x3F);
+        }
+        static constexpr std::array<uint32_t, 5> Least{0, 0, 0x80, 0x800, 0x10000};
+        if (Code < Least[Length] || Code > 0x10FFFF || (Code >= 0xD800 && Code <= 0xDFFF))
+            return I;
+        I += Length;
+    }
+    return -1;
+}
+
+int LineAt(const QByteArray& Bytes, qsizetype Offset)
+{
+    return static_cast<int>(QByteArrayView(Bytes).first(Offset).count('\n')) + 1;
+}
+
+QString DecodeUtf16(const QByteArray& Bytes, QStringConverter::Encoding Encoding)
+{
+    if ((Bytes.size() - 2) % 2 != 0)
+        throw EVexloDatabaseError(
+            QStringLiteral("The file is marked as UTF-16 text but ends in the middle of a "
+                           "character."));
+    QStringDecoder Decoder(Encoding, QStringConverter::Flag::Stateless);
+    QString Text = Decoder.decode(QByteArrayView(Bytes).sliced(2));
+    if (Decoder.hasError())
+        throw EVexloDatabaseError(
+            QStringLiteral("The file is marked as UTF-16 text but is not well-formed UTF-16."));
+    return Text;
+}
+
+// Which column a header name stands for: 0 English, 1 Transcription, 2 Bulgarian, 3 Level, or -1.
+int ColumnOf(QString Name)
+{
+    Name = Name.trimmed().toLower();
+    static const std::map<QString, int> Names = {
+        {"english", 0},       {"word", 0},          {"ename", 0},       {"front", 0},
+        {"en", 0},            {"term", 0},          {"transcription", 1}, {"pronunciation", 1},
+        {"trans", 1},         {"ipa", 1},           {"phonetic", 1},    {"bulgarian", 2},
+        {"bulg", 2},          {"meaning", 2},       {"translation", 2}, {"back", 2},
+        {"bg", 2},            {"definition", 2},    {"level", 3},       {"grade", 3},
+    };
+    const auto It = Names.find(Name);
+    return It == Names.end() ? -1 : It->second;
+}
+
+// Column positions for the four fields from a header; -1 where the header has none.
+struct TColumns
+{
+    std::array<int, 4> At{0, 1, 2, 3};
+};
+
+// Whether Fields look like a header row: every non-empty name is one we know, or at least two
+// are. Fills Columns when they do.
+bool ReadHeader(const QStringList& Fields, TColumns& Columns)
+{
+    int Known = 0;
+    int Unknown = 0;
+    std::array<int, 4> At{-1, -1, -1, -1};
+    for (int I = 0; I < Fields.size(); ++I) {
+        const int Column = ColumnOf(Fields[I]);
+        if (Column < 0) {
+            if (!Fields[I].trimmed().isEmpty())
+                ++Unknown;
+            continue;
+        }
+        ++Known;
+        if (At[Column] < 0)
+            At[Column] = I;
+    }
+    if (Known == 0 || (Unknown > 0 && Known < 2))
+        return false;
+    Columns.At = At;
+    return true;
+}
+
+QChar SeparatorNamed(const QString& Value)
+{
+    const QString Name = Value.trimmed().toLower();
+    if (Name == "tab" || Value == "\t")
+        return u'\t';
+    if (Name == "comma" || Name == ",")
+        return u',';
+    if (Name == "semicolon" || Name == ";")
+        return u';';
+    if (Name == "pipe" || Name == "|")
+        return u'|';
+    if (Name == "space" || Value == " ")
+        return u' ';
+    if (Name.size() == 1)
+        return Name[0];
+    return QChar();
+}
+
+bool NeedsQuotes(const QString& Field, QChar Separator)
+{
+    // A line that starts with '#' might be taken for a header line.
+    if (Field.startsWith(u'#'))
+        return true;
+    for (const QChar C : Field)
+        if (C == Separator || C == u'"' || C == u'\n' || C == u'\r')
+            return true;
+    return false;
+}
+
+void AppendField(QString& Out, const QString& Field, QChar Separator)
+{
+    if (!NeedsQuotes(Field, Separator)) {
+        Out += Field;
+        return;
+    }
+    Out += u'"';
+    for (const QChar C : Field) {
+        if (C == u'"')
+            Out += u'"';
+        Out += C;
+    }
+    Out += u'"';
+}
+
+// The Bulgarian text with its CR LF line breaks as Break.
+QString WithBreaks(const QString& Text, QLatin1StringView Break)
+{
+    QString Result = Text;
+    Result.replace(QLatin1StringView("\r\n"), Break);
+    return Result;
+}
+
+} // namespace
+
+QString DecodeText(const QByteArray& Bytes)
+{
+    if (Bytes.startsWith("\xEF\xBB\xBF")) {
+        if (const qsizetype Bad = FirstBadUtf8(Bytes, 3); Bad >= 0)
+            throw EVexloDatabaseError(
+                QStringLiteral("The file is marked as UTF-8 text but line %1 is not UTF-8.")
+                    .arg(LineAt(Bytes, Bad)));
+        return QString::fromUtf8(QByteArrayView(Bytes).sliced(3));
+    }
+    if (Bytes.startsWith("\xFF\xFE"))
+        return DecodeUtf16(Bytes, QStringConverter::Utf16LE);
+    if (Bytes.startsWith("\xFE\xFF"))
+        return DecodeUtf16(Bytes, QStringConverter::Utf16BE);
+    if (const qsizetype Nul = Bytes.indexOf('\0'); Nul >= 0)
+        throw EVexloDatabaseError(
+            QStringLiteral("Line %1 of the file holds a NUL byte: this is not a text file, or it "
+                           "is UTF-16 text without a byte-order mark. Save it as UTF-8.")
+                .arg(LineAt(Bytes, Nul)));
+    QStringDecoder Decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString Text = Decoder.decode(Bytes);
+    if (!Decoder.hasError())
+        return Text;
+    // Find the first bad line only when there is one.
+    const qsizetype Bad = std::max<qsizetype>(0, FirstBadUtf8(Bytes, 0));
+    throw EVexloDatabaseError(
+        QStringLiteral("Line %1 of the file is not UTF-8 text. Save the file as UTF-8 (or "
+                       "UTF-16 with a byte-order mark) and import it again.")
+            .arg(LineAt(Bytes, Bad)));
+}
+
+std::vector<TRecord> SplitRecords(QStringView Text, QChar Separator, int FirstLine)
+{
+    std::vector<TRecord> Records;
+    SplitRecords(Text, Separator, FirstLine,
+                 [&Records](TRecord& Record) { Records.push_back(std::move(Record)); });
+    return Records;
+}
+
+void SplitRecords(QStringView Text, QChar Separator, int FirstLine,
+                  const std::function<void(TRecord& Record)>& Sink)
+{
+    const qsizetype N = Text.size();
+    const QChar* P = Text.data();
+    qsizetype I = 0;
+    int Line = FirstLine;
+    while (I < N) {
+        TRecord Record;
+        Record.Line = Line;
+        bool EndOfRecord = false;
+        while (!EndOfRecord) {
+            QString Field;
+            if (I < N && P[I] == u'"') {
+                const int OpenedAt = Line;
+                ++I;
+                for (;;) {
+                    const qsizetype Start = I;
+                    while (I < N && P[I] != u'"') {
+                        if (P[I] == u'\n' || (P[I] == u'\r' && (I + 1 >= N || P[I + 1] != u'\n')))
+                            ++Line;
+                        ++I;
+                    }
+                    Field.append(P + Start, I - Start);
+                    if (I >= N)
+                        throw EVexloDatabaseError(
+                            QStringLiteral("The quotes opened on line %1 are never closed: the "
+                                           "file is not well-formed.")
+                                .arg(OpenedAt));
+                    ++I; // the quote
+                    if (I < N && P[I] == u'"') {
+                        Field += u'"';
+                        ++I;
+                        continue;
+                    }
+                    break;
+                }
+                if (I < N && P[I] != Separator && P[I] != u'\n' && P[I] != u'\r') {
+                    if (Record.Problem.isEmpty())
+                        Record.Problem = QStringLiteral("text follows a closing quote");
+                    const qsizetype Start = I;
+                    while (I < N && P[I] != Separator && P[I] != u'\n' && P[I] != u'\r')
+                        ++I;
+                    Field.append(P + Start, I - Start);
+                }
+            } else {
+                const qsizetype Start = I;
+                while (I < N && P[I] != Separator && P[I] != u'\n' && P[I] != u'\r')
+                    ++I;
+                Field = QString(P + Start, I - Start);
+            }
+            Record.Fields.append(std::move(Field));
+            if (I >= N) {
+                EndOfRecord = true;
+            } else if (P[I] == Separator) {
+                ++I;
+            } else {
+                if (P[I] == u'\r' && I + 1 < N && P[I + 1] == u'\n')
+                    ++I;
+                ++I;
+                ++Line;
+                EndOfRecord = true;
+            }
+        }
+        Sink(Record);
+    }
+}
+
+QChar DetectSeparator(QStringView Text)
+{
+    static constexpr std::array<char16_t, 3> Candidates{u'\t', u';', u','};
+    std::vector<std::array<int, 3>> Counts;
+    std::array<int, 3> Current{};
+    bool Quoted = false;
+    bool Any = false;
+    for (qsizetype I = 0; I < Text.size() && Counts.size() < 20; ++I) {
+        const QChar C = Text[I];
+        if (C == u'"') {
+            Quoted = !Quoted;
+        } else if (!Quoted && (C == u'\n' || C == u'\r')) {
+            if (Any)
+                Counts.push_back(Current);
+            Current = {};
+            Any = false;
+            continue;
+        } else if (!Quoted) {
+            for (int K = 0; K < 3; ++K)
+                if (C == Candidates[K])
+                    ++Current[K];
+        }
+        Any = true;
+    }
+    if (Any && Counts.size() < 20)
+        Counts.push_back(Current);
+    int Best = 0;
+    int BestScore = 0;
+    for (int K = 0; K < 3; ++K) {
+        // The most common non-zero count of this candidate, and on how many lines it occurs.
+        std::map<int, int> Frequency;
+        for (const auto& Line : Counts)
+            if (Line[K] > 0)
+                ++Frequency[Line[K]];
+        int Score = 0;
+        for (const auto& [Count, Lines] : Frequency)
+            Score = std::max(Score, Lines);
+        if (Score > BestScore) {
+            Best = K;
+            BestScore = Score;
+        }
+    }
+    return Candidates[Best];
+}
+
+TSourceData Read(QByteArray Bytes)
+{
+    const QString Text = DecodeText(Bytes);
+    Bytes = QByteArray();
+    QStringView Rest(Text);
+    int FirstLine = 1;
+    QChar Separator;
+    QString ColumnsLine;
+    // Header lines of flashcard programs: "#key:value", before the first record.
+    while (Rest.startsWith(u'#')) {
+        qsizetype End = Rest.indexOf(u'\n');
+        const QStringView Line = (End < 0 ? Rest : Rest.first(End));
+        const qsizetype Colon = Line.indexOf(u':');
+        bool IsHeader = Colon > 1;
+        for (qsizetype K = 1; IsHeader && K < Colon; ++K)
+            IsHeader = Line[K].isLetter() || Line[K] == u' ';
+        if (!IsHeader)
+            break;
+        const QString Key = Line.sliced(1, Colon - 1).trimmed().toString().toLower();
+        QString Value = Line.sliced(Colon + 1).toString();
+        if (Value.endsWith(u'\r'))
+            Value.chop(1);
+        if (Key == "separator")
+            Separator = SeparatorNamed(Value);
+        else if (Key == "columns")
+            ColumnsLine = Value;
+        ++FirstLine;
+        Rest = End < 0 ? QStringView() : Rest.sliced(End + 1);
+    }
+    if (Separator.isNull())
+        Separator = DetectSeparator(Rest);
+
+    TSourceData Data;
+    // A rough count of the rows, so that the list grows once.
+    Data.Rows.reserve(static_cast<size_t>(Rest.count(u'\n')) + 1);
+    TColumns Columns;
+    bool HeaderKnown = false;
+    if (!ColumnsLine.isEmpty()) {
+        if (!ReadHeader(ColumnsLine.split(Separator), Columns))
+            Columns = {};
+        HeaderKnown = true;
+    }
+    SplitRecords(Rest, Separator, FirstLine, [&](TRecord& Record) {
+        if (!HeaderKnown) {
+            HeaderKnown = true;
+            if (Record.Problem.isEmpty() && ReadHeader(Record.Fields, Columns))
+                return;
+        }
+        if (Record.Fields.size() == 1 && Record.Fields[0].isEmpty() && Record.Problem.isEmpty())
+            return; // a blank line
+        if (Columns.At[0] < 0)
+            throw EVexloDatabaseError(QStringLiteral(
+                "The header row names no column for the English word (English or Word)."));
+        TSourceRow Row;
+        Row.Line = Record.Line;
+        Row.Problem = Record.Problem;
+        auto Take = [&](int Column) {
+            const int At = Columns.At[Column];
+            return At >= 0 && At < Record.Fields.size() ? std::move(Record.Fields[At]) : QString();
+        };
+        Row.English = Take(0);
+        Row.Transcription = Take(1);
+        Row.Bulgarian = Take(2);
+        Row.Level = Take(3);
+        Data.Rows.push_back(std::move(Row));
+    });
+    return Data;
+}
+
+QByteArray WriteTsv(const std::vector<TEnBgRecord>& Entries)
+{
+    QString Out;
+    Out.reserve(static_cast<qsizetype>(Entries.size()) * 48 + 128);
+    Out += QStringLiteral("#separator:tab\n#html:false\n#columns:English\tTranscription\tBulgarian"
+                          "\tLevel\n");
+    for (const TEnBgRecord& Entry : Entries) {
+        AppendField(Out, Entry.EnglishWord, u'\t');
+        Out += u'\t';
+        AppendField(Out, Entry.Transcription, u'\t');
+        Out += u'\t';
+        AppendField(Out, WithBreaks(Entry.BulgarianText, QLatin1StringView("\n")), u'\t');
+        Out += u'\t';
+        Out += QString::number(Entry.WordLevel);
+        Out += u'\n';
+    }
+    return Out.toUtf8();
+}
+
+QByteArray WriteCsv(const std::vector<TEnBgRecord>& Entries)
+{
+    QString Out;
+    Out.reserve(static_cast<qsizetype>(Entries.size()) * 48 + 64);
+    Out += QStringLiteral("English,Transcription,Bulgarian,Level\r\n");
+    for (const TEnBgRecord& Entry : Entries) {
+        AppendField(Out, Entry.EnglishWord, u',');
+        Out += u',';
+        AppendField(Out, Entry.Transcription, u',');
+        Out += u',';
+        AppendField(Out, Entry.BulgarianText, u',');
+        Out += u',';
+        Out += QString::number(Entry.WordLevel);
+        Out += QLatin1StringView("\r\n");
+    }
+    return QByteArray("\xEF\xBB\xBF") + Out.toUtf8();
+}
+
+} // namespace TDelimitedText

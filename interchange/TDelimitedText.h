@@ -1,0 +1,57 @@
+#pragma once
+
+#include "interchange/TInterchangeTypes.h"
+#include "store/TEnBgRecord.h"
+
+#include <QByteArray>
+#include <QChar>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+// Delimited text: tab-, comma- or semicolon-separated words, as spreadsheets and flashcard programs
+// write them. Reading accepts UTF-8 with or without a byte-order mark and UTF-16 with one, RFC 4180
+// quoting (a quoted field may hold separators, doubled quotes and line breaks), the header lines
+// flashcard programs put first ("#separator:tab", "#columns:..."), and a header row that names the
+// columns in any order. Without a header the columns are English, Transcription, Bulgarian, Level.
+namespace TDelimitedText {
+
+// Turns file bytes into text. Throws EVexloDatabaseError when the bytes are not UTF-8 (nor
+// UTF-16 with a byte-order mark), naming the first bad line.
+QString DecodeText(const QByteArray& Bytes);
+
+// One record of a delimited file: its fields and the line where it starts.
+struct TRecord
+{
+    int Line = 0;
+    QStringList Fields;
+    QString Problem; // set when the record's quoting is broken
+};
+
+// Splits Text into records with Separator. A quoted field left open at the end of the text throws
+// EVexloDatabaseError naming the line where it opened; stray text after a closing quote marks only
+// its record. FirstLine is the line number of Text's first line.
+std::vector<TRecord> SplitRecords(QStringView Text, QChar Separator, int FirstLine = 1);
+// The same, handing each record to Sink as soon as it is complete.
+void SplitRecords(QStringView Text, QChar Separator, int FirstLine,
+                  const std::function<void(TRecord& Record)>& Sink);
+
+// The separator of Text: the one of tab, semicolon and comma that occurs, outside quotes, the
+// same number of times on most of the first lines; tab when nothing tells.
+QChar DetectSeparator(QStringView Text);
+
+// Reads a whole delimited file (Bytes are let go as soon as they are decoded).
+TSourceData Read(QByteArray Bytes);
+
+// Writes entries in the form flashcard programs import: UTF-8, tab-separated, the header lines
+// "#separator:tab", "#html:false" and "#columns:English<TAB>Transcription<TAB>Bulgarian<TAB>Level",
+// one entry a line; fields with a tab, a quote or a line break are quoted, multi-line meanings keep
+// their lines (as LF).
+QByteArray WriteTsv(const std::vector<TEnBgRecord>& Entries);
+// Writes RFC 4180 comma-separated text: UTF-8 with a byte-order mark (so that spreadsheets take it
+// as UTF-8), a header row English,Transcription,Bulgarian,Level, CR LF line ends.
+QByteArray WriteCsv(const std::vector<TEnBgRecord>& Entries);
+
+} // namespace TDelimitedText

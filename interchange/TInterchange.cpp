@@ -1,0 +1,680 @@
+#include "interchange/TInterchange.h"
+
+#include "interchange/TAccessFile.h"
+#include "interchange/TDelimitedText.h"
+#include "interchange/TKvtmlDocument.h"
+#include "settings/TRegInfo.h"
+#include "store/EVexloDatabaseError.h"
+#include "store/TDataFileTool.h"
+#include "store/TScreenSaverDataModule.h"
+#include "store/TVexloConnection.h"
+#include "store/TextCodec.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <limits>
+#include <unordered_set>
+#include <ostream>
+#include <sqlite3.h>
+
+namespace TInterchange {
+
+namespace {
+
+constexpr int EnglishWidth = 30;
+constexpr int BulgarianWidth = 255;
+constexpr int TranscriptionWidth = 30;
+
+// Any line break (CR LF, LF, CR) as CR LF, the form the dictionary keeps.
+QString WithCrLf(const QString& Text)
+{
+    const qsizetype Lfs = Text.count(u'\n');
+    const qsizetype Crs = Text.count(u'\r');
+    if (Crs == 0) {
+        if (Lfs == 0)
+            return Text;
+        QString Result = Text;
+        return Result.replace(u'\n', QLatin1StringView("\r\n"));
+    }
+    if (Crs == Lfs && Text.count(QLatin1StringView("\r\n")) == Crs)
+        return Text; // CR LF already
+    QString Result;
+    Result.reserve(Text.size() + 8);
+    for (qsizetype I = 0; I < Text.size(); ++I) {
+        const QChar C = Text[I];
+        if (C == u'\r') {
+            Result += QLatin1StringView("\r\n");
+            if (I + 1 < Text.size() && Text[I + 1] == u'\n')
+                ++I;
+        } else if (C == u'\n') {
+            Result += QLatin1StringView("\r\n");
+        } else {
+            Result += C;
+        }
+    }
+    return Result;
+}
+
+bool HasControl(const QString& Text, bool LineBreaksAllowed)
+{
+    for (const QChar C : Text) {
+        const char16_t U = C.unicode();
+        if (U >= 0x20 && U != 0x7F)
+            continue;
+        if (LineBreaksAllowed && (U == u'\r' || U == u'\n' || U == u'\t'))
+            continue;
+        return true;
+    }
+    return false;
+}
+
+// Duplicates are found by a hash of the English word and the Bulgarian text; a hash seen before
+// is then checked against the rows themselves, so only exact duplicates count.
+uint64_t DuplicateHash(QStringView English, QStringView Bulgarian)
+{
+    const uint64_t A = qHash(English, size_t(0x51ED270B27E5A3F1));
+    const uint64_t B = qHash(Bulgarian, size_t(0x2545F4914F6CDD1D));
+    return A ^ (B * 0x9E3779B97F4A7C15ull + (A << 6) + (A >> 2));
+}
+
+bool HasNonAscii(const QString& Text)
+{
+    for (const QChar C : Text)
+        if (C.unicode() >= 0x80)
+            return true;
+    return false;
+}
+
+class TStatement
+{
+public:
+    TStatement(sqlite3* Db, const char* Sql) : FDb(Db)
+    {
+        if (sqlite3_prepare_v2(Db, Sql, -1, &FStmt, nullptr) != SQLITE_OK)
+            Raise();
+    }
+    ~TStatement() { sqlite3_finalize(FStmt); }
+    TStatement(const TStatement&) = delete;
+    TStatement& operator=(const TStatement&) = delete;
+    sqlite3_stmt* operator*() const { return FStmt; }
+    [[noreturn]] void Raise() const
+    {
+        throw EVexloDatabaseError(QStringLiteral("The dictionary cannot be read or written: %1.")
+                                      .arg(QString::fromUtf8(sqlite3_errmsg(FDb))));
+    }
+
+private:
+    sqlite3* FDb;
+    sqlite3_stmt* FStmt = nullptr;
+};
+
+QString ColumnText(sqlite3_stmt* Stmt, int Column)
+{
+    const auto* Text = static_cast<const char16_t*>(sqlite3_column_text16(Stmt, Column));
+    if (!Text)
+        return QString();
+    return QString(reinterpret_cast<const QChar*>(Text), sqlite3_column_bytes16(Stmt, Column) / 2);
+}
+
+void BindText(sqlite3_stmt* Stmt, int Index, const QByteArray& Utf8)
+{
+    sqlite3_bind_text(Stmt, Index, Utf8.constData(), static_cast<int>(Utf8.size()),
+                      SQLITE_STATIC);
+}
+
+} // namespace
+
+TInterchangeFormat FormatOf(const QString& Path)
+{
+    const QString Suffix = QFileInfo(Path).suffix().toLower();
+    if (Suffix == "tsv" || Suffix == "tab" || Suffix == "txt")
+        return TInterchangeFormat::Tsv;
+    if (Suffix == "csv")
+        return TInterchangeFormat::Csv;
+    if (Suffix == "kvtml")
+        return TInterchangeFormat::Kvtml;
+    if (Suffix == "mdb" || Suffix == "accdb")
+        return TInterchangeFormat::Access;
+    return TInterchangeFormat::Unknown;
+}
+
+QString FormatName(TInterchangeFormat Format)
+{
+    switch (Format) {
+    case TInterchangeFormat::Tsv:
+        return QStringLiteral("tab-separated text");
+    case TInterchangeFormat::Csv:
+        return QStringLiteral("comma-separated text");
+    case TInterchangeFormat::Kvtml:
+        return QStringLiteral("KDE vocabulary document");
+    case TInterchangeFormat::Access:
+        return QStringLiteral("Access database");
+    case TInterchangeFormat::Unknown:
+        break;
+    }
+    return QStringLiteral("unknown format");
+}
+
+TSourceData ReadFile(const QString& Path, TInterchangeFormat Format)
+{
+    if (!QFileInfo(Path).isFile())
+        throw EVexloDatabaseError(QStringLiteral("The file %1 does not exist.").arg(Path));
+    if (Format == TInterchangeFormat::Unknown || Format == TInterchangeFormat::Access)
+        throw EVexloDatabaseError(
+            QStringLiteral("Words are read from .tsv, .txt, .csv and .kvtml files here."));
+    QFile File(Path);
+    if (!File.open(QIODevice::ReadOnly))
+        throw EVexloDatabaseError(
+            QStringLiteral("The file %1 cannot be read: %2.").arg(Path, File.errorString()));
+    QByteArray Bytes = File.readAll();
+    File.close();
+    if (Format == TInterchangeFormat::Kvtml)
+        return TKvtmlDocument::Read(Bytes);
+    return TDelimitedText::Read(std::move(Bytes));
+}
+
+std::optional<TColumnMap> EnglishTableMap(const TAccessFile& File)
+{
+    for (const QString& Table : File.TableNames()) {
+        if (Table.compare(QLatin1String("English"), Qt::CaseInsensitive) != 0)
+            continue;
+        TColumnMap Map;
+        Map.Table = Table;
+        for (const TAccessFile::TColumn& Column : File.Columns(Table)) {
+            const QString Name = Column.Name.toUpper();
+            if (Name == "ENAME")
+                Map.English = Column.Name;
+            else if (Name == "TRANS")
+                Map.Transcription = Column.Name;
+            else if (Name == "BULG")
+                Map.Bulgarian = Column.Name;
+            else if (Name == "LEVEL")
+                Map.Level = Column.Name;
+        }
+        if (!Map.English.isEmpty())
+            return Map;
+    }
+    return std::nullopt;
+}
+
+TColumnMap GuessColumnMap(const TAccessFile& File, const QString& Table)
+{
+    TColumnMap Map;
+    Map.Table = Table;
+    static const QStringList EnglishNames{"ename", "english", "word", "term", "front"};
+    static const QStringList TranscriptionNames{"trans", "transcription", "pronunciation",
+                                                "phonetic", "ipa"};
+    static const QStringList BulgarianNames{"bulg", "bulgarian", "meaning", "translation",
+                                            "back", "definition"};
+    static const QStringList LevelNames{"level", "grade"};
+    for (const TAccessFile::TColumn& Column : File.Columns(Table)) {
+        if (!Column.Readable)
+            continue;
+        const QString Name = Column.Name.trimmed().toLower();
+        if (Map.English.isEmpty() && EnglishNames.contains(Name))
+            Map.English = Column.Name;
+        else if (Map.Transcription.isEmpty() && TranscriptionNames.contains(Name))
+            Map.Transcription = Column.Name;
+        else if (Map.Bulgarian.isEmpty() && BulgarianNames.contains(Name))
+            Map.Bulgarian = Column.Name;
+        else if (Map.Level.isEmpty() && LevelNames.contains(Name))
+            Map.Level = Column.Name;
+    }
+    return Map;
+}
+
+TSourceData ReadAccess(const TAccessFile& File, const TColumnMap& Map)
+{
+    if (Map.English.isEmpty())
+        throw EVexloDatabaseError(QStringLiteral("Choose the column that holds the English word."));
+    const std::vector<TAccessFile::TColumn> Columns = File.Columns(Map.Table);
+    auto IndexOf = [&](const QString& Name) {
+        if (Name.isEmpty())
+            return -1;
+        for (size_t I = 0; I < Columns.size(); ++I)
+            if (Columns[I].Name == Name) {
+                if (!Columns[I].Readable)
+                    break;
+                return static_cast<int>(I);
+            }
+        throw EVexloDatabaseError(
+            QStringLiteral("The table %1 has no column %2 that holds text or numbers.")
+                .arg(Map.Table, Name));
+    };
+    const int English = IndexOf(Map.English);
+    const int Transcription = IndexOf(Map.Transcription);
+    const int Bulgarian = IndexOf(Map.Bulgarian);
+    const int Level = IndexOf(Map.Level);
+    int Id = -1;
+    for (size_t I = 0; I < Columns.size(); ++I)
+        if (Columns[I].Name.compare(QLatin1String("ID"), Qt::CaseInsensitive) == 0 &&
+            Columns[I].Readable)
+            Id = static_cast<int>(I);
+
+    TSourceData Data;
+    Data.LineWord = QStringLiteral("row");
+    std::vector<std::pair<qint64, int>> Order; // (ID, index) for tables numbered by ID
+    File.ReadRows(Map.Table, [&](int RowNumber, const QStringList& Values) {
+        TSourceRow Row;
+        Row.Line = RowNumber;
+        auto Take = [&](int At) { return At >= 0 ? Values[At] : QString(); };
+        Row.English = Take(English);
+        Row.Transcription = Take(Transcription);
+        Row.Bulgarian = Take(Bulgarian);
+        Row.Level = Take(Level);
+        if (Id >= 0) {
+            bool Ok = false;
+            const qint64 Number = Values[Id].trimmed().toLongLong(&Ok);
+            Order.emplace_back(Ok ? Number : std::numeric_limits<qint64>::max(),
+                               static_cast<int>(Data.Rows.size()));
+        }
+        Data.Rows.push_back(std::move(Row));
+        return true;
+    });
+    if (Id >= 0) {
+        std::stable_sort(Order.begin(), Order.end(),
+                         [](const auto& A, const auto& B) { return A.first < B.first; });
+        std::vector<TSourceRow> Sorted;
+        Sorted.reserve(Data.Rows.size());
+        for (const auto& [Number, Index] : Order)
+            Sorted.push_back(std::move(Data.Rows[Index]));
+        Data.Rows = std::move(Sorted);
+    }
+    return Data;
+}
+
+bool CheckRow(const TSourceRow& Row, TEnBgRecord& Entry, QString& Reason)
+{
+    if (!Row.Problem.isEmpty()) {
+        Reason = Row.Problem;
+        return false;
+    }
+    if (Row.English.trimmed().isEmpty()) {
+        Reason = QStringLiteral("the English word is empty");
+        return false;
+    }
+    // The English word is kept as the 8-bit form holds it (ASCII always survives that).
+    Entry.EnglishWord = HasNonAscii(Row.English) ? TextCodec::ThroughNarrow(Row.English) : Row.English;
+    Entry.Transcription = Row.Transcription;
+    Entry.BulgarianText = WithCrLf(Row.Bulgarian);
+    if (HasControl(Entry.EnglishWord, false)) {
+        Reason = QStringLiteral("the English word holds a line break or another control character");
+        return false;
+    }
+    if (HasControl(Entry.Transcription, false)) {
+        Reason = QStringLiteral("the transcription holds a line break or another control character");
+        return false;
+    }
+    if (HasControl(Entry.BulgarianText, true)) {
+        Reason = QStringLiteral("the Bulgarian text holds a control character");
+        return false;
+    }
+    if (Entry.EnglishWord.size() > EnglishWidth) {
+        Reason = QStringLiteral("the English word is longer than %1 characters").arg(EnglishWidth);
+        return false;
+    }
+    if (Entry.Transcription.size() > TranscriptionWidth) {
+        Reason = QStringLiteral("the transcription is longer than %1 characters")
+                     .arg(TranscriptionWidth);
+        return false;
+    }
+    if (Entry.BulgarianText.size() > BulgarianWidth) {
+        Reason =
+            QStringLiteral("the Bulgarian text is longer than %1 characters").arg(BulgarianWidth);
+        return false;
+    }
+    const QString Level = Row.Level.trimmed();
+    Entry.WordLevel = 0;
+    if (!Level.isEmpty()) {
+        bool Ok = false;
+        const int Value = Level.toInt(&Ok);
+        if (!Ok || Value < 0 || Value > 9) {
+            Reason = QStringLiteral("the level is not a number from 0 to 9");
+            return false;
+        }
+        Entry.WordLevel = Value;
+    }
+    return true;
+}
+
+QString TImportSummary::OneLine() const
+{
+    QString Text = Committed ? QStringLiteral("Added %1 %2").arg(Added).arg(Added == 1 ? "entry"
+                                                                                      : "entries")
+                             : (Cancelled ? QStringLiteral("Cancelled: nothing was added")
+                                          : QStringLiteral("Nothing was added"));
+    return Text + QStringLiteral(", skipped %1, duplicates %2.")
+                      .arg(static_cast<qsizetype>(Skipped.size()))
+                      .arg(Duplicates);
+}
+
+QString TImportSummary::Report(int MaxListed) const
+{
+    QString Text = QStringLiteral("Rows read: %1\nTo add: %2\nSkipped: %3\nDuplicates: %4")
+                       .arg(Read)
+                       .arg(Added)
+                       .arg(static_cast<qsizetype>(Skipped.size()))
+                       .arg(Duplicates);
+    if (!Skipped.empty()) {
+        Text += QStringLiteral("\n\nSkipped rows:");
+        const int Shown = std::min<int>(MaxListed, static_cast<int>(Skipped.size()));
+        for (int I = 0; I < Shown; ++I)
+            Text += QStringLiteral("\n%1 %2: %3").arg(LineWord).arg(Skipped[I].Line).arg(
+                Skipped[I].Reason);
+        if (Shown < static_cast<int>(Skipped.size()))
+            Text += QStringLiteral("\n... and %1 more").arg(Skipped.size() - Shown);
+    }
+    return Text;
+}
+
+TImportSummary Import(TVexloConnection& Connection, const TSourceData& Data,
+                      const TProgress& Progress, const TConfirm& Confirm)
+{
+    Connection.CheckConnected();
+    if (Connection.InTransaction())
+        throw EVexloDatabaseError(
+            QStringLiteral("The dictionary is busy with another change; try again."));
+    sqlite3* Db = Connection.Handle();
+    TImportSummary Summary;
+    Summary.LineWord = Data.LineWord;
+    Summary.Read = static_cast<int>(Data.Rows.size());
+    const qsizetype Total = static_cast<qsizetype>(Data.Rows.size());
+
+    Connection.BeginTrans();
+    try {
+        std::unordered_set<uint64_t> Seen;
+        qint64 NextId = 1;
+        {
+            TStatement Max(Db, "SELECT max(CAST(ID AS INTEGER)) FROM English");
+            if (sqlite3_step(*Max) == SQLITE_ROW)
+                NextId = sqlite3_column_int64(*Max, 0) + 1;
+            TStatement Rows(Db, "SELECT ENAME, BULG FROM English");
+            int Rc;
+            while ((Rc = sqlite3_step(*Rows)) == SQLITE_ROW)
+                Seen.insert(DuplicateHash(ColumnText(*Rows, 0), WithCrLf(ColumnText(*Rows, 1))));
+            if (Rc != SQLITE_DONE)
+                Rows.Raise();
+        }
+        Seen.reserve(Seen.size() + static_cast<size_t>(Total));
+        // Rows with the same English word, ignoring case (what the word index answers fast).
+        TStatement SameWord(Db, "SELECT ENAME, BULG FROM English WHERE ENAME = ?1 COLLATE NOCASE");
+        auto IsStored = [&](const TEnBgRecord& Entry, const QByteArray& English) {
+            BindText(*SameWord, 1, English);
+            bool Found = false;
+            int Rc;
+            while (!Found && (Rc = sqlite3_step(*SameWord)) == SQLITE_ROW)
+                Found = ColumnText(*SameWord, 0) == Entry.EnglishWord &&
+                        WithCrLf(ColumnText(*SameWord, 1)) == Entry.BulgarianText;
+            sqlite3_reset(*SameWord);
+            return Found;
+        };
+        TStatement Insert(Db, "INSERT INTO English (ID, ENAME, BULG, TRANS, LEVEL) "
+                              "VALUES (?, ?, ?, ?, ?)");
+        TEnBgRecord Entry;
+        QString Reason;
+        for (qsizetype I = 0; I < Total; ++I) {
+            if (Progress && (I & 255) == 0 && !Progress(I, Total)) {
+                Summary.Cancelled = true;
+                break;
+            }
+            const TSourceRow& Row = Data.Rows[static_cast<size_t>(I)];
+            if (!CheckRow(Row, Entry, Reason)) {
+                Summary.Skipped.push_back({Row.Line, Reason});
+                continue;
+            }
+            if (NextId > std::numeric_limits<int32_t>::max()) {
+                Summary.Skipped.push_back({Row.Line, QStringLiteral("the dictionary is full")});
+                continue;
+            }
+            const QByteArray English = Entry.EnglishWord.toUtf8();
+            const uint64_t Hash = DuplicateHash(Entry.EnglishWord, Entry.BulgarianText);
+            if (!Seen.insert(Hash).second && IsStored(Entry, English)) {
+                ++Summary.Duplicates;
+                continue;
+            }
+            const QByteArray Bulgarian = Entry.BulgarianText.toUtf8();
+            const QByteArray Transcription = Entry.Transcription.toUtf8();
+            sqlite3_bind_int64(*Insert, 1, NextId);
+            BindText(*Insert, 2, English);
+            BindText(*Insert, 3, Bulgarian);
+            BindText(*Insert, 4, Transcription);
+            sqlite3_bind_int(*Insert, 5, Entry.WordLevel);
+            const int Rc = sqlite3_step(*Insert);
+            sqlite3_reset(*Insert);
+            if (Rc != SQLITE_DONE)
+                Insert.Raise();
+            ++NextId;
+            ++Summary.Added;
+        }
+        if (Progress && !Summary.Cancelled && !Progress(Total, Total))
+            Summary.Cancelled = true;
+        const bool Keep = !Summary.Cancelled && Summary.Added > 0 && (!Confirm || Confirm(Summary));
+        if (Keep) {
+            Connection.CommitTrans();
+            Summary.Committed = true;
+        } else {
+            Connection.RollbackTrans();
+        }
+    } catch (...) {
+        Connection.RollbackTrans();
+        throw;
+    }
+    return Summary;
+}
+
+TImportSummary ImportIntoStore(TScreenSaverDataModule& Store, const TSourceData& Data,
+                               const TProgress& Progress, const TConfirm& Confirm)
+{
+    TImportSummary Summary;
+    try {
+        Summary = Import(*Store.ADOConnection, Data, Progress, Confirm);
+    } catch (...) {
+        Store.FMaxID = -1;
+        throw;
+    }
+    if (Summary.Committed) {
+        Store.FMaxID = -1;
+        if (Store.ADOTable->Active())
+            Store.ADOTable->Refresh();
+    }
+    return Summary;
+}
+
+std::vector<TEnBgRecord> ReadEntries(TVexloConnection& Connection)
+{
+    Connection.CheckConnected();
+    TStatement Rows(Connection.Handle(), "SELECT ENAME, BULG, TRANS, CAST(LEVEL AS INTEGER) FROM "
+                                         "English ORDER BY CAST(ID AS INTEGER), rowid");
+    std::vector<TEnBgRecord> Entries;
+    int Rc;
+    while ((Rc = sqlite3_step(*Rows)) == SQLITE_ROW) {
+        TEnBgRecord Entry;
+        Entry.EnglishWord = ColumnText(*Rows, 0);
+        Entry.BulgarianText = ColumnText(*Rows, 1);
+        Entry.Transcription = ColumnText(*Rows, 2);
+        Entry.WordLevel = sqlite3_column_int(*Rows, 3);
+        Entries.push_back(std::move(Entry));
+    }
+    if (Rc != SQLITE_DONE)
+        Rows.Raise();
+    return Entries;
+}
+
+QByteArray Encode(const std::vector<TEnBgRecord>& Entries, TInterchangeFormat Format,
+                  const QString& Title)
+{
+    switch (Format) {
+    case TInterchangeFormat::Tsv:
+        return TDelimitedText::WriteTsv(Entries);
+    case TInterchangeFormat::Csv:
+        return TDelimitedText::WriteCsv(Entries);
+    case TInterchangeFormat::Kvtml:
+        return TKvtmlDocument::Write(Entries, Title);
+    case TInterchangeFormat::Access:
+        throw EVexloDatabaseError(QStringLiteral("Access files are only read, never written."));
+    case TInterchangeFormat::Unknown:
+        break;
+    }
+    throw EVexloDatabaseError(QStringLiteral(
+        "The file name does not tell the format: end it in .tsv, .txt, .csv or .kvtml."));
+}
+
+int Export(TVexloConnection& Connection, const QString& Path, TInterchangeFormat Format)
+{
+    if (Format == TInterchangeFormat::Unknown || Format == TInterchangeFormat::Access)
+        Encode({}, Format); // throws the message for the format
+    const std::vector<TEnBgRecord> Entries = ReadEntries(Connection);
+    const QByteArray Bytes = Encode(Entries, Format, QFileInfo(Path).completeBaseName());
+    QSaveFile File(Path);
+    if (!File.open(QIODevice::WriteOnly) || File.write(Bytes) != Bytes.size() || !File.commit())
+        throw EVexloDatabaseError(
+            QStringLiteral("The file %1 cannot be written: %2.").arg(Path, File.errorString()));
+    return static_cast<int>(Entries.size());
+}
+
+QString ConvertedPath(const QString& Source)
+{
+    const QFileInfo Info(Source);
+    const QString Base = Info.absolutePath() + u'/' + Info.completeBaseName();
+    QString Path = Base + QStringLiteral(".sqlite");
+    for (int N = 2; QFileInfo::exists(Path) || QFileInfo(Path).isSymLink(); ++N)
+        Path = Base + QStringLiteral(" (%1).sqlite").arg(N);
+    return Path;
+}
+
+QString ConvertAccessFile(const QString& Source, const QString& Target, const TColumnMap* Map,
+                          TImportSummary* Summary)
+{
+    const TAccessFile File(Source);
+    TColumnMap Columns;
+    if (Map) {
+        Columns = *Map;
+    } else if (const auto English = EnglishTableMap(File)) {
+        Columns = *English;
+    } else {
+        throw EVexloDatabaseError(
+            QStringLiteral("The Access file %1 has no vocabulary table English (with a column "
+                           "ENAME); choose a table and its columns.")
+                .arg(Source));
+    }
+    const TSourceData Data = ReadAccess(File, Columns);
+    const QString Path = Target.isEmpty() ? ConvertedPath(Source) : Target;
+    TDataFileTool::CreateEmptyDataFile(Path);
+    try {
+        TVexloConnection Connection;
+        Connection.DefaultDatabase = Path;
+        Connection.Open();
+        TImportSummary Result = Import(Connection, Data);
+        Connection.Close();
+        if (Summary)
+            *Summary = Result;
+    } catch (...) {
+        QFile::remove(Path);
+        QFile::remove(Path + QStringLiteral("-wal"));
+        QFile::remove(Path + QStringLiteral("-shm"));
+        throw;
+    }
+    return Path;
+}
+
+TColumnMap ParseColumnMap(const QString& Text)
+{
+    TColumnMap Map;
+    for (const QString& Item : Text.split(u',', Qt::SkipEmptyParts)) {
+        const QString Key = Item.section(u'=', 0, 0).trimmed().toLower();
+        const QString Value = Item.section(u'=', 1).trimmed();
+        if (!Item.contains(u'=') || Value.isEmpty())
+            throw EVexloDatabaseError(
+                QStringLiteral("--columns takes Part=Column items separated by commas."));
+        if (Key == "table")
+            Map.Table = Value;
+        else if (Key == "english")
+            Map.English = Value;
+        else if (Key == "transcription")
+            Map.Transcription = Value;
+        else if (Key == "bulgarian")
+            Map.Bulgarian = Value;
+        else if (Key == "level")
+            Map.Level = Value;
+        else
+            throw EVexloDatabaseError(
+                QStringLiteral("--columns knows Table, English, Transcription, Bulgarian and "
+                               "Level."));
+    }
+    if (Map.Table.isEmpty() || Map.English.isEmpty())
+        throw EVexloDatabaseError(QStringLiteral("--columns needs at least Table= and English=."));
+    return Map;
+}
+
+int RunCommandLine(const QStringList& Arguments, std::ostream& Out, std::ostream& Err)
+{
+    const int ImportAt = static_cast<int>(Arguments.indexOf(QStringLiteral("--import")));
+    const int ExportAt = static_cast<int>(Arguments.indexOf(QStringLiteral("--export")));
+    if (ImportAt < 0 && ExportAt < 0)
+        return -1;
+    const bool Importing = ExportAt < 0 || (ImportAt >= 0 && ImportAt < ExportAt);
+    const int At = Importing ? ImportAt : ExportAt;
+    if (At + 1 >= Arguments.size() || Arguments[At + 1].isEmpty()) {
+        Err << "Usage: vexlo-vocabulary --import FILE | --export FILE\n";
+        return 2;
+    }
+    const QString Path = Arguments[At + 1];
+    auto Local = [](const QString& Text) { return Text.toLocal8Bit().toStdString(); };
+    TRegInfo Settings;
+    Settings.Load();
+    const QString DataFile = Settings.DataFile;
+    try {
+        const TInterchangeFormat Format = FormatOf(Path);
+        TSourceData Data;
+        if (Importing) {
+            if (Format == TInterchangeFormat::Access) {
+                const TAccessFile File(Path);
+                std::optional<TColumnMap> Map;
+                if (const int ColumnsAt = static_cast<int>(Arguments.indexOf("--columns"));
+                    ColumnsAt >= 0 && ColumnsAt + 1 < Arguments.size())
+                    Map = ParseColumnMap(Arguments[ColumnsAt + 1]);
+                else
+                    Map = EnglishTableMap(File);
+                if (!Map)
+                    throw EVexloDatabaseError(
+                        QStringLiteral("%1 has no vocabulary table English (with a column ENAME); "
+                                       "name a table and its columns with --columns "
+                                       "\"Table=...,English=...,Bulgarian=...\", or import it from "
+                                       "File > Import....")
+                            .arg(Path));
+                Data = ReadAccess(File, *Map);
+            } else {
+                Data = ReadFile(Path, Format);
+            }
+        } else if (Format == TInterchangeFormat::Unknown || Format == TInterchangeFormat::Access) {
+            Encode({}, Format);
+        }
+        if (!QFileInfo(DataFile).isFile())
+            throw EVexloDatabaseError(
+                QStringLiteral("The data file %1 does not exist.").arg(DataFile));
+        TVexloConnection Connection;
+        Connection.DefaultDatabase = DataFile;
+        Connection.Open();
+        if (Importing) {
+            const TImportSummary Summary = Import(Connection, Data);
+            for (const TSkippedRow& Row : Summary.Skipped)
+                Err << Local(Path) << ": " << Local(Summary.LineWord) << ' ' << Row.Line << ": "
+                    << Local(Row.Reason) << '\n';
+            Out << Local(Summary.OneLine().chopped(1)) << " (" << Local(Path) << " into "
+                << Local(DataFile) << ").\n";
+        } else {
+            const int Count = Export(Connection, Path, Format);
+            Out << "Exported " << Count << (Count == 1 ? " entry" : " entries") << " from "
+                << Local(DataFile) << " to " << Local(Path) << ".\n";
+        }
+    } catch (const EVexloDatabaseError& Error) {
+        Err << Local(Error.Message()) << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace TInterchange

@@ -1,0 +1,121 @@
+#pragma once
+
+#include "interchange/TInterchangeTypes.h"
+#include "store/TEnBgRecord.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <iosfwd>
+#include <optional>
+#include <vector>
+
+class TAccessFile;
+class TScreenSaverDataModule;
+class TVexloConnection;
+
+// Words in and out of a dictionary: reading and writing the interchange formats, the rules every
+// import follows, and the command-line options --import and --export.
+//
+// Every import runs in one transaction on the dictionary: rows are checked, exact duplicates (same
+// English word and Bulgarian text, in the dictionary or earlier in the file) are counted and left
+// out, rows that cannot be stored are listed with their line or row number and the reason, the
+// rest get the numbers after the greatest one (so that the numbers stay 1..N), and nothing is kept
+// unless the caller confirms at the end. Texts read from files are only ever stored as texts.
+namespace TInterchange {
+
+// The format a file name stands for: .tsv .tab .txt, .csv, .kvtml, .mdb .accdb.
+TInterchangeFormat FormatOf(const QString& Path);
+QString FormatName(TInterchangeFormat Format);
+
+// Reads a text or KDE vocabulary file (every format but Access). Throws EVexloDatabaseError with
+// a message for the user when the file cannot be read or is malformed as a whole.
+TSourceData ReadFile(const QString& Path, TInterchangeFormat Format);
+
+// Which columns of an Access table hold the entry's parts (names as the table spells them; empty
+// for none). English is required.
+struct TColumnMap
+{
+    QString Table;
+    QString English;
+    QString Transcription;
+    QString Bulgarian;
+    QString Level;
+};
+// The map of a dictionary's own table English (ENAME, TRANS, BULG, LEVEL), when File has one.
+std::optional<TColumnMap> EnglishTableMap(const TAccessFile& File);
+// A first guess for any table: columns named like the parts (English, Word, Transcription, ...).
+TColumnMap GuessColumnMap(const TAccessFile& File, const QString& Table);
+// Reads the mapped columns of a table; rows of a table with an ID column come in ID order. Throws
+// EVexloDatabaseError for a table or column that is not there.
+TSourceData ReadAccess(const TAccessFile& File, const TColumnMap& Map);
+
+struct TSkippedRow
+{
+    int Line = 0;
+    QString Reason;
+};
+
+struct TImportSummary
+{
+    QString LineWord = QStringLiteral("line");
+    int Read = 0;       // rows the file held
+    int Added = 0;      // rows stored (or to be stored, until confirmed)
+    int Duplicates = 0; // exact duplicates left out
+    std::vector<TSkippedRow> Skipped;
+    bool Cancelled = false; // stopped through the progress callback
+    bool Committed = false; // the rows are in the dictionary
+
+    // "Added 12 entries, skipped 2, duplicates 1." (with "Nothing was added" when not committed).
+    QString OneLine() const;
+    // Several lines: the counts and the first MaxListed skipped rows with their reasons.
+    QString Report(int MaxListed = 30) const;
+};
+
+// Called as rows are stored; returning false cancels the import (nothing is kept).
+using TProgress = std::function<bool(qsizetype Done, qsizetype Total)>;
+// Called with the summary before the transaction ends; true keeps the rows. Not called when there
+// is nothing to add.
+using TConfirm = std::function<bool(const TImportSummary& Summary)>;
+
+// Checks one row and turns it into an entry; returns false with Reason when it cannot be stored.
+bool CheckRow(const TSourceRow& Row, TEnBgRecord& Entry, QString& Reason);
+
+// Imports Data into the dictionary open on Connection. Throws EVexloDatabaseError on a database
+// error, after rolling everything back.
+TImportSummary Import(TVexloConnection& Connection, const TSourceData& Data,
+                      const TProgress& Progress = {}, const TConfirm& Confirm = {});
+// The same on the program's store; afterwards the browsing table shows the new entries.
+TImportSummary ImportIntoStore(TScreenSaverDataModule& Store, const TSourceData& Data,
+                               const TProgress& Progress = {}, const TConfirm& Confirm = {});
+
+// Every entry of the dictionary in number order.
+std::vector<TEnBgRecord> ReadEntries(TVexloConnection& Connection);
+// Writes every entry to Path in Format (not Access); the file is replaced only when complete.
+// Returns the number of entries written; throws EVexloDatabaseError.
+int Export(TVexloConnection& Connection, const QString& Path, TInterchangeFormat Format);
+QByteArray Encode(const std::vector<TEnBgRecord>& Entries, TInterchangeFormat Format,
+                  const QString& Title = QStringLiteral("Vexlo Vocabulary"));
+
+// Where a dictionary made from the Access file Source goes by default: beside it, with the same
+// name and the suffix .sqlite ("words.mdb" -> "words.sqlite", then "words (2).sqlite", ... when
+// taken).
+QString ConvertedPath(const QString& Source);
+// Makes a new vocabulary data file from an Access file: from its table English, or from the table
+// and columns of Map. Target empty means ConvertedPath(Source). The Access file is only read; an
+// existing Target is never replaced. Returns the path of the new file; throws EVexloDatabaseError
+// (and leaves no new file behind). Summary, when given, receives what was added and skipped.
+QString ConvertAccessFile(const QString& Source, const QString& Target = QString(),
+                          const TColumnMap* Map = nullptr, TImportSummary* Summary = nullptr);
+
+// "Table=Products,English=ProductName,Bulgarian=QuantityPerUnit,Level=CategoryID" (the names are
+// the table's; Transcription may be given too). Throws EVexloDatabaseError when malformed.
+TColumnMap ParseColumnMap(const QString& Text);
+
+// Handles "--import FILE [--columns MAP]" and "--export FILE" on the configured data file (Arguments without the
+// program name). Returns -1 when neither is present; else the exit code: 0 done, 1 failed,
+// 2 usage error. Prints a one-line summary to Out, skipped rows and errors to Err.
+int RunCommandLine(const QStringList& Arguments, std::ostream& Out, std::ostream& Err);
+
+} // namespace TInterchange

@@ -1,0 +1,218 @@
+#include "interchange/TInterchangeDialogs.h"
+
+#include "interchange/TAccessFile.h"
+#include "reports/TProgressForm.h"
+#include "store/EVexloDatabaseError.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace TInterchangeDialogs {
+
+namespace {
+
+struct TFilter
+{
+    const char* Text;
+    TInterchangeFormat Format;
+    bool Save; // offered when exporting
+};
+
+const TFilter Filters[] = {
+    {"Tab-separated text, flashcard programs (*.tsv *.txt *.tab)", TInterchangeFormat::Tsv, true},
+    {"Comma-separated text (*.csv)", TInterchangeFormat::Csv, true},
+    {"KDE vocabulary documents (*.kvtml)", TInterchangeFormat::Kvtml, true},
+    {"Access databases (*.mdb *.accdb)", TInterchangeFormat::Access, false},
+};
+
+const char* const AllFilter = "All word files (*.tsv *.txt *.tab *.csv *.kvtml *.mdb *.accdb)";
+
+QString Suffix(TInterchangeFormat Format)
+{
+    switch (Format) {
+    case TInterchangeFormat::Tsv:
+        return QStringLiteral(".tsv");
+    case TInterchangeFormat::Csv:
+        return QStringLiteral(".csv");
+    case TInterchangeFormat::Kvtml:
+        return QStringLiteral(".kvtml");
+    default:
+        return QString();
+    }
+}
+
+} // namespace
+
+bool ChooseFile(QWidget* Parent, bool Save, QString& Path, TInterchangeFormat& Format)
+{
+    if (FileAnswer) {
+        std::tie(Path, Format) = FileAnswer(Save);
+        return !Path.isEmpty();
+    }
+    QStringList Names;
+    if (!Save)
+        Names << QString::fromLatin1(AllFilter);
+    for (const TFilter& Filter : Filters)
+        if (Filter.Save || !Save)
+            Names << QString::fromLatin1(Filter.Text);
+    QFileDialog Dialog(Parent, Save ? QStringLiteral("Export Words") : QStringLiteral("Import Words"));
+    Dialog.setNameFilters(Names);
+    Dialog.setAcceptMode(Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    Dialog.setFileMode(Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (Save)
+        Dialog.selectFile(QStringLiteral("words.tsv"));
+    if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty())
+        return false;
+    Path = Dialog.selectedFiles().constFirst();
+    Format = TInterchange::FormatOf(Path);
+    for (const TFilter& Filter : Filters)
+        if (Dialog.selectedNameFilter() == QString::fromLatin1(Filter.Text)) {
+            // The chosen filter decides; a name without a suffix of that format gets one.
+            if (Save && Format != Filter.Format)
+                Path += Suffix(Filter.Format);
+            Format = Filter.Format;
+        }
+    return true;
+}
+
+bool ChooseColumns(QWidget* Parent, const TAccessFile& File, TInterchange::TColumnMap& Map)
+{
+    if (ColumnsAnswer)
+        return ColumnsAnswer(File, Map);
+    TColumnMapDialog Dialog(Parent, File, Map);
+    if (Dialog.exec() != QDialog::Accepted)
+        return false;
+    Map = Dialog.Map();
+    return true;
+}
+
+bool ChooseAccessColumns(QWidget* Parent, const TAccessFile& File, TInterchange::TColumnMap& Map)
+{
+    if (const auto English = TInterchange::EnglishTableMap(File)) {
+        Map = *English;
+        return true;
+    }
+    const QStringList Tables = File.TableNames();
+    if (Tables.isEmpty())
+        throw EVexloDatabaseError(QStringLiteral("The Access file holds no tables."));
+    Map = TInterchange::GuessColumnMap(File, Tables.constFirst());
+    return ChooseColumns(Parent, File, Map);
+}
+
+QString ConvertAccessFileAsking(QWidget* Parent, const QString& Source, const QString& Target,
+                                TInterchange::TImportSummary* Summary)
+{
+    TInterchange::TColumnMap Map;
+    if (!ChooseAccessColumns(Parent, TAccessFile(Source), Map))
+        return QString();
+    return TInterchange::ConvertAccessFile(Source, Target, &Map, Summary);
+}
+
+TInterchange::TImportSummary ImportWithProgress(QWidget* Parent, TScreenSaverDataModule& Store,
+                                                const TSourceData& Data,
+                                                const TInterchange::TConfirm& Confirm)
+{
+    const qsizetype Rows = static_cast<qsizetype>(Data.Rows.size());
+    std::unique_ptr<TProgressForm> Form;
+    TInterchange::TProgress Progress;
+    if (Rows >= ProgressFrom) {
+        Form = std::make_unique<TProgressForm>(Parent);
+        Form->setWindowTitle(QStringLiteral("Import"));
+        Form->StopBitBtn->setText(QStringLiteral("Cancel"));
+        Form->Start(static_cast<int>(Rows));
+        Progress = [&Form](qsizetype Done, qsizetype) {
+            Form->ProgressBar->setValue(static_cast<int>(Done));
+            QCoreApplication::processEvents();
+            if (ProgressShown)
+                ProgressShown(Form.get());
+            return !Form->Stopped;
+        };
+    }
+    // The progress window goes before the question at the end.
+    auto Ask = [&](const TInterchange::TImportSummary& Summary) {
+        if (Form)
+            Form->hide();
+        return !Confirm || Confirm(Summary);
+    };
+    return TInterchange::ImportIntoStore(Store, Data, Progress, Ask);
+}
+
+} // namespace TInterchangeDialogs
+
+TColumnMapDialog::TColumnMapDialog(QWidget* Parent, const TAccessFile& File,
+                                   const TInterchange::TColumnMap& Map)
+    : QDialog(Parent), FFile(File)
+{
+    setWindowTitle(QStringLiteral("Import from an Access table"));
+    auto* Layout = new QVBoxLayout(this);
+    auto* Note = new QLabel(QStringLiteral("Choose the table and the columns that hold the "
+                                           "English word, its transcription, the Bulgarian "
+                                           "text and the level."),
+                            this);
+    Note->setTextFormat(Qt::PlainText);
+    Note->setWordWrap(true);
+    Layout->addWidget(Note);
+    auto* Form = new QFormLayout;
+    TableBox = new QComboBox(this);
+    EnglishBox = new QComboBox(this);
+    TranscriptionBox = new QComboBox(this);
+    BulgarianBox = new QComboBox(this);
+    LevelBox = new QComboBox(this);
+    Form->addRow(QStringLiteral("&Table:"), TableBox);
+    Form->addRow(QStringLiteral("&English:"), EnglishBox);
+    Form->addRow(QStringLiteral("T&ranscription:"), TranscriptionBox);
+    Form->addRow(QStringLiteral("&Bulgarian:"), BulgarianBox);
+    Form->addRow(QStringLiteral("&Level:"), LevelBox);
+    Layout->addLayout(Form);
+    auto* Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    Layout->addWidget(Buttons);
+    connect(Buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(Buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    TableBox->addItems(File.TableNames());
+    TableBox->setCurrentText(Map.Table);
+    FillColumns(Map);
+    connect(TableBox, &QComboBox::currentTextChanged, this, [this](const QString& Table) {
+        FillColumns(TInterchange::GuessColumnMap(FFile, Table));
+    });
+    auto CheckOk = [this, Buttons] {
+        Buttons->button(QDialogButtonBox::Ok)->setEnabled(EnglishBox->currentIndex() > 0);
+    };
+    connect(EnglishBox, &QComboBox::currentIndexChanged, this, CheckOk);
+    CheckOk();
+}
+
+void TColumnMapDialog::FillColumns(const TInterchange::TColumnMap& Map)
+{
+    QStringList Names{QStringLiteral("(none)")};
+    for (const TAccessFile::TColumn& Column : FFile.Columns(TableBox->currentText()))
+        if (Column.Readable)
+            Names << Column.Name;
+    const std::pair<QComboBox*, QString> Boxes[] = {{EnglishBox, Map.English},
+                                                    {TranscriptionBox, Map.Transcription},
+                                                    {BulgarianBox, Map.Bulgarian},
+                                                    {LevelBox, Map.Level}};
+    for (const auto& [Box, Column] : Boxes) {
+        const QSignalBlocker Blocker(Box);
+        Box->clear();
+        Box->addItems(Names);
+        Box->setCurrentIndex(std::max<qsizetype>(0, Names.indexOf(Column)));
+    }
+    emit EnglishBox->currentIndexChanged(EnglishBox->currentIndex());
+}
+
+TInterchange::TColumnMap TColumnMapDialog::Map() const
+{
+    auto Column = [](const QComboBox* Box) {
+        return Box->currentIndex() > 0 ? Box->currentText() : QString();
+    };
+    return {TableBox->currentText(), Column(EnglishBox), Column(TranscriptionBox),
+            Column(BulgarianBox), Column(LevelBox)};
+}

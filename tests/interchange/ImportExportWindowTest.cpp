@@ -1,0 +1,251 @@
+#include "tests/app/AdminFormFixture.h"
+#define VEXLO_QSTRING_PRINTER
+#include "tests/interchange/InterchangeTestSupport.h"
+
+#include "interchange/TAccessFile.h"
+#include "interchange/TInterchangeDialogs.h"
+#include "reports/TProgressForm.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QPushButton>
+
+namespace {
+
+class ImportExportWindow : public AdminFormTest
+{
+protected:
+    void TearDown() override
+    {
+        TInterchangeDialogs::FileAnswer = {};
+        TInterchangeDialogs::ColumnsAnswer = {};
+        TInterchangeDialogs::ProgressShown = {};
+        TInterchangeDialogs::ProgressFrom = 5000;
+        AdminFormTest::TearDown();
+    }
+
+    // The file dialog answers with Path (format from its name).
+    void ChooseFile(const QString& Path)
+    {
+        TInterchangeDialogs::FileAnswer = [Path](bool) {
+            return std::make_pair(Path, TInterchange::FormatOf(Path));
+        };
+    }
+
+    QStringList Texts() const
+    {
+        QStringList Result;
+        for (const auto& Box : TMessageBox::Answered())
+            Result << Box.Text;
+        return Result;
+    }
+};
+
+TEST_F(ImportExportWindow, FileMenuHoldsTheCommands)
+{
+    Open(Fruits);
+    QStringList Items;
+    for (QAction* Action : Form->File1->actions())
+        Items << Action->text();
+    EXPECT_TRUE(Items.join('|').contains("&Import...|E&xport...|")) << Items.join('|').toStdString();
+}
+
+TEST_F(ImportExportWindow, ImportAsksWithTheSummaryAndAddsOnYes)
+{
+    Open(Fruits);
+    ChooseFile(Fixture("bad-rows.tsv"));
+    TMessageBox::SetNextAnswer(QMessageBox::Yes);
+    TMessageBox::SetNextAnswer(QMessageBox::Ok);
+    Form->ImportAction->trigger();
+    ASSERT_EQ(TMessageBox::Answered().size(), 2);
+    const auto Question = TMessageBox::Answered()[0];
+    EXPECT_EQ(Question.Icon, QMessageBox::Question);
+    EXPECT_EQ(Question.Caption, "Import");
+    EXPECT_EQ(Question.Text, "Rows read: 8\nTo add: 3\nSkipped: 4\nDuplicates: 1\n\n"
+                             "Skipped rows:\n"
+                             "line 2: the English word is empty\n"
+                             "line 3: the English word is longer than 30 characters\n"
+                             "line 4: the level is not a number from 0 to 9\n"
+                             "line 5: the level is not a number from 0 to 9\n\n"
+                             "Add these entries to the dictionary?");
+    EXPECT_EQ(TMessageBox::Answered()[1].Text, "Added 3 entries, skipped 4, duplicates 1.");
+    EXPECT_EQ(Table()->RecordCount(), 8);
+    EXPECT_EQ(Form->windowTitle().left(30), "Vexlo Vocabulary - 8 records P");
+    const auto Rows = StoredRows(DataFile);
+    ASSERT_EQ(Rows.size(), 8u);
+    EXPECT_EQ(Rows[7], (TStoredRow{8, "sky", "небе", "", 9}));
+}
+
+TEST_F(ImportExportWindow, NothingChangesWithoutYes)
+{
+    struct
+    {
+        const char* What;
+        const char* File;
+        std::vector<QMessageBox::StandardButton> Answers;
+        const char* LastText;
+    } Cases[] = {
+        {"declined", "flashcards.txt", {QMessageBox::No}, "Add these entries"},
+        {"malformed", "unclosed-quote.csv", {QMessageBox::Ok}, "are never closed"},
+        {"wrong encoding", "cp1251.tsv", {QMessageBox::Ok}, "is not UTF-8 text"},
+        {"all known", "no-header.csv", {QMessageBox::Yes, QMessageBox::Ok}, ""},
+    };
+    Open({{"dog", "куче, пес"}, {"bird", "птица"}});
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.What);
+        TMessageBox::ClearAnswers();
+        // A second import of what is there: only duplicates, nothing to ask.
+        if (QString(Case.What) == "all known")
+            SqliteShell(DataFile, "UPDATE English SET TRANS = 'dɒɡ', LEVEL = 4 WHERE ENAME = 'dog'");
+        const auto Before = StoredRows(DataFile);
+        ChooseFile(Fixture(Case.File));
+        for (const auto Answer : Case.Answers)
+            TMessageBox::SetNextAnswer(Answer);
+        Form->ImportAction->trigger();
+        EXPECT_EQ(StoredRows(DataFile), Before);
+        EXPECT_EQ(Table()->RecordCount(), 2);
+        ASSERT_FALSE(TMessageBox::Answered().isEmpty());
+        EXPECT_TRUE(Texts().last().contains(Case.LastText)) << Texts().join("\n---\n").toStdString();
+    }
+    EXPECT_TRUE(Texts().last().endsWith("Duplicates: 2\n\nThere is nothing to add."))
+        << Texts().last().toStdString();
+}
+
+TEST_F(ImportExportWindow, CancelInTheProgressWindowKeepsTheDictionary)
+{
+    Open(Fruits);
+    const auto Before = StoredRows(DataFile);
+    TInterchangeDialogs::ProgressFrom = 1;
+    int Shown = 0;
+    TInterchangeDialogs::ProgressShown = [&](TProgressForm* Progress) {
+        ++Shown;
+        EXPECT_TRUE(Progress->isVisible());
+        EXPECT_EQ(Progress->windowTitle(), "Import");
+        Progress->StopBitBtn->click();
+    };
+    ChooseFile(Fixture("flashcards.txt"));
+    TMessageBox::SetNextAnswer(QMessageBox::Ok);
+    Form->ImportAction->trigger();
+    EXPECT_EQ(Shown, 1);
+    EXPECT_EQ(Texts(), QStringList{"The import was cancelled; the dictionary is unchanged."});
+    EXPECT_EQ(StoredRows(DataFile), Before);
+    EXPECT_EQ(Table()->RecordCount(), 5);
+}
+
+TEST_F(ImportExportWindow, AccessTableOtherThanEnglishIsMappedByTheUser)
+{
+    Open(Fruits);
+    const QString Copy = Dir.filePath("nwind.mdb");
+    ASSERT_TRUE(QFile::copy(AccessSample("nwind.mdb"), Copy));
+    QString Offered;
+    TInterchangeDialogs::ColumnsAnswer = [&](const TAccessFile&, TInterchange::TColumnMap& Map) {
+        Offered = Map.Table;
+        Map = {"Shippers", "CompanyName", "", "Phone", "ShipperID"};
+        return true;
+    };
+    ChooseFile(Copy);
+    TMessageBox::SetNextAnswer(QMessageBox::Yes);
+    TMessageBox::SetNextAnswer(QMessageBox::Ok);
+    Form->ImportAction->trigger();
+    EXPECT_EQ(Offered, "Order Details");
+    EXPECT_EQ(Texts().last(), "Added 3 entries, skipped 0, duplicates 0.");
+    const auto Rows = StoredRows(DataFile);
+    ASSERT_EQ(Rows.size(), 8u);
+    EXPECT_EQ(Rows[5], (TStoredRow{6, "Speedy Express", "(503) 555-9831", "", 1}));
+    EXPECT_EQ(Rows[7], (TStoredRow{8, "Federal Shipping", "(503) 555-9931", "", 3}));
+
+    // Cancelling the mapping imports nothing.
+    TMessageBox::ClearAnswers();
+    TInterchangeDialogs::ColumnsAnswer = [](const TAccessFile&, TInterchange::TColumnMap&) {
+        return false;
+    };
+    Form->ImportAction->trigger();
+    EXPECT_TRUE(TMessageBox::Answered().isEmpty());
+    EXPECT_EQ(StoredRows(DataFile), Rows);
+}
+
+TEST(OpenAccessDictionary, AsksForColumnsAndMakesANewDataFile)
+{
+    QTemporaryDir Dir;
+    const QString Copy = Dir.filePath("nwind.mdb");
+    ASSERT_TRUE(QFile::copy(AccessSample("nwind.mdb"), Copy));
+    struct
+    {
+        bool Answer;
+        QString Target;
+        QString Made;
+    } Cases[] = {
+        {false, {}, {}},
+        {true, {}, Dir.filePath("nwind.sqlite")},
+        {true, Dir.filePath("elsewhere.db"), Dir.filePath("elsewhere.db")},
+    };
+    for (const auto& Case : Cases) {
+        TInterchangeDialogs::ColumnsAnswer = [&](const TAccessFile&,
+                                                 TInterchange::TColumnMap& Map) {
+            Map = {"Shippers", "CompanyName", "", "Phone", ""};
+            return Case.Answer;
+        };
+        EXPECT_EQ(TInterchangeDialogs::ConvertAccessFileAsking(nullptr, Copy, Case.Target),
+                  Case.Made);
+        if (!Case.Made.isEmpty()) {
+            EXPECT_EQ(StoredRows(Case.Made).size(), 3u);
+        }
+    }
+    TInterchangeDialogs::ColumnsAnswer = {};
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files),
+              QStringList({"elsewhere.db", "nwind.mdb", "nwind.sqlite"}));
+}
+
+TEST(ColumnMapDialog, OffersReadableColumnsAndNeedsAnEnglishOne)
+{
+    const TAccessFile File(AccessSample("nwind.mdb"));
+    TColumnMapDialog Dialog(nullptr, File, TInterchange::GuessColumnMap(File, "Categories"));
+    auto* Ok = Dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+    EXPECT_EQ(Dialog.TableBox->currentText(), "Categories");
+    QStringList Columns;
+    for (int I = 0; I < Dialog.EnglishBox->count(); ++I)
+        Columns << Dialog.EnglishBox->itemText(I);
+    // The picture (an OLE object) is not offered.
+    EXPECT_EQ(Columns, QStringList({"(none)", "CategoryID", "CategoryName", "Description"}));
+    EXPECT_FALSE(Ok->isEnabled());
+    Dialog.EnglishBox->setCurrentText("CategoryName");
+    Dialog.BulgarianBox->setCurrentText("Description");
+    EXPECT_TRUE(Ok->isEnabled());
+    const TInterchange::TColumnMap Map = Dialog.Map();
+    EXPECT_EQ(Map.Table, "Categories");
+    EXPECT_EQ(Map.English, "CategoryName");
+    EXPECT_EQ(Map.Bulgarian, "Description");
+    EXPECT_TRUE(Map.Transcription.isEmpty());
+    Dialog.TableBox->setCurrentText("Shippers");
+    EXPECT_EQ(Dialog.EnglishBox->count(), 4);
+    EXPECT_EQ(Dialog.EnglishBox->currentIndex(), 0);
+    EXPECT_FALSE(Ok->isEnabled());
+}
+
+TEST_F(ImportExportWindow, ExportWritesEveryEntryAndNamesTheFilePlainly)
+{
+    Open(Fruits);
+    const QString Path = Dir.filePath("<b>words.kvtml");
+    ChooseFile(Path);
+    TMessageBox::SetNextAnswer(QMessageBox::Ok);
+    Form->ExportAction->trigger();
+    ASSERT_EQ(TMessageBox::Answered().size(), 1);
+    EXPECT_TRUE(Texts()[0].contains("Exported 5 entries to ")) << Texts()[0].toStdString();
+    EXPECT_TRUE(Texts()[0].contains("&lt;b&gt;words.kvtml")) << Texts()[0].toStdString();
+    EXPECT_EQ(TInterchange::ReadFile(Path, TInterchangeFormat::Kvtml).Rows.size(), 5u);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication Application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,411 @@
+#include "tests/interchange/InterchangeTestSupport.h"
+
+#include "interchange/TDelimitedText.h"
+#include "store/EVexloDatabaseError.h"
+#include "store/TDataFileTool.h"
+#include "store/TVexloConnection.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace {
+
+struct TExpectedRow
+{
+    int Line;
+    const char* English;
+    const char* Transcription;
+    const char* Bulgarian;
+    const char* Level;
+};
+
+struct TReadCase
+{
+    const char* File;
+    std::vector<TExpectedRow> Rows;
+};
+
+class ReadsFiles : public ::testing::TestWithParam<TReadCase>
+{};
+
+TEST_P(ReadsFiles, RowsAsTheFileHoldsThem)
+{
+    const TReadCase& Case = GetParam();
+    const QString Path = Fixture(Case.File);
+    const TSourceData Data = TInterchange::ReadFile(Path, TInterchange::FormatOf(Path));
+    ASSERT_EQ(Data.Rows.size(), Case.Rows.size());
+    for (size_t I = 0; I < Case.Rows.size(); ++I) {
+        const TSourceRow& Got = Data.Rows[I];
+        const TExpectedRow& Want = Case.Rows[I];
+        SCOPED_TRACE(I);
+        EXPECT_EQ(Got.Line, Want.Line);
+        EXPECT_EQ(Got.English, QString(Want.English));
+        EXPECT_EQ(Got.Transcription, QString(Want.Transcription));
+        EXPECT_EQ(Got.Bulgarian, QString(Want.Bulgarian));
+        EXPECT_EQ(Got.Level, QString(Want.Level));
+        EXPECT_TRUE(Got.Problem.isEmpty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Interchange, ReadsFiles,
+    ::testing::Values(
+        // Header lines of flashcard programs, doubled quotes, a multi-line meaning in quotes.
+        TReadCase{"flashcards.txt",
+                  {{4, "house", "haʊs", "къща", "1"},
+                   {5, "say \"hi\"", "seɪ", "кажи\nздравей", "2"},
+                   {7, "run", "", "бягам, тичам", ""}}},
+        // UTF-8 with a byte-order mark, semicolons, a header in another order with a column of
+        // its own, CR LF inside quotes, a blank line.
+        TReadCase{"header-any-order.csv",
+                  {{2, "apple", "", "ябълка; плод", "3"},
+                   {3, "line", "", "първи ред\r\nвтори ред", ""},
+                   {6, "cat", "", "котка", "9"}}},
+        // No header: English, Transcription, Bulgarian, Level; missing columns are empty.
+        TReadCase{"no-header.csv",
+                  {{1, "dog", "dɒɡ", "куче, пес", "4"}, {2, "bird", "", "птица", ""}}},
+        TReadCase{"utf16-bom.tsv", {{2, "меню", "", "меню", ""}, {3, "зелен", "", "зелен", ""}}},
+        TReadCase{"utf16be-bom.tsv", {{2, "bread", "", "хляб", ""}}},
+        // The first two of three languages, a level from a nested lesson, markup kept as text.
+        TReadCase{"three-languages.kvtml",
+                  {{14, "cat", "kæt", "котка", "4"},
+                   {19, "<b>bold</b>", "", "първи ред\nвтори ред", ""},
+                   {24, "dog", "", "", ""}}}));
+
+struct TMalformedCase
+{
+    const char* File;
+    const char* Message;
+};
+
+class RefusesMalformedFiles : public ::testing::TestWithParam<TMalformedCase>
+{};
+
+TEST_P(RefusesMalformedFiles, WithAMessageNamingTheLine)
+{
+    const QString Path = QString(GetParam().File).startsWith("/") ? QString(GetParam().File)
+                                                                   : Fixture(GetParam().File);
+    try {
+        TInterchange::ReadFile(Path, TInterchange::FormatOf(Path));
+        ADD_FAILURE() << "read without complaint";
+    } catch (const EVexloDatabaseError& Error) {
+        EXPECT_TRUE(Error.Message().contains(GetParam().Message)) << Error.what();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Interchange, RefusesMalformedFiles,
+    ::testing::Values(TMalformedCase{"unclosed-quote.csv", "opened on line 3 are never closed"},
+                      TMalformedCase{"cp1251.tsv", "Line 2 of the file is not UTF-8"},
+                      TMalformedCase{"truncated.kvtml", "Premature end of document. (line 18)"},
+                      TMalformedCase{"version1.kvtml", "only version 2"},
+                      TMalformedCase{"flashcards.txt.missing", "does not exist"},
+                      TMalformedCase{VEXLO_ACCESS_TESTDATA "/nwind.mdb", "Words are read from"}));
+
+TEST(DelimitedText, BinaryDataIsNotText)
+{
+    QByteArray Utf16NoMark = QByteArray("w\0o\0r\0d\0\n\0", 10);
+    EXPECT_THROW(TDelimitedText::Read(Utf16NoMark), EVexloDatabaseError);
+}
+
+TEST(DelimitedText, SeparatorIsTheOneEveryLineShares)
+{
+    struct
+    {
+        const char* Text;
+        QChar Separator;
+    } Cases[] = {
+        {"a\tb, c\td\ne\tf, g\th\n", u'\t'},
+        {"a;\"b,c,d\";e\nf;g;h\n", u';'},
+        {"a,b;c\nd,e\nf,g\n", u','},
+        {"\"a\tb\",c\n\"d\te\",f\n", u','},
+        {"word\n", u'\t'},
+    };
+    for (const auto& Case : Cases)
+        EXPECT_EQ(TDelimitedText::DetectSeparator(QString(Case.Text)), Case.Separator)
+            << Case.Text;
+}
+
+class ImportRules : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(Dir.isValid()); }
+
+    TInterchange::TImportSummary ImportFile(const QString& Data, const QString& File,
+                                            const TInterchange::TProgress& Progress = {},
+                                            const TInterchange::TConfirm& Confirm = {})
+    {
+        TVexloConnection Connection;
+        Connection.DefaultDatabase = Data;
+        Connection.Open();
+        return TInterchange::Import(Connection,
+                                    TInterchange::ReadFile(File, TInterchange::FormatOf(File)),
+                                    Progress, Confirm);
+    }
+
+    QTemporaryDir Dir;
+};
+
+TEST_F(ImportRules, NumbersContinueBadRowsAreListedDuplicatesCounted)
+{
+    const QString Data = MakeDictionary(Dir, "words.db",
+                                        {{"sky", "небе", "skaɪ", 9}, {"sea", "море", "siː", 2}});
+    const TInterchange::TImportSummary Summary = ImportFile(Data, Fixture("bad-rows.tsv"));
+    EXPECT_TRUE(Summary.Committed);
+    EXPECT_EQ(Summary.Read, 8);
+    EXPECT_EQ(Summary.Added, 2);
+    EXPECT_EQ(Summary.Duplicates, 2); // star/звезда a second time, and sky/небе already there
+    std::vector<std::pair<int, QString>> Skipped;
+    for (const auto& Row : Summary.Skipped)
+        Skipped.emplace_back(Row.Line, Row.Reason);
+    const std::vector<std::pair<int, QString>> Expected{
+        {2, "the English word is empty"},
+        {3, "the English word is longer than 30 characters"},
+        {4, "the level is not a number from 0 to 9"},
+        {5, "the level is not a number from 0 to 9"}};
+    EXPECT_EQ(Skipped, Expected);
+    EXPECT_EQ(Summary.OneLine(), "Added 2 entries, skipped 4, duplicates 2.");
+    const std::vector<TStoredRow> Want{{1, "sky", "небе", "skaɪ", 9},
+                                       {2, "sea", "море", "siː", 2},
+                                       {3, "star", "звезда", "", 3},
+                                       {4, "star", "звездичка", "", 3}};
+    EXPECT_EQ(StoredRows(Data), Want);
+}
+
+TEST_F(ImportRules, DuplicatesAreExactWhateverTheLineBreaks)
+{
+    // Another tool stored a meaning with LF line breaks.
+    const QString Data = MakeDictionary(Dir, "words.db", {{"sky", "небе\nсиньо", "", 1}});
+    QFile File(Dir.filePath("words.csv"));
+    ASSERT_TRUE(File.open(QIODevice::WriteOnly));
+    File.write("English,Bulgarian\n"
+               "sky,\"небе\r\nсиньо\"\n" // the same entry
+               "Sky,\"небе\r\nсиньо\"\n" // another word: case counts
+               "sky,небе синьо\n"          // another text
+               "Sky,\"небе\nсиньо\"\n");  // the second row again
+    File.close();
+    const auto Summary = ImportFile(Data, File.fileName());
+    EXPECT_EQ(Summary.Added, 2);
+    EXPECT_EQ(Summary.Duplicates, 2);
+    const auto Rows = StoredRows(Data);
+    ASSERT_EQ(Rows.size(), 3u);
+    EXPECT_EQ(Rows[1], (TStoredRow{2, "Sky", "небе\r\nсиньо", "", 0}));
+    EXPECT_EQ(Rows[2], (TStoredRow{3, "sky", "небе синьо", "", 0}));
+}
+
+TEST_F(ImportRules, BrokenQuotingSkipsOnlyItsRow)
+{
+    const QString Data = MakeDictionary(Dir, "words.db");
+    const auto Summary = ImportFile(Data, Fixture("text-after-quote.csv"));
+    ASSERT_EQ(Summary.Skipped.size(), 1u);
+    EXPECT_EQ(Summary.Skipped[0].Line, 2);
+    EXPECT_EQ(Summary.Skipped[0].Reason, "text follows a closing quote");
+    EXPECT_EQ(StoredRows(Data), (std::vector<TStoredRow>{{1, "water", "вода", "", 0}}));
+}
+
+TEST_F(ImportRules, NumbersContinueAfterTheGreatestEvenWhenStoredAsText)
+{
+    // Another tool wrote the numbers as text; "10" sorts before "9" as text.
+    const QString Data = MakeDictionary(Dir, "words.db");
+    QString Sql = "BEGIN;";
+    for (int I = 1; I <= 10; ++I)
+        Sql += QString("INSERT INTO English (ID, ENAME, BULG, TRANS, LEVEL) VALUES ('%1', 'w%1', "
+                       "'д', '', 0);")
+                   .arg(I);
+    SqliteShell(Data, Sql + "COMMIT;");
+    ImportFile(Data, Fixture("no-header.csv"));
+    const auto Rows = StoredRows(Data);
+    ASSERT_EQ(Rows.size(), 12u);
+    EXPECT_EQ(Rows[10].ID, 11);
+    EXPECT_EQ(Rows[10].ENAME, "dog");
+    EXPECT_EQ(Rows[11].ID, 12);
+}
+
+TEST_F(ImportRules, NothingChangesUnlessConfirmed)
+{
+    struct
+    {
+        const char* What;
+        TInterchange::TProgress Progress;
+        TInterchange::TConfirm Confirm;
+        bool Cancelled;
+    } Cases[] = {
+        {"declined", {}, [](const TInterchange::TImportSummary&) { return false; }, false},
+        {"cancelled at once", [](qsizetype, qsizetype) { return false; }, {}, true},
+        {"cancelled at the end",
+         [](qsizetype Done, qsizetype Total) { return Done < Total; }, {}, true},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.What);
+        const QString Data = MakeDictionary(Dir, QString(Case.What) + ".db", {{"sky", "небе", "", 1}});
+        const auto Before = StoredRows(Data);
+        int Confirmations = 0;
+        const auto Summary = ImportFile(Data, Fixture("flashcards.txt"), Case.Progress,
+                                        [&](const TInterchange::TImportSummary& S) {
+                                            ++Confirmations;
+                                            EXPECT_EQ(S.Added, 3);
+                                            return Case.Confirm ? Case.Confirm(S) : true;
+                                        });
+        EXPECT_FALSE(Summary.Committed);
+        EXPECT_EQ(Summary.Cancelled, Case.Cancelled);
+        EXPECT_EQ(Confirmations, Case.Cancelled ? 0 : 1);
+        EXPECT_EQ(StoredRows(Data), Before);
+        // The dictionary is not left locked: another writer gets in at once.
+        SqliteShell(Data, "PRAGMA busy_timeout = 0; BEGIN IMMEDIATE; COMMIT;");
+    }
+}
+
+// Entries that try every corner of the formats.
+std::vector<TEnBgRecord> TrickyEntries()
+{
+    std::vector<TEnBgRecord> Entries;
+    for (const TEnBgRecord& Entry : TDataFileTool::SampleVocabulary())
+        Entries.push_back(Entry);
+    Entries.push_back({"English", "Bulgarian", "Transcription", 0});
+    Entries.push_back({"#columns:x", "първи\r\nвтори\r\nтрети", "", 9});
+    Entries.push_back({"say \"hi\"", "кажи \"здравей\"; после, \tтръгни", "seɪ", 5});
+    Entries.push_back({"<b>&amp;</b>", "<i>не</i> &lt;", "'a'", 1});
+    Entries.push_back({"  spaced  ", " ред с интервал \r\n", "", 2});
+    Entries.push_back({"sky", "", "", 3});
+    return Entries;
+}
+
+class RoundTrip : public ::testing::TestWithParam<const char*>
+{};
+
+TEST_P(RoundTrip, ExportThenImportGivesTheSameEntries)
+{
+    QTemporaryDir Dir;
+    const std::vector<TEnBgRecord> Entries = TrickyEntries();
+    const QString Source = MakeDictionary(Dir, "source.db", Entries);
+    const QString File = Dir.filePath(QString("words.") + GetParam());
+    const QString Target = MakeDictionary(Dir, "target.db");
+    {
+        TVexloConnection Connection;
+        Connection.DefaultDatabase = Source;
+        Connection.Open();
+        EXPECT_EQ(TInterchange::Export(Connection, File, TInterchange::FormatOf(File)),
+                  static_cast<int>(Entries.size()));
+    }
+    {
+        TVexloConnection Connection;
+        Connection.DefaultDatabase = Target;
+        Connection.Open();
+        const auto Summary = TInterchange::Import(
+            Connection, TInterchange::ReadFile(File, TInterchange::FormatOf(File)));
+        EXPECT_EQ(Summary.Added, static_cast<int>(Entries.size()));
+        EXPECT_TRUE(Summary.Skipped.empty());
+    }
+    EXPECT_EQ(StoredRows(Target), StoredRows(Source));
+}
+
+INSTANTIATE_TEST_SUITE_P(Interchange, RoundTrip, ::testing::Values("tsv", "txt", "csv", "kvtml"));
+
+TEST(Export, TsvIsTheFlashcardForm)
+{
+    QTemporaryDir Dir;
+    const QString Source = MakeDictionary(
+        Dir, "source.db", {{"cat", "котка\r\nкотарак", "kæt", 2}, {"dog", "куче", "", 0}});
+    TVexloConnection Connection;
+    Connection.DefaultDatabase = Source;
+    Connection.Open();
+    const QString File = Dir.filePath("deck.txt");
+    TInterchange::Export(Connection, File, TInterchangeFormat::Tsv);
+    QFile Written(File);
+    ASSERT_TRUE(Written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(Written.readAll()),
+              "#separator:tab\n#html:false\n#columns:English\tTranscription\tBulgarian\tLevel\n"
+              "cat\tkæt\t\"котка\nкотарак\"\t2\n"
+              "dog\t\tкуче\t0\n");
+}
+
+TEST(Export, RefusesFormatsItCannotWriteAndKeepsTheOldFile)
+{
+    QTemporaryDir Dir;
+    const QString Source = MakeDictionary(Dir, "source.db", {{"cat", "котка", "", 2}});
+    TVexloConnection Connection;
+    Connection.DefaultDatabase = Source;
+    Connection.Open();
+    for (const char* Name : {"words.mdb", "words.accdb", "words.doc"}) {
+        const QString File = Dir.filePath(Name);
+        EXPECT_THROW(TInterchange::Export(Connection, File, TInterchange::FormatOf(File)),
+                     EVexloDatabaseError);
+        EXPECT_FALSE(QFile::exists(File));
+    }
+    EXPECT_THROW(TInterchange::Export(Connection, Dir.filePath("no/such/folder/words.tsv"),
+                                      TInterchangeFormat::Tsv),
+                 EVexloDatabaseError);
+}
+
+// KDE's own library reads what we write, and we read what it writes.
+TEST(KvtmlOracle, KdeLibraryReadsOurFileAndWeReadItsFile)
+{
+    const QString Oracle = qEnvironmentVariableIsSet("VEXLO_KVTML_ORACLE")
+                               ? qEnvironmentVariable("VEXLO_KVTML_ORACLE")
+                               : QStringLiteral(VEXLO_BINARY_DIR
+                                                "/kvtml-oracle/vexlo-kvtml-oracle");
+    if (!QFileInfo(Oracle).isExecutable())
+        GTEST_SKIP() << "the KDE oracle is built by tools/test.sh; missing: "
+                     << Oracle.toStdString();
+    QTemporaryDir Dir;
+    const std::vector<TEnBgRecord> Entries = TrickyEntries();
+    const QString Source = MakeDictionary(Dir, "source.db", Entries);
+    const QString Ours = Dir.filePath("ours.kvtml");
+    const QString Theirs = Dir.filePath("theirs.kvtml");
+    {
+        TVexloConnection Connection;
+        Connection.DefaultDatabase = Source;
+        Connection.Open();
+        TInterchange::Export(Connection, Ours, TInterchangeFormat::Kvtml);
+    }
+    QString Out, Err;
+    ASSERT_EQ(RunProgram(Oracle, {Ours, Theirs}, Out, Err), 0) << Err.toStdString();
+
+    // The library keeps each text with its white space simplified: line breaks become spaces.
+    auto Escaped = [](const QString& Text) {
+        QString Simple = Text.simplified();
+        Simple.replace("\\", "\\\\");
+        return Simple;
+    };
+    QStringList Expected{"identifiers\t2"};
+    for (int Level = 0; Level <= 9; ++Level)
+        for (const TEnBgRecord& Entry : Entries)
+            if (Entry.WordLevel == Level)
+                Expected << QString("Level %1\t%2\t%3\t%4")
+                                .arg(Level)
+                                .arg(Escaped(Entry.EnglishWord), Escaped(Entry.Transcription),
+                                     Escaped(Entry.BulgarianText));
+    QStringList Printed = Out.split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(Printed, Expected);
+
+    const QString Target = MakeDictionary(Dir, "target.db");
+    {
+        TVexloConnection Connection;
+        Connection.DefaultDatabase = Target;
+        Connection.Open();
+        const auto Summary = TInterchange::Import(
+            Connection, TInterchange::ReadFile(Theirs, TInterchangeFormat::Kvtml));
+        EXPECT_TRUE(Summary.Skipped.empty());
+    }
+    // The same entries (the library may order them by lesson) and the one it added.
+    auto WithoutIds = [](std::vector<TStoredRow> Rows) {
+        for (TStoredRow& Row : Rows)
+            Row.ID = 0;
+        std::sort(Rows.begin(), Rows.end(), [](const TStoredRow& A, const TStoredRow& B) {
+            return std::tie(A.ENAME, A.BULG) < std::tie(B.ENAME, B.BULG);
+        });
+        return Rows;
+    };
+    std::vector<TStoredRow> Want = StoredRows(Source);
+    for (TStoredRow& Row : Want) {
+        Row.ENAME = Row.ENAME.simplified();
+        Row.BULG = Row.BULG.simplified();
+        Row.TRANS = Row.TRANS.simplified();
+    }
+    Want.push_back({0, "oracle", "оракул пророк", "ˈɒrəkl", 7});
+    EXPECT_EQ(WithoutIds(StoredRows(Target)), WithoutIds(Want));
+}
+
+} // namespace

@@ -1,0 +1,98 @@
+#include "tests/interchange/InterchangeTestSupport.h"
+
+#include "store/TDataFileTool.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+void PrintTo(const TStoredRow& Row, std::ostream* Out)
+{
+    *Out << Row.ID << " [" << Row.ENAME.toStdString() << "] [" << Row.BULG.toStdString() << "] ["
+         << Row.TRANS.toStdString() << "] " << Row.LEVEL;
+}
+
+QString Fixture(const QString& Name)
+{
+    return QStringLiteral(VEXLO_SOURCE_DIR "/tests/interchange/files/") + Name;
+}
+
+QString AccessSample(const QString& Name)
+{
+    return QStringLiteral(VEXLO_ACCESS_TESTDATA "/") + Name;
+}
+
+int RunProgram(const QString& Program, const QStringList& Arguments, QString& Out, QString& Err,
+               const QStringList& Environment)
+{
+    QProcess Process;
+    QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
+    for (const QString& Item : Environment)
+        Env.insert(Item.section(u'=', 0, 0), Item.section(u'=', 1));
+    Process.setProcessEnvironment(Env);
+    Process.start(Program, Arguments);
+    if (!Process.waitForFinished(60000)) {
+        ADD_FAILURE() << Program.toStdString() << " did not finish";
+        Process.kill();
+        Process.waitForFinished();
+        return -1;
+    }
+    Out = QString::fromUtf8(Process.readAllStandardOutput());
+    Err = QString::fromUtf8(Process.readAllStandardError());
+    return Process.exitStatus() == QProcess::NormalExit ? Process.exitCode() : -1;
+}
+
+void SqliteShell(const QString& Path, const QString& Sql)
+{
+    QString Out, Err;
+    const int Code = RunProgram("sqlite3", {"-bail", Path, Sql}, Out, Err);
+    ASSERT_EQ(Code, 0) << Err.toStdString();
+}
+
+QString SqlText(const QString& Text)
+{
+    QString Quoted = Text;
+    Quoted.replace("'", "''");
+    Quoted.replace("\r", "' || char(13) || '");
+    Quoted.replace("\n", "' || char(10) || '");
+    return "('" + Quoted + "')";
+}
+
+std::vector<TStoredRow> StoredRows(const QString& Path)
+{
+    QString Out, Err;
+    const int Code =
+        RunProgram("sqlite3", {"-json", Path,
+                               "SELECT ID, ENAME, BULG, TRANS, LEVEL FROM English ORDER BY ID"},
+                   Out, Err);
+    EXPECT_EQ(Code, 0) << Err.toStdString();
+    std::vector<TStoredRow> Rows;
+    for (const QJsonValue& Value : QJsonDocument::fromJson(Out.toUtf8()).array()) {
+        const QJsonObject Row = Value.toObject();
+        Rows.push_back({Row["ID"].toInt(), Row["ENAME"].toString(), Row["BULG"].toString(),
+                        Row["TRANS"].toString(), Row["LEVEL"].toInt()});
+    }
+    return Rows;
+}
+
+QString MakeDictionary(const QTemporaryDir& Dir, const QString& Name,
+                       const std::vector<TEnBgRecord>& Rows)
+{
+    const QString Path = Dir.filePath(Name);
+    TDataFileTool::CreateEmptyDataFile(Path);
+    if (Rows.empty())
+        return Path;
+    QString Sql = "BEGIN;";
+    int ID = 0;
+    for (const TEnBgRecord& Row : Rows)
+        Sql += QString("INSERT INTO English (ID, ENAME, BULG, TRANS, LEVEL) VALUES (%1, %2, %3, %4, "
+                       "%5);")
+                   .arg(++ID)
+                   .arg(SqlText(Row.EnglishWord), SqlText(Row.BulgarianText),
+                        SqlText(Row.Transcription))
+                   .arg(Row.WordLevel);
+    SqliteShell(Path, Sql + "COMMIT;");
+    return Path;
+}

@@ -1,0 +1,81 @@
+// vexlo-kvtml-oracle IN OUT
+//
+// Opens IN with KDE's vocabulary-document library and prints every entry it found, one a line:
+// lesson TAB first-language text TAB its pronunciation TAB second-language text (line breaks in
+// texts printed as \n, backslashes as \\). Then adds an entry of its own, "oracle" in lesson
+// "Level 7", and saves the document as OUT (KVTML 2) with the same library.
+#include <QCoreApplication>
+#include <QTextStream>
+#include <QUrl>
+
+#include <keduvocdocument.h>
+#include <keduvocexpression.h>
+#include <keduvoclesson.h>
+#include <keduvoctranslation.h>
+
+namespace {
+
+QString Escaped(QString Text)
+{
+    Text.replace(QLatin1String("\\"), QLatin1String("\\\\"));
+    Text.replace(QLatin1String("\r"), QLatin1String("\\r"));
+    Text.replace(QLatin1String("\n"), QLatin1String("\\n"));
+    return Text;
+}
+
+void PrintLesson(QTextStream& Out, KEduVocContainer* Lesson)
+{
+    for (KEduVocExpression* Entry : Lesson->entries(KEduVocContainer::NotRecursive))
+        Out << Escaped(Lesson->name()) << '\t' << Escaped(Entry->translation(0)->text()) << '\t'
+            << Escaped(Entry->translation(0)->pronunciation()) << '\t'
+            << Escaped(Entry->translation(1)->text()) << '\n';
+    for (KEduVocContainer* Child : Lesson->childContainers())
+        PrintLesson(Out, Child);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication Application(argc, argv);
+    QTextStream Out(stdout);
+    QTextStream Err(stderr);
+    Out.setCodec("UTF-8");
+    Err.setCodec("UTF-8");
+    if (argc != 3) {
+        Err << "usage: vexlo-kvtml-oracle IN OUT\n";
+        return 2;
+    }
+    KEduVocDocument Document;
+    const KEduVocDocument::ErrorCode Opened =
+        Document.open(QUrl::fromLocalFile(QString::fromLocal8Bit(argv[1])),
+                      KEduVocDocument::FileIgnoreLock);
+    if (Opened != KEduVocDocument::NoError) {
+        Err << "cannot open: " << KEduVocDocument::errorDescription(Opened) << '\n';
+        return 1;
+    }
+    Out << "identifiers\t" << Document.identifierCount() << '\n';
+    PrintLesson(Out, Document.lesson());
+    Out.flush();
+
+    KEduVocLesson* Level7 = nullptr;
+    for (KEduVocContainer* Child : Document.lesson()->childContainers())
+        if (Child->name() == QLatin1String("Level 7"))
+            Level7 = static_cast<KEduVocLesson*>(Child);
+    if (!Level7) {
+        Level7 = new KEduVocLesson(QStringLiteral("Level 7"), Document.lesson());
+        Document.lesson()->appendChildContainer(Level7);
+    }
+    auto* Entry = new KEduVocExpression(QStringList{QStringLiteral("oracle"),
+                                                    QString::fromUtf8("оракул\nпророк")});
+    Entry->translation(0)->setPronunciation(QString::fromUtf8("ˈɒrəkl"));
+    Level7->appendEntry(Entry);
+    const KEduVocDocument::ErrorCode Saved = Document.saveAs(
+        QUrl::fromLocalFile(QString::fromLocal8Bit(argv[2])), KEduVocDocument::Kvtml,
+        KEduVocDocument::FileIgnoreLock);
+    if (Saved != KEduVocDocument::NoError) {
+        Err << "cannot save: " << KEduVocDocument::errorDescription(Saved) << '\n';
+        return 1;
+    }
+    return 0;
+}
