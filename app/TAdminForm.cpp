@@ -271,6 +271,7 @@ void TAdminForm::DesignForm()
     connect(NavPrior, &QToolButton::clicked, this, [=] { Navigate(&TVexloTable::Prior); });
     connect(NavNext, &QToolButton::clicked, this, [=] { Navigate(&TVexloTable::Next); });
     connect(NavLast, &QToolButton::clicked, this, [=] { Navigate(&TVexloTable::Last); });
+    AddDictionaryActions();
 
     // Tool tips are off everywhere; hints show their long part in the status bar.
     qApp->installEventFilter(this);
@@ -286,6 +287,7 @@ void TAdminForm::FormCreate(const QStringList& Arguments)
     ScreenSaverSettings = new TRegInfo();
     AppSettings = new TAppRegInfo(this);
     ScreenSaverSettings->Load();
+    PrepareFirstRun();
     std::srand(static_cast<unsigned>(QDateTime::currentMSecsSinceEpoch()));
     SetDoubleBufferedTree(this);
     SetDoubleBuffered(this, false);
@@ -428,6 +430,7 @@ void TAdminForm::FormActivate()
     if (ScreenSaverDataModule && !ScreenSaverDataModule->ADOConnection->Connected() &&
         ApplicationTerminate)
         ApplicationTerminate();
+    OfferSampleVocabulary();
 }
 
 void TAdminForm::ShowOpenErrors()
