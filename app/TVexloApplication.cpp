@@ -8,6 +8,7 @@
 #include "settings/TRegInfo.h"
 #include "store/TDataFileTool.h"
 #include "store/TScreenSaverDataModule.h"
+#include "VexloVersion.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,10 +19,6 @@
 #include <vector>
 
 #include <iostream>
-
-#ifndef VEXLO_VERSION
-#define VEXLO_VERSION "1.0.0"
-#endif
 
 namespace TVexloApplication {
 
@@ -169,7 +166,7 @@ int Run(int argc, char* argv[])
     QApplication Application(QtArgc, QtArgv.data());
     QCoreApplication::setApplicationName(Title);
     QCoreApplication::setApplicationVersion(VEXLO_VERSION);
-    QGuiApplication::setDesktopFileName("vexlo-vocabulary");
+    QGuiApplication::setDesktopFileName("example.vexlo.Vocabulary");
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(TMenuImages::ApplicationIcon());
 

@@ -5,6 +5,7 @@
 #include "preview/TPaintMachine.h"
 #include "preview/VexloGraphics.h"
 #include "ui_TAboutForm.h"
+#include "VexloVersion.h"
 
 #include <QDesktopServices>
 #include <QEnterEvent>
@@ -87,6 +88,7 @@ TAboutForm::TAboutForm(QWidget* Parent)
       ui(new Ui::TAboutForm), TimeTimer(new QTimer(this))
 {
     ui->setupUi(this);
+    ui->SaverLabel->setText(QStringLiteral("Vexlo Vocabulary Version " VEXLO_VERSION));
     // The sizes as the dialog was designed: fonts in pixels, not points.
     QFont Base = font();
     Base.setPixelSize(11);
