@@ -4,6 +4,7 @@
 #include "app/TMenuImages.h"
 #include "editor/TEditForm.h"
 #include "platform/TRegistry.h"
+#include "platform/TSessionPlatform.h"
 #include "platform/TSingleInstance.h"
 #include "settings/TRegInfo.h"
 #include "store/TDataFileTool.h"
@@ -144,6 +145,12 @@ int Run(int argc, char* argv[])
         }
         QtArgv.push_back(argv[I]);
     }
+    // In a Wayland session, through XWayland unless the user chose (see TSessionPlatform).
+    static char PlatformOption[] = "-platform";
+    static char PlatformName[] = "xcb";
+    if (QtArgv.size() >= 1 &&
+        TSessionPlatform::PreferredPlatform(QProcessEnvironment::systemEnvironment()) == PlatformName)
+        QtArgv.insert(QtArgv.begin() + 1, {PlatformOption, PlatformName});
     int QtArgc = static_cast<int>(QtArgv.size());
     QtArgv.push_back(nullptr);
 
