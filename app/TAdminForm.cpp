@@ -212,6 +212,8 @@ void TAdminForm::DesignForm()
     connect(AboutTMI, &QAction::triggered, About, &QAction::trigger);
     connect(ExitTMI, &QAction::triggered, Exit, &QAction::trigger);
     connect(StartStopTMI, &QAction::triggered, this, &TAdminForm::StartStopTMIClick);
+    TrayIcon->HostMenu = TrayPopupMenu;
+    TrayIcon->MenuAllowed = [this] { return NoDialogOpen; };
 
     LearnTimer = new QTimer(this);
     LearnTimer->setObjectName("LearnTimer");
