@@ -9,14 +9,6 @@
 
 namespace {
 
-// Copies Text to the Wayland clipboard as a native client does.
-bool WaylandCopy(const QString& Text)
-{
-    QProcess Copy;
-    Copy.start("wl-copy", {Text});
-    return Copy.waitForFinished(10000) && Copy.exitCode() == 0;
-}
-
 class WaylandSessionTest : public AppWindowTest
 {
 protected:
@@ -51,6 +43,25 @@ protected:
                        "\"DataFile\"=\"" +
                        DataFile.toUtf8() + "\"\r\n\r\n");
     }
+
+    void TearDown() override
+    {
+        AppWindowTest::TearDown();
+        for (auto& Copy : Copies) {
+            Copy->kill();
+            Copy->waitForFinished(5000);
+        }
+    }
+
+    // Copies Text to the Wayland clipboard as a native client does. wl-copy serves its copy
+    // until another replaces it; in the foreground it stays this test's own process.
+    bool WaylandCopy(const QString& Text)
+    {
+        Copies.push_back(std::make_unique<QProcess>());
+        Copies.back()->start("wl-copy", {"--foreground", Text});
+        return Copies.back()->waitForStarted(5000);
+    }
+    std::vector<std::unique_ptr<QProcess>> Copies;
 
     // The main window of Process in XWayland, captioned exactly Caption.
     bool HasCaption(QProcess* Process, const QString& Caption)
