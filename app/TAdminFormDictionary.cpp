@@ -118,12 +118,11 @@ void TAdminForm::OfferSampleVocabulary()
     if (!TableBound || !Table->Active() || !ScreenSaverDataModule->IsStoreEmpty())
         return;
     NoDialogOpen = false;
-    const bool Fill =
-        TMessageBox::Question(this, QStringLiteral("Confirm"),
-                              QStringLiteral("Your new dictionary ") +
-                                  ScreenSaverSettings->DataFile +
-                                  QStringLiteral(" is empty. Fill it with the sample vocabulary ?")) ==
-        QMessageBox::Yes;
+    const bool Fill = TMessageBox::Question(
+                          this, QStringLiteral("Confirm"),
+                          QStringLiteral("Your new dictionary ") + ScreenSaverSettings->DataFile +
+                              QStringLiteral(" is empty. Fill it with the sample vocabulary ?")) ==
+                      QMessageBox::Yes;
     NoDialogOpen = true;
     if (!Fill)
         return;
@@ -150,9 +149,9 @@ void TAdminForm::OpenDictionaryExecute()
     if (!NoDialogOpen)
         return;
     NoDialogOpen = false;
-    QString Path = TFileDialog::OpenFileName(this, QStringLiteral("Open Dictionary"),
-                                             QFileInfo(ScreenSaverSettings->DataFile).absolutePath(),
-                                             DictionaryFilter);
+    QString Path = TFileDialog::OpenFileName(
+        this, QStringLiteral("Open Dictionary"),
+        QFileInfo(ScreenSaverSettings->DataFile).absolutePath(), DictionaryFilter);
     NoDialogOpen = true;
     if (Path.isEmpty())
         return;
@@ -182,9 +181,9 @@ void TAdminForm::NewDictionaryExecute()
     if (!NoDialogOpen)
         return;
     NoDialogOpen = false;
-    QString Path = TFileDialog::SaveFileName(this, QStringLiteral("New Dictionary"),
-                                             QFileInfo(ScreenSaverSettings->DataFile).absolutePath(),
-                                             DictionaryFilter);
+    QString Path = TFileDialog::SaveFileName(
+        this, QStringLiteral("New Dictionary"),
+        QFileInfo(ScreenSaverSettings->DataFile).absolutePath(), DictionaryFilter);
     NoDialogOpen = true;
     if (Path.isEmpty())
         return;

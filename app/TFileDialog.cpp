@@ -28,16 +28,16 @@ bool Answer(bool Save, const QString& Caption, const QString& Directory, const Q
 
 } // namespace
 
-QString TFileDialog::OpenFileName(QWidget* Parent, const QString& Caption,
-                                  const QString& Directory, const QString& Filter)
+QString TFileDialog::OpenFileName(QWidget* Parent, const QString& Caption, const QString& Directory,
+                                  const QString& Filter)
 {
     if (QString Path; Answer(false, Caption, Directory, Filter, Path))
         return Path;
     return QFileDialog::getOpenFileName(Parent, Caption, Directory, Filter);
 }
 
-QString TFileDialog::SaveFileName(QWidget* Parent, const QString& Caption,
-                                  const QString& Directory, const QString& Filter)
+QString TFileDialog::SaveFileName(QWidget* Parent, const QString& Caption, const QString& Directory,
+                                  const QString& Filter)
 {
     if (QString Path; Answer(true, Caption, Directory, Filter, Path))
         return Path;

@@ -1,5 +1,6 @@
 #include "app/TVexloApplication.h"
 
+#include "VexloVersion.h"
 #include "app/TAdminForm.h"
 #include "app/TMenuImages.h"
 #include "editor/TEditForm.h"
@@ -9,7 +10,6 @@
 #include "settings/TRegInfo.h"
 #include "store/TDataFileTool.h"
 #include "store/TScreenSaverDataModule.h"
-#include "VexloVersion.h"
 
 #include <QApplication>
 #include <QDir>
@@ -148,8 +148,8 @@ int Run(int argc, char* argv[])
     // In a Wayland session, through XWayland unless the user chose (see TSessionPlatform).
     static char PlatformOption[] = "-platform";
     static char PlatformName[] = "xcb";
-    if (QtArgv.size() >= 1 &&
-        TSessionPlatform::PreferredPlatform(QProcessEnvironment::systemEnvironment()) == PlatformName)
+    if (QtArgv.size() >= 1 && TSessionPlatform::PreferredPlatform(
+                                  QProcessEnvironment::systemEnvironment()) == PlatformName)
         QtArgv.insert(QtArgv.begin() + 1, {PlatformOption, PlatformName});
     int QtArgc = static_cast<int>(QtArgv.size());
     QtArgv.push_back(nullptr);

@@ -1,11 +1,11 @@
 #include "preview/TAboutForm.h"
 
+#include "VexloVersion.h"
 #include "app/TMessageBox.h"
 #include "platform/TickClock.h"
 #include "preview/TPaintMachine.h"
 #include "preview/VexloGraphics.h"
 #include "ui_TAboutForm.h"
-#include "VexloVersion.h"
 
 #include <QDesktopServices>
 #include <QEnterEvent>

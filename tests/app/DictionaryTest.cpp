@@ -107,8 +107,8 @@ TEST_F(DictionaryTest, FirstStartMakesItsOwnDictionaryAndOffersTheSample)
     };
     const int SampleSize = TDataFileTool::SampleVocabulary().size();
     ASSERT_GT(SampleSize, 0);
-    for (const TCase& Case : {TCase{"yes", QMessageBox::Yes, true},
-                              TCase{"no", QMessageBox::No, false}}) {
+    for (const TCase& Case :
+         {TCase{"yes", QMessageBox::Yes, true}, TCase{"no", QMessageBox::No, false}}) {
         SCOPED_TRACE(Case.Name);
         Form.reset();
         Store.reset();
@@ -230,7 +230,8 @@ TEST_F(DictionaryTest, FileThatDoesNotOpenLeavesTheCurrentDictionaryOpen)
         File.write("These are my notes, not a dictionary.\n");
     }
     const QString OtherTable = Dir.filePath("other.sqlite");
-    ASSERT_TRUE(Sqlite3(OtherTable, "CREATE TABLE Words (W TEXT); INSERT INTO Words VALUES ('a');"));
+    ASSERT_TRUE(
+        Sqlite3(OtherTable, "CREATE TABLE Words (W TEXT); INSERT INTO Words VALUES ('a');"));
     struct TCase
     {
         const char* Name;
@@ -286,14 +287,20 @@ TEST_F(DictionaryTest, AccessDatabaseGoesThroughTheConverterWhenThereIsOne)
     const QString First = Form->ScreenSaverSettings->DataFile;
     QStringList Given;
     const TCase Cases[] = {
-        {"given up", [&](const QString& P) { Given << P; return QString(); },
+        {"given up",
+         [&](const QString& P) {
+             Given << P;
+             return QString();
+         },
          "Vexlo Vocabulary - 3 records Pos:1", First, 0},
-        {"fails", [&](const QString& P) -> QString {
+        {"fails",
+         [&](const QString& P) -> QString {
              Given << P;
              throw std::runtime_error("The table English is missing in the Access file.");
          },
          "Vexlo Vocabulary - 3 records Pos:1", First, 1},
-        {"converted", [&](const QString& P) {
+        {"converted",
+         [&](const QString& P) {
              Given << P;
              MakeShellDictionary(Converted, {"from", "access"});
              return Converted;

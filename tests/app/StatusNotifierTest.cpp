@@ -36,8 +36,7 @@ class TWatcherAdaptor : public QDBusAbstractAdaptor
 
 public:
     explicit TWatcherAdaptor(TWatcher* Watcher) : QDBusAbstractAdaptor(Watcher), FWatcher(Watcher)
-    {
-    }
+    {}
     bool IsStatusNotifierHostRegistered() const { return true; }
     int ProtocolVersion() const { return 0; }
     QStringList RegisteredStatusNotifierItems() const { return FWatcher->Items; }
@@ -130,9 +129,10 @@ protected:
     {
         const QString Item = Watcher.Items.value(0);
         const QString Service = Item.section('/', 0, 0);
-        const QString Path = Item.contains('/') ? "/" + Item.section('/', 1) : "/StatusNotifierItem";
-        QDBusMessage Get = QDBusMessage::createMethodCall(
-            Service, Path, "org.freedesktop.DBus.Properties", "Get");
+        const QString Path =
+            Item.contains('/') ? "/" + Item.section('/', 1) : "/StatusNotifierItem";
+        QDBusMessage Get =
+            QDBusMessage::createMethodCall(Service, Path, "org.freedesktop.DBus.Properties", "Get");
         Get << "org.kde.StatusNotifierItem" << Name;
         const QDBusMessage Reply = Bus().call(Get, QDBus::BlockWithGui, 5000);
         if (Reply.type() != QDBusMessage::ReplyMessage)
@@ -183,8 +183,8 @@ TEST_F(StatusNotifierTest, IconRegistersWithItsTipAndMenuAndItsClickOpensTheWind
     const QString MenuPath = ItemProperty("Menu").value<QDBusObjectPath>().path();
     ASSERT_FALSE(MenuPath.isEmpty());
     ASSERT_NE(MenuPath, "/NO_DBUSMENU");
-    const QDBusMessage Layout = CallItem("com.canonical.dbusmenu", MenuPath, "GetLayout",
-                                         {0, -1, QStringList()});
+    const QDBusMessage Layout =
+        CallItem("com.canonical.dbusmenu", MenuPath, "GetLayout", {0, -1, QStringList()});
     ASSERT_EQ(Layout.type(), QDBusMessage::ReplyMessage) << Layout.errorMessage().toStdString();
     QStringList Labels;
     CollectLabels(Layout.arguments().value(1).value<QDBusArgument>(), Labels);
@@ -197,8 +197,8 @@ TEST_F(StatusNotifierTest, IconRegistersWithItsTipAndMenuAndItsClickOpensTheWind
     EXPECT_EQ(Program->state(), QProcess::Running);
 
     // The host's click (Activate) opens the window.
-    const QDBusMessage Click = CallItem("org.kde.StatusNotifierItem", "/StatusNotifierItem",
-                                        "Activate", {0, 0});
+    const QDBusMessage Click =
+        CallItem("org.kde.StatusNotifierItem", "/StatusNotifierItem", "Activate", {0, 0});
     EXPECT_EQ(Click.type(), QDBusMessage::ReplyMessage) << Click.errorMessage().toStdString();
     EXPECT_TRUE(WaitServing([&] { return !Windows(Program).isEmpty(); }));
 }

@@ -105,8 +105,8 @@ TEST_F(WaylandSessionTest, UsersOwnPlatformChoiceWins)
         Environment.insert("XDG_RUNTIME_DIR", Run);
         QProcess* Program = Start({});
         // A native client shows no X window; give it the time an X window would need.
-        const bool Shown = WaitFor([&] { return !Windows(Program).isEmpty(); },
-                                   Case.InXWayland ? 10000 : 3000);
+        const bool Shown =
+            WaitFor([&] { return !Windows(Program).isEmpty(); }, Case.InXWayland ? 10000 : 3000);
         EXPECT_EQ(Shown, Case.InXWayland);
         EXPECT_EQ(Program->state(), QProcess::Running) << "the program must start";
         // --lookup reaches the running copy either way.

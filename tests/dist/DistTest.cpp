@@ -2,9 +2,9 @@
 // their places, desktop-file-validate, appstreamcli, man, the installed program started without
 // any library path, and the icon files against the drawing the program paints itself.
 
+#include "VexloVersion.h"
 #include "app/TMenuImages.h"
 #include "platform/TAutostart.h"
-#include "VexloVersion.h"
 
 #include <QApplication>
 #include <QDir>
@@ -30,7 +30,7 @@ struct TRun
 };
 
 TRun RunTool(const QString& Program, const QStringList& Arguments,
-         const QProcessEnvironment& Environment = QProcessEnvironment::systemEnvironment())
+             const QProcessEnvironment& Environment = QProcessEnvironment::systemEnvironment())
 {
     TRun Result;
     QProcess Process;
@@ -57,7 +57,8 @@ protected:
     static void SetUpTestSuite()
     {
         Prefix = new QTemporaryDir();
-        const TRun Install = RunTool("cmake", {"--install", VEXLO_BINARY_DIR, "--prefix", Prefix->path()});
+        const TRun Install =
+            RunTool("cmake", {"--install", VEXLO_BINARY_DIR, "--prefix", Prefix->path()});
         Installed = Install.Code == 0;
         InstallLog = Install.Out;
     }
@@ -92,7 +93,8 @@ TEST_F(InstallTest, FilesGoWhereTheDesktopLooksForThem)
         EXPECT_TRUE(QFileInfo(Path(File)).isFile()) << File;
     // The note library is private: not where the dynamic linker looks by itself.
     QStringList Libraries;
-    for (QDirIterator It(Path("lib"), {"libnotecard.so*"}, QDir::Files, QDirIterator::Subdirectories);
+    for (QDirIterator It(Path("lib"), {"libnotecard.so*"}, QDir::Files,
+                         QDirIterator::Subdirectories);
          It.hasNext();)
         Libraries << QDir(Path("lib")).relativeFilePath(It.next());
     ASSERT_EQ(Libraries.size(), 1) << Libraries.join(' ').toStdString();
@@ -117,7 +119,8 @@ TEST_F(InstallTest, InstalledProgramFindsItsLibraryAndTellsTheProjectVersion)
 
     QTemporaryDir Work;
     const QString Sample = Work.filePath("sample.db");
-    const TRun Create = RunTool(Path("bin/vexlo-vocabulary"), {"--create-sample", Sample}, Environment);
+    const TRun Create =
+        RunTool(Path("bin/vexlo-vocabulary"), {"--create-sample", Sample}, Environment);
     EXPECT_EQ(Create.Code, 0) << Create.Out.toStdString();
     EXPECT_TRUE(QFileInfo(Sample).size() > 0);
 }
@@ -130,7 +133,8 @@ TEST_F(InstallTest, ValidatorsAcceptTheDesktopFiles)
     ASSERT_TRUE(Autostart.open(QIODevice::WriteOnly));
     Autostart.write(TAutostart::DesktopEntry(Path("bin/vexlo-vocabulary")));
     Autostart.close();
-    EXPECT_TRUE(TAutostart::DesktopEntry("/usr/bin/vexlo-vocabulary").contains("\nIcon=vexlo-vocabulary\n"));
+    EXPECT_TRUE(TAutostart::DesktopEntry("/usr/bin/vexlo-vocabulary")
+                    .contains("\nIcon=vexlo-vocabulary\n"));
 
     struct TCase
     {
@@ -142,8 +146,9 @@ TEST_F(InstallTest, ValidatorsAcceptTheDesktopFiles)
         {"desktop-file-validate", {Autostart.fileName()}},
         {"appstreamcli",
          {"validate", "--no-net", Path("share/metainfo/example.vexlo.Vocabulary.metainfo.xml")}},
-        {"man", {"--warnings", "-E", "UTF-8", "-l", "-Tutf8", "-Z",
-                 Path("share/man/man1/vexlo-vocabulary.1.gz")}},
+        {"man",
+         {"--warnings", "-E", "UTF-8", "-l", "-Tutf8", "-Z",
+          Path("share/man/man1/vexlo-vocabulary.1.gz")}},
     };
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(Case.Tool);
@@ -205,9 +210,9 @@ TEST(IconTest, FilesShowTheDrawingTheProgramPaints)
             continue;
         // The committed PNGs are the SVG as it is now.
         const QString Rendered = Work.filePath(QString("%1.png").arg(Size));
-        const TRun Render = RunTool("rsvg-convert", {"-w", QString::number(Size), "-h",
-                                                 QString::number(Size), Icons + "/vexlo-vocabulary.svg",
-                                                 "-o", Rendered});
+        const TRun Render =
+            RunTool("rsvg-convert", {"-w", QString::number(Size), "-h", QString::number(Size),
+                                     Icons + "/vexlo-vocabulary.svg", "-o", Rendered});
         ASSERT_EQ(Render.Code, 0) << Render.Out.toStdString();
         EXPECT_LT(MeanDifference(QImage(Rendered), Png), 1.0);
     }
