@@ -216,6 +216,8 @@ void TAdminForm::DesignForm()
     connect(AboutTMI, &QAction::triggered, About, &QAction::trigger);
     connect(ExitTMI, &QAction::triggered, Exit, &QAction::trigger);
     connect(StartStopTMI, &QAction::triggered, this, &TAdminForm::StartStopTMIClick);
+    TrayIcon->HostMenu = TrayPopupMenu;
+    TrayIcon->MenuAllowed = [this] { return NoDialogOpen; };
 
     LearnTimer = new QTimer(this);
     LearnTimer->setObjectName("LearnTimer");
@@ -281,6 +283,7 @@ void TAdminForm::DesignForm()
     connect(NavPrior, &QToolButton::clicked, this, [=] { Navigate(&TVexloTable::Prior); });
     connect(NavNext, &QToolButton::clicked, this, [=] { Navigate(&TVexloTable::Next); });
     connect(NavLast, &QToolButton::clicked, this, [=] { Navigate(&TVexloTable::Last); });
+    AddDictionaryActions();
 
     // Tool tips are off everywhere; hints show their long part in the status bar.
     qApp->installEventFilter(this);
@@ -296,6 +299,7 @@ void TAdminForm::FormCreate(const QStringList& Arguments)
     ScreenSaverSettings = new TRegInfo();
     AppSettings = new TAppRegInfo(this);
     ScreenSaverSettings->Load();
+    PrepareFirstRun();
     std::srand(static_cast<unsigned>(QDateTime::currentMSecsSinceEpoch()));
     SetDoubleBufferedTree(this);
     SetDoubleBuffered(this, false);
@@ -442,6 +446,7 @@ void TAdminForm::FormActivate()
     if (ScreenSaverDataModule && !ScreenSaverDataModule->ADOConnection->Connected() &&
         ApplicationTerminate)
         ApplicationTerminate();
+    OfferSampleVocabulary();
 }
 
 void TAdminForm::ShowOpenErrors()

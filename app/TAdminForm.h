@@ -143,6 +143,29 @@ public:
     bool ImportFile(const QString& Path, TInterchangeFormat Format);
     // Writes every entry to Path in Format; true when written.
     bool ExportFile(const QString& Path, TInterchangeFormat Format);
+    // Dictionaries (TAdminFormDictionary.cpp): the first run's own data file, and File's
+    // "Open Dictionary..." and "New Dictionary..." which switch the window to another file and
+    // keep it as DataFile in the screen saver's key, which the screen saver shares.
+    QAction* OpenDictionary = nullptr;
+    QAction* NewDictionary = nullptr;
+    void OpenDictionaryExecute();
+    void NewDictionaryExecute();
+    // Opens Path in place of the current data file and refreshes the window. Remember stores it
+    // as DataFile. When it does not open, the current file is opened again and the messages are
+    // shown; the result is false.
+    bool SwitchDictionary(const QString& Path, bool Remember = true);
+    // Turns the Access database at AccessPath into a new dictionary and returns that file's path
+    // (empty when the user gave up); throws std::exception with the message when it cannot.
+    // Unset, Access databases are refused with a message.
+    std::function<QString(const QString& AccessPath)> ConvertAccessDatabase;
+    static bool IsAccessDatabase(const QString& Path);
+    // Where the dictionary is when no DataFile is configured: $XDG_DATA_HOME/vexlo-vocabulary.
+    static QString FirstRunDataFile();
+    // Set when this start made the first-run file; the first activation offers the sample.
+    bool FirstRunCreated = false;
+    void PrepareFirstRun();
+    void OfferSampleVocabulary();
+    void AddDictionaryActions();
 
     // TMainWindowPlace
     QRect PlaceBounds() const override;

@@ -263,7 +263,7 @@ QIcon NavigatorGlyph(TNavigateGlyph Glyph)
 
 QIcon ApplicationIcon()
 {
-    static QIcon Icon = Render([](QPainter& P) {
+    static QIcon Painted = Render([](QPainter& P) {
         // An open book: blue cover, two pages, a red bookmark.
         P.setPen(QPen(DarkBlue, 0.8));
         P.setBrush(Blue);
@@ -287,6 +287,8 @@ QIcon ApplicationIcon()
              << QPointF(11, 7);
         P.drawPolygon(Mark);
     });
+    // The installed icon where the desktop's theme has it (dist/icons holds the same drawing).
+    static QIcon Icon = QIcon::fromTheme(QStringLiteral("vexlo-vocabulary"), Painted);
     return Icon;
 }
 

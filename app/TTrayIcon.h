@@ -7,6 +7,8 @@
 
 #include <functional>
 
+class QMenu;
+
 // The notification-area icon of the main window, behind a seam: the window hears the icon's mouse
 // events through OnActivated, whether they come from the desktop's tray host or from a test that
 // calls Activate. The icon has no context menu of its own; the window decides when to pop one up.
@@ -35,6 +37,16 @@ public:
     static bool IsSystemTrayAvailable();
     static void SetAvailabilitySource(std::function<bool()> Source);
 
+    // Trays that are StatusNotifierItem hosts on the D-Bus session bus (KDE Plasma, GNOME with the
+    // AppIndicator extension) show the icon's menu themselves and send a single click where an
+    // X11 tray sends a double click. For them the icon carries HostMenu, offered only while
+    // MenuAllowed says so, and their click reaches OnActivated as a DoubleClick.
+    QMenu* HostMenu = nullptr;
+    std::function<bool()> MenuAllowed;
+    // Whether a StatusNotifierWatcher with a host is on the session bus (what Qt checks too).
+    static bool IsStatusNotifierHost();
+
 private:
     QSystemTrayIcon* FIcon = nullptr;
+    bool FOnHost = false;
 };

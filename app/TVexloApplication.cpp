@@ -1,11 +1,13 @@
 #include "app/TVexloApplication.h"
 
+#include "VexloVersion.h"
 #include "app/TAdminForm.h"
 #include "app/TMenuImages.h"
 #include "editor/TEditForm.h"
 #include "interchange/TInterchange.h"
 #include "platform/TRegistry.h"
 #include "platform/TSignalHandler.h"
+#include "platform/TSessionPlatform.h"
 #include "platform/TSingleInstance.h"
 #include "settings/TRegInfo.h"
 #include "store/TDataFileTool.h"
@@ -22,10 +24,6 @@
 #include <vector>
 
 #include <iostream>
-
-#ifndef VEXLO_VERSION
-#define VEXLO_VERSION "1.0.0"
-#endif
 
 namespace TVexloApplication {
 
@@ -180,6 +178,12 @@ int Run(int argc, char* argv[])
         }
         QtArgv.push_back(argv[I]);
     }
+    // In a Wayland session, through XWayland unless the user chose (see TSessionPlatform).
+    static char PlatformOption[] = "-platform";
+    static char PlatformName[] = "xcb";
+    if (QtArgv.size() >= 1 && TSessionPlatform::PreferredPlatform(
+                                  QProcessEnvironment::systemEnvironment()) == PlatformName)
+        QtArgv.insert(QtArgv.begin() + 1, {PlatformOption, PlatformName});
     int QtArgc = static_cast<int>(QtArgv.size());
     QtArgv.push_back(nullptr);
 
@@ -205,7 +209,7 @@ int Run(int argc, char* argv[])
     QApplication Application(QtArgc, QtArgv.data());
     QCoreApplication::setApplicationName(Title);
     QCoreApplication::setApplicationVersion(VEXLO_VERSION);
-    QGuiApplication::setDesktopFileName("vexlo-vocabulary");
+    QGuiApplication::setDesktopFileName("example.vexlo.Vocabulary");
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(TMenuImages::ApplicationIcon());
 

@@ -117,7 +117,8 @@ QByteArray DesktopEntry(const QString& Program)
         QStringLiteral("[Desktop Entry]\n"
                        "Type=Application\n"
                        "Name=Vexlo Vocabulary 2007\n"
-                       "Comment=English-Bulgarian vocabulary, started hidden in the tray\n");
+                       "Comment=English-Bulgarian vocabulary, started hidden in the tray\n"
+                       "Icon=vexlo-vocabulary\n");
     Text += QLatin1String("Exec=") + EscapeValue(DesktopExec(Program)) + QLatin1Char('\n');
     Text += QStringLiteral("Terminal=false\n"
                            "X-GNOME-Autostart-enabled=true\n");

@@ -1,5 +1,6 @@
 #include "preview/TAboutForm.h"
 
+#include "VexloVersion.h"
 #include "app/TMessageBox.h"
 #include "platform/TickClock.h"
 #include "preview/TPaintMachine.h"
@@ -87,6 +88,7 @@ TAboutForm::TAboutForm(QWidget* Parent)
       ui(new Ui::TAboutForm), TimeTimer(new QTimer(this))
 {
     ui->setupUi(this);
+    ui->SaverLabel->setText(QStringLiteral("Vexlo Vocabulary Version " VEXLO_VERSION));
     // The sizes as the dialog was designed: fonts in pixels, not points.
     QFont Base = font();
     Base.setPixelSize(11);

@@ -10,6 +10,13 @@ packages=(
     fonts-dejavu-core fonts-liberation
     mdbtools mdbtools-dev libkeduvocdocument-dev qtbase5-dev
 )
+# Desktop integration and its tests: Qt's Wayland plugin, a headless Wayland compositor with
+# XWayland, the Wayland clipboard tools, a private D-Bus session bus, the freedesktop validators,
+# the Debian package tools and checker, the icon renderer.
+packages+=(
+    qt6-wayland weston xwayland wl-clipboard dbus-daemon
+    desktop-file-utils appstream lintian dpkg-dev fakeroot file man-db librsvg2-bin
+)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -34,6 +34,44 @@ sleep 0.5
 status=0
 (cd "$build" && ctest --output-on-failure --timeout 300 -j "$(nproc)") || status=$?
 
+# Desktop sessions, on an X server of their own without a tray host: a private D-Bus session bus
+# for the StatusNotifierItem tray tests (they register the watcher themselves), then weston with
+# XWayland for the Wayland session tests. Weston runs its X11 backend there, because its headless
+# backend gives clients no seat, and wl-copy cannot copy without one.
+desk_display=""
+for n in $(seq 131 180); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then desk_display=":$n"; break; fi
+done
+Xvfb "$desk_display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do xdpyinfo -display "$desk_display" >/dev/null 2>&1 && break; sleep 0.1; done
+desk_run=$(mktemp -d)
+bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+pids+=("$(echo "$bus" | sed -n 2p)")
+(cd "$build" && DISPLAY=$desk_display DBUS_SESSION_BUS_ADDRESS=$(echo "$bus" | sed -n 1p) \
+    VEXLO_PRIVATE_SESSION_BUS=1 ctest --output-on-failure --timeout 300 -L dbus) || status=$?
+XDG_RUNTIME_DIR=$desk_run DISPLAY=$desk_display weston --backend=x11-backend.so --use-pixman \
+    --socket=vexlo-wayland --xwayland --no-config --idle-time=0 --width=1280 --height=1024 \
+    --log="$desk_run/weston.log" >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do
+    grep -q 'xserver listening on display' "$desk_run/weston.log" 2>/dev/null && break
+    sleep 0.1
+done
+xwayland=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$desk_run/weston.log" | head -1)
+if [ -S "$desk_run/vexlo-wayland" ] && [ -n "$xwayland" ]; then
+    (cd "$build" && DISPLAY=$xwayland WAYLAND_DISPLAY=$desk_run/vexlo-wayland \
+        XDG_RUNTIME_DIR=$desk_run VEXLO_WAYLAND_SESSION=1 \
+        ctest --output-on-failure --timeout 300 -L wayland) || status=$?
+else
+    echo "weston with XWayland did not start:" >&2
+    cat "$desk_run/weston.log" >&2 || true
+    status=1
+fi
+
+# The Debian package: built from this build, checked by lintian, installed, run and removed.
+"$root/dist/check-package.sh" "$build" || status=$?
+
 # Fuzz and randomized tests of the file readers, under AddressSanitizer.
 if [ ! -f "$asan/build.ninja" ]; then
     cmake -S "$root" -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVEXLO_SANITIZE=ON \

@@ -1,0 +1,280 @@
+// The main window's dictionaries: the data file of a first start without settings, and opening
+// or creating another data file from the File menu.
+
+#include "app/TAdminForm.h"
+
+#include "app/TEnglishTableModel.h"
+#include "app/TFileDialog.h"
+#include "app/TMessageBox.h"
+#include "platform/TRegistry.h"
+#include "settings/TRegInfo.h"
+#include "store/TDataFileTool.h"
+#include "store/TScreenSaverDataModule.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScrollBar>
+#include <QStandardPaths>
+
+#include <exception>
+
+namespace {
+
+const QString DictionaryFilter =
+    QStringLiteral("Dictionaries (*.db *.mdb *.sqlite);;All files (*)");
+
+QString FailureText(const std::exception& Failure)
+{
+    if (auto* Db = dynamic_cast<const EVexloDatabaseError*>(&Failure))
+        return Db->Message();
+    if (auto* Reg = dynamic_cast<const ERegistryException*>(&Failure))
+        return Reg->Message();
+    return QString::fromUtf8(Failure.what());
+}
+
+void ShowError(QWidget* Parent, const QString& Text)
+{
+    TMessageBox::Error(Parent, QStringLiteral("Error"), Text);
+}
+
+// Whether the screen saver's key names a data file at all (a value of any type counts).
+bool DataFileConfigured()
+{
+    try {
+        TRegistry Reg(KEY_READ);
+        Reg.RootKey = TRootKey::HKEY_LOCAL_MACHINE;
+        if (!Reg.OpenKey(QLatin1String(TRegInfo::KeyName), false))
+            return false;
+        return Reg.ValueExists(QStringLiteral("DataFile"));
+    } catch (...) {
+        return false;
+    }
+}
+
+} // namespace
+
+void TAdminForm::AddDictionaryActions()
+{
+    NewDictionary = new QAction(QStringLiteral("New Dictionary…"), this);
+    NewDictionary->setObjectName("NewDictionary");
+    NewDictionary->setStatusTip(QStringLiteral("Create a new, empty dictionary file"));
+    OpenDictionary = new QAction(QStringLiteral("Open Dictionary…"), this);
+    OpenDictionary->setObjectName("OpenDictionary");
+    OpenDictionary->setStatusTip(QStringLiteral("Open another dictionary file"));
+    QAction* First = File1->actions().value(0);
+    File1->insertAction(First, NewDictionary);
+    File1->insertAction(First, OpenDictionary);
+    File1->insertSeparator(First);
+    connect(NewDictionary, &QAction::triggered, this, &TAdminForm::NewDictionaryExecute);
+    connect(OpenDictionary, &QAction::triggered, this, &TAdminForm::OpenDictionaryExecute);
+}
+
+QString TAdminForm::FirstRunDataFile()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .filePath(QStringLiteral("vexlo-vocabulary/english.db"));
+}
+
+bool TAdminForm::IsAccessDatabase(const QString& Path)
+{
+    QFile File(Path);
+    if (!File.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray Head = File.read(4 + 15);
+    return Head.size() == 19 &&
+           (Head.mid(4) == "Standard Jet DB" || Head.mid(4) == "Standard ACE DB");
+}
+
+// Without a configured DataFile, the dictionary is a file of our own, made empty on the first
+// start; a configured one is used exactly as stored.
+void TAdminForm::PrepareFirstRun()
+{
+    if (DataFileConfigured())
+        return;
+    const QString Path = FirstRunDataFile();
+    ScreenSaverSettings->DataFile = Path;
+    if (QFileInfo::exists(Path))
+        return;
+    try {
+        if (!QDir().mkpath(QFileInfo(Path).absolutePath()))
+            return; // the store reports the missing file
+        TDataFileTool::CreateEmptyDataFile(Path);
+        FirstRunCreated = true;
+    } catch (const std::exception&) {
+        // Not made: opening it reports why.
+    }
+}
+
+void TAdminForm::OfferSampleVocabulary()
+{
+    if (!FirstRunCreated)
+        return;
+    FirstRunCreated = false;
+    TVexloTable* Table = ScreenSaverDataModule ? ScreenSaverDataModule->ADOTable : nullptr;
+    if (!TableBound || !Table->Active() || !ScreenSaverDataModule->IsStoreEmpty())
+        return;
+    NoDialogOpen = false;
+    const bool Fill = TMessageBox::Question(
+                          this, QStringLiteral("Confirm"),
+                          QStringLiteral("Your new dictionary ") + ScreenSaverSettings->DataFile +
+                              QStringLiteral(" is empty. Fill it with the sample vocabulary ?")) ==
+                      QMessageBox::Yes;
+    NoDialogOpen = true;
+    if (!Fill)
+        return;
+    const QString Path = ScreenSaverSettings->DataFile;
+    try {
+        // Still empty, so nothing is lost: the file is made again with the sample in it.
+        ScreenSaverDataModule->CloseData();
+        QFile::remove(Path);
+        TDataFileTool::CreateSampleDataFile(Path);
+    } catch (const std::exception& Failure) {
+        ShowError(this, FailureText(Failure));
+    }
+    if (!QFileInfo::exists(Path)) {
+        try {
+            TDataFileTool::CreateEmptyDataFile(Path);
+        } catch (const std::exception&) {
+        }
+    }
+    SwitchDictionary(Path, false);
+}
+
+void TAdminForm::OpenDictionaryExecute()
+{
+    if (!NoDialogOpen)
+        return;
+    NoDialogOpen = false;
+    QString Path = TFileDialog::OpenFileName(
+        this, QStringLiteral("Open Dictionary"),
+        QFileInfo(ScreenSaverSettings->DataFile).absolutePath(), DictionaryFilter);
+    NoDialogOpen = true;
+    if (Path.isEmpty())
+        return;
+    if (IsAccessDatabase(Path)) {
+        if (!ConvertAccessDatabase) {
+            ShowError(this, QStringLiteral("The file ") + Path +
+                                QStringLiteral(" is an Access database, which this program "
+                                               "cannot open."));
+            return;
+        }
+        NoDialogOpen = false;
+        try {
+            Path = ConvertAccessDatabase(Path);
+        } catch (const std::exception& Failure) {
+            Path.clear();
+            ShowError(this, FailureText(Failure));
+        }
+        NoDialogOpen = true;
+        if (Path.isEmpty())
+            return;
+    }
+    SwitchDictionary(QFileInfo(Path).absoluteFilePath());
+}
+
+void TAdminForm::NewDictionaryExecute()
+{
+    if (!NoDialogOpen)
+        return;
+    NoDialogOpen = false;
+    QString Path = TFileDialog::SaveFileName(
+        this, QStringLiteral("New Dictionary"),
+        QFileInfo(ScreenSaverSettings->DataFile).absolutePath(), DictionaryFilter);
+    NoDialogOpen = true;
+    if (Path.isEmpty())
+        return;
+    QFileInfo Info(Path);
+    if (Info.suffix().isEmpty() && !Info.exists())
+        Info.setFile(Path + QStringLiteral(".db"));
+    Path = Info.absoluteFilePath();
+    // A new dictionary never replaces a file, whatever it holds.
+    if (Info.exists() || Info.isSymLink()) {
+        ShowError(this, QStringLiteral("The file ") + Path + QStringLiteral(" already exists !"));
+        return;
+    }
+    try {
+        TDataFileTool::CreateEmptyDataFile(Path);
+    } catch (const std::exception& Failure) {
+        ShowError(this, FailureText(Failure));
+        return;
+    }
+    SwitchDictionary(Path);
+}
+
+bool TAdminForm::SwitchDictionary(const QString& Path, bool Remember)
+{
+    TVexloTable* Table = ScreenSaverDataModule->ADOTable;
+    const QString Previous = ScreenSaverSettings->DataFile;
+    const int PreviousRecNo = Table->Active() ? Table->RecNo() : -1;
+    QStringList Messages;
+    ScreenSaverDataModule->OpenDataFile(Path, Messages);
+    // A missing file leaves the open one as it was; any other failure has closed it.
+    const bool Opened = Messages.isEmpty() && Table->Active();
+    if (!Opened) {
+        if (!Table->Active() && !Previous.isEmpty()) {
+            QStringList Again;
+            ScreenSaverDataModule->OpenDataFile(Previous, Again);
+            Messages += Again;
+            if (Table->Active() && PreviousRecNo > 0 && PreviousRecNo <= Table->RecordCount())
+                Table->SetRecNo(PreviousRecNo);
+        }
+    } else {
+        ScreenSaverSettings->DataFile = Path;
+        if (Remember) {
+            try {
+                TRegistry Reg;
+                Reg.RootKey = TRootKey::HKEY_LOCAL_MACHINE;
+                if (!Reg.OpenKey(QLatin1String(TRegInfo::KeyName), true))
+                    Messages.append(QStringLiteral("Cannot write the settings file ") +
+                                    TRegistry::HivePath());
+                else
+                    Reg.WriteString(QStringLiteral("DataFile"), Path);
+            } catch (const std::exception& Failure) {
+                Messages.append(FailureText(Failure));
+            }
+        }
+    }
+
+    if (Table->Active()) {
+        Busy = true;
+        if (!TableBound) {
+            // The window started without a store: what its creation would have done.
+            if (auto* Gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+                connect(Gui->clipboard(), &QClipboard::dataChanged, this,
+                        &TAdminForm::WMDrawClipboard, Qt::UniqueConnection);
+            BindDataControls();
+            EnglishDBGrid->viewport()->installEventFilter(this);
+            EnglishDBGrid->verticalScrollBar()->installEventFilter(this);
+            AddTrayIcon();
+        } else {
+            GridModel->DataChanged();
+            ShowCurrentDetails();
+        }
+        AttachTableEvents();
+        New->setEnabled(true);
+        const bool HasEntries = !ScreenSaverDataModule->IsStoreEmpty();
+        Delete->setEnabled(HasEntries);
+        DeleteAll->setEnabled(HasEntries);
+        Redact->setEnabled(HasEntries);
+        RandomBitBtn->setEnabled(HasEntries);
+        Busy = false;
+        UpdateCaption();
+    } else {
+        // Neither file opens: nothing to browse or change.
+        GridModel->DataChanged();
+        ShowCurrentDetails();
+        for (QAction* Command : {New, Redact, Delete, DeleteAll})
+            Command->setEnabled(false);
+        RandomBitBtn->setEnabled(false);
+        setWindowTitle(QStringLiteral("Dictionary"));
+    }
+    UpdateLearnMenuItem();
+    RestartLearnTimer();
+    if (!Messages.isEmpty())
+        ShowError(this, Messages.join(QLatin1Char('\n')));
+    return Opened;
+}
