@@ -83,8 +83,23 @@ public:
     // The desktop session is ending: the coming close is a real one.
     void QueryEndSession();
 
-    // Brings the window forward for a later start of the program.
+    // Brings the window forward for a later start of the program (and the dialog open over it).
     void BringForward();
+
+    // Where the window stands on the screen and how it reads there (TAdminFormPlace.cpp).
+    // The dialog open over the window, restored when minimised, comes forward.
+    void BringDialogForward();
+    // A maximised or minimised window is set back to its normal bounds, which are then saved.
+    void RestoreNormalBounds();
+    // A first start, with no position saved, centres the window on the primary screen.
+    void CentreWhenNeverPlaced();
+    // The transcription and the grid's row indicator stay readable on dark palettes too.
+    void ApplyReadableColours();
+    // Whether Object is the tray icon or its window (its tip is not swallowed).
+    bool IsTrayIconObject(const QObject* Object) const;
+    // A double-click anywhere on the grid (row indicators and the room below the rows too, not
+    // only a cell) runs EnglishDBGridDblClick.
+    void WatchGridDoubleClicks();
 
     void UpdateCaption();
     void TableAfterScroll();

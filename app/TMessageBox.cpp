@@ -27,6 +27,8 @@ TMessageBox::TButton TMessageBox::Show(QWidget* Parent, QMessageBox::Icon Icon,
         return Queue().takeFirst();
     }
     QMessageBox Box(Icon, Caption, Text, Buttons, Parent);
+    // Words, meanings and paths are shown as they are, never read as markup.
+    Box.setTextFormat(Qt::PlainText);
     if (DefaultButton != QMessageBox::NoButton)
         Box.setDefaultButton(DefaultButton);
     return static_cast<TButton>(Box.exec());
