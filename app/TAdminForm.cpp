@@ -871,6 +871,8 @@ void TAdminForm::ShowRandomNote()
 
 QRect TAdminForm::PlaceBounds() const
 {
+    if (ClosingBounds.isValid())
+        return ClosingBounds;
     return QRect(pos(), size());
 }
 
@@ -908,8 +910,10 @@ void TAdminForm::changeEvent(QEvent* Event)
     QMainWindow::changeEvent(Event);
     if (Event->type() == QEvent::PaletteChange)
         ApplyReadableColours();
-    if (Event->type() == QEvent::ActivationChange && isActiveWindow())
+    if (Event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        NoteNormalFrame();
         FormActivate();
+    }
 }
 
 void TAdminForm::closeEvent(QCloseEvent* Event)

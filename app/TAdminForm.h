@@ -100,6 +100,11 @@ public:
     // A double-click anywhere on the grid (row indicators and the room below the rows too, not
     // only a cell) runs EnglishDBGridDblClick.
     void WatchGridDoubleClicks();
+    // The window manager's frame around the window in its normal state, and the bounds to save
+    // once a maximised window was set back to normal (its manager answers too late for them).
+    QMargins NormalFrame;
+    QRect ClosingBounds;
+    void NoteNormalFrame();
 
     void UpdateCaption();
     void TableAfterScroll();

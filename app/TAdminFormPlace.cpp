@@ -71,10 +71,24 @@ void TAdminForm::RestoreNormalBounds()
 {
     // The window manager answers a change of state later, often after the program has ended: the
     // normal bounds are put back at once, so that they are the ones saved.
+    // Qt keeps the inside's normal rectangle; the saved left and top are the frame's.
     const QRect Normal = normalGeometry();
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
-    if (Normal.isValid() && Normal != geometry())
+    if (!Normal.isValid())
+        return;
+    if (Normal != geometry())
         setGeometry(Normal);
+    ClosingBounds = QRect(Normal.topLeft() - QPoint(NormalFrame.left(), NormalFrame.top()),
+                          Normal.size());
+}
+
+void TAdminForm::NoteNormalFrame()
+{
+    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
+        return;
+    const QMargins Frame = TScreenPlacement::FrameMargins(this);
+    if (!Frame.isNull())
+        NormalFrame = Frame;
 }
 
 void TAdminForm::CentreWhenNeverPlaced()
