@@ -413,6 +413,88 @@ TEST_F(DesktopProgram, LongDeleteRedrawsItsWaitWindowWhenUncovered)
         << WindowName(Main).toStdString();
 }
 
+// The program's icon in the tray host, or an invalid rectangle where none shows it.
+QRect TrayIconRect(QProcess* Program)
+{
+    // The icon's window carries the program's title.
+    const QString Found =
+        Tool("xdotool", {"search", "--pid", QString::number(Program->processId())});
+    if (Found.isEmpty() || Tool("xdotool", {"search", "--class", "trayer"}).isEmpty())
+        return {};
+    for (const QString& Window : Found.split('\n', Qt::SkipEmptyParts)) {
+        const QString Info = Tool("xwininfo", {"-id", Window});
+        const auto Number = [&Info](const char* Label) {
+            const QRegularExpressionMatch M =
+                QRegularExpression(QString(Label) + R"(:\s*(-?\d+))").match(Info);
+            return M.hasMatch() ? M.captured(1).toInt() : 0;
+        };
+        const QRect Rect(Number("Absolute upper-left X"), Number("Absolute upper-left Y"),
+                         Number("Width"), Number("Height"));
+        if (Info.contains("IsViewable") && Rect.width() > 1 &&
+            Tool("xdotool", {"getwindowname", Window}) == "Vexlo Vocabulary 2007")
+            return Rect;
+    }
+    return {};
+}
+
+// Visible windows of Program, and those whose window type names Kind (TOOLTIP, ...).
+QStringList VisibleWindows(QProcess* Program)
+{
+    return Tool("xdotool", {"search", "--onlyvisible", "--pid",
+                            QString::number(Program->processId())})
+        .split('\n', Qt::SkipEmptyParts);
+}
+
+QStringList WindowsOfType(QProcess* Program, const QString& Kind)
+{
+    QStringList Result;
+    for (const QString& Window : VisibleWindows(Program))
+        if (Tool("xprop", {"-id", Window, "_NET_WM_WINDOW_TYPE"}).contains(Kind))
+            Result << Window;
+    return Result;
+}
+
+TEST_F(DesktopProgram, TrayIconShowsItsTipAndARightClickBringsTheWindowForward)
+{
+    QProcess* Program = Start({});
+    const QString Main = WaitForWindow(Program, "^Vexlo Vocabulary - ");
+    ASSERT_FALSE(Main.isEmpty());
+    QRect Icon;
+    WaitFor([&] { return (Icon = TrayIconRect(Program)).isValid(); }, 5000);
+    if (!Icon.isValid())
+        GTEST_SKIP() << "needs a tray host (trayer)";
+
+    // Resting the pointer on the icon shows the program's title.
+    Tool("xdotool", {"mousemove", QString::number(Icon.left() + 2), QString::number(Icon.top() + 2)});
+    QThread::msleep(200);
+    Tool("xdotool", {"mousemove", QString::number(Icon.center().x()),
+                     QString::number(Icon.center().y())});
+    EXPECT_TRUE(WaitFor([&] { return !WindowsOfType(Program, "TOOLTIP").isEmpty(); }, 5000))
+        << "no tip";
+
+    // Another program's window is in front; a right click on the icon brings the main window
+    // forward and pops up the menu.
+    QWidget Other;
+    Other.setWindowTitle("Other");
+    Other.setGeometry(100, 100, 300, 200);
+    Other.show();
+    Settle([&] { return XFrame(Other.winId()).isValid(); });
+    Tool("xdotool", {"windowactivate", "--sync", QString::number(Other.winId())});
+    ASSERT_TRUE(WaitFor(
+        [&] { return Tool("xdotool", {"getactivewindow"}) == QString::number(Other.winId()); }));
+    const QStringList Before = VisibleWindows(Program);
+    Tool("xdotool", {"mousemove", QString::number(Icon.center().x()),
+                     QString::number(Icon.center().y()), "click", "3"});
+    EXPECT_TRUE(WaitFor([&] { return Tool("xdotool", {"getactivewindow"}) == Main; }, 5000));
+    EXPECT_TRUE(WaitFor([&] {
+        for (const QString& Window : VisibleWindows(Program))
+            if (!Before.contains(Window) && WindowsOfType(Program, "TOOLTIP").indexOf(Window) < 0)
+                return true;
+        return false;
+    })) << "no menu";
+    Tool("xdotool", {"key", "Escape"});
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
