@@ -23,9 +23,10 @@ QWidget* MainWindow()
     return nullptr;
 }
 
-// While a long operation runs inside the event loop's caller, lets through only the events that
-// draw windows and keep the window system's conversation going; whatever would act (input, timers,
-// sockets, queued calls, close requests) waits until the operation ends.
+// While a long operation runs inside the event loop's caller, keeps out what could start other
+// work on the store: timers (they fire again later), socket activity (reported again while data
+// waits) and requests to close or quit (the window manager's close is ignored, as by any busy
+// program). Input is left out by the caller; drawing and the window system's conversation go on.
 class TPaintOnlyFilter : public QObject
 {
 public:
@@ -35,10 +36,8 @@ public:
         case QEvent::Timer:
         case QEvent::SockAct:
         case QEvent::SockClose:
-        case QEvent::MetaCall:
         case QEvent::Close:
         case QEvent::Quit:
-        case QEvent::DeferredDelete:
             return true;
         default:
             return false;

@@ -20,9 +20,8 @@ public:
     // after a second, where no window system answers).
     void ShowPainted();
     // Runs Work, a long operation on the database Db, while this window (and every other window
-    // of the program) keeps being drawn when the window system asks, under a wait cursor. Nothing
-    // else runs meanwhile: no input, timer, socket, queued call or close request is handled
-    // until Work ends.
+    // of the program) keeps being drawn when the window system asks, under a wait cursor. No
+    // input, timer, socket activity or close request is handled until Work ends.
     void KeepPaintedDuring(sqlite3* Db, const std::function<void()>& Work);
 
     QLabel* MessageLabel;
