@@ -73,18 +73,23 @@ void TAdminForm::RestoreNormalBounds()
     // normal bounds are put back at once, so that they are the ones saved.
     // Qt keeps the inside's normal rectangle; the saved left and top are the frame's.
     const QRect Normal = normalGeometry();
+    // Only minimised, the window still has its normal frame.
+    if (NormalFrame.isNull() && !isMaximized())
+        NoteNormalFrame();
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     if (!Normal.isValid())
         return;
     if (Normal != geometry())
         setGeometry(Normal);
-    ClosingBounds = QRect(Normal.topLeft() - QPoint(NormalFrame.left(), NormalFrame.top()),
-                          Normal.size());
+    // Without a known frame the window's own idea of its position is kept.
+    if (!NormalFrame.isNull())
+        ClosingBounds = QRect(Normal.topLeft() - QPoint(NormalFrame.left(), NormalFrame.top()),
+                              Normal.size());
 }
 
 void TAdminForm::NoteNormalFrame()
 {
-    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))
         return;
     const QMargins Frame = TScreenPlacement::FrameMargins(this);
     if (!Frame.isNull())
