@@ -145,9 +145,6 @@ void TAdminForm::DesignForm()
     setFont(DesignFont("MS Sans Serif", 11));
     SearchEdit->setFont(DesignFont("Lucida Sans Unicode", 13));
     TransDBEdit->setFont(DesignFont("Lucida Sans Unicode", 13, true));
-    QPalette TransPalette = TransDBEdit->palette();
-    TransPalette.setColor(QPalette::Text, QColor(0x80, 0x00, 0x00));
-    TransDBEdit->setPalette(TransPalette);
     BulgarianDBMemo->setFont(DesignFont("Lucida Sans Unicode", 13));
 
     EnglishDBGrid->setFont(DesignFont("Times New Roman", 15));
@@ -171,6 +168,7 @@ void TAdminForm::DesignForm()
     for (auto Role : {QPalette::Highlight, QPalette::HighlightedText})
         GridPalette.setColor(QPalette::Inactive, Role, GridPalette.color(QPalette::Active, Role));
     EnglishDBGrid->setPalette(GridPalette);
+    ApplyReadableColours();
 
     for (auto* Bar : {ToolBarOne, ToolBarTwo}) {
         Bar->setFrameShape(QFrame::NoFrame);
@@ -252,6 +250,7 @@ void TAdminForm::DesignForm()
 
     StatusPanel = new QLabel(StatusBar);
     StatusPanel->setObjectName("StatusPanel");
+    StatusPanel->setTextFormat(Qt::PlainText);
     StatusPanel->setContentsMargins(2, 0, 2, 0);
     StatusBar->addWidget(StatusPanel, 1);
     StatusBar->setFixedHeight(19 + 2);
@@ -298,6 +297,7 @@ void TAdminForm::FormCreate(const QStringList& Arguments)
     NoDialogOpen = true;
     ScreenSaverSettings = new TRegInfo();
     AppSettings = new TAppRegInfo(this);
+    CentreWhenNeverPlaced();
     ScreenSaverSettings->Load();
     PrepareFirstRun();
     std::srand(static_cast<unsigned>(QDateTime::currentMSecsSinceEpoch()));
@@ -323,6 +323,7 @@ void TAdminForm::FormCreate(const QStringList& Arguments)
     // The grid's wheel is caught by eventFilter.
     EnglishDBGrid->viewport()->installEventFilter(this);
     EnglishDBGrid->verticalScrollBar()->installEventFilter(this);
+    WatchGridDoubleClicks();
     AddTrayIcon();
     UpdateLearnMenuItem();
     RestartLearnTimer();
@@ -590,10 +591,19 @@ void TAdminForm::DeleteExecute()
                               QMessageBox::Yes) != QMessageBox::Yes)
             return;
         auto* MessageForm = new TMessageForm(nullptr, QStringLiteral("Please wait for a moment"));
-        MessageForm->show();
-        QCoreApplication::processEvents();
+        MessageForm->ShowPainted();
         try {
-            ScreenSaverDataModule->DeleteCurrentEntry();
+            // Busy: a copy or a lookup arriving while the windows are drawn must not search.
+            MessageForm->KeepPaintedDuring(ScreenSaverDataModule->ADOConnection->Handle(), [this] {
+                const bool WasBusy = std::exchange(Busy, true);
+                try {
+                    ScreenSaverDataModule->DeleteCurrentEntry();
+                } catch (...) {
+                    Busy = WasBusy;
+                    throw;
+                }
+                Busy = WasBusy;
+            });
             UpdateCaption();
             DisableWhenEmpty();
         } catch (...) {
@@ -692,6 +702,7 @@ void TAdminForm::BringForward()
     show();
     raise();
     activateWindow();
+    BringDialogForward();
 }
 
 void TAdminForm::EnglishDBGridDblClick()
@@ -720,7 +731,7 @@ void TAdminForm::FormClose()
     if (ScreenSaverDataModule)
         ScreenSaverDataModule->CloseData();
     if (isMinimized() || isMaximized())
-        setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+        RestoreNormalBounds();
     if (ApplicationTerminate)
         ApplicationTerminate();
 }
@@ -750,11 +761,23 @@ void TAdminForm::TrayIconMessage(QSystemTrayIcon::ActivationReason Reason)
 {
     switch (Reason) {
     case QSystemTrayIcon::Context:
-        if (NoDialogOpen)
-            TrayPopupMenu->popup(QCursor::pos());
+        if (!NoDialogOpen) {
+            BringForward();
+            break;
+        }
+        // The window comes forward first, so that the menu belongs to the foreground window.
+        if (isVisible() && !isMinimized()) {
+            raise();
+            activateWindow();
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        }
+        TrayPopupMenu->popup(QCursor::pos());
         break;
     case QSystemTrayIcon::DoubleClick:
-        Open->trigger();
+        if (!NoDialogOpen)
+            BringForward();
+        else
+            Open->trigger();
         break;
     default:
         break;
@@ -870,7 +893,10 @@ void TAdminForm::LearnTimerTimer()
     const uint32_t Now = TickClock::GetTickCount();
     const uint32_t Elapsed = TickClock::TicksSince(LearnStartTick, Now);
     // In 64 bits: a large interval must not wrap into a short one.
-    const uint64_t Limit = uint64_t(std::max<int32_t>(AppSettings->SequenceInterval, 0)) * 1000u;
+    // A negative interval is no interval: no note ever comes.
+    const uint64_t Limit = AppSettings->SequenceInterval < 0
+                               ? UINT64_MAX
+                               : uint64_t(AppSettings->SequenceInterval) * 1000u;
     if (Elapsed <= Limit)
         return;
     LearnStartTick = Now;
@@ -907,6 +933,8 @@ void TAdminForm::ShowRandomNote()
 
 QRect TAdminForm::PlaceBounds() const
 {
+    if (ClosingBounds.isValid())
+        return ClosingBounds;
     return QRect(pos(), size());
 }
 
@@ -942,8 +970,12 @@ bool TAdminForm::event(QEvent* Event)
 void TAdminForm::changeEvent(QEvent* Event)
 {
     QMainWindow::changeEvent(Event);
-    if (Event->type() == QEvent::ActivationChange && isActiveWindow())
+    if (Event->type() == QEvent::PaletteChange)
+        ApplyReadableColours();
+    if (Event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        NoteNormalFrame();
         FormActivate();
+    }
 }
 
 void TAdminForm::closeEvent(QCloseEvent* Event)
@@ -962,7 +994,8 @@ bool TAdminForm::eventFilter(QObject* Watched, QEvent* Event)
 {
     switch (Event->type()) {
     case QEvent::ToolTip:
-        return true;
+        // The tray icon keeps its tip (the program's title).
+        return !IsTrayIconObject(Watched);
     case QEvent::Wheel:
         // The mouse wheel over the grid never moves the current entry.
         if (Watched == EnglishDBGrid->viewport() || Watched == EnglishDBGrid->verticalScrollBar())

@@ -84,8 +84,28 @@ public:
     // The desktop session is ending: the coming close is a real one.
     void QueryEndSession();
 
-    // Brings the window forward for a later start of the program.
+    // Brings the window forward for a later start of the program (and the dialog open over it).
     void BringForward();
+
+    // Where the window stands on the screen and how it reads there (TAdminFormPlace.cpp).
+    // The dialog open over the window, restored when minimised, comes forward.
+    void BringDialogForward();
+    // A maximised or minimised window is set back to its normal bounds, which are then saved.
+    void RestoreNormalBounds();
+    // A first start, with no position saved, centres the window on the primary screen.
+    void CentreWhenNeverPlaced();
+    // The transcription and the grid's row indicator stay readable on dark palettes too.
+    void ApplyReadableColours();
+    // Whether Object is the tray icon or its window (its tip is not swallowed).
+    bool IsTrayIconObject(const QObject* Object) const;
+    // A double-click anywhere on the grid (row indicators and the room below the rows too, not
+    // only a cell) runs EnglishDBGridDblClick.
+    void WatchGridDoubleClicks();
+    // The window manager's frame around the window in its normal state, and the bounds to save
+    // once a maximised window was set back to normal (its manager answers too late for them).
+    QMargins NormalFrame;
+    QRect ClosingBounds;
+    void NoteNormalFrame();
 
     void UpdateCaption();
     void TableAfterScroll();

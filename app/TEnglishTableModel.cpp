@@ -4,32 +4,33 @@
 
 #include "store/TVexloTable.h"
 
+#include <QHash>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
 
 namespace {
 
-QIcon RowIndicator()
+QIcon RowIndicator(const QColor& Color)
 {
-    static const QIcon Icon = [] {
-        QIcon Result;
-        for (int Scale : {1, 2}) {
-            QPixmap Pixmap(10 * Scale, 10 * Scale);
-            Pixmap.fill(Qt::transparent);
-            QPainter Painter(&Pixmap);
-            Painter.setRenderHint(QPainter::Antialiasing);
-            Painter.scale(Scale, Scale);
-            Painter.setPen(Qt::NoPen);
-            Painter.setBrush(QColor(0x20, 0x20, 0x20));
-            Painter.drawPolygon(QPolygonF()
-                                << QPointF(2.5, 1.5) << QPointF(7.5, 5) << QPointF(2.5, 8.5));
-            Painter.end();
-            Result.addPixmap(Pixmap);
-        }
-        return Result;
-    }();
-    return Icon;
+    static QHash<QRgb, QIcon> Icons;
+    if (const auto Found = Icons.constFind(Color.rgba()); Found != Icons.constEnd())
+        return *Found;
+    QIcon Result;
+    for (int Scale : {1, 2}) {
+        QPixmap Pixmap(10 * Scale, 10 * Scale);
+        Pixmap.fill(Qt::transparent);
+        QPainter Painter(&Pixmap);
+        Painter.setRenderHint(QPainter::Antialiasing);
+        Painter.scale(Scale, Scale);
+        Painter.setPen(Qt::NoPen);
+        Painter.setBrush(Color);
+        Painter.drawPolygon(QPolygonF() << QPointF(2.5, 1.5) << QPointF(7.5, 5) << QPointF(2.5, 8.5));
+        Painter.end();
+        Result.addPixmap(Pixmap);
+    }
+    Icons.insert(Color.rgba(), Result);
+    return Result;
 }
 
 } // namespace
@@ -106,7 +107,7 @@ QVariant TEnglishTableModel::headerData(int Section, Qt::Orientation Orientation
         return {};
     }
     if (Role == Qt::DecorationRole && Section == FIndicatorRow)
-        return RowIndicator();
+        return RowIndicator(IndicatorColor);
     if (Role == Qt::DisplayRole)
         return QString();
     return {};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QColor>
 #include <QFont>
 
 class TVexloTable;
@@ -27,6 +28,8 @@ public:
     void CurrentChanged();
 
     QFont WordFont;
+    // The row indicator's colour; it follows the header's text colour, so it reads on any palette.
+    QColor IndicatorColor = QColor(0x20, 0x20, 0x20);
 
     int rowCount(const QModelIndex& Parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& Parent = QModelIndex()) const override;

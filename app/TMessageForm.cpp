@@ -1,9 +1,16 @@
 #include "app/TMessageForm.h"
 
+#include "platform/TScreenPlacement.h"
+
 #include <QApplication>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QScreen>
+#include <QThread>
+#include <QWindow>
+
+#include <sqlite3.h>
 
 namespace {
 
@@ -15,6 +22,59 @@ QWidget* MainWindow()
             return Window;
     return nullptr;
 }
+
+// While a long operation runs inside the event loop's caller, keeps out what could start other
+// work on the store: timers (they fire again later), socket activity (reported again while data
+// waits) and requests to close or quit (the window manager's close is ignored, as by any busy
+// program). Input is left out by the caller; drawing and the window system's conversation go on.
+class TPaintOnlyFilter : public QObject
+{
+public:
+    bool eventFilter(QObject*, QEvent* Event) override
+    {
+        switch (Event->type()) {
+        case QEvent::Timer:
+        case QEvent::SockAct:
+        case QEvent::SockClose:
+        case QEvent::Close:
+        case QEvent::Quit:
+            return true;
+        default:
+            return false;
+        }
+    }
+};
+
+// How often, at most, the windows are drawn during a long operation.
+constexpr qint64 PaintIntervalMs = 50;
+
+struct TPaintPump
+{
+    QElapsedTimer SinceLast;
+
+    void Pump()
+    {
+        TPaintOnlyFilter Filter;
+        qApp->installEventFilter(&Filter);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        qApp->removeEventFilter(&Filter);
+        SinceLast.restart();
+    }
+
+    // SQLite calls this every few thousand steps of a statement.
+    static int Progress(void* Context)
+    {
+        auto* Self = static_cast<TPaintPump*>(Context);
+        if (Self->SinceLast.elapsed() >= PaintIntervalMs) {
+            try {
+                Self->Pump();
+            } catch (...) {
+                // Drawing never stops the operation.
+            }
+        }
+        return 0;
+    }
+};
 
 } // namespace
 
@@ -29,22 +89,17 @@ TMessageForm::TMessageForm(QWidget* Owner, const QString& Text)
     setFixedSize(242, 105);
     MessageLabel = new QLabel(Text, this);
     MessageLabel->setObjectName("MessageLabel");
+    MessageLabel->setTextFormat(Qt::PlainText);
     MessageLabel->setGeometry(0, 40, 242, 17);
     MessageLabel->setAlignment(Qt::AlignCenter);
 }
 
 void TMessageForm::showEvent(QShowEvent* Event)
 {
-    QRect Area;
     if (QWidget* Main = MainWindow(); Main && Main->isVisible())
-        Area = Main->frameGeometry();
-    else if (QScreen* Screen = QGuiApplication::primaryScreen())
-        Area = Screen->availableGeometry();
-    if (Area.isValid()) {
-        QRect Bounds(QPoint(), size());
-        Bounds.moveCenter(Area.center());
-        move(Bounds.topLeft());
-    }
+        TScreenPlacement::CentreFrameOn(this, Main);
+    else
+        TScreenPlacement::CentreOnPrimaryScreen(this);
     QWidget::showEvent(Event);
 }
 
@@ -52,4 +107,38 @@ void TMessageForm::closeEvent(QCloseEvent* Event)
 {
     // The window goes away when its operation ends, never at the user's request.
     Event->ignore();
+}
+
+void TMessageForm::ShowPainted()
+{
+    show();
+    QElapsedTimer Waited;
+    Waited.start();
+    // Mapping, framing and the first expose take a few round trips to the window system.
+    while (Waited.elapsed() < 1000 && !(windowHandle() && windowHandle()->isExposed())) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QThread::msleep(5);
+    }
+    repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TMessageForm::KeepPaintedDuring(sqlite3* Db, const std::function<void()>& Work)
+{
+    TPaintPump Pump;
+    Pump.SinceLast.start();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    struct TRestore
+    {
+        sqlite3* Db;
+        ~TRestore()
+        {
+            if (Db)
+                sqlite3_progress_handler(Db, 0, nullptr, nullptr);
+            QApplication::restoreOverrideCursor();
+        }
+    } Restore{Db};
+    if (Db)
+        sqlite3_progress_handler(Db, 10000, &TPaintPump::Progress, &Pump);
+    Work();
 }

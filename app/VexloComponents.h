@@ -1,5 +1,6 @@
 #pragma once
 
+class QIcon;
 class QWidget;
 
 // Switches double buffering on for Control and, depth first in index order, for every windowed
@@ -13,3 +14,7 @@ void SetDoubleBuffered(QWidget* Control, bool On);
 // Gives a dialog the classic dialog face; where it is missing, the metric twin of Arial rather than
 // a wide substitute, so that every caption fits the control the dialog was designed with.
 void SetDialogFont(QWidget* Dialog);
+
+// The glyph of the dialogs' confirming buttons ("OK"): a green check mark on a transparent ground;
+// Qt greys it for a disabled button.
+QIcon CheckMarkGlyph();

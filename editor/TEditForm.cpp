@@ -4,6 +4,7 @@
 
 #include "app/TMessageBox.h"
 #include "app/VexloComponents.h"
+#include "platform/TScreenPlacement.h"
 #include "store/TEnBgRecord.h"
 #include "store/TScreenSaverDataModule.h"
 #include "store/TVexloWideStrings.h"
@@ -38,25 +39,6 @@ public:
 private:
     TEditForm* FForm;
 };
-
-// A green check mark on a transparent ground; Qt greys it for the disabled button.
-QIcon CheckMarkGlyph()
-{
-    QPixmap Glyph(16, 16);
-    Glyph.fill(Qt::transparent);
-    QPainter P(&Glyph);
-    P.setRenderHint(QPainter::Antialiasing);
-    QPainterPath Tick;
-    Tick.moveTo(2.5, 8.5);
-    Tick.lineTo(6.5, 12.5);
-    Tick.lineTo(13.5, 3.5);
-    P.setPen(QPen(QColor(0x0B, 0x5E, 0x12), 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    P.drawPath(Tick);
-    P.setPen(QPen(QColor(0x2E, 0xB8, 0x3A), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    P.drawPath(Tick);
-    P.end();
-    return QIcon(Glyph);
-}
 
 // The dialog's icon: a page with lines of text and a pencil.
 QIcon EditorIcon()
@@ -217,14 +199,9 @@ void TEditForm::CentreOnMainForm()
     }
     if (!Main)
         return;
-    const QRect Outer = Main->frameGeometry();
-    // Before its first showing the dialog's frame is not known yet; take the main window's.
-    QSize Size = frameGeometry().size();
-    if (!testAttribute(Qt::WA_WState_Created) || Size == size())
-        Size = size() + (Outer.size() - Main->size());
-    const int Left = Outer.left() + (Outer.width() - Size.width()) / 2;
-    const int Top = Outer.top() + (Outer.height() - Size.height()) / 2;
-    move(Left, Top);
+    // Before its first showing the dialog's frame is not known yet: the main window's is taken.
+    // The frame stays on the screen, so that the title bar can always be dragged.
+    TScreenPlacement::CentreFrameOn(this, Main);
 }
 
 void TEditForm::resizeEvent(QResizeEvent* Event)

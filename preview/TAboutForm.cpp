@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QUrl>
+#include <QWindow>
 
 #include <algorithm>
 #include <exception>
@@ -169,7 +170,10 @@ void TAboutForm::CenterMonitor()
     QRect R = ui->MonitorImage->geometry();
     R.moveTop(8);
     R.moveLeft((frameGeometry().width() - R.width()) / 2);
+    if (R == ui->MonitorImage->geometry())
+        return;
     ui->MonitorImage->setGeometry(R);
+    update();
 }
 
 void TAboutForm::PutFrame()
@@ -300,6 +304,11 @@ void TAboutForm::showEvent(QShowEvent* Event)
     QDialog::showEvent(Event);
     if (!Event->spontaneous())
         FormShow();
+    // The outer width is known once the window manager has framed the box, which it has done
+    // by the first expose.
+    CenterMonitor();
+    if (QWindow* Window = windowHandle())
+        Window->installEventFilter(this);
 }
 
 void TAboutForm::paintEvent(QPaintEvent* Event)
@@ -309,6 +318,8 @@ void TAboutForm::paintEvent(QPaintEvent* Event)
 
 bool TAboutForm::eventFilter(QObject* Watched, QEvent* Event)
 {
+    if (Watched == windowHandle() && Event->type() == QEvent::Expose)
+        CenterMonitor();
     if (Watched == ui->WebLabel) {
         switch (Event->type()) {
         case QEvent::Enter:

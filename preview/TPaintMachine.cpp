@@ -154,13 +154,34 @@ void TPaintMachine::DrawAuthorCaption(TBitmap& Target, const TBitmap& Source)
         AlphaText(Target, Source, X, Y, AuthorCaption);
 }
 
+namespace {
+
+// The locale's long time format without the time-zone name Qt's long format carries: the clock
+// shows hours, minutes and seconds only. Quoted literals are kept as they are.
+QString LongTimeWithoutZone(const QLocale& Locale)
+{
+    const QString Format = Locale.timeFormat(QLocale::LongFormat);
+    QString Result;
+    bool Quoted = false;
+    for (const QChar Ch : Format) {
+        if (Ch == QLatin1Char('\''))
+            Quoted = !Quoted;
+        if (!Quoted && Ch == QLatin1Char('t'))
+            continue;
+        Result += Ch;
+    }
+    return Result.simplified();
+}
+
+} // namespace
+
 QByteArray TPaintMachine::ClockText()
 {
     const QDateTime Now = ClockSource ? ClockSource() : QDateTime::currentDateTime();
     const QLocale Locale = QLocale::system();
     QString Text = Locale.toString(Now.date(), QLocale::ShortFormat);
     if (Now.time() != QTime(0, 0))
-        Text += QLatin1Char(' ') + Locale.toString(Now.time(), QLocale::LongFormat);
+        Text += QLatin1Char(' ') + Locale.toString(Now.time(), LongTimeWithoutZone(Locale));
     Text += QLatin1Char(' ');
     return Text.toLocal8Bit();
 }

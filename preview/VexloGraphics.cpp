@@ -719,7 +719,10 @@ TBitmapPtr LoadBmpData(const QByteArray& Data, const QString& Name)
     QImageReader Reader(&Buffer, "bmp");
     Reader.setDecideFormatFromContent(false);
     Reader.setAutoTransform(false);
-    const QSize Size = Reader.size();
+    QSize Size = Reader.size();
+    // A top-down bitmap stores its height negative, and the reader reports it so.
+    if (Size.height() < 0)
+        Size.setHeight(-Size.height());
     if (!Size.isValid())
         throw TPictureError(QStringLiteral("%1 is not a valid Windows bitmap file: %2")
                                 .arg(File, Reader.errorString())

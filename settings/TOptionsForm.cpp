@@ -3,6 +3,7 @@
 #include "ui_TOptionsForm.h"
 
 #include "app/VexloComponents.h"
+#include "platform/TScreenPlacement.h"
 
 #include <QColorDialog>
 #include <QComboBox>
@@ -68,6 +69,7 @@ TOptionsForm::TOptionsForm(TAppRegInfoData& Settings, QWidget* Owner)
     for (QComboBox* Box : {ui->PositionComboBox, ui->AxisComboBox})
         FitItemsToBox(Box);
 
+    ui->OKBitBtn->setIcon(CheckMarkGlyph());
     connect(ui->OKBitBtn, &QPushButton::clicked, this, &TOptionsForm::OKBitBtnClick);
     connect(ui->CancelBitBtn, &QPushButton::clicked, this, &QDialog::reject);
     for (QToolButton* Button : {ui->EnglishSpeedButton, ui->TranscriptionSpeedButton,
@@ -282,8 +284,5 @@ void TOptionsForm::showEvent(QShowEvent* Event)
     QDialog::showEvent(Event);
     if (Event->spontaneous() || !FOwner)
         return;
-    const QRect Outer = FOwner->frameGeometry();
-    const QSize Size = size() + (Outer.size() - FOwner->size());
-    move(Outer.left() + (Outer.width() - Size.width()) / 2,
-         Outer.top() + (Outer.height() - Size.height()) / 2);
+    TScreenPlacement::CentreFrameOn(this, FOwner);
 }

@@ -107,7 +107,9 @@ TEST_F(LearnNotesTest, ChecksRunInTheirOrderAndEveryRunOutIntervalRestarts)
         {"interval 0: every tick", 0, 5, 1, false, true, false, Shown, true},
         // 5,000,000 s do not fit 32 bits of milliseconds; they must not wrap into 705,032 s.
         {"huge interval", 5000000, 7, 705032705u, false, true, false, None, false},
-        {"negative interval counts as 0", -3, 7, 1, false, true, false, Shown, true},
+        // A negative interval never runs out, however long it waits.
+        {"negative interval", -3, 7, 1, false, true, false, None, false},
+        {"negative interval, long wait", -1, 7, 0xFFFFFFF0u, false, true, false, None, false},
     };
     int Index = 0;
     for (const TCase& Case : Cases) {

@@ -59,6 +59,9 @@ TEST_F(TrayTest, RightButtonShowsTheMenuOnlyWhileNoDialogIsOpen)
     Form->NoDialogOpen = false;
     Form->TrayIcon->Activate(QSystemTrayIcon::Context);
     EXPECT_FALSE(Form->TrayPopupMenu->isVisible());
+    // Instead the window (with the dialog) comes forward.
+    EXPECT_TRUE(Form->isVisible());
+    Form->hide();
     Form->NoDialogOpen = true;
     Form->TrayIcon->Activate(QSystemTrayIcon::Context);
     EXPECT_TRUE(Form->TrayPopupMenu->isVisible());
@@ -71,17 +74,20 @@ TEST_F(TrayTest, RightButtonShowsTheMenuOnlyWhileNoDialogIsOpen)
     }
 }
 
-TEST_F(TrayTest, DoubleClickOpensTheHiddenWindowUnlessADialogIsOpen)
+TEST_F(TrayTest, DoubleClickOpensTheHiddenWindowAlsoWhileADialogIsOpen)
 {
-    Open(Fruits, {"vexlo-vocabulary", "startup"});
-    EXPECT_FALSE(Form->ShowMainForm);
-    Form->NoDialogOpen = false;
-    Form->TrayIcon->Activate(QSystemTrayIcon::DoubleClick);
-    EXPECT_FALSE(Form->isVisible());
-    Form->NoDialogOpen = true;
-    Form->TrayIcon->Activate(QSystemTrayIcon::DoubleClick);
-    EXPECT_TRUE(Form->isVisible());
-    EXPECT_FALSE(Form->isMinimized());
+    for (const bool DialogOpen : {false, true}) {
+        SCOPED_TRACE(DialogOpen);
+        DataFile = Dir.filePath(DialogOpen ? "dialog.mdb" : "none.mdb");
+        Open(Fruits, {"vexlo-vocabulary", "startup"});
+        EXPECT_FALSE(Form->ShowMainForm);
+        Form->NoDialogOpen = !DialogOpen;
+        Form->TrayIcon->Activate(QSystemTrayIcon::DoubleClick);
+        EXPECT_TRUE(Form->isVisible());
+        EXPECT_FALSE(Form->isMinimized());
+        Form.reset();
+        Store.reset();
+    }
 }
 
 TEST_F(TrayTest, MenuItemsRunTheWindowsCommands)

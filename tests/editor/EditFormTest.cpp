@@ -7,6 +7,7 @@
 #include "store/TScreenSaverDataModule.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <QTest>
@@ -339,21 +340,32 @@ TEST_F(EditFormTest, LevelMovesOnlyByTheUpDownWithinZeroToNine)
     });
 }
 
-TEST_F(EditFormTest, CentresOnTheMainWindowEvenOffTheScreen)
+TEST_F(EditFormTest, CentresOnTheMainWindowKeptOnTheScreen)
 {
     struct TCase
     {
         QRect Main;
-        QPoint Offset; // of the dialog's outer top-left from the main window's
+        QPoint Offset; // of the dialog's outer top-left from the main window's, when it fits
+        QPoint Corner; // else the frame's top-left corner, held inside the screen
     };
-    // Both windows carry frames of the same width, so the offset does not depend on it. The second
-    // main window is narrower than the dialog by an odd number, halved toward zero, and lies off
-    // the screen: so does the dialog.
-    for (const TCase& C : {TCase{QRect(100, 80, 800, 600), QPoint(164, 138)},
-                           TCase{QRect(-500, -400, 301, 300), QPoint(-85, -11)}}) {
+    // Both windows carry frames of the same width, so the offset does not depend on it. A main
+    // window off the screen, or at the top of it and lower than the dialog (a first start), would
+    // put the dialog's title bar off the screen: the frame is kept inside instead.
+    const QRect Available = QGuiApplication::primaryScreen()->availableGeometry();
+    const QPoint NoCorner(-1, -1);
+    for (const TCase& C : {TCase{QRect(100, 80, 800, 600), QPoint(164, 138), NoCorner},
+                           TCase{QRect(-500, -400, 301, 300), {}, Available.topLeft()},
+                           TCase{QRect(Available.width() - 200, 0, 600, 150), {}, NoCorner}}) {
         Main.setGeometry(C.Main);
         Run(emNew, [&](Ui::TEditForm&) {
-            EXPECT_EQ(Editor->frameGeometry().topLeft() - Main.frameGeometry().topLeft(), C.Offset);
+            const QRect Frame = Editor->frameGeometry();
+            EXPECT_TRUE(Available.contains(Frame)) << C.Main.x();
+            if (C.Offset != QPoint())
+                EXPECT_EQ(Frame.topLeft() - Main.frameGeometry().topLeft(), C.Offset);
+            else if (C.Corner != NoCorner)
+                EXPECT_EQ(Frame.topLeft(), C.Corner);
+            else // flush with the top and right edges
+                EXPECT_EQ(Frame.topRight(), Available.topRight());
         });
     }
 }

@@ -1,5 +1,7 @@
 #include "settings/TOptionsForm.h"
 
+#include "app/VexloComponents.h"
+
 #include "ui_TOptionsForm.h"
 
 #include <QApplication>
@@ -271,6 +273,9 @@ TEST_F(OptionsFormTest, ExecuteReturnsTrueOnOK)
         EXPECT_LE(std::abs(Mine.center().x() - Outer.center().x()), 1);
         EXPECT_LE(std::abs(Mine.center().y() - Outer.center().y()), 1);
         EXPECT_EQ(Form->size(), QSize(274, 296));
+        // "OK" carries the same glyph as the word editor's.
+        EXPECT_EQ(Form->ui->OKBitBtn->icon().pixmap(16, 16).toImage(),
+                  CheckMarkGlyph().pixmap(16, 16).toImage());
         Form->ui->HideOrCloseCheckBox->click();
         Form->ui->OKBitBtn->click();
     });

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QUrl>
@@ -132,6 +133,18 @@ TEST(AboutForm, MonitorPictureKeepsItsScreenAndTransparentSurround)
     const QImage Frame = Form.PaintMachine()->FrameBitmap->Image;
     EXPECT_EQ(Form.MonitorPicture().copy(16, 12, 168, 132).convertToFormat(QImage::Format_RGB32),
               Frame.convertToFormat(QImage::Format_RGB32));
+}
+
+TEST(AboutForm, MonitorIsCentredOnTheOuterWidthOnceFramed)
+{
+    TPreviewEnvironment Env;
+    Env.Settings({{"Wall", 0}});
+    TAboutForm Form;
+    Form.show();
+    QCoreApplication::processEvents();
+    const int Outer = Form.frameGeometry().width();
+    ASSERT_GT(Outer, Form.width()); // the window is framed
+    EXPECT_EQ(Form.MonitorRect(), QRect((Outer - 200) / 2, 8, 200, 200));
 }
 
 #include "AboutFormTest.moc"

@@ -439,3 +439,58 @@ TEST(PictureFilesPalette, BelowSixteenBitsPicturesTakeThePalette)
     EXPECT_LT(std::abs(C.red() - 13) + std::abs(C.green() - 77) + std::abs(C.blue() - 141), 90);
     SetScreenOverride(QSize(), 0);
 }
+
+TEST(PictureFilesBmp, TopDownAndBottomUpBitmapsReadTheRightWayUp)
+{
+    // Three by two pixels, 24 bits, rows padded to four bytes, written byte by byte as Windows
+    // writes them. A negative height means the first row in the file is the top row.
+    const auto Bitmap = [](qint32 Height) {
+        QByteArray B;
+        const auto Put = [&B](quint32 Value, int Bytes) {
+            for (int I = 0; I < Bytes; ++I)
+                B.append(char((Value >> (8 * I)) & 0xFF));
+        };
+        B.append("BM");
+        Put(54 + 24, 4);
+        Put(0, 4);
+        Put(54, 4);
+        Put(40, 4);
+        Put(3, 4);
+        Put(quint32(Height), 4);
+        Put(1, 2);
+        Put(24, 2);
+        Put(0, 4);
+        Put(24, 4);
+        Put(2835, 4);
+        Put(2835, 4);
+        Put(0, 4);
+        Put(0, 4);
+        // First stored row: red, green, blue (as B, G, R); second: three white pixels.
+        B.append(QByteArray::fromHex("0000ff" "00ff00" "ff0000" "000000"));
+        B.append(QByteArray::fromHex("ffffff" "ffffff" "ffffff" "000000"));
+        return B;
+    };
+    struct TCase
+    {
+        const char* Name;
+        qint32 Height;
+        int ColouredRow; // where the first stored row shows
+    };
+    QTemporaryDir Dir;
+    for (const TCase& Case : {TCase{"top-down.bmp", -2, 0}, TCase{"bottom-up.bmp", 2, 1}}) {
+        SCOPED_TRACE(Case.Name);
+        const QString Path = Dir.filePath(Case.Name);
+        {
+            QFile F(Path);
+            ASSERT_TRUE(F.open(QIODevice::WriteOnly));
+            F.write(Bitmap(Case.Height));
+        }
+        const TBitmapPtr P = LoadPictureFile(Path);
+        ASSERT_TRUE(P);
+        EXPECT_EQ(P->Image.size(), QSize(3, 2));
+        EXPECT_EQ(QColor(P->Image.pixel(0, Case.ColouredRow)), QColor(Qt::red));
+        EXPECT_EQ(QColor(P->Image.pixel(1, Case.ColouredRow)), QColor(Qt::green));
+        EXPECT_EQ(QColor(P->Image.pixel(2, Case.ColouredRow)), QColor(Qt::blue));
+        EXPECT_EQ(QColor(P->Image.pixel(0, 1 - Case.ColouredRow)), QColor(Qt::white));
+    }
+}

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QImage>
+#include <QTimeZone>
 
 using namespace VexloGraphics;
 
@@ -246,3 +247,35 @@ TEST_F(PaintMachineTest, ClockAndCaption)
     TPaintMachine::ClockSource = [] { return QDateTime(QDate(2024, 1, 2), QTime(0, 0, 1)); };
     EXPECT_LT(Midnight.size(), TPaintMachine::ClockText().size());
 }
+
+TEST(PaintMachineClock, TimeWithoutTheZoneNameAndOneSpace)
+{
+    // 14:05:07 in zones named in different ways: none of the names shows.
+    struct TCase
+    {
+        const char* Name;
+        QDateTime Now;
+    };
+    const QDate Day(2024, 3, 9);
+    const QTime Time(14, 5, 7);
+    const TCase Cases[] = {
+        {"UTC", QDateTime(Day, Time, QTimeZone::utc())},
+        {"Europe/Sofia", QDateTime(Day, Time, QTimeZone("Europe/Sofia"))},
+        {"an offset", QDateTime(Day, Time, QTimeZone(5 * 3600 + 1800))},
+        {"local time", QDateTime(Day, Time)},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        TPaintMachine::ClockSource = [&Case] { return Case.Now; };
+        const QString Text = QString::fromLocal8Bit(TPaintMachine::ClockText());
+        TPaintMachine::ClockSource = nullptr;
+        EXPECT_TRUE(Text.contains(QLatin1String(":07"))) << Text.toStdString();
+        EXPECT_TRUE(Text.endsWith(QLatin1Char(' ')) && !Text.endsWith(QLatin1String("  ")))
+            << Text.toStdString();
+        const QString Zone = Case.Now.timeZoneAbbreviation();
+        ASSERT_FALSE(Zone.isEmpty());
+        EXPECT_FALSE(Text.contains(Zone)) << Text.toStdString();
+        EXPECT_FALSE(Text.contains(QLatin1String("UTC"))) << Text.toStdString();
+    }
+}
+

@@ -1,0 +1,507 @@
+// The windows under a real X server with a window manager (openbox) and a tray host (trayer):
+// where dialogs land once the window manager has framed them, the bounds a maximised window
+// leaves behind, the wait window of a delete as the X server shows it, and the tray icon's tip.
+
+#include "AppWindowFixture.h"
+
+#include "app/TAdminForm.h"
+#include "app/TMessageForm.h"
+#include "platform/TRegistry.h"
+#include "settings/TAppRegInfo.h"
+#include "settings/TOptionsForm.h"
+#include "settings/TRegInfo.h"
+#include "store/TDataFileTool.h"
+#include "store/TScreenSaverDataModule.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
+
+namespace {
+
+// Runs the event loop until Condition holds or TimeoutMs passed.
+bool Settle(const std::function<bool()>& Condition, int TimeoutMs = 5000)
+{
+    QDeadlineTimer Deadline(TimeoutMs);
+    while (!Deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (Condition())
+            return true;
+        QThread::msleep(10);
+    }
+    return Condition();
+}
+
+// Whether the window manager has framed Window and Qt knows the frame.
+bool Framed(const QWidget* Window)
+{
+    return Window->isVisible() && Window->windowHandle() && Window->windowHandle()->isExposed() &&
+           Window->frameGeometry() != Window->geometry();
+}
+
+// A window's outer rectangle as the X server has it: the inside's place and size (xwininfo) and
+// the frame the window manager announces (_NET_FRAME_EXTENTS); invalid until it has one.
+QRect XFrame(WId Window)
+{
+    const QString Info = Tool("xwininfo", {"-id", QString::number(Window)});
+    const QString Extents = Tool("xprop", {"-id", QString::number(Window), "_NET_FRAME_EXTENTS"});
+    const auto Number = [&Info](const char* Label) {
+        const QRegularExpressionMatch M =
+            QRegularExpression(QString(Label) + R"(:\s*(-?\d+))").match(Info);
+        return M.hasMatch() ? M.captured(1).toInt() : 0;
+    };
+    const QRegularExpressionMatch E =
+        QRegularExpression(R"(= (\d+), (\d+), (\d+), (\d+))").match(Extents);
+    if (!E.hasMatch())
+        return {};
+    const int Left = E.captured(1).toInt(), Right = E.captured(2).toInt(),
+              Top = E.captured(3).toInt(), Bottom = E.captured(4).toInt();
+    return QRect(Number("Absolute upper-left X") - Left, Number("Absolute upper-left Y") - Top,
+                 Number("Width") + Left + Right, Number("Height") + Top + Bottom);
+}
+
+// The outer rectangle once the window manager has framed the window and left it in place.
+QRect SettledFrame(const QWidget* Window)
+{
+    QRect Last;
+    Settle([&] {
+        const QRect Now = XFrame(Window->winId());
+        const bool Still = Now.isValid() && Now == Last;
+        Last = Now;
+        return Still;
+    });
+    return Last;
+}
+
+bool HaveWindowManager()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") &&
+           QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+#define NEED_WINDOW_MANAGER()                                                                      \
+    if (!HaveWindowManager())                                                                      \
+    GTEST_SKIP() << "needs an X server with a window manager"
+
+TEST(DesktopDialogs, OptionsAreCentredByTheirFramesAndKeptOnTheScreen)
+{
+    NEED_WINDOW_MANAGER();
+    const QRect Available = QGuiApplication::primaryScreen()->availableGeometry();
+    struct TCase
+    {
+        const char* Name;
+        QRect Owner;
+        bool Centred; // else held inside the available area
+    };
+    const TCase Cases[] = {
+        {"in the middle", QRect(Available.left() + 200, Available.top() + 150, 700, 600), true},
+        // Lower than the dialog, at the top: centred, the title bar would be above the screen.
+        {"at the top", QRect(Available.left(), Available.top(), 500, 100), false},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        QWidget Owner;
+        Owner.setGeometry(Case.Owner);
+        Owner.show();
+        ASSERT_TRUE(SettledFrame(&Owner).isValid());
+        TAppRegInfoData Settings;
+        QRect Frame, OwnerFrame;
+        QTimer::singleShot(0, [&] {
+            auto* Form = Owner.findChild<TOptionsForm*>();
+            ASSERT_NE(Form, nullptr);
+            Frame = SettledFrame(Form);
+            OwnerFrame = XFrame(Owner.winId());
+            Form->reject();
+        });
+        TOptionsForm::Execute(Settings, &Owner);
+        ASSERT_TRUE(Frame.isValid());
+        EXPECT_TRUE(Available.contains(Frame)) << Frame.x() << "," << Frame.y();
+        if (Case.Centred) {
+            // The dialog's frame is not known before it is shown: the owner's is taken, whose
+            // bottom edge may be a few pixels deeper (a resize handle).
+            EXPECT_LE(std::abs(Frame.center().x() - OwnerFrame.center().x()), 1) << Frame.x();
+            EXPECT_LE(std::abs(Frame.center().y() - OwnerFrame.center().y()), 3) << Frame.y();
+        } else {
+            EXPECT_EQ(Frame.top(), Available.top());
+        }
+    }
+}
+
+// The main window in this process, on a data file and settings hive of its own.
+class DesktopMainWindow : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!HaveWindowManager())
+            GTEST_SKIP() << "needs an X server with a window manager";
+        ASSERT_TRUE(Dir.isValid());
+        SavedRegistry = qgetenv("VEXLO_REGISTRY");
+        qputenv("VEXLO_REGISTRY", Dir.filePath("registry.reg").toUtf8());
+        const QString DataFile = Dir.filePath("words.mdb");
+        TDataFileTool::CreateEmptyDataFile(DataFile);
+        {
+            TScreenSaverDataModule Filler;
+            QStringList Errors;
+            Filler.OpenDataFile(DataFile, Errors);
+            for (const char* Word : {"cherry", "apple", "banana"})
+                Filler.AppendEntry({Word, "", "", 1});
+            Filler.CloseData();
+        }
+        TRegistry Registry;
+        ASSERT_TRUE(Registry.OpenKey(TRegInfo::KeyName, true));
+        Registry.WriteString("DataFile", DataFile);
+    }
+
+    void TearDown() override
+    {
+        Form.reset();
+        Store.reset();
+        if (!IsSkipped())
+            qputenv("VEXLO_REGISTRY", SavedRegistry);
+    }
+
+    void OpenForm()
+    {
+        Store = std::make_unique<TScreenSaverDataModule>();
+        Form = std::make_unique<TAdminForm>(QStringList{"vexlo-vocabulary"});
+        Form->ApplicationTerminate = [] {};
+    }
+
+    // A number of the program's settings as saved in the hive.
+    int Saved(const QString& Name)
+    {
+        QFile Hive(Dir.filePath("registry.reg"));
+        if (!Hive.open(QIODevice::ReadOnly))
+            return -1;
+        const QString Text = QString::fromUtf8(Hive.readAll());
+        const QRegularExpressionMatch Match =
+            QRegularExpression("\"" + Name + "\"=dword:([0-9a-f]{8})").match(Text);
+        return Match.hasMatch() ? int(Match.captured(1).toUInt(nullptr, 16)) : -1;
+    }
+
+    QTemporaryDir Dir;
+    QByteArray SavedRegistry;
+    std::unique_ptr<TScreenSaverDataModule> Store;
+    std::unique_ptr<TAdminForm> Form;
+};
+
+TEST_F(DesktopMainWindow, MaximisedByTheWindowManagerItSavesItsNormalBounds)
+{
+    {
+        TRegistry Registry;
+        ASSERT_TRUE(Registry.OpenKey(TAppRegInfo::KeyName, true));
+        Registry.WriteInteger("Left", 150);
+        Registry.WriteInteger("Top", 120);
+        Registry.WriteInteger("Width", 560);
+        Registry.WriteInteger("Height", 420);
+    }
+    OpenForm();
+    Form->show();
+    ASSERT_TRUE(Settle([&] { return Framed(Form.get()); }));
+    Settle([] { return false; }, 300);
+    const QRect Normal = Form->PlaceBounds();
+    // The user double-clicks the title bar: the window manager maximises the window.
+    const QRect Frame = SettledFrame(Form.get());
+    ASSERT_TRUE(Frame.isValid());
+    const QPoint Title(Frame.center().x(),
+                       Frame.top() + (Frame.height() - Form->height()) / 3);
+    Tool("xdotool", {"mousemove", QString::number(Title.x()), QString::number(Title.y()), "click",
+                     "--repeat", "2", "--delay", "80", "1"});
+    ASSERT_TRUE(Settle([&] { return Form->isMaximized(); })) << "not maximised";
+    Settle([] { return false; }, 300);
+    ASSERT_NE(Form->size(), Normal.size());
+
+    Form->Exit->trigger();
+    Form.reset();
+    EXPECT_EQ(QRect(Saved("Left"), Saved("Top"), Saved("Width"), Saved("Height")), Normal);
+}
+
+TEST_F(DesktopMainWindow, FirstStartCentresTheWindowOnTheAvailableArea)
+{
+    OpenForm();
+    Form->show();
+    ASSERT_TRUE(Settle([&] { return Framed(Form.get()); }));
+    Settle([] { return false; }, 300);
+    const QRect Available = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect Frame = Form->frameGeometry();
+    EXPECT_TRUE(Available.contains(Frame));
+    // Give or take the frame, unknown until the window manager has put it on.
+    const int Slack = Frame.height() - Form->height();
+    EXPECT_LE(std::abs(Frame.center().x() - Available.center().x()), Slack);
+    EXPECT_LE(std::abs(Frame.center().y() - Available.center().y()), Slack);
+}
+
+// The real program, started as a child process.
+class DesktopProgram : public AppWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        AppWindowTest::SetUp();
+        if (IsSkipped())
+            return;
+        if (!HaveWindowManager())
+            GTEST_SKIP() << "needs an X server with a window manager";
+        SavedRegistry = qgetenv("VEXLO_REGISTRY");
+        qputenv("VEXLO_REGISTRY", Dir.filePath("registry.reg").toUtf8());
+        DataFile = Dir.filePath("words.mdb");
+        TDataFileTool::CreateEmptyDataFile(DataFile);
+        {
+            TScreenSaverDataModule Filler;
+            QStringList Errors;
+            Filler.OpenDataFile(DataFile, Errors);
+            for (const char* Word : {"cherry", "apple", "banana"})
+                Filler.AppendEntry({Word, "", "", 1});
+            Filler.CloseData();
+        }
+        TRegistry Registry;
+        ASSERT_TRUE(Registry.OpenKey(TRegInfo::KeyName, true));
+        Registry.WriteString("DataFile", DataFile);
+    }
+
+    void TearDown() override
+    {
+        AppWindowTest::TearDown();
+        if (!IsSkipped())
+            qputenv("VEXLO_REGISTRY", SavedRegistry);
+    }
+
+    QString WaitForWindow(QProcess* Process, const QString& Pattern)
+    {
+        QString Window;
+        WaitFor([&] {
+            const QStringList Found = Windows(Process, Pattern);
+            Window = Found.isEmpty() ? QString() : Found.first();
+            return !Window.isEmpty();
+        });
+        return Window;
+    }
+
+    QString DataFile;
+    QByteArray SavedRegistry;
+};
+
+// The share of pixels of two pictures of the same size that match within a small tolerance.
+double Likeness(const QImage& A, const QImage& B)
+{
+    if (A.size() != B.size() || A.isNull())
+        return 0;
+    qint64 Same = 0;
+    for (int Y = 0; Y < A.height(); ++Y)
+        for (int X = 0; X < A.width(); ++X) {
+            const QRgb P = A.pixel(X, Y), Q = B.pixel(X, Y);
+            Same += std::abs(qRed(P) - qRed(Q)) + std::abs(qGreen(P) - qGreen(Q)) +
+                        std::abs(qBlue(P) - qBlue(Q)) <
+                    24;
+        }
+    return double(Same) / (qint64(A.width()) * A.height());
+}
+
+TEST_F(DesktopProgram, DeleteShowsItsWaitWindowDrawnWhileTheStoreIsBusy)
+{
+    QProcess* Program = nullptr;
+    Program = Start({});
+    const QString Main = WaitForWindow(Program, "^Vexlo Vocabulary - ");
+    ASSERT_FALSE(Main.isEmpty());
+    // Another process holds the data file's write lock: the delete waits for it.
+    Processes.push_back(std::make_unique<QProcess>());
+    QProcess* Locker = Processes.back().get();
+    Locker->start("sqlite3", {DataFile});
+    ASSERT_TRUE(Locker->waitForStarted(5000));
+    Locker->write("BEGIN EXCLUSIVE;\nSELECT 'locked';\n");
+    ASSERT_TRUE(WaitFor([&] {
+        Locker->waitForReadyRead(100);
+        return Locker->readAllStandardOutput().contains("locked");
+    }));
+
+    QString Confirm;
+    // The keys go to the active window: the main window, once the window manager has made it so.
+    for (int Try = 0; Try < 5 && Confirm.isEmpty(); ++Try) {
+        Tool("xdotool", {"windowactivate", "--sync", Main});
+        WaitFor([&] { return Tool("xdotool", {"getactivewindow"}) == Main; }, 3000);
+        Tool("xdotool", {"key", "ctrl+d"});
+        WaitFor([&] { return !Windows(Program, "^Confirm$").isEmpty(); }, 2000);
+        const QStringList Found = Windows(Program, "^Confirm$");
+        Confirm = Found.isEmpty() ? QString() : Found.first();
+    }
+    ASSERT_FALSE(Confirm.isEmpty());
+    Tool("xdotool", {"windowactivate", "--sync", Confirm});
+    Tool("xdotool", {"key", "Return"});
+    const QString Wait = WaitForWindow(Program, "^Message$");
+    ASSERT_FALSE(Wait.isEmpty());
+    QThread::msleep(700);
+    // What the X server shows of the window now, against the window drawn here.
+    const QImage Shown =
+        QGuiApplication::primaryScreen()->grabWindow(Wait.toULongLong()).toImage().convertToFormat(
+            QImage::Format_RGB32);
+    TMessageForm Reference(nullptr, "Please wait for a moment");
+    const QImage Drawn = Reference.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_GT(Likeness(Shown, Drawn), 0.97) << Shown.width() << "x" << Shown.height();
+
+    // The lock holds beyond the wait: the delete fails with a message and deletes nothing.
+    const QString Error = WaitForWindow(Program, "^Vexlo Vocabulary 2007$");
+    Locker->closeWriteChannel();
+    Locker->waitForFinished(5000);
+    ASSERT_FALSE(Error.isEmpty());
+    Tool("xdotool", {"windowactivate", "--sync", Error});
+    Tool("xdotool", {"key", "Return"});
+    EXPECT_TRUE(WaitFor([&] { return WindowName(Main).startsWith("Vexlo Vocabulary - 3 records"); }))
+        << WindowName(Main).toStdString();
+}
+
+TEST_F(DesktopProgram, LongDeleteRedrawsItsWaitWindowWhenUncovered)
+{
+    // A large store, filled by the sqlite3 shell: renumbering after the first entry takes seconds.
+    QProcess Filler;
+    Filler.start("sqlite3", {DataFile, "WITH RECURSIVE n(i) AS (SELECT 4 UNION ALL SELECT i + 1 "
+                                       "FROM n WHERE i < 300000) INSERT INTO English (ID, ENAME, "
+                                       "BULG, TRANS, LEVEL) SELECT i, printf('w%07d', i), 'дума', "
+                                       "'', 1 FROM n;"});
+    ASSERT_TRUE(Filler.waitForFinished(60000));
+    ASSERT_EQ(Filler.exitCode(), 0) << Filler.readAllStandardError().toStdString();
+
+    QProcess* Program = Start({});
+    const QString Main = WaitForWindow(Program, "^Vexlo Vocabulary - ");
+    ASSERT_FALSE(Main.isEmpty());
+    QString Confirm;
+    for (int Try = 0; Try < 5 && Confirm.isEmpty(); ++Try) {
+        Tool("xdotool", {"windowactivate", "--sync", Main});
+        WaitFor([&] { return Tool("xdotool", {"getactivewindow"}) == Main; }, 3000);
+        Tool("xdotool", {"key", "ctrl+d"});
+        WaitFor([&] { return !Windows(Program, "^Confirm$").isEmpty(); }, 2000);
+        const QStringList Found = Windows(Program, "^Confirm$");
+        Confirm = Found.isEmpty() ? QString() : Found.first();
+    }
+    ASSERT_FALSE(Confirm.isEmpty());
+    Tool("xdotool", {"windowactivate", "--sync", Confirm});
+    Tool("xdotool", {"key", "Return"});
+    const QString Wait = WaitForWindow(Program, "^Message$");
+    ASSERT_FALSE(Wait.isEmpty());
+
+    // Another program's window passes over the wait window, then goes.
+    const QRect Under = XFrame(Wait.toULongLong());
+    ASSERT_TRUE(Under.isValid());
+    QWidget Cover(nullptr, Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint |
+                               Qt::WindowStaysOnTopHint);
+    QPalette Magenta;
+    Magenta.setColor(QPalette::Window, QColor(255, 0, 255));
+    Cover.setPalette(Magenta);
+    Cover.setAutoFillBackground(true);
+    Cover.setGeometry(Under);
+    Cover.show();
+    Settle([&] { return Cover.windowHandle() && Cover.windowHandle()->isExposed(); });
+    Settle([] { return false; }, 300);
+    Cover.hide();
+    Settle([] { return false; }, 400);
+    const QImage Shown =
+        QGuiApplication::primaryScreen()->grabWindow(Wait.toULongLong()).toImage().convertToFormat(
+            QImage::Format_RGB32);
+    // Still deleting: the picture shows what the program drew meanwhile.
+    EXPECT_FALSE(Windows(Program, "^Message$").isEmpty()) << "the delete ended too soon";
+    TMessageForm Reference(nullptr, "Please wait for a moment");
+    const QImage Drawn = Reference.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_GT(Likeness(Shown, Drawn), 0.97);
+
+    EXPECT_TRUE(WaitFor(
+        [&] { return WindowName(Main).startsWith("Vexlo Vocabulary - 299999 records"); }, 60000))
+        << WindowName(Main).toStdString();
+}
+
+// The program's icon in the tray host, or an invalid rectangle where none shows it.
+QRect TrayIconRect(QProcess* Program)
+{
+    // The icon's window carries the program's title.
+    const QString Found =
+        Tool("xdotool", {"search", "--pid", QString::number(Program->processId())});
+    if (Found.isEmpty() || Tool("xdotool", {"search", "--class", "trayer"}).isEmpty())
+        return {};
+    for (const QString& Window : Found.split('\n', Qt::SkipEmptyParts)) {
+        const QString Info = Tool("xwininfo", {"-id", Window});
+        const auto Number = [&Info](const char* Label) {
+            const QRegularExpressionMatch M =
+                QRegularExpression(QString(Label) + R"(:\s*(-?\d+))").match(Info);
+            return M.hasMatch() ? M.captured(1).toInt() : 0;
+        };
+        const QRect Rect(Number("Absolute upper-left X"), Number("Absolute upper-left Y"),
+                         Number("Width"), Number("Height"));
+        if (Info.contains("IsViewable") && Rect.width() > 1 &&
+            Tool("xdotool", {"getwindowname", Window}) == "Vexlo Vocabulary 2007")
+            return Rect;
+    }
+    return {};
+}
+
+// Visible windows of Program, and those whose window type names Kind (TOOLTIP, ...).
+QStringList VisibleWindows(QProcess* Program)
+{
+    return Tool("xdotool", {"search", "--onlyvisible", "--pid",
+                            QString::number(Program->processId())})
+        .split('\n', Qt::SkipEmptyParts);
+}
+
+QStringList WindowsOfType(QProcess* Program, const QString& Kind)
+{
+    QStringList Result;
+    for (const QString& Window : VisibleWindows(Program))
+        if (Tool("xprop", {"-id", Window, "_NET_WM_WINDOW_TYPE"}).contains(Kind))
+            Result << Window;
+    return Result;
+}
+
+TEST_F(DesktopProgram, TrayIconShowsItsTipAndARightClickBringsTheWindowForward)
+{
+    QProcess* Program = Start({});
+    const QString Main = WaitForWindow(Program, "^Vexlo Vocabulary - ");
+    ASSERT_FALSE(Main.isEmpty());
+    QRect Icon;
+    WaitFor([&] { return (Icon = TrayIconRect(Program)).isValid(); }, 5000);
+    if (!Icon.isValid())
+        GTEST_SKIP() << "needs a tray host (trayer)";
+
+    // Resting the pointer on the icon shows the program's title.
+    Tool("xdotool", {"mousemove", QString::number(Icon.left() + 2), QString::number(Icon.top() + 2)});
+    QThread::msleep(200);
+    Tool("xdotool", {"mousemove", QString::number(Icon.center().x()),
+                     QString::number(Icon.center().y())});
+    EXPECT_TRUE(WaitFor([&] { return !WindowsOfType(Program, "TOOLTIP").isEmpty(); }, 5000))
+        << "no tip";
+
+    // Another program's window is in front; a right click on the icon brings the main window
+    // forward and pops up the menu.
+    QWidget Other;
+    Other.setWindowTitle("Other");
+    Other.setGeometry(100, 100, 300, 200);
+    Other.show();
+    Settle([&] { return XFrame(Other.winId()).isValid(); });
+    Tool("xdotool", {"windowactivate", "--sync", QString::number(Other.winId())});
+    ASSERT_TRUE(WaitFor(
+        [&] { return Tool("xdotool", {"getactivewindow"}) == QString::number(Other.winId()); }));
+    const QStringList Before = VisibleWindows(Program);
+    Tool("xdotool", {"mousemove", QString::number(Icon.center().x()),
+                     QString::number(Icon.center().y()), "click", "3"});
+    EXPECT_TRUE(WaitFor([&] { return Tool("xdotool", {"getactivewindow"}) == Main; }, 5000));
+    EXPECT_TRUE(WaitFor([&] {
+        for (const QString& Window : VisibleWindows(Program))
+            if (!Before.contains(Window) && WindowsOfType(Program, "TOOLTIP").indexOf(Window) < 0)
+                return true;
+        return false;
+    })) << "no menu";
+    Tool("xdotool", {"key", "Escape"});
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
+    QApplication Application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
