@@ -140,6 +140,7 @@ void TAppRegInfo::Load()
     if (Axis < 0 || Axis > 1)
         Axis = 0;
     Reg.CloseKey();
+    Speech.Load();
 }
 
 void TAppRegInfo::Save()
@@ -168,6 +169,7 @@ void TAppRegInfo::Save()
         Reg.WriteBool(QStringLiteral("CopyFromClipboard"), CopyFromClipboard);
         Reg.WriteInteger(QStringLiteral("Axis"), Axis);
         Reg.CloseKey();
+        Speech.Save();
     }
     if (!Reg.OpenKey(QLatin1String(RunKeyName), true))
         return;

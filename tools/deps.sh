@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xclip xdotool x11-utils trayer openbox
     fonts-dejavu-core fonts-liberation
+    libespeak-ng-dev espeak-ng-data libpcaudio-dev
 )
 missing=()
 for p in "${packages[@]}"; do
