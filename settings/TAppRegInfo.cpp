@@ -51,6 +51,7 @@ int32_t Clamp32(int64_t N)
 TAppRegInfo::TAppRegInfo(TMainWindowPlace* AForm)
     : Form(AForm), UnwindingAtStart(std::uncaught_exceptions())
 {
+    TSpeechSettings::SetLive(&Speech);
     Load();
     const QSize Screen = ScreenSize();
     if (Screen.isValid()) {
@@ -90,6 +91,8 @@ TAppRegInfo::TAppRegInfo(TMainWindowPlace* AForm)
 
 TAppRegInfo::~TAppRegInfo() noexcept(false)
 {
+    if (&TSpeechSettings::Live() == &Speech)
+        TSpeechSettings::SetLive(nullptr);
     if (Form) {
         const QRect Bounds = Form->PlaceBounds();
         Left = Bounds.left();

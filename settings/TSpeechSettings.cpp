@@ -19,7 +19,24 @@ std::optional<uint32_t> ReadDword(const TRegistry& Reg, const char* Name)
     }
 }
 
+const TSpeechSettings*& LiveSettings()
+{
+    static const TSpeechSettings* Settings = nullptr;
+    return Settings;
+}
+
 } // namespace
+
+const TSpeechSettings& TSpeechSettings::Live()
+{
+    static const TSpeechSettings Defaults;
+    return LiveSettings() ? *LiveSettings() : Defaults;
+}
+
+void TSpeechSettings::SetLive(const TSpeechSettings* Settings)
+{
+    LiveSettings() = Settings;
+}
 
 void TSpeechSettings::Load()
 {

@@ -18,5 +18,10 @@ struct TSpeechSettings
     // Throws ERegistryException when a value cannot be written.
     void Save() const;
 
+    // The settings the program runs with (those of its TAppRegInfo while one exists), else the
+    // defaults. Read by the windows that speak.
+    static const TSpeechSettings& Live();
+    static void SetLive(const TSpeechSettings* Settings);
+
     static constexpr const char* KeyName = "Software\\Norvane\\Vocabulary\\Speech";
 };

@@ -1,5 +1,8 @@
 #include "speech/TSpeaker.h"
 
+#include <QCoreApplication>
+#include <QPointer>
+
 #include <algorithm>
 #include <vector>
 
@@ -7,6 +10,14 @@ TSpeaker::TSpeaker(QObject* Parent) : QObject(Parent)
 {
     FFactory = [] { return CreateDeviceOutput(); };
     FThread = std::thread([this] { Run(); });
+}
+
+TSpeaker* TSpeaker::Shared()
+{
+    static QPointer<TSpeaker> Speaker;
+    if (!Speaker)
+        Speaker = new TSpeaker(QCoreApplication::instance());
+    return Speaker;
 }
 
 TSpeaker::~TSpeaker()

@@ -19,6 +19,8 @@ class TSpeaker : public QObject
     Q_OBJECT
 public:
     explicit TSpeaker(QObject* Parent = nullptr);
+    // The program's speaker, made on first use and ended with the application object.
+    static TSpeaker* Shared();
     // Stops what is being said and waits for the speaking thread to end.
     ~TSpeaker() override;
 
