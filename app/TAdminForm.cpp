@@ -276,6 +276,7 @@ void TAdminForm::DesignForm()
     qApp->installEventFilter(this);
     if (auto* Gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         connect(Gui, &QGuiApplication::commitDataRequest, this, [this] { QueryEndSession(); });
+    DesignSpeech();
 }
 
 void TAdminForm::FormCreate(const QStringList& Arguments)
@@ -480,6 +481,8 @@ void TAdminForm::DetachSearchEditChange()
 
 void TAdminForm::TableAfterScroll()
 {
+    if (!Busy)
+        ClearSearchOutcome();
     UpdateCaption();
 }
 
@@ -510,6 +513,7 @@ void TAdminForm::SearchEditChange()
     Busy = true;
     try {
         ScreenSaverDataModule->SearchWord(TextCodec::NarrowText(SearchEdit->text()));
+        ShowSearchOutcome();
     } catch (...) {
         Busy = false;
         throw;
@@ -840,6 +844,7 @@ void TAdminForm::ShowRandomNote()
     if (NoteLibrary.ShowLearnForm)
         NoteLibrary.ShowLearnForm(AppSettings->NoteData(), NoteEnglish, NoteBulgarian,
                                   NoteTranscription, NoteLevel);
+    SpeakNoteWord();
 }
 
 QRect TAdminForm::PlaceBounds() const

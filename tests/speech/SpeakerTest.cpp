@@ -2,15 +2,13 @@
 // exist through the real pcaudiolib.
 #include "speech/TSpeaker.h"
 
+#include "MemoryOutput.h"
+
 #include <QCoreApplication>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <cstdlib>
-#include <mutex>
-#include <vector>
 
 namespace {
 
@@ -23,68 +21,13 @@ QCoreApplication* TestApp()
     return App;
 }
 
-// What the speaking thread wrote, shared with the test. Open can be held until the test lets go.
-struct TRecording
-{
-    std::mutex Lock;
-    std::condition_variable Changed;
-    std::vector<int16_t> Samples;
-    int Rate = 0;
-    int Opened = 0;
-    bool Finished = false;
-    bool Stopped = false;
-    bool Hold = false;
-
-    void Release()
-    {
-        std::lock_guard Guard(Lock);
-        Hold = false;
-        Changed.notify_all();
-    }
-};
-
-class TMemoryOutput final : public TAudioOutput
-{
-public:
-    explicit TMemoryOutput(TRecording& R) : FR(R) {}
-    bool Open(int SampleRate, QString&) override
-    {
-        std::unique_lock Guard(FR.Lock);
-        ++FR.Opened;
-        FR.Rate = SampleRate;
-        FR.Samples.clear();
-        FR.Changed.notify_all();
-        FR.Changed.wait(Guard, [this] { return !FR.Hold; });
-        return true;
-    }
-    bool Write(const int16_t* Samples, int Count) override
-    {
-        std::lock_guard Guard(FR.Lock);
-        FR.Samples.insert(FR.Samples.end(), Samples, Samples + Count);
-        return true;
-    }
-    void Finish() override
-    {
-        std::lock_guard Guard(FR.Lock);
-        FR.Finished = true;
-    }
-    void Stop() override
-    {
-        std::lock_guard Guard(FR.Lock);
-        FR.Stopped = true;
-    }
-
-private:
-    TRecording& FR;
-};
-
 class SpeakerTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         TestApp();
-        Speaker.SetOutputFactory([this] { return std::make_unique<TMemoryOutput>(Rec); });
+        Speaker.SetOutputFactory(MemoryOutputFactory(Rec));
     }
     // Waits for the given number of Finished signals, the event loop running meanwhile.
     bool WaitFinished(QSignalSpy& Spy, int Count = 1)
@@ -97,19 +40,6 @@ protected:
     TRecording Rec;
     TSpeaker Speaker;
 };
-
-double Seconds(const TRecording& R)
-{
-    return R.Rate > 0 ? double(R.Samples.size()) / R.Rate : 0.0;
-}
-
-int Peak(const std::vector<int16_t>& Samples)
-{
-    int Result = 0;
-    for (int16_t S : Samples)
-        Result = std::max(Result, std::abs(int(S)));
-    return Result;
-}
 
 TEST_F(SpeakerTest, WordsAreHeardWithAPlausibleLength)
 {
@@ -130,12 +60,10 @@ TEST_F(SpeakerTest, WordsAreHeardWithAPlausibleLength)
         Done.clear();
         Speaker.Speak(QString::fromUtf8(W.Text), W.Voice);
         ASSERT_TRUE(WaitFinished(Done)) << W.Text;
-        std::lock_guard Guard(Rec.Lock);
         EXPECT_TRUE(Rec.Finished) << W.Text;
-        EXPECT_GT(Peak(Rec.Samples), 3000) << W.Text;
-        EXPECT_GE(Seconds(Rec), W.Shortest) << W.Text;
-        EXPECT_LE(Seconds(Rec), W.Longest) << W.Text;
-        Rec.Finished = false;
+        EXPECT_GT(Rec.Peak(), 3000) << W.Text;
+        EXPECT_GE(Rec.Seconds(), W.Shortest) << W.Text;
+        EXPECT_LE(Rec.Seconds(), W.Longest) << W.Text;
     }
     EXPECT_EQ(Failed.count(), 0);
     EXPECT_FALSE(Speaker.IsSpeaking());
@@ -162,8 +90,7 @@ TEST_F(SpeakerTest, SpeakReturnsWhileTheSoundIsStillBeingMade)
     EXPECT_EQ(Done.count(), 0);
     Rec.Release();
     ASSERT_TRUE(WaitFinished(Done));
-    std::lock_guard Guard(Rec.Lock);
-    EXPECT_GT(Peak(Rec.Samples), 3000);
+    EXPECT_GT(Rec.Peak(), 3000);
 }
 
 TEST_F(SpeakerTest, ANewWordCutsShortTheOneBeingSaid)
@@ -179,12 +106,11 @@ TEST_F(SpeakerTest, ANewWordCutsShortTheOneBeingSaid)
     Speaker.Speak(QStringLiteral("cat"), TSpeechVoice::British);
     Rec.Release();
     ASSERT_TRUE(WaitFinished(Done, 2));
-    std::lock_guard Guard(Rec.Lock);
     EXPECT_TRUE(Rec.Stopped);
     EXPECT_EQ(Rec.Opened, 2);
     // What is left is the short word alone.
-    EXPECT_LE(Seconds(Rec), 1.5);
-    EXPECT_GT(Peak(Rec.Samples), 3000);
+    EXPECT_LE(Rec.Seconds(), 1.5);
+    EXPECT_GT(Rec.Peak(), 3000);
 }
 
 TEST_F(SpeakerTest, NoSoundDeviceIsReportedAndNothingElseBreaks)
@@ -200,12 +126,11 @@ TEST_F(SpeakerTest, NoSoundDeviceIsReportedAndNothingElseBreaks)
     EXPECT_TRUE(Message.contains(QStringLiteral("sound device"))) << Message.toStdString();
     EXPECT_FALSE(Speaker.IsSpeaking());
     // The speaker goes on working once a device is there.
-    Speaker.SetOutputFactory([this] { return std::make_unique<TMemoryOutput>(Rec); });
+    Speaker.SetOutputFactory(MemoryOutputFactory(Rec));
     Speaker.Speak(QStringLiteral("cat"), TSpeechVoice::British);
     ASSERT_TRUE(WaitFinished(Done, 2));
     EXPECT_EQ(Failed.count(), 1);
-    std::lock_guard Guard(Rec.Lock);
-    EXPECT_GT(Peak(Rec.Samples), 3000);
+    EXPECT_GT(Rec.Peak(), 3000);
 }
 
 } // namespace
