@@ -28,6 +28,7 @@ class TLearnForm : public QWidget
     // Read by tests and tools through the meta-object; the class itself is not exported.
     Q_PROPERTY(QRect CloseRect READ CloseRect)
     Q_PROPERTY(QRect TargetRect READ TargetRect)
+    Q_PROPERTY(QRect EnglishRect READ EnglishRect)
     Q_PROPERTY(QString EnglishText READ EnglishText)
     Q_PROPERTY(QStringList BulgarianLines READ BulgarianLines)
     Q_PROPERTY(QString TranscriptionText READ TranscriptionText)
