@@ -17,6 +17,7 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QStandardItemModel>
+#include <QTreeView>
 
 namespace {
 
@@ -104,17 +105,28 @@ void TEditForm::CreateSpeechControls()
     });
 
     // The codes: typed after a backslash, picked from the list with Enter, Tab or a click.
-    auto* Model = new QStandardItemModel(this);
+    // The list shows three columns: the code, the symbol and a word it sounds in.
+    auto* Model = new QStandardItemModel(0, 3, this);
     for (const TPhoneticCode& C : PhoneticCodes()) {
         const QString Code = QString::fromLatin1(C.Code);
         const QString Symbol = QString::fromUtf16(C.Symbol);
-        auto* Item = new QStandardItem(QStringLiteral("\\%1\t%2\t%3")
-                                           .arg(Code, Symbol, QString::fromLatin1(C.Example)));
-        Item->setData(Code, CodeRole);
-        Item->setData(Symbol, SymbolRole);
-        Model->appendRow(Item);
+        auto* CodeItem = new QStandardItem(QLatin1Char('\\') + Code);
+        CodeItem->setData(Code, CodeRole);
+        CodeItem->setData(Symbol, SymbolRole);
+        Model->appendRow({CodeItem, new QStandardItem(Symbol),
+                          new QStandardItem(QString::fromLatin1(C.Example))});
     }
+    auto* List = new QTreeView;
+    List->setHeaderHidden(true);
+    List->setRootIsDecorated(false);
+    List->setUniformRowHeights(true);
+    List->setSelectionBehavior(QAbstractItemView::SelectRows);
+    List->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    List->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     PhoneticCompleter = new QCompleter(Model, this);
+    PhoneticCompleter->setPopup(List);
+    List->setColumnWidth(0, 64);
+    List->setColumnWidth(1, 40);
     PhoneticCompleter->setObjectName(QStringLiteral("PhoneticCompleter"));
     PhoneticCompleter->setCompletionRole(CodeRole);
     PhoneticCompleter->setCaseSensitivity(Qt::CaseInsensitive);
@@ -123,7 +135,7 @@ void TEditForm::CreateSpeechControls()
     PhoneticCompleter->popup()->setFont(ui->TranscriptionEdit->font());
     connect(PhoneticCompleter, qOverload<const QModelIndex&>(&QCompleter::activated), this,
             [this](const QModelIndex& Index) {
-                InsertPhoneticCode(Index.data(SymbolRole).toString());
+                InsertPhoneticCode(Index.siblingAtColumn(0).data(SymbolRole).toString());
             });
     connect(ui->TranscriptionEdit, &QLineEdit::textEdited, this,
             &TEditForm::TranscriptionEdited);
@@ -218,7 +230,7 @@ void TEditForm::TranscriptionEdited()
         return;
     }
     QRect Place = Edit->inputMethodQuery(Qt::ImCursorRectangle).toRect();
-    Place.setWidth(180);
+    Place.setWidth(200);
     PhoneticCompleter->complete(Place);
     QAbstractItemView* List = PhoneticCompleter->popup();
     List->setCurrentIndex(PhoneticCompleter->completionModel()->index(0, 0));
@@ -266,7 +278,7 @@ bool TEditForm::SpeechEventFilter(QObject* Watched, QEvent* Event)
         const QModelIndex Current = PhoneticCompleter->popup()->currentIndex();
         PhoneticCompleter->popup()->hide();
         if (Current.isValid())
-            InsertPhoneticCode(Current.data(SymbolRole).toString());
+            InsertPhoneticCode(Current.siblingAtColumn(0).data(SymbolRole).toString());
         return true;
     }
     return false;

@@ -147,14 +147,4 @@ bool Synthesize(const QString& Text, TSpeechVoice Voice, const TSampleSink& Sink
     return Result == EE_OK;
 }
 
-void Shutdown()
-{
-    std::lock_guard Guard(EngineLock());
-    TEngineState& S = State();
-    if (S.Loaded)
-        espeak_Terminate();
-    S.Loaded = false;
-    S.Voice = nullptr;
-}
-
 } // namespace TSpeechEngine

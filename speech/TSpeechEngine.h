@@ -36,7 +36,4 @@ int SampleRate();
 using TSampleSink = std::function<bool(const int16_t* Samples, int Count)>;
 bool Synthesize(const QString& Text, TSpeechVoice Voice, const TSampleSink& Sink);
 
-// Unloads the library; the next call loads it again. For measurements of a first use.
-void Shutdown();
-
 } // namespace TSpeechEngine
