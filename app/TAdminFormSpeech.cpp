@@ -128,8 +128,8 @@ void TAdminForm::ShowSearchOutcome()
     }
     int Common = 0;
     while (Common < Searched.size() && Common < Current.size() &&
-           QString::compare(Searched.mid(Common, 1), Current.mid(Common, 1),
-                            Qt::CaseInsensitive) == 0)
+           QString::compare(Searched.mid(Common, 1), Current.mid(Common, 1), Qt::CaseInsensitive) ==
+               0)
         ++Common;
     MissingWord = Searched;
     QString Hint = QStringLiteral("\"%1\" not found").arg(Searched);

@@ -16,8 +16,8 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -32,9 +32,9 @@ extern char** environ;
 namespace {
 
 // Words of the sample vocabulary, from one syllable to six, and two phrases.
-const char* const Words[] = {"book",      "water",       "question",      "environment",
-                             "achieve",   "pusillanimous", "idiosyncrasy", "ice cream",
-                             "look after", "recalcitrant", "sesquipedalian", "threat"};
+const char* const Words[] = {"book",       "water",         "question",       "environment",
+                             "achieve",    "pusillanimous", "idiosyncrasy",   "ice cream",
+                             "look after", "recalcitrant",  "sesquipedalian", "threat"};
 
 void BM_SuggestTranscription(benchmark::State& State)
 {
@@ -181,7 +181,10 @@ void BM_FirstSpeakAudible_Cold(benchmark::State& State)
         State.SetIterationTime(std::atof(Out.c_str()));
     }
 }
-BENCHMARK(BM_FirstSpeakAudible_Cold)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_FirstSpeakAudible_Cold)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
 
 void BM_FirstSpeakAudible_Loaded(benchmark::State& State)
 {
@@ -193,6 +196,9 @@ void BM_FirstSpeakAudible_Loaded(benchmark::State& State)
     for (auto _ : State)
         State.SetIterationTime(TimeToFirstSound(Speaker, Shared));
 }
-BENCHMARK(BM_FirstSpeakAudible_Loaded)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(50);
+BENCHMARK(BM_FirstSpeakAudible_Loaded)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(50);
 
 } // namespace

@@ -57,17 +57,17 @@ QIcon SpeakerGlyph()
 const QList<TEditForm::TPhoneticCode>& TEditForm::PhoneticCodes()
 {
     static const QList<TPhoneticCode> Codes = {
-        {"'", u"ˈ", "stress"},          {",", u"ˌ", "secondary stress"},
-        {":", u"ː", "long"},            {"ae", u"æ", "cat"},
-        {"aa", u"ɑ", "father"},         {"oh", u"ɒ", "hot"},
-        {"aw", u"ɔ", "law"},            {"uh", u"ʌ", "cup"},
-        {"@", u"ə", "about"},           {"schwa", u"ə", "about"},
-        {"er", u"ɜ", "bird"},           {"eh", u"ɛ", "bed"},
-        {"ih", u"ɪ", "sit"},            {"uu", u"ʊ", "put"},
-        {"ng", u"ŋ", "sing"},           {"sh", u"ʃ", "she"},
-        {"zh", u"ʒ", "vision"},         {"th", u"θ", "thin"},
-        {"dh", u"ð", "this"},           {"ch", u"tʃ", "chin"},
-        {"dj", u"dʒ", "jam"},           {"g", u"ɡ", "go"},
+        {"'", u"ˈ", "stress"},  {",", u"ˌ", "secondary stress"},
+        {":", u"ː", "long"},    {"ae", u"æ", "cat"},
+        {"aa", u"ɑ", "father"}, {"oh", u"ɒ", "hot"},
+        {"aw", u"ɔ", "law"},    {"uh", u"ʌ", "cup"},
+        {"@", u"ə", "about"},   {"schwa", u"ə", "about"},
+        {"er", u"ɜ", "bird"},   {"eh", u"ɛ", "bed"},
+        {"ih", u"ɪ", "sit"},    {"uu", u"ʊ", "put"},
+        {"ng", u"ŋ", "sing"},   {"sh", u"ʃ", "she"},
+        {"zh", u"ʒ", "vision"}, {"th", u"θ", "thin"},
+        {"dh", u"ð", "this"},   {"ch", u"tʃ", "chin"},
+        {"dj", u"dʒ", "jam"},   {"g", u"ɡ", "go"},
     };
     return Codes;
 }
@@ -137,8 +137,7 @@ void TEditForm::CreateSpeechControls()
             [this](const QModelIndex& Index) {
                 InsertPhoneticCode(Index.siblingAtColumn(0).data(SymbolRole).toString());
             });
-    connect(ui->TranscriptionEdit, &QLineEdit::textEdited, this,
-            &TEditForm::TranscriptionEdited);
+    connect(ui->TranscriptionEdit, &QLineEdit::textEdited, this, &TEditForm::TranscriptionEdited);
 
     ui->TranscriptStringGrid->installEventFilter(this);
     // Tab takes the highlighted symbol too (the list would otherwise let the focus move on).
@@ -197,11 +196,10 @@ void TEditForm::SuggestBitBtnClick()
     }
     // A transcription that is there already is only replaced when the user says so.
     if (!Typed.trimmed().isEmpty() &&
-        TMessageBox::Question(this, QStringLiteral("Suggest"),
-                              QStringLiteral("Replace the transcription [%1] with [%2]?")
-                                  .arg(Typed, Suggested),
-                              QMessageBox::Yes | QMessageBox::No,
-                              QMessageBox::No) != QMessageBox::Yes)
+        TMessageBox::Question(
+            this, QStringLiteral("Suggest"),
+            QStringLiteral("Replace the transcription [%1] with [%2]?").arg(Typed, Suggested),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
         return;
     Edit->setText(Suggested);
     Edit->setFocus(Qt::OtherFocusReason);
@@ -273,8 +271,7 @@ bool TEditForm::SpeechEventFilter(QObject* Watched, QEvent* Event)
         }
     }
     if (PhoneticCompleter && Watched == PhoneticCompleter->popup() &&
-        Event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(Event)->key() == Qt::Key_Tab) {
+        Event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(Event)->key() == Qt::Key_Tab) {
         const QModelIndex Current = PhoneticCompleter->popup()->currentIndex();
         PhoneticCompleter->popup()->hide();
         if (Current.isValid())

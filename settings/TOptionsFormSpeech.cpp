@@ -36,7 +36,8 @@ void TOptionsForm::CreateSpeechPage()
     VoiceComboBox = new QComboBox(SpeechGroupBox);
     VoiceComboBox->setObjectName(QStringLiteral("VoiceComboBox"));
     VoiceComboBox->setGeometry(56, 15, 130, 21);
-    VoiceComboBox->addItems({QStringLiteral("British English"), QStringLiteral("American English")});
+    VoiceComboBox->addItems(
+        {QStringLiteral("British English"), QStringLiteral("American English")});
     VoiceLabel->setBuddy(VoiceComboBox);
 
     NotesSpeakCheckBox = new QCheckBox(QStringLiteral("Notes say their word"), SpeechGroupBox);
@@ -49,7 +50,8 @@ void TOptionsForm::CreateSpeechPage()
     VoiceComboBox->setCurrentIndex(int(Defaults.Voice));
     NotesSpeakCheckBox->setChecked(Defaults.NotesSpeak);
 
-    for (QWidget* Button : {static_cast<QWidget*>(ui->OKBitBtn), static_cast<QWidget*>(ui->CancelBitBtn)})
+    for (QWidget* Button :
+         {static_cast<QWidget*>(ui->OKBitBtn), static_cast<QWidget*>(ui->CancelBitBtn)})
         Button->move(Button->x(), Button->y() + Grown);
     setFixedSize(width(), height() + Grown);
     setTabOrder(ui->AxisComboBox, VoiceComboBox);

@@ -52,8 +52,8 @@ bool LoadLocked()
         return false;
     // Synchronous output: espeak_Synth returns when the text is done, the samples having gone
     // through the callback on this thread. 100 ms buffers keep the first samples early.
-    const int Rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 100, nullptr,
-                                       espeakINITIALIZE_DONT_EXIT);
+    const int Rate =
+        espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 100, nullptr, espeakINITIALIZE_DONT_EXIT);
     if (Rate <= 0) {
         S.Failed = true;
         S.Error = QStringLiteral("The speech data of espeak-ng could not be loaded.");
@@ -141,8 +141,7 @@ bool Synthesize(const QString& Text, TSpeechVoice Voice, const TSampleSink& Sink
     S.Sink = &Sink;
     S.Stopped = false;
     const espeak_ERROR Result = espeak_Synth(Utf8.constData(), size_t(Utf8.size()) + 1, 0,
-                                             POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr,
-                                             nullptr);
+                                             POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, nullptr);
     S.Sink = nullptr;
     return Result == EE_OK;
 }

@@ -25,7 +25,12 @@ bool IsVowel(QChar C)
 // consonant (tʃ and dʒ count as one).
 struct TSegment
 {
-    enum TKind { Stress, Vowel, Consonant } Kind;
+    enum TKind
+    {
+        Stress,
+        Vowel,
+        Consonant
+    } Kind;
     QString Text;
 };
 
@@ -68,8 +73,8 @@ bool IsOnset(const QStringList& Consonants)
         "pl", "pr", "bl", "br", "tr", "dr", "kl", "kr", "ɡl", "ɡr", "fl", "fr", "θr", "ʃr",
         "sp", "st", "sk", "sm", "sn", "sl", "sw", "sf", "tw", "dw", "kw", "ɡw", "θw", "pj",
         "bj", "tj", "dj", "kj", "ɡj", "mj", "nj", "fj", "vj", "hj", "lj", "sj", "zj", "θj"};
-    static const QSet<QString> Triples = {"spl", "spr", "str", "skr", "skw", "spj", "stj", "skj",
-                                          "smj"};
+    static const QSet<QString> Triples = {"spl", "spr", "str", "skr", "skw",
+                                          "spj", "stj", "skj", "smj"};
     const QString Joined = Consonants.join(QString());
     switch (Consonants.size()) {
     case 0:
@@ -88,8 +93,8 @@ bool IsOnset(const QStringList& Consonants)
 // Syllable nuclei: vowels, a diphthong counting once.
 int NucleusCount(const QList<TSegment>& Segments)
 {
-    static const QSet<QString> Diphthongs = {"eɪ", "aɪ", "ɔɪ", "əʊ", "aʊ", "ɪə", "eə",
-                                             "ʊə", "oʊ", "ɛə", "æɪ", "ɑɪ"};
+    static const QSet<QString> Diphthongs = {"eɪ", "aɪ", "ɔɪ", "əʊ", "aʊ", "ɪə",
+                                             "eə", "ʊə", "oʊ", "ɛə", "æɪ", "ɑɪ"};
     int Count = 0;
     QString Previous;
     for (const TSegment& S : Segments) {

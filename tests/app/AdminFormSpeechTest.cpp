@@ -139,4 +139,30 @@ TEST_F(AdminFormTest, SpeakSaysTheWordAndReportsAMissingDeviceOnce)
     QObject::disconnect(Counting);
 }
 
+// A note says its word when the options ask for it, in the chosen voice; otherwise it is silent.
+TEST_F(AdminFormTest, NotesSayTheirWordWhenAskedTo)
+{
+    Open({{"serendipity", "щастливо откритие"}});
+    Form->NoteLibrary = {[] { return true; }, [](const void*, const char16_t*, const char16_t*,
+                                                 const char16_t*, int32_t) {}};
+    TRecording Rec;
+    TSpeaker* Speaker = TSpeaker::Shared();
+    Speaker->SetOutputFactory(MemoryOutputFactory(Rec));
+    for (bool Speaks : {false, true}) {
+        SCOPED_TRACE(Speaks);
+        Form->AppSettings->Speech.NotesSpeak = Speaks;
+        Form->AppSettings->Speech.Voice = TSpeechVoice::American;
+        Form->ShowRandomNote();
+        if (!Speaks) {
+            EXPECT_FALSE(Speaker->IsSpeaking()); // nothing was asked for
+        }
+        for (int I = 0; I < 1000 && (Speaker->IsSpeaking() || Rec.Opened < int(Speaks)); ++I)
+            QThread::msleep(10);
+        EXPECT_EQ(Rec.Opened, Speaks ? 1 : 0);
+    }
+    EXPECT_GT(Rec.Seconds(), 0.5);
+    EXPECT_GT(Rec.Peak(), 3000);
+    Speaker->SetOutputFactory({});
+}
+
 } // namespace

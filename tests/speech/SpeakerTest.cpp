@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 QCoreApplication* TestApp()
@@ -83,8 +82,8 @@ TEST_F(SpeakerTest, SpeakReturnsWhileTheSoundIsStillBeingMade)
                                          [this] { return Rec.Opened == 1; }));
     }
     bool Ticked = false;
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [&] { Ticked = true; },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [&] { Ticked = true; }, Qt::QueuedConnection);
     QCoreApplication::processEvents();
     EXPECT_TRUE(Ticked);
     EXPECT_EQ(Done.count(), 0);
@@ -116,7 +115,8 @@ TEST_F(SpeakerTest, ANewWordCutsShortTheOneBeingSaid)
 TEST_F(SpeakerTest, NoSoundDeviceIsReportedAndNothingElseBreaks)
 {
     // The real output library, asked for a device that no machine has.
-    Speaker.SetOutputFactory([] { return CreateDeviceOutput(QStringLiteral("vexlo-no-such-device")); });
+    Speaker.SetOutputFactory(
+        [] { return CreateDeviceOutput(QStringLiteral("vexlo-no-such-device")); });
     QSignalSpy Done(&Speaker, &TSpeaker::Finished);
     QSignalSpy Failed(&Speaker, &TSpeaker::Failed);
     Speaker.Speak(QStringLiteral("cat"), TSpeechVoice::British);
