@@ -3,8 +3,10 @@
 #include "ui_TEditForm.h"
 
 #include "app/TMessageBox.h"
+#include "speech/TSpeaker.h"
 #include "store/TDataFileTool.h"
 #include "store/TScreenSaverDataModule.h"
+#include "tests/speech/MemoryOutput.h"
 
 #include <QApplication>
 #include <QStatusTipEvent>
@@ -565,6 +567,32 @@ TEST_F(EditFormTest, ANewEntryCanStartWithItsWord)
     ASSERT_EQ(Store->GetEntryCount(), 1);
     // The next opening starts empty again.
     Run(emNew, [](Ui::TEditForm& Ui) { EXPECT_TRUE(Ui.EnglishEdit->text().isEmpty()); });
+}
+
+// The speaker at the end of the English field (and F8) says the word typed there, in memory here.
+TEST_F(EditFormTest, SpeakSaysTheTypedWord)
+{
+    TRecording Rec;
+    TSpeaker* Speaker = TSpeaker::Shared();
+    Speaker->SetOutputFactory(MemoryOutputFactory(Rec));
+    const auto WaitQuiet = [&] {
+        for (int I = 0; I < 1000 && Speaker->IsSpeaking(); ++I)
+            QTest::qWait(10);
+    };
+    Run(emNew, [&](Ui::TEditForm& Ui) {
+        QApplication::setActiveWindow(Editor.get());
+        Ui.EnglishEdit->setText(QStringLiteral("   "));
+        Editor->SpeakAction->trigger();
+        EXPECT_EQ(Ui.StatusBar->currentMessage(), QStringLiteral("Type the English word first."));
+        EXPECT_FALSE(Speaker->IsSpeaking());
+        Ui.EnglishEdit->setText(QStringLiteral("onomatopoeia"));
+        QTest::keyClick(Ui.EnglishEdit, Qt::Key_F8);
+        WaitQuiet();
+    });
+    EXPECT_EQ(Rec.Opened, 1);
+    EXPECT_GT(Rec.Seconds(), 0.6);
+    EXPECT_GT(Rec.Peak(), 3000);
+    Speaker->SetOutputFactory({});
 }
 
 } // namespace
