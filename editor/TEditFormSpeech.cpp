@@ -8,6 +8,8 @@
 #include "settings/TSpeechSettings.h"
 #include "speech/TSpeaker.h"
 #include "speech/TTranscription.h"
+#include "store/TScreenSaverDataModule.h"
+#include "store/TVexloTable.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -206,7 +208,18 @@ void TEditForm::SuggestBitBtnClick()
     Edit->deselect();
     Edit->end(false);
     FTranscriptionCaret = int(Suggested.size());
-    ui->StatusBar->showMessage(QStringLiteral("Suggested by espeak-ng; check it before saving."));
+    // A phrase can give more than the store's field holds: say so now rather than at OK.
+    const int Room = ScreenSaverDataModule && ScreenSaverDataModule->ADOTableTRANS
+                         ? ScreenSaverDataModule->ADOTableTRANS->Size()
+                         : 0;
+    if (Room > 0 && Suggested.size() > Room)
+        ui->StatusBar->showMessage(QStringLiteral("The suggestion has %1 characters, but a "
+                                                  "transcription holds %2; shorten it.")
+                                       .arg(Suggested.size())
+                                       .arg(Room));
+    else
+        ui->StatusBar->showMessage(
+            QStringLiteral("Suggested by espeak-ng; check it before saving."));
 }
 
 void TEditForm::TranscriptionEdited()

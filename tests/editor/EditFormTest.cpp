@@ -472,6 +472,16 @@ TEST_F(EditFormTest, SuggestButtonKeepsItsPlaceAtTheBottomLeft)
         Ui.EnglishEdit->setText(QStringLiteral("cat"));
         Editor->SuggestBitBtn->click();
         EXPECT_EQ(Ui.TranscriptionEdit->text(), QStringLiteral("kæt"));
+        EXPECT_EQ(Ui.StatusBar->currentMessage(),
+                  QStringLiteral("Suggested by espeak-ng; check it before saving."));
+        // A phrase longer than the store's field is filled in all the same, with a warning.
+        Ui.EnglishEdit->setText(QStringLiteral("the quick brown fox jumps over the lazy dog"));
+        TMessageBox::SetNextAnswer(QMessageBox::Yes);
+        Editor->SuggestBitBtn->click();
+        EXPECT_GT(Ui.TranscriptionEdit->text().size(), 30);
+        EXPECT_TRUE(Ui.StatusBar->currentMessage().endsWith(
+            QStringLiteral("but a transcription holds 30; shorten it.")))
+            << Ui.StatusBar->currentMessage().toStdString();
         // The palette keeps its twelve cells and its place.
         EXPECT_EQ(Ui.TranscriptStringGrid->geometry(), QRect(234, 17, 220, 22));
         EXPECT_EQ(Ui.TranscriptStringGrid->columnCount(), 12);
