@@ -288,6 +288,7 @@ void TAdminForm::DesignForm()
     qApp->installEventFilter(this);
     if (auto* Gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         connect(Gui, &QGuiApplication::commitDataRequest, this, [this] { QueryEndSession(); });
+    DesignSpeech();
 }
 
 void TAdminForm::FormCreate(const QStringList& Arguments)
@@ -503,6 +504,8 @@ void TAdminForm::DetachSearchEditChange()
 
 void TAdminForm::TableAfterScroll()
 {
+    if (!Busy)
+        ClearSearchOutcome();
     UpdateCaption();
 }
 
@@ -533,6 +536,7 @@ void TAdminForm::SearchEditChange()
     Busy = true;
     try {
         ScreenSaverDataModule->SearchWord(TextCodec::NarrowText(SearchEdit->text()));
+        ShowSearchOutcome();
     } catch (...) {
         Busy = false;
         throw;
@@ -929,6 +933,7 @@ void TAdminForm::ShowRandomNote()
     if (NoteLibrary.ShowLearnForm)
         NoteLibrary.ShowLearnForm(AppSettings->NoteData(), NoteEnglish, NoteBulgarian,
                                   NoteTranscription, NoteLevel);
+    SpeakNoteWord();
 }
 
 QRect TAdminForm::PlaceBounds() const

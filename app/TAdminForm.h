@@ -15,6 +15,7 @@
 class QLabel;
 class QMenu;
 class QTimer;
+class QToolButton;
 class TEditForm;
 class TEnglishTableModel;
 class TRegInfo;
@@ -186,6 +187,20 @@ public:
     void PrepareFirstRun();
     void OfferSampleVocabulary();
     void AddDictionaryActions();
+    // Pronunciation and look-ups that say when they missed (TAdminFormSpeech.cpp).
+    QAction* SpeakAction = nullptr;          // File > Speak, F8: says the word in the search box
+    QAction* AddMissingAction = nullptr;     // File > Add "word"…: a new entry for it
+    QToolButton* AddMissingButton = nullptr; // the same command at the right of the status bar
+    QString MissingWord;                     // the last search's text when it was not found
+    bool SpeechFailureShown = false;         // the first failure to speak gets a box, later ones
+                                             // the status bar
+    void DesignSpeech();
+    void SpeakExecute();
+    void AddMissingExecute();
+    void ShowSearchOutcome();
+    void ClearSearchOutcome();
+    void SpeechFailed(const QString& Message);
+    void SpeakNoteWord();
 
     // TMainWindowPlace
     QRect PlaceBounds() const override;

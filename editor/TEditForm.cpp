@@ -126,6 +126,8 @@ void TEditForm::FormCreate()
     Grid->setCurrentCell(0, 0);
     connect(Grid, &QTableWidget::cellClicked, this, [this] { TranscriptStringGridClick(); });
 
+    CreateSpeechControls();
+
     for (QWidget* W : findChildren<QWidget*>())
         W->setToolTip(QString());
 }
@@ -144,7 +146,7 @@ void TEditForm::ShowEditor(TEditMode Mode)
 void TEditForm::PrepareForNew()
 {
     setWindowTitle(QStringLiteral("New Data"));
-    ui->EnglishEdit->clear();
+    ui->EnglishEdit->setText(FNewWord);
     ui->TranscriptionEdit->clear();
     ui->BulgarianMemo->clear();
     ui->LevelUpDown->SetPosition(0);
@@ -214,6 +216,7 @@ void TEditForm::resizeEvent(QResizeEvent* Event)
     ui->OKBitBtn->move(W - 157, H - 53);
     ui->CancelBitBtn->move(W - 79, H - 53);
     ui->StatusBar->setGeometry(0, H - 19, W, 19);
+    PlaceSpeechControls();
 }
 
 bool TEditForm::event(QEvent* Event)
@@ -230,6 +233,8 @@ bool TEditForm::event(QEvent* Event)
 
 bool TEditForm::eventFilter(QObject* Watched, QEvent* Event)
 {
+    if (SpeechEventFilter(Watched, Event))
+        return true;
     // The window's activation hands the English edit its focus as if tabbed into, which would
     // select all of it; an opening wants the caret after the last character instead.
     if (Watched == ui->EnglishEdit && Event->type() == QEvent::FocusIn && FCaretAtEndOnFocus) {

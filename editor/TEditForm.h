@@ -4,7 +4,10 @@
 
 #include <memory>
 
+class QAction;
+class QCompleter;
 class QPainter;
+class QPushButton;
 class QRect;
 
 namespace Ui {
@@ -47,6 +50,25 @@ public:
 
     std::unique_ptr<Ui::TEditForm> ui;
 
+    // Pronunciation (TEditFormSpeech.cpp). Speak says the English word; Suggest fills the
+    // transcription from it, asking before it replaces one; a backslash in the transcription
+    // opens a list of phonetic symbols by short codes (\ae gives æ); Space in the palette
+    // inserts its current symbol.
+    QAction* SpeakAction = nullptr;       // the speaker at the end of the English edit, F8
+    QPushButton* SuggestBitBtn = nullptr; // "Suggest", bottom left, Ctrl+T
+    QCompleter* PhoneticCompleter = nullptr;
+    void SpeakClick();
+    void SuggestBitBtnClick();
+    // Opens the dialog for a new entry with its English word already filled in.
+    void ShowEditorFor(const QString& English);
+    struct TPhoneticCode
+    {
+        const char* Code;
+        const char16_t* Symbol;
+        const char* Example;
+    };
+    static const QList<TPhoneticCode>& PhoneticCodes();
+
 protected:
     bool event(QEvent* Event) override;
     void showEvent(QShowEvent* Event) override;
@@ -62,7 +84,16 @@ private:
     // The caret in the transcription as the user left it: the start of the selection if any.
     int TranscriptionCaret() const;
 
+    void CreateSpeechControls();
+    void PlaceSpeechControls();
+    bool SpeechEventFilter(QObject* Watched, QEvent* Event);
+    void TranscriptionEdited();
+    void InsertPhoneticCode(const QString& Symbol);
+    void InsertFromPaletteByKey();
+
     QWidget* FMainForm;
+    QString FNewWord;
+    int FCodeStart = -1;
     int FTranscriptionCaret = 0;
     bool FCaretAtEndOnFocus = false;
 };

@@ -50,3 +50,8 @@ void ShowLearnForm(const void* AppSettings, const char16_t* English, const char1
     CurrentNote() = Note;
     Note->ShowNote();
 }
+
+void SetNoteWordClick(TNoteWordClick Handler)
+{
+    TLearnForm::WordClick = Handler;
+}

@@ -13,7 +13,11 @@
 //                  may change or free them after the call. Null pointers count as empty texts or
 //                  default settings.
 //
-// Both must be called on the thread of the Qt application object.
+//   SetNoteWordClick  names a function the note calls with its English word (zero-terminated
+//                  UTF-16) when the user clicks that word, for example to say it aloud; null
+//                  takes the function away. The word then shows a hand cursor.
+//
+// All must be called on the thread of the Qt application object.
 
 #include <cstdint>
 
@@ -27,3 +31,6 @@ NOTECARD_API bool CanShow(void);
 NOTECARD_API void ShowLearnForm(const void* AppSettings, const char16_t* English,
                                 const char16_t* Bulgarian, const char16_t* Transcription,
                                 int32_t Level);
+
+typedef void (*TNoteWordClick)(const char16_t* English);
+NOTECARD_API void SetNoteWordClick(TNoteWordClick Handler);

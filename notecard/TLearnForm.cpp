@@ -412,7 +412,17 @@ void TLearnForm::FormMouseDown(const QPoint& Pos)
     if (CloseRect().translated(SlideOffset()).contains(Pos)) {
         FClosing = true;
         close();
+        return;
     }
+    if (WordClick && EnglishRect().translated(SlideOffset()).contains(Pos))
+        WordClick(reinterpret_cast<const char16_t*>(FEnglish.utf16()));
+}
+
+QRect TLearnForm::EnglishRect() const
+{
+    const int Room = CloseRect().left() - 4 - TextLeft;
+    const int Wide = QFontMetrics(EnglishFont()).horizontalAdvance(FEnglish);
+    return QRect(TextLeft, CardInset + 3, std::min(Wide, Room), 20);
 }
 
 void TLearnForm::mouseMoveEvent(QMouseEvent* Event)
@@ -423,6 +433,9 @@ void TLearnForm::mouseMoveEvent(QMouseEvent* Event)
 void TLearnForm::FormMouseMove(const QPoint& Pos)
 {
     const bool Hot = CloseRect().translated(SlideOffset()).contains(Pos);
+    const bool OnWord = WordClick && EnglishRect().translated(SlideOffset()).contains(Pos);
+    if (!Hot)
+        setCursor(OnWord ? Qt::PointingHandCursor : Qt::ArrowCursor);
     if (Hot == FCrossHot)
         return;
     FCrossHot = Hot;

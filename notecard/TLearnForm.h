@@ -28,6 +28,7 @@ class TLearnForm : public QWidget
     // Read by tests and tools through the meta-object; the class itself is not exported.
     Q_PROPERTY(QRect CloseRect READ CloseRect)
     Q_PROPERTY(QRect TargetRect READ TargetRect)
+    Q_PROPERTY(QRect EnglishRect READ EnglishRect)
     Q_PROPERTY(QString EnglishText READ EnglishText)
     Q_PROPERTY(QStringList BulgarianLines READ BulgarianLines)
     Q_PROPERTY(QString TranscriptionText READ TranscriptionText)
@@ -75,6 +76,11 @@ public:
 
     // A colour value 0x00BBGGRR as a Qt colour.
     static QColor ToQColor(uint32_t Color);
+
+    // Called with the English word when it is clicked (SetNoteWordClick); null: the word is text.
+    static inline void (*WordClick)(const char16_t* English) = nullptr;
+    // Where the English word is drawn, as wide as its text.
+    QRect EnglishRect() const;
 
     QTimer* CloseTimer = nullptr;
     // Two 16 x 16 glyphs of the close cross: 0 at rest, 1 under the mouse.

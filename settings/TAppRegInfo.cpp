@@ -51,6 +51,7 @@ int32_t Clamp32(int64_t N)
 TAppRegInfo::TAppRegInfo(TMainWindowPlace* AForm)
     : Form(AForm), UnwindingAtStart(std::uncaught_exceptions())
 {
+    TSpeechSettings::SetLive(&Speech);
     Load();
     const QSize Screen = ScreenSize();
     if (Screen.isValid()) {
@@ -90,6 +91,8 @@ TAppRegInfo::TAppRegInfo(TMainWindowPlace* AForm)
 
 TAppRegInfo::~TAppRegInfo() noexcept(false)
 {
+    if (&TSpeechSettings::Live() == &Speech)
+        TSpeechSettings::SetLive(nullptr);
     if (Form) {
         const QRect Bounds = Form->PlaceBounds();
         Left = Bounds.left();
@@ -140,6 +143,7 @@ void TAppRegInfo::Load()
     if (Axis < 0 || Axis > 1)
         Axis = 0;
     Reg.CloseKey();
+    Speech.Load();
 }
 
 void TAppRegInfo::Save()
@@ -170,6 +174,7 @@ void TAppRegInfo::Save()
         Reg.WriteInteger(QStringLiteral("Axis"), Axis);
         Reg.CommitUpdate();
         Reg.CloseKey();
+        Speech.Save();
     } else if (const QString Problem = TRegistry::HiveProblem(); !Problem.isEmpty()) {
         throw ERegistryException(Problem);
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/TSpeechSettings.h"
+
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -110,6 +112,9 @@ public:
     void Save();
 
     TMainWindowPlace* Form = nullptr;
+
+    // Voice and spoken notes; loaded and saved with the rest, in a subkey of their own.
+    TSpeechSettings Speech;
 
     const TAppRegInfoData* NoteData() const { return this; }
     TAppRegInfoData* NoteData() { return this; }

@@ -88,6 +88,7 @@ TOptionsForm::TOptionsForm(TAppRegInfoData& Settings, QWidget* Owner)
     connect(ui->DelayBGUpDown, &TUpDown::Changing, this, &TOptionsForm::DelayBGUpDownChangingEx);
 
     FormCreate();
+    CreateSpeechPage();
 }
 
 TOptionsForm::~TOptionsForm() = default;
@@ -263,6 +264,7 @@ void TOptionsForm::OKBitBtnClick()
     FSettings.Axis = ui->AxisComboBox->currentIndex();
     FSettings.CopyFromClipboard = ui->ClipboardCheckBox->isChecked();
     FSettings.HideOrClose = ui->HideOrCloseCheckBox->isChecked();
+    SpeechPageOK();
     accept();
 }
 

@@ -10,7 +10,12 @@
 #include <memory>
 #include <optional>
 
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
 class QToolButton;
+struct TSpeechSettings;
 
 namespace Ui {
 class TOptionsForm;
@@ -61,12 +66,24 @@ public:
 
     std::unique_ptr<Ui::TOptionsForm> ui;
 
+    // Speech, below the note options (TOptionsFormSpeech.cpp): the voice and whether notes say
+    // their word. Edited only when the dialog is given the speech settings; OK copies them back.
+    static bool Execute(TAppRegInfo& Settings, QWidget* Owner);
+    void SetSpeechSettings(TSpeechSettings* Speech);
+    QGroupBox* SpeechGroupBox = nullptr;
+    QLabel* VoiceLabel = nullptr;
+    QComboBox* VoiceComboBox = nullptr;
+    QCheckBox* NotesSpeakCheckBox = nullptr;
+
 protected:
     bool event(QEvent* Event) override;
     void showEvent(QShowEvent* Event) override;
 
 private:
     void FormCreate();
+    void CreateSpeechPage();
+    void SpeechPageOK();
+    TSpeechSettings* FSpeech = nullptr;
 
     TAppRegInfoData& FSettings;
     QWidget* FOwner;

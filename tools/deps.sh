@@ -9,6 +9,7 @@ packages=(
     xvfb xauth xclip xdotool x11-utils trayer openbox
     fonts-dejavu-core fonts-liberation
     mdbtools mdbtools-dev libkeduvocdocument-dev qtbase5-dev
+    libespeak-ng-dev espeak-ng-data libpcaudio-dev
 )
 # Desktop integration and its tests: Qt's Wayland plugin, a headless Wayland compositor with
 # XWayland, the Wayland clipboard tools, a private D-Bus session bus, the freedesktop validators,

@@ -3,8 +3,10 @@
 #include "ui_TEditForm.h"
 
 #include "app/TMessageBox.h"
+#include "speech/TSpeaker.h"
 #include "store/TDataFileTool.h"
 #include "store/TScreenSaverDataModule.h"
+#include "tests/speech/MemoryOutput.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -12,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -411,7 +415,7 @@ TEST_F(EditFormTest, TabOrder)
     Run(emNew, [this](Ui::TEditForm& Ui) {
         Ui.OKBitBtn->setFocus();
         QStringList Order;
-        for (int I = 0; I < 7; ++I) {
+        for (int I = 0; I < 8; ++I) {
             QWidget* Focused = Editor->focusWidget();
             ASSERT_NE(Focused, nullptr);
             Order.append(Focused->objectName());
@@ -419,10 +423,198 @@ TEST_F(EditFormTest, TabOrder)
         }
         EXPECT_EQ(Order,
                   QStringList({"OKBitBtn", "CancelBitBtn", "EnglishEdit", "TranscriptionEdit",
-                               "TranscriptStringGrid", "BulgarianMemo", "LevelEdit"}));
+                               "TranscriptStringGrid", "BulgarianMemo", "LevelEdit",
+                               "SuggestBitBtn"}));
         EXPECT_EQ(Editor->focusWidget(), Ui.OKBitBtn);
         EXPECT_TRUE(Ui.OKBitBtn->isDefault());
     });
+}
+
+// Suggest asks the real espeak-ng library; a transcription already there is replaced only when
+// the user says yes.
+TEST_F(EditFormTest, SuggestFillsTheTranscriptionAndAsksBeforeReplacingOne)
+{
+    struct TCase
+    {
+        QString English, Typed;
+        QMessageBox::StandardButton Answer; // NoButton: no question expected
+        QString Expected;
+    };
+    const QList<TCase> Cases = {
+        {QStringLiteral("water"), QString(), QMessageBox::NoButton, QStringLiteral("ˈwɔːtə")},
+        {QStringLiteral(" ice cream "), QString(), QMessageBox::NoButton,
+         QStringLiteral("ˈaɪs ˈkriːm")},
+        {QStringLiteral("water"), QStringLiteral("wo:tə"), QMessageBox::No,
+         QStringLiteral("wo:tə")},
+        {QStringLiteral("water"), QStringLiteral("wo:tə"), QMessageBox::Yes,
+         QStringLiteral("ˈwɔːtə")},
+        {QStringLiteral("water"), QStringLiteral("ˈwɔːtə"), QMessageBox::NoButton,
+         QStringLiteral("ˈwɔːtə")},
+        {QStringLiteral("   "), QStringLiteral("keep"), QMessageBox::NoButton,
+         QStringLiteral("keep")},
+    };
+    for (const TCase& C : Cases) {
+        SCOPED_TRACE((C.English + u'|' + C.Typed).toStdString());
+        TMessageBox::ClearAnswers();
+        if (C.Answer != QMessageBox::NoButton)
+            TMessageBox::SetNextAnswer(C.Answer);
+        Run(emNew, [&](Ui::TEditForm& Ui) {
+            QApplication::setActiveWindow(Editor.get());
+            Ui.EnglishEdit->setText(C.English);
+            Ui.TranscriptionEdit->setText(C.Typed);
+            // The shortcut, pressed where the user types the word.
+            QTest::keyClick(Ui.EnglishEdit, Qt::Key_T, Qt::ControlModifier);
+            EXPECT_EQ(Ui.TranscriptionEdit->text(), C.Expected);
+        });
+        EXPECT_EQ(TMessageBox::Answered().size(), C.Answer == QMessageBox::NoButton ? 0 : 1);
+        if (!TMessageBox::Answered().isEmpty()) {
+            EXPECT_EQ(TMessageBox::Answered()[0].Text,
+                      QStringLiteral("Replace the transcription [wo:tə] with [ˈwɔːtə]?"));
+        }
+    }
+}
+
+TEST_F(EditFormTest, SuggestButtonKeepsItsPlaceAtTheBottomLeft)
+{
+    Run(emNew, [this](Ui::TEditForm& Ui) {
+        EXPECT_EQ(Editor->SuggestBitBtn->geometry(), QRect(6, 270, 73, 25));
+        Editor->resize(600, 400);
+        EXPECT_EQ(Editor->SuggestBitBtn->geometry(), QRect(6, 347, 73, 25));
+        Editor->resize(472, 323);
+        Ui.EnglishEdit->setText(QStringLiteral("cat"));
+        Editor->SuggestBitBtn->click();
+        EXPECT_EQ(Ui.TranscriptionEdit->text(), QStringLiteral("kæt"));
+        EXPECT_EQ(Ui.StatusBar->currentMessage(),
+                  QStringLiteral("Suggested by espeak-ng; check it before saving."));
+        // A phrase longer than the store's field is filled in all the same, with a warning.
+        Ui.EnglishEdit->setText(QStringLiteral("the quick brown fox jumps over the lazy dog"));
+        TMessageBox::SetNextAnswer(QMessageBox::Yes);
+        Editor->SuggestBitBtn->click();
+        EXPECT_GT(Ui.TranscriptionEdit->text().size(), 30);
+        EXPECT_TRUE(Ui.StatusBar->currentMessage().endsWith(
+            QStringLiteral("but a transcription holds 30; shorten it.")))
+            << Ui.StatusBar->currentMessage().toStdString();
+        // The palette keeps its twelve cells and its place.
+        EXPECT_EQ(Ui.TranscriptStringGrid->geometry(), QRect(234, 17, 220, 22));
+        EXPECT_EQ(Ui.TranscriptStringGrid->columnCount(), 12);
+    });
+}
+
+// Codes after a backslash, typed as a user types them: the list pops up and Enter, Tab or Escape
+// go to it, not to the dialog.
+TEST_F(EditFormTest, BackslashCodesTypeThePhoneticSymbols)
+{
+    struct TKey
+    {
+        QString Text; // typed as characters
+        Qt::Key Key;  // then this key, unless Qt::Key_unknown
+    };
+    struct TCase
+    {
+        QList<TKey> Keys;
+        QString Expected;
+    };
+    const QList<TCase> Cases = {
+        {{{QStringLiteral("\\ae"), Qt::Key_Return}}, QStringLiteral("æ")},
+        {{{QStringLiteral("\\'"), Qt::Key_Enter}}, QStringLiteral("ˈ")},
+        {{{QStringLiteral("\\sh"), Qt::Key_Tab}}, QStringLiteral("ʃ")},
+        {{{QStringLiteral("\\'k\\ae"), Qt::Key_Return}, {QStringLiteral("t"), Qt::Key_unknown}},
+         QStringLiteral("\\'kæt")},
+        {{{QStringLiteral("\\A"), Qt::Key_Down}, {QString(), Qt::Key_Return}},
+         QStringLiteral("ɑ")},
+        {{{QStringLiteral("w\\aw:"), Qt::Key_unknown}}, QStringLiteral("w\\aw:")},
+        {{{QStringLiteral("\\ae"), Qt::Key_Escape}}, QStringLiteral("\\ae")},
+        {{{QStringLiteral("\\ch\\uh"), Qt::Key_Return}, {QStringLiteral("\\:"), Qt::Key_Return}},
+         QStringLiteral("\\chʌː")},
+    };
+    for (const TCase& C : Cases) {
+        SCOPED_TRACE(C.Expected.toStdString());
+        const bool StillOpen = Run(emNew, [&](Ui::TEditForm& Ui) {
+            QApplication::setActiveWindow(Editor.get());
+            Ui.TranscriptionEdit->setFocus();
+            // The keys go where the keyboard goes: to the list while it shows.
+            const auto Target = [&]() -> QWidget* {
+                QWidget* Popup = QApplication::activePopupWidget();
+                return Popup ? Popup : Ui.TranscriptionEdit;
+            };
+            for (const TKey& K : C.Keys) {
+                for (QChar Ch : K.Text)
+                    QTest::keyClick(Target(), Ch.toLatin1());
+                if (K.Key != Qt::Key_unknown)
+                    QTest::keyClick(Target(), K.Key);
+            }
+            EXPECT_EQ(Ui.TranscriptionEdit->text(), C.Expected);
+            EXPECT_FALSE(Editor->PhoneticCompleter->popup()->isVisible());
+        });
+        EXPECT_TRUE(StillOpen);
+        EXPECT_EQ(Store->GetEntryCount(), 0);
+    }
+}
+
+TEST_F(EditFormTest, PaletteWorksFromTheKeyboard)
+{
+    Run(emNew, [this](Ui::TEditForm& Ui) {
+        QApplication::setActiveWindow(Editor.get());
+        Ui.TranscriptionEdit->setFocus();
+        QTest::keyClicks(Ui.TranscriptionEdit, QStringLiteral("kt"));
+        Ui.TranscriptionEdit->setCursorPosition(1);
+        QTest::keyClick(Ui.TranscriptionEdit, Qt::Key_Tab);
+        QTableWidget* Grid = Ui.TranscriptStringGrid;
+        ASSERT_TRUE(Grid->hasFocus());
+        // Arrows move and insert nothing; Space inserts and leaves the focus in the palette.
+        for (int I = 0; I < 3; ++I)
+            QTest::keyClick(Grid, Qt::Key_Right);
+        EXPECT_EQ(Ui.TranscriptionEdit->text(), QStringLiteral("kt"));
+        EXPECT_EQ(Grid->currentColumn(), 3);
+        QTest::keyClick(Grid, Qt::Key_Space);
+        EXPECT_EQ(Ui.TranscriptionEdit->text(), QStringLiteral("kæt"));
+        EXPECT_TRUE(Grid->hasFocus());
+        QTest::keyClick(Grid, Qt::Key_Left);
+        QTest::keyClick(Grid, Qt::Key_Left);
+        QTest::keyClick(Grid, Qt::Key_Space);
+        EXPECT_EQ(Ui.TranscriptionEdit->text(), QStringLiteral("kæət"));
+        EXPECT_EQ(Ui.TranscriptionEdit->cursorPosition(), 3);
+    });
+}
+
+TEST_F(EditFormTest, ANewEntryCanStartWithItsWord)
+{
+    QTimer::singleShot(0, Editor.get(), [this] {
+        EXPECT_EQ(Editor->windowTitle(), QStringLiteral("New Data"));
+        EXPECT_EQ(Editor->ui->EnglishEdit->text(), QStringLiteral("quixotic"));
+        EXPECT_EQ(Editor->ui->EnglishEdit->cursorPosition(), 8);
+        Editor->ui->OKBitBtn->click();
+    });
+    Editor->ShowEditorFor(QStringLiteral("quixotic"));
+    ASSERT_EQ(Store->GetEntryCount(), 1);
+    // The next opening starts empty again.
+    Run(emNew, [](Ui::TEditForm& Ui) { EXPECT_TRUE(Ui.EnglishEdit->text().isEmpty()); });
+}
+
+// The speaker at the end of the English field (and F8) says the word typed there, in memory here.
+TEST_F(EditFormTest, SpeakSaysTheTypedWord)
+{
+    TRecording Rec;
+    TSpeaker* Speaker = TSpeaker::Shared();
+    Speaker->SetOutputFactory(MemoryOutputFactory(Rec));
+    const auto WaitQuiet = [&] {
+        for (int I = 0; I < 1000 && Speaker->IsSpeaking(); ++I)
+            QTest::qWait(10);
+    };
+    Run(emNew, [&](Ui::TEditForm& Ui) {
+        QApplication::setActiveWindow(Editor.get());
+        Ui.EnglishEdit->setText(QStringLiteral("   "));
+        Editor->SpeakAction->trigger();
+        EXPECT_EQ(Ui.StatusBar->currentMessage(), QStringLiteral("Type the English word first."));
+        EXPECT_FALSE(Speaker->IsSpeaking());
+        Ui.EnglishEdit->setText(QStringLiteral("onomatopoeia"));
+        QTest::keyClick(Ui.EnglishEdit, Qt::Key_F8);
+        WaitQuiet();
+    });
+    EXPECT_EQ(Rec.Opened, 1);
+    EXPECT_GT(Rec.Seconds(), 0.6);
+    EXPECT_GT(Rec.Peak(), 3000);
+    Speaker->SetOutputFactory({});
 }
 
 } // namespace

@@ -179,6 +179,27 @@ TEST_F(NoteCardTest, CanShowIsFalseWhileANoteShowsAndTheCrossClosesIt)
     EXPECT_TRUE(CanShow());
 }
 
+// A host that asks for it hears of clicks on the word (the program says the word then); the
+// note stays.
+TEST_F(NoteCardTest, AClickOnTheWordCallsTheHost)
+{
+    static QStringList Clicked;
+    Clicked.clear();
+    SetNoteWordClick([](const char16_t* English) { Clicked.append(QString::fromUtf16(English)); });
+    QWidget* Note = Show(u"serendipity");
+    ASSERT_NE(Note, nullptr);
+    const QRect Word = Note->property("EnglishRect").toRect();
+    ASSERT_TRUE(Word.isValid());
+    ClickAt(Note, Word.center());
+    ClickAt(Note, QPoint(Word.right() + 6, Word.center().y())); // beside the word
+    ClickAt(Note, QPoint(30, 100));                             // on the meaning
+    EXPECT_EQ(Clicked, QStringList{"serendipity"});
+    EXPECT_TRUE(Note->isVisible());
+    SetNoteWordClick(nullptr);
+    ClickAt(Note, Word.center());
+    EXPECT_EQ(Clicked.size(), 1);
+}
+
 // A second note without asking CanShow replaces the first instead of stacking up.
 TEST_F(NoteCardTest, ANewNoteReplacesTheOldOne)
 {

@@ -4,8 +4,12 @@
 
 #include "ui_TOptionsForm.h"
 
+#include "settings/TSpeechSettings.h"
+
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QTest>
@@ -272,7 +276,7 @@ TEST_F(OptionsFormTest, ExecuteReturnsTrueOnOK)
         const QRect Mine = Form->frameGeometry();
         EXPECT_LE(std::abs(Mine.center().x() - Outer.center().x()), 1);
         EXPECT_LE(std::abs(Mine.center().y() - Outer.center().y()), 1);
-        EXPECT_EQ(Form->size(), QSize(274, 296));
+        EXPECT_EQ(Form->size(), QSize(274, 368)); // grown by the speech group below
         // "OK" carries the same glyph as the word editor's.
         EXPECT_EQ(Form->ui->OKBitBtn->icon().pixmap(16, 16).toImage(),
                   CheckMarkGlyph().pixmap(16, 16).toImage());
@@ -286,6 +290,53 @@ TEST_F(OptionsFormTest, ExecuteReturnsTrueOnOK)
 } // namespace
 
 namespace {
+
+// The speech group below the note options: the rest of the dialog keeps its place, the buttons
+// move down with the bottom edge, and OK alone copies the voice and the notes' speaking back.
+TEST_F(OptionsFormTest, SpeechGroupBelowTheNoteOptions)
+{
+    {
+        TOptionsForm Form(Settings, nullptr);
+        EXPECT_EQ(Form.size(), QSize(274, 368));
+        EXPECT_EQ(Form.ui->NoteGroupBox->geometry(), QRect(2, 168, 270, 89));
+        EXPECT_EQ(Form.ui->GroupBox3->geometry(), QRect(2, 0, 270, 65));
+        EXPECT_EQ(Form.SpeechGroupBox->geometry(), QRect(2, 264, 270, 65));
+        EXPECT_EQ(Form.ui->OKBitBtn->geometry(), QRect(120, 336, 73, 25));
+        EXPECT_EQ(Form.ui->CancelBitBtn->geometry(), QRect(198, 336, 73, 25));
+        // Without speech settings to edit, the group shows the defaults.
+        EXPECT_EQ(Form.VoiceComboBox->currentText(), QStringLiteral("British English"));
+        EXPECT_FALSE(Form.NotesSpeakCheckBox->isChecked());
+        Form.VoiceComboBox->setCurrentIndex(1);
+        Form.ui->OKBitBtn->click();
+    }
+    struct TCase
+    {
+        TSpeechVoice Voice;
+        bool NotesSpeak;
+        bool PressOK;
+    } const Cases[] = {{TSpeechVoice::British, false, true},
+                       {TSpeechVoice::American, true, true},
+                       {TSpeechVoice::American, false, false}};
+    for (const TCase& C : Cases) {
+        TSpeechSettings Speech;
+        Speech.Voice = C.Voice;
+        Speech.NotesSpeak = C.NotesSpeak;
+        TOptionsForm Form(Settings, nullptr);
+        Form.SetSpeechSettings(&Speech);
+        EXPECT_EQ(Form.VoiceComboBox->currentIndex(), int(C.Voice));
+        EXPECT_EQ(Form.NotesSpeakCheckBox->isChecked(), C.NotesSpeak);
+        Form.VoiceComboBox->setCurrentIndex(1 - int(C.Voice));
+        Form.NotesSpeakCheckBox->click();
+        // The speech controls stay usable while learning notes are off.
+        Form.ui->StartLearnCheckBox->setChecked(false);
+        Form.StartLearnCheckBoxClick(false);
+        EXPECT_TRUE(Form.VoiceComboBox->isEnabled());
+        (C.PressOK ? Form.ui->OKBitBtn : Form.ui->CancelBitBtn)->click();
+        const bool Changed = C.PressOK;
+        EXPECT_EQ(Speech.Voice == C.Voice, !Changed);
+        EXPECT_EQ(Speech.NotesSpeak == C.NotesSpeak, !Changed);
+    }
+}
 
 // The text field of a closed drop-down list, where its current item is drawn.
 QRect EditField(QComboBox* Box)

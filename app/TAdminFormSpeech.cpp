@@ -1,0 +1,167 @@
+// The main window's pronunciation commands and the look-up that says when it missed.
+#include "app/TAdminForm.h"
+
+#include "app/TMessageBox.h"
+#include "editor/TEditForm.h"
+#include "notecard/NoteCard.h"
+#include "settings/TSpeechSettings.h"
+#include "speech/TSpeaker.h"
+#include "store/TScreenSaverDataModule.h"
+#include "store/TextCodec.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QToolButton>
+
+#include <exception>
+
+namespace {
+
+// A click on a note's word says it, in the voice of the settings.
+void NoteWordClicked(const char16_t* English)
+{
+    const QString Word = English ? QString::fromUtf16(English).trimmed() : QString();
+    if (!Word.isEmpty())
+        TSpeaker::Shared()->Speak(Word, TSpeechSettings::Live().Voice);
+}
+
+// The text as the store searches it: through the 8-bit column, without blanks and controls
+// around it.
+QString SearchedText(const QString& Typed)
+{
+    return TextCodec::TrimControls(TextCodec::ThroughNarrow(Typed));
+}
+
+// The command's caption for a word; long words are shortened so that the menu stays narrow.
+QString AddCaption(const QString& Word)
+{
+    constexpr int Longest = 30;
+    const QString Shown = Word.size() > Longest ? Word.left(Longest - 1) + QChar(0x2026) : Word;
+    return QStringLiteral("Add \"%1\"\u2026").arg(Shown);
+}
+
+} // namespace
+
+void TAdminForm::DesignSpeech()
+{
+    SpeakAction = new QAction(QStringLiteral("Speak"), this);
+    SpeakAction->setObjectName(QStringLiteral("SpeakAction"));
+    SpeakAction->setShortcut(QKeySequence(Qt::Key_F8));
+    SpeakAction->setStatusTip(QStringLiteral("Say the word aloud"));
+    connect(SpeakAction, &QAction::triggered, this, &TAdminForm::SpeakExecute);
+
+    AddMissingAction = new QAction(AddCaption(QString()), this);
+    AddMissingAction->setObjectName(QStringLiteral("AddMissingAction"));
+    AddMissingAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    AddMissingAction->setStatusTip(QStringLiteral("Add the word that was not found"));
+    AddMissingAction->setIcon(New->icon());
+    AddMissingAction->setVisible(false);
+    connect(AddMissingAction, &QAction::triggered, this, &TAdminForm::AddMissingExecute);
+
+    // File: Add "…" right after New, Speak right after Delete.
+    const QList<QAction*> Items = File1->actions();
+    const qsizetype AfterNew = Items.indexOf(New) + 1;
+    File1->insertAction(AfterNew > 0 && AfterNew < Items.size() ? Items[AfterNew] : nullptr,
+                        AddMissingAction);
+    const qsizetype AfterDelete = Items.indexOf(Delete) + 1;
+    File1->insertAction(
+        AfterDelete > 0 && AfterDelete < Items.size() ? Items[AfterDelete] : nullptr, SpeakAction);
+
+    AddMissingButton = new QToolButton(StatusBar);
+    AddMissingButton->setObjectName(QStringLiteral("AddMissingButton"));
+    AddMissingButton->setDefaultAction(AddMissingAction);
+    AddMissingButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    AddMissingButton->setAutoRaise(true);
+    AddMissingButton->setFocusPolicy(Qt::NoFocus);
+    StatusBar->addPermanentWidget(AddMissingButton);
+    AddMissingButton->setVisible(false);
+    connect(AddMissingAction, &QAction::visibleChanged, AddMissingButton,
+            [this] { AddMissingButton->setVisible(AddMissingAction->isVisible()); });
+
+    connect(TSpeaker::Shared(), &TSpeaker::Failed, this, &TAdminForm::SpeechFailed);
+    SetNoteWordClick(&NoteWordClicked);
+}
+
+void TAdminForm::SpeakExecute()
+{
+    QString Word = SearchEdit->text().trimmed();
+    if (Word.isEmpty() && TableBound && ScreenSaverDataModule->ADOTable->RecNo() > 0)
+        Word = ScreenSaverDataModule->ADOTableENAME->AsString().trimmed();
+    if (Word.isEmpty()) {
+        StatusPanel->setText(QStringLiteral("There is no word to say."));
+        return;
+    }
+    TSpeaker::Shared()->Speak(Word, TSpeechSettings::Live().Voice);
+}
+
+void TAdminForm::SpeakNoteWord()
+{
+    if (AppSettings && AppSettings->Speech.NotesSpeak && !NoteEntry.EnglishWord.trimmed().isEmpty())
+        TSpeaker::Shared()->Speak(NoteEntry.EnglishWord.trimmed(), AppSettings->Speech.Voice);
+}
+
+void TAdminForm::SpeechFailed(const QString& Message)
+{
+    if (SpeechFailureShown) {
+        StatusPanel->setText(Message);
+        return;
+    }
+    SpeechFailureShown = true;
+    QWidget* Over = QApplication::activeModalWidget();
+    TMessageBox::Show(Over ? Over : this, QMessageBox::Warning, QStringLiteral("Speak"), Message,
+                      QMessageBox::Ok, QMessageBox::Ok);
+}
+
+// After a search: when the store fell back to a shorter beginning (or found nothing), the status
+// bar says so and the Add command offers the word.
+void TAdminForm::ShowSearchOutcome()
+{
+    const QString Searched = SearchedText(SearchEdit->text());
+    TVexloTable* Table = ScreenSaverDataModule->ADOTable;
+    const QString Current = Table->Active() && Table->RecNo() > 0
+                                ? ScreenSaverDataModule->ADOTableENAME->AsString()
+                                : QString();
+    if (Searched.isEmpty() || Current.startsWith(Searched, Qt::CaseInsensitive)) {
+        ClearSearchOutcome();
+        return;
+    }
+    int Common = 0;
+    while (Common < Searched.size() && Common < Current.size() &&
+           QString::compare(Searched.mid(Common, 1), Current.mid(Common, 1), Qt::CaseInsensitive) ==
+               0)
+        ++Common;
+    MissingWord = Searched;
+    QString Hint = QStringLiteral("\"%1\" not found").arg(Searched);
+    if (Common > 0)
+        Hint += QStringLiteral(" \u2014 nearest: \"%1\u2026\"").arg(Searched.left(Common));
+    StatusPanel->setText(Hint);
+    AddMissingAction->setText(AddCaption(Searched));
+    AddMissingAction->setVisible(true);
+    AddMissingAction->setEnabled(New->isEnabled());
+}
+
+void TAdminForm::ClearSearchOutcome()
+{
+    if (MissingWord.isEmpty())
+        return;
+    MissingWord.clear();
+    StatusPanel->clear();
+    AddMissingAction->setVisible(false);
+}
+
+void TAdminForm::AddMissingExecute()
+{
+    if (MissingWord.isEmpty() || !EditForm || !New->isEnabled())
+        return;
+    const QString Word = MissingWord;
+    NoDialogOpen = false;
+    try {
+        EditForm->ShowEditorFor(Word);
+    } catch (const std::exception& Error) {
+        ReportError(QString::fromUtf8(Error.what()));
+    }
+    NoDialogOpen = true;
+    if (EditForm->result() == QDialog::Accepted)
+        ClearSearchOutcome();
+}

@@ -1,0 +1,63 @@
+#include "settings/TSpeechSettings.h"
+
+#include "platform/TRegistry.h"
+
+namespace {
+
+std::optional<uint32_t> ReadDword(const TRegistry& Reg, const char* Name)
+{
+    try {
+        const std::optional<TRegValue> V = Reg.ReadValue(QLatin1String(Name));
+        if (!V || V->Type != REG_DWORD || V->Data.size() != 4)
+            return std::nullopt;
+        uint32_t N = 0;
+        for (int B = 3; B >= 0; --B)
+            N = (N << 8) | static_cast<unsigned char>(V->Data[B]);
+        return N;
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+const TSpeechSettings*& LiveSettings()
+{
+    static const TSpeechSettings* Settings = nullptr;
+    return Settings;
+}
+
+} // namespace
+
+const TSpeechSettings& TSpeechSettings::Live()
+{
+    static const TSpeechSettings Defaults;
+    return LiveSettings() ? *LiveSettings() : Defaults;
+}
+
+void TSpeechSettings::SetLive(const TSpeechSettings* Settings)
+{
+    LiveSettings() = Settings;
+}
+
+void TSpeechSettings::Load()
+{
+    TRegistry Reg(KEY_ALL_ACCESS);
+    Reg.RootKey = TRootKey::HKEY_LOCAL_MACHINE;
+    if (!Reg.OpenKey(QLatin1String(KeyName), false))
+        return;
+    if (const auto N = ReadDword(Reg, "Voice"); N && *N <= 1)
+        Voice = static_cast<TSpeechVoice>(*N);
+    if (const auto N = ReadDword(Reg, "Notes Speak"))
+        NotesSpeak = *N != 0;
+    Reg.CloseKey();
+}
+
+void TSpeechSettings::Save() const
+{
+    TRegistry Reg(KEY_ALL_ACCESS);
+    Reg.RootKey = TRootKey::HKEY_LOCAL_MACHINE;
+    if (!Reg.OpenKey(QLatin1String(KeyName), true))
+        return;
+    Reg.WriteInteger(QStringLiteral("Voice"), static_cast<int32_t>(Voice));
+    Reg.WriteBool(QStringLiteral("Notes Speak"), NotesSpeak);
+    Reg.CloseKey();
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+// The English voices the program speaks with.
+enum class TSpeechVoice : int32_t
+{
+    British = 0,
+    American = 1
+};
+
+// espeak-ng's library, loaded once per process on first use. espeak-ng keeps its state in
+// globals, so every call here is serialised; callers on any thread are safe. Nothing here plays
+// sound: synthesis hands out samples, the caller decides where they go (TSpeaker, tests).
+namespace TSpeechEngine {
+
+// Loads the library's data on first call. False, with a message in Error, when the data cannot be
+// found or the voice cannot be loaded.
+bool Available(QString* Error = nullptr);
+
+// espeak-ng's name of a voice.
+const char* VoiceName(TSpeechVoice Voice);
+
+// The pronunciation of Text in espeak-ng's IPA, words separated by single blanks, clauses too.
+// Empty when Text has nothing to say or the library is not available.
+QString Phonemes(const QString& Text, TSpeechVoice Voice);
+
+// Samples per second of the synthesised sound (16-bit signed, mono).
+int SampleRate();
+
+// Synthesises Text and hands the samples to Sink as they are made; Sink returns false to stop.
+// False when the library is not available or the synthesis failed.
+using TSampleSink = std::function<bool(const int16_t* Samples, int Count)>;
+bool Synthesize(const QString& Text, TSpeechVoice Voice, const TSampleSink& Sink);
+
+} // namespace TSpeechEngine

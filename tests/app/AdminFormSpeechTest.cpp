@@ -1,0 +1,168 @@
+// The main window's Speak command, the not-found hint of the search and the Add command.
+
+#include "AdminFormFixture.h"
+
+#include "editor/TEditForm.h"
+#include "speech/TSpeaker.h"
+#include "tests/speech/MemoryOutput.h"
+#include "ui_TEditForm.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QThread>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+QString Hint(const TAdminForm& Form)
+{
+    return Form.StatusPanel->text();
+}
+
+TEST_F(AdminFormTest, SearchThatFallsBackSaysSoAndOffersTheWord)
+{
+    Open(Fruits);
+    struct TCase
+    {
+        QString Typed;
+        QString Hint; // empty: found
+        QString Found;
+    };
+    const TCase Cases[] = {
+        {"ban", "", "banana"},
+        {"  BAND ", "", "band"},
+        {"apx", "\"apx\" not found — nearest: \"ap…\"", "apple"},
+        {"Cz", "\"Cz\" not found — nearest: \"C…\"", "cherry"},
+        {"quixotic", "\"quixotic\" not found", "cherry"},
+        {"", "", "cherry"},
+    };
+    for (const TCase& C : Cases) {
+        SCOPED_TRACE(C.Typed.toStdString());
+        Form->SearchEdit->setText(C.Typed);
+        EXPECT_EQ(CurrentWord(), C.Found);
+        EXPECT_EQ(Hint(*Form), C.Hint);
+        EXPECT_EQ(Form->AddMissingAction->isVisible(), !C.Hint.isEmpty());
+        EXPECT_EQ(Form->AddMissingButton->isVisibleTo(Form.get()), !C.Hint.isEmpty());
+        if (!C.Hint.isEmpty()) {
+            EXPECT_EQ(Form->AddMissingAction->text(),
+                      QStringLiteral("Add \"%1\"…").arg(C.Typed.trimmed()));
+        }
+    }
+    // Moving to another entry ends the hint.
+    Form->SearchEdit->setText("apx");
+    ASSERT_FALSE(Hint(*Form).isEmpty());
+    Form->NavLast->click();
+    EXPECT_EQ(Hint(*Form), "");
+    EXPECT_FALSE(Form->AddMissingAction->isVisible());
+}
+
+TEST_F(AdminFormTest, CapturedWordThatIsMissingIsHintedToo)
+{
+    Open(Fruits);
+    Form->LookUpText("quest\r\nsecond line");
+    EXPECT_EQ(Hint(*Form), "\"quest\" not found");
+    Form->LookUpText("bandana");
+    EXPECT_EQ(Hint(*Form), "\"bandana\" not found — nearest: \"band…\"");
+    EXPECT_EQ(CurrentWord(), "band");
+    Form->LookUpText("cherry");
+    EXPECT_EQ(Hint(*Form), "");
+}
+
+TEST_F(AdminFormTest, AddOpensTheEditorWithTheMissingWord)
+{
+    Open(Fruits);
+    Form->EditForm = new TEditForm(Form.get());
+    // The menu holds the commands.
+    const QList<QAction*> File = Form->File1->actions();
+    EXPECT_EQ(File.indexOf(Form->AddMissingAction), File.indexOf(Form->New) + 1);
+    EXPECT_EQ(File.indexOf(Form->SpeakAction), File.indexOf(Form->Delete) + 1);
+    EXPECT_EQ(Form->SpeakAction->shortcut(), QKeySequence(Qt::Key_F8));
+
+    Form->SearchEdit->setText("quixotic");
+    QString Shown;
+    QTimer::singleShot(0, Form.get(), [&] {
+        Shown = Form->EditForm->ui->EnglishEdit->text();
+        Form->EditForm->ui->BulgarianMemo->setPlainText("донкихотски");
+        Form->EditForm->OKBitBtnClick();
+    });
+    Form->AddMissingButton->click();
+    EXPECT_EQ(Shown, "quixotic");
+    EXPECT_TRUE(Form->NoDialogOpen);
+    EXPECT_EQ(Table()->RecordCount(), 6);
+    EXPECT_EQ(Hint(*Form), "");
+    EXPECT_FALSE(Form->AddMissingAction->isVisible());
+    Form->SearchEdit->setText("quix");
+    EXPECT_EQ(CurrentWord(), "quixotic");
+    EXPECT_EQ(Hint(*Form), "");
+}
+
+// Speak says the word of the search box; the first failure to speak is told in a box, later
+// ones in the status bar only.
+TEST_F(AdminFormTest, SpeakSaysTheWordAndReportsAMissingDeviceOnce)
+{
+    Open(Fruits);
+    TRecording Rec;
+    TSpeaker* Speaker = TSpeaker::Shared();
+    Speaker->SetOutputFactory(MemoryOutputFactory(Rec));
+    int Done = 0;
+    const QMetaObject::Connection Counting =
+        QObject::connect(Speaker, &TSpeaker::Finished, Form.get(), [&] { ++Done; });
+    const auto Wait = [&](int Count) {
+        for (int I = 0; I < 1000 && Done < Count; ++I) {
+            QThread::msleep(10);
+            QCoreApplication::processEvents();
+        }
+        QCoreApplication::processEvents();
+        return Done >= Count;
+    };
+
+    Form->SearchEdit->setText("apple");
+    Form->SpeakAction->trigger();
+    ASSERT_TRUE(Wait(1));
+    EXPECT_GT(Rec.Peak(), 3000);
+    EXPECT_GT(Rec.Seconds(), 0.2);
+
+    Speaker->SetOutputFactory(
+        [] { return CreateDeviceOutput(QStringLiteral("vexlo-no-such-device")); });
+    TMessageBox::SetNextAnswer(QMessageBox::Ok);
+    Form->SpeakAction->trigger();
+    ASSERT_TRUE(Wait(2));
+    ASSERT_EQ(TMessageBox::Answered().size(), 1);
+    EXPECT_EQ(TMessageBox::Answered()[0].Caption, "Speak");
+    EXPECT_TRUE(TMessageBox::Answered()[0].Text.contains("sound device"));
+    Form->SpeakAction->trigger();
+    ASSERT_TRUE(Wait(3));
+    EXPECT_EQ(TMessageBox::Answered().size(), 1);
+    EXPECT_TRUE(Hint(*Form).contains("sound device")) << Hint(*Form).toStdString();
+    Speaker->SetOutputFactory({});
+    QObject::disconnect(Counting);
+}
+
+// A note says its word when the options ask for it, in the chosen voice; otherwise it is silent.
+TEST_F(AdminFormTest, NotesSayTheirWordWhenAskedTo)
+{
+    Open({{"serendipity", "щастливо откритие"}});
+    Form->NoteLibrary = {[] { return true; }, [](const void*, const char16_t*, const char16_t*,
+                                                 const char16_t*, int32_t) {}};
+    TRecording Rec;
+    TSpeaker* Speaker = TSpeaker::Shared();
+    Speaker->SetOutputFactory(MemoryOutputFactory(Rec));
+    for (bool Speaks : {false, true}) {
+        SCOPED_TRACE(Speaks);
+        Form->AppSettings->Speech.NotesSpeak = Speaks;
+        Form->AppSettings->Speech.Voice = TSpeechVoice::American;
+        Form->ShowRandomNote();
+        if (!Speaks) {
+            EXPECT_FALSE(Speaker->IsSpeaking()); // nothing was asked for
+        }
+        for (int I = 0; I < 1000 && (Speaker->IsSpeaking() || Rec.Opened < int(Speaks)); ++I)
+            QThread::msleep(10);
+        EXPECT_EQ(Rec.Opened, Speaks ? 1 : 0);
+    }
+    EXPECT_GT(Rec.Seconds(), 0.5);
+    EXPECT_GT(Rec.Peak(), 3000);
+    Speaker->SetOutputFactory({});
+}
+
+} // namespace

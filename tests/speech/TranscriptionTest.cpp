@@ -1,0 +1,91 @@
+// Suggested transcriptions from the real espeak-ng library (Debian's 1.51 and its data package).
+// The expectations are espeak-ng's own output for each word, written down from that version and
+// converted by hand to the dictionary's manner.
+#include "speech/TTranscription.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TCase
+{
+    const char* English;
+    TSpeechVoice Voice;
+    const char* Espeak; // what espeak-ng 1.51 says, for the reader
+    const char* Expected;
+};
+
+constexpr auto GB = TSpeechVoice::British;
+constexpr auto US = TSpeechVoice::American;
+
+const TCase Cases[] = {
+    // One syllable: no stress mark; ɹ and ɛ become r and e.
+    {"book", GB, "bˈʊk", "bʊk"},
+    {"bread", GB, "bɹˈɛd", "bred"},
+    {"street", GB, "stɹˈiːt", "striːt"},
+    // Stress before the syllable's onset, long vowels, final schwa.
+    {"water", GB, "wˈɔːtɐ", "ˈwɔːtə"},
+    {"father", GB, "fˈɑːðɐ", "ˈfɑːðə"},
+    {"question", GB, "kwˈɛstʃən", "ˈkwestʃən"},
+    {"expensive", GB, "ɪkspˈɛnsɪv", "ɪkˈspensɪv"},
+    {"complain", GB, "kəmplˈeɪn", "kəmˈpleɪn"},
+    {"environment", GB, "ɛnvˈaɪɹənmənt", "enˈvaɪrənmənt"},
+    {"achieve", GB, "ɐtʃˈiːv", "əˈtʃiːv"},
+    // Secondary stress.
+    {"hesitate", GB, "hˈɛzɪtˌeɪt", "ˈhezɪˌteɪt"},
+    {"pusillanimous", GB, "pjˌuːsɪlˈænɪməs", "ˌpjuːsɪˈlænɪməs"},
+    // Syllabic l and n.
+    {"apple", GB, "ˈæpəl", "ˈæpl"},
+    {"table", GB, "tˈeɪbəl", "ˈteɪbl"},
+    {"station", GB, "stˈeɪʃən", "ˈsteɪʃn"},
+    {"garden", GB, "ɡˈɑːdən", "ˈɡɑːdn"},
+    {"efficient", GB, "ɪfˈɪʃənt", "ɪˈfɪʃnt"},
+    {"ephemeral", GB, "ɪfˈɛməɹəl", "ɪˈfemərəl"},
+    // Weak i and u.
+    {"happy", GB, "hˈæpɪ", "ˈhæpi"},
+    {"negotiate", GB, "nɪɡˈəʊʃɪˌeɪt", "nɪˈɡəʊʃiˌeɪt"},
+    {"ambiguous", GB, "æmbˈɪɡjuːəs", "æmˈbɪɡjuəs"},
+    {"biology", GB, "baɪˈɒlədʒɪ", "baɪˈɒlədʒi"},
+    // Several words and clauses.
+    {"ice cream", GB, "ˈaɪs kɹˈiːm", "ˈaɪs ˈkriːm"},
+    {"look after", GB, "lˈʊk ˈɑːftɐ", "ˈlʊk ˈɑːftə"},
+    {"get up, please", GB, "ɡɛt ˈʌp plˈiːz", "ɡet ˈʌp ˈpliːz"},
+    // The American voice: r-coloured schwa and the flap.
+    {"water", US, "wˈɔːɾɚ", "ˈwɔːtər"},
+    {"better", US, "bˈɛɾɚ", "ˈbetər"},
+    {"hot", US, "hˈɑːt", "hɑːt"},
+    {"teacher", US, "tˈiːtʃɚ", "ˈtiːtʃər"},
+};
+
+class SuggestTest : public ::testing::TestWithParam<TCase>
+{
+};
+
+TEST_P(SuggestTest, GivesTheDictionaryTranscription)
+{
+    const TCase& C = GetParam();
+    ASSERT_TRUE(TSpeechEngine::Available());
+    EXPECT_EQ(TSpeechEngine::Phonemes(QString::fromUtf8(C.English), C.Voice),
+              QString::fromUtf8(C.Espeak));
+    EXPECT_EQ(TTranscription::Suggest(QString::fromUtf8(C.English), C.Voice),
+              QString::fromUtf8(C.Expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(Words, SuggestTest, ::testing::ValuesIn(Cases));
+
+TEST(SuggestTest, NothingToSayGivesNothing)
+{
+    for (const char* Text : {"", "   ", "\t\n"})
+        EXPECT_EQ(TTranscription::Suggest(QString::fromUtf8(Text), GB), QString()) << Text;
+}
+
+TEST(SuggestTest, DiphthongsKeepTheirLetters)
+{
+    // The a of aɪ and aʊ is not the vowel of "cat"; a final ɪ of a diphthong is not a weak i.
+    EXPECT_EQ(TTranscription::FromEspeak(QStringLiteral("hˈaʊs")), QStringLiteral("haʊs"));
+    EXPECT_EQ(TTranscription::FromEspeak(QStringLiteral("ɹɪlˈaɪ")), QStringLiteral("rɪˈlaɪ"));
+    EXPECT_EQ(TTranscription::FromEspeak(QStringLiteral("bˈɔɪ")), QStringLiteral("bɔɪ"));
+    EXPECT_EQ(TTranscription::FromEspeak(QStringLiteral("fˈaɪɐ")), QStringLiteral("ˈfaɪə"));
+}
+
+} // namespace
