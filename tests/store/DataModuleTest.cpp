@@ -307,6 +307,7 @@ TEST_F(DataModuleTest, RefusedRenumberingRollsTheDeleteBack)
     ASSERT_EQ(Store->GetMaxID(), 3);
     RawExec(Path, "CREATE TRIGGER NoRenumber BEFORE UPDATE ON English "
                   "BEGIN SELECT RAISE(ABORT, 'renumbering refused'); END");
+    Store->ADOTable->Refresh(); // seen, so the change of schema is not taken for another writer
     ASSERT_TRUE(Store->ADOTable->Locate("ID", 2, 0));
     EXPECT_THROW(Store->DeleteCurrentEntry(), EVexloDatabaseError);
     EXPECT_EQ(RawIds(Path), (std::vector<int>{1, 2, 3}));
