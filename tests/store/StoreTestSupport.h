@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 #include <initializer_list>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,10 @@ struct TRawEntry
     std::string Word;
     bool operator==(const TRawEntry&) const = default;
 };
+inline void PrintTo(const TRawEntry& Entry, std::ostream* Out)
+{
+    *Out << Entry.ID << ":" << Entry.Word;
+}
 // Every row, in the order of the IDs taken as integers.
 std::vector<TRawEntry> RawEntries(const QString& Path);
 // Runs one query through a raw connection and returns the first column of the first row as text.
