@@ -265,8 +265,10 @@ void TScreenSaverDataModule::LetGoOfMovedFile()
                                   nullptr, nullptr);
 }
 
-QString TScreenSaverDataModule::CheckDataFile()
+QString TScreenSaverDataModule::CheckDataFile(bool* Reloaded)
 {
+    if (Reloaded)
+        *Reloaded = false;
     if (!ADOConnection->Connected())
         return {};
     const QString Path = ADOConnection->FileName();
@@ -278,6 +280,8 @@ QString TScreenSaverDataModule::CheckDataFile()
             ADOConnection->DataVersion() != ADOTable->DataVersion()) {
             FMaxID = -1;
             ADOTable->Refresh();
+            if (Reloaded)
+                *Reloaded = true;
         }
         return {};
     case TVexloConnection::TFileState::fsReplaced: {
@@ -286,6 +290,8 @@ QString TScreenSaverDataModule::CheckDataFile()
             ADOTable->Active() && ADOTable->RecNo() > 0 ? ADOTableENAME->AsAnsiString() : QByteArray();
         QStringList Messages;
         OpenDataFile(Path, Messages);
+        if (Reloaded)
+            *Reloaded = true;
         if (ADOTable->Active() && !Word.isEmpty())
             ADOTable->Locate("ENAME", TextCodec::WidenText(Word), 0);
         QString Text = QStringLiteral("The dictionary file %1 was replaced by another file while "

@@ -85,8 +85,8 @@ public:
     // the table again (the current entry kept by its word); when the file was replaced, opens the
     // new one; when it was deleted, makes sure nothing of ours is left for a new file at that
     // name to pick up. Returns a message for the user the first time something happened to the
-    // file, else an empty text.
-    QString CheckDataFile();
+    // file, else an empty text. Reloaded, when given, tells whether the table was read again.
+    QString CheckDataFile(bool* Reloaded = nullptr);
 
     // Helpers, public for the tests and the tools.
     static QString ExtractDataDir(const QString& Path);
