@@ -147,13 +147,16 @@ int TScreenSaverDataModule::GetMaxID()
 QByteArray TScreenSaverDataModule::GetLastFilledWord()
 {
     QByteArray Result;
-    if (ADOTable->Active()) {
-        // The rows in memory hold every ID as an integer already.
+    const QByteArray Id = IdExpression(ADOTable);
+    if (ADOTable->Active() && Id != "ID") {
+        // IDs stored as text: the rows in memory hold them as integers already, while the file
+        // could only be searched whole.
         const int Index = ADOTable->IndexOfMaxId();
         return Index < 0 ? Result : TextCodec::NarrowText(ADOTable->ENameAt(Index));
     }
-    ADOQuery->SQL = QStringLiteral("select EName from English where CAST(ID AS INTEGER) in "
-                                   "(select Max(CAST(ID AS INTEGER)) from English)");
+    ADOQuery->SQL = QStringLiteral("select EName from English where %1 in "
+                                   "(select Max(%1) from English)")
+                        .arg(QString::fromUtf8(Id));
     ADOQuery->Open();
     if (ADOQuery->RecordCount() > 0)
         Result = ADOQuery->FieldByName("EName").AsAnsiString();

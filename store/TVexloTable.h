@@ -151,7 +151,7 @@ public:
 
     // The first row in table order whose field matches becomes current and true is returned;
     // otherwise the current row stays and false is returned. Prefix and case-insensitive locates on
-    // ENAME are binary searches; case-insensitivity there covers the letters A to Z.
+    // ENAME are binary searches; case is ignored by full Unicode case folding.
     bool Locate(const QString& KeyField, const QVariant& KeyValue, TLocateOptions Options);
 
     int FieldCount() const { return static_cast<int>(FFields.size()); }
