@@ -149,9 +149,8 @@ void BM_Open_Store(benchmark::State& State)
 }
 
 // Open the file and read the browsing columns in table order into memory.
-void BM_Open_RawOrderedSelect(benchmark::State& State)
+void OpenRawOrderedSelect(benchmark::State& State, const QString& Path)
 {
-    const QString Path = StoreBenchFile(static_cast<int>(State.range(0)));
     struct TRow
     {
         int64_t RowId;
@@ -181,6 +180,11 @@ void BM_Open_RawOrderedSelect(benchmark::State& State)
     }
 }
 
+void BM_Open_RawOrderedSelect(benchmark::State& State)
+{
+    OpenRawOrderedSelect(State, StoreBenchFile(static_cast<int>(State.range(0))));
+}
+
 // ---- search ----------------------------------------------------------------------------------
 
 std::vector<QByteArray> SearchTexts(int Count, bool Shortening)
@@ -208,6 +212,11 @@ void SearchWordStore(benchmark::State& State, bool Shortening)
         Opened.Store.SearchWord(Texts[I++ % Texts.size()]);
         benchmark::DoNotOptimize(Opened.Store.ADOTable->RecNo());
     }
+}
+
+void BM_Open_RawOrderedSelect_Accented(benchmark::State& State)
+{
+    OpenRawOrderedSelect(State, AccentedBenchFile(static_cast<int>(State.range(0))));
 }
 
 void BM_Open_Store_Accented(benchmark::State& State)
@@ -539,6 +548,7 @@ BENCHMARK(BM_StoreMemory)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisec
 BENCHMARK(BM_Open_Store) VEXLO_STORE_SIZES;
 BENCHMARK(BM_Open_RawOrderedSelect) VEXLO_STORE_SIZES;
 BENCHMARK(BM_Open_Store_Accented) VEXLO_STORE_SIZES;
+BENCHMARK(BM_Open_RawOrderedSelect_Accented) VEXLO_STORE_SIZES;
 BENCHMARK(BM_SearchWord_Accented_Store) VEXLO_STORE_SIZES;
 BENCHMARK(BM_SearchWord_Prefixes_Store) VEXLO_STORE_SIZES;
 BENCHMARK(BM_SearchWord_Prefixes_Raw) VEXLO_STORE_SIZES;

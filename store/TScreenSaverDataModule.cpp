@@ -337,6 +337,7 @@ void TScreenSaverDataModule::ChangeData(const std::function<void()>& Work)
     }
     const bool Own = !ADOConnection->InTransaction();
     const int32_t RememberedMaxID = FMaxID;
+    const int64_t ChangesBefore = sqlite3_total_changes64(ADOConnection->Handle());
     if (Own)
         ADOConnection->BeginTrans();
     bool ChangedMeanwhile = false;
@@ -357,8 +358,9 @@ void TScreenSaverDataModule::ChangeData(const std::function<void()>& Work)
         FMaxID = RememberedMaxID;
         if (ADOTable->Active()) {
             ADOTable->Cancel();
-            // The rows in memory may have moved ahead of the file; read them again.
-            if (Own) {
+            // When something was written, the rows in memory may have moved ahead of the file;
+            // read them again.
+            if (Own && sqlite3_total_changes64(ADOConnection->Handle()) != ChangesBefore) {
                 try {
                     ADOTable->Refresh();
                 } catch (...) {

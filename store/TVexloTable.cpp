@@ -413,8 +413,13 @@ void TVexloTable::LoadRows()
         const int C = CompareFolded({KA, FA}, {KB, FB});
         return C != 0 ? C < 0 : A.ID < B.ID;
     };
-    if (!std::is_sorted(FRows.begin(), FRows.end(), Less))
-        std::stable_sort(FRows.begin(), FRows.end(), Less);
+    // The orders differ only around names with capital letters beyond A-Z, which the engine
+    // puts after every other name: sort what follows the sorted start, then merge.
+    const auto Sorted = std::is_sorted_until(FRows.begin(), FRows.end(), Less);
+    if (Sorted != FRows.end()) {
+        std::stable_sort(Sorted, FRows.end(), Less);
+        std::inplace_merge(FRows.begin(), Sorted, FRows.end(), Less);
+    }
 }
 
 void TVexloTable::Close()
