@@ -227,7 +227,9 @@ void TScreenSaverDataModule::ReadRandomEntry(TEnBgRecord& Rec)
         }
         return;
     }
-    ADOQuery->SQL = QStringLiteral("select * from English where %1 = %2")
+    // The level as the integer the table shows (a REAL 3.7 is 3, never rounded to 4).
+    ADOQuery->SQL = QStringLiteral("select ENAME, BULG, TRANS, CAST(LEVEL AS INTEGER) AS LEVEL "
+                                   "from English where %1 = %2")
                         .arg(QString::fromUtf8(IdExpression(ADOTable)))
                         .arg(N);
     ADOQuery->Open();

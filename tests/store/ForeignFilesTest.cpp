@@ -216,6 +216,8 @@ TEST_P(ForeignFileTest, EveryOperationKeepsTheNumbersAndActsOnTheRightEntry)
         TEnBgRecord Rec;
         Store.ReadRandomEntry(Rec);
         ASSERT_FALSE(Rec.EnglishWord.isEmpty()) << "draw " << I << " missed";
+        const auto Row = std::find(Words.begin(), Words.end(), Rec.EnglishWord.toStdString());
+        EXPECT_EQ(Rec.WordLevel, C.ExpectedLevel(int(Row - Words.begin()) + 1));
         Drawn.insert(Rec.EnglishWord);
     }
     EXPECT_EQ(Drawn.size(), Words.size());
