@@ -444,6 +444,19 @@ void TAdminForm::DetachTableEvents()
 
 void TAdminForm::FormActivate()
 {
+    // Another program may have changed, replaced or deleted the data file meanwhile.
+    if (TableBound && ScreenSaverDataModule && ScreenSaverDataModule->ADOConnection->Connected())
+        Guarded([this] {
+            bool Reloaded = false;
+            const QString Problem = ScreenSaverDataModule->CheckDataFile(&Reloaded);
+            if (!Problem.isEmpty())
+                OpenErrors.append(Problem);
+            if (Reloaded && ScreenSaverDataModule->ADOTable->Active()) {
+                TableAfterPost();
+                RandomBitBtn->setEnabled(!ScreenSaverDataModule->IsStoreEmpty());
+                DisableWhenEmpty();
+            }
+        });
     ShowOpenErrors();
     if (ScreenSaverDataModule && !ScreenSaverDataModule->ADOConnection->Connected() &&
         ApplicationTerminate)

@@ -52,6 +52,36 @@ QString StoreBenchFile(int Count)
     return Path;
 }
 
+// Letters a learner's dictionary of loanwords and names begins words with, upper and lower case.
+const char* const Accented[] = {"É", "é", "Ü", "ü", "Å", "å", "Ø", "ø", "Ç", "ç", "Ñ", "ñ"};
+
+std::string AccentedWord(std::mt19937& Random)
+{
+    std::string Word = BenchWord(Random);
+    if (Random() % 4 == 0)
+        Word = Accented[Random() % std::size(Accented)] + Word.substr(1);
+    return Word.substr(0, 30);
+}
+
+// Like StoreBenchFile, but one word in four begins with an accented letter, so that the table
+// folds case beyond A-Z for them.
+QString AccentedBenchFile(int Count)
+{
+    const QString Path = QStringLiteral("/tmp/vexlo-bench-store-accented-%1.db").arg(Count);
+    if (QFileInfo::exists(Path))
+        return Path;
+    std::mt19937 Random(4321);
+    WriteBenchDataFile(Path, Count, [&](int) {
+        TBenchEntry Entry;
+        Entry.English = QByteArray::fromStdString(AccentedWord(Random));
+        Entry.Bulgarian = "дума за упражнение";
+        Entry.Transcription = "ˈwɜːdɪŋ";
+        Entry.Level = static_cast<int>(Random() % 10);
+        return Entry;
+    });
+    return Path;
+}
+
 // A fresh copy of the base file for benchmarks that change it.
 QString WorkCopy(int Count, const char* Tag)
 {
@@ -119,9 +149,8 @@ void BM_Open_Store(benchmark::State& State)
 }
 
 // Open the file and read the browsing columns in table order into memory.
-void BM_Open_RawOrderedSelect(benchmark::State& State)
+void OpenRawOrderedSelect(benchmark::State& State, const QString& Path)
 {
-    const QString Path = StoreBenchFile(static_cast<int>(State.range(0)));
     struct TRow
     {
         int64_t RowId;
@@ -151,6 +180,11 @@ void BM_Open_RawOrderedSelect(benchmark::State& State)
     }
 }
 
+void BM_Open_RawOrderedSelect(benchmark::State& State)
+{
+    OpenRawOrderedSelect(State, StoreBenchFile(static_cast<int>(State.range(0))));
+}
+
 // ---- search ----------------------------------------------------------------------------------
 
 std::vector<QByteArray> SearchTexts(int Count, bool Shortening)
@@ -173,6 +207,46 @@ void SearchWordStore(benchmark::State& State, bool Shortening)
     const int Count = static_cast<int>(State.range(0));
     TOpenedStore Opened(StoreBenchFile(Count));
     const std::vector<QByteArray> Texts = SearchTexts(Count, Shortening);
+    size_t I = 0;
+    for (auto _ : State) {
+        Opened.Store.SearchWord(Texts[I++ % Texts.size()]);
+        benchmark::DoNotOptimize(Opened.Store.ADOTable->RecNo());
+    }
+}
+
+void BM_Open_RawOrderedSelect_Accented(benchmark::State& State)
+{
+    OpenRawOrderedSelect(State, AccentedBenchFile(static_cast<int>(State.range(0))));
+}
+
+void BM_Open_Store_Accented(benchmark::State& State)
+{
+    const QString Path = AccentedBenchFile(static_cast<int>(State.range(0)));
+    TScreenSaverDataModule Store;
+    for (auto _ : State) {
+        QStringList Messages;
+        Store.OpenDataFile(Path, Messages);
+        benchmark::DoNotOptimize(Store.ADOTable->RecordCount());
+        State.PauseTiming();
+        Store.CloseData();
+        State.ResumeTiming();
+    }
+}
+
+// Prefixes of 1-6 characters of words of that file, half of them typed in the other case.
+void BM_SearchWord_Accented_Store(benchmark::State& State)
+{
+    const int Count = static_cast<int>(State.range(0));
+    TOpenedStore Opened(AccentedBenchFile(Count));
+    std::mt19937 Random(98);
+    std::vector<QByteArray> Texts;
+    for (int I = 0; Texts.size() < 60; ++I) {
+        const QString Word = QString::fromStdString(AccentedWord(Random));
+        if (Word[0].unicode() < 0x80)
+            continue;
+        const QString Prefix = Word.left(1 + I % 6);
+        Texts.push_back((I % 2 ? Prefix.toUpper() : Prefix.toLower()).toUtf8());
+    }
     size_t I = 0;
     for (auto _ : State) {
         Opened.Store.SearchWord(Texts[I++ % Texts.size()]);
@@ -473,6 +547,9 @@ void BM_StoreMemory(benchmark::State& State)
 BENCHMARK(BM_StoreMemory)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Open_Store) VEXLO_STORE_SIZES;
 BENCHMARK(BM_Open_RawOrderedSelect) VEXLO_STORE_SIZES;
+BENCHMARK(BM_Open_Store_Accented) VEXLO_STORE_SIZES;
+BENCHMARK(BM_Open_RawOrderedSelect_Accented) VEXLO_STORE_SIZES;
+BENCHMARK(BM_SearchWord_Accented_Store) VEXLO_STORE_SIZES;
 BENCHMARK(BM_SearchWord_Prefixes_Store) VEXLO_STORE_SIZES;
 BENCHMARK(BM_SearchWord_Prefixes_Raw) VEXLO_STORE_SIZES;
 BENCHMARK(BM_SearchWord_Shortening_Store) VEXLO_STORE_SIZES;

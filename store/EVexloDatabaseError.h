@@ -18,3 +18,19 @@ public:
 private:
     QString FMessage;
 };
+
+// The data file was changed by another program (another copy of this one, the sqlite3 shell, a
+// sync tool) after the table was read. Nothing was written; the table shows the file as it is now.
+class EVexloChangedError : public EVexloDatabaseError
+{
+public:
+    using EVexloDatabaseError::EVexloDatabaseError;
+};
+
+// The file at the data file's path is no longer the file that was opened: it was deleted, moved
+// away or replaced. Nothing was written to either file.
+class EVexloFileChangedError : public EVexloDatabaseError
+{
+public:
+    using EVexloDatabaseError::EVexloDatabaseError;
+};

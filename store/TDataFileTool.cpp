@@ -8,6 +8,7 @@
 
 #include <ostream>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 extern const char VexloSampleVocabulary[];
@@ -29,6 +30,41 @@ void BindText(sqlite3_stmt* Stmt, int Index, const QString& Text)
                       SQLITE_TRANSIENT);
 }
 
+// The engine's companion files of a database file.
+const char* const CompanionSuffixes[] = {"-wal", "-shm", "-journal"};
+
+void RemoveWithCompanions(const QString& Path)
+{
+    QFile::remove(Path);
+    for (const char* Suffix : CompanionSuffixes)
+        QFile::remove(Path + QLatin1String(Suffix));
+}
+
+// A write-ahead log or shared-memory file left at Path by an earlier file of that name would be
+// taken for the new file's own. Empty ones hold nothing and are removed; anything else is refused.
+void ClearLeftovers(const QString& Path)
+{
+    QStringList InTheWay;
+    for (const char* Suffix : {"-wal", "-journal"}) {
+        const QString Name = Path + QLatin1String(Suffix);
+        struct stat St;
+        if (::lstat(QFile::encodeName(Name).constData(), &St) != 0)
+            continue;
+        if (S_ISREG(St.st_mode) && St.st_size == 0)
+            QFile::remove(Name);
+        else
+            InTheWay << Name;
+    }
+    if (!InTheWay.isEmpty())
+        throw EVexloDatabaseError(
+            QStringLiteral("The file %1 was not made: %2 is left over from an earlier data file "
+                           "of that name (a program may still have it open) and would be taken "
+                           "for part of the new one. Close that program, or remove the leftover "
+                           "file, and try again.")
+                .arg(Path, InTheWay.join(QStringLiteral(" and "))));
+    QFile::remove(Path + QStringLiteral("-shm")); // rebuilt by the engine from the log anyway
+}
+
 // Builds the file under a temporary name beside Path, then links it into place, which fails
 // instead of replacing a file that appeared meanwhile.
 void CreateDataFile(const QString& Path, const QList<TEnBgRecord>& Entries)
@@ -42,9 +78,10 @@ void CreateDataFile(const QString& Path, const QList<TEnBgRecord>& Entries)
     if (!QFileInfo(Info.absolutePath()).isDir())
         throw EVexloDatabaseError(
             QStringLiteral("The folder %1 does not exist.").arg(Info.absolutePath()));
+    ClearLeftovers(Path);
     const QString Temp = Info.absolutePath() + QStringLiteral("/.") + Info.fileName() +
                          QStringLiteral(".%1.tmp").arg(::getpid());
-    QFile::remove(Temp);
+    RemoveWithCompanions(Temp);
     const QByteArray TempName = QFile::encodeName(Temp);
     sqlite3* Db = nullptr;
     if (sqlite3_open_v2(TempName.constData(), &Db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
@@ -84,14 +121,22 @@ void CreateDataFile(const QString& Path, const QList<TEnBgRecord>& Entries)
         Exec(Db, "COMMIT");
     } catch (...) {
         sqlite3_close_v2(Db);
-        QFile::remove(Temp);
+        // A full disk leaves the log behind too.
+        RemoveWithCompanions(Temp);
         throw;
     }
-    sqlite3_close_v2(Db);
+    const int Closed = sqlite3_close_v2(Db);
+    if (Closed != SQLITE_OK || QFileInfo::exists(Temp + QStringLiteral("-wal"))) {
+        // The log could not be folded into the file (a full disk): the file is incomplete.
+        RemoveWithCompanions(Temp);
+        throw EVexloDatabaseError(
+            QStringLiteral("Cannot make the data file %1: the disk is full or cannot be written.")
+                .arg(Path));
+    }
     const QByteArray Target = QFile::encodeName(Path);
     const int Linked = ::link(TempName.constData(), Target.constData());
     const int Error = errno;
-    QFile::remove(Temp);
+    RemoveWithCompanions(Temp);
     if (Linked != 0)
         throw EVexloDatabaseError(
             Error == EEXIST

@@ -5,8 +5,27 @@
 #include <QFileInfo>
 
 #include <chrono>
+#include <sqlite3.h>
 
 TScreenSaverDataModule* ScreenSaverDataModule = nullptr;
+
+namespace {
+
+const char ChangedByAnotherProgram[] =
+    "The dictionary was changed by another program (or another copy of Vexlo Vocabulary) after "
+    "it was shown here, so nothing was saved. The list now shows the dictionary as it is; make "
+    "the change again if it is still needed.";
+
+// Renumbering under a unique index goes through numbers far below any real one.
+constexpr int64_t RenumberOffset = int64_t(1) << 40;
+
+// The ID as an integer, for statements run while the table is closed.
+QByteArray IdExpression(const TVexloTable* Table)
+{
+    return Table->Active() ? Table->IdExpression() : QByteArray("CAST(ID AS INTEGER)");
+}
+
+} // namespace
 
 TScreenSaverDataModule::TScreenSaverDataModule()
     : ADOConnection(new TVexloConnection), DataSource(new TVexloDataSource),
@@ -78,6 +97,7 @@ void TScreenSaverDataModule::OpenDataFile(const QString& Path, QStringList& Mess
     ADOTable->Close();
     ADOConnection->Close();
     FMaxID = -1; // another file may hold other numbers
+    FReportedFileProblem.clear();
     ADOConnection->ConnectionString = BuildConnectionString(Path, ExtractDataDir(Path));
     ADOConnection->DefaultDatabase = Path;
     try {
@@ -113,7 +133,8 @@ int TScreenSaverDataModule::GetMaxID()
     if (FMaxID != -1)
         return FMaxID;
     int Result = 0;
-    ADOQuery->SQL = QStringLiteral("select Max(ID) as MAXID from English");
+    ADOQuery->SQL = QStringLiteral("select Max(%1) as MAXID from English")
+                        .arg(QString::fromUtf8(IdExpression(ADOTable)));
     ADOQuery->Open();
     if (ADOQuery->RecordCount() > 0 && !ADOQuery->FieldByName("MAXID").IsNull()) {
         Result = ADOQuery->FieldByName("MAXID").AsInteger();
@@ -126,8 +147,16 @@ int TScreenSaverDataModule::GetMaxID()
 QByteArray TScreenSaverDataModule::GetLastFilledWord()
 {
     QByteArray Result;
-    ADOQuery->SQL =
-        QStringLiteral("select EName from English where ID in (select Max(ID) from English)");
+    const QByteArray Id = IdExpression(ADOTable);
+    if (ADOTable->Active() && Id != "ID") {
+        // IDs stored as text: the rows in memory hold them as integers already, while the file
+        // could only be searched whole.
+        const int Index = ADOTable->IndexOfMaxId();
+        return Index < 0 ? Result : TextCodec::NarrowText(ADOTable->ENameAt(Index));
+    }
+    ADOQuery->SQL = QStringLiteral("select EName from English where %1 in "
+                                   "(select Max(%1) from English)")
+                        .arg(QString::fromUtf8(Id));
     ADOQuery->Open();
     if (ADOQuery->RecordCount() > 0)
         Result = ADOQuery->FieldByName("EName").AsAnsiString();
@@ -137,8 +166,9 @@ QByteArray TScreenSaverDataModule::GetLastFilledWord()
 
 bool TScreenSaverDataModule::CountByLevel(int32_t* Counts, int High)
 {
-    ADOQuery->SQL = QStringLiteral("SELECT Count(English.ID) AS CountLevel, English.LEVEL FROM "
-                                   "English GROUP BY English.LEVEL");
+    // Levels stored as text or REAL (3.7) are counted as the integer the table shows (3).
+    ADOQuery->SQL = QStringLiteral("SELECT Count(*) AS CountLevel, CAST(LEVEL AS INTEGER) AS LEVEL "
+                                   "FROM English GROUP BY CAST(LEVEL AS INTEGER)");
     ADOQuery->Open();
     const bool Result = ADOQuery->RecordCount() > 0;
     for (ADOQuery->First(); !ADOQuery->Eof(); ADOQuery->Next()) {
@@ -185,13 +215,29 @@ void TScreenSaverDataModule::GotoRandomEntry(TVexloTable* Table)
 void TScreenSaverDataModule::ReadRandomEntry(TEnBgRecord& Rec)
 {
     const int N = DrawEntryNumber();
-    ADOQuery->SQL = QStringLiteral("select * from English where ID = ") + QString::number(N);
+    if (ADOTable->Active() && ADOTable->IdExpression() != "ID") {
+        // IDs stored as text: the table knows them as integers, and reads the row by its address.
+        const int Index = ADOTable->IndexOfId(N);
+        if (Index >= 0) {
+            const TEnglishRow Row = ADOTable->RowAt(Index);
+            Rec.EnglishWord = Row.ENAME;
+            Rec.BulgarianText = Row.BULG;
+            Rec.Transcription = Row.TRANS;
+            Rec.WordLevel = Row.LEVEL;
+        }
+        return;
+    }
+    // The level as the integer the table shows (a REAL 3.7 is 3, never rounded to 4).
+    ADOQuery->SQL = QStringLiteral("select ENAME, BULG, TRANS, CAST(LEVEL AS INTEGER) AS LEVEL "
+                                   "from English where %1 = %2")
+                        .arg(QString::fromUtf8(IdExpression(ADOTable)))
+                        .arg(N);
     ADOQuery->Open();
     if (ADOQuery->RecordCount() > 0) {
         Rec.EnglishWord = ADOQuery->FieldByName("ENAME").AsString();
         Rec.BulgarianText = ADOQuery->FieldByName("BULG").AsString();
         Rec.Transcription = ADOQuery->FieldByName("TRANS").AsString();
-        Rec.WordLevel = ADOQuery->FieldByName("LEVEL").AsInteger();
+        Rec.WordLevel = static_cast<int>(ADOQuery->FieldByName("LEVEL").Value().toLongLong());
     }
     ADOQuery->Close();
 }
@@ -215,34 +261,144 @@ void TScreenSaverDataModule::AssignFields(const TEnBgRecord& Rec)
     ADOTableLEVEL->SetAsInteger(Rec.WordLevel);
 }
 
+void TScreenSaverDataModule::LetGoOfMovedFile()
+{
+    // The engine skips the checkpoint at close when the file has moved, and would leave its log
+    // at the path for whatever file comes there next; an emptied log holds nothing to apply.
+    if (ADOConnection->Connected())
+        sqlite3_wal_checkpoint_v2(ADOConnection->Handle(), "main", SQLITE_CHECKPOINT_TRUNCATE,
+                                  nullptr, nullptr);
+}
+
+QString TScreenSaverDataModule::CheckDataFile(bool* Reloaded)
+{
+    if (Reloaded)
+        *Reloaded = false;
+    if (!ADOConnection->Connected())
+        return {};
+    const QString Path = ADOConnection->FileName();
+    switch (ADOConnection->CheckFileIdentity()) {
+    case TVexloConnection::TFileState::fsSame:
+        FReportedFileProblem.clear();
+        if (ADOTable->Active() && ADOTable->State() == TDataSetState::dsBrowse &&
+            !ADOConnection->InTransaction() &&
+            ADOConnection->DataVersion() != ADOTable->DataVersion()) {
+            FMaxID = -1;
+            ADOTable->Refresh();
+            if (Reloaded)
+                *Reloaded = true;
+        }
+        return {};
+    case TVexloConnection::TFileState::fsReplaced: {
+        LetGoOfMovedFile();
+        const QByteArray Word =
+            ADOTable->Active() && ADOTable->RecNo() > 0 ? ADOTableENAME->AsAnsiString() : QByteArray();
+        QStringList Messages;
+        OpenDataFile(Path, Messages);
+        if (Reloaded)
+            *Reloaded = true;
+        if (ADOTable->Active() && !Word.isEmpty())
+            ADOTable->Locate("ENAME", TextCodec::WidenText(Word), 0);
+        QString Text = QStringLiteral("The dictionary file %1 was replaced by another file while "
+                                      "Vexlo Vocabulary had it open. Nothing was saved to either "
+                                      "file; the list now shows the new file.")
+                           .arg(Path);
+        if (!Messages.isEmpty())
+            Text = QStringLiteral("The dictionary file %1 was replaced by another file while "
+                                  "Vexlo Vocabulary had it open. Nothing was saved to either "
+                                  "file, and the new file cannot be opened:\n")
+                       .arg(Path) +
+                   Messages.join(QLatin1Char('\n'));
+        return Text;
+    }
+    case TVexloConnection::TFileState::fsGone:
+        break;
+    }
+    LetGoOfMovedFile();
+    const QString Text =
+        QStringLiteral("The dictionary file %1 was deleted or moved away by another program "
+                       "while Vexlo Vocabulary had it open. Nothing can be saved until the file "
+                       "is back at that place; open another file or put it back.")
+            .arg(Path);
+    if (FReportedFileProblem == Text)
+        return {};
+    FReportedFileProblem = Text;
+    return Text;
+}
+
+void TScreenSaverDataModule::ChangeData(const std::function<void()>& Work)
+{
+    ADOConnection->CheckConnected();
+    if (ADOConnection->CheckFileIdentity() != TVexloConnection::TFileState::fsSame) {
+        if (ADOTable->Active())
+            ADOTable->Cancel();
+        FReportedFileProblem.clear();
+        const QString Text = CheckDataFile();
+        FReportedFileProblem = Text;
+        throw EVexloFileChangedError(Text);
+    }
+    const bool Own = !ADOConnection->InTransaction();
+    const int32_t RememberedMaxID = FMaxID;
+    const int64_t ChangesBefore = sqlite3_total_changes64(ADOConnection->Handle());
+    if (Own)
+        ADOConnection->BeginTrans();
+    bool ChangedMeanwhile = false;
+    try {
+        // Inside the write transaction nobody else can commit, so what is checked here holds
+        // until the change is saved.
+        ChangedMeanwhile =
+            ADOTable->Active() && ADOConnection->DataVersion() != ADOTable->DataVersion();
+        if (!ChangedMeanwhile) {
+            Work();
+            if (Own)
+                ADOConnection->CommitTrans();
+            return;
+        }
+    } catch (...) {
+        if (Own)
+            ADOConnection->RollbackTrans();
+        FMaxID = RememberedMaxID;
+        if (ADOTable->Active()) {
+            ADOTable->Cancel();
+            // When something was written, the rows in memory may have moved ahead of the file;
+            // read them again.
+            if (Own && sqlite3_total_changes64(ADOConnection->Handle()) != ChangesBefore) {
+                try {
+                    ADOTable->Refresh();
+                } catch (...) {
+                }
+            }
+        }
+        throw;
+    }
+    if (Own)
+        ADOConnection->RollbackTrans();
+    FMaxID = -1;
+    ADOTable->Cancel();
+    ADOTable->Refresh();
+    throw EVexloChangedError(QString::fromUtf8(ChangedByAnotherProgram));
+}
+
 void TScreenSaverDataModule::AppendEntry(const TEnBgRecord& Rec)
 {
-    const int32_t RememberedMaxID = FMaxID;
-    ADOTable->Append();
-    try {
+    ChangeData([&] {
+        ADOTable->Append();
         AssignFields(Rec);
+        // Read inside the write transaction: another copy may have appended meanwhile.
         const int32_t ID = GetMaxID() + 1;
         ADOTableID->SetAsInteger(ID);
         FMaxID = ID;
         ADOTable->Post();
-    } catch (...) {
-        // A refused row leaves neither a half-made row nor a number that was never stored.
-        FMaxID = RememberedMaxID;
-        ADOTable->Cancel();
-        throw;
-    }
+    });
 }
 
 void TScreenSaverDataModule::UpdateCurrentEntry(const TEnBgRecord& Rec)
 {
-    ADOTable->Edit();
-    try {
+    ChangeData([&] {
+        ADOTable->Edit();
         AssignFields(Rec);
         ADOTable->Post();
-    } catch (...) {
-        ADOTable->Cancel();
-        throw;
-    }
+    });
 }
 
 void TScreenSaverDataModule::DeleteCurrentEntry()
@@ -250,24 +406,45 @@ void TScreenSaverDataModule::DeleteCurrentEntry()
     if (!ADOTable->Active() || ADOTable->RecNo() < 1)
         throw EVexloDatabaseError(QStringLiteral("There is no entry to delete."));
     const int32_t N = ADOTableID->AsInteger();
-    const int32_t RememberedMaxID = FMaxID;
     // The delete and the renumbering are one transaction: an interrupted delete never leaves a
     // gap in the numbers.
-    ADOConnection->BeginTrans();
     try {
-        ADOTable->Delete();
-        if (FMaxID != -1)
-            FMaxID = FMaxID - 1;
-        ADOConnection->Execute(QStringLiteral("update english set ID = ID - 1 where ID > ") +
-                               QString::number(N));
-        ADOConnection->CommitTrans();
+        ChangeData([&] {
+            ADOTable->Delete();
+            if (FMaxID != -1)
+                FMaxID = FMaxID - 1;
+            const QString Id = QString::fromUtf8(ADOTable->IdExpression());
+            if (ADOTable->UniqueIds()) {
+                // A unique index refuses the IDs meeting on the way; go through far-off numbers.
+                ADOConnection->Execute(
+                    QStringLiteral("update English set ID = %1 - 1 - %2 where %1 > %3")
+                        .arg(Id)
+                        .arg(RenumberOffset)
+                        .arg(N));
+                ADOConnection->Execute(QStringLiteral("update English set ID = ID + %1 where "
+                                                      "ID < -%2")
+                                           .arg(RenumberOffset)
+                                           .arg(RenumberOffset / 2));
+            } else {
+                ADOConnection->Execute(
+                    QStringLiteral("update English set ID = %1 - 1 where %1 > %2").arg(Id).arg(N));
+            }
+            const int Expected = ADOTable->CountIdsAbove(N);
+            const int Renumbered = sqlite3_changes(ADOConnection->Handle());
+            if (Renumbered != Expected)
+                throw EVexloDatabaseError(
+                    QStringLiteral("The entries after the deleted one could not be numbered "
+                                   "again (%1 of %2 changed). Nothing was deleted.")
+                        .arg(Renumbered)
+                        .arg(Expected));
+        });
+    } catch (const EVexloChangedError&) {
+        throw;
+    } catch (const EVexloFileChangedError&) {
+        throw;
     } catch (...) {
-        ADOConnection->RollbackTrans();
-        FMaxID = RememberedMaxID;
-        if (ADOTable->Active()) {
-            ADOTable->Refresh();
+        if (ADOTable->Active())
             ADOTable->Locate("ID", N, 0);
-        }
         throw;
     }
     // The table mirrors the new numbers instead of reading every row again.
@@ -278,7 +455,7 @@ void TScreenSaverDataModule::DeleteCurrentEntry()
 
 void TScreenSaverDataModule::DeleteAllEntries()
 {
-    ADOConnection->Execute(QStringLiteral("delete from English"));
+    ChangeData([&] { ADOConnection->Execute(QStringLiteral("delete from English")); });
     ADOTable->Close();
     ADOTable->Open();
     FMaxID = 0;

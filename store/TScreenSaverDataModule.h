@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <random>
 
 // What views bind to: the table whose current row they show. Views build their own models over
@@ -22,7 +23,13 @@ struct TVexloDataSource
 
 // The vocabulary store: the connection to the data file, the browsing table English, a scratch
 // query and the operations that read and change entries. Entry numbers (ID) are always exactly
-// 1..N: deleting renumbers the rest in the same transaction.
+// 1..N: deleting renumbers the rest in the same transaction. IDs and levels are compared and
+// computed as integers whatever the file's column types.
+//
+// Other writers: every change runs in one write transaction that first checks that the file is
+// still the one opened (EVexloFileChangedError otherwise) and that nobody else committed a change
+// since the table was read. When someone did, nothing is written, the table is read again (the
+// current entry kept by its word) and EVexloChangedError says so.
 //
 // Errors in every operation but OpenDataFile are thrown as EVexloDatabaseError.
 class TScreenSaverDataModule
@@ -74,6 +81,13 @@ public:
     void DeleteCurrentEntry();
     void DeleteAllEntries();
 
+    // For the main window when it gets the focus: when another program changed the file, reads
+    // the table again (the current entry kept by its word); when the file was replaced, opens the
+    // new one; when it was deleted, makes sure nothing of ours is left for a new file at that
+    // name to pick up. Returns a message for the user the first time something happened to the
+    // file, else an empty text. Reloaded, when given, tells whether the table was read again.
+    QString CheckDataFile(bool* Reloaded = nullptr);
+
     // Helpers, public for the tests and the tools.
     static QString ExtractDataDir(const QString& Path);
     static QString BuildConnectionString(const QString& Path, const QString& Dir);
@@ -83,6 +97,12 @@ public:
 
 private:
     void AssignFields(const TEnBgRecord& Rec);
+    // Runs Work in one write transaction after the checks described above.
+    void ChangeData(const std::function<void()>& Work);
+    // Moves the write-ahead log into the old file and empties it, so that the file now at the
+    // path never sees our changes.
+    void LetGoOfMovedFile();
+    QString FReportedFileProblem;
 
     std::mt19937 FRandom;
 };

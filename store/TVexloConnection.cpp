@@ -7,7 +7,10 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -22,13 +25,25 @@ QString DataFileFromConnectionString(const QString& ConnectionString)
 }
 
 // Recognises a Microsoft Access (Jet or ACE) database by its header.
+// Opened without blocking, and read only when it is a regular file.
 bool IsAccessFile(const QString& Path)
 {
-    QFile File(Path);
-    if (!File.open(QIODevice::ReadOnly))
+    const int Fd = ::open(QFile::encodeName(Path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (Fd < 0)
         return false;
-    const QByteArray Head = File.read(32);
-    return Head.mid(4, 15) == "Standard Jet DB" || Head.mid(4, 16) == "Standard ACE DB";
+    struct stat St;
+    char Head[32] = {};
+    const bool Read = ::fstat(Fd, &St) == 0 && S_ISREG(St.st_mode) &&
+                      ::read(Fd, Head, sizeof Head) == static_cast<ssize_t>(sizeof Head);
+    ::close(Fd);
+    const QByteArray Bytes(Head, sizeof Head);
+    return Read &&
+           (Bytes.mid(4, 15) == "Standard Jet DB" || Bytes.mid(4, 16) == "Standard ACE DB");
+}
+
+bool StatPath(const QString& Path, struct stat& St)
+{
+    return ::stat(QFile::encodeName(Path).constData(), &St) == 0;
 }
 
 bool IsWalFile(sqlite3* Db)
@@ -71,6 +86,12 @@ void TVexloConnection::Open()
     if (Info.isDir())
         throw EVexloDatabaseError(
             Problem(Path, QStringLiteral("it is a folder, not a vocabulary data file.")));
+    // A pipe, a device or a socket would block or never end; they are never opened.
+    struct stat Before;
+    if (!StatPath(Path, Before) || !S_ISREG(Before.st_mode))
+        throw EVexloDatabaseError(Problem(
+            Path, QStringLiteral("it is not a regular file (a pipe, a device or a socket), so it "
+                                 "cannot be a vocabulary data file.")));
     if (!Info.isReadable())
         throw EVexloDatabaseError(
             Problem(Path, QStringLiteral("you have no permission to read it.")));
@@ -104,7 +125,17 @@ void TVexloConnection::Open()
             Failure = QString::fromUtf8(sqlite3_errmsg(Db)) + QLatin1Char('.');
         else if (sqlite3_db_readonly(Db, "main") == 1)
             Failure = QStringLiteral("you have no permission to change it.");
-        else if (IsWalFile(Db))
+        else {
+            // The file the engine opened must be the one looked at above.
+            struct stat After;
+            int Moved = 0;
+            if (sqlite3_file_control(Db, "main", SQLITE_FCNTL_HAS_MOVED, &Moved) != SQLITE_OK)
+                Moved = 0;
+            if (Moved || !StatPath(Path, After) || After.st_dev != Before.st_dev ||
+                After.st_ino != Before.st_ino)
+                Failure = QStringLiteral("another program replaced it while it was being opened.");
+        }
+        if (Failure.isEmpty() && IsWalFile(Db))
             // With the write-ahead log, syncing at checkpoints only still keeps every change
             // atomic; only the last changes before a power cut may be lost.
             sqlite3_exec(Db, "PRAGMA synchronous = NORMAL", nullptr, nullptr, nullptr);
@@ -118,6 +149,37 @@ void TVexloConnection::Open()
     }
     FDb = Db;
     FFileName = Path;
+    FDevice = Before.st_dev;
+    FInode = Before.st_ino;
+}
+
+TVexloConnection::TFileState TVexloConnection::CheckFileIdentity() const
+{
+    if (!FDb)
+        return TFileState::fsSame;
+    struct stat Now;
+    if (!StatPath(FFileName, Now))
+        return errno == ENOENT || errno == ENOTDIR ? TFileState::fsGone : TFileState::fsSame;
+    int Moved = 0;
+    if (sqlite3_file_control(FDb, "main", SQLITE_FCNTL_HAS_MOVED, &Moved) != SQLITE_OK)
+        Moved = 0;
+    if (Now.st_dev != FDevice || Now.st_ino != FInode || Moved)
+        return TFileState::fsReplaced;
+    return TFileState::fsSame;
+}
+
+int64_t TVexloConnection::DataVersion() const
+{
+    CheckConnected();
+    sqlite3_stmt* Stmt = nullptr;
+    int64_t Version = -1;
+    if (sqlite3_prepare_v2(FDb, "PRAGMA main.data_version", -1, &Stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(Stmt) == SQLITE_ROW)
+        Version = sqlite3_column_int64(Stmt, 0);
+    sqlite3_finalize(Stmt);
+    if (Version < 0)
+        RaiseEngineError(QStringLiteral("Cannot read the data file"));
+    return Version;
 }
 
 void TVexloConnection::Close()

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <cstdint>
+#include <sys/types.h>
 #include <vector>
 
 struct sqlite3;
@@ -44,6 +46,20 @@ public:
     void RollbackTrans(); // never throws
     bool InTransaction() const;
 
+    // What became of the file at FileName() since it was opened.
+    enum class TFileState
+    {
+        fsSame,     // the path still names the file that is open
+        fsGone,     // nothing is at the path any more (deleted or moved away)
+        fsReplaced  // the path names another file now (moved over it, or deleted and made anew)
+    };
+    // Compares the device and inode at the path with those of the file opened, without opening
+    // anything. fsSame while closed.
+    TFileState CheckFileIdentity() const;
+    // SQLite's data_version of the main file: it changes whenever another connection (another
+    // process, or another connection in this one) commits a change.
+    int64_t DataVersion() const;
+
     // The engine handle for the store's own statements; nullptr while closed.
     sqlite3* Handle() const { return FDb; }
 
@@ -59,5 +75,7 @@ private:
 
     sqlite3* FDb = nullptr;
     QString FFileName;
+    dev_t FDevice = 0;
+    ino_t FInode = 0;
     std::vector<TVexloTable*> FTables;
 };

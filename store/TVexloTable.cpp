@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <sqlite3.h>
+#include <unicode/uchar.h>
+#include <unicode/ustring.h>
 #include <unordered_set>
 
 namespace {
@@ -27,26 +29,68 @@ inline unsigned char FoldAscii(char C)
     return (U >= 'A' && U <= 'Z') ? static_cast<unsigned char>(U + 32) : U;
 }
 
-// The order of SQLite's NOCASE collation: bytes compared with A-Z folded to a-z, then length.
-int CompareNoCase(std::string_view A, std::string_view B)
+bool IsAscii(std::string_view Text)
 {
-    const size_t N = std::min(A.size(), B.size());
+    for (const char C : Text)
+        if (static_cast<unsigned char>(C) >= 0x80)
+            return false;
+    return true;
+}
+
+// Full Unicode case folding (so "Straße" and "STRASSE" fold alike), as UTF-8. Bytes that are not
+// valid UTF-8 fold as U+FFFD.
+std::string FoldCase(std::string_view Utf8)
+{
+    const QString Text = QString::fromUtf8(Utf8.data(), static_cast<qsizetype>(Utf8.size()));
+    std::u16string Folded(static_cast<size_t>(Text.size()) * 3 + 4, u'\0');
+    UErrorCode Error = U_ZERO_ERROR;
+    const int32_t Length =
+        u_strFoldCase(Folded.data(), static_cast<int32_t>(Folded.size()),
+                      reinterpret_cast<const UChar*>(Text.utf16()),
+                      static_cast<int32_t>(Text.size()), U_FOLD_CASE_DEFAULT, &Error);
+    if (U_FAILURE(Error))
+        return Text.toCaseFolded().toStdString();
+    return QString::fromUtf16(Folded.data(), Length).toStdString();
+}
+
+// Names are compared by their case-folded UTF-8 bytes (code point order), then by length. A plain
+// ASCII name is folded on the fly (A-Z to a-z), which gives the same bytes.
+struct TFoldedView
+{
+    std::string_view Bytes;
+    bool FoldAsciiOnTheFly;
+    unsigned char At(size_t I) const
+    {
+        return FoldAsciiOnTheFly ? FoldAscii(Bytes[I]) : static_cast<unsigned char>(Bytes[I]);
+    }
+};
+
+int CompareFolded(TFoldedView A, TFoldedView B)
+{
+    const size_t N = std::min(A.Bytes.size(), B.Bytes.size());
     for (size_t I = 0; I < N; ++I) {
-        const int D = int(FoldAscii(A[I])) - int(FoldAscii(B[I]));
+        const int D = int(A.At(I)) - int(B.At(I));
         if (D != 0)
             return D;
     }
-    return A.size() < B.size() ? -1 : (A.size() > B.size() ? 1 : 0);
+    return A.Bytes.size() < B.Bytes.size() ? -1 : (A.Bytes.size() > B.Bytes.size() ? 1 : 0);
 }
 
-bool StartsWithNoCase(std::string_view Text, std::string_view Prefix)
+bool StartsWithFolded(TFoldedView Text, std::string_view FoldedPrefix)
 {
-    if (Prefix.size() > Text.size())
+    if (FoldedPrefix.size() > Text.Bytes.size())
         return false;
-    for (size_t I = 0; I < Prefix.size(); ++I)
-        if (FoldAscii(Text[I]) != FoldAscii(Prefix[I]))
+    for (size_t I = 0; I < FoldedPrefix.size(); ++I)
+        if (Text.At(I) != static_cast<unsigned char>(FoldedPrefix[I]))
             return false;
     return true;
+}
+
+QByteArray QuoteName(const QString& Name)
+{
+    QByteArray Utf8 = Name.toUtf8();
+    Utf8.replace('"', "\"\"");
+    return '"' + Utf8 + '"';
 }
 
 QString ColumnText(sqlite3_stmt* Stmt, int Column)
@@ -75,6 +119,33 @@ void BindText(sqlite3_stmt* Stmt, int Index, const QString& Text)
 }
 
 const char* const FieldNames[] = {"ID", "ENAME", "BULG", "TRANS", "LEVEL"};
+
+// A change that must touch exactly one row runs under a savepoint, so that a statement that
+// touched more (duplicate IDs in a foreign file) is undone, inside a transaction or not.
+class TSavepoint
+{
+public:
+    explicit TSavepoint(sqlite3* Db) : FDb(Db)
+    {
+        FActive = sqlite3_exec(FDb, "SAVEPOINT vexlo_row", nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    ~TSavepoint()
+    {
+        if (FActive) {
+            sqlite3_exec(FDb, "ROLLBACK TO vexlo_row", nullptr, nullptr, nullptr);
+            sqlite3_exec(FDb, "RELEASE vexlo_row", nullptr, nullptr, nullptr);
+        }
+    }
+    bool Release()
+    {
+        FActive = false;
+        return sqlite3_exec(FDb, "RELEASE vexlo_row", nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+
+private:
+    sqlite3* FDb;
+    bool FActive;
+};
 
 } // namespace
 
@@ -145,12 +216,31 @@ void TVexloTable::Fire(const std::function<void()>& Event) const
         Event();
 }
 
-sqlite3_stmt* TVexloTable::Statement(int Which, const char* Sql) const
+sqlite3_stmt* TVexloTable::Statement(int Which) const
 {
     sqlite3_stmt*& Stmt = FStatements[static_cast<size_t>(Which)];
     if (!Stmt) {
-        if (sqlite3_prepare_v3(FConnection->Handle(), Sql, -1, SQLITE_PREPARE_PERSISTENT, &Stmt,
-                               nullptr) != SQLITE_OK) {
+        const QByteArray Table = QuoteName(TableName);
+        QByteArray Sql;
+        switch (Which) {
+        case stDetails:
+            Sql = "SELECT BULG, TRANS FROM " + Table + " WHERE " + FKeyExpr + " = ?";
+            break;
+        case stInsert:
+            Sql = "INSERT INTO " + Table + " (ID, ENAME, BULG, TRANS, LEVEL) VALUES (?, ?, ?, ?, ?)";
+            break;
+        case stUpdate:
+            // A NULL parameter leaves its column exactly as it is.
+            Sql = "UPDATE " + Table + " SET ID = coalesce(?1, ID), ENAME = coalesce(?2, ENAME), "
+                  "BULG = coalesce(?3, BULG), TRANS = coalesce(?4, TRANS), "
+                  "LEVEL = coalesce(?5, LEVEL) WHERE " + FKeyExpr + " = ?6";
+            break;
+        default:
+            Sql = "DELETE FROM " + Table + " WHERE " + FKeyExpr + " = ?";
+            break;
+        }
+        if (sqlite3_prepare_v3(FConnection->Handle(), Sql.constData(), -1,
+                               SQLITE_PREPARE_PERSISTENT, &Stmt, nullptr) != SQLITE_OK) {
             Stmt = nullptr;
             FConnection->RaiseEngineError(QStringLiteral("The data file refused a statement"));
         }
@@ -178,22 +268,47 @@ void TVexloTable::Open()
     if (!FConnection)
         throw EVexloDatabaseError(QStringLiteral("The table has no connection."));
     FConnection->CheckConnected();
-    sqlite3* Db = FConnection->Handle();
+    ReadSchema();
+    LoadRows();
+    FState = TDataSetState::dsBrowse;
+    SetCurrent(FRows.empty() ? -1 : 0, false);
+    FBof = true;
+    Fire(OnDataChange);
+    Fire(AfterScroll);
+}
 
-    // The table and the five columns must be there.
-    QSet<QString> Columns;
-    {
-        const QByteArray Sql = "PRAGMA table_info(\"" + TableName.toUtf8() + "\")";
+void TVexloTable::ReadSchema()
+{
+    sqlite3* Db = FConnection->Handle();
+    const QByteArray Table = QuoteName(TableName);
+    auto ForEachRow = [&](const QByteArray& Sql, const std::function<void(sqlite3_stmt*)>& Row) {
         sqlite3_stmt* Stmt = nullptr;
         if (sqlite3_prepare_v2(Db, Sql.constData(), -1, &Stmt, nullptr) != SQLITE_OK)
             FConnection->RaiseEngineError(QStringLiteral("Cannot read the data file"));
         int Rc;
         while ((Rc = sqlite3_step(Stmt)) == SQLITE_ROW)
-            Columns.insert(ColumnText(Stmt, 1).toUpper());
+            Row(Stmt);
         sqlite3_finalize(Stmt);
         if (Rc != SQLITE_DONE)
             FConnection->RaiseEngineError(QStringLiteral("Cannot read the data file"));
-    }
+    };
+
+    // The table and the five columns must be there.
+    QSet<QString> Columns;
+    QString IdType;
+    int IdKeyPart = 0;
+    int KeyParts = 0;
+    ForEachRow("PRAGMA table_info(" + Table + ")", [&](sqlite3_stmt* Stmt) {
+        const QString Name = ColumnText(Stmt, 1).toUpper();
+        Columns.insert(Name);
+        const int KeyPart = sqlite3_column_int(Stmt, 5);
+        if (KeyPart > 0)
+            ++KeyParts;
+        if (Name == QLatin1String("ID")) {
+            IdType = ColumnText(Stmt, 2).toUpper();
+            IdKeyPart = KeyPart;
+        }
+    });
     if (Columns.isEmpty())
         throw EVexloDatabaseError(
             QStringLiteral("The file %1 is not a vocabulary data file: it has no table %2.")
@@ -206,12 +321,39 @@ void TVexloTable::Open()
                     .arg(FConnection->FileName(), TableName, QLatin1String(Name)));
     }
 
-    LoadRows();
-    FState = TDataSetState::dsBrowse;
-    SetCurrent(FRows.empty() ? -1 : 0, false);
-    FBof = true;
-    Fire(OnDataChange);
-    Fire(AfterScroll);
+    // A row-id name that no user column shadows, unless the table has no row ids at all.
+    QByteArray RowIdName;
+    for (const char* Name : {"_rowid_", "rowid", "oid"}) {
+        if (Columns.contains(QString::fromLatin1(Name).toUpper()))
+            continue;
+        const QByteArray Probe = "SELECT " + QByteArray(Name) + " FROM " + Table + " LIMIT 0";
+        sqlite3_stmt* Stmt = nullptr;
+        if (sqlite3_prepare_v2(Db, Probe.constData(), -1, &Stmt, nullptr) == SQLITE_OK)
+            RowIdName = Name;
+        sqlite3_finalize(Stmt);
+        break; // a WITHOUT ROWID table knows none of the names
+    }
+    // Declared types decide how values compare: with INTEGER affinity every whole number is
+    // stored as an integer, else (text from a CSV import, no type at all) only a cast compares
+    // numbers as numbers.
+    const bool IdIsKey = IdKeyPart > 0 && KeyParts == 1;
+    const bool IdIsRowId = IdIsKey && IdType == QLatin1String("INTEGER") && !RowIdName.isEmpty();
+    const bool IntegerIds = IdType.contains(QLatin1String("INT"));
+    FIdExpr = IntegerIds ? QByteArray("ID") : QByteArray("CAST(ID AS INTEGER)");
+    FKeyIsId = IdIsRowId || IdIsKey || RowIdName.isEmpty();
+    FKeyExpr = FKeyIsId ? FIdExpr : RowIdName;
+    FUniqueIds = IdIsKey;
+    std::vector<QByteArray> UniqueIndexes;
+    ForEachRow("PRAGMA index_list(" + Table + ")", [&](sqlite3_stmt* Stmt) {
+        if (sqlite3_column_int(Stmt, 2) != 0)
+            UniqueIndexes.push_back(QuoteName(ColumnText(Stmt, 1)));
+    });
+    for (const QByteArray& Index : UniqueIndexes)
+        ForEachRow("PRAGMA index_info(" + Index + ")", [&](sqlite3_stmt* Stmt) {
+            if (ColumnText(Stmt, 2).compare(QLatin1String("ID"), Qt::CaseInsensitive) == 0)
+                FUniqueIds = true;
+        });
+    FinalizeStatements(); // their text depends on what was read here
 }
 
 void TVexloTable::LoadRows()
@@ -221,38 +363,63 @@ void TVexloTable::LoadRows()
     FDeadNameBytes = 0;
     InvalidateCache();
     sqlite3* Db = FConnection->Handle();
-    const QByteArray Sql = "SELECT rowid, ID, ENAME, LEVEL FROM \"" + TableName.toUtf8() +
-                           "\" ORDER BY ENAME COLLATE NOCASE, ID";
-    sqlite3_stmt* Stmt = nullptr;
-    if (sqlite3_prepare_v2(Db, Sql.constData(), -1, &Stmt, nullptr) != SQLITE_OK)
+    const QByteArray Sql = "SELECT " + FKeyExpr + ", CAST(ID AS INTEGER), ENAME, "
+                           "CAST(LEVEL AS INTEGER) FROM " + QuoteName(TableName) +
+                           " ORDER BY ENAME COLLATE NOCASE, ID";
+    // The rows and the data version come from one read transaction, so a change committed by
+    // another program in between is always noticed before the next write.
+    const bool OwnTransaction = !FConnection->InTransaction();
+    if (OwnTransaction && sqlite3_exec(Db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
         FConnection->RaiseEngineError(QStringLiteral("Cannot read the table"));
-    int Rc;
-    while ((Rc = sqlite3_step(Stmt)) == SQLITE_ROW) {
-        TRowKey Row;
-        Row.RowId = sqlite3_column_int64(Stmt, 0);
-        Row.ID = sqlite3_column_int(Stmt, 1);
-        const auto* Name = reinterpret_cast<const char*>(sqlite3_column_text(Stmt, 2));
-        Row.NameLength = static_cast<uint32_t>(sqlite3_column_bytes(Stmt, 2));
-        Row.NameOffset = static_cast<uint32_t>(FNames.size());
-        if (Name)
-            FNames.append(Name, Row.NameLength);
-        Row.Level = sqlite3_column_int(Stmt, 3);
-        FRows.push_back(Row);
+    sqlite3_stmt* Stmt = nullptr;
+    int Rc = sqlite3_prepare_v2(Db, Sql.constData(), -1, &Stmt, nullptr);
+    if (Rc == SQLITE_OK) {
+        while ((Rc = sqlite3_step(Stmt)) == SQLITE_ROW) {
+            TRowKey Row;
+            Row.RowId = sqlite3_column_int64(Stmt, 0);
+            Row.ID = static_cast<int32_t>(
+                std::clamp<int64_t>(sqlite3_column_int64(Stmt, 1), INT32_MIN, INT32_MAX));
+            const auto* Name = reinterpret_cast<const char*>(sqlite3_column_text(Stmt, 2));
+            const QByteArray Bytes =
+                QByteArray::fromRawData(Name ? Name : "", sqlite3_column_bytes(Stmt, 2));
+            StoreName(Row, Bytes);
+            Row.Level = static_cast<int32_t>(
+                std::clamp<int64_t>(sqlite3_column_int64(Stmt, 3), INT32_MIN, INT32_MAX));
+            FRows.push_back(Row);
+        }
     }
     sqlite3_finalize(Stmt);
-    if (Rc != SQLITE_DONE) {
+    const bool Read = Rc == SQLITE_DONE;
+    int64_t Version = -1;
+    if (Read) {
+        try {
+            Version = FConnection->DataVersion();
+        } catch (...) {
+        }
+    }
+    QString Error = QString::fromUtf8(sqlite3_errmsg(Db));
+    if (OwnTransaction)
+        sqlite3_exec(Db, "COMMIT", nullptr, nullptr, nullptr);
+    if (!Read || Version < 0) {
         FRows.clear();
         FNames.clear();
-        FConnection->RaiseEngineError(QStringLiteral("Cannot read the table"));
+        throw EVexloDatabaseError(QStringLiteral("Cannot read the table: %1.").arg(Error));
     }
-    // Values of other types written by other tools may leave the engine's order different from
-    // ours; the binary searches need ours.
+    FDataVersion = Version;
+    // The engine orders by A-Z folding only; the binary searches need full case folding.
     auto Less = [this](const TRowKey& A, const TRowKey& B) {
-        const int C = CompareNoCase(NameOf(A), NameOf(B));
+        const auto [KA, FA] = KeyOf(A);
+        const auto [KB, FB] = KeyOf(B);
+        const int C = CompareFolded({KA, FA}, {KB, FB});
         return C != 0 ? C < 0 : A.ID < B.ID;
     };
-    if (!std::is_sorted(FRows.begin(), FRows.end(), Less))
-        std::stable_sort(FRows.begin(), FRows.end(), Less);
+    // The orders differ only around names with capital letters beyond A-Z, which the engine
+    // puts after every other name: sort what follows the sorted start, then merge.
+    const auto Sorted = std::is_sorted_until(FRows.begin(), FRows.end(), Less);
+    if (Sorted != FRows.end()) {
+        std::stable_sort(Sorted, FRows.end(), Less);
+        std::inplace_merge(FRows.begin(), Sorted, FRows.end(), Less);
+    }
 }
 
 void TVexloTable::Close()
@@ -284,15 +451,30 @@ void TVexloTable::SetActive(bool Value)
 void TVexloTable::Refresh()
 {
     CheckBrowseMode();
-    const int64_t RowId = FCurrent >= 0 ? FRows[static_cast<size_t>(FCurrent)].RowId : -1;
+    std::string Word;
+    int32_t ID = 0;
+    if (FCurrent >= 0) {
+        Word = std::string(NameOf(FRows[static_cast<size_t>(FCurrent)]));
+        ID = FRows[static_cast<size_t>(FCurrent)].ID;
+    }
     const int OldIndex = FCurrent;
-    LoadRows();
+    try {
+        LoadRows();
+    } catch (...) {
+        Close();
+        throw;
+    }
     int Index = -1;
-    for (size_t I = 0; I < FRows.size() && RowId >= 0; ++I)
-        if (FRows[I].RowId == RowId) {
-            Index = static_cast<int>(I);
-            break;
+    if (OldIndex >= 0) {
+        for (size_t I = 0; I < FRows.size(); ++I) {
+            if (NameOf(FRows[I]) != Word)
+                continue;
+            if (Index < 0 || FRows[I].ID == ID)
+                Index = static_cast<int>(I);
+            if (FRows[I].ID == ID)
+                break;
         }
+    }
     if (Index < 0)
         Index = std::min(std::max(OldIndex, 0), RecordCount() - 1);
     SetCurrent(Index, false);
@@ -396,23 +578,49 @@ std::string_view TVexloTable::NameOf(const TRowKey& Row) const
     return std::string_view(FNames.data() + Row.NameOffset, Row.NameLength);
 }
 
-uint32_t TVexloTable::StoreName(const QByteArray& Name)
+std::pair<std::string_view, bool> TVexloTable::KeyOf(const TRowKey& Row) const
+{
+    if (Row.FoldLength == AsciiName)
+        return {NameOf(Row), true};
+    return {std::string_view(FNames.data() + Row.FoldOffset, Row.FoldLength), false};
+}
+
+void TVexloTable::StoreName(TRowKey& Row, const QByteArray& Name)
 {
     // Updates leave dead bytes behind; compact the pool when they outweigh the live ones.
     if (FDeadNameBytes > 65536 && FDeadNameBytes * 2 > FNames.size()) {
         std::string Packed;
         Packed.reserve(FNames.size() - FDeadNameBytes + static_cast<size_t>(Name.size()));
-        for (TRowKey& Row : FRows) {
-            const std::string_view Old = NameOf(Row);
-            Row.NameOffset = static_cast<uint32_t>(Packed.size());
+        for (TRowKey& Kept : FRows) {
+            const std::string_view Old = NameOf(Kept);
+            Kept.NameOffset = static_cast<uint32_t>(Packed.size());
             Packed.append(Old);
+            if (Kept.FoldLength != AsciiName) {
+                const std::string_view Fold(FNames.data() + Kept.FoldOffset, Kept.FoldLength);
+                Kept.FoldOffset = static_cast<uint32_t>(Packed.size());
+                Packed.append(Fold);
+            }
         }
         FNames.swap(Packed);
         FDeadNameBytes = 0;
     }
-    const auto Offset = static_cast<uint32_t>(FNames.size());
-    FNames.append(Name.constData(), static_cast<size_t>(Name.size()));
-    return Offset;
+    const std::string_view Bytes(Name.constData(), static_cast<size_t>(Name.size()));
+    Row.NameOffset = static_cast<uint32_t>(FNames.size());
+    Row.NameLength = static_cast<uint32_t>(Bytes.size());
+    FNames.append(Bytes);
+    Row.FoldOffset = 0;
+    Row.FoldLength = AsciiName;
+    if (!IsAscii(Bytes)) {
+        const std::string Folded = FoldCase(Bytes);
+        Row.FoldOffset = static_cast<uint32_t>(FNames.size());
+        Row.FoldLength = static_cast<uint32_t>(Folded.size());
+        FNames.append(Folded);
+    }
+}
+
+void TVexloTable::ForgetName(const TRowKey& Row)
+{
+    FDeadNameBytes += Row.NameLength + (Row.FoldLength == AsciiName ? 0 : Row.FoldLength);
 }
 
 TVexloField* TVexloTable::Fields(int Index) const
@@ -449,7 +657,7 @@ void TVexloTable::FetchDetails(int64_t RowId, QString& BULG, QString& TRANS) con
         TRANS = It->second.TRANS;
         return;
     }
-    sqlite3_stmt* Stmt = Statement(stDetails, "SELECT BULG, TRANS FROM English WHERE rowid = ?");
+    sqlite3_stmt* Stmt = Statement(stDetails);
     TStatementReset Reset{Stmt};
     sqlite3_bind_int64(Stmt, 1, RowId);
     const int Rc = sqlite3_step(Stmt);
@@ -606,13 +814,26 @@ void TVexloTable::Edit()
     FState = TDataSetState::dsEdit;
 }
 
-int TVexloTable::InsertPosition(std::string_view Name, int32_t ID) const
+int TVexloTable::InsertPosition(const TRowKey& Key) const
 {
+    const auto [KeyBytes, KeyAscii] = KeyOf(Key);
     const auto It = std::partition_point(FRows.begin(), FRows.end(), [&](const TRowKey& Row) {
-        const int C = CompareNoCase(NameOf(Row), Name);
-        return C != 0 ? C < 0 : Row.ID <= ID;
+        const auto [RowBytes, RowAscii] = KeyOf(Row);
+        const int C = CompareFolded({RowBytes, RowAscii}, {KeyBytes, KeyAscii});
+        return C != 0 ? C < 0 : Row.ID <= Key.ID;
     });
     return static_cast<int>(It - FRows.begin());
+}
+
+void TVexloTable::CheckChangedOneRow(const QString& What) const
+{
+    const int Changed = sqlite3_changes(FConnection->Handle());
+    if (Changed != 1)
+        throw EVexloDatabaseError(
+            QStringLiteral("%1: the data file holds %2 rows for this entry instead of one. "
+                           "Nothing was saved.")
+                .arg(What)
+                .arg(Changed));
 }
 
 void TVexloTable::Post()
@@ -636,16 +857,11 @@ void TVexloTable::Post()
                     .arg(Limit.Text->size())
                     .arg(Limit.Size));
     }
-    const QByteArray Name = FBuffer.ENAME.toUtf8();
     const bool Inserting = FState == TDataSetState::dsInsert;
-    sqlite3_stmt* Stmt =
-        Inserting
-            ? Statement(
-                  stInsert,
-                  "INSERT INTO English (ID, ENAME, BULG, TRANS, LEVEL) VALUES (?, ?, ?, ?, ?)")
-            : Statement(stUpdate, "UPDATE English SET ID = ?, ENAME = ?, BULG = ?, TRANS = ?, "
-                                  "LEVEL = ? WHERE rowid = ?");
-    {
+    QByteArray Name = FBuffer.ENAME.toUtf8();
+    TRowKey Key{};
+    if (Inserting) {
+        sqlite3_stmt* Stmt = Statement(stInsert);
         TStatementReset Reset{Stmt};
         sqlite3_bind_int(Stmt, 1, FBuffer.ID);
         sqlite3_bind_text(Stmt, 2, Name.constData(), static_cast<int>(Name.size()),
@@ -653,25 +869,46 @@ void TVexloTable::Post()
         BindText(Stmt, 3, FBuffer.BULG);
         BindText(Stmt, 4, FBuffer.TRANS);
         sqlite3_bind_int(Stmt, 5, FBuffer.LEVEL);
-        if (!Inserting)
-            sqlite3_bind_int64(Stmt, 6, FRows[static_cast<size_t>(FCurrent)].RowId);
         if (sqlite3_step(Stmt) != SQLITE_DONE)
             FConnection->RaiseEngineError(QStringLiteral("The data file refused the entry"));
-    }
-    TRowKey Key;
-    if (Inserting) {
-        Key.RowId = sqlite3_last_insert_rowid(FConnection->Handle());
+        Key.RowId = FKeyIsId ? FBuffer.ID : sqlite3_last_insert_rowid(FConnection->Handle());
     } else {
-        const size_t Old = static_cast<size_t>(FCurrent);
-        Key.RowId = FRows[Old].RowId;
-        FDeadNameBytes += FRows[Old].NameLength;
-        FRows.erase(FRows.begin() + static_cast<std::ptrdiff_t>(Old));
+        // Only what changed is written: the other columns keep their bytes and storage class.
+        const TRowKey& Old = FRows[static_cast<size_t>(FCurrent)];
+        const TEnglishRow Before = RowAt(FCurrent);
+        sqlite3_stmt* Stmt = Statement(stUpdate);
+        TSavepoint Savepoint(FConnection->Handle());
+        {
+            TStatementReset Reset{Stmt};
+            if (FBuffer.ID != Old.ID)
+                sqlite3_bind_int(Stmt, 1, FBuffer.ID);
+            if (FBuffer.ENAME != Before.ENAME)
+                sqlite3_bind_text(Stmt, 2, Name.constData(), static_cast<int>(Name.size()),
+                                  SQLITE_TRANSIENT);
+            else
+                Name = QByteArray(NameOf(Old).data(), static_cast<qsizetype>(Old.NameLength));
+            if (FBuffer.BULG != Before.BULG)
+                BindText(Stmt, 3, FBuffer.BULG);
+            if (FBuffer.TRANS != Before.TRANS)
+                BindText(Stmt, 4, FBuffer.TRANS);
+            if (FBuffer.LEVEL != Old.Level)
+                sqlite3_bind_int(Stmt, 5, FBuffer.LEVEL);
+            sqlite3_bind_int64(Stmt, 6, Old.RowId);
+            if (sqlite3_step(Stmt) != SQLITE_DONE)
+                FConnection->RaiseEngineError(QStringLiteral("The data file refused the entry"));
+            CheckChangedOneRow(QStringLiteral("The entry could not be changed"));
+        }
+        if (!Savepoint.Release())
+            FConnection->RaiseEngineError(QStringLiteral("Cannot save the change to the data file"));
+        Key.RowId = FKeyIsId ? FBuffer.ID : Old.RowId;
+        FDetailCache.erase(Old.RowId);
+        ForgetName(Old);
+        FRows.erase(FRows.begin() + static_cast<std::ptrdiff_t>(FCurrent));
     }
     Key.ID = FBuffer.ID;
     Key.Level = FBuffer.LEVEL;
-    Key.NameLength = static_cast<uint32_t>(Name.size());
-    Key.NameOffset = StoreName(Name);
-    const int Position = InsertPosition(std::string_view(Name.constData(), Name.size()), Key.ID);
+    StoreName(Key, Name);
+    const int Position = InsertPosition(Key);
     FRows.insert(FRows.begin() + Position, Key);
     if (FDetailCache.size() >= MaxCachedDetails)
         FDetailCache.clear();
@@ -708,16 +945,23 @@ void TVexloTable::Delete()
     FState = TDataSetState::dsBrowse;
     FBuffer = {};
     const size_t Index = static_cast<size_t>(FCurrent);
-    sqlite3_stmt* Stmt = Statement(stDelete, "DELETE FROM English WHERE rowid = ?");
+    sqlite3_stmt* Stmt = Statement(stDelete);
     {
-        TStatementReset Reset{Stmt};
-        sqlite3_bind_int64(Stmt, 1, FRows[Index].RowId);
-        if (sqlite3_step(Stmt) != SQLITE_DONE)
+        TSavepoint Savepoint(FConnection->Handle());
+        {
+            TStatementReset Reset{Stmt};
+            sqlite3_bind_int64(Stmt, 1, FRows[Index].RowId);
+            if (sqlite3_step(Stmt) != SQLITE_DONE)
+                FConnection->RaiseEngineError(
+                    QStringLiteral("The data file refused to delete the entry"));
+            CheckChangedOneRow(QStringLiteral("The entry could not be deleted"));
+        }
+        if (!Savepoint.Release())
             FConnection->RaiseEngineError(
                 QStringLiteral("The data file refused to delete the entry"));
     }
     FDetailCache.erase(FRows[Index].RowId);
-    FDeadNameBytes += FRows[Index].NameLength;
+    ForgetName(FRows[Index]);
     FRows.erase(FRows.begin() + static_cast<std::ptrdiff_t>(Index));
     SetCurrent(std::min(FCurrent, RecordCount() - 1), false);
     Fire(OnDataChange);
@@ -727,9 +971,29 @@ void TVexloTable::Delete()
 void TVexloTable::ShiftIdsAbove(int32_t AfterID, int32_t Delta)
 {
     for (TRowKey& Row : FRows)
-        if (Row.ID > AfterID)
+        if (Row.ID > AfterID) {
             Row.ID -= Delta;
+            if (FKeyIsId)
+                Row.RowId = Row.ID;
+        }
+    if (FKeyIsId)
+        InvalidateCache();
     Fire(OnDataChange);
+}
+
+int TVexloTable::CountIdsAbove(int32_t AfterID) const
+{
+    return static_cast<int>(std::count_if(FRows.begin(), FRows.end(),
+                                          [AfterID](const TRowKey& Row) { return Row.ID > AfterID; }));
+}
+
+int TVexloTable::IndexOfMaxId() const
+{
+    int Best = -1;
+    for (size_t I = 0; I < FRows.size(); ++I)
+        if (Best < 0 || FRows[I].ID > FRows[static_cast<size_t>(Best)].ID)
+            Best = static_cast<int>(I);
+    return Best;
 }
 
 // ---- locate ---------------------------------------------------------------------------------
@@ -745,13 +1009,21 @@ bool TVexloTable::Locate(const QString& KeyField, const QVariant& KeyValue, TLoc
     case 1: {
         const QByteArray Key = TextCodec::NarrowText(KeyValue.toString());
         const std::string_view K(Key.constData(), static_cast<size_t>(Key.size()));
+        const std::string Folded = IsAscii(K) ? std::string() : FoldCase(K);
+        const TFoldedView FK = Folded.empty() ? TFoldedView{K, true} : TFoldedView{Folded, false};
+        std::string FoldedPrefix(FK.Bytes.size(), '\0');
+        for (size_t I = 0; I < FoldedPrefix.size(); ++I)
+            FoldedPrefix[I] = static_cast<char>(FK.At(I));
         // Rows matching without regard to case form one run starting at the lower bound.
         auto It = std::partition_point(FRows.begin(), FRows.end(), [&](const TRowKey& Row) {
-            return CompareNoCase(NameOf(Row), K) < 0;
+            const auto [Bytes, Ascii] = KeyOf(Row);
+            return CompareFolded({Bytes, Ascii}, FK) < 0;
         });
         for (; It != FRows.end(); ++It) {
             const std::string_view Name = NameOf(*It);
-            const bool Match = Partial ? StartsWithNoCase(Name, K) : CompareNoCase(Name, K) == 0;
+            const auto [Bytes, Ascii] = KeyOf(*It);
+            const bool Match = Partial ? StartsWithFolded({Bytes, Ascii}, FoldedPrefix)
+                                       : CompareFolded({Bytes, Ascii}, FK) == 0;
             if (!Match)
                 break;
             if (NoCase || (Partial ? Name.substr(0, K.size()) == K : Name == K)) {
@@ -779,7 +1051,8 @@ bool TVexloTable::Locate(const QString& KeyField, const QVariant& KeyValue, TLoc
         const QString Key = KeyValue.toString();
         const Qt::CaseSensitivity Cs = NoCase ? Qt::CaseInsensitive : Qt::CaseSensitive;
         std::unordered_set<int64_t> Matching;
-        const QByteArray Sql = "SELECT rowid, " + Field->FieldName().toUtf8() + " FROM English";
+        const QByteArray Sql =
+            "SELECT " + FKeyExpr + ", " + Field->FieldName().toUtf8() + " FROM " + QuoteName(TableName);
         sqlite3_stmt* Stmt = nullptr;
         if (sqlite3_prepare_v2(FConnection->Handle(), Sql.constData(), -1, &Stmt, nullptr) !=
             SQLITE_OK)

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 class TVexloConnection;
@@ -83,9 +84,18 @@ private:
 };
 
 // Table English on a connection, with a static cursor in table order: EName ascending ignoring
-// (ASCII) case, ties by ID. Opening reads ID, ENAME and LEVEL of every row into memory (names in
-// one pooled buffer); BULG and TRANS are fetched when a row is read and kept in a small cache.
-// Moving, counting and prefix locates on ENAME never touch the database.
+// case for all of Unicode (full case folding), ties by ID. Opening reads ID, ENAME and LEVEL of
+// every row into memory (names in one pooled buffer); BULG and TRANS are fetched when a row is
+// read and kept in a small cache. Moving, counting and prefix locates on ENAME never touch the
+// database.
+//
+// Files made by other tools are taken as they are: IDs and levels are read and compared as
+// integers whatever their declared type or storage class (text from a CSV import, REAL levels);
+// rows are addressed by a row-id name the table does not shadow, or, when there is none (an ID
+// that is the row id, a WITHOUT ROWID table, user columns named rowid, _rowid_ and oid), by their
+// ID. Every update and delete must change exactly one row, else it fails and changes nothing.
+// Posting an edit writes only the columns whose value changed, so text that is not valid UTF-8
+// stays byte for byte in the others.
 //
 // Fields, in this order: ID (integer), ENAME (wide text 30), BULG (wide text 255), TRANS (wide
 // text 30), LEVEL (word). A text longer than its field, or a LEVEL outside 0..65535, is refused
@@ -114,8 +124,8 @@ public:
     bool Active() const { return FState != TDataSetState::dsInactive; }
     void SetActive(bool Value);
     TDataSetState State() const { return FState; }
-    // Reloads the rows from the database, keeping the current row by its record when it still
-    // exists, else its position.
+    // Reloads the rows from the database, keeping the current entry by its English word (and ID
+    // among entries of the same word) when it still exists, else its position.
     void Refresh();
 
     int RecordCount() const { return static_cast<int>(FRows.size()); }
@@ -141,7 +151,7 @@ public:
 
     // The first row in table order whose field matches becomes current and true is returned;
     // otherwise the current row stays and false is returned. Prefix and case-insensitive locates on
-    // ENAME are binary searches; case-insensitivity there covers the letters A to Z.
+    // ENAME are binary searches; case is ignored by full Unicode case folding.
     bool Locate(const QString& KeyField, const QVariant& KeyValue, TLocateOptions Options);
 
     int FieldCount() const { return static_cast<int>(FFields.size()); }
@@ -164,6 +174,19 @@ public:
     // "update english set ID = ID - Delta where ID > AfterID", so the table shows the new IDs
     // without reading every row again. The table order does not change.
     void ShiftIdsAbove(int32_t AfterID, int32_t Delta);
+    // The number of rows whose ID is greater than AfterID.
+    int CountIdsAbove(int32_t AfterID) const;
+    // The position (0-based) of the row with the greatest ID, or -1 when empty.
+    int IndexOfMaxId() const;
+
+    // What the file was like when the rows were read: SQLite's data_version at that moment (see
+    // TVexloConnection::DataVersion), the SQL expression that gives ID as an integer, and whether
+    // a unique index or key holds the IDs (renumbering then goes through negative numbers).
+    int64_t DataVersion() const { return FDataVersion; }
+    const QByteArray& IdExpression() const { return FIdExpr; }
+    bool UniqueIds() const { return FUniqueIds; }
+    // How rows are addressed: a row-id name ("rowid", "_rowid_", "oid") or the ID expression.
+    const QByteArray& RowKeyExpression() const { return FKeyExpr; }
 
     std::function<void()> AfterScroll;
     std::function<void()> AfterPost;
@@ -174,30 +197,39 @@ private:
     friend class TVexloConnection;
     struct TRowKey
     {
-        int64_t RowId;
+        int64_t RowId; // the row's address: its row id, or its ID when rows go by ID
         int32_t ID;
         int32_t Level;
         uint32_t NameOffset;
         uint32_t NameLength;
+        uint32_t FoldOffset; // the case-folded name, for names that are not plain ASCII
+        uint32_t FoldLength; // AsciiName: the name itself, folded A-Z on the fly
     };
+    static constexpr uint32_t AsciiName = UINT32_MAX;
     struct TStatement;
 
     QVariant FieldValue(int Index) const;
     void SetFieldValue(int Index, const QVariant& Value);
     std::string_view NameOf(const TRowKey& Row) const;
-    uint32_t StoreName(const QByteArray& Name);
+    // The bytes the row sorts by, and whether they still need A-Z folded (plain ASCII names).
+    std::pair<std::string_view, bool> KeyOf(const TRowKey& Row) const;
+    // Puts the name (and its case folding) into the pool; ForgetName counts its bytes as dead.
+    void StoreName(TRowKey& Row, const QByteArray& Name);
+    void ForgetName(const TRowKey& Row);
+    void ReadSchema();
     void LoadRows();
     void CheckActive() const;
     void CheckBrowseMode() const;
     void SetCurrent(int Index, bool Notify);
     void FixFlags();
     void Fire(const std::function<void()>& Event) const;
-    int InsertPosition(std::string_view Name, int32_t ID) const;
+    int InsertPosition(const TRowKey& Key) const;
+    void CheckChangedOneRow(const QString& What) const;
     void FetchDetails(int64_t RowId, QString& BULG, QString& TRANS) const;
     void InvalidateCache() const;
     void ConnectionClosing();
     void FinalizeStatements();
-    sqlite3_stmt* Statement(int Which, const char* Sql) const;
+    sqlite3_stmt* Statement(int Which) const;
 
     TVexloConnection* FConnection = nullptr;
     std::vector<std::unique_ptr<TVexloField>> FFields;
@@ -216,4 +248,10 @@ private:
     };
     mutable std::unordered_map<int64_t, TDetails> FDetailCache;
     mutable std::array<sqlite3_stmt*, 4> FStatements{};
+    // Read from the file's schema when the table opens.
+    QByteArray FKeyExpr;
+    QByteArray FIdExpr = "ID";
+    bool FKeyIsId = false;
+    bool FUniqueIds = false;
+    int64_t FDataVersion = -1;
 };

@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins
-    libsqlite3-dev sqlite3 libjpeg62-turbo-dev
+    libsqlite3-dev sqlite3 libjpeg62-turbo-dev libicu-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xclip xdotool x11-utils trayer openbox
     fonts-dejavu-core fonts-liberation

@@ -11,15 +11,30 @@
 
 namespace {
 
+struct TCrashFile
+{
+    const char* Name;
+    void (*Make)(const QString& Path);
+};
+
+void PrintTo(const TCrashFile& C, std::ostream* Out)
+{
+    *Out << C.Name;
+}
+
+class CrashTest : public ::testing::TestWithParam<TCrashFile>
+{
+};
+
 // A child process appends and deletes entries as fast as it can and reports the entry count after
 // every finished operation through a pipe. The parent kills it at a random moment; the data file
 // must then hold the reported count (or one more or less for the operation that was under way),
 // numbered exactly 1..N, and be intact.
-TEST(CrashTest, KillDuringAppendOrDeleteLeavesNoGapAndNoLoss)
+TEST_P(CrashTest, KillDuringAppendOrDeleteLeavesNoGapAndNoLoss)
 {
     QTemporaryDir Dir;
     const QString Path = Dir.filePath("crash.db");
-    TDataFileTool::CreateEmptyDataFile(Path);
+    GetParam().Make(Path);
     {
         TScreenSaverDataModule Seed;
         QStringList Messages;
@@ -92,5 +107,18 @@ TEST(CrashTest, KillDuringAppendOrDeleteLeavesNoGapAndNoLoss)
         ASSERT_EQ(Ids, Expected) << "round " << Round;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, CrashTest,
+    ::testing::Values(
+        TCrashFile{"OwnFormat", [](const QString& Path) { TDataFileTool::CreateEmptyDataFile(Path); }},
+        // The schema anyone writes by hand: the ID is the row id, and the file keeps a rollback
+        // journal instead of a write-ahead log.
+        TCrashFile{"RowIdAlias",
+                   [](const QString& Path) {
+                       ShellExec(Path, "CREATE TABLE English (ID INTEGER PRIMARY KEY, ENAME TEXT, "
+                                       "BULG TEXT, TRANS TEXT, LEVEL INTEGER);\n");
+                   }}),
+    [](const auto& Info) { return std::string(Info.param.Name); });
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include "store/TDataFileTool.h"
 
+#include <QProcess>
+
 #include <sqlite3.h>
 
 TEnBgRecord MakeEntry(const QString& Word, int Level, const QString& Bulgarian,
@@ -41,6 +43,56 @@ std::vector<int> RawIds(const QString& Path)
     }
     sqlite3_close(Db);
     return Ids;
+}
+
+void ShellExec(const QString& Path, const QString& Script)
+{
+    QProcess Shell;
+    Shell.start(QStringLiteral("sqlite3"), {QStringLiteral("-bail"), Path});
+    ASSERT_TRUE(Shell.waitForStarted()) << "the sqlite3 shell is missing";
+    Shell.write(Script.toUtf8());
+    Shell.closeWriteChannel();
+    ASSERT_TRUE(Shell.waitForFinished(30000));
+    EXPECT_EQ(Shell.exitCode(), 0) << Shell.readAllStandardError().toStdString();
+}
+
+std::vector<TRawEntry> RawEntries(const QString& Path)
+{
+    std::vector<TRawEntry> Rows;
+    sqlite3* Db = nullptr;
+    if (sqlite3_open_v2(Path.toUtf8().constData(), &Db, SQLITE_OPEN_READONLY, nullptr) ==
+        SQLITE_OK) {
+        sqlite3_stmt* Stmt = nullptr;
+        sqlite3_prepare_v2(Db,
+                           "SELECT CAST(ID AS INTEGER), ENAME FROM English "
+                           "ORDER BY CAST(ID AS INTEGER)",
+                           -1, &Stmt, nullptr);
+        while (Stmt && sqlite3_step(Stmt) == SQLITE_ROW) {
+            const auto* Text = reinterpret_cast<const char*>(sqlite3_column_text(Stmt, 1));
+            Rows.push_back({sqlite3_column_int64(Stmt, 0),
+                            std::string(Text ? Text : "",
+                                        static_cast<size_t>(sqlite3_column_bytes(Stmt, 1)))});
+        }
+        sqlite3_finalize(Stmt);
+    }
+    sqlite3_close(Db);
+    return Rows;
+}
+
+std::string RawText(const QString& Path, const std::string& Sql)
+{
+    std::string Result;
+    sqlite3* Db = nullptr;
+    if (sqlite3_open_v2(Path.toUtf8().constData(), &Db, SQLITE_OPEN_READONLY, nullptr) ==
+        SQLITE_OK) {
+        sqlite3_stmt* Stmt = nullptr;
+        sqlite3_prepare_v2(Db, Sql.c_str(), -1, &Stmt, nullptr);
+        if (Stmt && sqlite3_step(Stmt) == SQLITE_ROW && sqlite3_column_text(Stmt, 0))
+            Result = reinterpret_cast<const char*>(sqlite3_column_text(Stmt, 0));
+        sqlite3_finalize(Stmt);
+    }
+    sqlite3_close(Db);
+    return Result;
 }
 
 void StoreFixture::SetUp()
