@@ -13,7 +13,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QTextBrowser>
+#include "reports/TPageView.h"
 
 #include <benchmark/benchmark.h>
 
@@ -174,7 +174,7 @@ void BM_PreviewShown(benchmark::State& State)
         Form->show();
         Form->WebBrowser->viewport()->repaint();
         QCoreApplication::processEvents();
-        benchmark::DoNotOptimize(Form->WebBrowser->document()->blockCount());
+        benchmark::DoNotOptimize(Form->WebBrowser->VisibleBlockCount());
         State.PauseTiming();
         State.counters["rss_MB"] = double(ResidentKiB("VmRSS:")) / 1024.0;
         State.counters["peak_rss_MB"] = double(ResidentKiB("VmHWM:")) / 1024.0;

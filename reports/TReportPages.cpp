@@ -282,6 +282,7 @@ void TPreviewPageBuilder::AddEntry(const QByteArray& EnglishWord, const QString&
 {
     const QByteArray Letter = LowerAsciiLetter(FirstCharacter(EnglishWord));
     if (FEntries == 0 || Letter != FLetter) {
+        FStarts.push_back(FPage.size());
         FLetter = Letter;
         FPage.append("<h2><b><font color = \"red\">");
         AppendEscaped(FPage, UpperAsciiLetter(FLetter));
@@ -290,6 +291,7 @@ void TPreviewPageBuilder::AddEntry(const QByteArray& EnglishWord, const QString&
         FRow = 1;
     }
     const char* Colour = (FRow % 2) ? "white" : "#EEEEEE";
+    FStarts.push_back(FPage.size());
     Line("<table width=\"100%\" cellspacing=\"0\">");
     Line("<tr>");
     FPage.append("<td width=\"200\" bgcolor=\"");
@@ -322,6 +324,7 @@ void TPreviewPageBuilder::AddEntry(const QByteArray& EnglishWord, const QString&
 
 QByteArray TPreviewPageBuilder::Finish()
 {
+    FStarts.push_back(FPage.size());
     Line("<hr>");
     Line(FooterLine());
     Line("</body>");
@@ -339,7 +342,8 @@ QByteArray BuildStatisticsPage(TVexloTable& Table, const QString& DataFile)
     return BuildStatisticsPage(Figures);
 }
 
-QByteArray BuildPreviewPage(TVexloTable& Table, const TAfterEntry& AfterEntry)
+QByteArray BuildPreviewPage(TVexloTable& Table, const TAfterEntry& AfterEntry,
+                            std::vector<qsizetype>* BlockStarts)
 {
     TVexloField* TableENAME = Table.FieldByName(QStringLiteral("ENAME"));
     TVexloField* TableTRANS = Table.FieldByName(QStringLiteral("TRANS"));
@@ -359,5 +363,8 @@ QByteArray BuildPreviewPage(TVexloTable& Table, const TAfterEntry& AfterEntry)
         Table.Next();
         GoOn = !AfterEntry || AfterEntry(Builder.EntryCount());
     }
-    return Builder.Finish();
+    QByteArray Page = Builder.Finish();
+    if (BlockStarts)
+        *BlockStarts = Builder.TakeBlockStarts();
+    return Page;
 }

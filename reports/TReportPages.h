@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 class TVexloTable;
 
@@ -55,12 +56,16 @@ public:
     int EntryCount() const { return FEntries; }
     // Appends the rule, the footer and the closing lines; returns the page.
     QByteArray Finish();
+    // Where each heading, each entry's table and the closing part (rule, footer) begin in the page:
+    // the blocks the report view lays out one at a time (see TPageBlocks).
+    std::vector<qsizetype> TakeBlockStarts() { return std::move(FStarts); }
 
 private:
     void Line(const char* Text);
     void Line(const QByteArray& Text);
 
     QByteArray FPage;
+    std::vector<qsizetype> FStarts;
     QByteArray FLetter; // lower-cased first character of the current heading
     int FRow = 1;
     int FEntries = 0;
@@ -72,5 +77,6 @@ private:
 using TAfterEntry = std::function<bool(int Done)>;
 
 // Lists every entry of Table in its order (English word ascending) into a page. AfterEntry may be
-// empty.
-QByteArray BuildPreviewPage(TVexloTable& Table, const TAfterEntry& AfterEntry);
+// empty. BlockStarts, when given, receives the builder's block starts.
+QByteArray BuildPreviewPage(TVexloTable& Table, const TAfterEntry& AfterEntry,
+                            std::vector<qsizetype>* BlockStarts = nullptr);

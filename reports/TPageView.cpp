@@ -1,0 +1,675 @@
+#include "reports/TPageView.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <cmath>
+
+TPageView::TPageView(QWidget* Parent) : QAbstractScrollArea(Parent)
+{
+    setPalette(PaperPalette());
+    setAutoFillBackground(false);
+    viewport()->setMouseTracking(true);
+    viewport()->setCursor(Qt::IBeamCursor);
+    setFocusPolicy(Qt::StrongFocus);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    FFindTimer.setInterval(0);
+    connect(&FFindTimer, &QTimer::timeout, this, &TPageView::FindSlice);
+}
+
+TPageView::~TPageView() = default;
+
+QPalette TPageView::PaperPalette()
+{
+    QPalette P(QColor(0xF0, 0xF0, 0xF0));
+    P.setColor(QPalette::Window, QColor(0xF0, 0xF0, 0xF0));
+    P.setColor(QPalette::WindowText, Qt::black);
+    P.setColor(QPalette::Base, Qt::white);
+    P.setColor(QPalette::AlternateBase, QColor(0xF5, 0xF5, 0xF5));
+    P.setColor(QPalette::Text, Qt::black);
+    P.setColor(QPalette::ButtonText, Qt::black);
+    P.setColor(QPalette::Highlight, QColor(0x33, 0x99, 0xFF));
+    P.setColor(QPalette::HighlightedText, Qt::white);
+    P.setColor(QPalette::Link, QColor(0x00, 0x00, 0xEE));
+    P.setColor(QPalette::LinkVisited, QColor(0x55, 0x1A, 0x8B));
+    P.setColor(QPalette::PlaceholderText, QColor(0x80, 0x80, 0x80));
+    P.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
+    P.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
+    return P;
+}
+
+void TPageView::SetPage(const TPageBlocks& Blocks)
+{
+    CancelFind();
+    FBlocks = Blocks;
+    FBodyColor = FBlocks.BodyColor();
+    FDocuments.clear();
+    const size_t N = size_t(FBlocks.Count());
+    FHeights.assign(N, FEstimate);
+    FMeasured.assign(N, false);
+    FMeasuredSum = 0;
+    FMeasuredCount = 0;
+    FTop = 0;
+    FTopOffset = 0;
+    FAnchor = FCaret = TPlace{};
+    FHoverLink.clear();
+    ResetHeights(FEstimate);
+    FLaidOutWidth = ContentWidth();
+    Arrange();
+    // Blocks not laid out yet count with the average of the first screen.
+    if (FMeasuredCount > 0) {
+        ResetHeights(int(FMeasuredSum / FMeasuredCount));
+        Arrange();
+    }
+    viewport()->update();
+}
+
+int TPageView::ContentWidth() const
+{
+    return qMax(1, viewport()->width() - 2 * Margin);
+}
+
+void TPageView::ResetHeights(int Estimate)
+{
+    FEstimate = qMax(1, Estimate);
+    const size_t N = FHeights.size();
+    for (size_t I = 0; I < N; ++I) {
+        if (!FMeasured[I])
+            FHeights[I] = FEstimate;
+    }
+    FTree.assign(N + 1, 0);
+    for (size_t I = 1; I <= N; ++I) {
+        FTree[I] += FHeights[I - 1];
+        const size_t J = I + (I & (~I + 1));
+        if (J <= N)
+            FTree[J] += FTree[I];
+    }
+}
+
+void TPageView::SetHeight(qsizetype I, int Height)
+{
+    const qint64 Delta = Height - FHeights[size_t(I)];
+    if (!FMeasured[size_t(I)]) {
+        FMeasured[size_t(I)] = true;
+        ++FMeasuredCount;
+        FMeasuredSum += Height;
+    } else {
+        FMeasuredSum += Delta;
+    }
+    FHeights[size_t(I)] = Height;
+    if (Delta == 0)
+        return;
+    for (size_t J = size_t(I) + 1; J < FTree.size(); J += J & (~J + 1))
+        FTree[J] += Delta;
+}
+
+qint64 TPageView::Prefix(qsizetype I) const
+{
+    qint64 Sum = 0;
+    for (size_t J = size_t(I); J > 0; J -= J & (~J + 1))
+        Sum += FTree[J];
+    return Sum;
+}
+
+qsizetype TPageView::BlockAt(qint64 Y) const
+{
+    const size_t N = FHeights.size();
+    if (N == 0)
+        return 0;
+    size_t Pos = 0;
+    size_t Step = 1;
+    while (Step * 2 <= N)
+        Step *= 2;
+    for (; Step; Step /= 2) {
+        if (Pos + Step <= N && FTree[Pos + Step] <= Y) {
+            Pos += Step;
+            Y -= FTree[Pos];
+        }
+    }
+    return qsizetype(qMin(Pos, N - 1));
+}
+
+QTextDocument* TPageView::BlockDocument(qsizetype I)
+{
+    TCached& Cached = FDocuments[I];
+    Cached.Used = ++FUse;
+    if (!Cached.Document) {
+        auto Doc = std::make_unique<QTextDocument>();
+        Doc->setUndoRedoEnabled(false);
+        Doc->setDocumentMargin(0);
+        Doc->setDefaultFont(font());
+        Doc->setHtml(QString::fromLocal8Bit(FBlocks.Block(I)));
+        Doc->setTextWidth(ContentWidth());
+        Cached.Document = std::move(Doc);
+    }
+    if (!FMeasured[size_t(I)]) {
+        int H = int(std::ceil(Cached.Document->size().height()));
+        H += BlockTop(I) + (I == FBlocks.Count() - 1 ? Margin : 0);
+        SetHeight(I, qMax(1, H));
+    }
+    return Cached.Document.get();
+}
+
+int TPageView::Height(qsizetype I)
+{
+    if (!FMeasured[size_t(I)])
+        BlockDocument(I);
+    return FHeights[size_t(I)];
+}
+
+void TPageView::Trim()
+{
+    if (FDocuments.size() <= KeepDocuments)
+        return;
+    std::vector<quint64> Stamps;
+    Stamps.reserve(FDocuments.size());
+    for (const auto& [Index, Cached] : FDocuments)
+        Stamps.push_back(Cached.Used);
+    const size_t Drop = FDocuments.size() - KeepDocuments / 2;
+    std::nth_element(Stamps.begin(), Stamps.begin() + long(Drop), Stamps.end());
+    const quint64 Limit = Stamps[Drop];
+    for (auto It = FDocuments.begin(); It != FDocuments.end();) {
+        if (It->second.Used < Limit)
+            It = FDocuments.erase(It);
+        else
+            ++It;
+    }
+}
+
+void TPageView::ScrollBy(qint64 Delta)
+{
+    const qsizetype N = FBlocks.Count();
+    if (N == 0)
+        return;
+    qint64 Offset = FTopOffset + Delta;
+    while (Offset > 0 && FTop < N - 1 && Offset >= Height(FTop)) {
+        Offset -= Height(FTop);
+        ++FTop;
+    }
+    while (Offset < 0 && FTop > 0) {
+        --FTop;
+        Offset += Height(FTop);
+    }
+    FTopOffset = int(std::clamp<qint64>(Offset, 0, Height(FTop)));
+    Arrange();
+    viewport()->update();
+}
+
+void TPageView::Arrange()
+{
+    const qsizetype N = FBlocks.Count();
+    const int ViewHeight = viewport()->height();
+    FVisibleCount = 0;
+    if (N > 0) {
+        for (int Round = 0; Round < 2; ++Round) {
+            qint64 Y = -FTopOffset;
+            qsizetype I = FTop;
+            while (I < N && Y < ViewHeight)
+                Y += Height(I++);
+            FVisibleCount = I - FTop;
+            if (Y >= ViewHeight || (FTop == 0 && FTopOffset == 0))
+                break;
+            // The page ends above the bottom of the view: show its end at the bottom.
+            qint64 Offset = FTopOffset - (ViewHeight - Y);
+            while (Offset < 0 && FTop > 0) {
+                --FTop;
+                Offset += Height(FTop);
+            }
+            FTopOffset = int(qMax<qint64>(0, Offset));
+        }
+    }
+    SyncScrollBar();
+}
+
+void TPageView::SyncScrollBar()
+{
+    FSyncing = true;
+    QScrollBar* Bar = verticalScrollBar();
+    const int ViewHeight = viewport()->height();
+    const qint64 Total = Prefix(FBlocks.Count());
+    Bar->setRange(0, int(std::clamp<qint64>(Total - ViewHeight, 0, INT_MAX)));
+    Bar->setPageStep(qMax(1, ViewHeight));
+    Bar->setSingleStep(qMax(1, fontMetrics().height() * 3));
+    const qint64 Value = Prefix(FTop) + FTopOffset;
+    Bar->setValue(int(qMin<qint64>(Value, INT_MAX)));
+    FLastBarValue = Bar->value();
+    FSyncing = false;
+}
+
+void TPageView::scrollContentsBy(int, int)
+{
+    if (FSyncing)
+        return;
+    const int Value = verticalScrollBar()->value();
+    const qint64 Delta = qint64(Value) - FLastBarValue;
+    if (qAbs(Delta) <= 4 * qint64(qMax(1, viewport()->height()))) {
+        ScrollBy(Delta);
+        return;
+    }
+    // A jump (the thumb dragged far, a click in the trough): the block at that place by the
+    // heights known so far.
+    FTop = BlockAt(Value);
+    FTopOffset = int(qMax<qint64>(0, Value - Prefix(FTop)));
+    Arrange();
+    viewport()->update();
+}
+
+void TPageView::resizeEvent(QResizeEvent* Event)
+{
+    QAbstractScrollArea::resizeEvent(Event);
+    const int Width = ContentWidth();
+    if (Width != FLaidOutWidth && FBlocks.Count() > 0) {
+        // Every height depends on the width: keep the documents, forget what was measured.
+        FLaidOutWidth = Width;
+        for (auto& [Index, Cached] : FDocuments)
+            Cached.Document->setTextWidth(Width);
+        std::fill(FMeasured.begin(), FMeasured.end(), false);
+        const int Estimate = FMeasuredCount ? int(FMeasuredSum / FMeasuredCount) : FEstimate;
+        FMeasuredSum = 0;
+        FMeasuredCount = 0;
+        ResetHeights(Estimate);
+        FTopOffset = qMin(FTopOffset, Height(FTop));
+    }
+    Arrange();
+}
+
+void TPageView::changeEvent(QEvent* Event)
+{
+    QAbstractScrollArea::changeEvent(Event);
+    if (Event->type() == QEvent::FontChange && FBlocks.Count() > 0) {
+        const TPageBlocks Blocks = FBlocks;
+        const qsizetype Top = FTop;
+        SetPage(Blocks);
+        ScrollToPlace(TPlace{Top, 0});
+    }
+}
+
+void TPageView::paintEvent(QPaintEvent* Event)
+{
+    QPainter P(viewport());
+    const QColor Paper(FBodyColor.isEmpty() ? palette().color(QPalette::Base) : QColor(FBodyColor));
+    P.fillRect(Event->rect(), Paper.isValid() ? Paper : palette().color(QPalette::Base));
+    const qsizetype N = FBlocks.Count();
+    const int ViewHeight = viewport()->height();
+    TPlace From = FAnchor;
+    TPlace To = FCaret;
+    if (To.Block < From.Block || (To.Block == From.Block && To.Position < From.Position))
+        std::swap(From, To);
+    const bool Selection = HasSelection();
+    qint64 Y = -FTopOffset;
+    for (qsizetype I = FTop; I < N && Y < ViewHeight; ++I) {
+        QTextDocument* Doc = BlockDocument(I);
+        const int Top = int(Y) + BlockTop(I);
+        if (Top + Doc->size().height() >= Event->rect().top() && Top <= Event->rect().bottom()) {
+            QAbstractTextDocumentLayout::PaintContext Context;
+            Context.palette = palette();
+            Context.clip = QRectF(Event->rect().translated(-Margin, -Top));
+            if (Selection && I >= From.Block && I <= To.Block) {
+                const int End = Doc->characterCount() - 1;
+                QTextCursor Cursor(Doc);
+                Cursor.setPosition(I == From.Block ? qBound(0, From.Position, End) : 0);
+                Cursor.setPosition(I == To.Block ? qBound(0, To.Position, End) : End,
+                                   QTextCursor::KeepAnchor);
+                QAbstractTextDocumentLayout::Selection S;
+                S.cursor = Cursor;
+                S.format.setBackground(palette().color(QPalette::Highlight));
+                S.format.setForeground(palette().color(QPalette::HighlightedText));
+                Context.selections.append(S);
+            }
+            P.save();
+            P.translate(Margin, Top);
+            P.setClipRect(Context.clip);
+            Doc->documentLayout()->draw(&P, Context);
+            P.restore();
+        }
+        Y += FHeights[size_t(I)];
+    }
+    Trim();
+}
+
+void TPageView::keyPressEvent(QKeyEvent* Event)
+{
+    const int Line = verticalScrollBar()->singleStep();
+    const int Page = qMax(Line, viewport()->height() - Line);
+    if (Event->matches(QKeySequence::SelectAll)) {
+        SelectAll();
+    } else if (Event->matches(QKeySequence::Copy)) {
+        Copy();
+    } else if (Event->matches(QKeySequence::MoveToStartOfDocument) ||
+               (Event->key() == Qt::Key_Home && Event->modifiers() == Qt::NoModifier)) {
+        FTop = 0;
+        FTopOffset = 0;
+        Arrange();
+        viewport()->update();
+    } else if (Event->matches(QKeySequence::MoveToEndOfDocument) ||
+               (Event->key() == Qt::Key_End && Event->modifiers() == Qt::NoModifier)) {
+        if (FBlocks.Count() > 0) {
+            FTop = FBlocks.Count() - 1;
+            FTopOffset = Height(FTop);
+            Arrange();
+            viewport()->update();
+        }
+    } else if (Event->key() == Qt::Key_Down) {
+        ScrollBy(Line);
+    } else if (Event->key() == Qt::Key_Up) {
+        ScrollBy(-Line);
+    } else if (Event->key() == Qt::Key_PageDown || Event->key() == Qt::Key_Space) {
+        ScrollBy(Page);
+    } else if (Event->key() == Qt::Key_PageUp) {
+        ScrollBy(-Page);
+    } else {
+        QAbstractScrollArea::keyPressEvent(Event);
+        return;
+    }
+    Event->accept();
+}
+
+bool TPageView::HitTest(const QPoint& Point, TPlace& Place, QString* Anchor)
+{
+    const qsizetype N = FBlocks.Count();
+    if (N == 0)
+        return false;
+    qint64 Y = -FTopOffset;
+    qsizetype I = FTop;
+    if (Point.y() < 0) {
+        Place = TPlace{FTop, 0};
+        return true;
+    }
+    while (I < N - 1 && Y + Height(I) <= Point.y())
+        Y += Height(I++);
+    QTextDocument* Doc = BlockDocument(I);
+    const QPointF Local(Point.x() - Margin, Point.y() - Y - BlockTop(I));
+    if (Local.y() > Doc->size().height()) {
+        Place = TPlace{I, Doc->characterCount() - 1};
+        return true;
+    }
+    const int Position = Doc->documentLayout()->hitTest(Local, Qt::FuzzyHit);
+    Place = TPlace{I, qMax(0, Position)};
+    if (Anchor)
+        *Anchor = Doc->documentLayout()->anchorAt(Local);
+    return true;
+}
+
+void TPageView::mousePressEvent(QMouseEvent* Event)
+{
+    if (Event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(Event);
+        return;
+    }
+    TPlace Place;
+    QString Link;
+    if (!HitTest(Event->position().toPoint(), Place, &Link))
+        return;
+    FPressedLink = Link;
+    if (Event->modifiers() & Qt::ShiftModifier)
+        FCaret = Place;
+    else
+        FAnchor = FCaret = Place;
+    FSelecting = true;
+    viewport()->update();
+    emit SelectionChanged();
+}
+
+void TPageView::mouseMoveEvent(QMouseEvent* Event)
+{
+    const QPoint Point = Event->position().toPoint();
+    TPlace Place;
+    QString Link;
+    if (FSelecting && (Event->buttons() & Qt::LeftButton)) {
+        // Dragging past the top or the bottom scrolls.
+        if (Point.y() < 0)
+            ScrollBy(Point.y());
+        else if (Point.y() > viewport()->height())
+            ScrollBy(Point.y() - viewport()->height());
+        if (HitTest(Point, Place) && !(Place == FCaret)) {
+            FCaret = Place;
+            viewport()->update();
+            emit SelectionChanged();
+        }
+        return;
+    }
+    if (!HitTest(Point, Place, &Link))
+        return;
+    if (Link != FHoverLink) {
+        FHoverLink = Link;
+        viewport()->setCursor(Link.isEmpty() ? Qt::IBeamCursor : Qt::PointingHandCursor);
+        emit highlighted(Link);
+    }
+}
+
+void TPageView::mouseReleaseEvent(QMouseEvent* Event)
+{
+    if (Event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mouseReleaseEvent(Event);
+        return;
+    }
+    FSelecting = false;
+    const QString Pressed = std::exchange(FPressedLink, QString());
+    TPlace Place;
+    QString Link;
+    if (!Pressed.isEmpty() && !HasSelection() &&
+        HitTest(Event->position().toPoint(), Place, &Link) && Link == Pressed)
+        emit anchorClicked(QUrl(Link));
+}
+
+void TPageView::mouseDoubleClickEvent(QMouseEvent* Event)
+{
+    TPlace Place;
+    if (Event->button() != Qt::LeftButton || !HitTest(Event->position().toPoint(), Place))
+        return;
+    QTextCursor Cursor(BlockDocument(Place.Block));
+    Cursor.setPosition(Place.Position);
+    Cursor.select(QTextCursor::WordUnderCursor);
+    SetSelection(TPlace{Place.Block, Cursor.selectionStart()},
+                 TPlace{Place.Block, Cursor.selectionEnd()});
+}
+
+void TPageView::leaveEvent(QEvent* Event)
+{
+    QAbstractScrollArea::leaveEvent(Event);
+    if (!FHoverLink.isEmpty()) {
+        FHoverLink.clear();
+        emit highlighted(QString());
+    }
+}
+
+void TPageView::SetSelection(const TPlace& Anchor, const TPlace& Caret)
+{
+    FAnchor = Anchor;
+    FCaret = Caret;
+    viewport()->update();
+    emit SelectionChanged();
+}
+
+void TPageView::SelectAll()
+{
+    if (FBlocks.Count() == 0)
+        return;
+    SetSelection(TPlace{0, 0}, TPlace{FBlocks.Count() - 1, INT_MAX});
+}
+
+int TPageView::EndPosition(qsizetype Block)
+{
+    return BlockDocument(Block)->characterCount() - 1;
+}
+
+QString TPageView::TextBetween(const TPlace& From, const TPlace& To)
+{
+    QStringList Parts;
+    for (qsizetype B = From.Block; B <= To.Block; ++B) {
+        const int Start = B == From.Block ? From.Position : 0;
+        const bool ToEnd = B != To.Block || To.Position == INT_MAX || To.Position >= EndPosition(B);
+        if (Start == 0 && ToEnd) {
+            Parts.append(FBlocks.BlockText(B));
+            continue;
+        }
+        QTextDocument* Doc = BlockDocument(B);
+        const int End = Doc->characterCount() - 1;
+        QTextCursor Cursor(Doc);
+        Cursor.setPosition(qBound(0, Start, End));
+        Cursor.setPosition(ToEnd ? End : qBound(0, To.Position, End), QTextCursor::KeepAnchor);
+        QString Text = Cursor.selection().toPlainText();
+        Text.replace(QChar::Nbsp, u' ');
+        Parts.append(Text);
+    }
+    return Parts.join(u'\n');
+}
+
+QString TPageView::SelectedText()
+{
+    if (!HasSelection() || FBlocks.Count() == 0)
+        return {};
+    TPlace From = FAnchor;
+    TPlace To = FCaret;
+    if (To.Block < From.Block || (To.Block == From.Block && To.Position < From.Position))
+        std::swap(From, To);
+    return TextBetween(From, To);
+}
+
+QString TPageView::PageText() const
+{
+    QString Text;
+    for (qsizetype B = 0; B < FBlocks.Count(); ++B) {
+        if (B)
+            Text.append(u'\n');
+        Text.append(FBlocks.BlockText(B));
+    }
+    return Text;
+}
+
+void TPageView::Copy()
+{
+    if (HasSelection())
+        QGuiApplication::clipboard()->setText(SelectedText());
+}
+
+QRect TPageView::PlaceRect(const TPlace& Place)
+{
+    if (Place.Block < FTop || Place.Block >= FTop + FVisibleCount)
+        return {};
+    qint64 Y = -FTopOffset;
+    for (qsizetype I = FTop; I < Place.Block; ++I)
+        Y += Height(I);
+    QTextDocument* Doc = BlockDocument(Place.Block);
+    const int Position = qBound(0, Place.Position, Doc->characterCount() - 1);
+    const QTextBlock Block = Doc->findBlock(Position);
+    const QRectF Box = Doc->documentLayout()->blockBoundingRect(Block);
+    const QTextLine Line = Block.layout()->lineForTextPosition(Position - Block.position());
+    if (!Line.isValid())
+        return QRect(Margin + int(Box.left()), int(Y) + BlockTop(Place.Block) + int(Box.top()), 1,
+                     int(Box.height()));
+    const qreal X = Line.cursorToX(Position - Block.position());
+    return QRect(Margin + int(Box.left() + X),
+                 int(Y) + BlockTop(Place.Block) + int(Box.top() + Line.y()), 1,
+                 qMax(1, int(Line.height())));
+}
+
+void TPageView::ScrollToPlace(const TPlace& Place)
+{
+    if (FBlocks.Count() == 0)
+        return;
+    const qsizetype Block = qBound<qsizetype>(0, Place.Block, FBlocks.Count() - 1);
+    const QRect Shown = PlaceRect(TPlace{Block, Place.Position});
+    if (!Shown.isEmpty() && Shown.top() >= 0 && Shown.bottom() < viewport()->height())
+        return;
+    FTop = Block;
+    FTopOffset = 0;
+    Arrange();
+    const QRect At = PlaceRect(TPlace{Block, Place.Position});
+    if (!At.isEmpty())
+        ScrollBy(qMax(0, At.top() - viewport()->height() / 3));
+    viewport()->update();
+}
+
+void TPageView::Find(const QString& Text, bool Backward)
+{
+    CancelFind();
+    const qsizetype N = FBlocks.Count();
+    if (Text.isEmpty() || N == 0) {
+        emit FindFinished(false);
+        return;
+    }
+    FFindText = Text;
+    FFindBackward = Backward;
+    TPlace From = FAnchor;
+    TPlace To = FCaret;
+    if (To.Block < From.Block || (To.Block == From.Block && To.Position < From.Position))
+        std::swap(From, To);
+    qsizetype Block = FTop;
+    int Position = Backward ? INT_MAX : 0;
+    if (HasSelection()) {
+        Block = Backward ? From.Block : To.Block;
+        Position = Backward ? From.Position : To.Position;
+    }
+    // First the rest of the block the search starts in.
+    if (Position != (Backward ? 0 : INT_MAX) && Block < N) {
+        QTextDocument* Doc = BlockDocument(Block);
+        const int End = Doc->characterCount() - 1;
+        const QTextCursor Hit =
+            Doc->find(Text, qBound(0, Position, End),
+                      Backward ? QTextDocument::FindBackward : QTextDocument::FindFlags());
+        if (!Hit.isNull()) {
+            SetSelection(TPlace{Block, Hit.selectionStart()}, TPlace{Block, Hit.selectionEnd()});
+            ScrollToPlace(TPlace{Block, Hit.selectionStart()});
+            emit FindFinished(true);
+            return;
+        }
+    }
+    FFindStart = Block;
+    FFindBlock = Block;
+    FFindWrapped = false;
+    FindSlice();
+    if (!FFindText.isEmpty())
+        FFindTimer.start();
+}
+
+void TPageView::CancelFind()
+{
+    FFindTimer.stop();
+    FFindText.clear();
+}
+
+void TPageView::FindSlice()
+{
+    const qsizetype N = FBlocks.Count();
+    QElapsedTimer Clock;
+    Clock.start();
+    while (Clock.elapsed() < 10) {
+        for (int Step = 0; Step < 64; ++Step) {
+            if (FFindWrapped && FFindBlock == FFindStart) {
+                CancelFind();
+                emit FindFinished(false);
+                return;
+            }
+            FFindBlock = FFindBackward ? (FFindBlock + N - 1) % N : (FFindBlock + 1) % N;
+            if (FFindBlock == FFindStart)
+                FFindWrapped = true;
+            if (!FBlocks.BlockText(FFindBlock).contains(FFindText, Qt::CaseInsensitive))
+                continue;
+            const qsizetype B = FFindBlock;
+            QTextDocument* Doc = BlockDocument(B);
+            const QTextCursor Hit =
+                Doc->find(FFindText, FFindBackward ? Doc->characterCount() - 1 : 0,
+                          FFindBackward ? QTextDocument::FindBackward : QTextDocument::FindFlags());
+            CancelFind();
+            if (Hit.isNull())
+                SetSelection(TPlace{B, 0}, TPlace{B, INT_MAX}); // a text across cells
+            else
+                SetSelection(TPlace{B, Hit.selectionStart()}, TPlace{B, Hit.selectionEnd()});
+            ScrollToPlace(TPlace{B, Hit.isNull() ? 0 : Hit.selectionStart()});
+            emit FindFinished(true);
+            return;
+        }
+    }
+}
