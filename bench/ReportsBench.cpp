@@ -3,6 +3,7 @@
 
 #include "bench/BenchData.h"
 #include "reports/TInformationForm.h"
+#include "reports/TPageView.h"
 #include "reports/TProgressForm.h"
 #include "reports/TReportPages.h"
 #include "store/TScreenSaverDataModule.h"
@@ -13,7 +14,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include "reports/TPageView.h"
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 
@@ -182,6 +186,129 @@ void BM_PreviewShown(benchmark::State& State)
         State.ResumeTiming();
     }
 }
-BENCHMARK(BM_PreviewShown)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_PreviewShown)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// From a built page to its first screen painted in the report window: the window with its table,
+// the page handed to the view, the window shown and painted. This is the part that grew with the
+// dictionary when the whole page went into one document.
+void BM_PreviewFirstScreen(benchmark::State& State)
+{
+    App();
+    TScreenSaverDataModule& Store = OpenStore(int(State.range(0)));
+    for (auto _ : State) {
+        State.PauseTiming();
+        std::vector<qsizetype> Starts;
+        QByteArray Page;
+        {
+            TVexloTable Table(Store.ADOConnection);
+            Table.Open();
+            Page = BuildPreviewPage(Table, {}, &Starts);
+        }
+        State.counters["page_MB"] = double(Page.size()) / (1 << 20);
+        State.counters["rss_built_MB"] = double(ResidentKiB("VmRSS:")) / 1024.0;
+        State.ResumeTiming();
+        auto Form = std::make_unique<TInformationForm>();
+        Form->resize(700, Form->height());
+        Form->LoadHtml(Page, std::move(Starts));
+        Page = QByteArray(); // the window holds the only copy, as after a real build
+        Form->show();
+        Form->WebBrowser->viewport()->repaint();
+        QCoreApplication::processEvents();
+        benchmark::DoNotOptimize(Form->WebBrowser->VisibleBlockCount());
+        State.PauseTiming();
+        State.counters["rss_MB"] = double(ResidentKiB("VmRSS:")) / 1024.0;
+        State.counters["peak_rss_MB"] = double(ResidentKiB("VmHWM:")) / 1024.0;
+        Form.reset();
+        State.ResumeTiming();
+    }
+}
+BENCHMARK(BM_PreviewFirstScreen)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+// The page read from top to bottom by Page Down at 100K entries; each iteration is one page, laid
+// out and painted. max_ms is the slowest page. The argument is the time in milliseconds the
+// program gets between two presses (key repeat gives about 30; 0 leaves it none, so every page
+// is laid out only when it is asked for).
+void BM_PreviewScrollByPages(benchmark::State& State)
+{
+    App();
+    TScreenSaverDataModule& Store = OpenStore(int(State.range(0)));
+    std::vector<qsizetype> Starts;
+    QByteArray Page;
+    {
+        TVexloTable Table(Store.ADOConnection);
+        Table.Open();
+        Page = BuildPreviewPage(Table, {}, &Starts);
+    }
+    auto Form = std::make_unique<TInformationForm>();
+    Form->resize(700, Form->height());
+    Form->LoadHtml(Page, std::move(Starts));
+    Form->show();
+    QCoreApplication::processEvents();
+    TPageView* View = Form->WebBrowser;
+    QKeyEvent PageDown(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
+    double Slowest = 0;
+    long Pages = 0;
+    QElapsedTimer Clock;
+    for (auto _ : State) {
+        if (View->verticalScrollBar()->value() >= View->verticalScrollBar()->maximum()) {
+            State.PauseTiming();
+            View->SetPage(View->Blocks()); // from the top again, nothing laid out
+            State.ResumeTiming();
+        }
+        Clock.start();
+        QCoreApplication::sendEvent(View, &PageDown);
+        View->viewport()->repaint();
+        Slowest = qMax(Slowest, Clock.nsecsElapsed() / 1e6);
+        ++Pages;
+        if (State.range(1) > 0) {
+            State.PauseTiming();
+            QElapsedTimer Idle;
+            Idle.start();
+            while (Idle.elapsed() < State.range(1))
+                QCoreApplication::processEvents();
+            State.ResumeTiming();
+        }
+    }
+    State.counters["max_ms"] = Slowest;
+    State.counters["pages"] = double(Pages);
+}
+BENCHMARK(BM_PreviewScrollByPages)
+    ->Args({100000, 0})
+    ->Args({100000, 30})
+    ->Unit(benchmark::kMillisecond);
+
+// Stop pressed in the middle of building a 100K listing: from the click until the report window
+// shows its first screen with the entries done.
+void BM_PreviewStopLatency(benchmark::State& State)
+{
+    App();
+    OpenStore(int(State.range(0)));
+    for (auto _ : State) {
+        auto Form = std::make_unique<TInformationForm>();
+        QElapsedTimer SinceClick;
+        QTimer::singleShot(150, [&SinceClick] {
+            if (ProgressForm) {
+                SinceClick.start();
+                ProgressForm->StopBitBtn->click();
+            }
+        });
+        Form->LoadPreview();
+        Form->show();
+        Form->WebBrowser->viewport()->repaint();
+        QCoreApplication::processEvents();
+        const double Latency = SinceClick.isValid() ? SinceClick.nsecsElapsed() / 1e6 : -1;
+        State.SetIterationTime(Latency / 1e3);
+        State.counters["latency_ms"] = Latency;
+        State.PauseTiming();
+        Form.reset();
+        State.ResumeTiming();
+    }
+}
+BENCHMARK(BM_PreviewStopLatency)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace

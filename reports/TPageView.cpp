@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -26,6 +27,8 @@ TPageView::TPageView(QWidget* Parent) : QAbstractScrollArea(Parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     FFindTimer.setInterval(0);
     connect(&FFindTimer, &QTimer::timeout, this, &TPageView::FindSlice);
+    FPrefetchTimer.setInterval(0);
+    connect(&FPrefetchTimer, &QTimer::timeout, this, &TPageView::PrefetchSlice);
 }
 
 TPageView::~TPageView() = default;
@@ -75,9 +78,18 @@ void TPageView::SetPage(const TPageBlocks& Blocks)
     viewport()->update();
 }
 
+QSize TPageView::ViewSize() const
+{
+    if (isVisible())
+        return viewport()->size();
+    // A hidden view gets its viewport's geometry only when it is shown.
+    const int Frame = 2 * frameWidth();
+    return QSize(width() - Frame - verticalScrollBar()->sizeHint().width(), height() - Frame);
+}
+
 int TPageView::ContentWidth() const
 {
-    return qMax(1, viewport()->width() - 2 * Margin);
+    return qMax(1, ViewSize().width() - 2 * Margin);
 }
 
 void TPageView::ResetHeights(int Estimate)
@@ -209,7 +221,7 @@ void TPageView::ScrollBy(qint64 Delta)
 void TPageView::Arrange()
 {
     const qsizetype N = FBlocks.Count();
-    const int ViewHeight = viewport()->height();
+    const int ViewHeight = ViewSize().height();
     FVisibleCount = 0;
     if (N > 0) {
         for (int Round = 0; Round < 2; ++Round) {
@@ -236,7 +248,7 @@ void TPageView::SyncScrollBar()
 {
     FSyncing = true;
     QScrollBar* Bar = verticalScrollBar();
-    const int ViewHeight = viewport()->height();
+    const int ViewHeight = ViewSize().height();
     const qint64 Total = Prefix(FBlocks.Count());
     Bar->setRange(0, int(std::clamp<qint64>(Total - ViewHeight, 0, INT_MAX)));
     Bar->setPageStep(qMax(1, ViewHeight));
@@ -253,7 +265,7 @@ void TPageView::scrollContentsBy(int, int)
         return;
     const int Value = verticalScrollBar()->value();
     const qint64 Delta = qint64(Value) - FLastBarValue;
-    if (qAbs(Delta) <= 4 * qint64(qMax(1, viewport()->height()))) {
+    if (qAbs(Delta) <= 4 * qint64(qMax(1, ViewSize().height()))) {
         ScrollBy(Delta);
         return;
     }
@@ -280,6 +292,10 @@ void TPageView::resizeEvent(QResizeEvent* Event)
         FMeasuredCount = 0;
         ResetHeights(Estimate);
         FTopOffset = qMin(FTopOffset, Height(FTop));
+        Arrange();
+        // What is on screen now tells the height of the rest better.
+        if (FMeasuredCount > 0)
+            ResetHeights(int(FMeasuredSum / FMeasuredCount));
     }
     Arrange();
 }
@@ -301,7 +317,7 @@ void TPageView::paintEvent(QPaintEvent* Event)
     const QColor Paper(FBodyColor.isEmpty() ? palette().color(QPalette::Base) : QColor(FBodyColor));
     P.fillRect(Event->rect(), Paper.isValid() ? Paper : palette().color(QPalette::Base));
     const qsizetype N = FBlocks.Count();
-    const int ViewHeight = viewport()->height();
+    const int ViewHeight = ViewSize().height();
     TPlace From = FAnchor;
     TPlace To = FCaret;
     if (To.Block < From.Block || (To.Block == From.Block && To.Position < From.Position))
@@ -336,12 +352,48 @@ void TPageView::paintEvent(QPaintEvent* Event)
         Y += FHeights[size_t(I)];
     }
     Trim();
+    if (N > 0)
+        FPrefetchTimer.start();
+}
+
+void TPageView::PrefetchSlice()
+{
+    const qsizetype N = FBlocks.Count();
+    const int ViewHeight = ViewSize().height();
+    QElapsedTimer Clock;
+    Clock.start();
+    // The screen below the view first, then the one above it.
+    qsizetype Below = FTop + FVisibleCount;
+    for (qint64 Y = 0; Below < N && Y < ViewHeight; ++Below) {
+        if (!FDocuments.count(Below)) {
+            if (Clock.elapsed() >= 4)
+                return;
+            BlockDocument(Below);
+        }
+        Y += FHeights[size_t(Below)];
+    }
+    // Heights found above the view move it in the page: the scroll bar follows.
+    const qint64 Before = Prefix(FTop);
+    const auto Sync = qScopeGuard([this, Before] {
+        if (Prefix(FTop) != Before)
+            SyncScrollBar();
+    });
+    qsizetype Above = FTop - 1;
+    for (qint64 Y = 0; Above >= 0 && Y < ViewHeight; --Above) {
+        if (!FDocuments.count(Above)) {
+            if (Clock.elapsed() >= 4)
+                return;
+            BlockDocument(Above);
+        }
+        Y += FHeights[size_t(Above)];
+    }
+    FPrefetchTimer.stop();
 }
 
 void TPageView::keyPressEvent(QKeyEvent* Event)
 {
     const int Line = verticalScrollBar()->singleStep();
-    const int Page = qMax(Line, viewport()->height() - Line);
+    const int Page = qMax(Line, ViewSize().height() - Line);
     if (Event->matches(QKeySequence::SelectAll)) {
         SelectAll();
     } else if (Event->matches(QKeySequence::Copy)) {
@@ -430,8 +482,8 @@ void TPageView::mouseMoveEvent(QMouseEvent* Event)
         // Dragging past the top or the bottom scrolls.
         if (Point.y() < 0)
             ScrollBy(Point.y());
-        else if (Point.y() > viewport()->height())
-            ScrollBy(Point.y() - viewport()->height());
+        else if (Point.y() > ViewSize().height())
+            ScrollBy(Point.y() - ViewSize().height());
         if (HitTest(Point, Place) && !(Place == FCaret)) {
             FCaret = Place;
             viewport()->update();
@@ -514,14 +566,25 @@ QString TPageView::TextBetween(const TPlace& From, const TPlace& To)
             Parts.append(FBlocks.BlockText(B));
             continue;
         }
+        // The text between the two places, paragraph by paragraph (a table's cells are
+        // paragraphs of their own).
         QTextDocument* Doc = BlockDocument(B);
-        const int End = Doc->characterCount() - 1;
-        QTextCursor Cursor(Doc);
-        Cursor.setPosition(qBound(0, Start, End));
-        Cursor.setPosition(ToEnd ? End : qBound(0, To.Position, End), QTextCursor::KeepAnchor);
-        QString Text = Cursor.selection().toPlainText();
-        Text.replace(QChar::Nbsp, u' ');
-        Parts.append(Text);
+        const int From = qMax(0, Start);
+        const int Until = ToEnd ? INT_MAX : To.Position;
+        QStringList Lines;
+        for (QTextBlock Block = Doc->begin(); Block.isValid(); Block = Block.next()) {
+            const int First = qMax(From, Block.position());
+            const int Last = int(qMin<qint64>(Until, qint64(Block.position()) + Block.length() - 1));
+            if (Last <= First)
+                continue;
+            QString Line = Block.text().mid(First - Block.position(), Last - First);
+            Line.replace(QChar::Nbsp, u' ');
+            Line.replace(QChar::LineSeparator, u'\n');
+            Line = Line.trimmed();
+            if (!Line.isEmpty())
+                Lines.append(Line);
+        }
+        Parts.append(Lines.join(u'\n'));
     }
     return Parts.join(u'\n');
 }
@@ -581,14 +644,14 @@ void TPageView::ScrollToPlace(const TPlace& Place)
         return;
     const qsizetype Block = qBound<qsizetype>(0, Place.Block, FBlocks.Count() - 1);
     const QRect Shown = PlaceRect(TPlace{Block, Place.Position});
-    if (!Shown.isEmpty() && Shown.top() >= 0 && Shown.bottom() < viewport()->height())
+    if (!Shown.isEmpty() && Shown.top() >= 0 && Shown.bottom() < ViewSize().height())
         return;
     FTop = Block;
     FTopOffset = 0;
     Arrange();
     const QRect At = PlaceRect(TPlace{Block, Place.Position});
     if (!At.isEmpty())
-        ScrollBy(qMax(0, At.top() - viewport()->height() / 3));
+        ScrollBy(qMax(0, At.top() - ViewSize().height() / 3));
     viewport()->update();
 }
 

@@ -101,8 +101,10 @@ private:
     };
 
     static constexpr int Margin = 4;  // around the page, as the browser view had
-    static constexpr size_t KeepDocuments = 300;
+    static constexpr size_t KeepDocuments = 400;
 
+    // The viewport's size; before the view is first shown, the size it will have.
+    QSize ViewSize() const;
     int ContentWidth() const;
     int Height(qsizetype I);
     qint64 Prefix(qsizetype I) const; // heights of blocks 0..I-1
@@ -120,6 +122,9 @@ private:
     int EndPosition(qsizetype Block);
     QString TextBetween(const TPlace& From, const TPlace& To);
     void FindSlice();
+    // While the program is idle, lays out the screen below and the screen above the view, a few
+    // milliseconds at a time, so that reading on by pages finds them ready.
+    void PrefetchSlice();
 
     TPageBlocks FBlocks;
     QString FBodyColor;
@@ -150,4 +155,5 @@ private:
     qsizetype FFindStart = 0;
     bool FFindWrapped = false;
     QTimer FFindTimer;
+    QTimer FPrefetchTimer;
 };
