@@ -197,20 +197,19 @@ void BM_PreviewFirstScreen(benchmark::State& State)
     TScreenSaverDataModule& Store = OpenStore(int(State.range(0)));
     for (auto _ : State) {
         State.PauseTiming();
-        std::vector<qsizetype> Starts;
-        QByteArray Page;
+        TPageBlocks Page;
         {
             TVexloTable Table(Store.ADOConnection);
             Table.Open();
-            Page = BuildPreviewPage(Table, {}, &Starts);
+            Page = BuildPreviewBlocks(Table, {});
         }
-        State.counters["page_MB"] = double(Page.size()) / (1 << 20);
+        State.counters["page_MB"] = double(Page.PageSize()) / (1 << 20);
         State.counters["rss_built_MB"] = double(ResidentKiB("VmRSS:")) / 1024.0;
         State.ResumeTiming();
         auto Form = std::make_unique<TInformationForm>();
         Form->resize(700, Form->height());
-        Form->LoadHtml(Page, std::move(Starts));
-        Page = QByteArray(); // the window holds the only copy, as after a real build
+        Form->LoadBlocks(Page);
+        Page = TPageBlocks(); // the window holds the only copy, as after a real build
         Form->show();
         Form->WebBrowser->viewport()->repaint();
         QCoreApplication::processEvents();
@@ -237,16 +236,13 @@ void BM_PreviewScrollByPages(benchmark::State& State)
 {
     App();
     TScreenSaverDataModule& Store = OpenStore(int(State.range(0)));
-    std::vector<qsizetype> Starts;
-    QByteArray Page;
+    auto Form = std::make_unique<TInformationForm>();
+    Form->resize(700, Form->height());
     {
         TVexloTable Table(Store.ADOConnection);
         Table.Open();
-        Page = BuildPreviewPage(Table, {}, &Starts);
+        Form->LoadBlocks(BuildPreviewBlocks(Table, {}));
     }
-    auto Form = std::make_unique<TInformationForm>();
-    Form->resize(700, Form->height());
-    Form->LoadHtml(Page, std::move(Starts));
     Form->show();
     QCoreApplication::processEvents();
     TPageView* View = Form->WebBrowser;

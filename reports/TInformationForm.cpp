@@ -137,23 +137,23 @@ bool TInformationForm::LoadPreview()
     ProgressForm = Progress.get();
     const auto Release = qScopeGuard([] { ProgressForm = nullptr; });
     Progress->Start(ScreenSaverDataModule->GetMaxID());
-    std::vector<qsizetype> Starts;
-    const QByteArray Page = BuildPreviewPage(
-        *Table,
-        [&Progress](int Done) {
-            if (Done)
-                Progress->StepIt();
-            return !Progress->Stopped;
-        },
-        &Starts);
-    LoadHtml(Page, std::move(Starts));
+    const TPageBlocks Page = BuildPreviewBlocks(*Table, [&Progress](int Done) {
+        if (Done)
+            Progress->StepIt();
+        return !Progress->Stopped;
+    });
+    LoadBlocks(Page);
     return true;
 }
 
-void TInformationForm::LoadHtml(const QByteArray& Html, std::vector<qsizetype> BlockStarts)
+void TInformationForm::LoadHtml(const QByteArray& Html)
 {
-    FHtml = Html;
-    FStarts = std::move(BlockStarts);
+    LoadBlocks(TPageBlocks(Html));
+}
+
+void TInformationForm::LoadBlocks(const TPageBlocks& Blocks)
+{
+    FReport = Blocks;
     // Lay the window out first, so that the first screen is laid out at its real width.
     if (layout())
         layout()->activate();
@@ -225,9 +225,9 @@ void TInformationForm::NetworkFinished(QNetworkReply* Reply)
 
 void TInformationForm::ShowPage(const QByteArray& Html, const QUrl& Url)
 {
-    FShownHtml = Html;
+    FShown = TPageBlocks(Html);
     FShownUrl = Url;
-    WebBrowser->SetPage(TPageBlocks(Html));
+    WebBrowser->SetPage(FShown);
     BackAction->setEnabled(true);
 }
 
@@ -237,9 +237,9 @@ void TInformationForm::GoBack()
         FReply->abort();
         FReply = nullptr;
     }
-    FShownHtml = FHtml;
+    FShown = FReport;
     FShownUrl = QUrl();
-    WebBrowser->SetPage(FStarts.empty() ? TPageBlocks(FHtml) : TPageBlocks(FHtml, FStarts));
+    WebBrowser->SetPage(FShown);
     BackAction->setEnabled(false);
 }
 
@@ -347,8 +347,7 @@ void TInformationForm::FindNext(bool Backward)
 bool TInformationForm::SaveHtml(const QString& FileName)
 {
     QSaveFile File(FileName);
-    if (!File.open(QIODevice::WriteOnly) || File.write(FShownHtml) != FShownHtml.size() ||
-        !File.commit()) {
+    if (!File.open(QIODevice::WriteOnly) || !FShown.WriteTo(File) || !File.commit()) {
         TMessageBox::Error(this, windowTitle(),
                            tr("The page could not be saved as %1: %2")
                                .arg(QDir::toNativeSeparators(FileName), File.errorString()));

@@ -4,11 +4,12 @@
 #include <QDialog>
 #include <QString>
 
+#include "reports/TPageBlocks.h"
+
 #include <QUrl>
 
 #include <functional>
 #include <memory>
-#include <vector>
 
 class QAction;
 class QLabel;
@@ -65,11 +66,12 @@ public:
     bool LoadPreview();
 
     void FormCreate();
-    // Puts 8-bit text in the system code page into the view. BlockStarts, when the page's builder
-    // recorded them, spare the view finding its blocks itself.
-    void LoadHtml(const QByteArray& Html, std::vector<qsizetype> BlockStarts = {});
+    // Puts 8-bit text in the system code page into the view.
+    void LoadHtml(const QByteArray& Html);
+    // The same for a page its builder gave as blocks.
+    void LoadBlocks(const TPageBlocks& Blocks);
     // The page last loaded, as bytes.
-    const QByteArray& Html() const { return FHtml; }
+    QByteArray Html() const { return FReport.Page(); }
 
     void WebBrowserStatusTextChange(const QString& Text);
     // Every link opens inside the window: local files at once, web pages once they have been
@@ -116,9 +118,8 @@ private:
     void NetworkFinished(QNetworkReply* Reply);
 
     std::unique_ptr<Ui::TInformationForm> FUi;
-    QByteArray FHtml;
-    std::vector<qsizetype> FStarts;
-    QByteArray FShownHtml;
+    TPageBlocks FReport;
+    TPageBlocks FShown;
     QUrl FShownUrl;
     QNetworkAccessManager* FNetwork = nullptr;
     QNetworkReply* FReply = nullptr;

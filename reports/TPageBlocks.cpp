@@ -1,5 +1,9 @@
 #include "reports/TPageBlocks.h"
 
+#include "reports/TReportPages.h"
+
+#include <QIODevice>
+
 #include <cstring>
 
 namespace {
@@ -69,12 +73,46 @@ char32_t Entity(QStringView Text, qsizetype I, qsizetype& Length)
     return Value;
 }
 
+// Records of a compact page: a kind byte, then lengths (7 bits a byte, lowest first) each followed
+// by that many bytes.
+enum : char { HeadingRecord = 'H', OddEntryRecord = 'E', EvenEntryRecord = 'e', RawRecord = 'R' };
+
+void AppendPiece(QByteArray& Out, QByteArrayView Bytes)
+{
+    auto Length = quint64(Bytes.size());
+    do {
+        const char Low = char(Length & 0x7F);
+        Length >>= 7;
+        Out.append(Length ? char(Low | 0x80) : Low);
+    } while (Length);
+    Out.append(Bytes);
+}
+
+QByteArrayView TakePiece(const char*& P)
+{
+    quint64 Length = 0;
+    for (int Shift = 0;; Shift += 7) {
+        const auto Byte = uchar(*P++);
+        Length |= quint64(Byte & 0x7F) << Shift;
+        if (!(Byte & 0x80))
+            break;
+    }
+    const QByteArrayView Piece(P, qsizetype(Length));
+    P += Length;
+    return Piece;
+}
+
 } // namespace
 
-TPageBlocks::TPageBlocks(const QByteArray& Page) : FPage(Page)
+TPageBlocks::TPageBlocks() : D(std::make_shared<TData>()) {}
+
+TPageBlocks::TPageBlocks(const QByteArray& Page) : D(std::make_shared<TData>())
 {
-    const char* const Begin = FPage.constData();
-    const char* const End = Begin + FPage.size();
+    D->Page = Page;
+    std::vector<qsizetype>& Starts = D->Starts;
+    const QByteArray& Bytes = D->Page;
+    const char* const Begin = Bytes.constData();
+    const char* const End = Begin + Bytes.size();
     bool InHead = true;
     bool InTable = false;
     bool InOther = false;
@@ -89,7 +127,7 @@ TPageBlocks::TPageBlocks(const QByteArray& Page) : FPage(Page)
                 // goes on in the same line.
                 const qsizetype Close = Text.indexOf('>', Body);
                 const QByteArrayView Rest = Close < 0 ? QByteArrayView() : Text.sliced(Close + 1);
-                FStarts.push_back(Rest.trimmed().isEmpty() ? Next - Begin
+                Starts.push_back(Rest.trimmed().isEmpty() ? Next - Begin
                                                            : Rest.data() - Begin);
                 InOther = true; // the first block may begin with any line
             }
@@ -97,52 +135,175 @@ TPageBlocks::TPageBlocks(const QByteArray& Page) : FPage(Page)
             if (StartsWith(Line, Next, "</table>"))
                 InTable = false;
         } else if (StartsWith(Line, Next, "<h2")) {
-            FStarts.push_back(Line - Begin);
+            Starts.push_back(Line - Begin);
             InOther = false;
         } else if (StartsWith(Line, Next, "<table width=\"100%\"")) {
-            FStarts.push_back(Line - Begin);
+            Starts.push_back(Line - Begin);
             InTable = true;
             InOther = false;
         } else if (!InOther) {
-            FStarts.push_back(Line - Begin);
+            Starts.push_back(Line - Begin);
             InOther = true;
         }
         Line = Next;
     }
     if (InHead) {
         // No body line: the whole page is one block.
-        FStarts.assign(1, 0);
-    } else if (!FStarts.empty() && FStarts.back() == FPage.size()) {
+        Starts.assign(1, 0);
+    } else if (!Starts.empty() && Starts.back() == Bytes.size()) {
         // The start recorded after the body line, with nothing following it.
-        FStarts.pop_back();
-    } else if (FStarts.size() >= 2 && FStarts[0] == FStarts[1]) {
+        Starts.pop_back();
+    } else if (Starts.size() >= 2 && Starts[0] == Starts[1]) {
         // The body line was followed at once by a heading or an entry.
-        FStarts.erase(FStarts.begin());
+        Starts.erase(Starts.begin());
     }
-    if (FPage.isEmpty())
-        FStarts.clear();
+    if (Bytes.isEmpty())
+        Starts.clear();
 }
 
-TPageBlocks::TPageBlocks(const QByteArray& Page, std::vector<qsizetype> Starts)
-    : FPage(Page), FStarts(std::move(Starts))
+TPageBlocks TPageBlocks::Compact(const QByteArray& Head, qsizetype ExpectedBlocks)
 {
+    TPageBlocks Blocks;
+    Blocks.D->Compact = true;
+    Blocks.D->Page = Head;
+    Blocks.D->Size = Head.size();
+    Blocks.D->Starts.reserve(size_t(qMax<qsizetype>(0, ExpectedBlocks)));
+    // About 200 bytes an entry with a two-line Bulgarian text.
+    Blocks.D->Records.reserve(qMax<qsizetype>(0, ExpectedBlocks) * 200);
+    return Blocks;
 }
 
-QByteArrayView TPageBlocks::Head() const
+TPageBlocks::TData& TPageBlocks::Writable()
 {
-    return QByteArrayView(FPage).first(FStarts.empty() ? FPage.size() : FStarts.front());
+    if (D.use_count() > 1)
+        D = std::make_shared<TData>(*D);
+    return *D;
 }
 
-QByteArrayView TPageBlocks::Block(qsizetype I) const
+void TPageBlocks::AddHeading(QByteArrayView Letter)
 {
-    const qsizetype From = FStarts[size_t(I)];
-    const qsizetype To = I + 1 < Count() ? FStarts[size_t(I + 1)] : FPage.size();
-    return QByteArrayView(FPage).sliced(From, To - From);
+    TData& W = Writable();
+    W.Starts.push_back(W.Records.size());
+    W.Records.append(HeadingRecord);
+    AppendPiece(W.Records, Letter);
+    W.Size += HeadingBlockSize(Letter);
+}
+
+void TPageBlocks::AddEntry(bool Odd, QByteArrayView Word, QByteArrayView Transcription,
+                           QByteArrayView Bulgarian)
+{
+    TData& W = Writable();
+    W.Starts.push_back(W.Records.size());
+    W.Records.append(Odd ? OddEntryRecord : EvenEntryRecord);
+    AppendPiece(W.Records, Word);
+    AppendPiece(W.Records, Transcription);
+    AppendPiece(W.Records, Bulgarian);
+    W.Size += EntryBlockSize(Odd, Word, Transcription, Bulgarian);
+}
+
+void TPageBlocks::AddRaw(QByteArrayView Bytes)
+{
+    TData& W = Writable();
+    W.Starts.push_back(W.Records.size());
+    W.Records.append(RawRecord);
+    AppendPiece(W.Records, Bytes);
+    W.Size += Bytes.size();
+}
+
+QByteArray TPageBlocks::Head() const
+{
+    if (D->Compact)
+        return D->Page;
+    return D->Page.first(D->Starts.empty() ? D->Page.size() : D->Starts.front());
+}
+
+void TPageBlocks::AppendBlock(QByteArray& Out, qsizetype I) const
+{
+    if (!D->Compact) {
+        const qsizetype From = D->Starts[size_t(I)];
+        const qsizetype To = I + 1 < Count() ? D->Starts[size_t(I + 1)] : D->Page.size();
+        Out.append(QByteArrayView(D->Page).sliced(From, To - From));
+        return;
+    }
+    const char* P = D->Records.constData() + D->Starts[size_t(I)];
+    const char Kind = *P++;
+    switch (Kind) {
+    case HeadingRecord:
+        AppendHeadingBlock(Out, TakePiece(P));
+        break;
+    case OddEntryRecord:
+    case EvenEntryRecord: {
+        const QByteArrayView Word = TakePiece(P);
+        const QByteArrayView Transcription = TakePiece(P);
+        const QByteArrayView Bulgarian = TakePiece(P);
+        AppendEntryBlock(Out, Kind == OddEntryRecord, Word, Transcription, Bulgarian);
+        break;
+    }
+    default:
+        Out.append(TakePiece(P));
+    }
+}
+
+QByteArray TPageBlocks::Block(qsizetype I) const
+{
+    QByteArray Out;
+    AppendBlock(Out, I);
+    return Out;
+}
+
+qsizetype TPageBlocks::PageSize() const
+{
+    return D->Compact ? D->Size : D->Page.size();
+}
+
+QByteArray TPageBlocks::Page() const
+{
+    if (!D->Compact)
+        return D->Page;
+    QByteArray Out;
+    Out.reserve(D->Size);
+    Out.append(D->Page);
+    for (qsizetype I = 0; I < Count(); ++I)
+        AppendBlock(Out, I);
+    return Out;
+}
+
+bool TPageBlocks::WriteTo(QIODevice& Device) const
+{
+    if (!D->Compact)
+        return Device.write(D->Page) == D->Page.size();
+    QByteArray Buffer = D->Page;
+    for (qsizetype I = 0; I < Count(); ++I) {
+        AppendBlock(Buffer, I);
+        if (Buffer.size() >= (1 << 20) || I + 1 == Count()) {
+            if (Device.write(Buffer) != Buffer.size())
+                return false;
+            Buffer.clear();
+        }
+    }
+    return Buffer.isEmpty() || Device.write(Buffer) == Buffer.size();
+}
+
+std::vector<qsizetype> TPageBlocks::Starts() const
+{
+    if (!D->Compact)
+        return D->Starts;
+    std::vector<qsizetype> Starts;
+    qsizetype At = D->Page.size();
+    QByteArray Block;
+    for (qsizetype I = 0; I < Count(); ++I) {
+        Starts.push_back(At);
+        Block.clear();
+        AppendBlock(Block, I);
+        At += Block.size();
+    }
+    return Starts;
 }
 
 QString TPageBlocks::BodyColor() const
 {
-    const QByteArrayView H = Head();
+    const QByteArray HeadBytes = Head();
+    const QByteArrayView H = HeadBytes;
     const qsizetype Body = H.lastIndexOf(QByteArrayView("<body"));
     if (Body < 0)
         return {};

@@ -29,7 +29,7 @@ namespace {
 
 // A listing of Count entries: word0000, word0001, ... each with a transcription and a Bulgarian
 // text of two lines; the word "needle" is hidden in entries 5 and Count - 3.
-QByteArray Listing(int Count, std::vector<qsizetype>* Starts = nullptr)
+TPageBlocks Listing(int Count)
 {
     TPreviewPageBuilder Builder(Count);
     for (int I = 0; I < Count; ++I) {
@@ -39,10 +39,7 @@ QByteArray Listing(int Count, std::vector<qsizetype>* Starts = nullptr)
         Builder.AddEntry(QStringLiteral("word%1").arg(I, 4, 10, QChar(u'0')).toLatin1(),
                          QStringLiteral("wɜːd"), Bulg);
     }
-    QByteArray Page = Builder.Finish();
-    if (Starts)
-        *Starts = Builder.TakeBlockStarts();
-    return Page;
+    return Builder.FinishBlocks();
 }
 
 // A report window (on an empty store, which it needs for its own table) showing a listing, on
@@ -51,10 +48,10 @@ struct TShownListing
 {
     explicit TShownListing(int Count)
     {
-        std::vector<qsizetype> Starts;
-        Page = Listing(Count, &Starts);
+        const TPageBlocks Blocks = Listing(Count);
+        Page = Blocks.Page();
         Form.resize(700, 520);
-        Form.LoadHtml(Page, std::move(Starts));
+        Form.LoadBlocks(Blocks);
         Form.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&Form));
         View = Form.WebBrowser;
