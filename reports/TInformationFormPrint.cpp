@@ -13,6 +13,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressDialog>
+#include <QTextBlock>
 #include <QTextDocument>
 
 bool TInformationForm::PrintTo(QPrinter& Printer)
@@ -63,6 +64,9 @@ bool TInformationForm::PrintTo(QPrinter& Printer)
         Doc.setHtml(QString::fromLocal8Bit(Blocks.Block(I)));
         Doc.setTextWidth(Width);
         const qreal BlockHeight = Doc.size().height();
+        // A heading keeps its space above, except at the top of a sheet.
+        if (Y > 0)
+            Y += qMax<qreal>(0, Doc.begin().blockFormat().topMargin());
         if (Y > 0 && Y + BlockHeight > Height) {
             Printer.newPage();
             Y = 0;

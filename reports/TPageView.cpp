@@ -24,7 +24,7 @@ TPageView::TPageView(QWidget* Parent) : QAbstractScrollArea(Parent)
     viewport()->setCursor(Qt::IBeamCursor);
     setFocusPolicy(Qt::StrongFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     FFindTimer.setInterval(0);
     connect(&FFindTimer, &QTimer::timeout, this, &TPageView::FindSlice);
     FPrefetchTimer.setInterval(0);
@@ -84,7 +84,7 @@ QSize TPageView::ViewSize() const
         return viewport()->size();
     // A hidden view gets its viewport's geometry only when it is shown.
     const int Frame = 2 * frameWidth();
-    return QSize(width() - Frame - verticalScrollBar()->sizeHint().width(), height() - Frame);
+    return QSize(width() - Frame, height() - Frame);
 }
 
 int TPageView::ContentWidth() const
@@ -163,14 +163,24 @@ QTextDocument* TPageView::BlockDocument(qsizetype I)
         Doc->setDefaultFont(font());
         Doc->setHtml(QString::fromLocal8Bit(FBlocks.Block(I)));
         Doc->setTextWidth(ContentWidth());
+        Cached.Top = I == 0 ? Margin : qMax(0, qRound(Doc->begin().blockFormat().topMargin()));
         Cached.Document = std::move(Doc);
     }
     if (!FMeasured[size_t(I)]) {
         int H = int(std::ceil(Cached.Document->size().height()));
-        H += BlockTop(I) + (I == FBlocks.Count() - 1 ? Margin : 0);
+        H += Cached.Top + (I == FBlocks.Count() - 1 ? Margin : 0);
         SetHeight(I, qMax(1, H));
     }
     return Cached.Document.get();
+}
+
+int TPageView::BlockTop(qsizetype I)
+{
+    const auto It = FDocuments.find(I);
+    if (It != FDocuments.end() && It->second.Document)
+        return It->second.Top;
+    BlockDocument(I);
+    return FDocuments[I].Top;
 }
 
 int TPageView::Height(qsizetype I)

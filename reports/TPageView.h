@@ -98,6 +98,7 @@ private:
     {
         std::unique_ptr<QTextDocument> Document;
         quint64 Used = 0;
+        int Top = 0; // space above the document inside the block's height
     };
 
     static constexpr int Margin = 4;  // around the page, as the browser view had
@@ -111,7 +112,10 @@ private:
     void SetHeight(qsizetype I, int Height);
     void ResetHeights(int Estimate);
     qsizetype BlockAt(qint64 Y) const; // the block holding page coordinate Y
-    int BlockTop(qsizetype I) const { return I == 0 ? Margin : 0; }
+    // The space above a block's document: the page's margin above the first block, and above
+    // any other the top margin of its first paragraph (a heading's), which a document of its
+    // own would drop.
+    int BlockTop(qsizetype I);
     // Moves the top of the view by Delta pixels, laying out what it passes.
     void ScrollBy(qint64 Delta);
     // Lays out the blocks on screen and keeps the top inside the page; updates the scroll bar.
