@@ -123,7 +123,8 @@ void BM_ReportTableOpen(benchmark::State& State)
 }
 BENCHMARK(BM_ReportTableOpen)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-// The listing built in memory, with the per-entry check the progress window makes (a clock read).
+// The listing built in memory (in the compact form the report window keeps), with the per-entry
+// check the progress window makes (a clock read). page_MB is the size of the page's bytes.
 void BM_PreviewPage(benchmark::State& State)
 {
     TScreenSaverDataModule& Store = OpenStore(int(State.range(0)));
@@ -135,13 +136,27 @@ void BM_PreviewPage(benchmark::State& State)
         QElapsedTimer Clock;
         Clock.start();
         State.ResumeTiming();
-        QByteArray Page = BuildPreviewPage(Table, [&Clock](int) { return Clock.elapsed() >= 0; });
-        Bytes = Page.size();
+        TPageBlocks Page = BuildPreviewBlocks(Table, [&Clock](int) { return Clock.elapsed() >= 0; });
+        Bytes = Page.PageSize();
         benchmark::DoNotOptimize(Page);
     }
     State.counters["page_MB"] = double(Bytes) / 1e6;
 }
 BENCHMARK(BM_PreviewPage)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The page's bytes written out from the compact form (Save as HTML, the golden pages).
+void BM_PreviewPageBytes(benchmark::State& State)
+{
+    TScreenSaverDataModule& Store = OpenStore(int(State.range(0)));
+    TVexloTable Table(Store.ADOConnection);
+    Table.Open();
+    const TPageBlocks Blocks = BuildPreviewBlocks(Table, {});
+    for (auto _ : State) {
+        QByteArray Page = Blocks.Page();
+        benchmark::DoNotOptimize(Page);
+    }
+}
+BENCHMARK(BM_PreviewPageBytes)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // The same build as the report window runs it: the progress window on screen, its bar advanced
 // and events processed between entries (at most every TProgressForm::EventIntervalMs).
@@ -156,7 +171,7 @@ void BM_PreviewPageWithProgress(benchmark::State& State)
         State.ResumeTiming();
         TProgressForm Progress;
         Progress.Start(Store.GetMaxID());
-        QByteArray Page = BuildPreviewPage(Table, [&Progress](int Done) {
+        TPageBlocks Page = BuildPreviewBlocks(Table, [&Progress](int Done) {
             if (Done)
                 Progress.StepIt();
             return !Progress.Stopped;
@@ -277,6 +292,25 @@ BENCHMARK(BM_PreviewScrollByPages)
     ->Args({100000, 0})
     ->Args({100000, 30})
     ->Unit(benchmark::kMillisecond);
+
+// Select All and Copy in the report window: the whole page's text.
+void BM_PreviewCopyAll(benchmark::State& State)
+{
+    App();
+    TScreenSaverDataModule& Store = OpenStore(int(State.range(0)));
+    auto Form = std::make_unique<TInformationForm>();
+    {
+        TVexloTable Table(Store.ADOConnection);
+        Table.Open();
+        Form->LoadBlocks(BuildPreviewBlocks(Table, {}));
+    }
+    Form->WebBrowser->SelectAll();
+    for (auto _ : State) {
+        const QString Text = Form->WebBrowser->SelectedText();
+        benchmark::DoNotOptimize(Text.size());
+    }
+}
+BENCHMARK(BM_PreviewCopyAll)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // Stop pressed in the middle of building a 100K listing: from the click until the report window
 // shows its first screen with the entries done.
