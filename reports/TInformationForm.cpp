@@ -312,11 +312,18 @@ void TInformationForm::CreateCommands()
     FindStatus->setObjectName(QStringLiteral("FindStatus"));
     FindStatus->setMinimumWidth(FindStatus->fontMetrics().horizontalAdvance(tr("Searching...")));
     Row->addWidget(FindStatus);
-    Button(tr("Close"), [this] {
+    const auto CloseFindBar = [this] {
         WebBrowser->CancelFind();
         FindBar->hide();
         WebBrowser->setFocus();
-    });
+    };
+    Button(tr("Close"), CloseFindBar);
+    // Escape in the find bar closes the bar, not the window.
+    auto* Escape = new QAction(FindBar);
+    Escape->setShortcut(QKeySequence(Qt::Key_Escape));
+    Escape->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(Escape, &QAction::triggered, this, CloseFindBar);
+    FindBar->addAction(Escape);
     connect(FindEdit, &QLineEdit::returnPressed, this, [this] {
         FindNext(QGuiApplication::keyboardModifiers() & Qt::ShiftModifier);
     });

@@ -223,9 +223,16 @@ void TPageView::ScrollBy(qint64 Delta)
         --FTop;
         Offset += Height(FTop);
     }
+    const qsizetype OldTop = FTop;
+    const int OldOffset = FTopOffset;
     FTopOffset = int(std::clamp<qint64>(Offset, 0, Height(FTop)));
     Arrange();
-    viewport()->update();
+    // A short move keeps what stays on screen and paints only the strip uncovered.
+    const qint64 Moved = Prefix(FTop) + FTopOffset - (Prefix(OldTop) + OldOffset);
+    if (Moved != 0 && qAbs(Moved) < ViewSize().height() / 2 && isVisible())
+        viewport()->scroll(0, int(-Moved));
+    else
+        viewport()->update();
 }
 
 void TPageView::Arrange()

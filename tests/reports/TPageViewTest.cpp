@@ -213,7 +213,10 @@ TEST(PageView, FindGoesThroughTheWholePage)
     EXPECT_EQ(Form.FindStatus->text(), "Not found");
     EXPECT_EQ(View->SelectedText(), QStringLiteral("куп сено")); // the last hit stays selected
 
+    // Escape closes the find bar and leaves the window open.
     QTest::keyClick(Form.FindEdit, Qt::Key_Escape);
+    EXPECT_FALSE(Form.FindBar->isVisible());
+    EXPECT_TRUE(Form.isVisible());
 }
 
 TEST(PageView, CopiesTheSelectionAndTheWholePage)
