@@ -301,8 +301,10 @@ void TPageView::resizeEvent(QResizeEvent* Event)
     if (Width != FLaidOutWidth && FBlocks.Count() > 0) {
         // Every height depends on the width: keep the documents, forget what was measured.
         FLaidOutWidth = Width;
-        for (auto& [Index, Cached] : FDocuments)
+        for (auto& [Index, Cached] : FDocuments) {
             Cached.Document->setTextWidth(Width);
+            Cached.Picture = QPixmap();
+        }
         std::fill(FMeasured.begin(), FMeasured.end(), false);
         const int Estimate = FMeasuredCount ? int(FMeasuredSum / FMeasuredCount) : FEstimate;
         FMeasuredSum = 0;
@@ -320,6 +322,8 @@ void TPageView::resizeEvent(QResizeEvent* Event)
 void TPageView::changeEvent(QEvent* Event)
 {
     QAbstractScrollArea::changeEvent(Event);
+    if (Event->type() == QEvent::PaletteChange)
+        DropPictures();
     if (Event->type() == QEvent::FontChange && FBlocks.Count() > 0) {
         const TPageBlocks Blocks = FBlocks;
         const qsizetype Top = FTop;
@@ -331,8 +335,7 @@ void TPageView::changeEvent(QEvent* Event)
 void TPageView::paintEvent(QPaintEvent* Event)
 {
     QPainter P(viewport());
-    const QColor Paper(FBodyColor.isEmpty() ? palette().color(QPalette::Base) : QColor(FBodyColor));
-    P.fillRect(Event->rect(), Paper.isValid() ? Paper : palette().color(QPalette::Base));
+    P.fillRect(Event->rect(), PaperColor());
     const qsizetype N = FBlocks.Count();
     const int ViewHeight = ViewSize().height();
     TPlace From = FAnchor;
@@ -344,11 +347,16 @@ void TPageView::paintEvent(QPaintEvent* Event)
     for (qsizetype I = FTop; I < N && Y < ViewHeight; ++I) {
         QTextDocument* Doc = BlockDocument(I);
         const int Top = int(Y) + BlockTop(I);
-        if (Top + Doc->size().height() >= Event->rect().top() && Top <= Event->rect().bottom()) {
+        const bool Selected = Selection && I >= From.Block && I <= To.Block;
+        const QPixmap& Picture = FDocuments[I].Picture;
+        if (!Selected && !Picture.isNull()) {
+            P.drawPixmap(Margin, Top, Picture);
+        } else if (Top + Doc->size().height() >= Event->rect().top() &&
+                   Top <= Event->rect().bottom()) {
             QAbstractTextDocumentLayout::PaintContext Context;
             Context.palette = palette();
             Context.clip = QRectF(Event->rect().translated(-Margin, -Top));
-            if (Selection && I >= From.Block && I <= To.Block) {
+            if (Selected) {
                 const int End = Doc->characterCount() - 1;
                 QTextCursor Cursor(Doc);
                 Cursor.setPosition(I == From.Block ? qBound(0, From.Position, End) : 0);
@@ -373,6 +381,38 @@ void TPageView::paintEvent(QPaintEvent* Event)
         FPrefetchTimer.start();
 }
 
+QColor TPageView::PaperColor() const
+{
+    const QColor Paper(FBodyColor);
+    return FBodyColor.isEmpty() || !Paper.isValid() ? palette().color(QPalette::Base) : Paper;
+}
+
+void TPageView::DropPictures()
+{
+    for (auto& [Index, Cached] : FDocuments)
+        Cached.Picture = QPixmap();
+}
+
+bool TPageView::Prepare(qsizetype I)
+{
+    const auto It = FDocuments.find(I);
+    if (It != FDocuments.end() && It->second.Document && !It->second.Picture.isNull())
+        return false;
+    QTextDocument* Doc = BlockDocument(I);
+    const qreal Ratio = devicePixelRatioF();
+    const QSize Size(ContentWidth(), qMax(1, int(std::ceil(Doc->size().height()))));
+    QPixmap Picture(Size * Ratio);
+    Picture.setDevicePixelRatio(Ratio);
+    Picture.fill(PaperColor());
+    QPainter P(&Picture);
+    QAbstractTextDocumentLayout::PaintContext Context;
+    Context.palette = palette();
+    Context.clip = QRectF(QPointF(0, 0), QSizeF(Size));
+    Doc->documentLayout()->draw(&P, Context);
+    FDocuments[I].Picture = std::move(Picture);
+    return true;
+}
+
 void TPageView::PrefetchSlice()
 {
     const qsizetype N = FBlocks.Count();
@@ -382,11 +422,9 @@ void TPageView::PrefetchSlice()
     // The screen below the view first, then the one above it.
     qsizetype Below = FTop + FVisibleCount;
     for (qint64 Y = 0; Below < N && Y < ViewHeight; ++Below) {
-        if (!FDocuments.count(Below)) {
-            if (Clock.elapsed() >= 4)
-                return;
-            BlockDocument(Below);
-        }
+        if (Clock.elapsed() >= 4)
+            return;
+        Prepare(Below);
         Y += FHeights[size_t(Below)];
     }
     // Heights found above the view move it in the page: the scroll bar follows.
@@ -397,11 +435,9 @@ void TPageView::PrefetchSlice()
     });
     qsizetype Above = FTop - 1;
     for (qint64 Y = 0; Above >= 0 && Y < ViewHeight; --Above) {
-        if (!FDocuments.count(Above)) {
-            if (Clock.elapsed() >= 4)
-                return;
-            BlockDocument(Above);
-        }
+        if (Clock.elapsed() >= 4)
+            return;
+        Prepare(Above);
         Y += FHeights[size_t(Above)];
     }
     FPrefetchTimer.stop();

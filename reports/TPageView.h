@@ -3,6 +3,7 @@
 #include "reports/TPageBlocks.h"
 
 #include <QAbstractScrollArea>
+#include <QPixmap>
 #include <QElapsedTimer>
 #include <QString>
 #include <QTimer>
@@ -99,6 +100,7 @@ private:
         std::unique_ptr<QTextDocument> Document;
         quint64 Used = 0;
         int Top = 0; // space above the document inside the block's height
+        QPixmap Picture; // the document painted ahead of need, without a selection
     };
 
     static constexpr int Margin = 4;  // around the page, as the browser view had
@@ -126,9 +128,13 @@ private:
     int EndPosition(qsizetype Block);
     QString TextBetween(const TPlace& From, const TPlace& To);
     void FindSlice();
-    // While the program is idle, lays out the screen below and the screen above the view, a few
-    // milliseconds at a time, so that reading on by pages finds them ready.
+    // While the program is idle, lays out and paints the screen below and the screen above the
+    // view, a few milliseconds at a time, so that reading on by pages finds them ready.
     void PrefetchSlice();
+    // Lays out a block and paints it ahead of need; true when it had to.
+    bool Prepare(qsizetype I);
+    QColor PaperColor() const;
+    void DropPictures();
 
     TPageBlocks FBlocks;
     QString FBodyColor;
