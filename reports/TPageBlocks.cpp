@@ -244,6 +244,25 @@ void TPageBlocks::AppendBlock(QByteArray& Out, qsizetype I) const
     }
 }
 
+QString TPageBlocks::BlockText(qsizetype I) const
+{
+    if (!D->Compact)
+        return PlainText(Block(I));
+    const char* P = D->Records.constData() + D->Starts[size_t(I)];
+    const char Kind = *P++;
+    if (Kind != OddEntryRecord && Kind != EvenEntryRecord)
+        return PlainText(TakePiece(P));
+    // The cells' contents with the cells' ends between them read as the whole table does: the
+    // rest of its markup only breaks lines before and after the row.
+    QByteArray Cells;
+    const QByteArrayView Word = TakePiece(P);
+    const QByteArrayView Transcription = TakePiece(P);
+    const QByteArrayView Bulgarian = TakePiece(P);
+    Cells.reserve(Word.size() + Transcription.size() + Bulgarian.size() + 10);
+    Cells.append(Word).append("</td>").append(Transcription).append("</td>").append(Bulgarian);
+    return PlainText(Cells);
+}
+
 QByteArray TPageBlocks::Block(qsizetype I) const
 {
     QByteArray Out;

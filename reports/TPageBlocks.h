@@ -50,7 +50,8 @@ public:
     // white space collapsed, the cells of a row separated by a tab and rows, paragraphs, headings
     // and line breaks by a line end (none at the very end).
     static QString PlainText(QByteArrayView Html);
-    QString BlockText(qsizetype I) const { return PlainText(Block(I)); }
+    // PlainText of a block; for an entry of a compact page, read from its parts alone.
+    QString BlockText(qsizetype I) const;
 
 private:
     struct TData

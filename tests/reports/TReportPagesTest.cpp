@@ -323,6 +323,8 @@ TEST(PageBlocks, BuilderAndSplitAgreeOnTheGoldenPages)
     for (qsizetype I = 0; I < Split.Count(); ++I)
         EXPECT_EQ(S(Built.Block(I)), S(Split.Block(I))) << I;
     EXPECT_EQ(S(Built.Head()), S(Split.Head()));
+    for (qsizetype I = 0; I < Built.Count(); ++I)
+        EXPECT_EQ(Built.BlockText(I), TPageBlocks::PlainText(Split.Block(I))) << I;
     QBuffer Written;
     Written.open(QIODevice::WriteOnly);
     ASSERT_TRUE(Built.WriteTo(Written));
