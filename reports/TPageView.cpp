@@ -332,6 +332,17 @@ void TPageView::changeEvent(QEvent* Event)
     }
 }
 
+void TPageView::hideEvent(QHideEvent* Event)
+{
+    // Nothing runs on for a window that was closed.
+    if (Searching()) {
+        CancelFind();
+        emit FindFinished(false);
+    }
+    FPrefetchTimer.stop();
+    QAbstractScrollArea::hideEvent(Event);
+}
+
 void TPageView::paintEvent(QPaintEvent* Event)
 {
     QPainter P(viewport());

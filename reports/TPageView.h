@@ -93,6 +93,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* Event) override;
     void leaveEvent(QEvent* Event) override;
     void changeEvent(QEvent* Event) override;
+    void hideEvent(QHideEvent* Event) override;
 
 private:
     struct TCached

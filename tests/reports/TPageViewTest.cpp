@@ -219,6 +219,18 @@ TEST(PageView, FindGoesThroughTheWholePage)
     EXPECT_TRUE(Form.isVisible());
 }
 
+TEST(PageView, TheWindowClosesAtOnceWhileAFindRuns)
+{
+    TShownListing Shown(20000);
+    TPageView* View = Shown.View;
+    View->Find(QStringLiteral("haystack"));
+    ASSERT_TRUE(View->Searching()); // a search of the whole page takes many slices
+    QTimer::singleShot(0, &Shown.Form, [&] { Shown.Form.close(); });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !Shown.Form.isVisible(); }, 1000));
+    EXPECT_FALSE(View->Searching());
+    EXPECT_EQ(Shown.Form.FindStatus->text(), "Not found");
+}
+
 TEST(PageView, CopiesTheSelectionAndTheWholePage)
 {
     TShownListing Shown(500);
