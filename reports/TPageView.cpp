@@ -368,16 +368,25 @@ void TPageView::paintEvent(QPaintEvent* Event)
             Context.palette = palette();
             Context.clip = QRectF(Event->rect().translated(-Margin, -Top));
             if (Selected) {
+                // One selection per paragraph: a selection across a table's cells would stand
+                // for those cells whole, and the reader sees what will be copied.
                 const int End = Doc->characterCount() - 1;
-                QTextCursor Cursor(Doc);
-                Cursor.setPosition(I == From.Block ? qBound(0, From.Position, End) : 0);
-                Cursor.setPosition(I == To.Block ? qBound(0, To.Position, End) : End,
-                                   QTextCursor::KeepAnchor);
-                QAbstractTextDocumentLayout::Selection S;
-                S.cursor = Cursor;
-                S.format.setBackground(palette().color(QPalette::Highlight));
-                S.format.setForeground(palette().color(QPalette::HighlightedText));
-                Context.selections.append(S);
+                const int First = I == From.Block ? qBound(0, From.Position, End) : 0;
+                const int Last = I == To.Block ? qBound(0, To.Position, End) : End;
+                for (QTextBlock Block = Doc->findBlock(First);
+                     Block.isValid() && Block.position() <= Last; Block = Block.next()) {
+                    QTextCursor Cursor(Doc);
+                    Cursor.setPosition(qMax(First, Block.position()));
+                    Cursor.setPosition(qMin(Last, Block.position() + Block.length() - 1),
+                                       QTextCursor::KeepAnchor);
+                    if (!Cursor.hasSelection())
+                        continue;
+                    QAbstractTextDocumentLayout::Selection S;
+                    S.cursor = Cursor;
+                    S.format.setBackground(palette().color(QPalette::Highlight));
+                    S.format.setForeground(palette().color(QPalette::HighlightedText));
+                    Context.selections.append(S);
+                }
             }
             P.save();
             P.translate(Margin, Top);
