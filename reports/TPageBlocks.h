@@ -39,6 +39,8 @@ public:
     // The whole page, byte for byte.
     QByteArray Page() const;
     qsizetype PageSize() const;
+    // The bytes held for the page: the page itself, or a compact page's head and records.
+    qsizetype KeptSize() const { return D->Page.size() + D->Records.size(); }
     // Writes the page in pieces, without ever holding all of it. False on a write error.
     bool WriteTo(QIODevice& Device) const;
     // The body's background colour as written in its bgcolor attribute, or empty.
