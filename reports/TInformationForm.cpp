@@ -2,21 +2,19 @@
 
 #include "ui_TInformationForm.h"
 
+#include "app/TMessageBox.h"
+#include "reports/TPageView.h"
 #include "reports/TProgressForm.h"
 #include "reports/TReportPages.h"
 #include "settings/TRegInfo.h"
 #include "store/TScreenSaverDataModule.h"
 #include "store/TVexloTable.h"
 
-#include "app/TMessageBox.h"
-#include "reports/TPageView.h"
-
 #include <QAction>
 #include <QBoxLayout>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -218,8 +216,15 @@ void TInformationForm::NetworkFinished(QNetworkReply* Reply)
     }
     QByteArray Body = Reply->readAll();
     const QString Type = Reply->header(QNetworkRequest::ContentTypeHeader).toString();
-    if (Type.startsWith(QLatin1String("text/plain")))
+    if (Type.startsWith(QLatin1String("text/plain"))) {
         Body = "<html><body><pre>" + EscapeHtml(Body) + "</pre></body></html>";
+    } else if (!Type.isEmpty() && !Type.startsWith(QLatin1String("text/")) &&
+               !Type.contains(QLatin1String("html"))) {
+        ShowPage(ErrorPage(Url, tr("The report window cannot show this kind of content (%1).")
+                                    .arg(Type)),
+                 Url);
+        return;
+    }
     ShowPage(Body, Url);
 }
 
