@@ -332,6 +332,10 @@ void TInformationForm::CreateCommands()
     connect(FindEdit, &QLineEdit::returnPressed, this, [this] {
         FindNext(QGuiApplication::keyboardModifiers() & Qt::ShiftModifier);
     });
+    connect(WebBrowser, &TPageView::CopyStarted, this,
+            [this] { WebBrowserStatusTextChange(tr("Copying...")); });
+    connect(WebBrowser, &TPageView::CopyFinished, this,
+            [this] { WebBrowserStatusTextChange(QString()); });
     connect(WebBrowser, &TPageView::FindFinished, this,
             [this](bool Found) { FindStatus->setText(Found ? QString() : tr("Not found")); });
     FindBar->hide();

@@ -27,6 +27,8 @@ TPageView::TPageView(QWidget* Parent) : QAbstractScrollArea(Parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     FFindTimer.setInterval(0);
     connect(&FFindTimer, &QTimer::timeout, this, &TPageView::FindSlice);
+    FCopyTimer.setInterval(0);
+    connect(&FCopyTimer, &QTimer::timeout, this, &TPageView::CopySlice);
     FPrefetchTimer.setInterval(0);
     connect(&FPrefetchTimer, &QTimer::timeout, this, &TPageView::PrefetchSlice);
 }
@@ -338,6 +340,11 @@ void TPageView::hideEvent(QHideEvent* Event)
     if (Searching()) {
         CancelFind();
         emit FindFinished(false);
+    }
+    if (Copying()) {
+        FCopyTimer.stop();
+        FCopyParts.clear();
+        emit CopyFinished();
     }
     FPrefetchTimer.stop();
     QAbstractScrollArea::hideEvent(Event);
@@ -686,8 +693,44 @@ QString TPageView::PageText() const
 
 void TPageView::Copy()
 {
-    if (HasSelection())
-        QGuiApplication::clipboard()->setText(SelectedText());
+    if (!HasSelection() || FBlocks.Count() == 0)
+        return;
+    FCopyTimer.stop();
+    TPlace From = FAnchor;
+    TPlace To = FCaret;
+    if (To.Block < From.Block || (To.Block == From.Block && To.Position < From.Position))
+        std::swap(From, To);
+    if (To.Block - From.Block < 2000) {
+        QGuiApplication::clipboard()->setText(TextBetween(From, To));
+        emit CopyFinished();
+        return;
+    }
+    FCopyFrom = From;
+    FCopyTo = To;
+    FCopyNext = From.Block;
+    FCopyParts.clear();
+    emit CopyStarted();
+    FCopyTimer.start();
+}
+
+void TPageView::CopySlice()
+{
+    QElapsedTimer Clock;
+    Clock.start();
+    while (FCopyNext <= FCopyTo.Block) {
+        if (Clock.elapsed() >= 10)
+            return;
+        const qsizetype Last = qMin(FCopyTo.Block, FCopyNext + 255);
+        for (; FCopyNext <= Last; ++FCopyNext) {
+            const TPlace From = FCopyNext == FCopyFrom.Block ? FCopyFrom : TPlace{FCopyNext, 0};
+            const TPlace To = FCopyNext == FCopyTo.Block ? FCopyTo : TPlace{FCopyNext, INT_MAX};
+            FCopyParts.append(TextBetween(From, To));
+        }
+    }
+    FCopyTimer.stop();
+    QGuiApplication::clipboard()->setText(FCopyParts.join(u'\n'));
+    FCopyParts.clear();
+    emit CopyFinished();
 }
 
 QRect TPageView::PlaceRect(const TPlace& Place)

@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QElapsedTimer>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <QUrl>
 
@@ -66,7 +67,10 @@ public:
     QString SelectedText();
     QString PageText() const;
     void SelectAll();
+    // Puts the selected text on the clipboard. A long selection is read in slices, like a find,
+    // between CopyStarted and CopyFinished.
     void Copy();
+    bool Copying() const { return FCopyTimer.isActive(); }
 
     // Looks for Text (ignoring case) after the selection, or before it when Backward, in the whole
     // page, wrapping round at its ends. The search runs in slices of at most a few milliseconds;
@@ -80,6 +84,8 @@ signals:
     void highlighted(const QString& Url);
     void anchorClicked(const QUrl& Url);
     void FindFinished(bool Found);
+    void CopyStarted();
+    void CopyFinished();
     void SelectionChanged();
 
 protected:
@@ -129,6 +135,7 @@ private:
     int EndPosition(qsizetype Block);
     QString TextBetween(const TPlace& From, const TPlace& To);
     void FindSlice();
+    void CopySlice();
     // While the program is idle, lays out and paints the screen below and the screen above the
     // view, a few milliseconds at a time, so that reading on by pages finds them ready.
     void PrefetchSlice();
@@ -167,4 +174,10 @@ private:
     bool FFindWrapped = false;
     QTimer FFindTimer;
     QTimer FPrefetchTimer;
+
+    TPlace FCopyFrom;
+    TPlace FCopyTo;
+    qsizetype FCopyNext = 0;
+    QStringList FCopyParts;
+    QTimer FCopyTimer;
 };
