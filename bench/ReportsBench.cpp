@@ -3,6 +3,7 @@
 
 #include "bench/BenchData.h"
 #include "reports/TInformationForm.h"
+#include "reports/TPageView.h"
 #include "reports/TProgressForm.h"
 #include "reports/TReportPages.h"
 #include "store/TScreenSaverDataModule.h"
@@ -13,7 +14,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QTextBrowser>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 
@@ -119,11 +123,14 @@ void BM_ReportTableOpen(benchmark::State& State)
 }
 BENCHMARK(BM_ReportTableOpen)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-// The listing built in memory, with the per-entry check the progress window makes (a clock read).
+// The listing built in memory (in the compact form the report window keeps), with the per-entry
+// check the progress window makes (a clock read). page_MB is the size of the page's bytes,
+// kept_MB what the compact form holds for them.
 void BM_PreviewPage(benchmark::State& State)
 {
     TScreenSaverDataModule& Store = OpenStore(int(State.range(0)));
     qint64 Bytes = 0;
+    qint64 Kept = 0;
     for (auto _ : State) {
         State.PauseTiming();
         TVexloTable Table(Store.ADOConnection); // a fresh table: nothing cached yet
@@ -131,13 +138,29 @@ void BM_PreviewPage(benchmark::State& State)
         QElapsedTimer Clock;
         Clock.start();
         State.ResumeTiming();
-        QByteArray Page = BuildPreviewPage(Table, [&Clock](int) { return Clock.elapsed() >= 0; });
-        Bytes = Page.size();
+        TPageBlocks Page = BuildPreviewBlocks(Table, [&Clock](int) { return Clock.elapsed() >= 0; });
+        Bytes = Page.PageSize();
+        Kept = Page.KeptSize();
         benchmark::DoNotOptimize(Page);
     }
     State.counters["page_MB"] = double(Bytes) / 1e6;
+    State.counters["kept_MB"] = double(Kept) / 1e6;
 }
 BENCHMARK(BM_PreviewPage)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The page's bytes written out from the compact form (Save as HTML, the golden pages).
+void BM_PreviewPageBytes(benchmark::State& State)
+{
+    TScreenSaverDataModule& Store = OpenStore(int(State.range(0)));
+    TVexloTable Table(Store.ADOConnection);
+    Table.Open();
+    const TPageBlocks Blocks = BuildPreviewBlocks(Table, {});
+    for (auto _ : State) {
+        QByteArray Page = Blocks.Page();
+        benchmark::DoNotOptimize(Page);
+    }
+}
+BENCHMARK(BM_PreviewPageBytes)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // The same build as the report window runs it: the progress window on screen, its bar advanced
 // and events processed between entries (at most every TProgressForm::EventIntervalMs).
@@ -152,7 +175,7 @@ void BM_PreviewPageWithProgress(benchmark::State& State)
         State.ResumeTiming();
         TProgressForm Progress;
         Progress.Start(Store.GetMaxID());
-        QByteArray Page = BuildPreviewPage(Table, [&Progress](int Done) {
+        TPageBlocks Page = BuildPreviewBlocks(Table, [&Progress](int Done) {
             if (Done)
                 Progress.StepIt();
             return !Progress.Stopped;
@@ -174,7 +197,7 @@ void BM_PreviewShown(benchmark::State& State)
         Form->show();
         Form->WebBrowser->viewport()->repaint();
         QCoreApplication::processEvents();
-        benchmark::DoNotOptimize(Form->WebBrowser->document()->blockCount());
+        benchmark::DoNotOptimize(Form->WebBrowser->VisibleBlockCount());
         State.PauseTiming();
         State.counters["rss_MB"] = double(ResidentKiB("VmRSS:")) / 1024.0;
         State.counters["peak_rss_MB"] = double(ResidentKiB("VmHWM:")) / 1024.0;
@@ -182,6 +205,144 @@ void BM_PreviewShown(benchmark::State& State)
         State.ResumeTiming();
     }
 }
-BENCHMARK(BM_PreviewShown)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_PreviewShown)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// From a built page to its first screen painted in the report window: the window with its table,
+// the page handed to the view, the window shown and painted. This is the part that grew with the
+// dictionary when the whole page went into one document.
+void BM_PreviewFirstScreen(benchmark::State& State)
+{
+    App();
+    TScreenSaverDataModule& Store = OpenStore(int(State.range(0)));
+    for (auto _ : State) {
+        State.PauseTiming();
+        TPageBlocks Page;
+        {
+            TVexloTable Table(Store.ADOConnection);
+            Table.Open();
+            Page = BuildPreviewBlocks(Table, {});
+        }
+        State.counters["page_MB"] = double(Page.PageSize()) / (1 << 20);
+        State.counters["rss_built_MB"] = double(ResidentKiB("VmRSS:")) / 1024.0;
+        State.ResumeTiming();
+        auto Form = std::make_unique<TInformationForm>();
+        Form->resize(700, Form->height());
+        Form->LoadBlocks(Page);
+        Page = TPageBlocks(); // the window holds the only copy, as after a real build
+        Form->show();
+        Form->WebBrowser->viewport()->repaint();
+        QCoreApplication::processEvents();
+        benchmark::DoNotOptimize(Form->WebBrowser->VisibleBlockCount());
+        State.PauseTiming();
+        State.counters["rss_MB"] = double(ResidentKiB("VmRSS:")) / 1024.0;
+        State.counters["peak_rss_MB"] = double(ResidentKiB("VmHWM:")) / 1024.0;
+        Form.reset();
+        State.ResumeTiming();
+    }
+}
+BENCHMARK(BM_PreviewFirstScreen)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+// The page read from top to bottom by Page Down at 100K entries; each iteration is one page, laid
+// out and painted. max_ms is the slowest page. The argument is the time in milliseconds the
+// program gets between two presses (key repeat gives about 30; 0 leaves it none, so every page
+// is laid out only when it is asked for).
+void BM_PreviewScrollByPages(benchmark::State& State)
+{
+    App();
+    TScreenSaverDataModule& Store = OpenStore(int(State.range(0)));
+    auto Form = std::make_unique<TInformationForm>();
+    Form->resize(700, Form->height());
+    {
+        TVexloTable Table(Store.ADOConnection);
+        Table.Open();
+        Form->LoadBlocks(BuildPreviewBlocks(Table, {}));
+    }
+    Form->show();
+    QCoreApplication::processEvents();
+    TPageView* View = Form->WebBrowser;
+    QKeyEvent PageDown(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
+    double Slowest = 0;
+    long Pages = 0;
+    QElapsedTimer Clock;
+    for (auto _ : State) {
+        if (View->verticalScrollBar()->value() >= View->verticalScrollBar()->maximum()) {
+            State.PauseTiming();
+            View->SetPage(View->Blocks()); // from the top again, nothing laid out
+            State.ResumeTiming();
+        }
+        Clock.start();
+        QCoreApplication::sendEvent(View, &PageDown);
+        View->viewport()->repaint();
+        Slowest = qMax(Slowest, Clock.nsecsElapsed() / 1e6);
+        ++Pages;
+        if (State.range(1) > 0) {
+            State.PauseTiming();
+            QElapsedTimer Idle;
+            Idle.start();
+            while (Idle.elapsed() < State.range(1))
+                QCoreApplication::processEvents();
+            State.ResumeTiming();
+        }
+    }
+    State.counters["max_ms"] = Slowest;
+    State.counters["pages"] = double(Pages);
+}
+BENCHMARK(BM_PreviewScrollByPages)
+    ->Args({100000, 0})
+    ->Args({100000, 30})
+    ->Unit(benchmark::kMillisecond);
+
+// Select All and Copy in the report window: the whole page's text.
+void BM_PreviewCopyAll(benchmark::State& State)
+{
+    App();
+    TScreenSaverDataModule& Store = OpenStore(int(State.range(0)));
+    auto Form = std::make_unique<TInformationForm>();
+    {
+        TVexloTable Table(Store.ADOConnection);
+        Table.Open();
+        Form->LoadBlocks(BuildPreviewBlocks(Table, {}));
+    }
+    Form->WebBrowser->SelectAll();
+    for (auto _ : State) {
+        const QString Text = Form->WebBrowser->SelectedText();
+        benchmark::DoNotOptimize(Text.size());
+    }
+}
+BENCHMARK(BM_PreviewCopyAll)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// Stop pressed in the middle of building a 100K listing: from the click until the report window
+// shows its first screen with the entries done.
+void BM_PreviewStopLatency(benchmark::State& State)
+{
+    App();
+    OpenStore(int(State.range(0)));
+    for (auto _ : State) {
+        auto Form = std::make_unique<TInformationForm>();
+        QElapsedTimer SinceClick;
+        QTimer::singleShot(150, [&SinceClick] {
+            if (ProgressForm) {
+                SinceClick.start();
+                ProgressForm->StopBitBtn->click();
+            }
+        });
+        Form->LoadPreview();
+        Form->show();
+        Form->WebBrowser->viewport()->repaint();
+        QCoreApplication::processEvents();
+        const double Latency = SinceClick.isValid() ? SinceClick.nsecsElapsed() / 1e6 : -1;
+        State.SetIterationTime(Latency / 1e3);
+        State.counters["latency_ms"] = Latency;
+        State.PauseTiming();
+        Form.reset();
+        State.ResumeTiming();
+    }
+}
+BENCHMARK(BM_PreviewStopLatency)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace

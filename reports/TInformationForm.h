@@ -4,12 +4,21 @@
 #include <QDialog>
 #include <QString>
 
+#include "reports/TPageBlocks.h"
+
+#include <QUrl>
+
+#include <functional>
 #include <memory>
 
+class QAction;
 class QLabel;
+class QLineEdit;
+class QNetworkAccessManager;
+class QNetworkReply;
+class QPrinter;
 class QStatusBar;
-class QTextBrowser;
-class QUrl;
+class TPageView;
 class TRegInfo;
 class TVexloField;
 class TVexloTable;
@@ -18,8 +27,10 @@ namespace Ui {
 class TInformationForm;
 }
 
-// The report window: an HTML view loaded from memory and a status bar that shows the target of
-// the link under the mouse. It reads the vocabulary through a table of its own on the store's
+// The report window: an HTML view loaded from memory (TPageView, whose work follows what is on
+// screen) and a status bar that shows the target of the link under the mouse. Beside reading, the
+// window copies, finds (Ctrl+F, F3), saves the page as HTML, prints it and exports it as PDF, from
+// its context menu and shortcuts. Links open inside the window; Back returns to the report. It reads the vocabulary through a table of its own on the store's
 // connection, so the store (ScreenSaverDataModule) must be open while the window exists.
 //
 // The main window uses the two static calls; each shows the window modally and returns when the
@@ -39,7 +50,7 @@ public:
     explicit TInformationForm(QWidget* Parent = nullptr);
     ~TInformationForm() override;
 
-    QTextBrowser* WebBrowser = nullptr;
+    TPageView* WebBrowser = nullptr;
     QStatusBar* StatusBar = nullptr;
     QLabel* StatusPanel = nullptr; // the one panel, spanning the bar
     std::unique_ptr<TVexloTable> Table;
@@ -57,15 +68,59 @@ public:
     void FormCreate();
     // Puts 8-bit text in the system code page into the view.
     void LoadHtml(const QByteArray& Html);
+    // The same for a page its builder gave as blocks.
+    void LoadBlocks(const TPageBlocks& Blocks);
     // The page last loaded, as bytes.
-    const QByteArray& Html() const { return FHtml; }
+    QByteArray Html() const { return FReport.Page(); }
 
     void WebBrowserStatusTextChange(const QString& Text);
-    // Links the view can show (relative, local files, resources) open in place; others, such as
-    // web addresses, in the desktop's browser.
+    // Every link opens inside the window: local files at once, web pages once they have been
+    // fetched (or a page saying why they could not be). Back returns to the report.
     void WebBrowserAnchorClicked(const QUrl& Url);
+    // The address shown instead of the report, empty while the report is shown.
+    const QUrl& ShownUrl() const { return FShownUrl; }
+    void GoBack();
+
+    // The find bar (Ctrl+F) and its searches (F3 forward, Shift+F3 backward).
+    QWidget* FindBar = nullptr;
+    QLineEdit* FindEdit = nullptr;
+    QLabel* FindStatus = nullptr;
+    void ShowFindBar();
+    void FindNext(bool Backward = false);
+
+    QAction* CopyAction = nullptr;
+    QAction* SelectAllAction = nullptr;
+    QAction* FindAction = nullptr;
+    QAction* FindNextAction = nullptr;
+    QAction* FindPreviousAction = nullptr;
+    QAction* SaveAction = nullptr;
+    QAction* PrintAction = nullptr;
+    QAction* ExportPdfAction = nullptr;
+    QAction* BackAction = nullptr;
+
+    // Writes the page shown, byte for byte. False (after telling the user) when it cannot.
+    bool SaveHtml(const QString& FileName);
+    // Prints the page shown on Printer, page by page, with a progress window offering Cancel.
+    // False when cancelled or when the printer cannot be used.
+    bool PrintTo(QPrinter& Printer);
+    void SaveAsClick();
+    void PrintClick();
+    void ExportPdfClick();
+
+    // Asks for the name of a file to write; empty when the user declines. Tests replace it.
+    static std::function<QString(QWidget* Parent, const QString& Caption,
+                                 const QString& FileName, const QString& Filter)>
+        AskSaveFileName;
 
 private:
+    void CreateCommands();
+    void ShowPage(const QByteArray& Html, const QUrl& Url);
+    void NetworkFinished(QNetworkReply* Reply);
+
     std::unique_ptr<Ui::TInformationForm> FUi;
-    QByteArray FHtml;
+    TPageBlocks FReport;
+    TPageBlocks FShown;
+    QUrl FShownUrl;
+    QNetworkAccessManager* FNetwork = nullptr;
+    QNetworkReply* FReply = nullptr;
 };

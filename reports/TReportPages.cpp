@@ -253,28 +253,82 @@ QByteArray BuildStatisticsPage(const TStatisticsFigures& Figures)
     return Page;
 }
 
+namespace {
+
+const char EntryLine1[] = "<table width=\"100%\" cellspacing=\"0\">\r\n<tr>\r\n"
+                          "<td width=\"200\" bgcolor=\"";
+const char EntryLine2[] = "\" valign=\"top\"><font size = \"3\"><b>\r\n";
+const char EntryLine3[] = "\r\n</b></font></td>\r\n<td width=\"150\" bgcolor=\"";
+const char EntryLine4[] = "\" valign=\"top\"><b><font size = \"2\" face = \"Lucida Sans Unicode\" "
+                          "color = \"#800000\">\r\n";
+const char EntryLine5[] = "</font></b></td>\r\n<td align=\"left\" bgcolor=\"";
+const char EntryLine6[] = "\" valign=\"top\"><font size = \"3\">\r\n";
+const char EntryLine7[] = "\r\n</font></td>\r\n</tr>\r\n</table>\r\n";
+const char HeadingStart[] = "<h2><b><font color = \"red\">";
+const char HeadingEnd[] = "</font></b></h2>\r\n";
+
+constexpr qsizetype Length(const char* Text)
+{
+    return qsizetype(std::char_traits<char>::length(Text));
+}
+
+const char* RowColour(bool Odd)
+{
+    return Odd ? "white" : "#EEEEEE";
+}
+
+} // namespace
+
+void AppendHeadingBlock(QByteArray& Out, QByteArrayView Letter)
+{
+    Out.append(HeadingStart);
+    Out.append(Letter);
+    Out.append(HeadingEnd);
+}
+
+qsizetype HeadingBlockSize(QByteArrayView Letter)
+{
+    return Length(HeadingStart) + Letter.size() + Length(HeadingEnd);
+}
+
+void AppendEntryBlock(QByteArray& Out, bool Odd, QByteArrayView Word,
+                      QByteArrayView Transcription, QByteArrayView Bulgarian)
+{
+    const char* Colour = RowColour(Odd);
+    Out.append(EntryLine1);
+    Out.append(Colour);
+    Out.append(EntryLine2);
+    Out.append(Word);
+    Out.append(EntryLine3);
+    Out.append(Colour);
+    Out.append(EntryLine4);
+    if (!Transcription.isEmpty()) {
+        Out.append(Transcription);
+        Out.append(CRLF, 2);
+    }
+    Out.append(EntryLine5);
+    Out.append(Colour);
+    Out.append(EntryLine6);
+    Out.append(Bulgarian);
+    Out.append(EntryLine7);
+}
+
+qsizetype EntryBlockSize(bool Odd, QByteArrayView Word, QByteArrayView Transcription,
+                         QByteArrayView Bulgarian)
+{
+    return Length(EntryLine1) + Length(EntryLine2) + Length(EntryLine3) + Length(EntryLine4) +
+           Length(EntryLine5) + Length(EntryLine6) + Length(EntryLine7) +
+           3 * Length(RowColour(Odd)) + Word.size() +
+           (Transcription.isEmpty() ? 0 : Transcription.size() + 2) + Bulgarian.size();
+}
+
 TPreviewPageBuilder::TPreviewPageBuilder(int ExpectedEntries)
+    : FBlocks(TPageBlocks::Compact(
+          "<html>\r\n<head>\r\n"
+          "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=win-1251\">\r\n"
+          "<title>Report</title>\r\n</head>\r\n<body scroll=auto bgcolor=\"#CCCCCC\">\r\n",
+          qsizetype(qMax(0, ExpectedEntries)) + 32))
 {
-    // About 600 bytes per entry with a two-line Bulgarian text.
-    FPage.reserve(1024 + qsizetype(qMax(0, ExpectedEntries)) * 640);
-    Line("<html>");
-    Line("<head>");
-    Line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=win-1251\">");
-    Line("<title>Report</title>");
-    Line("</head>");
-    Line("<body scroll=auto bgcolor=\"#CCCCCC\">");
-}
-
-void TPreviewPageBuilder::Line(const char* Text)
-{
-    FPage.append(Text);
-    FPage.append(CRLF, 2);
-}
-
-void TPreviewPageBuilder::Line(const QByteArray& Text)
-{
-    FPage.append(Text);
-    FPage.append(CRLF, 2);
 }
 
 void TPreviewPageBuilder::AddEntry(const QByteArray& EnglishWord, const QString& Transcription,
@@ -283,50 +337,29 @@ void TPreviewPageBuilder::AddEntry(const QByteArray& EnglishWord, const QString&
     const QByteArray Letter = LowerAsciiLetter(FirstCharacter(EnglishWord));
     if (FEntries == 0 || Letter != FLetter) {
         FLetter = Letter;
-        FPage.append("<h2><b><font color = \"red\">");
-        AppendEscaped(FPage, UpperAsciiLetter(FLetter));
-        FPage.append("</font></b></h2>");
-        FPage.append(CRLF, 2);
+        FWord.clear();
+        AppendEscaped(FWord, UpperAsciiLetter(FLetter));
+        FBlocks.AddHeading(FWord);
         FRow = 1;
     }
-    const char* Colour = (FRow % 2) ? "white" : "#EEEEEE";
-    Line("<table width=\"100%\" cellspacing=\"0\">");
-    Line("<tr>");
-    FPage.append("<td width=\"200\" bgcolor=\"");
-    FPage.append(Colour);
-    Line("\" valign=\"top\"><font size = \"3\"><b>");
-    AppendEscaped(FPage, EnglishWord);
-    FPage.append(CRLF, 2);
-    Line("</b></font></td>");
-    FPage.append("<td width=\"150\" bgcolor=\"");
-    FPage.append(Colour);
-    Line("\" valign=\"top\"><b><font size = \"2\" face = \"Lucida Sans Unicode\" "
-         "color = \"#800000\">");
+    FWord.clear();
+    AppendEscaped(FWord, EnglishWord);
+    FTranscription.clear();
     if (!Transcription.isEmpty()) {
-        FPage.append('[');
-        AppendEncodedText(FPage, Transcription + u']');
-        FPage.append(CRLF, 2);
+        FTranscription.append('[');
+        AppendEncodedText(FTranscription, Transcription + u']');
     }
-    Line("</font></b></td>");
-    FPage.append("<td align=\"left\" bgcolor=\"");
-    FPage.append(Colour);
-    Line("\" valign=\"top\"><font size = \"3\">");
-    AppendEncodedText(FPage, BulgarianText);
-    FPage.append(CRLF, 2);
-    Line("</font></td>");
-    Line("</tr>");
-    Line("</table>");
+    FBulgarian.clear();
+    AppendEncodedText(FBulgarian, BulgarianText);
+    FBlocks.AddEntry(FRow % 2, FWord, FTranscription, FBulgarian);
     ++FEntries;
     ++FRow;
 }
 
-QByteArray TPreviewPageBuilder::Finish()
+TPageBlocks TPreviewPageBuilder::FinishBlocks()
 {
-    Line("<hr>");
-    Line(FooterLine());
-    Line("</body>");
-    Line("</html>");
-    return std::move(FPage);
+    FBlocks.AddRaw("<hr>\r\n" + FooterLine() + "\r\n</body>\r\n</html>\r\n");
+    return std::exchange(FBlocks, TPageBlocks());
 }
 
 QByteArray BuildStatisticsPage(TVexloTable& Table, const QString& DataFile)
@@ -340,6 +373,11 @@ QByteArray BuildStatisticsPage(TVexloTable& Table, const QString& DataFile)
 }
 
 QByteArray BuildPreviewPage(TVexloTable& Table, const TAfterEntry& AfterEntry)
+{
+    return BuildPreviewBlocks(Table, AfterEntry).Page();
+}
+
+TPageBlocks BuildPreviewBlocks(TVexloTable& Table, const TAfterEntry& AfterEntry)
 {
     TVexloField* TableENAME = Table.FieldByName(QStringLiteral("ENAME"));
     TVexloField* TableTRANS = Table.FieldByName(QStringLiteral("TRANS"));
@@ -359,5 +397,5 @@ QByteArray BuildPreviewPage(TVexloTable& Table, const TAfterEntry& AfterEntry)
         Table.Next();
         GoOn = !AfterEntry || AfterEntry(Builder.EntryCount());
     }
-    return Builder.Finish();
+    return Builder.FinishBlocks();
 }

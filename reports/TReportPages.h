@@ -1,6 +1,9 @@
 #pragma once
 
+#include "reports/TPageBlocks.h"
+
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <array>
@@ -43,7 +46,17 @@ QByteArray BuildStatisticsPage(const TStatisticsFigures& Figures);
 // then builds the page.
 QByteArray BuildStatisticsPage(TVexloTable& Table, const QString& DataFile);
 
-// Builds the dictionary listing one entry at a time.
+// The blocks of the dictionary listing, from their parts already in page form: a letter heading,
+// and an entry's table in the colour of an odd or an even row (Transcription is the bracketed
+// line, or empty for none). The sizes are those of the bytes written.
+void AppendHeadingBlock(QByteArray& Out, QByteArrayView Letter);
+qsizetype HeadingBlockSize(QByteArrayView Letter);
+void AppendEntryBlock(QByteArray& Out, bool Odd, QByteArrayView Word,
+                      QByteArrayView Transcription, QByteArrayView Bulgarian);
+qsizetype EntryBlockSize(bool Odd, QByteArrayView Word, QByteArrayView Transcription,
+                         QByteArrayView Bulgarian);
+
+// Builds the dictionary listing one entry at a time, kept compact (see TPageBlocks).
 class TPreviewPageBuilder
 {
 public:
@@ -53,15 +66,15 @@ public:
     void AddEntry(const QByteArray& EnglishWord, const QString& Transcription,
                   const QString& BulgarianText);
     int EntryCount() const { return FEntries; }
-    // Appends the rule, the footer and the closing lines; returns the page.
-    QByteArray Finish();
+    // Appends the rule, the footer and the closing lines; returns the page as its blocks.
+    TPageBlocks FinishBlocks();
+    // The same, as bytes.
+    QByteArray Finish() { return FinishBlocks().Page(); }
 
 private:
-    void Line(const char* Text);
-    void Line(const QByteArray& Text);
-
-    QByteArray FPage;
+    TPageBlocks FBlocks;
     QByteArray FLetter; // lower-cased first character of the current heading
+    QByteArray FWord, FTranscription, FBulgarian; // the parts of the entry being added
     int FRow = 1;
     int FEntries = 0;
 };
@@ -73,4 +86,5 @@ using TAfterEntry = std::function<bool(int Done)>;
 
 // Lists every entry of Table in its order (English word ascending) into a page. AfterEntry may be
 // empty.
+TPageBlocks BuildPreviewBlocks(TVexloTable& Table, const TAfterEntry& AfterEntry);
 QByteArray BuildPreviewPage(TVexloTable& Table, const TAfterEntry& AfterEntry);

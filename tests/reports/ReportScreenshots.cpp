@@ -3,6 +3,7 @@
 //   QT_QPA_PLATFORM=offscreen reports_screenshots docs/screenshots
 
 #include "reports/TInformationForm.h"
+#include "reports/TPageView.h"
 #include "store/TDataFileTool.h"
 #include "store/TScreenSaverDataModule.h"
 
@@ -11,7 +12,8 @@
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
 
 #include <cstdio>
 
@@ -72,9 +74,10 @@ int main(int argc, char** argv)
         if (!QTest::qWaitForWindowExposed(&Form))
             return 1;
         // Point at the footer link, so that the status bar shows its target.
-        QTextCursor Link = Form.WebBrowser->document()->find(QStringLiteral("vexlo.example.org"));
-        Link.setPosition(Link.selectionStart() + 3);
-        QTest::mouseMove(Form.WebBrowser->viewport(), Form.WebBrowser->cursorRect(Link).center());
+        TPageView* View = Form.WebBrowser;
+        const QTextCursor Link = View->BlockDocument(0)->find(QStringLiteral("vexlo.example.org"));
+        const TPageView::TPlace Place{0, Link.selectionStart() + 3};
+        QTest::mouseMove(View->viewport(), View->PlaceRect(Place).center() + QPoint(1, 0));
         QTest::qWait(50);
         if (!Form.grab().save(Out.filePath(QStringLiteral("statistics.png"))))
             return 1;

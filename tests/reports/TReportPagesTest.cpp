@@ -1,5 +1,9 @@
 #include "reports/TReportPages.h"
 
+#include "reports/TPageBlocks.h"
+
+#include <QBuffer>
+
 #include "TReportFixture.h"
 
 #include "store/TVexloTable.h"
@@ -299,6 +303,92 @@ TEST(ReportPagesFromStore, DataChangedDuringTheBuildStillListsTheTableAsOpened)
         return true;
     });
     EXPECT_EQ(S(Page), S(Full));
+}
+
+// The blocks the report view lays out one at a time: the builder's compact page and the split of
+// its bytes agree block for block, every block is whole lines, and the blocks with the head give
+// the page back.
+TEST(PageBlocks, BuilderAndSplitAgreeOnTheGoldenPages)
+{
+    TReportFixture Fixture(GoldenDictionary());
+    TVexloTable Table(Fixture.Store->ADOConnection);
+    Table.Open();
+    const TPageBlocks Built = BuildPreviewBlocks(Table, {});
+    const QByteArray Preview = Built.Page();
+    ExpectGolden(Preview, "preview.html");
+    EXPECT_EQ(Built.PageSize(), Preview.size());
+    const TPageBlocks Split(Preview);
+    EXPECT_EQ(Split.Starts(), Built.Starts());
+    ASSERT_EQ(Built.Count(), Split.Count());
+    for (qsizetype I = 0; I < Split.Count(); ++I)
+        EXPECT_EQ(S(Built.Block(I)), S(Split.Block(I))) << I;
+    EXPECT_EQ(S(Built.Head()), S(Split.Head()));
+    for (qsizetype I = 0; I < Built.Count(); ++I)
+        EXPECT_EQ(Built.BlockText(I), TPageBlocks::PlainText(Split.Block(I))) << I;
+    QBuffer Written;
+    Written.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(Built.WriteTo(Written));
+    EXPECT_TRUE(Written.data() == Preview);
+    ASSERT_EQ(Split.Count(), 14); // six headings, seven entries, the closing part
+    EXPECT_EQ(S(Split.Head()), S(Head()));
+    EXPECT_EQ(S(Split.Block(0)), S(Heading("A")));
+    EXPECT_TRUE(Split.Block(1).startsWith("<table width=\"100%\""));
+    EXPECT_EQ(S(Split.Block(Split.Count() - 1)), S(Tail()));
+    QByteArray Joined = Split.Head();
+    for (qsizetype I = 0; I < Split.Count(); ++I) {
+        EXPECT_TRUE(Split.Block(I).endsWith("\r\n")) << I;
+        Joined += Split.Block(I);
+    }
+    EXPECT_EQ(Joined, Preview);
+    EXPECT_EQ(Split.BodyColor(), "#CCCCCC");
+
+    const QByteArray Statistics = BuildStatisticsPage(Table, QStringLiteral("english.mdb"));
+    const TPageBlocks Stats(Statistics);
+    ASSERT_EQ(Stats.Count(), 1);
+    EXPECT_EQ(Stats.BodyColor(), "#E9E9E9");
+    EXPECT_EQ(Stats.Head().size() + Stats.Block(0).size(), Statistics.size());
+}
+
+TEST(PageBlocks, PagesOfOtherShapes)
+{
+    const struct
+    {
+        QByteArray Page;
+        std::vector<qsizetype> Starts;
+    } Cases[] = {
+        {"", {}},
+        {"<p>no body at all</p>", {0}},
+        {"<html><body bgcolor=white>\r\n", {}},
+        {"<body>\r\n<p>a</p>\r\n<h2>B</h2>\r\n<p>c</p>\r\n<p>d</p>\r\n", {8, 18, 30}},
+        {"<body>\r\n<h2>B</h2>\r\n", {8}},
+        {"<html><body><p>a</p></body></html>", {12}},
+    };
+    for (const auto& Case : Cases)
+        EXPECT_EQ(TPageBlocks(Case.Page).Starts(), Case.Starts) << S(Case.Page);
+    EXPECT_EQ(TPageBlocks(QByteArray("<html><body bgcolor=white>\r\n")).BodyColor(), "white");
+}
+
+TEST(PageBlocks, PlainTextReadsAsTheReaderSeesIt)
+{
+    const struct
+    {
+        QByteArray Html;
+        const char16_t* Text;
+    } Cases[] = {
+        {Row("white", "apple", "[&#97;&#98;&#93;", "&#1076;&#1091;, &#1084;"), u"apple\t[ab]\tду, м"},
+        {Row("white", "R&amp;D &lt;lab&gt;", "", ""), u"R&D <lab>"},
+        {Row("white", "cat", "", "&#1082;"), u"cat\t\tк"},
+        {Heading("A"), u"A"},
+        {"<p>one\r\n  two</p><p>three<br>four&nbsp;five</p>", u"one two\nthree\nfour five"},
+        {"<title>Report</title><p>&#55357;&#56832; &#x41; &bogus; & a</p>",
+         u"\U0001F600 A &bogus; & a"},
+        {"<table><tr><th>Word Level</th>\r\n<th>Count</th></tr><tr><td><b>0 - 9</b>&nbsp;</td>"
+         "<td>&nbsp;7</td></tr></table>",
+         u"Word Level\tCount\n0 - 9\t7"},
+        {Tail(), u"Vexlo Vocabulary project\nhttps://vexlo.example.org/"},
+    };
+    for (const auto& Case : Cases)
+        EXPECT_EQ(TPageBlocks::PlainText(Case.Html), QString::fromUtf16(Case.Text)) << S(Case.Html);
 }
 
 } // namespace

@@ -1,0 +1,115 @@
+// Printing and PDF export of the report window's page.
+
+#include "reports/TInformationForm.h"
+
+#include "app/TMessageBox.h"
+#include "reports/TPageView.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <QTextBlock>
+#include <QTextDocument>
+
+bool TInformationForm::PrintTo(QPrinter& Printer)
+{
+    const TPageBlocks& Blocks = WebBrowser->Blocks();
+    QProgressDialog Progress(tr("Printing..."), tr("Cancel"), 0, int(Blocks.Count()), this);
+    Progress.setObjectName(QStringLiteral("PrintProgress"));
+    Progress.setWindowTitle(windowTitle());
+    Progress.setWindowModality(Qt::WindowModal);
+    Progress.setMinimumDuration(500);
+    Progress.setAutoClose(false);
+    Progress.setAutoReset(false);
+
+    QPainter Painter;
+    if (!Painter.begin(&Printer)) {
+        TMessageBox::Error(this, windowTitle(),
+                           Printer.outputFileName().isEmpty()
+                               ? tr("The printer could not be used.")
+                               : tr("The file %1 could not be written.")
+                                     .arg(QDir::toNativeSeparators(Printer.outputFileName())));
+        return false;
+    }
+    // The page is laid out in the screen's pixels and drawn scaled to the printer's.
+    const qreal Scale = Printer.resolution() / qreal(qMax(1, WebBrowser->logicalDpiY()));
+    const QRectF Area = Printer.pageLayout().paintRectPixels(Printer.resolution());
+    const qreal Width = Area.width() / Scale;
+    const qreal Height = Area.height() / Scale;
+    Painter.scale(Scale, Scale);
+    QAbstractTextDocumentLayout::PaintContext Context;
+    Context.palette = TPageView::PaperPalette();
+    QElapsedTimer SinceEvents;
+    SinceEvents.start();
+    qreal Y = 0;
+    for (qsizetype I = 0; I < Blocks.Count(); ++I) {
+        if (SinceEvents.elapsed() >= 20) {
+            Progress.setValue(int(I));
+            QCoreApplication::processEvents();
+            SinceEvents.start();
+        }
+        if (Progress.wasCanceled()) {
+            Printer.abort();
+            return false;
+        }
+        QTextDocument Doc;
+        Doc.setUndoRedoEnabled(false);
+        Doc.setDocumentMargin(0);
+        Doc.setDefaultFont(WebBrowser->font());
+        Doc.setHtml(QString::fromLocal8Bit(Blocks.Block(I)));
+        Doc.setTextWidth(Width);
+        const qreal BlockHeight = Doc.size().height();
+        // A heading keeps its space above, except at the top of a sheet.
+        if (Y > 0)
+            Y += qMax<qreal>(0, Doc.begin().blockFormat().topMargin());
+        if (Y > 0 && Y + BlockHeight > Height) {
+            Printer.newPage();
+            Y = 0;
+        }
+        // A block taller than a page runs on over the next pages.
+        for (qreal Done = 0;;) {
+            Painter.save();
+            Painter.translate(0, Y - Done);
+            Context.clip = QRectF(0, Done, Width, Height - Y);
+            Painter.setClipRect(Context.clip);
+            Doc.documentLayout()->draw(&Painter, Context);
+            Painter.restore();
+            if (BlockHeight - Done <= Height - Y) {
+                Y += BlockHeight - Done;
+                break;
+            }
+            Done += Height - Y;
+            Printer.newPage();
+            Y = 0;
+        }
+    }
+    Progress.setValue(int(Blocks.Count()));
+    return Painter.end();
+}
+
+void TInformationForm::PrintClick()
+{
+    QPrinter Printer(QPrinter::HighResolution);
+    Printer.setDocName(windowTitle());
+    QPrintDialog Dialog(&Printer, this);
+    if (Dialog.exec() == QDialog::Accepted)
+        PrintTo(Printer);
+}
+
+void TInformationForm::ExportPdfClick()
+{
+    const QString Name = AskSaveFileName(this, tr("Export PDF"), QStringLiteral("report.pdf"),
+                                         tr("PDF documents (*.pdf);;All files (*)"));
+    if (Name.isEmpty())
+        return;
+    QPrinter Printer(QPrinter::HighResolution);
+    Printer.setOutputFormat(QPrinter::PdfFormat);
+    Printer.setOutputFileName(Name);
+    Printer.setDocName(windowTitle());
+    PrintTo(Printer);
+}
