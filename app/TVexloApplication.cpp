@@ -5,6 +5,7 @@
 #include "app/TMenuImages.h"
 #include "editor/TEditForm.h"
 #include "interchange/TInterchange.h"
+#include "interchange/TInterchangeDialogs.h"
 #include "platform/TRegistry.h"
 #include "platform/TSignalHandler.h"
 #include "platform/TSessionPlatform.h"
@@ -216,6 +217,10 @@ int Run(int argc, char* argv[])
     auto* DataModule = new TScreenSaverDataModule();
     auto* AdminForm = new TAdminForm(Arguments);
     AdminForm->EditForm = new TEditForm(AdminForm);
+    // Open Dictionary on an Access database reads it into a new dictionary beside it.
+    AdminForm->ConvertAccessDatabase = [AdminForm](const QString& AccessPath) {
+        return TInterchangeDialogs::ConvertAccessFileAsking(AdminForm, AccessPath);
+    };
     // A logout, `kill` or Ctrl+C ends the program as its close command does.
     TSignalHandler Signals([AdminForm](int) { EndAsClosed(AdminForm); });
     // A settings file that is refused is left as it is, and the user is told why.

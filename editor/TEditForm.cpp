@@ -160,6 +160,7 @@ void TEditForm::PrepareForEdit()
     if (ScreenSaverDataModule)
         ScreenSaverDataModule->ReadCurrentEntry(Rec);
     setWindowTitle(QStringLiteral("Edit Data"));
+    FEditedWord = Rec.EnglishWord;
     ui->EnglishEdit->setText(Rec.EnglishWord);
     ui->BulgarianMemo->clear();
     TVexloWideStrings Lines;
@@ -298,6 +299,16 @@ void TEditForm::TranscriptStringGridClick()
     FTranscriptionCaret = P + 1;
 }
 
+bool TEditForm::EditedEntryIsCurrent() const
+{
+    if (!ScreenSaverDataModule || !ScreenSaverDataModule->ADOTable->Active() ||
+        ScreenSaverDataModule->ADOTable->IsEmpty())
+        return false;
+    TEnBgRecord Rec;
+    ScreenSaverDataModule->ReadCurrentEntry(Rec);
+    return Rec.EnglishWord == FEditedWord;
+}
+
 void TEditForm::OKBitBtnClick()
 {
     const QString English = ui->EnglishEdit->text();
@@ -327,7 +338,18 @@ void TEditForm::OKBitBtnClick()
         else
             ScreenSaverDataModule->UpdateCurrentEntry(Rec);
     } catch (const EVexloDatabaseError& Error) {
-        TMessageBox::Error(this, QApplication::applicationDisplayName(), Error.Message());
+        // Another program may have changed the file meanwhile; the store has read it again and
+        // kept the current entry by its word. When the entry being edited is gone, OK must not
+        // go on to change whichever entry is current now: what was typed becomes a new entry.
+        QString Message = Error.Message();
+        if (FMode == emEdit && !EditedEntryIsCurrent()) {
+            FMode = emNew;
+            setWindowTitle(QStringLiteral("New Data"));
+            Message += QStringLiteral("\nThe word \"") + FEditedWord +
+                       QStringLiteral("\" is no longer in the dictionary: OK adds what you typed "
+                                      "as a new word.");
+        }
+        TMessageBox::Error(this, QApplication::applicationDisplayName(), Message);
         return;
     } catch (const std::exception& Error) {
         TMessageBox::Error(this, QApplication::applicationDisplayName(),

@@ -41,12 +41,16 @@ public:
     static constexpr int TranscriptCharCount = 12;
 
     TEditMode FMode = emNew;
+    // The English word of the entry an edit was opened for, as it was read.
+    QString FEditedWord;
 
     // Handlers, public so that the main window and the tests can reach them.
     void TranscriptStringGridDrawCell(QPainter* Painter, int Column, const QRect& Rect,
                                       bool Selected);
     void TranscriptStringGridClick();
     void OKBitBtnClick();
+    // Whether the store's current entry is still the one the edit was opened for.
+    bool EditedEntryIsCurrent() const;
 
     std::unique_ptr<Ui::TEditForm> ui;
 

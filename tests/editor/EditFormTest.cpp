@@ -9,6 +9,7 @@
 #include "tests/speech/MemoryOutput.h"
 
 #include <QApplication>
+#include <QProcess>
 #include <QScreen>
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
@@ -250,6 +251,67 @@ TEST_F(EditFormTest, CancelAndEscapeLeaveTheStoreUnchanged)
         EXPECT_EQ(Rec.EnglishWord, QStringLiteral("stay"));
         EXPECT_EQ(Rec.WordLevel, 5);
         EXPECT_EQ(Store->GetEntryCount(), 1);
+    }
+}
+
+// Another program changes the file while the editor is open. The first OK saves nothing and says
+// so; a second OK changes the entry the editor was opened for when it is still there, and adds
+// what was typed as a new word when it is gone, never touching whichever entry is current then.
+TEST_F(EditFormTest, AnotherProgramsChangeNeverRedirectsTheEdit)
+{
+    struct TCase
+    {
+        const char* OtherProgram;   // run by the sqlite3 shell while the editor is open
+        const char* Title;          // the editor's caption after the first OK
+        std::vector<std::pair<const char*, int>> After; // every entry (word, level) in ID order
+    };
+    const TCase Cases[] = {
+        {"UPDATE English SET LEVEL = 9 WHERE ENAME = 'cherry';", "Edit Data",
+         {{"apple", 1}, {"banana2", 7}, {"cherry", 9}}},
+        {"DELETE FROM English WHERE ENAME = 'banana'; UPDATE English SET ID = ID - 1 WHERE ID > 2;",
+         "New Data", {{"apple", 1}, {"cherry", 3}, {"banana2", 7}}},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.OtherProgram);
+        Store->DeleteAllEntries();
+        Add(QStringLiteral("apple"), QStringLiteral("ябълка"), QString(), 1);
+        Add(QStringLiteral("banana"), QStringLiteral("банан"), QString(), 2);
+        Add(QStringLiteral("cherry"), QStringLiteral("череша"), QString(), 3);
+        ASSERT_TRUE(Store->ADOTable->Locate(QStringLiteral("ENAME"), QStringLiteral("banana"), 0));
+        TMessageBox::SetNextAnswer(QMessageBox::Ok);
+        Run(emEdit, [&](Ui::TEditForm& Ui) {
+            QProcess Shell;
+            Shell.start(QStringLiteral("sqlite3"), {Path, QString::fromUtf8(Case.OtherProgram)});
+            ASSERT_TRUE(Shell.waitForFinished(10000));
+            ASSERT_EQ(Shell.exitCode(), 0) << Shell.readAllStandardError().toStdString();
+            Ui.EnglishEdit->setText(QStringLiteral("banana2"));
+            Ui.LevelEdit->setText(QStringLiteral("7"));
+            Ui.LevelUpDown->SetPosition(7);
+            Ui.OKBitBtn->click();
+            ASSERT_TRUE(Editor->isVisible()); // nothing was saved, and the user was told
+            EXPECT_EQ(Editor->windowTitle(), QString::fromUtf8(Case.Title));
+            Ui.OKBitBtn->click();
+        });
+        ASSERT_EQ(TMessageBox::Answered().size(), 1);
+        EXPECT_TRUE(TMessageBox::Answered().first().Text.contains(QStringLiteral("changed")))
+            << TMessageBox::Answered().first().Text.toStdString();
+        TMessageBox::ClearAnswers();
+        std::vector<std::pair<std::string, int>> Actual, Expected;
+        for (const auto& [Word, Level] : Case.After)
+            Expected.emplace_back(Word, Level);
+        QProcess Shell;
+        Shell.start(QStringLiteral("sqlite3"),
+                    {Path, QStringLiteral("SELECT ID, ENAME, LEVEL FROM English ORDER BY ID;")});
+        ASSERT_TRUE(Shell.waitForFinished(10000));
+        int ID = 0;
+        for (const QByteArray& Line : Shell.readAllStandardOutput().split('\n')) {
+            const QList<QByteArray> Fields = Line.split('|');
+            if (Fields.size() != 3)
+                continue;
+            EXPECT_EQ(Fields[0].toInt(), ++ID); // numbers stay 1..N
+            Actual.emplace_back(Fields[1].toStdString(), Fields[2].toInt());
+        }
+        EXPECT_EQ(Actual, Expected);
     }
 }
 
