@@ -164,6 +164,10 @@ public:
     bool ImportFile(const QString& Path, TInterchangeFormat Format);
     // Writes every entry to Path in Format; true when written.
     bool ExportFile(const QString& Path, TInterchangeFormat Format);
+    // Open Dictionary's converter: reads an Access database (its table English, or the table and
+    // columns the user chooses) into a new dictionary beside it, or where the user says when that
+    // folder cannot be written. Returns the new file's path, empty when the user gave up.
+    QString ConvertAccessWithDialogs(const QString& AccessPath);
     // Dictionaries (TAdminFormDictionary.cpp): the first run's own data file, and File's
     // "Open Dictionary..." and "New Dictionary..." which switch the window to another file and
     // keep it as DataFile in the screen saver's key, which the screen saver shares.

@@ -1,6 +1,7 @@
 // The main window's import and export commands.
 #include "app/TAdminForm.h"
 
+#include "app/TFileDialog.h"
 #include "app/TMessageBox.h"
 #include "app/TVexloApplication.h"
 #include "interchange/TAccessFile.h"
@@ -10,6 +11,7 @@
 #include "store/TScreenSaverDataModule.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFileInfo>
 #include <QMenu>
 #include <QTextDocument>
@@ -50,6 +52,25 @@ void TAdminForm::AddInterchangeActions()
     File1->insertSeparator(HideWin);
     connect(ImportAction, &QAction::triggered, this, &TAdminForm::ImportExecute);
     connect(ExportAction, &QAction::triggered, this, &TAdminForm::ExportExecute);
+}
+
+QString TAdminForm::ConvertAccessWithDialogs(const QString& AccessPath)
+{
+    // The new dictionary goes beside the Access file; where that folder cannot be written (a
+    // read-only share, a CD), the user says where.
+    QString Target;
+    const QFileInfo Source(AccessPath);
+    if (!QFileInfo(Source.absolutePath()).isWritable()) {
+        Target = TFileDialog::SaveFileName(
+            this, QStringLiteral("New Dictionary"),
+            QDir::homePath() + u'/' + Source.completeBaseName() + QStringLiteral(".db"),
+            QStringLiteral("Dictionaries (*.db *.sqlite)"));
+        if (Target.isEmpty())
+            return QString();
+        if (QFileInfo(Target).suffix().isEmpty())
+            Target += QStringLiteral(".db");
+    }
+    return TInterchangeDialogs::ConvertAccessFileAsking(this, AccessPath, Target);
 }
 
 void TAdminForm::ImportExecute()

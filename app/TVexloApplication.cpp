@@ -5,7 +5,6 @@
 #include "app/TMenuImages.h"
 #include "editor/TEditForm.h"
 #include "interchange/TInterchange.h"
-#include "interchange/TInterchangeDialogs.h"
 #include "platform/TRegistry.h"
 #include "platform/TSignalHandler.h"
 #include "platform/TSessionPlatform.h"
@@ -219,7 +218,7 @@ int Run(int argc, char* argv[])
     AdminForm->EditForm = new TEditForm(AdminForm);
     // Open Dictionary on an Access database reads it into a new dictionary beside it.
     AdminForm->ConvertAccessDatabase = [AdminForm](const QString& AccessPath) {
-        return TInterchangeDialogs::ConvertAccessFileAsking(AdminForm, AccessPath);
+        return AdminForm->ConvertAccessWithDialogs(AccessPath);
     };
     // A logout, `kill` or Ctrl+C ends the program as its close command does.
     TSignalHandler Signals([AdminForm](int) { EndAsClosed(AdminForm); });

@@ -5,6 +5,8 @@
 
 #include "app/TEnglishTableModel.h"
 #include "app/TFileDialog.h"
+#include "interchange/TAccessFile.h"
+#include "interchange/TInterchangeDialogs.h"
 #include "settings/TRegInfo.h"
 
 #include <QApplication>
@@ -321,6 +323,45 @@ TEST_F(DictionaryTest, AccessDatabaseGoesThroughTheConverterWhenThereIsOne)
         EXPECT_EQ(Form->windowTitle(), Case.Title);
         EXPECT_EQ(StoredDataFile(), Case.Stored == First ? QString(First) : Case.Stored);
     }
+}
+
+// The program's own converter: a real Access database becomes a dictionary beside it, from the
+// table and columns the user chooses, and the window opens it; the Access file is only read.
+TEST_F(DictionaryTest, OpenDictionaryReadsARealAccessDatabaseIntoANewDictionary)
+{
+    if (!QFileInfo::exists(AccessDir + "/nwind.mdb"))
+        GTEST_SKIP() << "the shared Access samples are not there";
+    OpenShellDictionary();
+    const QString Access = Dir.filePath("shop.mdb");
+    ASSERT_TRUE(QFile::copy(AccessDir + "/nwind.mdb", Access));
+    const QByteArray Before = [&] {
+        QFile F(Access);
+        return F.open(QIODevice::ReadOnly) ? F.readAll() : QByteArray();
+    }();
+    Form->ConvertAccessDatabase = [this](const QString& P) {
+        return Form->ConvertAccessWithDialogs(P);
+    };
+    TInterchangeDialogs::ColumnsAnswer = [](const TAccessFile&, TInterchange::TColumnMap& Map) {
+        Map = {QStringLiteral("Shippers"), QStringLiteral("CompanyName"), QString(),
+               QStringLiteral("Phone"), QString()};
+        return true;
+    };
+    TFileDialog::SetNextAnswer(Access);
+    Form->OpenDictionaryExecute();
+    TInterchangeDialogs::ColumnsAnswer = nullptr;
+    const QString Made = Dir.filePath("shop.sqlite");
+    EXPECT_EQ(StoredDataFile(), Made);
+    EXPECT_EQ(Form->windowTitle(), "Vexlo Vocabulary - 3 records Pos:1") << LastBoxText().toStdString();
+    EXPECT_TRUE(TMessageBox::Answered().isEmpty()) << LastBoxText().toStdString();
+    QFile After(Access);
+    ASSERT_TRUE(After.open(QIODevice::ReadOnly));
+    EXPECT_EQ(After.readAll(), Before);
+    QProcess Shell;
+    Shell.start("sqlite3", {Made, "SELECT group_concat(ID || ':' || ENAME, ',') FROM "
+                                  "(SELECT * FROM English ORDER BY ID);"});
+    ASSERT_TRUE(Shell.waitForFinished(10000));
+    EXPECT_EQ(Shell.readAllStandardOutput().trimmed(),
+              "1:Speedy Express,2:United Package,3:Federal Shipping");
 }
 
 TEST_F(DictionaryTest, NewDictionaryIsMadeEmptyAndOpened)
