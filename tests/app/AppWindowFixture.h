@@ -4,6 +4,11 @@
 // Each test has its own runtime directory (so the instance lock is its own), settings hive and
 // demo dictionary.
 
+#include "platform/TRegistry.h"
+#include "settings/TRegInfo.h"
+#include "store/TDataFileTool.h"
+#include "store/TScreenSaverDataModule.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -35,6 +40,25 @@ inline bool WaitFor(const std::function<bool()>& Condition, int TimeoutMs = 1000
         QThread::msleep(50);
     }
     return Condition();
+}
+
+// Makes DataFile with the entries cherry, apple and banana, and points the settings hive named by
+// VEXLO_REGISTRY at it: the dictionary the real-window tests start the program on.
+inline void MakeFruitDictionary(const QString& DataFile)
+{
+    TDataFileTool::CreateEmptyDataFile(DataFile);
+    {
+        TScreenSaverDataModule Filler;
+        QStringList Errors;
+        Filler.OpenDataFile(DataFile, Errors);
+        ASSERT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
+        for (const char* Word : {"cherry", "apple", "banana"})
+            Filler.AppendEntry({Word, "", "", 1});
+        Filler.CloseData();
+    }
+    TRegistry Registry;
+    ASSERT_TRUE(Registry.OpenKey(TRegInfo::KeyName, true));
+    Registry.WriteString("DataFile", DataFile);
 }
 
 class AppWindowTest : public ::testing::Test

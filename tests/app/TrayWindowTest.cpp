@@ -24,19 +24,7 @@ protected:
         SavedRegistry = qgetenv("VEXLO_REGISTRY");
         qputenv("VEXLO_REGISTRY", Dir.filePath("registry.reg").toUtf8());
         const QString DataFile = Dir.filePath("fruits.mdb");
-        TDataFileTool::CreateEmptyDataFile(DataFile);
-        {
-            TScreenSaverDataModule Filler;
-            QStringList Errors;
-            Filler.OpenDataFile(DataFile, Errors);
-            ASSERT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
-            for (const char* Word : {"cherry", "apple", "banana"})
-                Filler.AppendEntry({Word, "", "", 1});
-            Filler.CloseData();
-        }
-        TRegistry Registry;
-        ASSERT_TRUE(Registry.OpenKey(TRegInfo::KeyName, true));
-        Registry.WriteString("DataFile", DataFile);
+        ASSERT_NO_FATAL_FAILURE(MakeFruitDictionary(DataFile));
     }
 
     void TearDown() override
