@@ -315,11 +315,7 @@ void TAdminForm::FormCreate(const QStringList& Arguments)
     BindDataControls();
     AttachTableEvents();
     New->setEnabled(true);
-    const bool HasEntries = !ScreenSaverDataModule->IsStoreEmpty();
-    Delete->setEnabled(HasEntries);
-    DeleteAll->setEnabled(HasEntries);
-    Redact->setEnabled(HasEntries);
-    RandomBitBtn->setEnabled(HasEntries);
+    EnableEntryCommands();
     UpdateCaption();
     // The grid's wheel is caught by eventFilter.
     EnglishDBGrid->viewport()->installEventFilter(this);
@@ -529,6 +525,15 @@ void TAdminForm::TableAfterPost()
     DeleteAll->setEnabled(HasEntries);
     Redact->setEnabled(HasEntries);
     UpdateCaption();
+}
+
+void TAdminForm::EnableEntryCommands()
+{
+    const bool HasEntries = !ScreenSaverDataModule->IsStoreEmpty();
+    Delete->setEnabled(HasEntries);
+    DeleteAll->setEnabled(HasEntries);
+    Redact->setEnabled(HasEntries);
+    RandomBitBtn->setEnabled(HasEntries);
 }
 
 void TAdminForm::DisableWhenEmpty()

@@ -112,6 +112,8 @@ public:
     void TableAfterScroll();
     void TableAfterPost();
     void DisableWhenEmpty();
+    // Delete, Delete All, Redact and Random follow whether the store holds any entry.
+    void EnableEntryCommands();
     void ShowOpenErrors();
 
     // Tray residency.

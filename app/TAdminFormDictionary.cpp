@@ -256,11 +256,7 @@ bool TAdminForm::SwitchDictionary(const QString& Path, bool Remember)
         }
         AttachTableEvents();
         New->setEnabled(true);
-        const bool HasEntries = !ScreenSaverDataModule->IsStoreEmpty();
-        Delete->setEnabled(HasEntries);
-        DeleteAll->setEnabled(HasEntries);
-        Redact->setEnabled(HasEntries);
-        RandomBitBtn->setEnabled(HasEntries);
+        EnableEntryCommands();
         Busy = false;
         UpdateCaption();
     } else {

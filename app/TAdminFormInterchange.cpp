@@ -137,11 +137,7 @@ bool TAdminForm::ImportFile(const QString& Path, TInterchangeFormat Format)
     }
     Busy = false;
     if (Summary.Committed) {
-        const bool HasEntries = !ScreenSaverDataModule->IsStoreEmpty();
-        Delete->setEnabled(HasEntries);
-        DeleteAll->setEnabled(HasEntries);
-        Redact->setEnabled(HasEntries);
-        RandomBitBtn->setEnabled(HasEntries);
+        EnableEntryCommands();
         UpdateCaption();
         TMessageBox::Information(this, ImportCaption, Summary.OneLine());
     } else if (Summary.Cancelled) {
