@@ -2,6 +2,7 @@
 
 #include "store/TDataFileTool.h"
 
+#include <QApplication>
 #include <QFile>
 
 #include <sqlite3.h>
@@ -38,4 +39,17 @@ void WriteBenchDataFile(const QString& Path, int Count,
     sqlite3_finalize(Insert);
     sqlite3_exec(Db, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(Db);
+}
+
+bool EnsureBenchApplication()
+{
+    if (!QCoreApplication::instance()) {
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int Argc = 1;
+        static char Name[] = "vexlo-bench";
+        static char* Argv[] = {Name, nullptr};
+        new QApplication(Argc, Argv); // never destroyed: it lives as long as the process
+    }
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
 }

@@ -1,7 +1,8 @@
 #pragma once
 
 // Data files for the benchmarks: a new, empty data file filled with generated entries in one
-// transaction, straight through SQLite so that making it does not cost benchmark time.
+// transaction, straight through SQLite so that making it does not cost benchmark time; and the
+// one application object every benchmark that needs one shares.
 
 #include <QByteArray>
 #include <QString>
@@ -20,3 +21,7 @@ struct TBenchEntry
 // entries; Make(ID) gives the entry with that ID, for ID = 1..Count.
 void WriteBenchDataFile(const QString& Path, int Count,
                         const std::function<TBenchEntry(int ID)>& Make);
+
+// This process's QApplication, made on first use: on the X server when DISPLAY names one, else
+// offscreen. False when another kind of application object was made first.
+bool EnsureBenchApplication();

@@ -25,18 +25,6 @@
 
 namespace {
 
-void EnsureApplication()
-{
-    static int Argc = 1;
-    static char Name[] = "vexlo-bench";
-    static char* Argv[] = {Name, nullptr};
-    if (QCoreApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    new QApplication(Argc, Argv); // never destroyed, as in the other benchmarks
-}
-
 QString DeleteBenchFile(int Count)
 {
     const QString Path = QStringLiteral("/tmp/vexlo-bench-delete-%1.db").arg(Count);
@@ -75,7 +63,7 @@ public:
 
 template <typename TDelete> void RunDelete(benchmark::State& State, TDelete Delete)
 {
-    EnsureApplication();
+    EnsureBenchApplication();
     const int Count = static_cast<int>(State.range(0));
     const QString Base = DeleteBenchFile(Count);
     const QString Work = QStringLiteral("/tmp/vexlo-bench-delete-work.db");

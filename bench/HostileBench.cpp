@@ -165,22 +165,9 @@ void BM_ParseLongHex(benchmark::State& State)
 }
 BENCHMARK(BM_ParseLongHex)->Arg(5'000'000)->Unit(benchmark::kMillisecond);
 
-bool HaveWidgets()
-{
-    if (!QCoreApplication::instance()) {
-        if (qEnvironmentVariableIsEmpty("DISPLAY"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int Argc = 1;
-        static char Name[] = "vexlo-bench";
-        static char* Argv[] = {Name, nullptr};
-        new QApplication(Argc, Argv);
-    }
-    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
-}
-
 void BM_WindowWithLongTexts(benchmark::State& State)
 {
-    if (!HaveWidgets()) {
+    if (!EnsureBenchApplication()) {
         State.SkipWithError("another benchmark made a non-widget application");
         return;
     }

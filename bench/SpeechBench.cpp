@@ -5,6 +5,7 @@
 // the figures. espeak-ng 1.51 cannot be unloaded and loaded again in one process (its
 // espeak_Terminate waits forever), so each cold round is a new run of this program.
 
+#include "bench/BenchData.h"
 #include "speech/TSpeaker.h"
 #include "speech/TSpeechEngine.h"
 #include "speech/TTranscription.h"
@@ -97,15 +98,6 @@ private:
     TShared& FS;
 };
 
-void EnsureApplication()
-{
-    static int Argc = 1;
-    static char Arg0[] = "vexlo-bench";
-    static char* Argv[] = {Arg0, nullptr};
-    if (!QCoreApplication::instance())
-        new QCoreApplication(Argc, Argv);
-}
-
 // Seconds from Speak to the first loud sample.
 double TimeToFirstSound(TSpeaker& Speaker, TFirstSoundOutput::TShared& Shared)
 {
@@ -129,7 +121,7 @@ double TimeToFirstSound(TSpeaker& Speaker, TFirstSoundOutput::TShared& Shared)
 const bool ColdChild = [] {
     if (qEnvironmentVariableIsEmpty("VEXLO_BENCH_COLD_SPEAK"))
         return false;
-    EnsureApplication();
+    EnsureBenchApplication();
     TFirstSoundOutput::TShared Shared;
     {
         TSpeaker Speaker;
@@ -188,7 +180,7 @@ BENCHMARK(BM_FirstSpeakAudible_Cold)
 
 void BM_FirstSpeakAudible_Loaded(benchmark::State& State)
 {
-    EnsureApplication();
+    EnsureBenchApplication();
     TSpeechEngine::Available();
     TSpeaker Speaker;
     TFirstSoundOutput::TShared Shared;

@@ -77,20 +77,6 @@ TDictionary& Dictionary(int Count)
     return D;
 }
 
-// This process's QApplication: on the X server when there is one, else offscreen.
-bool EnsureApplication()
-{
-    if (!QCoreApplication::instance()) {
-        if (qEnvironmentVariableIsEmpty("DISPLAY"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int Argc = 1;
-        static char Name[] = "vexlo-bench";
-        static char* Argv[] = {Name, nullptr};
-        new QApplication(Argc, Argv);
-    }
-    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
-}
-
 QString VisibleWindow(qint64 Pid, const QString& Pattern)
 {
     QProcess Search;
@@ -107,7 +93,7 @@ void BM_StartupToCaption(benchmark::State& State)
         State.SkipWithError("needs an X server (DISPLAY)");
         return;
     }
-    EnsureApplication();
+    EnsureBenchApplication();
     if (!QFile::exists(Program())) {
         State.SkipWithError("build vexlo-vocabulary first (or set VEXLO_PROGRAM)");
         return;
@@ -152,7 +138,7 @@ BENCHMARK(BM_StartupToCaption)
 void BM_FormCreateToCaption(benchmark::State& State)
 {
     const int Count = static_cast<int>(State.range(0));
-    if (!EnsureApplication()) {
+    if (!EnsureBenchApplication()) {
         State.SkipWithError("another benchmark made a non-widget application");
         return;
     }
@@ -180,7 +166,7 @@ BENCHMARK(BM_FormCreateToCaption)
 void BM_SearchOneLetter(benchmark::State& State)
 {
     const int Count = static_cast<int>(State.range(0));
-    if (!EnsureApplication()) {
+    if (!EnsureBenchApplication()) {
         State.SkipWithError("another benchmark made a non-widget application");
         return;
     }
