@@ -140,3 +140,32 @@ protected:
     QProcessEnvironment Environment;
     std::vector<std::unique_ptr<QProcess>> Processes;
 };
+
+// The program on the fruit dictionary: this process and the program share one settings hive in
+// the test's own folder, whose DataFile names DataFile.
+class FruitWindowTest : public AppWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        AppWindowTest::SetUp();
+        if (IsSkipped())
+            return;
+        // The hive this process writes is the one the program reads.
+        SavedRegistry = qgetenv("VEXLO_REGISTRY");
+        qputenv("VEXLO_REGISTRY", Dir.filePath("registry.reg").toUtf8());
+        DataFile = Dir.filePath("fruits.mdb");
+        ASSERT_NO_FATAL_FAILURE(MakeFruitDictionary(DataFile));
+    }
+    void TearDown() override
+    {
+        AppWindowTest::TearDown();
+        if (!IsSkipped())
+            qputenv("VEXLO_REGISTRY", SavedRegistry);
+    }
+
+    QString DataFile;
+
+private:
+    QByteArray SavedRegistry;
+};

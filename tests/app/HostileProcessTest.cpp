@@ -19,26 +19,9 @@
 
 namespace {
 
-class HostileProcessTest : public AppWindowTest
+class HostileProcessTest : public FruitWindowTest
 {
 protected:
-    void SetUp() override
-    {
-        AppWindowTest::SetUp();
-        if (IsSkipped())
-            return;
-        SavedRegistry = qgetenv("VEXLO_REGISTRY");
-        qputenv("VEXLO_REGISTRY", Dir.filePath("registry.reg").toUtf8());
-        DataFile = Dir.filePath("fruits.mdb");
-        ASSERT_NO_FATAL_FAILURE(MakeFruitDictionary(DataFile));
-    }
-    void TearDown() override
-    {
-        AppWindowTest::TearDown();
-        if (!IsSkipped())
-            qputenv("VEXLO_REGISTRY", SavedRegistry);
-    }
-
     QString StartFruits(QProcess*& Process)
     {
         Process = Start({});
@@ -58,9 +41,6 @@ protected:
     {
         return Tool("sqlite3", {DataFile, "SELECT ENAME FROM English ORDER BY ENAME"}).split('\n');
     }
-
-    QString DataFile;
-    QByteArray SavedRegistry;
 };
 
 // A logout, `kill` or Ctrl+C ends the program as its close command does, also while a dialog is

@@ -12,28 +12,9 @@
 
 namespace {
 
-class TrayWindowTest : public AppWindowTest
+class TrayWindowTest : public FruitWindowTest
 {
 protected:
-    void SetUp() override
-    {
-        AppWindowTest::SetUp();
-        if (IsSkipped())
-            return;
-        // The hive this process writes is the one the program reads.
-        SavedRegistry = qgetenv("VEXLO_REGISTRY");
-        qputenv("VEXLO_REGISTRY", Dir.filePath("registry.reg").toUtf8());
-        const QString DataFile = Dir.filePath("fruits.mdb");
-        ASSERT_NO_FATAL_FAILURE(MakeFruitDictionary(DataFile));
-    }
-
-    void TearDown() override
-    {
-        AppWindowTest::TearDown();
-        if (!IsSkipped())
-            qputenv("VEXLO_REGISTRY", SavedRegistry);
-    }
-
     void SetAppSetting(const QString& Name, int Value)
     {
         TRegistry Registry;
@@ -101,8 +82,6 @@ protected:
         const QStringList Found = Windows(Process, "^" + Caption + "$");
         return Found.isEmpty() ? QString() : Found.first();
     }
-
-    QByteArray SavedRegistry;
 };
 
 #define NEED_TRAY_HOST()                                                                           \
