@@ -449,8 +449,7 @@ void TAdminForm::FormActivate()
                 OpenErrors.append(Problem);
             if (Reloaded && ScreenSaverDataModule->ADOTable->Active()) {
                 TableAfterPost();
-                RandomBitBtn->setEnabled(!ScreenSaverDataModule->IsStoreEmpty());
-                DisableWhenEmpty();
+                EnableEntryCommands();
             }
         });
     ShowOpenErrors();
