@@ -615,7 +615,7 @@ void TAdminForm::DeleteExecute()
         MessageForm->ShowPainted();
         try {
             // Busy: a copy or a lookup arriving while the windows are drawn must not search.
-            MessageForm->KeepPaintedDuring(ScreenSaverDataModule->ADOConnection->Handle(), [this] {
+            MessageForm->KeepPaintedDuring(ScreenSaverDataModule->ADOConnection, [this] {
                 const bool WasBusy = std::exchange(Busy, true);
                 try {
                     ScreenSaverDataModule->DeleteCurrentEntry();
