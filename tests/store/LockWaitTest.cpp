@@ -123,4 +123,30 @@ TEST_F(LockWaitTest, ChangeGivesUpAfterTheLockWaitAndChangesNothing)
     EXPECT_EQ(RawIds(Path), (std::vector<int>{1, 2, 3}));
 }
 
+// A statement over many rows reports that it still works, however fast the machine: the engine
+// counts its steps, not time.
+TEST_F(LockWaitTest, LongStatementTellsItsObserver)
+{
+    AppendWords({"aardvark"});
+    RawExec(Path, "WITH RECURSIVE n(i) AS (SELECT 2 UNION ALL SELECT i + 1 FROM n WHERE i < 50000) "
+                  "INSERT INTO English (ID, ENAME, BULG, TRANS, LEVEL) "
+                  "SELECT i, printf('w%07d', i), 'дума', '', 1 FROM n;");
+    Store->CheckDataFile();
+    ASSERT_EQ(Store->GetEntryCount(), 50000);
+    int Work = 0, LockWaits = 0;
+    Store->ADOConnection->SetWaitObserver([&](TVexloConnection::TWait What) {
+        (What == TVexloConnection::TWait::wtWork ? Work : LockWaits)++;
+    });
+    Store->ADOTable->First(); // aardvark: every other entry is numbered again
+    Store->DeleteCurrentEntry();
+    EXPECT_GT(Work, 0);
+    EXPECT_EQ(LockWaits, 0);
+    EXPECT_EQ(RawText(Path, "SELECT max(ID) || ' ' || count(*) FROM English"), "49999 49999");
+    // Without an observer nothing is called.
+    Store->ADOConnection->SetWaitObserver({});
+    const int Before = Work;
+    Store->DeleteCurrentEntry();
+    EXPECT_EQ(Work, Before);
+}
+
 } // namespace
