@@ -69,10 +69,14 @@ TEST(NoteFocusTest, ANoteNeverTakesTheFocus)
     QTest::keyClicks(Edit, QStringLiteral("def"));
     EXPECT_EQ(Edit->text(), QStringLiteral("abcdef"));
 
+    // The note has slid all the way in: its cross is where it stays.
+    ASSERT_TRUE(QTest::qWaitFor([Note] { return Note->mask().isEmpty(); }, 5000));
     // Clicking the cross closes the note, and the focus still stays with the typing window.
     QTest::mouseClick(Note, Qt::LeftButton, Qt::NoModifier,
                       Note->property("CloseRect").toRect().center());
-    EXPECT_TRUE(QTest::qWaitFor([] { return CanShow() && !FindNote(); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([] { return CanShow(); }, 2000));
+    // The note has gone from the screen (it slides out first).
+    EXPECT_TRUE(QTest::qWaitFor([] { return !FindNote(); }, 5000));
     EXPECT_EQ(QApplication::activeWindow(), &Typing);
 }
 
