@@ -62,10 +62,13 @@ TEST_F(AppWindowTest, MissingDataFileShowsTheErrorAndEnds)
         return !Box.isEmpty();
     }));
     EXPECT_EQ(Process->state(), QProcess::Running);
-    // Answer the box with the keyboard, as a user would.
-    if (Tool("xdotool", {"getactivewindow"}) != Box)
-        Tool("xdotool", {"windowactivate", Box});
-    QThread::msleep(200);
+    // Answer the box with the keyboard, as a user would, once it is the active window.
+    ASSERT_TRUE(WaitFor([&] {
+        if (Tool("xdotool", {"getactivewindow"}) == Box)
+            return true;
+        Tool("xdotool", {"windowactivate", "--sync", Box});
+        return false;
+    }));
     Tool("xdotool", {"key", "Return"});
     ASSERT_TRUE(Finished(Process));
     EXPECT_EQ(Process->exitCode(), 0);

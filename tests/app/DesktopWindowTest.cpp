@@ -200,8 +200,13 @@ TEST_F(DesktopMainWindow, MaximisedByTheWindowManagerItSavesItsNormalBounds)
     ASSERT_TRUE(Frame.isValid());
     const QPoint Title(Frame.center().x(),
                        Frame.top() + (Frame.height() - Form->height()) / 3);
-    Tool("xdotool", {"mousemove", QString::number(Title.x()), QString::number(Title.y()), "click",
-                     "--repeat", "2", "--delay", "80", "1"});
+    // Two clicks make a double-click only within the window manager's double-click time; on a
+    // busy machine they may come further apart, and then the user clicks again.
+    for (int Try = 0; Try < 10 && !Form->isMaximized(); ++Try) {
+        Tool("xdotool", {"mousemove", QString::number(Title.x()), QString::number(Title.y()),
+                         "click", "--repeat", "2", "--delay", "80", "1"});
+        Settle([&] { return Form->isMaximized(); }, 2000);
+    }
     ASSERT_TRUE(Settle([&] { return Form->isMaximized(); })) << "not maximised";
     Settle([] { return false; }, 300);
     ASSERT_NE(Form->size(), Normal.size());
