@@ -213,6 +213,12 @@ int Run(int argc, char* argv[])
         LockWaitGiven && Ms >= 0)
         TVexloConnection::LockWaitMs = Ms;
 
+    // How long a hidden start waits for a tray to show its icon in before it shows the window.
+    bool TrayWaitGiven = false;
+    if (const int Ms = qEnvironmentVariableIntValue("VEXLO_TRAY_WAIT_MS", &TrayWaitGiven);
+        TrayWaitGiven && Ms >= 0)
+        TAdminForm::TrayWaitMs = Ms;
+
     QApplication Application(QtArgc, QtArgv.data());
     QCoreApplication::setApplicationName(Title);
     QCoreApplication::setApplicationVersion(VEXLO_VERSION);

@@ -24,18 +24,6 @@
 
 namespace {
 
-// Runs the event loop until Condition holds or TimeoutMs passed.
-bool Settle(const std::function<bool()>& Condition, int TimeoutMs = 5000)
-{
-    QDeadlineTimer Deadline(TimeoutMs);
-    while (!Deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        if (Condition())
-            return true;
-        QThread::msleep(10);
-    }
-    return Condition();
-}
 
 // Whether the window manager has framed Window and Qt knows the frame.
 bool Framed(const QWidget* Window)
@@ -69,7 +57,7 @@ QRect XFrame(WId Window)
 QRect SettledFrame(const QWidget* Window)
 {
     QRect Last;
-    Settle([&] {
+    WaitUntil([&] {
         const QRect Now = XFrame(Window->winId());
         const bool Still = Now.isValid() && Now == Last;
         Last = Now;
@@ -192,8 +180,8 @@ TEST_F(DesktopMainWindow, MaximisedByTheWindowManagerItSavesItsNormalBounds)
     }
     OpenForm();
     Form->show();
-    ASSERT_TRUE(Settle([&] { return Framed(Form.get()); }));
-    Settle([] { return false; }, 300);
+    ASSERT_TRUE(WaitUntil([&] { return Framed(Form.get()); }));
+    WaitUntil([] { return false; }, 300);
     const QRect Normal = Form->PlaceBounds();
     // The user double-clicks the title bar: the window manager maximises the window.
     const QRect Frame = SettledFrame(Form.get());
@@ -205,10 +193,10 @@ TEST_F(DesktopMainWindow, MaximisedByTheWindowManagerItSavesItsNormalBounds)
     for (int Try = 0; Try < 10 && !Form->isMaximized(); ++Try) {
         Tool("xdotool", {"mousemove", QString::number(Title.x()), QString::number(Title.y()),
                          "click", "--repeat", "2", "--delay", "80", "1"});
-        Settle([&] { return Form->isMaximized(); }, 2000);
+        WaitUntil([&] { return Form->isMaximized(); }, 2000);
     }
-    ASSERT_TRUE(Settle([&] { return Form->isMaximized(); })) << "not maximised";
-    Settle([] { return false; }, 300);
+    ASSERT_TRUE(WaitUntil([&] { return Form->isMaximized(); })) << "not maximised";
+    WaitUntil([] { return false; }, 300);
     ASSERT_NE(Form->size(), Normal.size());
 
     Form->Exit->trigger();
@@ -220,8 +208,8 @@ TEST_F(DesktopMainWindow, FirstStartCentresTheWindowOnTheAvailableArea)
 {
     OpenForm();
     Form->show();
-    ASSERT_TRUE(Settle([&] { return Framed(Form.get()); }));
-    Settle([] { return false; }, 300);
+    ASSERT_TRUE(WaitUntil([&] { return Framed(Form.get()); }));
+    WaitUntil([] { return false; }, 300);
     const QRect Available = QGuiApplication::primaryScreen()->availableGeometry();
     const QRect Frame = Form->frameGeometry();
     EXPECT_TRUE(Available.contains(Frame));
@@ -258,7 +246,7 @@ protected:
     QString WaitForWindow(QProcess* Process, const QString& Pattern)
     {
         QString Window;
-        WaitFor([&] {
+        WaitUntil([&] {
             const QStringList Found = Windows(Process, Pattern);
             Window = Found.isEmpty() ? QString() : Found.first();
             return !Window.isEmpty();
@@ -307,7 +295,7 @@ protected:
         if (!Locker->waitForStarted(5000))
             return Failed("the sqlite3 shell did not start");
         Locker->write("BEGIN EXCLUSIVE;\nSELECT 'locked';\n");
-        if (!WaitFor([&] {
+        if (!WaitUntil([&] {
                 Locker->waitForReadyRead(100);
                 return Locker->readAllStandardOutput().contains("locked");
             }))
@@ -316,14 +304,14 @@ protected:
         // The keys go to the active window: the main window, once the window manager made it so.
         for (int Try = 0; Try < 5 && Confirm.isEmpty(); ++Try) {
             Tool("xdotool", {"windowactivate", "--sync", Main});
-            WaitFor([&] { return Tool("xdotool", {"getactivewindow"}) == Main; }, 3000);
+            WaitUntil([&] { return Tool("xdotool", {"getactivewindow"}) == Main; }, 3000);
             Tool("xdotool", {"key", "ctrl+d"});
             Confirm = WaitForWindow(Program, "^Confirm$");
         }
         if (Confirm.isEmpty())
             return Failed("no question before the delete");
         Tool("xdotool", {"windowactivate", "--sync", Confirm});
-        WaitFor([&] { return Tool("xdotool", {"getactivewindow"}) == Confirm; }, 3000);
+        WaitUntil([&] { return Tool("xdotool", {"getactivewindow"}) == Confirm; }, 3000);
         Tool("xdotool", {"key", "Return"});
         const QString Wait = WaitForWindow(Program, "^Message$");
         return Wait.isEmpty() ? Failed("no wait window") : Wait;
@@ -373,9 +361,9 @@ TEST_F(LockedDelete, DeleteShowsItsWaitWindowDrawnWhileTheStoreIsBusy)
     ASSERT_FALSE(Wait.isEmpty());
     // What the X server shows of the window, against the window drawn here.
     const QImage Reference = Drawn();
-    EXPECT_TRUE(Settle([&] { return Likeness(Shown(Wait), Reference) > 0.97; }, 10000));
+    EXPECT_TRUE(WaitUntil([&] { return Likeness(Shown(Wait), Reference) > 0.97; }, 10000));
     ReleaseLock();
-    EXPECT_TRUE(WaitFor([&] { return WindowName(Main).startsWith("Vexlo Vocabulary - 2 records"); }))
+    EXPECT_TRUE(WaitUntil([&] { return WindowName(Main).startsWith("Vexlo Vocabulary - 2 records"); }))
         << WindowName(Main).toStdString();
 }
 
@@ -384,7 +372,7 @@ TEST_F(LockedDelete, LongDeleteRedrawsItsWaitWindowWhenUncovered)
     const QString Wait = StartDeleteUnderLock(10 * 60 * 1000);
     ASSERT_FALSE(Wait.isEmpty());
     const QImage Reference = Drawn();
-    ASSERT_TRUE(Settle([&] { return Likeness(Shown(Wait), Reference) > 0.97; }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return Likeness(Shown(Wait), Reference) > 0.97; }, 10000));
 
     // Another program's window passes over the wait window, then goes.
     const QRect Under = XFrame(Wait.toULongLong());
@@ -401,18 +389,18 @@ TEST_F(LockedDelete, LongDeleteRedrawsItsWaitWindowWhenUncovered)
     const QImage Covered(Reference.size(), QImage::Format_RGB32);
     QImage Pink = Covered;
     Pink.fill(QColor(255, 0, 255));
-    ASSERT_TRUE(Settle([&] { return Likeness(Shown(Wait), Pink) > 0.9; }, 10000))
+    ASSERT_TRUE(WaitUntil([&] { return Likeness(Shown(Wait), Pink) > 0.9; }, 10000))
         << Likeness(Shown(Wait), Pink) << " " << Shown(Wait).save("/tmp/shown.png") << " "
         << Cover.geometry().x() << "," << Cover.geometry().y() << " " << Under.x() << ","
         << Under.y();
     Cover.hide();
     // Still waiting for the lock: what shows now is what the program drew meanwhile.
-    EXPECT_TRUE(Settle([&] { return Likeness(Shown(Wait), Reference) > 0.97; }, 10000))
+    EXPECT_TRUE(WaitUntil([&] { return Likeness(Shown(Wait), Reference) > 0.97; }, 10000))
         << "the wait window kept the cover's picture";
     EXPECT_FALSE(Windows(Program, "^Message$").isEmpty());
 
     ReleaseLock();
-    EXPECT_TRUE(WaitFor([&] { return WindowName(Main).startsWith("Vexlo Vocabulary - 2 records"); }))
+    EXPECT_TRUE(WaitUntil([&] { return WindowName(Main).startsWith("Vexlo Vocabulary - 2 records"); }))
         << WindowName(Main).toStdString();
 }
 
@@ -423,10 +411,10 @@ TEST_F(LockedDelete, DeleteThatCannotGetTheLockSaysSoAndDeletesNothing)
     const QString Error = WaitForWindow(Program, "^Vexlo Vocabulary 2007$");
     ASSERT_FALSE(Error.isEmpty());
     Tool("xdotool", {"windowactivate", "--sync", Error});
-    WaitFor([&] { return Tool("xdotool", {"getactivewindow"}) == Error; }, 3000);
+    WaitUntil([&] { return Tool("xdotool", {"getactivewindow"}) == Error; }, 3000);
     Tool("xdotool", {"key", "Return"});
     ReleaseLock();
-    EXPECT_TRUE(WaitFor([&] { return Windows(Program, "^Vexlo Vocabulary 2007$").isEmpty(); }));
+    EXPECT_TRUE(WaitUntil([&] { return Windows(Program, "^Vexlo Vocabulary 2007$").isEmpty(); }));
     EXPECT_TRUE(WindowName(Main).startsWith("Vexlo Vocabulary - 3 records"))
         << WindowName(Main).toStdString();
 }
@@ -478,7 +466,7 @@ TEST_F(DesktopProgram, TrayIconShowsItsTipAndARightClickBringsTheWindowForward)
     const QString Main = WaitForWindow(Program, "^Vexlo Vocabulary - ");
     ASSERT_FALSE(Main.isEmpty());
     QRect Icon;
-    WaitFor([&] { return (Icon = TrayIconRect(Program)).isValid(); }, 5000);
+    WaitUntil([&] { return (Icon = TrayIconRect(Program)).isValid(); }, 5000);
     if (!Icon.isValid())
         GTEST_SKIP() << "needs a tray host (trayer)";
 
@@ -487,7 +475,7 @@ TEST_F(DesktopProgram, TrayIconShowsItsTipAndARightClickBringsTheWindowForward)
     QThread::msleep(200);
     Tool("xdotool", {"mousemove", QString::number(Icon.center().x()),
                      QString::number(Icon.center().y())});
-    EXPECT_TRUE(WaitFor([&] { return !WindowsOfType(Program, "TOOLTIP").isEmpty(); }, 5000))
+    EXPECT_TRUE(WaitUntil([&] { return !WindowsOfType(Program, "TOOLTIP").isEmpty(); }, 5000))
         << "no tip";
 
     // Another program's window is in front; a right click on the icon brings the main window
@@ -496,9 +484,9 @@ TEST_F(DesktopProgram, TrayIconShowsItsTipAndARightClickBringsTheWindowForward)
     Other.setWindowTitle("Other");
     Other.setGeometry(100, 100, 300, 200);
     Other.show();
-    Settle([&] { return XFrame(Other.winId()).isValid(); });
+    WaitUntil([&] { return XFrame(Other.winId()).isValid(); });
     Tool("xdotool", {"windowactivate", "--sync", QString::number(Other.winId())});
-    ASSERT_TRUE(WaitFor(
+    ASSERT_TRUE(WaitUntil(
         [&] { return Tool("xdotool", {"getactivewindow"}) == QString::number(Other.winId()); }));
     const QStringList Before = VisibleWindows(Program);
     Tool("xdotool", {"mousemove", QString::number(Icon.center().x()),
@@ -510,7 +498,7 @@ TEST_F(DesktopProgram, TrayIconShowsItsTipAndARightClickBringsTheWindowForward)
         return false;
     };
     // The window is active with the menu open on it: the activation did not close the menu.
-    EXPECT_TRUE(WaitFor([&] {
+    EXPECT_TRUE(WaitUntil([&] {
         return Tool("xdotool", {"getactivewindow"}) == Main && MenuShows();
     })) << "no menu on the active window: active " << Tool("xdotool", {"getactivewindow"}).toStdString()
         << " main " << Main.toStdString() << " menu " << MenuShows();

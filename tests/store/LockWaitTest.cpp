@@ -5,10 +5,9 @@
 
 #include "store/TVexloConnection.h"
 #include "tests/store/StoreTestSupport.h"
+#include "tests/support/WaitUntil.h"
 
-#include <QDeadlineTimer>
 #include <QProcess>
-#include <QThread>
 
 #include <sqlite3.h>
 
@@ -43,13 +42,7 @@ public:
     ~TLockHolder() { Release(); }
     bool Holding(const QString& Path) const
     {
-        const QDeadlineTimer Deadline(30000);
-        while (!Deadline.hasExpired()) {
-            if (WriteLocked(Path))
-                return true;
-            QThread::msleep(10);
-        }
-        return false;
+        return WaitUntil([&] { return WriteLocked(Path); }, 30000);
     }
     void Release()
     {
