@@ -33,12 +33,33 @@
 #include <QStatusTipEvent>
 #include <QStyledItemDelegate>
 #include <QTimer>
+#include <QWindow>
 
 #include <cstdlib>
 #include <exception>
 #include <utility>
 
 namespace {
+
+// Pops Menu up at At over Window, which has just been asked to become active. The window manager
+// may make it active only after the menu has opened, and that activation closes the menu: when
+// the menu closes that way (nothing chosen, the window active now), it opens once more.
+void PopUpSurvivingActivation(QMenu* Menu, const QPoint& At, QWidget* Window)
+{
+    auto* Watch = new QObject(Menu);
+    bool* Chosen = new bool(false);
+    QObject::connect(Watch, &QObject::destroyed, [Chosen] { delete Chosen; });
+    QObject::connect(Menu, &QMenu::triggered, Watch, [Chosen] { *Chosen = true; });
+    QObject::connect(Menu, &QMenu::aboutToHide, Watch, [Menu, At, Window, Watch, Chosen] {
+        const bool Reopen = !*Chosen && Window->isActiveWindow();
+        Watch->deleteLater();
+        if (Reopen)
+            QTimer::singleShot(0, Menu, [Menu, At] { Menu->popup(At); });
+    });
+    // Only a closing soon after opening can be the activation's.
+    QTimer::singleShot(1000, Watch, [Watch] { Watch->deleteLater(); });
+    Menu->popup(At);
+}
 
 // Fonts are asked for by name and character height in pixels; fontconfig picks a face of the
 // same kind where the named one is not installed.
@@ -615,7 +636,7 @@ void TAdminForm::DeleteExecute()
         MessageForm->ShowPainted();
         try {
             // Busy: a copy or a lookup arriving while the windows are drawn must not search.
-            MessageForm->KeepPaintedDuring(ScreenSaverDataModule->ADOConnection->Handle(), [this] {
+            MessageForm->KeepPaintedDuring(ScreenSaverDataModule->ADOConnection, [this] {
                 const bool WasBusy = std::exchange(Busy, true);
                 try {
                     ScreenSaverDataModule->DeleteCurrentEntry();
@@ -791,8 +812,10 @@ void TAdminForm::TrayIconMessage(QSystemTrayIcon::ActivationReason Reason)
             raise();
             activateWindow();
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            PopUpSurvivingActivation(TrayPopupMenu, QCursor::pos(), this);
+        } else {
+            TrayPopupMenu->popup(QCursor::pos());
         }
-        TrayPopupMenu->popup(QCursor::pos());
         break;
     case QSystemTrayIcon::DoubleClick:
         if (!NoDialogOpen)

@@ -132,7 +132,7 @@ public:
 
     // A start with "startup" waits this long for a tray host before it shows the window after
     // all (so that it never runs unreachable); a store that failed to open shows at once.
-    static constexpr int TrayWaitMs = 5000;
+    static inline int TrayWaitMs = 5000; // VEXLO_TRAY_WAIT_MS sets another
     QTimer* HiddenStartTimer = nullptr;
     void HiddenStartTimerTimer();
 

@@ -10,7 +10,7 @@
 #include <QThread>
 #include <QWindow>
 
-#include <sqlite3.h>
+#include "store/TVexloConnection.h"
 
 namespace {
 
@@ -61,18 +61,16 @@ struct TPaintPump
         SinceLast.restart();
     }
 
-    // SQLite calls this every few thousand steps of a statement.
-    static int Progress(void* Context)
+    // Called while the statement runs long or waits for another program's lock.
+    void Waiting()
     {
-        auto* Self = static_cast<TPaintPump*>(Context);
-        if (Self->SinceLast.elapsed() >= PaintIntervalMs) {
+        if (SinceLast.elapsed() >= PaintIntervalMs) {
             try {
-                Self->Pump();
+                Pump();
             } catch (...) {
                 // Drawing never stops the operation.
             }
         }
-        return 0;
     }
 };
 
@@ -123,22 +121,23 @@ void TMessageForm::ShowPainted()
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void TMessageForm::KeepPaintedDuring(sqlite3* Db, const std::function<void()>& Work)
+void TMessageForm::KeepPaintedDuring(TVexloConnection* Connection,
+                                     const std::function<void()>& Work)
 {
     TPaintPump Pump;
     Pump.SinceLast.start();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     struct TRestore
     {
-        sqlite3* Db;
+        TVexloConnection* Connection;
         ~TRestore()
         {
-            if (Db)
-                sqlite3_progress_handler(Db, 0, nullptr, nullptr);
+            if (Connection)
+                Connection->SetWaitObserver({});
             QApplication::restoreOverrideCursor();
         }
-    } Restore{Db};
-    if (Db)
-        sqlite3_progress_handler(Db, 10000, &TPaintPump::Progress, &Pump);
+    } Restore{Connection};
+    if (Connection)
+        Connection->SetWaitObserver([&Pump](TVexloConnection::TWait) { Pump.Waiting(); });
     Work();
 }

@@ -12,6 +12,7 @@
 #include "settings/TRegInfo.h"
 #include "store/TDataFileTool.h"
 #include "store/TScreenSaverDataModule.h"
+#include "store/TVexloConnection.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -205,6 +206,18 @@ int Run(int argc, char* argv[])
         }
         return 0;
     }
+
+    // How long a change waits for another program that holds the data file's lock (milliseconds).
+    bool LockWaitGiven = false;
+    if (const int Ms = qEnvironmentVariableIntValue("VEXLO_LOCK_WAIT_MS", &LockWaitGiven);
+        LockWaitGiven && Ms >= 0)
+        TVexloConnection::LockWaitMs = Ms;
+
+    // How long a hidden start waits for a tray to show its icon in before it shows the window.
+    bool TrayWaitGiven = false;
+    if (const int Ms = qEnvironmentVariableIntValue("VEXLO_TRAY_WAIT_MS", &TrayWaitGiven);
+        TrayWaitGiven && Ms >= 0)
+        TAdminForm::TrayWaitMs = Ms;
 
     QApplication Application(QtArgc, QtArgv.data());
     QCoreApplication::setApplicationName(Title);

@@ -103,7 +103,7 @@ void BM_DeleteNearStart_WaitWindowKeptDrawn(benchmark::State& State)
     RunDelete(State, [](TScreenSaverDataModule& Store) {
         TMessageForm Form(nullptr, QStringLiteral("Please wait for a moment"));
         Form.ShowPainted();
-        Form.KeepPaintedDuring(Store.ADOConnection->Handle(), [&] { Store.DeleteCurrentEntry(); });
+        Form.KeepPaintedDuring(Store.ADOConnection, [&] { Store.DeleteCurrentEntry(); });
     });
 }
 

@@ -265,7 +265,7 @@ void TLearnForm::CloseTimerTimer()
 {
     if (!FShowing || FClosing)
         return;
-    const qint64 Elapsed = NowMs() - FShownAt;
+    const qint64 Elapsed = FShownForMs >= 0 ? FShownForMs : NowMs() - FShownAt;
     if (FSettings.Transparent && !FBackgroundDropped &&
         Elapsed >= qint64(std::max(FSettings.DelayInterval, 0)) * 1000) {
         FBackgroundDropped = true;

@@ -45,6 +45,9 @@ class TLearnForm : public QWidget
     Q_PROPERTY(QColor EnColor READ EnColor)
     Q_PROPERTY(QColor TrColor READ TrColor)
     Q_PROPERTY(QColor BgColor READ BgColor)
+    // Tests drive the note's clock: how long the note has been showing, in milliseconds, instead
+    // of what its own clock says (-1, the default: its own clock).
+    Q_PROPERTY(qint64 ShownForMs MEMBER FShownForMs)
 
 public:
     TLearnForm(const TNoteSettings& Settings, const QString& English, const QString& Bulgarian,
@@ -53,6 +56,9 @@ public:
 
     // Places the note in its corner and shows it without activating it.
     void ShowNote();
+    // What the note does on each tick of its half-second timer (drop the background after the
+    // delay, close after the duration); tests call it after moving the clock on.
+    Q_INVOKABLE void Tick() { CloseTimerTimer(); }
     // True from ShowNote until the note is hidden (sliding out still counts).
     bool IsShowing() const { return FShowing; }
 
@@ -124,5 +130,6 @@ private:
     bool FCrossHot = false;
     double FProgress = 1.0; // 0 hidden behind the screen edge, 1 fully in
     qint64 FShownAt = 0;
+    qint64 FShownForMs = -1;
     QVariantAnimation* FSlide = nullptr;
 };

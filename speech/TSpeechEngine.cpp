@@ -146,4 +146,13 @@ bool Synthesize(const QString& Text, TSpeechVoice Voice, const TSampleSink& Sink
     return Result == EE_OK;
 }
 
+QString Version()
+{
+    if (!Available())
+        return {};
+    const char* Path = nullptr;
+    const char* Text = espeak_Info(&Path);
+    return Text ? QString::fromLatin1(Text).section(QLatin1Char(' '), 0, 0) : QString();
+}
+
 } // namespace TSpeechEngine

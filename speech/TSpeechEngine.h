@@ -21,6 +21,9 @@ namespace TSpeechEngine {
 // found or the voice cannot be loaded.
 bool Available(QString* Error = nullptr);
 
+// The library's version ("1.51"); empty when it is not available.
+QString Version();
+
 // espeak-ng's name of a voice.
 const char* VoiceName(TSpeechVoice Voice);
 

@@ -116,7 +116,7 @@ void TVexloConnection::Open()
     QString Failure;
     if (Rc == SQLITE_OK) {
         sqlite3_extended_result_codes(Db, 1);
-        sqlite3_busy_timeout(Db, 3000);
+        sqlite3_busy_handler(Db, &TVexloConnection::LockBusy, this);
         // Reading the schema makes the engine look at the file's header.
         Rc = sqlite3_exec(Db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
         if ((Rc & 0xFF) == SQLITE_NOTADB)
@@ -148,6 +148,7 @@ void TVexloConnection::Open()
         throw EVexloDatabaseError(Problem(Path, Failure));
     }
     FDb = Db;
+    InstallWaitHandlers();
     FFileName = Path;
     FDevice = Before.st_dev;
     FInode = Before.st_ino;
@@ -180,6 +181,55 @@ int64_t TVexloConnection::DataVersion() const
     if (Version < 0)
         RaiseEngineError(QStringLiteral("Cannot read the data file"));
     return Version;
+}
+
+void TVexloConnection::SetWaitObserver(std::function<void(TWait)> Observer)
+{
+    FWaitObserver = std::move(Observer);
+    InstallWaitHandlers();
+}
+
+void TVexloConnection::InstallWaitHandlers()
+{
+    if (!FDb)
+        return;
+    // Our own wait for locks instead of the engine's timeout, so that the wait can be observed.
+    sqlite3_busy_handler(FDb, &TVexloConnection::LockBusy, this);
+    if (FWaitObserver)
+        sqlite3_progress_handler(FDb, 10000, &TVexloConnection::StillWorking, this);
+    else
+        sqlite3_progress_handler(FDb, 0, nullptr, nullptr);
+}
+
+int TVexloConnection::LockBusy(void* Context, int Count)
+{
+    auto* Self = static_cast<TVexloConnection*>(Context);
+    if (Count == 0)
+        Self->FLockWaited.start();
+    const qint64 Left = LockWaitMs - Self->FLockWaited.elapsed();
+    if (Left <= 0)
+        return 0; // give up: the statement fails as busy
+    if (Self->FWaitObserver) {
+        try {
+            Self->FWaitObserver(TWait::wtLock);
+        } catch (...) {
+            // Observing never stops the wait.
+        }
+    }
+    sqlite3_sleep(int(std::min<qint64>(Left, 10)));
+    return 1;
+}
+
+int TVexloConnection::StillWorking(void* Context)
+{
+    auto* Self = static_cast<TVexloConnection*>(Context);
+    if (Self->FWaitObserver) {
+        try {
+            Self->FWaitObserver(TWait::wtWork);
+        } catch (...) {
+        }
+    }
+    return 0; // never interrupts the statement
 }
 
 void TVexloConnection::Close()

@@ -4,7 +4,10 @@
 
 #include <QString>
 
+#include <QElapsedTimer>
+
 #include <cstdint>
+#include <functional>
 #include <sys/types.h>
 #include <vector>
 
@@ -60,6 +63,19 @@ public:
     // process, or another connection in this one) commits a change.
     int64_t DataVersion() const;
 
+    // What the connection is waiting for while a statement has not returned yet.
+    enum class TWait
+    {
+        wtWork, // a long statement is running (reported every few thousand engine steps)
+        wtLock  // another program holds the lock the statement needs (reported about every 10 ms)
+    };
+    // Called while a statement runs long or waits for another program's lock, on the thread that
+    // runs the statement, so that windows can be redrawn meanwhile; empty for none. The observer
+    // must not use this connection. Kept across Close and Open.
+    void SetWaitObserver(std::function<void(TWait)> Observer);
+    // How long a statement waits for another program's lock before it fails as busy.
+    static inline int LockWaitMs = 3000;
+
     // The engine handle for the store's own statements; nullptr while closed.
     sqlite3* Handle() const { return FDb; }
 
@@ -73,7 +89,13 @@ private:
     void AttachTable(TVexloTable* Table);
     void DetachTable(TVexloTable* Table);
 
+    void InstallWaitHandlers();
+    static int LockBusy(void* Context, int Count);
+    static int StillWorking(void* Context);
+
     sqlite3* FDb = nullptr;
+    std::function<void(TWait)> FWaitObserver;
+    QElapsedTimer FLockWaited;
     QString FFileName;
     dev_t FDevice = 0;
     ino_t FInode = 0;

@@ -8,6 +8,7 @@
 #include "settings/TRegInfo.h"
 #include "store/TDataFileTool.h"
 #include "store/TScreenSaverDataModule.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -31,16 +32,6 @@ inline QString Tool(const QString& Program, const QStringList& Arguments)
     return QString::fromUtf8(Process.readAllStandardOutput()).trimmed();
 }
 
-inline bool WaitFor(const std::function<bool()>& Condition, int TimeoutMs = 10000)
-{
-    QDeadlineTimer Deadline(TimeoutMs);
-    while (!Deadline.hasExpired()) {
-        if (Condition())
-            return true;
-        QThread::msleep(50);
-    }
-    return Condition();
-}
 
 // Makes DataFile with the entries cherry, apple and banana, and points the settings hive named by
 // VEXLO_REGISTRY at it: the dictionary the real-window tests start the program on.
@@ -127,7 +118,7 @@ protected:
     {
         Process = Start(DemoArguments() + Extra);
         QString Window;
-        WaitFor([&] {
+        WaitUntil([&] {
             const QStringList Found = Windows(Process, "^Vexlo Vocabulary - ");
             Window = Found.isEmpty() ? QString() : Found.first();
             return !Window.isEmpty();

@@ -14,7 +14,7 @@ TEST_F(AppWindowTest, SecondStartBringsTheFirstForwardAndEnds)
     const QString Window = StartMainWindow(First);
     ASSERT_FALSE(Window.isEmpty());
     Tool("xdotool", {"windowminimize", "--sync", Window});
-    ASSERT_TRUE(WaitFor([&] { return Windows(First).isEmpty(); }));
+    ASSERT_TRUE(WaitUntil([&] { return Windows(First).isEmpty(); }));
 
     // Any arguments: "show" and a number are not special either.
     QProcess* Second = Start({"show", "12345"});
@@ -22,9 +22,9 @@ TEST_F(AppWindowTest, SecondStartBringsTheFirstForwardAndEnds)
     EXPECT_EQ(Second->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(Second->exitCode(), 0);
 
-    EXPECT_TRUE(WaitFor([&] { return Windows(First).size() == 1; }));
+    EXPECT_TRUE(WaitUntil([&] { return Windows(First).size() == 1; }));
     EXPECT_EQ(Windows(First, "^Vexlo Vocabulary - ").size(), 1);
-    EXPECT_TRUE(WaitFor([&] { return Tool("xdotool", {"getactivewindow"}) == Window; }));
+    EXPECT_TRUE(WaitUntil([&] { return Tool("xdotool", {"getactivewindow"}) == Window; }));
     EXPECT_EQ(First->state(), QProcess::Running);
 }
 
@@ -32,7 +32,7 @@ TEST_F(AppWindowTest, StartupStartsHiddenUntilASecondStart)
 {
     QProcess* Hidden = Start(DemoArguments() + QStringList{"startup"});
     // Give it time to come up; its lock file shows that it runs.
-    ASSERT_TRUE(WaitFor([&] { return QFile::exists(RuntimeDir + "/VexloVocabularyMutex"); }));
+    ASSERT_TRUE(WaitUntil([&] { return QFile::exists(RuntimeDir + "/VexloVocabularyMutex"); }));
     QThread::msleep(1500);
     EXPECT_EQ(Hidden->state(), QProcess::Running);
     // No window but the tray icon's, where a tray host runs.
@@ -41,7 +41,7 @@ TEST_F(AppWindowTest, StartupStartsHiddenUntilASecondStart)
     QProcess* Second = Start({});
     ASSERT_TRUE(Finished(Second));
     EXPECT_EQ(Second->exitCode(), 0);
-    EXPECT_TRUE(WaitFor([&] { return Windows(Hidden, "^Vexlo Vocabulary - ").size() == 1; }));
+    EXPECT_TRUE(WaitUntil([&] { return Windows(Hidden, "^Vexlo Vocabulary - ").size() == 1; }));
 }
 
 TEST_F(AppWindowTest, MissingDataFileShowsTheErrorAndEnds)
@@ -56,16 +56,19 @@ TEST_F(AppWindowTest, MissingDataFileShowsTheErrorAndEnds)
     }
     QProcess* Process = Start({});
     QString Box;
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(WaitUntil([&] {
         const QStringList Found = Windows(Process, "^Error$");
         Box = Found.isEmpty() ? QString() : Found.first();
         return !Box.isEmpty();
     }));
     EXPECT_EQ(Process->state(), QProcess::Running);
-    // Answer the box with the keyboard, as a user would.
-    if (Tool("xdotool", {"getactivewindow"}) != Box)
-        Tool("xdotool", {"windowactivate", Box});
-    QThread::msleep(200);
+    // Answer the box with the keyboard, as a user would, once it is the active window.
+    ASSERT_TRUE(WaitUntil([&] {
+        if (Tool("xdotool", {"getactivewindow"}) == Box)
+            return true;
+        Tool("xdotool", {"windowactivate", "--sync", Box});
+        return false;
+    }));
     Tool("xdotool", {"key", "Return"});
     ASSERT_TRUE(Finished(Process));
     EXPECT_EQ(Process->exitCode(), 0);
@@ -82,7 +85,7 @@ TEST_F(AppWindowTest, TypingIntoTheSearchBoxMovesThePosition)
     Tool("xdotool", {"windowactivate", "--sync", Window});
     Tool("xdotool", {"key", "--window", Window, "ctrl+a"});
     Tool("xdotool", {"type", "--window", Window, "--delay", "30", "wo"});
-    EXPECT_TRUE(WaitFor([&] { return WindowName(Window) != Before; }))
+    EXPECT_TRUE(WaitUntil([&] { return WindowName(Window) != Before; }))
         << WindowName(Window).toStdString();
     EXPECT_TRUE(WindowName(Window).startsWith("Vexlo Vocabulary - "));
 }

@@ -62,7 +62,7 @@ protected:
         QGuiApplication::clipboard()->clear();
         AdminFormTest::TearDown();
     }
-    void Settle()
+    void WaitUntil()
     {
         QDeadlineTimer Deadline(5000);
         do
@@ -175,7 +175,7 @@ TEST_F(HostileInputTest, BurstsOfCopiesLookUpOnlyTheLastText)
         QGuiApplication::clipboard()->setText(I % 2 ? "apple" : "band");
     QGuiApplication::clipboard()->setText(QString::fromUtf16(u"\u200F\u202Echerry\u202C"));
     EXPECT_TRUE(Searched.isEmpty()) << "nothing is looked up during the burst";
-    Settle();
+    WaitUntil();
     EXPECT_EQ(Searched, QStringList{"cherry"});
     EXPECT_EQ(CurrentWord(), "cherry");
 }

@@ -26,7 +26,7 @@ protected:
     {
         Process = Start({});
         QString Window;
-        WaitFor([&] {
+        WaitUntil([&] {
             const QStringList Found = Windows(Process, "^Vexlo Vocabulary - ");
             Window = Found.isEmpty() ? QString() : Found.first();
             return !Window.isEmpty();
@@ -35,7 +35,7 @@ protected:
     }
     bool Caption(QProcess* Process, const QString& Text)
     {
-        return WaitFor([&] { return !Windows(Process, "^" + Text + "$").isEmpty(); });
+        return WaitUntil([&] { return !Windows(Process, "^" + Text + "$").isEmpty(); });
     }
     QStringList Words() const
     {
@@ -74,7 +74,7 @@ TEST_F(HostileProcessTest, SignalsEndTheProgramAsTheCloseCommandDoes)
         if (*C.Keys) {
             Tool("xdotool", {"windowactivate", "--sync", Window});
             Tool("xdotool", {"key", C.Keys});
-            ASSERT_TRUE(WaitFor([&] { return !Windows(Program, C.Dialog).isEmpty(); }));
+            ASSERT_TRUE(WaitUntil([&] { return !Windows(Program, C.Dialog).isEmpty(); }));
         }
         ASSERT_EQ(::kill(Program->processId(), C.Signal), 0);
         ASSERT_TRUE(Finished(Program));
@@ -101,7 +101,7 @@ TEST_F(HostileProcessTest, DeleteQuestionActsOnItsEntryWhateverIsLookedUpMeanwhi
     Tool("xdotool", {"windowactivate", "--sync", Window});
     Tool("xdotool", {"key", "ctrl+d"});
     QString Question;
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(WaitUntil([&] {
         const QStringList Found = Windows(Program, "^Confirm$");
         Question = Found.isEmpty() ? QString() : Found.first();
         return !Question.isEmpty();
@@ -146,7 +146,7 @@ TEST_F(HostileProcessTest, ClipboardFloodLooksUpOnlyTheLastText)
     Flood.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     Flood.start(QCoreApplication::applicationFilePath(), {"--clipboard-flood", "600", "cherry"});
     ASSERT_TRUE(Flood.waitForStarted(5000));
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(WaitUntil([&] {
         Flood.waitForReadyRead(50);
         return Flood.canReadLine() && Flood.readLine().startsWith("flooding");
     }));

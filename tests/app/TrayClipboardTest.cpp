@@ -172,10 +172,10 @@ protected:
     static void Copy(const QString& Text)
     {
         QGuiApplication::clipboard()->setText(Text);
-        Settle();
+        WaitUntil();
     }
     // Lets the window's wait for a quiet clipboard run out.
-    static void Settle()
+    static void WaitUntil()
     {
         QDeadlineTimer Deadline(5000);
         auto Waiting = [] {
@@ -240,7 +240,7 @@ TEST_F(ClipboardTest, CopiedTextIsLookedUpAndBringsTheWindowUp)
         ASSERT_EQ(Form->windowTitle(), "Vexlo Vocabulary - 5 records Pos:1");
         Case.Before(*Form);
         Case.Copy();
-        Settle();
+        WaitUntil();
         Form->Busy = false;
         EXPECT_EQ(Form->SearchEdit->text(), Case.Search);
         EXPECT_EQ(Form->windowTitle(),

@@ -39,7 +39,7 @@ protected:
         Xclip->write(Text.toUtf8());
         Xclip->closeWriteChannel();
         Xclip->waitForBytesWritten(5000);
-        ASSERT_TRUE(WaitFor([&] {
+        ASSERT_TRUE(WaitUntil([&] {
             return Tool("xclip", {"-o", "-selection", "clipboard"}) == Text;
         }));
     }
@@ -71,7 +71,7 @@ protected:
     QProcess* StartHidden()
     {
         QProcess* Process = Start({"startup"});
-        EXPECT_TRUE(WaitFor([&] { return IconInTray(Process); }))
+        EXPECT_TRUE(WaitUntil([&] { return IconInTray(Process); }))
             << "no icon of the program in the tray host";
         return Process;
     }
@@ -98,7 +98,7 @@ TEST_F(TrayWindowTest, CopyWhileHiddenBringsTheWindowUpWithTheEntry)
     EXPECT_TRUE(Windows(Program, "^Vexlo Vocabulary - ").isEmpty());
 
     CopyToClipboard("banana");
-    EXPECT_TRUE(WaitFor([&] {
+    EXPECT_TRUE(WaitUntil([&] {
         return !CaptionWindow(Program, "Vexlo Vocabulary - 3 records Pos:2").isEmpty();
     })) << Windows(Program, ".").join(',').toStdString();
     EXPECT_EQ(Program->state(), QProcess::Running);
@@ -117,7 +117,7 @@ TEST_F(TrayWindowTest, CopyWithCopyFromClipboardOffChangesNothingButLookUpWorks)
     QProcess* LookUp = Start({"--lookup", "cherry"});
     ASSERT_TRUE(Finished(LookUp));
     EXPECT_EQ(LookUp->exitCode(), 0);
-    EXPECT_TRUE(WaitFor([&] {
+    EXPECT_TRUE(WaitUntil([&] {
         return !CaptionWindow(Program, "Vexlo Vocabulary - 3 records Pos:3").isEmpty();
     })) << Windows(Program, ".").join(',').toStdString();
 }
@@ -126,12 +126,12 @@ TEST_F(TrayWindowTest, LookUpStartsTheProgramWhenNoneRuns)
 {
     QProcess* Program = Start({"--lookup", "-banana-"});
     // "-banana-" finds nothing, nor any beginning of it: the first entry stays current.
-    ASSERT_TRUE(WaitFor(
+    ASSERT_TRUE(WaitUntil(
         [&] { return !CaptionWindow(Program, "Vexlo Vocabulary - 3 records Pos:1").isEmpty(); }));
     QProcess* LookUp = Start({"--lookup", "bananas"});
     ASSERT_TRUE(Finished(LookUp));
     EXPECT_EQ(LookUp->exitCode(), 0);
-    EXPECT_TRUE(WaitFor(
+    EXPECT_TRUE(WaitUntil(
         [&] { return !CaptionWindow(Program, "Vexlo Vocabulary - 3 records Pos:2").isEmpty(); }));
 }
 
@@ -143,15 +143,15 @@ TEST_F(TrayWindowTest, LearningNoteAppearsWithoutTakingTheFocus)
     QProcess* Program = nullptr;
     QString Main;
     Program = Start({});
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(WaitUntil([&] {
         const QStringList Found = Windows(Program, "^Vexlo Vocabulary - ");
         Main = Found.isEmpty() ? QString() : Found.first();
         return !Main.isEmpty();
     }));
     Tool("xdotool", {"windowactivate", "--sync", Main});
-    ASSERT_TRUE(WaitFor([&] { return Tool("xdotool", {"getactivewindow"}) == Main; }));
+    ASSERT_TRUE(WaitUntil([&] { return Tool("xdotool", {"getactivewindow"}) == Main; }));
     QString Note;
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(WaitUntil([&] {
         const QStringList Found = Windows(Program, "^LearnForm$");
         Note = Found.isEmpty() ? QString() : Found.first();
         return !Note.isEmpty();

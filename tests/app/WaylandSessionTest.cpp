@@ -73,18 +73,18 @@ protected:
 TEST_F(WaylandSessionTest, ProgramRunsThroughXWaylandAndLooksUpWhatNativeClientsCopy)
 {
     QProcess* Program = Start({});
-    ASSERT_TRUE(WaitFor([&] { return HasCaption(Program, "Vexlo Vocabulary - 3 records Pos:1"); }))
+    ASSERT_TRUE(WaitUntil([&] { return HasCaption(Program, "Vexlo Vocabulary - 3 records Pos:1"); }))
         << "no window of the program in XWayland";
 
     // Copied by a native Wayland client while the program does not have the focus.
     ASSERT_TRUE(WaylandCopy("banana split"));
-    EXPECT_TRUE(WaitFor([&] { return HasCaption(Program, "Vexlo Vocabulary - 3 records Pos:2"); }))
+    EXPECT_TRUE(WaitUntil([&] { return HasCaption(Program, "Vexlo Vocabulary - 3 records Pos:2"); }))
         << Windows(Program, ".").join(',').toStdString();
 
     QProcess* LookUp = Start({"--lookup", "cherry"});
     ASSERT_TRUE(Finished(LookUp));
     EXPECT_EQ(LookUp->exitCode(), 0);
-    EXPECT_TRUE(WaitFor([&] { return HasCaption(Program, "Vexlo Vocabulary - 3 records Pos:3"); }));
+    EXPECT_TRUE(WaitUntil([&] { return HasCaption(Program, "Vexlo Vocabulary - 3 records Pos:3"); }));
     EXPECT_EQ(Program->state(), QProcess::Running);
 }
 
@@ -106,7 +106,7 @@ TEST_F(WaylandSessionTest, UsersOwnPlatformChoiceWins)
         QProcess* Program = Start({});
         // A native client shows no X window; give it the time an X window would need.
         const bool Shown =
-            WaitFor([&] { return !Windows(Program).isEmpty(); }, Case.InXWayland ? 10000 : 3000);
+            WaitUntil([&] { return !Windows(Program).isEmpty(); }, Case.InXWayland ? 10000 : 3000);
         EXPECT_EQ(Shown, Case.InXWayland);
         EXPECT_EQ(Program->state(), QProcess::Running) << "the program must start";
         // --lookup reaches the running copy either way.

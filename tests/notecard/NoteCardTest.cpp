@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTest>
+#include <QVariantAnimation>
 
 #include <gtest/gtest.h>
 
@@ -261,19 +262,27 @@ TEST_F(NoteCardTest, PaintsTheNoteColourAndTheRedCross)
 TEST_F(NoteCardTest, DropsItsBackgroundAfterTheDelayAndClosesAfterTheDuration)
 {
     Settings.Transparent = true;
-    Settings.DelayInterval = 0;
+    Settings.DelayInterval = 1;
     Settings.DurationInterval = 2;
     QWidget* Note = Show();
     ASSERT_NE(Note, nullptr);
+    // The test moves the note's clock on and lets it tick.
+    const auto At = [Note](int Ms) {
+        Note->setProperty("ShownForMs", qint64(Ms));
+        QMetaObject::invokeMethod(Note, "Tick");
+    };
+    At(999);
     EXPECT_FALSE(Note->property("BackgroundDropped").toBool());
-    EXPECT_TRUE(
-        QTest::qWaitFor([Note] { return Note->property("BackgroundDropped").toBool(); }, 1500));
+    At(1000);
+    EXPECT_TRUE(Note->property("BackgroundDropped").toBool());
     const QRegion Kept = Note->mask();
     EXPECT_FALSE(Kept.isEmpty());
     EXPECT_TRUE(Kept.contains(Note->property("CloseRect").toRect().center()));
     EXPECT_FALSE(Kept.contains(QPoint(120, 110))); // plain background
+    At(1999);
     EXPECT_FALSE(CanShow());
-    EXPECT_TRUE(QTest::qWaitFor([] { return CanShow(); }, 3000));
+    At(2000);
+    EXPECT_TRUE(CanShow());
     EXPECT_EQ(FindNote(), nullptr);
 }
 
@@ -283,8 +292,11 @@ TEST_F(NoteCardTest, ZeroDurationStaysUntilClosed)
     Settings.DelayInterval = 0;
     QWidget* Note = Show();
     ASSERT_NE(Note, nullptr);
-    QTest::qWait(1200);
+    // An hour later, by the note's clock.
+    Note->setProperty("ShownForMs", qint64(3600) * 1000);
+    QMetaObject::invokeMethod(Note, "Tick");
     EXPECT_FALSE(CanShow());
+    EXPECT_EQ(FindNote(), Note);
     EXPECT_FALSE(Note->property("BackgroundDropped").toBool()); // not transparent
 }
 
@@ -303,7 +315,11 @@ TEST_F(NoteCardTest, AnimatedNoteSlidesInFromItsEdge)
         Settings.Axis = C.Axis;
         QWidget* Note = Show();
         ASSERT_NE(Note, nullptr);
-        QTest::qWait(60);
+        // The test drives the slide's clock: a quarter of the way in.
+        auto* Slide = Note->findChild<QVariantAnimation*>();
+        ASSERT_NE(Slide, nullptr);
+        Slide->pause();
+        Slide->setCurrentTime(Slide->duration() / 4);
         const QRect Part = Note->mask().boundingRect();
         ASSERT_FALSE(Part.isEmpty());
         const bool Right = C.Position == 1 || C.Position == 3;
@@ -317,7 +333,9 @@ TEST_F(NoteCardTest, AnimatedNoteSlidesInFromItsEdge)
             EXPECT_EQ(Part.width(), 242);
             EXPECT_EQ(Down ? Part.bottom() : Part.top(), Down ? 122 : 0);
         }
-        EXPECT_TRUE(QTest::qWaitFor([Note] { return Note->mask().isEmpty(); }, 2000));
+        // All the way in: the whole note shows.
+        Slide->setCurrentTime(Slide->duration());
+        EXPECT_TRUE(Note->mask().isEmpty());
         DeleteAllNotes();
     }
 }

@@ -38,7 +38,18 @@ TEST(NoteFocusTest, ANoteNeverTakesTheFocus)
     QWidget* Note = FindNote();
     ASSERT_NE(Note, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Note, 5000));
-    QTest::qWait(700); // the slide-in and whatever the window manager does on mapping
+    // The window manager has taken the note on (it writes WM_STATE when it manages a window):
+    // whatever it does about the focus on mapping is done.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [Note] {
+            QProcess State;
+            State.start(QStringLiteral("xprop"), {QStringLiteral("-id"),
+                                                  QString::number(Note->winId()),
+                                                  QStringLiteral("WM_STATE")});
+            State.waitForFinished(5000);
+            return State.readAllStandardOutput().contains("Normal");
+        },
+        5000));
 
     // What the window manager is told: the note takes no input focus.
     QProcess Xprop;
@@ -58,11 +69,14 @@ TEST(NoteFocusTest, ANoteNeverTakesTheFocus)
     QTest::keyClicks(Edit, QStringLiteral("def"));
     EXPECT_EQ(Edit->text(), QStringLiteral("abcdef"));
 
+    // The note has slid all the way in: its cross is where it stays.
+    ASSERT_TRUE(QTest::qWaitFor([Note] { return Note->mask().isEmpty(); }, 5000));
     // Clicking the cross closes the note, and the focus still stays with the typing window.
     QTest::mouseClick(Note, Qt::LeftButton, Qt::NoModifier,
                       Note->property("CloseRect").toRect().center());
     EXPECT_TRUE(QTest::qWaitFor([] { return CanShow(); }, 2000));
-    QTest::qWait(200);
+    // The note has gone from the screen (it slides out first).
+    EXPECT_TRUE(QTest::qWaitFor([] { return !FindNote(); }, 5000));
     EXPECT_EQ(QApplication::activeWindow(), &Typing);
 }
 

@@ -61,10 +61,22 @@ class SuggestTest : public ::testing::TestWithParam<TCase>
 {
 };
 
+// The conversion of what espeak-ng says into the dictionary's manner, whatever version is here.
+TEST_P(SuggestTest, ConvertsWhatTheEngineSays)
+{
+    const TCase& C = GetParam();
+    EXPECT_EQ(TTranscription::FromEspeak(QString::fromUtf8(C.Espeak)),
+              QString::fromUtf8(C.Expected));
+}
+
+// The whole way from the word, through the engine: the engine's words are those of 1.51.
 TEST_P(SuggestTest, GivesTheDictionaryTranscription)
 {
     const TCase& C = GetParam();
     ASSERT_TRUE(TSpeechEngine::Available());
+    if (const QString Version = TSpeechEngine::Version(); Version != QLatin1String("1.51"))
+        GTEST_SKIP() << "the expected phonemes were written down from espeak-ng 1.51; this is "
+                     << Version.toStdString();
     EXPECT_EQ(TSpeechEngine::Phonemes(QString::fromUtf8(C.English), C.Voice),
               QString::fromUtf8(C.Espeak));
     EXPECT_EQ(TTranscription::Suggest(QString::fromUtf8(C.English), C.Voice),
