@@ -209,7 +209,9 @@ int Run(int argc, char* argv[])
     QApplication Application(QtArgc, QtArgv.data());
     QCoreApplication::setApplicationName(Title);
     QCoreApplication::setApplicationVersion(VEXLO_VERSION);
-    QGuiApplication::setDesktopFileName("example.vexlo.Vocabulary");
+    // The launcher's name; on X11 the window class is the application name, which the launcher's
+    // StartupWMClass names.
+    QGuiApplication::setDesktopFileName(VEXLO_APP_ID);
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(TMenuImages::ApplicationIcon());
 
