@@ -133,8 +133,11 @@ TRegistry::~TRegistry()
 QString TRegistry::HivePath()
 {
     const QString FromEnv = qEnvironmentVariable("VEXLO_REGISTRY");
-    if (!FromEnv.isEmpty())
-        return FromEnv;
+    return FromEnv.isEmpty() ? DefaultHivePath() : FromEnv;
+}
+
+QString TRegistry::DefaultHivePath()
+{
     QString Config = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (Config.isEmpty() || QDir::isRelativePath(Config))
         Config = QDir::homePath() + QLatin1String("/.config");

@@ -54,6 +54,8 @@ public:
     // The hive file: $VEXLO_REGISTRY when set, else
     // $XDG_CONFIG_HOME/vexlo-vocabulary/registry.reg ($XDG_CONFIG_HOME defaults to ~/.config).
     static QString HivePath();
+    // The settings file used when VEXLO_REGISTRY is not set.
+    static QString DefaultHivePath();
     static QString RootName(TRootKey Root);
     // How long a write waits for another process's write to finish, in milliseconds.
     static inline int LockWaitMs = 10000;
