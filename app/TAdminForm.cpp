@@ -1,4 +1,5 @@
 #include "app/TAdminForm.h"
+#include "app/TElidedToolButton.h"
 
 #include "app/TDisplayText.h"
 #include "app/TEnglishTableModel.h"
@@ -1016,8 +1017,10 @@ bool TAdminForm::eventFilter(QObject* Watched, QEvent* Event)
 {
     switch (Event->type()) {
     case QEvent::ToolTip:
-        // The tray icon keeps its tip (the program's title).
-        return !IsTrayIconObject(Watched);
+        // The tray icon keeps its tip (the program's title), and a shortened Add "…" caption
+        // shows its whole text.
+        return !IsTrayIconObject(Watched) &&
+               Watched != static_cast<QObject*>(AddMissingButton);
     case QEvent::Wheel:
         // The mouse wheel over the grid never moves the current entry.
         if (Watched == EnglishDBGrid->viewport() || Watched == EnglishDBGrid->verticalScrollBar())
