@@ -41,6 +41,19 @@
 
 namespace {
 
+// Shows the window and puts it on top without giving it the keyboard: the program the user types
+// in keeps the focus (the window manager is told not to activate the window when it maps it).
+void ShowWithoutTakingTheKeyboard(QWidget* Window)
+{
+    const bool Was = Window->testAttribute(Qt::WA_ShowWithoutActivating);
+    Window->setAttribute(Qt::WA_ShowWithoutActivating, true);
+    if (Window->isMinimized())
+        Window->setWindowState(Window->windowState() & ~Qt::WindowMinimized);
+    Window->show();
+    Window->raise();
+    Window->setAttribute(Qt::WA_ShowWithoutActivating, Was);
+}
+
 // Fonts are asked for by name and character height in pixels; fontconfig picks a face of the
 // same kind where the named one is not installed.
 QFont DesignFont(const QString& Family, int Height, bool Bold = false)
@@ -875,6 +888,10 @@ void TAdminForm::ShowAfterCapture()
 {
     if (!NoDialogOpen)
         return;
+    if (AppSettings && !AppSettings->LookUp.TakeKeyboard) {
+        ShowWithoutTakingTheKeyboard(this);
+        return;
+    }
     if (isVisible()) {
         BringForward();
         return;

@@ -227,6 +227,17 @@ std::optional<TRegValue> TRegistry::ReadValue(const QString& Name) const
     return *V;
 }
 
+std::optional<uint32_t> TRegistry::ReadDword(const QString& Name) const
+{
+    const std::optional<TRegValue> V = ReadValue(Name);
+    if (!V || V->Type != REG_DWORD || V->Data.size() != 4)
+        return std::nullopt;
+    uint32_t N = 0;
+    for (int B = 3; B >= 0; --B)
+        N = (N << 8) | static_cast<unsigned char>(V->Data[B]);
+    return N;
+}
+
 bool TRegistry::ValueExists(const QString& Name) const
 {
     return ReadValue(Name).has_value();

@@ -75,6 +75,8 @@ public:
 
     // The stored type and bytes, for readers that check both before they trust a value.
     std::optional<TRegValue> ReadValue(const QString& Name) const;
+    // A REG_DWORD value; nothing when it is missing or of another type or size.
+    std::optional<uint32_t> ReadDword(const QString& Name) const;
 
     // Writes into the open key; throw ERegistryException("Failed to set data for '<Name>'") when
     // no key is open or the hive file cannot be written.
