@@ -1,4 +1,5 @@
 #include "app/TAdminForm.h"
+#include "app/TElidedToolButton.h"
 
 #include "app/TDisplayText.h"
 #include "app/TEnglishTableModel.h"
@@ -59,6 +60,19 @@ void PopUpSurvivingActivation(QMenu* Menu, const QPoint& At, QWidget* Window)
     // Only a closing soon after opening can be the activation's.
     QTimer::singleShot(1000, Watch, [Watch] { Watch->deleteLater(); });
     Menu->popup(At);
+}
+
+// Shows the window and puts it on top without giving it the keyboard: the program the user types
+// in keeps the focus (the window manager is told not to activate the window when it maps it).
+void ShowWithoutTakingTheKeyboard(QWidget* Window)
+{
+    const bool Was = Window->testAttribute(Qt::WA_ShowWithoutActivating);
+    Window->setAttribute(Qt::WA_ShowWithoutActivating, true);
+    if (Window->isMinimized())
+        Window->setWindowState(Window->windowState() & ~Qt::WindowMinimized);
+    Window->show();
+    Window->raise();
+    Window->setAttribute(Qt::WA_ShowWithoutActivating, Was);
 }
 
 // Fonts are asked for by name and character height in pixels; fontconfig picks a face of the
@@ -897,6 +911,10 @@ void TAdminForm::ShowAfterCapture()
 {
     if (!NoDialogOpen)
         return;
+    if (AppSettings && !AppSettings->LookUp.TakeKeyboard) {
+        ShowWithoutTakingTheKeyboard(this);
+        return;
+    }
     if (isVisible()) {
         BringForward();
         return;
@@ -1039,8 +1057,10 @@ bool TAdminForm::eventFilter(QObject* Watched, QEvent* Event)
 {
     switch (Event->type()) {
     case QEvent::ToolTip:
-        // The tray icon keeps its tip (the program's title).
-        return !IsTrayIconObject(Watched);
+        // The tray icon keeps its tip (the program's title), and a shortened Add "…" caption
+        // shows its whole text.
+        return !IsTrayIconObject(Watched) &&
+               Watched != static_cast<QObject*>(AddMissingButton);
     case QEvent::Wheel:
         // The mouse wheel over the grid never moves the current entry.
         if (Watched == EnglishDBGrid->viewport() || Watched == EnglishDBGrid->verticalScrollBar())

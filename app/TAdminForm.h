@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/TElidedToolButton.h"
 #include "app/TTrayIcon.h"
 #include "interchange/TInterchangeTypes.h"
 #include "settings/TAppRegInfo.h"
@@ -196,7 +197,7 @@ public:
     // Pronunciation and look-ups that say when they missed (TAdminFormSpeech.cpp).
     QAction* SpeakAction = nullptr;          // File > Speak, F8: says the word in the search box
     QAction* AddMissingAction = nullptr;     // File > Add "word"…: a new entry for it
-    QToolButton* AddMissingButton = nullptr; // the same command at the right of the status bar
+    TElidedToolButton* AddMissingButton = nullptr; // the same command at the right of the status bar
     QString MissingWord;                     // the last search's text when it was not found
     bool SpeechFailureShown = false;         // the first failure to speak gets a box, later ones
                                              // the status bar

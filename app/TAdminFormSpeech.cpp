@@ -1,6 +1,7 @@
 // The main window's pronunciation commands and the look-up that says when it missed.
 #include "app/TAdminForm.h"
 
+#include "app/TElidedToolButton.h"
 #include "app/TMessageBox.h"
 #include "editor/TEditForm.h"
 #include "notecard/NoteCard.h"
@@ -68,10 +69,10 @@ void TAdminForm::DesignSpeech()
     File1->insertAction(
         AfterDelete > 0 && AfterDelete < Items.size() ? Items[AfterDelete] : nullptr, SpeakAction);
 
-    AddMissingButton = new QToolButton(StatusBar);
+    // A long word's caption gives way in the middle; the whole caption is then the button's tip.
+    AddMissingButton = new TElidedToolButton(StatusBar);
     AddMissingButton->setObjectName(QStringLiteral("AddMissingButton"));
     AddMissingButton->setDefaultAction(AddMissingAction);
-    AddMissingButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
     AddMissingButton->setAutoRaise(true);
     AddMissingButton->setFocusPolicy(Qt::NoFocus);
     StatusBar->addPermanentWidget(AddMissingButton);

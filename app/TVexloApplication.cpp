@@ -31,13 +31,14 @@ namespace TVexloApplication {
 namespace {
 
 const char* const Usage =
-    "Vexlo Vocabulary 2007: an English-Bulgarian vocabulary editor. Only one copy runs per user;\n"
-    "starting it again brings the running copy forward.\n"
+    "Vexlo Vocabulary 2007: an English-Bulgarian vocabulary editor. Only one copy runs per user and\n"
+    "settings file; starting it again brings the running copy forward.\n"
     "\n"
     "Usage: vexlo-vocabulary [startup] [options]\n"
     "\n"
     "  startup               start hidden (as when started with the desktop session)\n"
-    "  --demo DIR            use DIR/english.mdb, made from the sample vocabulary when missing\n"
+    "  --demo DIR            use DIR/english.mdb, made from the sample vocabulary when missing,\n"
+    "                        with the settings in DIR/registry.reg; runs beside the usual copy\n"
     "  --lookup TEXT         look TEXT up in the running copy as if it had been copied to the\n"
     "                        clipboard (its first line; starts the program when none runs).\n"
     "                        Works whatever \"Get clipboard text\" is set to in the options:\n"
@@ -117,6 +118,10 @@ bool PrepareDemo(QStringList& Arguments, QString& Error)
         Error = "Cannot create the directory " + Dir;
         return false;
     }
+    // The demo keeps its settings beside its dictionary, never in the user's own settings file,
+    // unless the caller chose a settings file.
+    if (qEnvironmentVariableIsEmpty("VEXLO_REGISTRY"))
+        qputenv("VEXLO_REGISTRY", QDir(Dir).filePath("registry.reg").toLocal8Bit());
     const QString DataFile = QDir(Dir).filePath("english.mdb");
     try {
         if (!QFileInfo::exists(DataFile))
@@ -188,7 +193,10 @@ int Run(int argc, char* argv[])
     int QtArgc = static_cast<int>(QtArgv.size());
     QtArgv.push_back(nullptr);
 
-    TSingleInstance Instance;
+    // One running copy per settings file: a demo never hands over to the user's own copy, nor the
+    // other way round.
+    TSingleInstance Instance(
+        QString(), TSingleInstance::NameFor(TRegistry::HivePath(), TRegistry::DefaultHivePath()));
     const bool First = Instance.Acquire();
     if (!Instance.Problem().isEmpty())
         std::cerr << Instance.Problem().toStdString() << "\n";
@@ -222,7 +230,9 @@ int Run(int argc, char* argv[])
     QApplication Application(QtArgc, QtArgv.data());
     QCoreApplication::setApplicationName(Title);
     QCoreApplication::setApplicationVersion(VEXLO_VERSION);
-    QGuiApplication::setDesktopFileName("example.vexlo.Vocabulary");
+    // The launcher's name; on X11 the window class is the application name, which the launcher's
+    // StartupWMClass names.
+    QGuiApplication::setDesktopFileName(VEXLO_APP_ID);
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(TMenuImages::ApplicationIcon());
 

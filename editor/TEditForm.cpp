@@ -3,6 +3,7 @@
 #include "ui_TEditForm.h"
 
 #include "app/TMessageBox.h"
+#include "editor/TFieldCounter.h"
 #include "app/VexloComponents.h"
 #include "platform/TScreenPlacement.h"
 #include "store/TEnBgRecord.h"
@@ -14,6 +15,7 @@
 #include <QHeaderView>
 #include <QPainter>
 #include <QPainterPath>
+#include <QShortcut>
 #include <QStatusTipEvent>
 #include <QStyledItemDelegate>
 
@@ -109,6 +111,17 @@ void TEditForm::FormCreate()
 
     ui->OKBitBtn->setIcon(CheckMarkGlyph());
     connect(ui->OKBitBtn, &QPushButton::clicked, this, &TEditForm::OKBitBtnClick);
+    // Ctrl+Enter is OK from any field, the Bulgarian text's too (where Enter starts a new line).
+    for (const QKeySequence& Keys : {QKeySequence(Qt::CTRL | Qt::Key_Return),
+                                     QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
+        auto* Ok = new QShortcut(Keys, this);
+        connect(Ok, &QShortcut::activated, this, &TEditForm::OKBitBtnClick);
+    }
+    // Each field's length and limit while it is typed in.
+    auto* Counter = new TFieldCounter(ui->StatusBar);
+    Counter->AddField(ui->EnglishEdit, QStringLiteral("English"), 30);
+    Counter->AddField(ui->TranscriptionEdit, QStringLiteral("Transcription"), 30);
+    Counter->AddField(ui->BulgarianMemo, QStringLiteral("Bulgarian"), 255);
     connect(ui->CancelBitBtn, &QPushButton::clicked, this, &QDialog::reject);
 
     // The palette: one row of twelve 17 x 17 cells between grid lines.

@@ -1,4 +1,5 @@
 #include "notecard/TLearnForm.h"
+#include "notecard/TWindowHints.h"
 
 #include "ui_TLearnForm.h"
 
@@ -120,6 +121,8 @@ void TLearnForm::FormCreate()
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);
     setFixedSize(NoteWidth, NoteHeight);
+    // A note is no window to switch to: no taskbar button, not in the pager.
+    SkipTaskbarAndPager(this);
     QFont Font(QStringLiteral("MS Sans Serif"));
     Font.setPixelSize(11);
     setFont(Font);

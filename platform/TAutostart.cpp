@@ -119,6 +119,8 @@ QByteArray DesktopEntry(const QString& Program)
                        "Name=Vexlo Vocabulary 2007\n"
                        "Comment=English-Bulgarian vocabulary, started hidden in the tray\n"
                        "Icon=vexlo-vocabulary\n");
+    // Once the program is removed, desktops skip an entry whose TryExec names no program.
+    Text += QLatin1String("TryExec=") + EscapeValue(Program) + QLatin1Char('\n');
     Text += QLatin1String("Exec=") + EscapeValue(DesktopExec(Program)) + QLatin1Char('\n');
     Text += QStringLiteral("Terminal=false\n"
                            "X-GNOME-Autostart-enabled=true\n");

@@ -133,8 +133,11 @@ TRegistry::~TRegistry()
 QString TRegistry::HivePath()
 {
     const QString FromEnv = qEnvironmentVariable("VEXLO_REGISTRY");
-    if (!FromEnv.isEmpty())
-        return FromEnv;
+    return FromEnv.isEmpty() ? DefaultHivePath() : FromEnv;
+}
+
+QString TRegistry::DefaultHivePath()
+{
     QString Config = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (Config.isEmpty() || QDir::isRelativePath(Config))
         Config = QDir::homePath() + QLatin1String("/.config");
@@ -222,6 +225,17 @@ std::optional<TRegValue> TRegistry::ReadValue(const QString& Name) const
     if (!V)
         return std::nullopt;
     return *V;
+}
+
+std::optional<uint32_t> TRegistry::ReadDword(const QString& Name) const
+{
+    const std::optional<TRegValue> V = ReadValue(Name);
+    if (!V || V->Type != REG_DWORD || V->Data.size() != 4)
+        return std::nullopt;
+    uint32_t N = 0;
+    for (int B = 3; B >= 0; --B)
+        N = (N << 8) | static_cast<unsigned char>(V->Data[B]);
+    return N;
 }
 
 bool TRegistry::ValueExists(const QString& Name) const

@@ -54,6 +54,8 @@ public:
     // The hive file: $VEXLO_REGISTRY when set, else
     // $XDG_CONFIG_HOME/vexlo-vocabulary/registry.reg ($XDG_CONFIG_HOME defaults to ~/.config).
     static QString HivePath();
+    // The settings file used when VEXLO_REGISTRY is not set.
+    static QString DefaultHivePath();
     static QString RootName(TRootKey Root);
     // How long a write waits for another process's write to finish, in milliseconds.
     static inline int LockWaitMs = 10000;
@@ -73,6 +75,8 @@ public:
 
     // The stored type and bytes, for readers that check both before they trust a value.
     std::optional<TRegValue> ReadValue(const QString& Name) const;
+    // A REG_DWORD value; nothing when it is missing or of another type or size.
+    std::optional<uint32_t> ReadDword(const QString& Name) const;
 
     // Writes into the open key; throw ERegistryException("Failed to set data for '<Name>'") when
     // no key is open or the hive file cannot be written.

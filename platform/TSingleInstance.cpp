@@ -1,5 +1,8 @@
 #include "platform/TSingleInstance.h"
 
+#include <QCryptographicHash>
+#include <QFileInfo>
+
 #include <QDir>
 #include <QFile>
 #include <QLocalServer>
@@ -16,15 +19,23 @@
 #include <unistd.h>
 
 namespace {
-const char* const LockName = "VexloVocabularyMutex";
-const char* const SocketName = "VexloVocabularyMutex.socket";
 const QByteArray ShowRequest = "show";
 const QByteArray LookUpRequest = "lookup ";
 } // namespace
 
-TSingleInstance::TSingleInstance(const QString& Directory)
-    : FDirectory(Directory.isEmpty() ? DefaultDirectory() : Directory)
+TSingleInstance::TSingleInstance(const QString& Directory, const QString& Name)
+    : FDirectory(Directory.isEmpty() ? DefaultDirectory() : Directory), FName(Name)
 {}
+
+QString TSingleInstance::NameFor(const QString& SettingsFile, const QString& DefaultSettingsFile)
+{
+    const QString Settings = QDir::cleanPath(QFileInfo(SettingsFile).absoluteFilePath());
+    if (Settings == QDir::cleanPath(QFileInfo(DefaultSettingsFile).absoluteFilePath()))
+        return QLatin1String(DefaultName);
+    const QByteArray Hash =
+        QCryptographicHash::hash(Settings.toUtf8(), QCryptographicHash::Sha256).toHex().left(12);
+    return QLatin1String(DefaultName) + QLatin1Char('-') + QString::fromLatin1(Hash);
+}
 
 TSingleInstance::~TSingleInstance()
 {
@@ -86,12 +97,12 @@ bool TSingleInstance::CheckDirectory()
 
 QString TSingleInstance::LockFileName() const
 {
-    return QDir(FDirectory).filePath(LockName);
+    return QDir(FDirectory).filePath(FName);
 }
 
 QString TSingleInstance::ServerName() const
 {
-    return QDir(FDirectory).filePath(SocketName);
+    return QDir(FDirectory).filePath(FName + QLatin1String(".socket"));
 }
 
 bool TSingleInstance::Acquire()

@@ -12,7 +12,8 @@
 class QLockFile;
 class QLocalServer;
 
-// One running instance per user. The first start takes the lock file "VexloVocabularyMutex" in
+// One running instance per user and settings file. The first start takes the lock file
+// "VexloVocabularyMutex" (see NameFor) in
 // the user's runtime directory and listens on a local socket beside it; a later start finds the
 // lock taken, asks the running instance over that socket to come forward (or to look a text up),
 // and ends. A lock left behind by an instance that died does not block the next start.
@@ -24,8 +25,15 @@ class TSingleInstance : public QObject
     Q_OBJECT
 
 public:
-    // Directory defaults to the user's runtime directory.
-    explicit TSingleInstance(const QString& Directory = QString());
+    // Directory defaults to the user's runtime directory; Name names the lock and the socket.
+    explicit TSingleInstance(const QString& Directory = QString(),
+                             const QString& Name = DefaultName);
+
+    static constexpr const char* DefaultName = "VexloVocabularyMutex";
+    // One running copy per settings file: the usual settings file gives DefaultName, any other one
+    // (a demo's, a second profile's) a name of its own, so that copies on different settings never
+    // hand over to each other.
+    static QString NameFor(const QString& SettingsFile, const QString& DefaultSettingsFile);
     ~TSingleInstance() override;
 
     // Takes the lock without waiting. True: this is the running instance (also when the lock
@@ -68,6 +76,7 @@ public:
 
 private:
     QString FDirectory;
+    QString FName;
     std::unique_ptr<QLockFile> FLock;
     QLocalServer* FServer = nullptr;
     std::function<void()> FBringForward;

@@ -144,6 +144,7 @@ void TAppRegInfo::Load()
         Axis = 0;
     Reg.CloseKey();
     Speech.Load();
+    LookUp.Load();
 }
 
 void TAppRegInfo::Save()
@@ -175,6 +176,7 @@ void TAppRegInfo::Save()
         Reg.CommitUpdate();
         Reg.CloseKey();
         Speech.Save();
+        LookUp.Save();
     } else if (const QString Problem = TRegistry::HiveProblem(); !Problem.isEmpty()) {
         throw ERegistryException(Problem);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/TLookUpSettings.h"
 #include "settings/TSpeechSettings.h"
 
 #include <QRect>
@@ -115,6 +116,8 @@ public:
 
     // Voice and spoken notes; loaded and saved with the rest, in a subkey of their own.
     TSpeechSettings Speech;
+    // Whether a look-up takes the keyboard; also in a subkey of its own.
+    TLookUpSettings LookUp;
 
     const TAppRegInfoData* NoteData() const { return this; }
     TAppRegInfoData* NoteData() { return this; }

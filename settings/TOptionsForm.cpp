@@ -89,6 +89,7 @@ TOptionsForm::TOptionsForm(TAppRegInfoData& Settings, QWidget* Owner)
 
     FormCreate();
     CreateSpeechPage();
+    CreateLookUpPage();
 }
 
 TOptionsForm::~TOptionsForm() = default;
@@ -265,6 +266,7 @@ void TOptionsForm::OKBitBtnClick()
     FSettings.CopyFromClipboard = ui->ClipboardCheckBox->isChecked();
     FSettings.HideOrClose = ui->HideOrCloseCheckBox->isChecked();
     SpeechPageOK();
+    LookUpPageOK();
     accept();
 }
 

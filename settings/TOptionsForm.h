@@ -16,6 +16,7 @@ class QGroupBox;
 class QLabel;
 class QToolButton;
 struct TSpeechSettings;
+struct TLookUpSettings;
 
 namespace Ui {
 class TOptionsForm;
@@ -75,6 +76,11 @@ public:
     QComboBox* VoiceComboBox = nullptr;
     QCheckBox* NotesSpeakCheckBox = nullptr;
 
+    // Look-up, below speech (TOptionsFormLookUp.cpp): whether a look-up takes the keyboard.
+    void SetLookUpSettings(TLookUpSettings* LookUp);
+    QGroupBox* LookUpGroupBox = nullptr;
+    QComboBox* LookUpComboBox = nullptr;
+
 protected:
     bool event(QEvent* Event) override;
     void showEvent(QShowEvent* Event) override;
@@ -84,6 +90,9 @@ private:
     void CreateSpeechPage();
     void SpeechPageOK();
     TSpeechSettings* FSpeech = nullptr;
+    void CreateLookUpPage();
+    void LookUpPageOK();
+    TLookUpSettings* FLookUp = nullptr;
 
     TAppRegInfoData& FSettings;
     QWidget* FOwner;

@@ -21,6 +21,7 @@ bool TOptionsForm::Execute(TAppRegInfo& Settings, QWidget* Owner)
 {
     TOptionsForm Form(Settings, Owner);
     Form.SetSpeechSettings(&Settings.Speech);
+    Form.SetLookUpSettings(&Settings.LookUp);
     return Form.exec() == QDialog::Accepted;
 }
 
@@ -56,7 +57,6 @@ void TOptionsForm::CreateSpeechPage()
     setFixedSize(width(), height() + Grown);
     setTabOrder(ui->AxisComboBox, VoiceComboBox);
     setTabOrder(VoiceComboBox, NotesSpeakCheckBox);
-    setTabOrder(NotesSpeakCheckBox, ui->OKBitBtn);
 }
 
 void TOptionsForm::SetSpeechSettings(TSpeechSettings* Speech)

@@ -4,21 +4,6 @@
 
 namespace {
 
-std::optional<uint32_t> ReadDword(const TRegistry& Reg, const char* Name)
-{
-    try {
-        const std::optional<TRegValue> V = Reg.ReadValue(QLatin1String(Name));
-        if (!V || V->Type != REG_DWORD || V->Data.size() != 4)
-            return std::nullopt;
-        uint32_t N = 0;
-        for (int B = 3; B >= 0; --B)
-            N = (N << 8) | static_cast<unsigned char>(V->Data[B]);
-        return N;
-    } catch (...) {
-        return std::nullopt;
-    }
-}
-
 const TSpeechSettings*& LiveSettings()
 {
     static const TSpeechSettings* Settings = nullptr;
@@ -44,9 +29,9 @@ void TSpeechSettings::Load()
     Reg.RootKey = TRootKey::HKEY_LOCAL_MACHINE;
     if (!Reg.OpenKey(QLatin1String(KeyName), false))
         return;
-    if (const auto N = ReadDword(Reg, "Voice"); N && *N <= 1)
+    if (const auto N = Reg.ReadDword(QStringLiteral("Voice")); N && *N <= 1)
         Voice = static_cast<TSpeechVoice>(*N);
-    if (const auto N = ReadDword(Reg, "Notes Speak"))
+    if (const auto N = Reg.ReadDword(QStringLiteral("Notes Speak")))
         NotesSpeak = *N != 0;
     Reg.CloseKey();
 }

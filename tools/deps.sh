@@ -1,23 +1,33 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, running and testing need, when any is missing.
+# Installs the Debian 12 packages the project needs, when any is missing.
+#   tools/deps.sh --run   what building and running the program needs (the demo's command)
+#   tools/deps.sh         that and everything the tests, benchmarks and package checks need
 set -euo pipefail
+# Building and running the program.
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins
-    libsqlite3-dev sqlite3 libjpeg62-turbo-dev libicu-dev
-    libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth xclip xdotool x11-utils trayer openbox
-    fonts-dejavu-core fonts-liberation
-    mdbtools mdbtools-dev libkeduvocdocument-dev qtbase5-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev qt6-qpa-plugins
+    libsqlite3-dev libjpeg62-turbo-dev libicu-dev mdbtools-dev
     libespeak-ng-dev espeak-ng-data libpcaudio-dev
+    fonts-dejavu-core
 )
-# Desktop integration and its tests: Qt's Wayland plugin, a headless Wayland compositor with
-# XWayland, the Wayland clipboard tools, a private D-Bus session bus, the freedesktop validators,
-# the Debian package tools and checker, the icon renderer.
-packages+=(
-    qt6-wayland weston xwayland wl-clipboard dbus-daemon
-    desktop-file-utils appstream lintian dpkg-dev fakeroot file man-db librsvg2-bin
-)
+if [ "${1:-}" != "--run" ]; then
+    # The tests: GoogleTest and Google Benchmark, the sqlite3 shell and mdbtools' programs that make
+    # and read test files, KDE's vocabulary-document library (Qt 5) as an oracle, a private X
+    # server with a window manager and a tray host, and the X tools the real-window tests drive.
+    packages+=(
+        libgtest-dev libgmock-dev libbenchmark-dev
+        sqlite3 mdbtools libkeduvocdocument-dev qtbase5-dev
+        xvfb xauth xclip xdotool x11-utils trayer openbox fonts-liberation
+    )
+    # Desktop integration and its tests: Qt's Wayland plugin, a headless Wayland compositor with
+    # XWayland, the Wayland clipboard tools, a private D-Bus session bus, the freedesktop
+    # validators, the Debian package tools and checker, the icon renderer.
+    packages+=(
+        qt6-wayland weston xwayland wl-clipboard dbus-daemon
+        desktop-file-utils appstream lintian dpkg-dev fakeroot file man-db librsvg2-bin
+    )
+fi
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -7,7 +7,10 @@
 #include "tests/speech/MemoryOutput.h"
 #include "ui_TEditForm.h"
 
+#include <QHelpEvent>
 #include <QLabel>
+#include <QTest>
+#include <QToolTip>
 #include <QMenu>
 #include <QThread>
 #include <QTimer>
@@ -55,6 +58,43 @@ TEST_F(AdminFormTest, SearchThatFallsBackSaysSoAndOffersTheWord)
     Form->NavLast->click();
     EXPECT_EQ(Hint(*Form), "");
     EXPECT_FALSE(Form->AddMissingAction->isVisible());
+}
+
+// A long missing word: the Add button stays wholly in the status bar, its caption shortened in
+// the middle, and its tip says the whole caption.
+TEST_F(AdminFormTest, LongAddCaptionGivesWayInTheMiddleAndShowsItAllAsItsTip)
+{
+    Open(Fruits);
+    Form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+    // The longest word the store takes.
+    Form->SearchEdit->setText("pragmatic approaches in writing");
+    ASSERT_TRUE(Form->AddMissingButton->isVisible());
+    const QString Full = QStringLiteral("Add \"pragmatic approaches in writi…\"…");
+    ASSERT_EQ(Form->AddMissingButton->text(), Full);
+    for (const int Width : {Form->width(), Form->minimumWidth()}) {
+        SCOPED_TRACE(Width);
+        Form->resize(Width, Form->height());
+        QTest::qWait(0);
+        QCoreApplication::processEvents();
+        TElidedToolButton* Button = Form->AddMissingButton;
+        // Inside the status bar, and the text painted fits the button.
+        EXPECT_LE(Button->geometry().right(), Form->StatusBar->contentsRect().right());
+        const QString Shown = Button->ShownText();
+        EXPECT_LE(Button->fontMetrics().horizontalAdvance(Shown), Button->width());
+        if (Shown == Full)
+            continue;
+        EXPECT_TRUE(Shown.startsWith("Add \"")) << Shown.toStdString();
+        EXPECT_TRUE(Shown.endsWith("…")) << Shown.toStdString();
+        EXPECT_LT(Shown.size(), Full.size()) << Shown.toStdString();
+        QHelpEvent Tip(QEvent::ToolTip, Button->rect().center(),
+                       Button->mapToGlobal(Button->rect().center()));
+        QCoreApplication::sendEvent(Button, &Tip);
+        EXPECT_EQ(QToolTip::text(), Full);
+    }
+    EXPECT_NE(Form->AddMissingButton->ShownText(), Full)
+        << "the narrow window shortened nothing: " << Form->width() << " "
+        << Form->StatusBar->width() << " " << Form->AddMissingButton->width();
 }
 
 TEST_F(AdminFormTest, CapturedWordThatIsMissingIsHintedToo)

@@ -93,6 +93,18 @@ protected:
 
     QStringList DemoArguments() const { return {"--demo", Dir.filePath("demo")}; }
 
+    // Whether a running copy holds its instance lock in this test's runtime directory (the lock is
+    // named after the settings file, the socket beside it ends in ".socket").
+    bool LockExists() const
+    {
+        const QStringList Found =
+            QDir(RuntimeDir).entryList({"VexloVocabularyMutex*"}, QDir::Files | QDir::System);
+        for (const QString& Name : Found)
+            if (!Name.endsWith(".socket"))
+                return true;
+        return false;
+    }
+
     // Visible top-level windows of a process whose name matches Pattern (by default the main
     // window; the tray icon, "Vexlo Vocabulary 2007", is a visible window of its own).
     static QStringList Windows(QProcess* Process, const QString& Pattern = "^Vexlo Vocabulary - ")

@@ -32,7 +32,7 @@ TEST_F(AppWindowTest, StartupStartsHiddenUntilASecondStart)
 {
     QProcess* Hidden = Start(DemoArguments() + QStringList{"startup"});
     // Give it time to come up; its lock file shows that it runs.
-    ASSERT_TRUE(WaitUntil([&] { return QFile::exists(RuntimeDir + "/VexloVocabularyMutex"); }));
+    ASSERT_TRUE(WaitUntil([&] { return LockExists(); }));
     QThread::msleep(1500);
     EXPECT_EQ(Hidden->state(), QProcess::Running);
     // No window but the tray icon's, where a tray host runs.
@@ -118,7 +118,7 @@ TEST_F(AppWindowTest, ExitSavesTheSettings)
     EXPECT_TRUE(Text.contains("Software\\Norvane\\Vocabulary"));
     EXPECT_TRUE(Text.contains("\"Width\"=dword:"));
     // The lock went with the program.
-    EXPECT_FALSE(QFile::exists(RuntimeDir + "/VexloVocabularyMutex"));
+    EXPECT_FALSE(LockExists());
 }
 
 TEST(AppCommandLineTest, HelpAndVersionPrintAndEnd)

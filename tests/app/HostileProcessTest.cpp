@@ -83,7 +83,7 @@ TEST_F(HostileProcessTest, SignalsEndTheProgramAsTheCloseCommandDoes)
         const QByteArray Hive = Tool("cat", {Dir.filePath("registry.reg")}).toUtf8();
         EXPECT_TRUE(Hive.contains("\"Width\"=dword:")) << "settings saved";
         EXPECT_FALSE(QFile::exists(DataFile + "-wal")) << "store closed";
-        EXPECT_FALSE(QFile::exists(RuntimeDir + "/VexloVocabularyMutex"));
+        EXPECT_FALSE(LockExists());
         EXPECT_EQ(Words(), (QStringList{"apple", "banana", "cherry"}));
     }
 }
@@ -152,7 +152,10 @@ TEST_F(HostileProcessTest, ClipboardFloodLooksUpOnlyTheLastText)
     }));
     qint64 Slowest = 0;
     int Answered = 0;
-    TSingleInstance Probe(RuntimeDir);
+    // The running copy's instance, named after its settings file.
+    TSingleInstance Probe(RuntimeDir, TSingleInstance::NameFor(
+                                          Environment.value("VEXLO_REGISTRY"),
+                                          Dir.filePath("config/vexlo-vocabulary/registry.reg")));
     QElapsedTimer Clock;
     QDeadlineTimer Deadline(30000);
     bool Over = false;

@@ -13,6 +13,8 @@
 #include <QImage>
 #include <QPixmap>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -173,6 +175,71 @@ TEST_F(InstallTest, ValidatorsAcceptTheDesktopFiles)
     QFile Metainfo(Path("share/metainfo/example.vexlo.Vocabulary.metainfo.xml"));
     ASSERT_TRUE(Metainfo.open(QIODevice::ReadOnly));
     EXPECT_TRUE(Metainfo.readAll().contains("<release version=\"" VEXLO_VERSION "\""));
+}
+
+// The options a text names: "--word" tokens, and the bare "startup" argument.
+QSet<QString> OptionsIn(const QString& Text)
+{
+    QSet<QString> Options;
+    static const QRegularExpression Option(QStringLiteral("(?<![\\w-])--[a-z][a-z-]*[a-z]"));
+    for (auto It = Option.globalMatch(Text); It.hasNext();)
+        Options.insert(It.next().captured());
+    if (Text.contains(QRegularExpression(QStringLiteral("\\bstartup\\b"))))
+        Options.insert(QStringLiteral("startup"));
+    return Options;
+}
+
+QString ReadText(const QString& Path)
+{
+    QFile File(Path);
+    return File.open(QIODevice::ReadOnly) ? QString::fromUtf8(File.readAll()) : QString();
+}
+
+// A section of a text from the line that starts with Heading to the next line starting with Next.
+QString Section(const QString& Text, const QString& Heading, const QString& Next)
+{
+    const qsizetype Start = Text.indexOf(QLatin1Char('\n') + Heading);
+    if (Start < 0)
+        return {};
+    const qsizetype End = Text.indexOf(QLatin1Char('\n') + Next, Start + Heading.size() + 1);
+    return Text.mid(Start, End < 0 ? -1 : End - Start);
+}
+
+// What --help prints, the manual page's OPTIONS and the README's command-line table name the same
+// options.
+TEST_F(InstallTest, HelpManualPageAndReadmeNameTheSameOptions)
+{
+    const TRun Help = RunTool(Path("bin/vexlo-vocabulary"), {"--help"});
+    ASSERT_EQ(Help.Code, 0) << Help.Out.toStdString();
+    // Only the option lines: the settings paths below them are no options.
+    QString HelpOptions;
+    for (const QString& Line : Help.Out.split(QLatin1Char('\n')))
+        if (Line.startsWith(QLatin1String("  ")))
+            HelpOptions += Line.section(QLatin1String("  "), 1, 1).trimmed() + QLatin1Char('\n');
+    const QSet<QString> Expected = OptionsIn(HelpOptions);
+    ASSERT_TRUE(Expected.contains(QStringLiteral("--import"))) << HelpOptions.toStdString();
+
+    // The page as installed and as man shows it.
+    const TRun Page = RunTool("man", {"-E", "UTF-8", "-l", "-Tutf8", "-P", "cat",
+                                      Path("share/man/man1/vexlo-vocabulary.1.gz")});
+    ASSERT_EQ(Page.Code, 0) << Page.Out.toStdString();
+    QString Shown = Page.Out;
+    Shown.remove(QRegularExpression(QStringLiteral(".\\x08"))); // overstrike bold and underline
+    Shown.replace(QChar(0x2010), QLatin1Char('-')).replace(QChar(0x2212), QLatin1Char('-'));
+    QString PageOptions;
+    for (const QString& Line : Section(Shown, QStringLiteral("OPTIONS"), QStringLiteral("DICT"))
+                                   .split(QLatin1Char('\n')))
+        if (Line.startsWith(QLatin1String("       ")) && !Line.startsWith(QLatin1String("        ")))
+            PageOptions += Line.trimmed() + QLatin1Char('\n');
+    EXPECT_EQ(OptionsIn(PageOptions), Expected) << PageOptions.toStdString();
+
+    const QString Readme = ReadText(QStringLiteral(VEXLO_SOURCE_DIR "/README.md"));
+    QString Table;
+    for (const QString& Line :
+         Section(Readme, QStringLiteral("### Command line"), QStringLiteral("#")).split('\n'))
+        if (Line.startsWith(QLatin1String("| `")))
+            Table += Line.section(QLatin1Char('|'), 1, 1) + QLatin1Char('\n');
+    EXPECT_EQ(OptionsIn(Table), Expected) << Table.toStdString();
 }
 
 // Mean difference per channel (0..255) of two images of the same size, over premultiplied ARGB.

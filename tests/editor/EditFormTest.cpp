@@ -17,6 +17,8 @@
 #include <QTimer>
 #include <QAbstractItemView>
 #include <QCompleter>
+#include <QLabel>
+#include <QLineEdit>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -151,6 +153,63 @@ TEST_F(EditFormTest, NewEntryIsStoredAsTyped)
     EXPECT_EQ(Rec.Transcription, QStringLiteral("nju:"));
     EXPECT_EQ(Rec.WordLevel, 3);
     EXPECT_EQ(Store->GetMaxID(), 2);
+}
+
+// While typing, the status bar says how long the field is and how long it may be, in red past
+// the limit (counted as stored: a line break of the Bulgarian text is two characters); Ctrl+Enter
+// is OK from any field, also from the Bulgarian text where Enter starts a new line.
+TEST_F(EditFormTest, FieldLengthsShowWhileTypingAndCtrlEnterIsOk)
+{
+    Run(emNew, [this](Ui::TEditForm& Ui) {
+        auto* Count = Editor->findChild<QLabel*>(QStringLiteral("FieldCountLabel"));
+        ASSERT_NE(Count, nullptr);
+        // Focus changes and window shortcuts need the dialog to be the active window.
+        Editor->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Editor.get()));
+        struct TCase
+        {
+            QWidget* Field;
+            QString Typed;
+            QString Shown;
+            bool Over;
+        };
+        const TCase Cases[] = {
+            {Ui.EnglishEdit, QString(30, u'a'), QStringLiteral("English: 30 of 30"), false},
+            {Ui.EnglishEdit, QStringLiteral("b"), QStringLiteral("English: 31 of 30"), true},
+            {Ui.TranscriptionEdit, QStringLiteral("\u02C8\u00E6p"),
+             QStringLiteral("Transcription: 3 of 30"), false},
+            {Ui.BulgarianMemo, QString(), QStringLiteral("Bulgarian: 0 of 255"), false},
+        };
+        for (const TCase& C : Cases) {
+            SCOPED_TRACE(C.Shown.toStdString());
+            C.Field->setFocus(Qt::TabFocusReason);
+            // Key events carry ASCII only; other characters come as typed text would.
+            if (auto* Line = qobject_cast<QLineEdit*>(C.Field); Line && C.Typed.size() == 3)
+                Line->insert(C.Typed);
+            else
+                QTest::keyClicks(C.Field, C.Typed);
+            EXPECT_EQ(Count->text(), C.Shown);
+            EXPECT_EQ(Count->property("OverLimit").toBool(), C.Over);
+        }
+        Ui.BulgarianMemo->insertPlainText(QStringLiteral("ябълка"));
+        QTest::keyClick(Ui.BulgarianMemo, Qt::Key_Return);
+        Ui.BulgarianMemo->insertPlainText(QStringLiteral("плод"));
+        EXPECT_EQ(Count->text(), QStringLiteral("Bulgarian: 12 of 255"));
+
+        // Too long a word: Ctrl+Enter asks the store as OK does, which refuses it.
+        TMessageBox::SetNextAnswer(QMessageBox::Ok);
+        QTest::keyClick(Ui.BulgarianMemo, Qt::Key_Return, Qt::ControlModifier);
+        EXPECT_TRUE(Editor->isVisible());
+        EXPECT_EQ(TMessageBox::Answered().size(), 1);
+        Ui.EnglishEdit->setText(QStringLiteral("apple"));
+        QTest::keyClick(Ui.BulgarianMemo, Qt::Key_Enter, Qt::ControlModifier);
+    });
+    EXPECT_FALSE(Editor->isVisible());
+    ASSERT_EQ(Store->GetEntryCount(), 1);
+    TEnBgRecord Rec;
+    Store->ReadCurrentEntry(Rec);
+    EXPECT_EQ(Rec.EnglishWord, QStringLiteral("apple"));
+    EXPECT_EQ(Rec.BulgarianText, QStringLiteral("ябълка\r\nплод"));
 }
 
 TEST_F(EditFormTest, BlankWordIsRefusedAndKeepsTheInput)

@@ -4,6 +4,7 @@
 
 #include "ui_TOptionsForm.h"
 
+#include "settings/TLookUpSettings.h"
 #include "settings/TSpeechSettings.h"
 
 #include <QApplication>
@@ -276,7 +277,7 @@ TEST_F(OptionsFormTest, ExecuteReturnsTrueOnOK)
         const QRect Mine = Form->frameGeometry();
         EXPECT_LE(std::abs(Mine.center().x() - Outer.center().x()), 1);
         EXPECT_LE(std::abs(Mine.center().y() - Outer.center().y()), 1);
-        EXPECT_EQ(Form->size(), QSize(274, 368)); // grown by the speech group below
+        EXPECT_EQ(Form->size(), QSize(274, 420)); // grown by the speech and look-up groups below
         // "OK" carries the same glyph as the word editor's.
         EXPECT_EQ(Form->ui->OKBitBtn->icon().pixmap(16, 16).toImage(),
                   CheckMarkGlyph().pixmap(16, 16).toImage());
@@ -297,12 +298,14 @@ TEST_F(OptionsFormTest, SpeechGroupBelowTheNoteOptions)
 {
     {
         TOptionsForm Form(Settings, nullptr);
-        EXPECT_EQ(Form.size(), QSize(274, 368));
+        // The speech group, then the look-up group, below the note options.
+        EXPECT_EQ(Form.size(), QSize(274, 420));
         EXPECT_EQ(Form.ui->NoteGroupBox->geometry(), QRect(2, 168, 270, 89));
         EXPECT_EQ(Form.ui->GroupBox3->geometry(), QRect(2, 0, 270, 65));
         EXPECT_EQ(Form.SpeechGroupBox->geometry(), QRect(2, 264, 270, 65));
-        EXPECT_EQ(Form.ui->OKBitBtn->geometry(), QRect(120, 336, 73, 25));
-        EXPECT_EQ(Form.ui->CancelBitBtn->geometry(), QRect(198, 336, 73, 25));
+        EXPECT_EQ(Form.LookUpGroupBox->geometry(), QRect(2, 336, 270, 45));
+        EXPECT_EQ(Form.ui->OKBitBtn->geometry(), QRect(120, 388, 73, 25));
+        EXPECT_EQ(Form.ui->CancelBitBtn->geometry(), QRect(198, 388, 73, 25));
         // Without speech settings to edit, the group shows the defaults.
         EXPECT_EQ(Form.VoiceComboBox->currentText(), QStringLiteral("British English"));
         EXPECT_FALSE(Form.NotesSpeakCheckBox->isChecked());
@@ -338,6 +341,24 @@ TEST_F(OptionsFormTest, SpeechGroupBelowTheNoteOptions)
     }
 }
 
+// "On look-up": the first choice takes the keyboard (the default), the second leaves it; OK copies
+// the choice back, Cancel does not.
+TEST_F(OptionsFormTest, LookUpChoiceShowsTheSettingAndOKCopiesItBack)
+{
+    for (const bool Take : {true, false})
+        for (const bool PressOK : {true, false}) {
+            SCOPED_TRACE(Take * 2 + PressOK);
+            TLookUpSettings LookUp;
+            LookUp.TakeKeyboard = Take;
+            TOptionsForm Form(Settings, nullptr);
+            Form.SetLookUpSettings(&LookUp);
+            EXPECT_EQ(Form.LookUpComboBox->currentIndex(), Take ? 0 : 1);
+            Form.LookUpComboBox->setCurrentIndex(Take ? 1 : 0);
+            (PressOK ? Form.ui->OKBitBtn : Form.ui->CancelBitBtn)->click();
+            EXPECT_EQ(LookUp.TakeKeyboard, PressOK ? !Take : Take);
+        }
+}
+
 // The text field of a closed drop-down list, where its current item is drawn.
 QRect EditField(QComboBox* Box)
 {
@@ -353,7 +374,7 @@ QRect EditField(QComboBox* Box)
 TEST_F(OptionsFormTest, EveryDropDownItemShowsWhole)
 {
     TOptionsForm Form(Settings, nullptr);
-    for (QComboBox* Box : {Form.ui->PositionComboBox, Form.ui->AxisComboBox}) {
+    for (QComboBox* Box : {Form.ui->PositionComboBox, Form.ui->AxisComboBox, Form.LookUpComboBox}) {
         SCOPED_TRACE(Box->objectName().toStdString());
         const QFontMetrics Metrics(Box->font());
         for (int I = 0; I < Box->count(); ++I) {

@@ -44,9 +44,13 @@ TEST(TAutostartTest, ExecFollowsTheDesktopEntryQuoting)
     for (const TCase& C : Cases) {
         SCOPED_TRACE(C.Program);
         EXPECT_EQ(TAutostart::DesktopExec(QString::fromUtf8(C.Program)), QString::fromUtf8(C.Exec));
-        EXPECT_TRUE(TAutostart::DesktopEntry(QString::fromUtf8(C.Program))
-                        .split('\n')
-                        .contains(QByteArray(C.FileLine)));
+        const QList<QByteArray> Lines =
+            TAutostart::DesktopEntry(QString::fromUtf8(C.Program)).split('\n');
+        EXPECT_TRUE(Lines.contains(QByteArray(C.FileLine)));
+        // TryExec names the program itself (no arguments, no quoting, string escapes only), so
+        // that desktops skip the entry once the program is removed.
+        QByteArray TryExec = QByteArray(C.Program).replace("\\", "\\\\");
+        EXPECT_TRUE(Lines.contains("TryExec=" + TryExec)) << TryExec.toStdString();
     }
 }
 

@@ -1,0 +1,51 @@
+// The options dialog's look-up group, below the speech group: the dialog grows by its height and
+// the two buttons move down with the bottom edge; everything else keeps its place.
+#include "settings/TOptionsForm.h"
+
+#include "ui_TOptionsForm.h"
+
+#include "settings/TLookUpSettings.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+
+namespace {
+constexpr int GroupHeight = 45;
+constexpr int Grown = GroupHeight + 7;
+} // namespace
+
+void TOptionsForm::CreateLookUpPage()
+{
+    LookUpGroupBox = new QGroupBox(QStringLiteral("On look-up"), this);
+    LookUpGroupBox->setObjectName(QStringLiteral("LookUpGroupBox"));
+    LookUpGroupBox->setGeometry(2, SpeechGroupBox->geometry().bottom() + 8, 270, GroupHeight);
+
+    LookUpComboBox = new QComboBox(LookUpGroupBox);
+    LookUpComboBox->setObjectName(QStringLiteral("LookUpComboBox"));
+    LookUpComboBox->setGeometry(8, 16, 254, 21);
+    LookUpComboBox->addItems({QStringLiteral("Bring the window forward, take the keyboard"),
+                              QStringLiteral("Show the window, leave the keyboard")});
+    LookUpComboBox->setStatusTip(
+        QStringLiteral("What the window does when copied text is looked up"));
+    LookUpComboBox->setCurrentIndex(TLookUpSettings().TakeKeyboard ? 0 : 1);
+
+    for (QWidget* Button :
+         {static_cast<QWidget*>(ui->OKBitBtn), static_cast<QWidget*>(ui->CancelBitBtn)})
+        Button->move(Button->x(), Button->y() + Grown);
+    setFixedSize(width(), height() + Grown);
+    setTabOrder(NotesSpeakCheckBox, LookUpComboBox);
+    setTabOrder(LookUpComboBox, ui->OKBitBtn);
+}
+
+void TOptionsForm::SetLookUpSettings(TLookUpSettings* LookUp)
+{
+    FLookUp = LookUp;
+    if (FLookUp)
+        LookUpComboBox->setCurrentIndex(FLookUp->TakeKeyboard ? 0 : 1);
+}
+
+void TOptionsForm::LookUpPageOK()
+{
+    if (FLookUp)
+        FLookUp->TakeKeyboard = LookUpComboBox->currentIndex() == 0;
+}
