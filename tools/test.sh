@@ -29,7 +29,12 @@ openbox >/dev/null 2>&1 &
 pids+=($!)
 trayer --edge top --align right --widthtype request --height 24 >/dev/null 2>&1 &
 pids+=($!)
-sleep 0.5
+# The window manager and the tray host are up once they own their selections.
+for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' &&
+        xdotool search --class trayer >/dev/null 2>&1 && break
+    sleep 0.1
+done
 
 status=0
 (cd "$build" && ctest --output-on-failure --timeout 300 -j "$(nproc)") || status=$?
@@ -74,8 +79,11 @@ fi
 
 # Fuzz and randomized tests of the file readers, under AddressSanitizer.
 if [ ! -f "$asan/build.ninja" ]; then
+    launcher=()
+    command -v ccache >/dev/null 2>&1 &&
+        launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
     cmake -S "$root" -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVEXLO_SANITIZE=ON \
-        -DVEXLO_BUILD_BENCH=OFF >/dev/null
+        -DVEXLO_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null
 fi
 fuzz_targets=$(ninja -C "$asan" -t targets all | sed -n 's/^\(fuzz_[A-Za-z0-9_]*\): .*/\1/p' | sort -u)
 if [ -n "$fuzz_targets" ]; then
