@@ -81,6 +81,9 @@ QString TAdminForm::FirstRunDataFile()
 
 bool TAdminForm::IsAccessDatabase(const QString& Path)
 {
+    // The open dictionary is ours; reading it outside the engine would drop its locks.
+    if (TVexloConnection::IsOpenStoreFile(Path))
+        return false;
     QFile File(Path);
     if (!File.open(QIODevice::ReadOnly))
         return false;

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 
+class QFileDialog;
 class QWidget;
 
 // The standard dialogs that ask for a file, behind a seam tests can answer: SetNextAnswer queues
@@ -18,6 +19,11 @@ public:
     // replacing an existing file: the caller decides what an existing file means.
     static QString SaveFileName(QWidget* Parent, const QString& Caption, const QString& Directory,
                                 const QString& Filter);
+
+    // Makes a dialog built elsewhere list files without opening them: every dialog of the
+    // program goes through this, because closing any descriptor on the open data file or its log
+    // would drop the database's locks.
+    static void KeepFilesClosed(QFileDialog& Dialog);
 
     // Test seam. While answers are queued, no dialog is shown.
     static void SetNextAnswer(const QString& Path);

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <mutex>
+#include <set>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -58,6 +60,14 @@ bool IsWalFile(sqlite3* Db)
     return Wal;
 }
 
+// The connections open in this process.
+std::mutex OpenConnectionsGuard;
+std::set<const TVexloConnection*>& OpenConnections()
+{
+    static std::set<const TVexloConnection*> Connections;
+    return Connections;
+}
+
 QString Problem(const QString& Path, const QString& What)
 {
     return QStringLiteral("Cannot open the data file %1: %2").arg(Path, What);
@@ -102,7 +112,7 @@ void TVexloConnection::Open()
         throw EVexloDatabaseError(Problem(
             Path, QStringLiteral("its folder is not writable, so changes could not be saved "
                                  "safely.")));
-    if (IsAccessFile(Path))
+    if (!IsOpenStoreFile(Path) && IsAccessFile(Path))
         throw EVexloDatabaseError(Problem(
             Path, QStringLiteral("it is a Microsoft Access database; this program reads SQLite "
                                  "vocabulary files (create one with --create-empty).")));
@@ -152,6 +162,27 @@ void TVexloConnection::Open()
     FFileName = Path;
     FDevice = Before.st_dev;
     FInode = Before.st_ino;
+    const std::lock_guard Lock(OpenConnectionsGuard);
+    OpenConnections().insert(this);
+}
+
+bool TVexloConnection::IsOpenStoreFile(const QString& Path)
+{
+    struct stat Target;
+    if (!StatPath(Path, Target))
+        return false;
+    const std::lock_guard Lock(OpenConnectionsGuard);
+    for (const TVexloConnection* Connection : OpenConnections()) {
+        if (Target.st_dev == Connection->FDevice && Target.st_ino == Connection->FInode)
+            return true;
+        for (const char* Suffix : {"-wal", "-shm", "-journal"}) {
+            struct stat Companion;
+            if (StatPath(Connection->FFileName + QLatin1String(Suffix), Companion) &&
+                Companion.st_dev == Target.st_dev && Companion.st_ino == Target.st_ino)
+                return true;
+        }
+    }
+    return false;
 }
 
 TVexloConnection::TFileState TVexloConnection::CheckFileIdentity() const
@@ -241,6 +272,10 @@ void TVexloConnection::Close()
         Table->ConnectionClosing();
     if (InTransaction())
         RollbackTrans();
+    {
+        const std::lock_guard Lock(OpenConnectionsGuard);
+        OpenConnections().erase(this);
+    }
     sqlite3_close_v2(FDb);
     FDb = nullptr;
     FFileName.clear();

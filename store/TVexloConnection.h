@@ -59,6 +59,11 @@ public:
     // Compares the device and inode at the path with those of the file opened, without opening
     // anything. fsSame while closed.
     TFileState CheckFileIdentity() const;
+    // Whether Path names (after links, by device and inode) a file of a connection open in this
+    // process: its data file, or the log, index or journal beside it. Nothing but the engine may
+    // open those: closing any other descriptor on them drops every lock the engine holds there,
+    // and another program would then take the log for unused.
+    static bool IsOpenStoreFile(const QString& Path);
     // SQLite's data_version of the main file: it changes whenever another connection (another
     // process, or another connection in this one) commits a change.
     int64_t DataVersion() const;

@@ -200,4 +200,35 @@ TEST(CreateOnFullDiskTest, LeavesNothingBehind)
     EXPECT_EQ(DirEntries(Dir.path()), QStringList());
 }
 
+// Which paths name the open store's files, so that nothing but the engine opens them: the file
+// under any name (a symbolic or a hard link), and its log and index.
+TEST_F(StoreFixture, OpenStoreFilesAreKnownUnderEveryName)
+{
+    AppendWords({"one"}); // the log and its index exist now
+    const QString Other = Dir.filePath("other.db");
+    TDataFileTool::CreateEmptyDataFile(Other);
+    ASSERT_TRUE(QFile::link(Path, Dir.filePath("symlink.db")));
+    ASSERT_EQ(::link(QFile::encodeName(Path).constData(),
+                     QFile::encodeName(Dir.filePath("hardlink.txt")).constData()),
+              0);
+    const struct
+    {
+        QString Path;
+        bool Open;
+    } Cases[] = {
+        {Path, true},
+        {Dir.filePath("symlink.db"), true},
+        {Dir.filePath("hardlink.txt"), true},
+        {Path + "-wal", true},
+        {Path + "-shm", true},
+        {Other, false},
+        {Dir.path(), false},
+        {Dir.filePath("nowhere.db"), false},
+    };
+    for (const auto& Case : Cases)
+        EXPECT_EQ(TVexloConnection::IsOpenStoreFile(Case.Path), Case.Open) << Case.Path.toStdString();
+    Store->CloseData();
+    EXPECT_FALSE(TVexloConnection::IsOpenStoreFile(Path));
+}
+
 } // namespace
