@@ -598,6 +598,8 @@ void TAdminForm::SearchEditChange()
 
 void TAdminForm::NewExecute()
 {
+    if (RefusedWhileImporting())
+        return;
     NoDialogOpen = false;
     ++EntryDialogsOpen;
     Guarded([this] {
@@ -610,6 +612,8 @@ void TAdminForm::NewExecute()
 
 void TAdminForm::RedactExecute()
 {
+    if (RefusedWhileImporting())
+        return;
     NoDialogOpen = false;
     ++EntryDialogsOpen;
     Guarded([this] {
@@ -636,6 +640,8 @@ void TAdminForm::EntryDialogClosed()
 
 void TAdminForm::DeleteExecute()
 {
+    if (RefusedWhileImporting())
+        return;
     ++EntryDialogsOpen;
     Guarded([this] {
         const QString Word = TDisplayText::OneLine(
@@ -673,6 +679,8 @@ void TAdminForm::DeleteExecute()
 
 void TAdminForm::DeleteAllExecute()
 {
+    if (RefusedWhileImporting())
+        return;
     Guarded([this] {
         if (TMessageBox::Show(this, QMessageBox::Question, QStringLiteral("Attention"),
                               QStringLiteral("Delete all words from DataBase ?"),

@@ -165,6 +165,8 @@ public:
     void ExportExecute();
     // Imports Path in Format, asking for columns and confirmation; true when entries were added.
     bool ImportFile(const QString& Path, TInterchangeFormat Format);
+    // While an import runs, says so and returns true: the entry commands call it first.
+    bool RefusedWhileImporting();
     // Writes every entry to Path in Format; true when written.
     bool ExportFile(const QString& Path, TInterchangeFormat Format);
     // Open Dictionary's converter: reads an Access database (its table English, or the table and

@@ -14,12 +14,15 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QTextDocument>
 
 namespace {
 
 const QString ImportCaption = QStringLiteral("Import");
 const QString ExportCaption = QStringLiteral("Export");
+const QString ImportRunningText =
+    QStringLiteral("An import is running. Wait for it to end, or cancel it, and try again.");
 
 // Message boxes guess whether a text is markup; a text that names a file or carries a message
 // from a file is shown as the plain text it is.
@@ -83,6 +86,14 @@ void TAdminForm::ImportExecute()
     NoDialogOpen = true;
 }
 
+bool TAdminForm::RefusedWhileImporting()
+{
+    if (!ScreenSaverDataModule || ScreenSaverDataModule->ChangesHeldBy.isEmpty())
+        return false;
+    TMessageBox::Information(this, ImportCaption, ScreenSaverDataModule->ChangesHeldBy);
+    return true;
+}
+
 void TAdminForm::ExportExecute()
 {
     QString Path;
@@ -100,6 +111,14 @@ bool TAdminForm::ImportFile(const QString& Path, TInterchangeFormat Format)
         return false;
     }
     TInterchange::TImportSummary Summary;
+    // Until the import has ended, the entry commands are refused and a request to end the
+    // program waits (answering "no" to the import's windows, which rolls it back).
+    ScreenSaverDataModule->ChangesHeldBy = ImportRunningText;
+    ++EntryDialogsOpen;
+    const auto Release = qScopeGuard([this] {
+        ScreenSaverDataModule->ChangesHeldBy.clear();
+        EntryDialogClosed();
+    });
     Busy = true;
     try {
         TSourceData Data;

@@ -7,6 +7,7 @@
 #include "interchange/TInterchange.h"
 #include "platform/TRegistry.h"
 #include "platform/TSignalHandler.h"
+#include "reports/TProgressForm.h"
 #include "platform/TSessionPlatform.h"
 #include "platform/TSingleInstance.h"
 #include "settings/TRegInfo.h"
@@ -58,13 +59,25 @@ const char* const Usage =
     "Settings are kept in $VEXLO_REGISTRY, or else in\n"
     "$XDG_CONFIG_HOME/vexlo-vocabulary/registry.reg.\n";
 
-// Asked to end by a signal: open dialogs and questions are answered "no", and once every one of
-// them has returned, the window closes for good, as the close command does (settings saved,
-// store closed).
+QStringList ArgumentList(int argc, char* argv[])
+{
+    QStringList List;
+    for (int I = 0; I < argc; ++I)
+        List << QString::fromLocal8Bit(argv[I]);
+    return List;
+}
+
+} // namespace
+
+// Asked to end by a signal: open dialogs and questions are answered "no", work with a progress
+// window is stopped, and once every one of them has returned, the window closes for good, as the
+// close command does (settings saved, store closed).
 void EndAsClosed(TAdminForm* Form)
 {
     if (QWidget* Modal = QApplication::activeModalWidget()) {
-        if (auto* Dialog = qobject_cast<QDialog*>(Modal))
+        if (auto* Progress = qobject_cast<TProgressForm*>(Modal))
+            Progress->StopBitBtn->click(); // an import is cancelled and rolled back
+        else if (auto* Dialog = qobject_cast<QDialog*>(Modal))
             Dialog->done(QDialog::Rejected);
         else
             Modal->close();
@@ -77,16 +90,6 @@ void EndAsClosed(TAdminForm* Form)
     Form->ReallyClose = true;
     Form->close();
 }
-
-QStringList ArgumentList(int argc, char* argv[])
-{
-    QStringList List;
-    for (int I = 0; I < argc; ++I)
-        List << QString::fromLocal8Bit(argv[I]);
-    return List;
-}
-
-} // namespace
 
 int RunCommandLineTool(const QStringList& Arguments, std::ostream& Out, std::ostream& Err)
 {

@@ -5,6 +5,8 @@
 
 #include <iosfwd>
 
+class TAdminForm;
+
 // The program's start: single instance, command-line options, the long-lived objects in their
 // order, the event loop, and the shut-down order.
 namespace TVexloApplication {
@@ -26,5 +28,10 @@ bool PrepareDemo(QStringList& Arguments, QString& Error);
 // "--lookup TEXT": takes the option out of Arguments (program name first) into Text. Returns false,
 // with a message in Error, when TEXT is missing.
 bool TakeLookUp(QStringList& Arguments, QString& Text, bool& Given, QString& Error);
+
+// Asked to end by a signal: the open dialogs and questions are answered "no" (a running import
+// is cancelled and rolled back), and once every one of them has returned, the window closes for
+// good, as the close command does.
+void EndAsClosed(TAdminForm* Form);
 
 } // namespace TVexloApplication

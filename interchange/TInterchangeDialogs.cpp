@@ -126,6 +126,9 @@ TInterchange::TImportSummary ImportWithProgress(QWidget* Parent, TScreenSaverDat
         Form = std::make_unique<TProgressForm>(Parent);
         Form->setWindowTitle(QStringLiteral("Import"));
         Form->StopBitBtn->setText(QStringLiteral("Cancel"));
+        // The import holds the write transaction until it is confirmed: nothing in the main
+        // window may run meanwhile.
+        Form->setWindowModality(Qt::ApplicationModal);
         Form->Start(static_cast<int>(Rows));
         Progress = [&Form](qsizetype Done, qsizetype) {
             Form->ProgressBar->setValue(static_cast<int>(Done));

@@ -329,6 +329,8 @@ QString TScreenSaverDataModule::CheckDataFile(bool* Reloaded)
 void TScreenSaverDataModule::ChangeData(const std::function<void()>& Work)
 {
     ADOConnection->CheckConnected();
+    if (!ChangesHeldBy.isEmpty())
+        throw EVexloDatabaseError(ChangesHeldBy);
     if (ADOConnection->CheckFileIdentity() != TVexloConnection::TFileState::fsSame) {
         if (ADOTable->Active())
             ADOTable->Cancel();

@@ -80,6 +80,10 @@ public:
     // Deletes the current row and renumbers the greater IDs in one transaction.
     void DeleteCurrentEntry();
     void DeleteAllEntries();
+    // While not empty, every entry change above is refused with this text: a long change (an
+    // import) holds the write transaction and lets the windows run meanwhile, and nothing else may
+    // slip into it.
+    QString ChangesHeldBy;
 
     // For the main window when it gets the focus: when another program changed the file, reads
     // the table again (the current entry kept by its word); when the file was replaced, opens the
