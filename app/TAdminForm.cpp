@@ -33,6 +33,7 @@
 #include <QScrollBar>
 #include <QStatusTipEvent>
 #include <QStyledItemDelegate>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QWindow>
 
@@ -850,6 +851,17 @@ void TAdminForm::TrayIconMessage(QSystemTrayIcon::ActivationReason Reason)
     }
 }
 
+QByteArray TAdminForm::InstanceState()
+{
+    // A hidden start with its icon in a tray stays hidden: nothing is left to wait for.
+    if (HiddenStartTimer->isActive() && TrayIconShown())
+        HiddenStartTimer->stop();
+    const QByteArray Window = HiddenStartTimer->isActive() ? "starting"
+                              : isVisible()                ? "shown"
+                                                           : "hidden";
+    return Window + " clipboard " + QByteArray::number(ClipboardChangesHandled);
+}
+
 void TAdminForm::HiddenStartTimerTimer()
 {
     if (!isVisible() && !TrayIconShown())
@@ -858,14 +870,17 @@ void TAdminForm::HiddenStartTimerTimer()
 
 void TAdminForm::WMDrawClipboard()
 {
-    if (Busy || !AppSettings || !AppSettings->CopyFromClipboard)
+    if (Busy || !AppSettings || !AppSettings->CopyFromClipboard) {
+        ++ClipboardChangesHandled;
         return;
+    }
     // Only a restart of the timer: the clipboard is read once the burst is over.
     ClipboardTimer->start();
 }
 
 void TAdminForm::ClipboardQuiet()
 {
+    const auto Handled = qScopeGuard([this] { ++ClipboardChangesHandled; });
     try {
         if (Busy || !AppSettings || !AppSettings->CopyFromClipboard)
             return;

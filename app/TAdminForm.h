@@ -136,6 +136,11 @@ public:
     static inline int TrayWaitMs = 5000; // VEXLO_TRAY_WAIT_MS sets another
     QTimer* HiddenStartTimer = nullptr;
     void HiddenStartTimerTimer();
+    // What the instance socket answers to "state": "starting" until a hidden start has decided
+    // whether the window must show after all, then "shown" or "hidden"; then "clipboard N", the
+    // clipboard changes handled so far (looked up or ignored).
+    QByteArray InstanceState();
+    int ClipboardChangesHandled = 0;
 
     // Clipboard capture: the clipboard's contents changed.
     void WMDrawClipboard();

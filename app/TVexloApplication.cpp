@@ -254,7 +254,8 @@ int Run(int argc, char* argv[])
         AdminForm->OpenErrors << Problem;
     }
     Instance.Listen([AdminForm] { AdminForm->BringForward(); },
-                    [AdminForm](const QString& Text) { AdminForm->LookUpText(Text); });
+                    [AdminForm](const QString& Text) { AdminForm->LookUpText(Text); },
+                    [AdminForm] { return AdminForm->InstanceState(); });
     if (AdminForm->ShowMainForm)
         AdminForm->show();
     if (LookUpGiven)

@@ -21,6 +21,7 @@
 namespace {
 const QByteArray ShowRequest = "show";
 const QByteArray LookUpRequest = "lookup ";
+const QByteArray StateRequest = "state";
 } // namespace
 
 TSingleInstance::TSingleInstance(const QString& Directory, const QString& Name)
@@ -139,10 +140,12 @@ bool TSingleInstance::Acquire()
 }
 
 void TSingleInstance::Listen(std::function<void()> BringForward,
-                             std::function<void(const QString&)> LookUp)
+                             std::function<void(const QString&)> LookUp,
+                             std::function<QByteArray()> State)
 {
     FBringForward = std::move(BringForward);
     FLookUp = std::move(LookUp);
+    FState = std::move(State);
     if (FServer || FUnsafe)
         return;
     FServer = new QLocalServer(this);
@@ -178,7 +181,9 @@ void TSingleInstance::Listen(std::function<void()> BringForward,
                     return;
                 *Done = true;
                 const qsizetype End = Buffer->indexOf('\n');
-                Serve(End < 0 ? *Buffer : Buffer->left(End));
+                const QByteArray Answer = Serve(End < 0 ? *Buffer : Buffer->left(End));
+                if (!Answer.isEmpty())
+                    Socket->write(Answer + '\n');
                 Socket->disconnectFromServer();
             };
             connect(Socket, &QLocalSocket::readyRead, this, [Socket, Buffer, Done, Finish] {
@@ -200,7 +205,7 @@ void TSingleInstance::Listen(std::function<void()> BringForward,
     });
 }
 
-void TSingleInstance::Serve(const QByteArray& Request)
+QByteArray TSingleInstance::Serve(const QByteArray& Request)
 {
     if (Request.startsWith(LookUpRequest)) {
         if (FLookUp)
@@ -208,7 +213,10 @@ void TSingleInstance::Serve(const QByteArray& Request)
     } else if (Request.startsWith(ShowRequest)) {
         if (FBringForward)
             FBringForward();
+    } else if (Request == StateRequest) {
+        return FState ? FState() : QByteArray("running");
     }
+    return {};
 }
 
 bool TSingleInstance::SignalRunningInstance(int TimeoutMs)

@@ -19,7 +19,9 @@ class QLocalServer;
 // and ends. A lock left behind by an instance that died does not block the next start.
 //
 // The socket carries one request line per connection: "show", or "lookup " followed by the text
-// in base64 (UTF-8). The running instance answers by hanging up once it has acted.
+// in base64 (UTF-8). The running instance answers by hanging up once it has acted. "state" asks
+// what the running instance is doing: it answers one line (see Listen) and hangs up; scripts and
+// tests use it to know that the instance has started and settled.
 class TSingleInstance : public QObject
 {
     Q_OBJECT
@@ -43,9 +45,11 @@ public:
     bool IsRunningInstance() const { return FOwner; }
 
     // Running instance: starts listening for later starts; BringForward runs on the UI thread
-    // for each one that asks to come forward, LookUp for each that hands over a text.
+    // for each one that asks to come forward, LookUp for each that hands over a text, State for
+    // each that asks for the state (its answer, one line; "running" without it).
     void Listen(std::function<void()> BringForward,
-                std::function<void(const QString&)> LookUp = nullptr);
+                std::function<void(const QString&)> LookUp = nullptr,
+                std::function<QByteArray()> State = nullptr);
 
     // Later start: asks the running instance to come forward. Returns whether it was reached.
     bool SignalRunningInstance(int TimeoutMs = 2000);
@@ -81,8 +85,9 @@ private:
     QLocalServer* FServer = nullptr;
     std::function<void()> FBringForward;
     std::function<void(const QString&)> FLookUp;
+    std::function<QByteArray()> FState;
     bool Send(const QByteArray& Request, int TimeoutMs);
-    void Serve(const QByteArray& Request);
+    QByteArray Serve(const QByteArray& Request);
     bool FOwner = false;
     bool FUnsafe = false;
     QString FProblem;

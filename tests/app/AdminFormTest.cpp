@@ -401,13 +401,3 @@ TEST(MessageFormTest, IsASmallFixedWindowWithoutClose)
 }
 
 } // namespace
-
-int main(int argc, char* argv[])
-{
-    // Also when ctest lists the tests, which it does without the tests' environment.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication Application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -13,6 +13,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -103,6 +104,35 @@ protected:
             if (!Name.endsWith(".socket"))
                 return true;
         return false;
+    }
+
+    // What the running copy answers on its instance socket to "state" (empty while none answers):
+    // "starting", "shown" or "hidden", then "clipboard N". The answer comes from the copy's event
+    // loop, after everything it had to do before.
+    QString InstanceState() const
+    {
+        const QStringList Sockets = QDir(RuntimeDir).entryList({"*.socket"}, QDir::System);
+        if (Sockets.isEmpty())
+            return {};
+        QLocalSocket Socket;
+        Socket.connectToServer(QDir(RuntimeDir).filePath(Sockets.first()));
+        if (!Socket.waitForConnected(2000))
+            return {};
+        Socket.write("state\n");
+        QByteArray Answer;
+        while (!Answer.contains('\n') && Socket.waitForReadyRead(5000))
+            Answer += Socket.readAll();
+        return QString::fromUtf8(Answer).trimmed();
+    }
+    // Waits until the running copy has settled: started and, for a hidden start, decided.
+    QString SettledState() const
+    {
+        QString State;
+        WaitUntil([&] {
+            State = InstanceState();
+            return !State.isEmpty() && !State.startsWith("starting");
+        }, 20000);
+        return State;
     }
 
     // Visible top-level windows of a process whose name matches Pattern (by default the main

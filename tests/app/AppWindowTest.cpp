@@ -31,9 +31,8 @@ TEST_F(AppWindowTest, SecondStartBringsTheFirstForwardAndEnds)
 TEST_F(AppWindowTest, StartupStartsHiddenUntilASecondStart)
 {
     QProcess* Hidden = Start(DemoArguments() + QStringList{"startup"});
-    // Give it time to come up; its lock file shows that it runs.
-    ASSERT_TRUE(WaitUntil([&] { return LockExists(); }));
-    QThread::msleep(1500);
+    // Once it has decided (after waiting for the tray icon to show), it says it stays hidden.
+    EXPECT_TRUE(SettledState().startsWith("hidden ")) << InstanceState().toStdString();
     EXPECT_EQ(Hidden->state(), QProcess::Running);
     // No window but the tray icon's, where a tray host runs.
     EXPECT_TRUE(Windows(Hidden, "^Vexlo Vocabulary - ").isEmpty());

@@ -66,6 +66,15 @@ QRect SettledFrame(const QWidget* Window)
     return Last;
 }
 
+// Waits until the window manager has placed Window and Qt has its frame as the X server has it.
+bool Placed(const QWidget* Window)
+{
+    return WaitUntil([&] {
+        const QRect Frame = SettledFrame(Window);
+        return Frame.isValid() && Window->frameGeometry() == Frame;
+    });
+}
+
 bool HaveWindowManager()
 {
     return !qEnvironmentVariableIsEmpty("DISPLAY") &&
@@ -181,7 +190,7 @@ TEST_F(DesktopMainWindow, MaximisedByTheWindowManagerItSavesItsNormalBounds)
     OpenForm();
     Form->show();
     ASSERT_TRUE(WaitUntil([&] { return Framed(Form.get()); }));
-    WaitUntil([] { return false; }, 300);
+    ASSERT_TRUE(Placed(Form.get()));
     const QRect Normal = Form->PlaceBounds();
     // The user double-clicks the title bar: the window manager maximises the window.
     const QRect Frame = SettledFrame(Form.get());
@@ -196,8 +205,7 @@ TEST_F(DesktopMainWindow, MaximisedByTheWindowManagerItSavesItsNormalBounds)
         WaitUntil([&] { return Form->isMaximized(); }, 2000);
     }
     ASSERT_TRUE(WaitUntil([&] { return Form->isMaximized(); })) << "not maximised";
-    WaitUntil([] { return false; }, 300);
-    ASSERT_NE(Form->size(), Normal.size());
+    ASSERT_TRUE(WaitUntil([&] { return Form->size() != Normal.size(); }));
 
     Form->Exit->trigger();
     Form.reset();
@@ -209,7 +217,7 @@ TEST_F(DesktopMainWindow, FirstStartCentresTheWindowOnTheAvailableArea)
     OpenForm();
     Form->show();
     ASSERT_TRUE(WaitUntil([&] { return Framed(Form.get()); }));
-    WaitUntil([] { return false; }, 300);
+    ASSERT_TRUE(Placed(Form.get()));
     const QRect Available = QGuiApplication::primaryScreen()->availableGeometry();
     const QRect Frame = Form->frameGeometry();
     EXPECT_TRUE(Available.contains(Frame));
@@ -506,12 +514,3 @@ TEST_F(DesktopProgram, TrayIconShowsItsTipAndARightClickBringsTheWindowForward)
 }
 
 } // namespace
-
-int main(int argc, char* argv[])
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
-    QApplication Application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -454,10 +454,3 @@ TEST_F(DictionaryTest, AccessDatabasesAreKnownByTheirHeaderNotTheirName)
 }
 
 } // namespace
-
-int main(int argc, char* argv[])
-{
-    QApplication Application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

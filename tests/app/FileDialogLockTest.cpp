@@ -126,10 +126,3 @@ TEST_F(FileDialogLockTest, BrowsingTheDataFilesFolderKeepsWhatAnotherProgramAdds
 }
 
 } // namespace
-
-int main(int argc, char* argv[])
-{
-    QApplication Application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

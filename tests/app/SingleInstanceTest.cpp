@@ -1,6 +1,7 @@
 // The single-instance lock and the hand-over socket, inside one process.
 
 #include "platform/TSingleInstance.h"
+#include "tests/support/ScopedValue.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -100,6 +101,33 @@ TEST(SingleInstanceTest, LookUpHandsTheTextOverUnchanged)
     // A very long text arrives cut, not lost.
     EXPECT_EQ(LookedUp.last(), QString(8192, 'x'));
     EXPECT_EQ(Shown, 1);
+}
+
+// "state" is answered with one line and acts on nothing; a copy that gives no state says it runs.
+TEST(SingleInstanceTest, StateIsAnsweredWithoutActing)
+{
+    for (const bool Given : {true, false}) {
+        QTemporaryDir Dir;
+        TSingleInstance Running(Dir.path());
+        ASSERT_TRUE(Running.Acquire());
+        int Calls = 0;
+        Running.Listen([&Calls] { ++Calls; }, [&Calls](const QString&) { ++Calls; },
+                       Given ? std::function<QByteArray()>([] { return "hidden clipboard 2"; })
+                             : nullptr);
+        QByteArray Answer;
+        EXPECT_TRUE(ServeWhile([&] {
+            QLocalSocket Socket;
+            Socket.connectToServer(Running.ServerName());
+            if (!Socket.waitForConnected(5000))
+                return false;
+            Socket.write("state\n");
+            while (!Answer.contains('\n') && Socket.waitForReadyRead(5000))
+                Answer += Socket.readAll();
+            return Answer.endsWith('\n');
+        }));
+        EXPECT_EQ(Answer, Given ? "hidden clipboard 2\n" : "running\n");
+        EXPECT_EQ(Calls, 0);
+    }
 }
 
 TEST(SingleInstanceTest, OverlongRequestIsDropped)
@@ -269,8 +297,7 @@ TEST(SingleInstanceTest, IdleConnectionsTimeOutAndAreCapped)
     ASSERT_TRUE(Running.Acquire());
     QStringList LookedUp;
     Running.Listen([] {}, [&](const QString& Text) { LookedUp << Text; });
-    const int SavedTimeout = TSingleInstance::IdleTimeoutMs;
-    TSingleInstance::IdleTimeoutMs = 500;
+    const TScopedValue Timeout(TSingleInstance::IdleTimeoutMs, 500);
     auto OpenHandles = [] { return QDir("/proc/self/fd").entryList(QDir::NoDotAndDotDot).size(); };
     const qsizetype HandlesBefore = OpenHandles();
 
@@ -324,7 +351,6 @@ TEST(SingleInstanceTest, IdleConnectionsTimeOutAndAreCapped)
     EXPECT_LE(OpenHandles() - HandlesBefore, 2);
     kill(Child, SIGKILL);
     waitpid(Child, nullptr, 0);
-    TSingleInstance::IdleTimeoutMs = SavedTimeout;
 }
 
 } // namespace

@@ -203,11 +203,4 @@ TEST_F(StatusNotifierTest, WithoutAnyTrayTheHiddenStartShowsTheWindowAfterAll)
 
 } // namespace
 
-int main(int argc, char* argv[])
-{
-    QCoreApplication Application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
-
 #include "StatusNotifierTest.moc"

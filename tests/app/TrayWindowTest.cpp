@@ -94,7 +94,7 @@ TEST_F(TrayWindowTest, CopyWhileHiddenBringsTheWindowUpWithTheEntry)
     // What is on the clipboard at the start is not captured.
     CopyToClipboard("cherry");
     QProcess* Program = StartHidden();
-    QThread::msleep(800);
+    EXPECT_TRUE(SettledState().startsWith("hidden ")) << InstanceState().toStdString();
     EXPECT_TRUE(Windows(Program, "^Vexlo Vocabulary - ").isEmpty());
 
     CopyToClipboard("banana");
@@ -109,8 +109,14 @@ TEST_F(TrayWindowTest, CopyWithCopyFromClipboardOffChangesNothingButLookUpWorks)
     NEED_TRAY_HOST();
     SetAppFlag("CopyFromClipboard", false);
     QProcess* Program = StartHidden();
+    const QString Before = SettledState();
+    ASSERT_TRUE(Before.startsWith("hidden clipboard ")) << Before.toStdString();
+    const int Seen = Before.section(' ', 2).toInt();
     CopyToClipboard("banana");
-    QThread::msleep(1500);
+    // The copy was seen and left alone.
+    EXPECT_TRUE(WaitUntil([&] {
+        return InstanceState() == "hidden clipboard " + QString::number(Seen + 1);
+    })) << InstanceState().toStdString();
     EXPECT_TRUE(Windows(Program, "^Vexlo Vocabulary - ").isEmpty());
 
     // The user asked explicitly: --lookup works whatever the setting.
@@ -156,10 +162,13 @@ TEST_F(TrayWindowTest, LearningNoteAppearsWithoutTakingTheFocus)
         Note = Found.isEmpty() ? QString() : Found.first();
         return !Note.isEmpty();
     })) << "no note window";
-    for (int I = 0; I < 5; ++I) {
-        EXPECT_EQ(Tool("xdotool", {"getactivewindow"}), Main);
-        QThread::msleep(100);
-    }
+    // Once the note is on the screen and the program has served a request after showing it, the
+    // main window still has the focus.
+    ASSERT_TRUE(WaitUntil([&] {
+        return Tool("xdotool", {"search", "--onlyvisible", "--name", "^LearnForm$"}).contains(Note);
+    }));
+    EXPECT_TRUE(SettledState().startsWith("shown"));
+    EXPECT_EQ(Tool("xdotool", {"getactivewindow"}), Main);
 }
 
 } // namespace

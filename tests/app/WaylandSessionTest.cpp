@@ -121,10 +121,3 @@ TEST_F(WaylandSessionTest, UsersOwnPlatformChoiceWins)
 }
 
 } // namespace
-
-int main(int argc, char* argv[])
-{
-    QCoreApplication Application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -2,6 +2,7 @@
 #include "settings/TAppRegInfo.h"
 
 #include "tests/platform/HiveTestSupport.h"
+#include "tests/support/ScopedValue.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -141,7 +142,7 @@ TEST_F(TRegistryTest, FilesThatCannotBeReadOrWritten)
     WriteHive("Windows Registry Editor Version "
               "5.00\n[HKEY_LOCAL_MACHINE\\Software\\Norvane\\Vocabulary]\n");
     ASSERT_TRUE(QDir().mkpath(HivePath() + ".lock")); // no lock can be taken: no write can happen
-    TRegistry::LockWaitMs = 300;
+    const TScopedValue Wait(TRegistry::LockWaitMs, 300);
     TRegistry Reg;
     ASSERT_TRUE(Reg.OpenKey(KeyA, true));
     try {
@@ -220,7 +221,7 @@ TEST_F(TRegistryTest, BatchedWritesLandTogetherAndKeepOthersWrites)
 
     // A failed commit names the first value of the batch.
     ASSERT_TRUE(QDir().mkpath(HivePath() + ".lock"));
-    TRegistry::LockWaitMs = 300;
+    const TScopedValue Wait(TRegistry::LockWaitMs, 300);
     Reg.BeginUpdate();
     Reg.WriteInteger(QStringLiteral("First"), 1);
     Reg.WriteInteger(QStringLiteral("Second"), 2);
@@ -230,7 +231,6 @@ TEST_F(TRegistryTest, BatchedWritesLandTogetherAndKeepOthersWrites)
     } catch (const ERegistryException& E) {
         EXPECT_EQ(E.Message(), QStringLiteral("Failed to set data for 'First'"));
     }
-    TRegistry::LockWaitMs = 10000;
 }
 
 // Files that are not a sane settings file are refused without being read, and stay as they are.

@@ -3,6 +3,7 @@
 #include "platform/TAutostart.h"
 #include "platform/TRegistry.h"
 #include "tests/platform/HiveTestSupport.h"
+#include "tests/support/ScopedValue.h"
 
 #include <QDir>
 
@@ -360,7 +361,7 @@ TEST_F(TAppRegInfoTest, SaveFailures)
     qputenv("VEXLO_REGISTRY", HivePath().toLocal8Bit());
     Put("Left", 1);
     ASSERT_TRUE(QDir().mkpath(HivePath() + ".lock"));
-    TRegistry::LockWaitMs = 200;
+    const TScopedValue Wait(TRegistry::LockWaitMs, 200);
     auto* Info = new TAppRegInfo(nullptr);
     try {
         delete Info;

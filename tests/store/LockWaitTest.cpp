@@ -5,6 +5,7 @@
 
 #include "store/TVexloConnection.h"
 #include "tests/store/StoreTestSupport.h"
+#include "tests/support/ScopedValue.h"
 #include "tests/support/WaitUntil.h"
 
 #include <QProcess>
@@ -57,16 +58,6 @@ private:
     QProcess Shell;
 };
 
-// The lock wait for one test, restored however it ends.
-struct TLockWait
-{
-    explicit TLockWait(int Ms) : Saved(TVexloConnection::LockWaitMs)
-    {
-        TVexloConnection::LockWaitMs = Ms;
-    }
-    ~TLockWait() { TVexloConnection::LockWaitMs = Saved; }
-    int Saved;
-};
 
 class LockWaitTest : public StoreFixture
 {
@@ -81,7 +72,8 @@ protected:
 TEST_F(LockWaitTest, ChangeWaitsForAnotherProgramsLockAndTellsItsObserver)
 {
     AppendWords({"apple", "banana", "cherry"});
-    const TLockWait Wait(10 * 60 * 1000); // far longer than the test ever holds the lock
+    // Far longer than the test ever holds the lock.
+    const TScopedValue Wait(TVexloConnection::LockWaitMs, 10 * 60 * 1000);
     TLockHolder Holder(Path);
     ASSERT_TRUE(Holder.Holding(Path));
     int LockWaits = 0, Work = 0;
@@ -100,7 +92,7 @@ TEST_F(LockWaitTest, ChangeWaitsForAnotherProgramsLockAndTellsItsObserver)
 TEST_F(LockWaitTest, ChangeGivesUpAfterTheLockWaitAndChangesNothing)
 {
     AppendWords({"apple", "banana"});
-    const TLockWait Wait(30);
+    const TScopedValue Wait(TVexloConnection::LockWaitMs, 30);
     TLockHolder Holder(Path);
     ASSERT_TRUE(Holder.Holding(Path));
     int LockWaits = 0;
