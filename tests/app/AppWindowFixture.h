@@ -155,17 +155,23 @@ protected:
         return Process->state() == QProcess::NotRunning || Process->waitForFinished(TimeoutMs);
     }
 
-    // Starts the demo and waits for its main window.
-    QString StartMainWindow(QProcess*& Process, QStringList Extra = {})
+    // Waits for a visible window of Process whose name matches Pattern; empty when none comes.
+    static QString WaitForWindow(QProcess* Process, const QString& Pattern = "^Vexlo Vocabulary - ")
     {
-        Process = Start(DemoArguments() + Extra);
         QString Window;
         WaitUntil([&] {
-            const QStringList Found = Windows(Process, "^Vexlo Vocabulary - ");
+            const QStringList Found = Windows(Process, Pattern);
             Window = Found.isEmpty() ? QString() : Found.first();
             return !Window.isEmpty();
         });
         return Window;
+    }
+
+    // Starts the demo and waits for its main window.
+    QString StartMainWindow(QProcess*& Process, QStringList Extra = {})
+    {
+        Process = Start(DemoArguments() + Extra);
+        return WaitForWindow(Process);
     }
 
     QTemporaryDir Dir;
@@ -186,6 +192,7 @@ protected:
             return;
         // The hive this process writes is the one the program reads.
         SavedRegistry = qgetenv("VEXLO_REGISTRY");
+        RegistrySet = true;
         qputenv("VEXLO_REGISTRY", Dir.filePath("registry.reg").toUtf8());
         DataFile = Dir.filePath("fruits.mdb");
         ASSERT_NO_FATAL_FAILURE(MakeFruitDictionary(DataFile));
@@ -193,7 +200,7 @@ protected:
     void TearDown() override
     {
         AppWindowTest::TearDown();
-        if (!IsSkipped())
+        if (RegistrySet)
             qputenv("VEXLO_REGISTRY", SavedRegistry);
     }
 
@@ -201,4 +208,5 @@ protected:
 
 private:
     QByteArray SavedRegistry;
+    bool RegistrySet = false;
 };

@@ -25,13 +25,7 @@ protected:
     QString StartFruits(QProcess*& Process)
     {
         Process = Start({});
-        QString Window;
-        WaitUntil([&] {
-            const QStringList Found = Windows(Process, "^Vexlo Vocabulary - ");
-            Window = Found.isEmpty() ? QString() : Found.first();
-            return !Window.isEmpty();
-        });
-        return Window;
+        return WaitForWindow(Process);
     }
     bool Caption(QProcess* Process, const QString& Text)
     {
