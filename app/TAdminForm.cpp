@@ -374,11 +374,14 @@ void TAdminForm::FormDestroy()
     ScreenSaverSettings = nullptr;
     OpenErrors.clear();
     // Saves the bounds and every setting.
-    try {
-        delete AppSettings;
-    } catch (const std::exception& Error) {
-        ReportError(ErrorText(Error));
+    if (AppSettings) {
+        try {
+            AppSettings->Close();
+        } catch (const std::exception& Error) {
+            ReportError(ErrorText(Error));
+        }
     }
+    delete AppSettings;
     AppSettings = nullptr;
     RemoveTrayIcon();
     LearnTimer->stop();

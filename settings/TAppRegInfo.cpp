@@ -7,7 +7,6 @@
 #include <QScreen>
 
 #include <algorithm>
-#include <exception>
 #include <limits>
 
 namespace {
@@ -40,6 +39,37 @@ void ReadFlag(const TRegistry& Reg, const char* Name, bool& Field)
     Field = N != 0;
 }
 
+// The values of the key in the order they are written, each with its field: the one list that
+// loading and saving share.
+struct TField
+{
+    const char* Name;
+    int32_t TAppRegInfoData::*Number = nullptr;
+    bool TAppRegInfoData::*Flag = nullptr;
+};
+const TField Fields[] = {
+    {"Left", &TAppRegInfoData::Left},
+    {"Top", &TAppRegInfoData::Top},
+    {"Width", &TAppRegInfoData::Width},
+    {"Height", &TAppRegInfoData::Height},
+    {"RunOnWindowsStart", nullptr, &TAppRegInfoData::RunOnWindowsStart},
+    {"Sequence Interval", &TAppRegInfoData::SequenceInterval},
+    {"Duration Interval", &TAppRegInfoData::DurationInterval},
+    {"Delay Interval", &TAppRegInfoData::DelayInterval},
+    {"Transparent", nullptr, &TAppRegInfoData::Transparent},
+    {"Level", &TAppRegInfoData::Level},
+    {"BgColor", &TAppRegInfoData::BgColor},
+    {"EnColor", &TAppRegInfoData::EnColor},
+    {"TrColor", &TAppRegInfoData::TrColor},
+    {"Note Color", &TAppRegInfoData::NoteColor},
+    {"Resident Mode", nullptr, &TAppRegInfoData::ResidentMode},
+    {"Note Position", &TAppRegInfoData::NotePosition},
+    {"Animate", nullptr, &TAppRegInfoData::Animate},
+    {"HideOrClose", nullptr, &TAppRegInfoData::HideOrClose},
+    {"CopyFromClipboard", nullptr, &TAppRegInfoData::CopyFromClipboard},
+    {"Axis", &TAppRegInfoData::Axis},
+};
+
 int32_t Clamp32(int64_t N)
 {
     return static_cast<int32_t>(std::clamp<int64_t>(N, std::numeric_limits<int32_t>::min(),
@@ -48,8 +78,7 @@ int32_t Clamp32(int64_t N)
 
 } // namespace
 
-TAppRegInfo::TAppRegInfo(TMainWindowPlace* AForm)
-    : Form(AForm), UnwindingAtStart(std::uncaught_exceptions())
+TAppRegInfo::TAppRegInfo(TMainWindowPlace* AForm) : Form(AForm)
 {
     TSpeechSettings::SetLive(&Speech);
     Load();
@@ -89,10 +118,9 @@ TAppRegInfo::TAppRegInfo(TMainWindowPlace* AForm)
     }
 }
 
-TAppRegInfo::~TAppRegInfo() noexcept(false)
+void TAppRegInfo::Close()
 {
-    if (&TSpeechSettings::Live() == &Speech)
-        TSpeechSettings::SetLive(nullptr);
+    Closed = true;
     if (Form) {
         const QRect Bounds = Form->PlaceBounds();
         Left = Bounds.left();
@@ -100,14 +128,20 @@ TAppRegInfo::~TAppRegInfo() noexcept(false)
         Width = Bounds.width();
         Height = Bounds.height();
     }
-    if (std::uncaught_exceptions() > UnwindingAtStart) {
-        try {
-            Save();
-        } catch (const ERegistryException&) {
-        }
-        return;
-    }
     Save();
+}
+
+TAppRegInfo::~TAppRegInfo()
+{
+    if (&TSpeechSettings::Live() == &Speech)
+        TSpeechSettings::SetLive(nullptr);
+    if (Closed)
+        return;
+    try {
+        Close();
+    } catch (const ERegistryException&) {
+        // Nobody is left to tell: the owner that wants to know calls Close first.
+    }
 }
 
 void TAppRegInfo::Load()
@@ -116,30 +150,16 @@ void TAppRegInfo::Load()
     Reg.RootKey = TRootKey::HKEY_LOCAL_MACHINE;
     if (!Reg.OpenKey(QLatin1String(KeyName), false))
         return;
-    ReadNumber(Reg, "Left", Left);
-    ReadNumber(Reg, "Top", Top);
-    ReadNumber(Reg, "Width", Width);
-    ReadNumber(Reg, "Height", Height);
-    ReadFlag(Reg, "RunOnWindowsStart", RunOnWindowsStart);
-    ReadNumber(Reg, "Sequence Interval", SequenceInterval);
-    ReadNumber(Reg, "Duration Interval", DurationInterval);
-    ReadNumber(Reg, "Delay Interval", DelayInterval);
+    for (const TField& Field : Fields) {
+        if (Field.Number)
+            ReadNumber(Reg, Field.Name, this->*Field.Number);
+        else
+            ReadFlag(Reg, Field.Name, this->*Field.Flag);
+    }
     if (DelayInterval > DurationInterval)
         DelayInterval = DurationInterval;
-    ReadFlag(Reg, "Transparent", Transparent);
-    ReadNumber(Reg, "Level", Level);
-    ReadNumber(Reg, "BgColor", BgColor);
-    ReadNumber(Reg, "EnColor", EnColor);
-    ReadNumber(Reg, "TrColor", TrColor);
-    ReadNumber(Reg, "Note Color", NoteColor);
-    ReadFlag(Reg, "Resident Mode", ResidentMode);
-    ReadNumber(Reg, "Note Position", NotePosition);
     if (NotePosition < 0 || NotePosition > 3)
         NotePosition = 0;
-    ReadFlag(Reg, "Animate", Animate);
-    ReadFlag(Reg, "HideOrClose", HideOrClose);
-    ReadFlag(Reg, "CopyFromClipboard", CopyFromClipboard);
-    ReadNumber(Reg, "Axis", Axis);
     if (Axis < 0 || Axis > 1)
         Axis = 0;
     Reg.CloseKey();
@@ -153,26 +173,12 @@ void TAppRegInfo::Save()
     Reg.RootKey = TRootKey::HKEY_LOCAL_MACHINE;
     if (Reg.OpenKey(QLatin1String(KeyName), true)) {
         Reg.BeginUpdate(); // one rewrite of the file for all of them
-        Reg.WriteInteger(QStringLiteral("Left"), Left);
-        Reg.WriteInteger(QStringLiteral("Top"), Top);
-        Reg.WriteInteger(QStringLiteral("Width"), Width);
-        Reg.WriteInteger(QStringLiteral("Height"), Height);
-        Reg.WriteBool(QStringLiteral("RunOnWindowsStart"), RunOnWindowsStart);
-        Reg.WriteInteger(QStringLiteral("Sequence Interval"), SequenceInterval);
-        Reg.WriteInteger(QStringLiteral("Duration Interval"), DurationInterval);
-        Reg.WriteInteger(QStringLiteral("Delay Interval"), DelayInterval);
-        Reg.WriteBool(QStringLiteral("Transparent"), Transparent);
-        Reg.WriteInteger(QStringLiteral("Level"), Level);
-        Reg.WriteInteger(QStringLiteral("BgColor"), BgColor);
-        Reg.WriteInteger(QStringLiteral("EnColor"), EnColor);
-        Reg.WriteInteger(QStringLiteral("TrColor"), TrColor);
-        Reg.WriteInteger(QStringLiteral("Note Color"), NoteColor);
-        Reg.WriteBool(QStringLiteral("Resident Mode"), ResidentMode);
-        Reg.WriteInteger(QStringLiteral("Note Position"), NotePosition);
-        Reg.WriteBool(QStringLiteral("Animate"), Animate);
-        Reg.WriteBool(QStringLiteral("HideOrClose"), HideOrClose);
-        Reg.WriteBool(QStringLiteral("CopyFromClipboard"), CopyFromClipboard);
-        Reg.WriteInteger(QStringLiteral("Axis"), Axis);
+        for (const TField& Field : Fields) {
+            if (Field.Number)
+                Reg.WriteInteger(QLatin1String(Field.Name), this->*Field.Number);
+            else
+                Reg.WriteBool(QLatin1String(Field.Name), this->*Field.Flag);
+        }
         Reg.CommitUpdate();
         Reg.CloseKey();
         Speech.Save();

@@ -90,7 +90,7 @@ static_assert(sizeof(TAppRegInfoData) == 84);
 
 // The program's own settings, kept in HKEY_LOCAL_MACHINE\Software\Norvane\Vocabulary, and the
 // start-with-logon entry. Created by the main window (which loads them and places the window),
-// changed in memory while the program runs, written back when destroyed.
+// changed in memory while the program runs, written back when the window closes.
 //
 // The note library gets NoteData(), the 84 bytes at the start of this object.
 class TAppRegInfo final : public TAppRegInfoData
@@ -99,10 +99,11 @@ public:
     // Sets the initial values, loads, fits the stored bounds to the screen and applies them to
     // AForm (when given).
     explicit TAppRegInfo(TMainWindowPlace* AForm);
-    // When Form is set, takes the window's bounds; then saves. An ERegistryException from the
-    // save leaves the destructor (unless another exception is already on its way), so delete the
-    // object inside a try block rather than through a smart pointer.
-    ~TAppRegInfo() noexcept(false);
+    // When Form is set, takes the window's bounds; then saves. Throws ERegistryException as Save
+    // does. Called by the owner when the window closes; afterwards the destructor saves nothing.
+    void Close();
+    // Closes, when Close was not called, without reporting a failure.
+    ~TAppRegInfo();
     TAppRegInfo(const TAppRegInfo&) = delete;
     TAppRegInfo& operator=(const TAppRegInfo&) = delete;
 
@@ -133,5 +134,5 @@ public:
     static constexpr const char* RunValueName = "Vexlo Vocabulary 2007";
 
 private:
-    int UnwindingAtStart;
+    bool Closed = false;
 };

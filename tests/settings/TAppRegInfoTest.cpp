@@ -362,12 +362,15 @@ TEST_F(TAppRegInfoTest, SaveFailures)
     Put("Left", 1);
     ASSERT_TRUE(QDir().mkpath(HivePath() + ".lock"));
     const TScopedValue Wait(TRegistry::LockWaitMs, 200);
-    auto* Info = new TAppRegInfo(nullptr);
-    try {
-        delete Info;
-        FAIL() << "the destructor must report the failure";
-    } catch (const ERegistryException& E) {
-        EXPECT_EQ(E.Message(), QStringLiteral("Failed to set data for 'Left'"));
+    {
+        TAppRegInfo Info(nullptr);
+        try {
+            Info.Close();
+            ADD_FAILURE() << "closing must report the failure";
+        } catch (const ERegistryException& E) {
+            EXPECT_EQ(E.Message(), QStringLiteral("Failed to set data for 'Left'"));
+        }
+        // Closed once: the destructor tries nothing more.
     }
     QDir(HivePath() + ".lock").removeRecursively();
 
