@@ -22,6 +22,10 @@
 
 #include <exception>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 const QString DictionaryFilter =
@@ -81,12 +85,22 @@ QString TAdminForm::FirstRunDataFile()
 
 bool TAdminForm::IsAccessDatabase(const QString& Path)
 {
-    QFile File(Path);
-    if (!File.open(QIODevice::ReadOnly))
+    // Only a regular file is read: opening a pipe for reading waits for a writer, for ever. The
+    // open itself does not wait, and what was opened is checked again (the name may have been
+    // replaced meanwhile).
+    struct stat Named;
+    if (::stat(QFile::encodeName(Path).constData(), &Named) != 0 || !S_ISREG(Named.st_mode))
         return false;
-    const QByteArray Head = File.read(4 + 15);
-    return Head.size() == 19 &&
-           (Head.mid(4) == "Standard Jet DB" || Head.mid(4) == "Standard ACE DB");
+    const int Fd = ::open(QFile::encodeName(Path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (Fd < 0)
+        return false;
+    struct stat Opened;
+    char Head[4 + 15] = {};
+    const bool Read = ::fstat(Fd, &Opened) == 0 && S_ISREG(Opened.st_mode) &&
+                      ::read(Fd, Head, sizeof Head) == static_cast<ssize_t>(sizeof Head);
+    ::close(Fd);
+    const QByteArray Name = QByteArray(Head + 4, 15);
+    return Read && (Name == "Standard Jet DB" || Name == "Standard ACE DB");
 }
 
 // Without a configured DataFile, the dictionary is a file of our own, made empty on the first

@@ -16,7 +16,14 @@
 #include <QProcess>
 #include <QTimer>
 
+#include <atomic>
+#include <chrono>
 #include <stdexcept>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -269,6 +276,40 @@ TEST_F(DictionaryTest, FileThatDoesNotOpenLeavesTheCurrentDictionaryOpen)
         EXPECT_EQ(StoredDataFile(), First);
         EXPECT_TRUE(Form->LearnTimer->isActive() || !Form->AppSettings->ResidentMode);
     }
+}
+
+// A pipe named like a dictionary is refused without ever being opened for reading: such an open
+// waits for a writer, for ever. A second thread asks the pipe all along whether it has a reader
+// (an open for writing that does not wait succeeds only then) and so also frees a waiting open.
+TEST_F(DictionaryTest, PipeNamedLikeADictionaryIsRefusedWithoutBeingRead)
+{
+    OpenShellDictionary();
+    const QString Pipe = Dir.filePath("f.db");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Pipe).constData(), 0600), 0);
+    std::atomic<bool> Done{false};
+    std::atomic<bool> Read{false};
+    std::thread Watcher([&] {
+        while (!Done) {
+            const int Fd =
+                ::open(QFile::encodeName(Pipe).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (Fd >= 0) {
+                Read = true;
+                ::close(Fd);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    TMessageBox::ClearAnswers();
+    TMessageBox::SetNextAnswer(QMessageBox::Ok);
+    TFileDialog::SetNextAnswer(Pipe);
+    Form->OpenDictionaryExecute();
+    Done = true;
+    Watcher.join();
+    EXPECT_FALSE(Read) << "the pipe was opened for reading";
+    ASSERT_EQ(TMessageBox::Answered().size(), 1);
+    EXPECT_TRUE(LastBoxText().contains("not a regular file")) << LastBoxText().toStdString();
+    EXPECT_EQ(Form->windowTitle(), "Vexlo Vocabulary - 3 records Pos:1");
+    EXPECT_FALSE(TAdminForm::IsAccessDatabase(Pipe));
 }
 
 TEST_F(DictionaryTest, AccessDatabaseGoesThroughTheConverterWhenThereIsOne)
