@@ -3,6 +3,7 @@
 #include "ui_TInformationForm.h"
 
 #include "app/TMessageBox.h"
+#include "platform/TWholeFile.h"
 #include "reports/TPageView.h"
 #include "reports/TProgressForm.h"
 #include "reports/TReportPages.h"
@@ -21,7 +22,6 @@
 #include <QMenu>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QSaveFile>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QStatusBar>
@@ -362,8 +362,8 @@ void TInformationForm::FindNext(bool Backward)
 
 bool TInformationForm::SaveHtml(const QString& FileName)
 {
-    QSaveFile File(FileName);
-    if (!File.open(QIODevice::WriteOnly) || !FShown.WriteTo(File) || !File.commit()) {
+    TWholeFile File(FileName);
+    if (!File.Open() || !FShown.WriteTo(File) || !File.Commit()) {
         TMessageBox::Error(this, windowTitle(),
                            tr("The page could not be saved as %1: %2")
                                .arg(QDir::toNativeSeparators(FileName), File.errorString()));
