@@ -487,6 +487,7 @@ void TAdminForm::FormActivate()
                 EnableEntryCommands();
             }
         });
+    OfferAnotherDictionary();
     ShowOpenErrors();
     if (ScreenSaverDataModule && !ScreenSaverDataModule->ADOConnection->Connected() &&
         ApplicationTerminate)

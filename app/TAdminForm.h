@@ -191,8 +191,12 @@ public:
     static QString FirstRunDataFile();
     // Set when this start made the first-run file; the first activation offers the sample.
     bool FirstRunCreated = false;
+    // Set when the first-run file's folder cannot be made: why (the first activation says so and
+    // offers Open and New Dictionary instead of ending).
+    QString FirstRunProblem;
     void PrepareFirstRun();
     void OfferSampleVocabulary();
+    void OfferAnotherDictionary();
     void AddDictionaryActions();
     // Pronunciation and look-ups that say when they missed (TAdminFormSpeech.cpp).
     QAction* SpeakAction = nullptr;          // File > Speak, F8: says the word in the search box

@@ -20,7 +20,10 @@
 #include <QScrollBar>
 #include <QStandardPaths>
 
+#include <cstring>
 #include <exception>
+#include <filesystem>
+#include <system_error>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -114,12 +117,50 @@ void TAdminForm::PrepareFirstRun()
     if (QFileInfo::exists(Path))
         return;
     try {
-        if (!QDir().mkpath(QFileInfo(Path).absolutePath()))
-            return; // the store reports the missing file
+        const QString Folder = QFileInfo(Path).absolutePath();
+        std::error_code Failure;
+        std::filesystem::create_directories(QFile::encodeName(Folder).toStdString(), Failure);
+        if (Failure) {
+            FirstRunProblem = QStringLiteral("The folder ") + Folder +
+                              QStringLiteral(" for your dictionary cannot be made: ") +
+                              QString::fromLocal8Bit(std::strerror(Failure.value())) +
+                              QLatin1Char('.');
+            return;
+        }
         TDataFileTool::CreateEmptyDataFile(Path);
         FirstRunCreated = true;
     } catch (const std::exception&) {
         // Not made: opening it reports why.
+    }
+}
+
+void TAdminForm::OfferAnotherDictionary()
+{
+    if (FirstRunProblem.isEmpty() || !ScreenSaverDataModule ||
+        ScreenSaverDataModule->ADOConnection->Connected())
+        return;
+    const QString Problem = FirstRunProblem;
+    FirstRunProblem.clear();
+    // The file was never made: that it is missing says nothing new, and there is none to go
+    // back to when another does not open.
+    OpenErrors.clear();
+    ScreenSaverSettings->DataFile.clear();
+    const QString Text =
+        Problem + QStringLiteral("\n\nOpen a dictionary you have, make a new one (Save), or "
+                                 "close the program?");
+    while (!ScreenSaverDataModule->ADOConnection->Connected()) {
+        NoDialogOpen = false;
+        const auto Answer = TMessageBox::Show(this, QMessageBox::Warning, QStringLiteral("Error"),
+                                              Text, QMessageBox::Open | QMessageBox::Save |
+                                                        QMessageBox::Close,
+                                              QMessageBox::Open);
+        NoDialogOpen = true;
+        if (Answer == QMessageBox::Open)
+            OpenDictionaryExecute();
+        else if (Answer == QMessageBox::Save)
+            NewDictionaryExecute();
+        else
+            return;
     }
 }
 
