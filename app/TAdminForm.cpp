@@ -1028,6 +1028,8 @@ bool TAdminForm::event(QEvent* Event)
         ApplicationEventsHint(static_cast<QStatusTipEvent*>(Event)->tip());
         return true;
     }
+    if (Event->type() == QEvent::Move || Event->type() == QEvent::Resize)
+        FitWhenFirstFramed();
     return QMainWindow::event(Event);
 }
 

@@ -108,6 +108,10 @@ public:
     QMargins NormalFrame;
     QRect ClosingBounds;
     void NoteNormalFrame();
+    // Once the window manager has framed the window, the frame is fitted on the screen again
+    // (before, the frame's size is not known). Only the first time: later the user places it.
+    bool FramedFitDone = false;
+    void FitWhenFirstFramed();
 
     void UpdateCaption();
     void TableAfterScroll();
