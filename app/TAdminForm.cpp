@@ -491,6 +491,7 @@ void TAdminForm::FormActivate()
                 EnableEntryCommands();
             }
         });
+    OfferAnotherDictionary();
     ShowOpenErrors();
     if (ScreenSaverDataModule && !ScreenSaverDataModule->ADOConnection->Connected() &&
         ApplicationTerminate)
@@ -1053,6 +1054,8 @@ bool TAdminForm::event(QEvent* Event)
         ApplicationEventsHint(static_cast<QStatusTipEvent*>(Event)->tip());
         return true;
     }
+    if (Event->type() == QEvent::Move || Event->type() == QEvent::Resize)
+        FitWhenFirstFramed();
     return QMainWindow::event(Event);
 }
 

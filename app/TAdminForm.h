@@ -108,6 +108,10 @@ public:
     QMargins NormalFrame;
     QRect ClosingBounds;
     void NoteNormalFrame();
+    // Once the window manager has framed the window, the frame is fitted on the screen again
+    // (before, the frame's size is not known). Only the first time: later the user places it.
+    bool FramedFitDone = false;
+    void FitWhenFirstFramed();
 
     void UpdateCaption();
     void TableAfterScroll();
@@ -198,8 +202,12 @@ public:
     static QString FirstRunDataFile();
     // Set when this start made the first-run file; the first activation offers the sample.
     bool FirstRunCreated = false;
+    // Set when the first-run file's folder cannot be made: why (the first activation says so and
+    // offers Open and New Dictionary instead of ending).
+    QString FirstRunProblem;
     void PrepareFirstRun();
     void OfferSampleVocabulary();
+    void OfferAnotherDictionary();
     void AddDictionaryActions();
     // Pronunciation and look-ups that say when they missed (TAdminFormSpeech.cpp).
     QAction* SpeakAction = nullptr;          // File > Speak, F8: says the word in the search box

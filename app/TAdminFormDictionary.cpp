@@ -20,7 +20,14 @@
 #include <QScrollBar>
 #include <QStandardPaths>
 
+#include <cstring>
 #include <exception>
+#include <filesystem>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -84,12 +91,22 @@ bool TAdminForm::IsAccessDatabase(const QString& Path)
     // The open dictionary is ours; reading it outside the engine would drop its locks.
     if (TVexloConnection::IsOpenStoreFile(Path))
         return false;
-    QFile File(Path);
-    if (!File.open(QIODevice::ReadOnly))
+    // Only a regular file is read: opening a pipe for reading waits for a writer, for ever. The
+    // open itself does not wait, and what was opened is checked again (the name may have been
+    // replaced meanwhile).
+    struct stat Named;
+    if (::stat(QFile::encodeName(Path).constData(), &Named) != 0 || !S_ISREG(Named.st_mode))
         return false;
-    const QByteArray Head = File.read(4 + 15);
-    return Head.size() == 19 &&
-           (Head.mid(4) == "Standard Jet DB" || Head.mid(4) == "Standard ACE DB");
+    const int Fd = ::open(QFile::encodeName(Path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (Fd < 0)
+        return false;
+    struct stat Opened;
+    char Head[4 + 15] = {};
+    const bool Read = ::fstat(Fd, &Opened) == 0 && S_ISREG(Opened.st_mode) &&
+                      ::read(Fd, Head, sizeof Head) == static_cast<ssize_t>(sizeof Head);
+    ::close(Fd);
+    const QByteArray Name = QByteArray(Head + 4, 15);
+    return Read && (Name == "Standard Jet DB" || Name == "Standard ACE DB");
 }
 
 // Without a configured DataFile, the dictionary is a file of our own, made empty on the first
@@ -103,12 +120,50 @@ void TAdminForm::PrepareFirstRun()
     if (QFileInfo::exists(Path))
         return;
     try {
-        if (!QDir().mkpath(QFileInfo(Path).absolutePath()))
-            return; // the store reports the missing file
+        const QString Folder = QFileInfo(Path).absolutePath();
+        std::error_code Failure;
+        std::filesystem::create_directories(QFile::encodeName(Folder).toStdString(), Failure);
+        if (Failure) {
+            FirstRunProblem = QStringLiteral("The folder ") + Folder +
+                              QStringLiteral(" for your dictionary cannot be made: ") +
+                              QString::fromLocal8Bit(std::strerror(Failure.value())) +
+                              QLatin1Char('.');
+            return;
+        }
         TDataFileTool::CreateEmptyDataFile(Path);
         FirstRunCreated = true;
     } catch (const std::exception&) {
         // Not made: opening it reports why.
+    }
+}
+
+void TAdminForm::OfferAnotherDictionary()
+{
+    if (FirstRunProblem.isEmpty() || !ScreenSaverDataModule ||
+        ScreenSaverDataModule->ADOConnection->Connected())
+        return;
+    const QString Problem = FirstRunProblem;
+    FirstRunProblem.clear();
+    // The file was never made: that it is missing says nothing new, and there is none to go
+    // back to when another does not open.
+    OpenErrors.clear();
+    ScreenSaverSettings->DataFile.clear();
+    const QString Text =
+        Problem + QStringLiteral("\n\nOpen a dictionary you have, make a new one (Save), or "
+                                 "close the program?");
+    while (!ScreenSaverDataModule->ADOConnection->Connected()) {
+        NoDialogOpen = false;
+        const auto Answer = TMessageBox::Show(this, QMessageBox::Warning, QStringLiteral("Error"),
+                                              Text, QMessageBox::Open | QMessageBox::Save |
+                                                        QMessageBox::Close,
+                                              QMessageBox::Open);
+        NoDialogOpen = true;
+        if (Answer == QMessageBox::Open)
+            OpenDictionaryExecute();
+        else if (Answer == QMessageBox::Save)
+            NewDictionaryExecute();
+        else
+            return;
     }
 }
 

@@ -98,6 +98,9 @@ void TAdminForm::NoteNormalFrame()
 
 void TAdminForm::CentreWhenNeverPlaced()
 {
+    // A large scale factor (QT_SCALE_FACTOR=3 on 1280x1024 leaves 426x341) can leave less room
+    // than the window's least size: it gives way to the screen.
+    TScreenPlacement::FitOnScreen(this);
     {
         TRegistry Registry;
         if (Registry.OpenKey(TAppRegInfo::KeyName, false) && Registry.ValueExists("Left") &&
@@ -105,6 +108,15 @@ void TAdminForm::CentreWhenNeverPlaced()
             return;
     }
     TScreenPlacement::CentreOnPrimaryScreen(this);
+}
+
+void TAdminForm::FitWhenFirstFramed()
+{
+    if (FramedFitDone || !isVisible() || (windowState() & ~Qt::WindowActive) != Qt::WindowNoState ||
+        TScreenPlacement::FrameMargins(this).isNull())
+        return;
+    FramedFitDone = true;
+    TScreenPlacement::FitOnScreen(this);
 }
 
 void TAdminForm::ApplyReadableColours()

@@ -81,6 +81,7 @@ void TAdminForm::DesignSpeech()
             [this] { AddMissingButton->setVisible(AddMissingAction->isVisible()); });
 
     connect(TSpeaker::Shared(), &TSpeaker::Failed, this, &TAdminForm::SpeechFailed);
+    connect(TSpeaker::Shared(), &TSpeaker::Interrupted, StatusPanel, &QLabel::setText);
     SetNoteWordClick(&NoteWordClicked);
 }
 

@@ -95,4 +95,31 @@ void CentreOnPrimaryScreen(QWidget* Window)
                               Available.top() + (Available.height() - Size.height()) / 2));
 }
 
+void FitOnScreen(QWidget* Window)
+{
+    const QMargins Frame = FrameMargins(Window);
+    const QRect Outer = Window->frameGeometry();
+    QScreen* Screen = QGuiApplication::screenAt(Outer.center());
+    if (!Screen)
+        Screen = Window->screen();
+    if (!Screen)
+        return;
+    // Scaled, the area and the frame are the screen's pixels divided and rounded (1280 / 3 gives
+    // 427, a border of 1 pixel gives 0): a pixel is kept back all round, so that the rounding
+    // never takes an edge off the screen.
+    const int Rounding = Screen->devicePixelRatio() == 1.0 ? 0 : 1;
+    const QRect Area =
+        Screen->availableGeometry().adjusted(Rounding, Rounding, -Rounding, -Rounding);
+    if (!Area.isValid() || Area.contains(Outer))
+        return;
+    const QSize FrameExtra(Frame.left() + Frame.right(), Frame.top() + Frame.bottom());
+    const QSize Room = (Area.size() - FrameExtra).expandedTo(QSize(1, 1));
+    if (Window->minimumWidth() > Room.width() || Window->minimumHeight() > Room.height())
+        Window->setMinimumSize(Window->minimumSize().boundedTo(Room));
+    if (Window->width() > Room.width() || Window->height() > Room.height())
+        Window->resize(Window->size().boundedTo(Room));
+    PlaceFrame(Window, KeepOnScreen(QRect(Outer.topLeft(), Window->size() + FrameExtra), Area)
+                           .topLeft());
+}
+
 } // namespace TScreenPlacement

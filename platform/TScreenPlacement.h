@@ -29,4 +29,9 @@ void CentreFrameOn(QWidget* Window, const QWidget* Owner);
 // Centres Window's frame on the available area of the primary screen.
 void CentreOnPrimaryScreen(QWidget* Window);
 
+// Makes Window's frame fit the available area of its screen (in the screen's logical units, which
+// a scale factor makes smaller): where it is larger, the window, and its minimum size where that
+// is larger too, shrinks to the room there is; then the frame is moved onto the area.
+void FitOnScreen(QWidget* Window);
+
 } // namespace TScreenPlacement

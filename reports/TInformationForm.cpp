@@ -2,7 +2,9 @@
 
 #include "ui_TInformationForm.h"
 
+#include "app/TFileDialog.h"
 #include "app/TMessageBox.h"
+#include "platform/TWholeFile.h"
 #include "reports/TPageView.h"
 #include "reports/TProgressForm.h"
 #include "reports/TReportPages.h"
@@ -21,7 +23,6 @@
 #include <QMenu>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QSaveFile>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QStatusBar>
@@ -57,7 +58,12 @@ QByteArray ErrorPage(const QUrl& Url, const QString& Reason)
 std::function<QString(QWidget*, const QString&, const QString&, const QString&)>
     TInformationForm::AskSaveFileName = [](QWidget* Parent, const QString& Caption,
                                            const QString& FileName, const QString& Filter) {
-        return QFileDialog::getSaveFileName(Parent, Caption, FileName, Filter);
+        QFileDialog Dialog(Parent, Caption, FileName, Filter);
+        TFileDialog::KeepFilesClosed(Dialog);
+        Dialog.setAcceptMode(QFileDialog::AcceptSave);
+        if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty())
+            return QString();
+        return Dialog.selectedFiles().constFirst();
     };
 
 void TInformationForm::ShowStatistics(QWidget* Parent, const QString& DataFile)
@@ -362,8 +368,8 @@ void TInformationForm::FindNext(bool Backward)
 
 bool TInformationForm::SaveHtml(const QString& FileName)
 {
-    QSaveFile File(FileName);
-    if (!File.open(QIODevice::WriteOnly) || !FShown.WriteTo(File) || !File.commit()) {
+    TWholeFile File(FileName);
+    if (!File.Open() || !FShown.WriteTo(File) || !File.Commit()) {
         TMessageBox::Error(this, windowTitle(),
                            tr("The page could not be saved as %1: %2")
                                .arg(QDir::toNativeSeparators(FileName), File.errorString()));

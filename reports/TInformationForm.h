@@ -16,6 +16,7 @@ class QLabel;
 class QLineEdit;
 class QNetworkAccessManager;
 class QNetworkReply;
+class QPagedPaintDevice;
 class QPrinter;
 class QStatusBar;
 class TPageView;
@@ -103,6 +104,10 @@ public:
     // Prints the page shown on Printer, page by page, with a progress window offering Cancel.
     // False when cancelled or when the printer cannot be used.
     bool PrintTo(QPrinter& Printer);
+    // Writes the page shown as a PDF document. The file is replaced only when the whole document
+    // has been written; Cancel, or a failure (said with its reason), leaves an existing file as
+    // it was and no part of the new one.
+    bool ExportPdf(const QString& FileName);
     void SaveAsClick();
     void PrintClick();
     void ExportPdfClick();
@@ -114,6 +119,9 @@ public:
 
 private:
     void CreateCommands();
+    // PrintTo's work on any paged device; Abort is called when the user cancels.
+    bool PaintPages(QPagedPaintDevice& Device, const QString& BeginFailure,
+                    const std::function<void()>& Abort);
     void ShowPage(const QByteArray& Html, const QUrl& Url);
     void NetworkFinished(QNetworkReply* Reply);
 

@@ -3,6 +3,7 @@
 #include "reports/TInformationForm.h"
 
 #include "app/TMessageBox.h"
+#include "platform/TWholeFile.h"
 #include "reports/TPageView.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressDialog>
@@ -17,6 +19,17 @@
 #include <QTextDocument>
 
 bool TInformationForm::PrintTo(QPrinter& Printer)
+{
+    return PaintPages(Printer,
+                      Printer.outputFileName().isEmpty()
+                          ? tr("The printer could not be used.")
+                          : tr("The file %1 could not be written.")
+                                .arg(QDir::toNativeSeparators(Printer.outputFileName())),
+                      [&Printer] { Printer.abort(); });
+}
+
+bool TInformationForm::PaintPages(QPagedPaintDevice& Device, const QString& BeginFailure,
+                                  const std::function<void()>& Abort)
 {
     const TPageBlocks& Blocks = WebBrowser->Blocks();
     QProgressDialog Progress(tr("Printing..."), tr("Cancel"), 0, int(Blocks.Count()), this);
@@ -28,17 +41,14 @@ bool TInformationForm::PrintTo(QPrinter& Printer)
     Progress.setAutoReset(false);
 
     QPainter Painter;
-    if (!Painter.begin(&Printer)) {
-        TMessageBox::Error(this, windowTitle(),
-                           Printer.outputFileName().isEmpty()
-                               ? tr("The printer could not be used.")
-                               : tr("The file %1 could not be written.")
-                                     .arg(QDir::toNativeSeparators(Printer.outputFileName())));
+    if (!Painter.begin(&Device)) {
+        TMessageBox::Error(this, windowTitle(), BeginFailure);
         return false;
     }
+    const int Resolution = Device.logicalDpiY();
     // The page is laid out in the screen's pixels and drawn scaled to the printer's.
-    const qreal Scale = Printer.resolution() / qreal(qMax(1, WebBrowser->logicalDpiY()));
-    const QRectF Area = Printer.pageLayout().paintRectPixels(Printer.resolution());
+    const qreal Scale = Resolution / qreal(qMax(1, WebBrowser->logicalDpiY()));
+    const QRectF Area = Device.pageLayout().paintRectPixels(Resolution);
     const qreal Width = Area.width() / Scale;
     const qreal Height = Area.height() / Scale;
     Painter.scale(Scale, Scale);
@@ -54,7 +64,7 @@ bool TInformationForm::PrintTo(QPrinter& Printer)
             SinceEvents.start();
         }
         if (Progress.wasCanceled()) {
-            Printer.abort();
+            Abort();
             return false;
         }
         QTextDocument Doc;
@@ -68,7 +78,7 @@ bool TInformationForm::PrintTo(QPrinter& Printer)
         if (Y > 0)
             Y += qMax<qreal>(0, Doc.begin().blockFormat().topMargin());
         if (Y > 0 && Y + BlockHeight > Height) {
-            Printer.newPage();
+            Device.newPage();
             Y = 0;
         }
         // A block taller than a page runs on over the next pages.
@@ -84,11 +94,16 @@ bool TInformationForm::PrintTo(QPrinter& Printer)
                 break;
             }
             Done += Height - Y;
-            Printer.newPage();
+            Device.newPage();
             Y = 0;
         }
     }
     Progress.setValue(int(Blocks.Count()));
+    // A Cancel pressed while the last pages were drawn still counts.
+    if (Progress.wasCanceled()) {
+        Abort();
+        return false;
+    }
     return Painter.end();
 }
 
@@ -101,15 +116,37 @@ void TInformationForm::PrintClick()
         PrintTo(Printer);
 }
 
+bool TInformationForm::ExportPdf(const QString& FileName)
+{
+    const QString Shown = QDir::toNativeSeparators(FileName);
+    TWholeFile File(FileName);
+    if (!File.Open()) {
+        TMessageBox::Error(this, windowTitle(),
+                           tr("The file %1 could not be written: %2").arg(Shown, File.errorString()));
+        return false;
+    }
+    // The printer's page (the paper size of the locale) and resolution, as printing has them.
+    const QPrinter Defaults(QPrinter::HighResolution);
+    QPdfWriter Writer(&File);
+    Writer.setResolution(Defaults.resolution());
+    Writer.setPageLayout(Defaults.pageLayout());
+    Writer.setTitle(windowTitle());
+    Writer.setCreator(QCoreApplication::applicationName());
+    // Cancelled or failed, File goes without commit: the temporary file is removed.
+    if (!PaintPages(Writer, tr("The file %1 could not be written.").arg(Shown), [] {}))
+        return false;
+    if (!File.Commit()) {
+        TMessageBox::Error(this, windowTitle(),
+                           tr("The file %1 could not be written: %2").arg(Shown, File.errorString()));
+        return false;
+    }
+    return true;
+}
+
 void TInformationForm::ExportPdfClick()
 {
     const QString Name = AskSaveFileName(this, tr("Export PDF"), QStringLiteral("report.pdf"),
                                          tr("PDF documents (*.pdf);;All files (*)"));
-    if (Name.isEmpty())
-        return;
-    QPrinter Printer(QPrinter::HighResolution);
-    Printer.setOutputFormat(QPrinter::PdfFormat);
-    Printer.setOutputFileName(Name);
-    Printer.setDocName(windowTitle());
-    PrintTo(Printer);
+    if (!Name.isEmpty())
+        ExportPdf(Name);
 }

@@ -94,14 +94,22 @@ void TSpeaker::SayOne(const QString& Text, TSpeechVoice Voice, unsigned Generati
     // The whole word is made first: it takes a few milliseconds, and the library stays free for
     // transcriptions asked for meanwhile.
     std::vector<int16_t> Samples;
-    const bool Made = TSpeechEngine::Synthesize(Text, Voice, [&](const int16_t* Chunk, int Count) {
-        Samples.insert(Samples.end(), Chunk, Chunk + Count);
-        return Current();
-    });
+    bool Ended = false;
+    const bool Made = TSpeechEngine::Synthesize(
+        Text, Voice,
+        [&](const int16_t* Chunk, int Count) {
+            Samples.insert(Samples.end(), Chunk, Chunk + Count);
+            return Current();
+        },
+        &Error, &Ended);
     if (!Current())
         return;
+    if (Ended) {
+        emit Interrupted(Error);
+        return;
+    }
     if (!Made) {
-        emit Failed(QStringLiteral("espeak-ng could not pronounce this text."));
+        emit Failed(Error);
         return;
     }
     if (Samples.empty())

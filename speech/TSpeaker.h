@@ -39,6 +39,9 @@ signals:
     void Finished();
     // The word could not be said: the speech library is missing or no sound device opens.
     void Failed(const QString& Message);
+    // The speech engine stopped on the text (a text the library cannot cope with); the program
+    // goes on, and the engine is started again for the next word.
+    void Interrupted(const QString& Message);
 
 private:
     void Run();

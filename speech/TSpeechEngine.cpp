@@ -1,6 +1,6 @@
 #include "speech/TSpeechEngine.h"
 
-#include <espeak-ng/speak_lib.h>
+#include "speech/TSpeechHelper.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -15,15 +15,16 @@ std::mutex& EngineLock()
     return Lock;
 }
 
+// espeak-ng runs in a helper process of its own (TSpeechHelper): some texts make the library
+// overrun its buffers and abort, and that must end the helper, never the program. A helper that
+// ended is started again for the next request.
 struct TEngineState
 {
-    bool Loaded = false;
-    bool Failed = false;
+    TSpeechHelper Helper;
+    bool Failed = false; // the data or the voice cannot be loaded: no use trying again
     QString Error;
     int Rate = 22050;
-    const char* Voice = nullptr;
-    const TSpeechEngine::TSampleSink* Sink = nullptr;
-    bool Stopped = false;
+    QString Version;
 };
 
 TEngineState& State()
@@ -32,53 +33,27 @@ TEngineState& State()
     return S;
 }
 
-int SynthCallback(short* Samples, int Count, espeak_EVENT*)
-{
-    TEngineState& S = State();
-    if (!Samples || Count <= 0 || S.Stopped || !S.Sink)
-        return S.Stopped ? 1 : 0;
-    if (!(*S.Sink)(Samples, Count))
-        S.Stopped = true;
-    return S.Stopped ? 1 : 0;
-}
+const QString EngineStopped =
+    QStringLiteral("The speech engine stopped on this text; it is started again for the next one.");
 
 // Under the lock.
 bool LoadLocked()
 {
     TEngineState& S = State();
-    if (S.Loaded)
+    if (S.Helper.Running())
         return true;
     if (S.Failed)
         return false;
-    // Synchronous output: espeak_Synth returns when the text is done, the samples having gone
-    // through the callback on this thread. 100 ms buffers keep the first samples early.
-    const int Rate =
-        espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 100, nullptr, espeakINITIALIZE_DONT_EXIT);
-    if (Rate <= 0) {
+    TSpeechHelper::THello Hello;
+    if (!S.Helper.Start(Hello)) {
         S.Failed = true;
-        S.Error = QStringLiteral("The speech data of espeak-ng could not be loaded.");
+        S.Error = Hello.Error.isEmpty()
+                      ? QStringLiteral("The speech data of espeak-ng could not be loaded.")
+                      : Hello.Error;
         return false;
     }
-    S.Rate = Rate;
-    espeak_SetSynthCallback(SynthCallback);
-    S.Loaded = true;
-    S.Voice = nullptr;
-    return true;
-}
-
-bool SelectVoiceLocked(TSpeechVoice Voice)
-{
-    TEngineState& S = State();
-    const char* Name = TSpeechEngine::VoiceName(Voice);
-    if (S.Voice == Name)
-        return true;
-    // The British voice is the Received Pronunciation one; espeak-ng's general English, which is
-    // British too, stands in where a data package lacks it.
-    if (espeak_SetVoiceByName(Name) != EE_OK && espeak_SetVoiceByName("en") != EE_OK) {
-        S.Voice = nullptr;
-        return false;
-    }
-    S.Voice = Name;
+    S.Rate = Hello.Rate;
+    S.Version = Hello.Version;
     return true;
 }
 
@@ -89,11 +64,9 @@ namespace TSpeechEngine {
 bool Available(QString* Error)
 {
     std::lock_guard Guard(EngineLock());
-    const bool Ok = LoadLocked() && SelectVoiceLocked(TSpeechVoice::British);
+    const bool Ok = LoadLocked();
     if (!Ok && Error)
-        *Error = State().Error.isEmpty()
-                     ? QStringLiteral("espeak-ng has no English voice installed.")
-                     : State().Error;
+        *Error = State().Error;
     return Ok;
 }
 
@@ -108,20 +81,18 @@ QString Phonemes(const QString& Text, TSpeechVoice Voice)
     if (Utf8.isEmpty())
         return {};
     std::lock_guard Guard(EngineLock());
-    if (!LoadLocked() || !SelectVoiceLocked(Voice))
+    if (!LoadLocked())
         return {};
-    QStringList Clauses;
-    const void* Rest = Utf8.constData();
-    // One clause per call; the pointer moves on, and becomes null at the end of the text.
-    while (Rest) {
-        const char* Clause = espeak_TextToPhonemes(&Rest, espeakCHARS_UTF8, espeakPHONEMES_IPA);
-        if (!Clause)
-            break;
+    QList<QByteArray> Clauses;
+    if (!State().Helper.Phonemes(Utf8, VoiceName(Voice), Clauses))
+        return {};
+    QStringList Parts;
+    for (const QByteArray& Clause : Clauses) {
         const QString Part = QString::fromUtf8(Clause).simplified();
         if (!Part.isEmpty())
-            Clauses.append(Part);
+            Parts.append(Part);
     }
-    return Clauses.join(QLatin1Char(' '));
+    return Parts.join(QLatin1Char(' '));
 }
 
 int SampleRate()
@@ -131,28 +102,39 @@ int SampleRate()
     return State().Rate;
 }
 
-bool Synthesize(const QString& Text, TSpeechVoice Voice, const TSampleSink& Sink)
+bool Synthesize(const QString& Text, TSpeechVoice Voice, const TSampleSink& Sink, QString* Error,
+                bool* Ended)
 {
+    if (Ended)
+        *Ended = false;
     const QByteArray Utf8 = Text.toUtf8();
     std::lock_guard Guard(EngineLock());
-    if (!LoadLocked() || !SelectVoiceLocked(Voice))
+    if (!LoadLocked()) {
+        if (Error)
+            *Error = State().Error;
         return false;
-    TEngineState& S = State();
-    S.Sink = &Sink;
-    S.Stopped = false;
-    const espeak_ERROR Result = espeak_Synth(Utf8.constData(), size_t(Utf8.size()) + 1, 0,
-                                             POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, nullptr);
-    S.Sink = nullptr;
-    return Result == EE_OK;
+    }
+    switch (State().Helper.Synthesize(Utf8, VoiceName(Voice), Sink)) {
+    case TSpeechHelper::TOutcome::Done:
+        return true;
+    case TSpeechHelper::TOutcome::Refused:
+        if (Error)
+            *Error = QStringLiteral("espeak-ng could not pronounce this text.");
+        return false;
+    case TSpeechHelper::TOutcome::Ended:
+        break;
+    }
+    if (Error)
+        *Error = EngineStopped;
+    if (Ended)
+        *Ended = true;
+    return false;
 }
 
 QString Version()
 {
-    if (!Available())
-        return {};
-    const char* Path = nullptr;
-    const char* Text = espeak_Info(&Path);
-    return Text ? QString::fromLatin1(Text).section(QLatin1Char(' '), 0, 0) : QString();
+    std::lock_guard Guard(EngineLock());
+    return LoadLocked() ? State().Version : QString();
 }
 
 } // namespace TSpeechEngine

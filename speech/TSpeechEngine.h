@@ -12,8 +12,9 @@ enum class TSpeechVoice : int32_t
     American = 1
 };
 
-// espeak-ng's library, loaded once per process on first use. espeak-ng keeps its state in
-// globals, so every call here is serialised; callers on any thread are safe. Nothing here plays
+// espeak-ng's library, loaded on first use in a helper process of its own (TSpeechHelper), so
+// that a text the library cannot cope with ends the helper, never the program; the next call
+// starts a new one. Every call here is serialised; callers on any thread are safe. Nothing here plays
 // sound: synthesis hands out samples, the caller decides where they go (TSpeaker, tests).
 namespace TSpeechEngine {
 
@@ -35,8 +36,10 @@ QString Phonemes(const QString& Text, TSpeechVoice Voice);
 int SampleRate();
 
 // Synthesises Text and hands the samples to Sink as they are made; Sink returns false to stop.
-// False when the library is not available or the synthesis failed.
+// False when the library is not available or the synthesis failed, with the reason in Error;
+// Ended tells whether the engine's process stopped on the text (it is started again next time).
 using TSampleSink = std::function<bool(const int16_t* Samples, int Count)>;
-bool Synthesize(const QString& Text, TSpeechVoice Voice, const TSampleSink& Sink);
+bool Synthesize(const QString& Text, TSpeechVoice Voice, const TSampleSink& Sink,
+                QString* Error = nullptr, bool* Ended = nullptr);
 
 } // namespace TSpeechEngine

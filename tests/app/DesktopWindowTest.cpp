@@ -22,6 +22,8 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <cmath>
+
 namespace {
 
 
@@ -443,6 +445,50 @@ QStringList WindowsOfType(QProcess* Program, const QString& Kind)
         if (Tool("xprop", {"-id", Window, "_NET_WM_WINDOW_TYPE"}).contains(Kind))
             Result << Window;
     return Result;
+}
+
+// Under a scale factor that leaves less room than the window's least size (QT_SCALE_FACTOR=3 on
+// 1280x1024: 426x341), the main window gives way to the screen: its frame is all on it, on the
+// first start and with bounds saved by an unscaled session.
+TEST_F(DesktopProgram, LargeScaleFactorKeepsTheWholeMainWindowOnTheScreen)
+{
+    QScreen* Screen = QGuiApplication::primaryScreen();
+    const qreal Ratio = Screen->devicePixelRatio();
+    const QRect Available(Screen->availableGeometry().topLeft() * Ratio,
+                          Screen->availableGeometry().size() * Ratio);
+    const int Factor = std::max(3, int(std::ceil(Available.width() / 420.0)));
+    Environment.insert("QT_SCALE_FACTOR", QString::number(Factor));
+    struct TCase
+    {
+        const char* Name;
+        QRect Saved; // null: never placed
+    };
+    const TCase Cases[] = {
+        {"first start", {}},
+        {"bounds saved unscaled", QRect(300, 200, 900, 700)},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        if (!Case.Saved.isNull()) {
+            TRegistry Registry;
+            ASSERT_TRUE(Registry.OpenKey(TAppRegInfo::KeyName, true));
+            Registry.WriteInteger("Left", Case.Saved.left());
+            Registry.WriteInteger("Top", Case.Saved.top());
+            Registry.WriteInteger("Width", Case.Saved.width());
+            Registry.WriteInteger("Height", Case.Saved.height());
+        }
+        QProcess* Program = Start({});
+        const QString Main = WaitForWindow(Program, "^Vexlo Vocabulary - ");
+        ASSERT_FALSE(Main.isEmpty());
+        QRect Frame;
+        EXPECT_TRUE(WaitUntil([&] {
+            Frame = XFrame(Main.toULongLong());
+            return Frame.isValid() && Available.contains(Frame);
+        })) << "frame " << Frame.x() << "," << Frame.y() << " " << Frame.width() << "x"
+            << Frame.height() << " on " << Available.width() << "x" << Available.height();
+        Program->terminate();
+        ASSERT_TRUE(Finished(Program));
+    }
 }
 
 TEST_F(DesktopProgram, TrayIconShowsItsTipAndARightClickBringsTheWindowForward)

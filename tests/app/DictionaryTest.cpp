@@ -16,7 +16,14 @@
 #include <QProcess>
 #include <QTimer>
 
+#include <atomic>
+#include <chrono>
 #include <stdexcept>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -179,6 +186,65 @@ TEST_F(DictionaryTest, ConfiguredDataFileIsUsedAsStoredEvenWhenMissing)
     QDir::setCurrent(Here);
 }
 
+// A first start where the folder for the dictionary cannot be made ($XDG_DATA_HOME is a file):
+// the box says which folder and why, and offers Open and New Dictionary instead of ending.
+TEST_F(DictionaryTest, FirstStartWhoseFolderCannotBeMadeOffersOpenAndNew)
+{
+    const QString NotAFolder = Dir.filePath("data-file");
+    {
+        QFile File(NotAFolder);
+        ASSERT_TRUE(File.open(QIODevice::WriteOnly));
+        File.write("not a folder\n");
+    }
+    qputenv("XDG_DATA_HOME", NotAFolder.toUtf8());
+    const QString Mine = Dir.filePath("mine.db");
+    ASSERT_TRUE(MakeShellDictionary(Mine, {"one", "two"}));
+    struct TCase
+    {
+        const char* Name;
+        QList<QMessageBox::StandardButton> Answers;
+        QStringList Files; // answers of the file dialogs
+        QString Title;
+        int Terminated;
+    };
+    const TCase Cases[] = {
+        {"close", {QMessageBox::Close}, {}, "Dictionary", 1},
+        {"open", {QMessageBox::Open}, {Mine}, "Vexlo Vocabulary - 2 records Pos:1", 0},
+        {"new", {QMessageBox::Save}, {Dir.filePath("new.db")}, "Vexlo Vocabulary - 0 records", 0},
+        {"open cancelled, then new",
+         {QMessageBox::Open, QMessageBox::Save},
+         {QString(), Dir.filePath("other.db")},
+         "Vexlo Vocabulary - 0 records",
+         0},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        Form.reset();
+        Store.reset();
+        TMessageBox::ClearAnswers();
+        TFileDialog::ClearAnswers();
+        Terminated = 0;
+        {
+            TRegistry Reg;
+            if (Reg.OpenKey(TRegInfo::KeyName, false))
+                Reg.DeleteValue("DataFile");
+        }
+        for (auto Answer : Case.Answers)
+            TMessageBox::SetNextAnswer(Answer);
+        for (const QString& File : Case.Files)
+            TFileDialog::SetNextAnswer(File);
+        OpenForm();
+        Form->FormActivate();
+        ASSERT_EQ(TMessageBox::Answered().size(), Case.Answers.size());
+        const QString Text = TMessageBox::Answered().first().Text;
+        EXPECT_TRUE(Text.contains(NotAFolder + "/vexlo-vocabulary")) << Text.toStdString();
+        EXPECT_TRUE(Text.contains("Not a directory")) << Text.toStdString();
+        EXPECT_FALSE(Text.contains("does not exists")) << Text.toStdString();
+        EXPECT_EQ(Form->windowTitle(), Case.Title);
+        EXPECT_EQ(Terminated, Case.Terminated);
+    }
+}
+
 TEST_F(DictionaryTest, OpenDictionarySwitchesAtOnceAndIsRemembered)
 {
     OpenShellDictionary();
@@ -269,6 +335,40 @@ TEST_F(DictionaryTest, FileThatDoesNotOpenLeavesTheCurrentDictionaryOpen)
         EXPECT_EQ(StoredDataFile(), First);
         EXPECT_TRUE(Form->LearnTimer->isActive() || !Form->AppSettings->ResidentMode);
     }
+}
+
+// A pipe named like a dictionary is refused without ever being opened for reading: such an open
+// waits for a writer, for ever. A second thread asks the pipe all along whether it has a reader
+// (an open for writing that does not wait succeeds only then) and so also frees a waiting open.
+TEST_F(DictionaryTest, PipeNamedLikeADictionaryIsRefusedWithoutBeingRead)
+{
+    OpenShellDictionary();
+    const QString Pipe = Dir.filePath("f.db");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Pipe).constData(), 0600), 0);
+    std::atomic<bool> Done{false};
+    std::atomic<bool> Read{false};
+    std::thread Watcher([&] {
+        while (!Done) {
+            const int Fd =
+                ::open(QFile::encodeName(Pipe).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (Fd >= 0) {
+                Read = true;
+                ::close(Fd);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    TMessageBox::ClearAnswers();
+    TMessageBox::SetNextAnswer(QMessageBox::Ok);
+    TFileDialog::SetNextAnswer(Pipe);
+    Form->OpenDictionaryExecute();
+    Done = true;
+    Watcher.join();
+    EXPECT_FALSE(Read) << "the pipe was opened for reading";
+    ASSERT_EQ(TMessageBox::Answered().size(), 1);
+    EXPECT_TRUE(LastBoxText().contains("not a regular file")) << LastBoxText().toStdString();
+    EXPECT_EQ(Form->windowTitle(), "Vexlo Vocabulary - 3 records Pos:1");
+    EXPECT_FALSE(TAdminForm::IsAccessDatabase(Pipe));
 }
 
 TEST_F(DictionaryTest, AccessDatabaseGoesThroughTheConverterWhenThereIsOne)

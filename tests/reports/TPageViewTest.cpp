@@ -11,7 +11,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressDialog>
@@ -335,8 +337,14 @@ TEST_F(PageFiles, ExportPdfPrintsPageByPageAndCanBeCancelled)
     EXPECT_GT(Pdf.count("/Type /Page\n"), 3);
     File.close();
 
-    // Cancel in the progress window stops the run.
+    // Cancel in the progress window stops the run and leaves the file of that name as it was.
     Answer = Dir.filePath(QStringLiteral("cancelled.pdf"));
+    const QByteArray Old = "%PDF-1.4 the report of last week\n";
+    {
+        QFile Existing(Answer);
+        ASSERT_TRUE(Existing.open(QIODevice::WriteOnly));
+        Existing.write(Old);
+    }
     bool Cancelled = false;
     QTimer Canceller;
     QObject::connect(&Canceller, &QTimer::timeout, [&] {
@@ -349,6 +357,87 @@ TEST_F(PageFiles, ExportPdfPrintsPageByPageAndCanBeCancelled)
     Shown.Form.ExportPdfAction->trigger();
     Canceller.stop();
     EXPECT_TRUE(Cancelled);
+    QFile Kept(Answer);
+    ASSERT_TRUE(Kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(Kept.readAll(), Old);
+    // Nothing of the cancelled document stays beside it.
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+              QStringList({"cancelled.pdf", "listing.pdf"}));
+}
+
+// A small file system of its own (tmpfs, 64 KB), filled by what is written to it. Mounting needs
+// root; elsewhere the tests that use it skip.
+class FullDisk : public PageFiles
+{
+protected:
+    void SetUp() override
+    {
+        PageFiles::SetUp();
+        Mount = Dir.filePath(QStringLiteral("small"));
+        ASSERT_TRUE(QDir().mkpath(Mount));
+        QProcess Tool;
+        Tool.start(QStringLiteral("mount"),
+                   {"-t", "tmpfs", "-o", "size=64k", "none", Mount});
+        Mounted = Tool.waitForFinished(30000) && Tool.exitStatus() == QProcess::NormalExit &&
+                  Tool.exitCode() == 0;
+        if (!Mounted)
+            GTEST_SKIP() << "a 64 KB tmpfs cannot be mounted here (needs root): "
+                         << Tool.readAllStandardError().toStdString();
+    }
+    void TearDown() override
+    {
+        if (Mounted) {
+            QProcess Tool;
+            Tool.start(QStringLiteral("umount"), {Mount});
+            Tool.waitForFinished(30000);
+        }
+        PageFiles::TearDown();
+    }
+
+    QStringList Files() const
+    {
+        return QDir(Mount).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    }
+
+    QString Mount;
+    bool Mounted = false;
+};
+
+TEST_F(FullDisk, SaveAndExportSayTheDiskIsFullAndLeaveNoPartOfTheFile)
+{
+    TShownListing Shown(2000);
+    ASSERT_GT(Shown.Page.size(), 64 * 1024);
+    // A file already there is kept whole when the new one does not fit.
+    const QByteArray Old = "<html><body>an older page</body></html>\n";
+    {
+        QFile Existing(Mount + QStringLiteral("/kept.html"));
+        ASSERT_TRUE(Existing.open(QIODevice::WriteOnly));
+        Existing.write(Old);
+    }
+    const struct
+    {
+        const char* Name;
+        QAction* Command;
+        QString File;
+    } Cases[] = {
+        {"Save as HTML, new file", Shown.Form.SaveAction, Mount + QStringLiteral("/listing.html")},
+        {"Save as HTML, over a file", Shown.Form.SaveAction, Mount + QStringLiteral("/kept.html")},
+        {"Export PDF", Shown.Form.ExportPdfAction, Mount + QStringLiteral("/listing.pdf")},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        TMessageBox::ClearAnswers();
+        TMessageBox::SetNextAnswer(QMessageBox::Ok);
+        Answer = Case.File;
+        Case.Command->trigger();
+        ASSERT_EQ(TMessageBox::Answered().size(), 1);
+        EXPECT_TRUE(TMessageBox::Answered().first().Text.contains("No space left on device"))
+            << TMessageBox::Answered().first().Text.toStdString();
+        EXPECT_EQ(Files(), QStringList("kept.html"));
+        QFile Kept(Mount + QStringLiteral("/kept.html"));
+        ASSERT_TRUE(Kept.open(QIODevice::ReadOnly));
+        EXPECT_EQ(Kept.readAll(), Old);
+    }
 }
 
 TEST(PageView, PaperStaysLightUnderADarkDesktopPalette)

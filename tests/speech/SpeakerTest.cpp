@@ -1,6 +1,7 @@
 // Speaking through the real espeak-ng library into memory, and into a sound device that does not
 // exist through the real pcaudiolib.
 #include "speech/TSpeaker.h"
+#include "speech/TTranscription.h"
 
 #include "MemoryOutput.h"
 
@@ -8,6 +9,10 @@
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
 
 namespace {
 
@@ -131,6 +136,61 @@ TEST_F(SpeakerTest, NoSoundDeviceIsReportedAndNothingElseBreaks)
     ASSERT_TRUE(WaitFinished(Done, 2));
     EXPECT_EQ(Failed.count(), 1);
     EXPECT_GT(Rec.Peak(), 3000);
+}
+
+// Texts on which espeak-ng 1.51 overruns a buffer and aborts: a long run of letters it spells one
+// by one inside one word (s's's'..., s.s.s..., S?S?...). Speaking them and asking for their
+// transcription must leave the program running and the engine working for the next word. The
+// whole run happens in a child process (a death test), so that an abort fails this test instead
+// of ending the test program.
+int SayHostileTextsThenAWord()
+{
+    TestApp();
+    const QString Texts[] = {
+        QStringLiteral("s'").repeated(70),
+        QStringLiteral("s.").repeated(100),
+        QStringLiteral("S?").repeated(100),
+        QStringLiteral("look up ") + QStringLiteral("s'").repeated(120) + QStringLiteral(" now"),
+    };
+    TRecording Rec;
+    TSpeaker Speaker;
+    Speaker.SetOutputFactory(MemoryOutputFactory(Rec));
+    QSignalSpy Done(&Speaker, &TSpeaker::Finished);
+    QSignalSpy Interrupted(&Speaker, &TSpeaker::Interrupted);
+    const auto Wait = [&](int Count) {
+        for (int I = 0; I < 400 && Done.count() < Count; ++I)
+            Done.wait(50);
+        return Done.count() >= Count;
+    };
+    int Said = 0;
+    for (const QString& Text : Texts) {
+        // The transcription is asked for on this thread, the way the editor asks.
+        TTranscription::Suggest(Text, TSpeechVoice::British);
+        if (TTranscription::Suggest(QStringLiteral("cat"), TSpeechVoice::British) !=
+            QStringLiteral("kæt")) {
+            std::fprintf(stderr, "no transcription after %s\n", qPrintable(Text.left(20)));
+            return 2;
+        }
+        Speaker.Speak(Text, TSpeechVoice::British);
+        if (!Wait(++Said))
+            return 3;
+        Speaker.Speak(QStringLiteral("cat"), TSpeechVoice::British);
+        if (!Wait(++Said) || Rec.Peak() < 3000) {
+            std::fprintf(stderr, "nothing said after %s\n", qPrintable(Text.left(20)));
+            return 4;
+        }
+    }
+    // Each stop was told once, with what happens next.
+    if (Interrupted.count() < 1 || Interrupted.count() > int(std::size(Texts)) ||
+        !Interrupted.at(0).at(0).toString().contains(QStringLiteral("started again")))
+        return 5;
+    return 0;
+}
+
+TEST(HostileSpeech, TextsThatBreakTheLibraryNeverEndTheProgram)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(std::exit(SayHostileTextsThenAWord()), ::testing::ExitedWithCode(0), "");
 }
 
 } // namespace
