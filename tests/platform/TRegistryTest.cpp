@@ -274,7 +274,7 @@ TEST_F(TRegistryTest, RefusesHugeFilesPipesAndDevicesUntouched)
             << TRegistry::HiveProblem().toStdString();
         // The program's own save says why.
         try {
-            delete new TAppRegInfo(nullptr);
+            TAppRegInfo(nullptr).Close();
             ADD_FAILURE() << "the save must fail";
         } catch (const ERegistryException& E) {
             EXPECT_TRUE(E.Message().contains(HivePath())) << E.what();
