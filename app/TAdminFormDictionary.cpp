@@ -4,8 +4,8 @@
 #include "app/TAdminForm.h"
 
 #include "app/TEnglishTableModel.h"
-#include "app/TFileDialog.h"
-#include "app/TMessageBox.h"
+#include "widgets/TFileDialog.h"
+#include "widgets/TMessageBox.h"
 #include "platform/TRegistry.h"
 #include "settings/TRegInfo.h"
 #include "store/TDataFileTool.h"

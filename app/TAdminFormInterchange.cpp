@@ -1,8 +1,8 @@
 // The main window's import and export commands.
 #include "app/TAdminForm.h"
 
-#include "app/TFileDialog.h"
-#include "app/TMessageBox.h"
+#include "widgets/TFileDialog.h"
+#include "widgets/TMessageBox.h"
 #include "app/TVexloApplication.h"
 #include "interchange/TAccessFile.h"
 #include "interchange/TInterchange.h"

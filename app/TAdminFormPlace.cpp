@@ -5,7 +5,7 @@
 
 #include "app/TEnglishTableModel.h"
 #include "platform/TRegistry.h"
-#include "platform/TScreenPlacement.h"
+#include "widgets/TScreenPlacement.h"
 
 #include <QApplication>
 #include <QHeaderView>

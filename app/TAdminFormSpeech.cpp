@@ -2,7 +2,7 @@
 #include "app/TAdminForm.h"
 
 #include "app/TElidedToolButton.h"
-#include "app/TMessageBox.h"
+#include "widgets/TMessageBox.h"
 #include "editor/TEditForm.h"
 #include "notecard/NoteCard.h"
 #include "settings/TSpeechSettings.h"

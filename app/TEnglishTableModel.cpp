@@ -1,6 +1,6 @@
 #include "app/TEnglishTableModel.h"
 
-#include "app/TDisplayText.h"
+#include "widgets/TDisplayText.h"
 
 #include "store/TVexloTable.h"
 

@@ -5,7 +5,7 @@
 
 #include "BenchData.h"
 
-#include "app/TMessageForm.h"
+#include "widgets/TMessageForm.h"
 #include "store/TScreenSaverDataModule.h"
 #include "store/TVexloConnection.h"
 #include "store/TVexloTable.h"

@@ -4,7 +4,7 @@
 #include "bench/BenchData.h"
 #include "reports/TInformationForm.h"
 #include "reports/TPageView.h"
-#include "reports/TProgressForm.h"
+#include "widgets/TProgressForm.h"
 #include "reports/TReportPages.h"
 #include "store/TScreenSaverDataModule.h"
 #include "store/TVexloTable.h"

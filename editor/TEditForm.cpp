@@ -2,10 +2,10 @@
 
 #include "ui_TEditForm.h"
 
-#include "app/TMessageBox.h"
+#include "widgets/TMessageBox.h"
 #include "editor/TFieldCounter.h"
-#include "app/VexloComponents.h"
-#include "platform/TScreenPlacement.h"
+#include "widgets/VexloComponents.h"
+#include "widgets/TScreenPlacement.h"
 #include "store/TEnBgRecord.h"
 #include "store/TScreenSaverDataModule.h"
 #include "store/TVexloWideStrings.h"

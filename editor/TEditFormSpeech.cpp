@@ -4,7 +4,7 @@
 
 #include "ui_TEditForm.h"
 
-#include "app/TMessageBox.h"
+#include "widgets/TMessageBox.h"
 #include "settings/TSpeechSettings.h"
 #include "speech/TSpeaker.h"
 #include "speech/TTranscription.h"

@@ -1,7 +1,7 @@
 #include "interchange/TInterchangeDialogs.h"
 
 #include "interchange/TAccessFile.h"
-#include "reports/TProgressForm.h"
+#include "widgets/TProgressForm.h"
 #include "store/EVexloDatabaseError.h"
 
 #include <QComboBox>

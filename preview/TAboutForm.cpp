@@ -1,7 +1,7 @@
 #include "preview/TAboutForm.h"
 
 #include "VexloVersion.h"
-#include "app/TMessageBox.h"
+#include "widgets/TMessageBox.h"
 #include "platform/TickClock.h"
 #include "preview/TPaintMachine.h"
 #include "preview/VexloGraphics.h"

@@ -2,11 +2,11 @@
 
 #include "ui_TInformationForm.h"
 
-#include "app/TFileDialog.h"
-#include "app/TMessageBox.h"
+#include "widgets/TFileDialog.h"
+#include "widgets/TMessageBox.h"
 #include "platform/TWholeFile.h"
 #include "reports/TPageView.h"
-#include "reports/TProgressForm.h"
+#include "widgets/TProgressForm.h"
 #include "reports/TReportPages.h"
 #include "settings/TRegInfo.h"
 #include "store/TScreenSaverDataModule.h"

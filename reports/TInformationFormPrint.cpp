@@ -2,7 +2,7 @@
 
 #include "reports/TInformationForm.h"
 
-#include "app/TMessageBox.h"
+#include "widgets/TMessageBox.h"
 #include "platform/TWholeFile.h"
 #include "reports/TPageView.h"
 

@@ -2,8 +2,8 @@
 
 #include "ui_TOptionsForm.h"
 
-#include "app/VexloComponents.h"
-#include "platform/TScreenPlacement.h"
+#include "widgets/VexloComponents.h"
+#include "widgets/TScreenPlacement.h"
 
 #include <QColorDialog>
 #include <QComboBox>

@@ -4,7 +4,7 @@
 // the window's tests.
 
 #include "app/TAdminForm.h"
-#include "app/TMessageBox.h"
+#include "widgets/TMessageBox.h"
 #include "app/TTrayIcon.h"
 #include "platform/TRegistry.h"
 #include "settings/TAppRegInfo.h"

@@ -4,9 +4,9 @@
 
 #include "app/TAdminForm.h"
 #include "app/TEnglishTableModel.h"
-#include "app/TMessageBox.h"
-#include "app/TMessageForm.h"
-#include "app/VexloComponents.h"
+#include "widgets/TMessageBox.h"
+#include "widgets/TMessageForm.h"
+#include "widgets/VexloComponents.h"
 #include "editor/TEditForm.h"
 #include "platform/TRegistry.h"
 #include "settings/TAppRegInfo.h"

@@ -5,7 +5,7 @@
 #include "AppWindowFixture.h"
 
 #include "app/TAdminForm.h"
-#include "app/TMessageForm.h"
+#include "widgets/TMessageForm.h"
 #include "platform/TRegistry.h"
 #include "settings/TAppRegInfo.h"
 #include "settings/TOptionsForm.h"

@@ -4,7 +4,7 @@
 #include "AdminFormFixture.h"
 
 #include "app/TEnglishTableModel.h"
-#include "app/TFileDialog.h"
+#include "widgets/TFileDialog.h"
 #include "interchange/TAccessFile.h"
 #include "interchange/TInterchangeDialogs.h"
 #include "settings/TRegInfo.h"

@@ -7,7 +7,7 @@
 #include "AdminFormFixture.h"
 
 #include "../support/WaitUntil.h"
-#include "app/TFileDialog.h"
+#include "widgets/TFileDialog.h"
 
 #include <QApplication>
 #include <QFileDialog>

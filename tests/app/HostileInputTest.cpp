@@ -4,7 +4,7 @@
 
 #include "AdminFormFixture.h"
 
-#include "app/TDisplayText.h"
+#include "widgets/TDisplayText.h"
 #include "app/TEnglishTableModel.h"
 #include "editor/TEditForm.h"
 #include "ui_TEditForm.h"

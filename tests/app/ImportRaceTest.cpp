@@ -9,7 +9,7 @@
 #include "app/TVexloApplication.h"
 #include "interchange/TInterchangeDialogs.h"
 #include "platform/TSignalHandler.h"
-#include "reports/TProgressForm.h"
+#include "widgets/TProgressForm.h"
 
 #include <QApplication>
 #include <QFile>

@@ -2,8 +2,8 @@
 
 #include "AdminFormFixture.h"
 
-#include "app/TDisplayText.h"
-#include "app/TMenuImages.h"
+#include "widgets/TDisplayText.h"
+#include "widgets/TMenuImages.h"
 #include "platform/TickClock.h"
 #include "settings/TOptionsForm.h"
 

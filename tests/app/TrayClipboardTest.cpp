@@ -4,7 +4,7 @@
 
 #include "AdminFormFixture.h"
 
-#include "app/TMenuImages.h"
+#include "widgets/TMenuImages.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -3,7 +3,7 @@
 // any library path, and the icon files against the drawing the program paints itself.
 
 #include "VexloVersion.h"
-#include "app/TMenuImages.h"
+#include "widgets/TMenuImages.h"
 #include "platform/TAutostart.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 
 #include "ui_TEditForm.h"
 
-#include "app/TMessageBox.h"
+#include "widgets/TMessageBox.h"
 #include "speech/TSpeaker.h"
 #include "store/TDataFileTool.h"
 #include "store/TScreenSaverDataModule.h"

@@ -4,7 +4,7 @@
 
 #include "interchange/TAccessFile.h"
 #include "interchange/TInterchangeDialogs.h"
-#include "reports/TProgressForm.h"
+#include "widgets/TProgressForm.h"
 
 #include <QApplication>
 #include <QComboBox>

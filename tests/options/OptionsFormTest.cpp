@@ -1,6 +1,6 @@
 #include "settings/TOptionsForm.h"
 
-#include "app/VexloComponents.h"
+#include "widgets/VexloComponents.h"
 
 #include "ui_TOptionsForm.h"
 

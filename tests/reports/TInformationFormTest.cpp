@@ -2,7 +2,7 @@
 
 #include "TReportFixture.h"
 
-#include "reports/TProgressForm.h"
+#include "widgets/TProgressForm.h"
 #include "reports/TPageView.h"
 #include "reports/TReportPages.h"
 #include "settings/TRegInfo.h"

@@ -7,7 +7,7 @@
 #include "reports/TPageView.h"
 #include "reports/TReportPages.h"
 
-#include "app/TMessageBox.h"
+#include "widgets/TMessageBox.h"
 
 #include <QApplication>
 #include <QClipboard>

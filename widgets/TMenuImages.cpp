@@ -1,4 +1,4 @@
-#include "app/TMenuImages.h"
+#include "widgets/TMenuImages.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,4 +1,4 @@
-#include "editor/TUpDown.h"
+#include "widgets/TUpDown.h"
 
 #include <QEvent>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "app/TFileDialog.h"
+#include "widgets/TFileDialog.h"
 
 #include <QFileDialog>
 #include <QFileIconProvider>

@@ -1,4 +1,4 @@
-#include "app/TDisplayText.h"
+#include "widgets/TDisplayText.h"
 
 #include <QRegularExpression>
 

@@ -1,4 +1,4 @@
-#include "platform/TScreenPlacement.h"
+#include "widgets/TScreenPlacement.h"
 
 #include <QGuiApplication>
 #include <QScreen>

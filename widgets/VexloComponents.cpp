@@ -1,4 +1,4 @@
-#include "app/VexloComponents.h"
+#include "widgets/VexloComponents.h"
 
 #include <QFont>
 #include <QIcon>

@@ -1,6 +1,6 @@
-#include "app/TMessageForm.h"
+#include "widgets/TMessageForm.h"
 
-#include "platform/TScreenPlacement.h"
+#include "widgets/TScreenPlacement.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,4 +1,4 @@
-#include "app/TMessageBox.h"
+#include "widgets/TMessageBox.h"
 
 #include <QList>
 

@@ -1,4 +1,4 @@
-#include "reports/TProgressForm.h"
+#include "widgets/TProgressForm.h"
 
 #include "ui_TProgressForm.h"
 
