@@ -13,6 +13,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <limits>
@@ -548,12 +549,29 @@ std::vector<TEnBgRecord> ReadEntries(TVexloConnection& Connection)
     TStatement Rows(Connection.Handle(), "SELECT ENAME, BULG, TRANS, CAST(LEVEL AS INTEGER) FROM "
                                          "English ORDER BY CAST(ID AS INTEGER), rowid");
     std::vector<TEnBgRecord> Entries;
+    // The stored bytes themselves: SQLite's own conversion would turn U+FFFE, U+FFFF and bytes
+    // that are not UTF-8 into U+FFFD without a word.
+    QStringDecoder Decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    auto Utf8Text = [&](int Column) {
+        const auto* Text = reinterpret_cast<const char*>(sqlite3_column_text(*Rows, Column));
+        QString Result = Decoder.decode(QByteArrayView(Text, sqlite3_column_bytes(*Rows, Column)));
+        if (Decoder.hasError()) {
+            Decoder.resetState();
+            throw EVexloDatabaseError(
+                QStringLiteral("Entry %1 (%2) holds bytes that are not UTF-8 text (written by "
+                               "another program); nothing was written. Correct the entry and "
+                               "export again.")
+                    .arg(Entries.size() + 1)
+                    .arg(QString::fromUtf8(sqlite3_column_text(*Rows, 0))));
+        }
+        return Result;
+    };
     int Rc;
     while ((Rc = sqlite3_step(*Rows)) == SQLITE_ROW) {
         TEnBgRecord Entry;
-        Entry.EnglishWord = ColumnText(*Rows, 0);
-        Entry.BulgarianText = ColumnText(*Rows, 1);
-        Entry.Transcription = ColumnText(*Rows, 2);
+        Entry.EnglishWord = Utf8Text(0);
+        Entry.BulgarianText = Utf8Text(1);
+        Entry.Transcription = Utf8Text(2);
         Entry.WordLevel = sqlite3_column_int(*Rows, 3);
         Entries.push_back(std::move(Entry));
     }

@@ -264,9 +264,10 @@ TSourceData Read(const QByteArray& Bytes)
 
 namespace {
 
-// Text as XML character data: markup characters as entities, line breaks as LF, other control
-// characters (which XML 1.0 cannot carry) dropped.
-void AppendEscaped(QString& Out, QStringView Text)
+// Text as XML character data: markup characters as entities, line breaks as LF (with KeepCr, a
+// CR as a character reference, which a reader keeps), other control characters (which XML 1.0
+// cannot carry) dropped.
+void AppendEscaped(QString& Out, QStringView Text, bool KeepCr)
 {
     for (qsizetype I = 0; I < Text.size(); ++I) {
         const QChar C = Text[I];
@@ -284,9 +285,10 @@ void AppendEscaped(QString& Out, QStringView Text)
             Out += QLatin1StringView("&quot;");
             break;
         case u'\r':
-            if (I + 1 < Text.size() && Text[I + 1] == u'\n')
-                break; // CR LF is written as LF
-            Out += u'\n';
+            if (KeepCr)
+                Out += QLatin1StringView("&#13;");
+            else if (I + 1 >= Text.size() || Text[I + 1] != u'\n')
+                Out += u'\n'; // CR LF is written as LF
             break;
         default:
             if (C.unicode() >= 0x20 || C == u'\n' || C == u'\t')
@@ -296,13 +298,13 @@ void AppendEscaped(QString& Out, QStringView Text)
 }
 
 void AppendElement(QString& Out, QLatin1StringView Indent, QLatin1StringView Name,
-                   QStringView Text)
+                   QStringView Text, bool KeepCr = true)
 {
     Out += Indent;
     Out += u'<';
     Out += Name;
     Out += u'>';
-    AppendEscaped(Out, Text);
+    AppendEscaped(Out, Text, KeepCr);
     Out += QLatin1StringView("</");
     Out += Name;
     Out += QLatin1StringView(">\n");
@@ -344,8 +346,9 @@ QByteArray Write(const std::vector<TEnBgRecord>& Entries, const QString& Title)
             AppendElement(Out, QLatin1StringView("    "), QLatin1StringView("pronunciation"),
                           Entry.Transcription);
         Out += QLatin1StringView("   </translation>\n   <translation id=\"1\">\n");
+        // The Bulgarian text's lines as LF; the import makes them CR LF again.
         AppendElement(Out, QLatin1StringView("    "), QLatin1StringView("text"),
-                      Entry.BulgarianText);
+                      Entry.BulgarianText, false);
         Out += QLatin1StringView("   </translation>\n  </entry>\n");
         ByLevel[Entry.WordLevel].push_back(static_cast<int>(I));
     }
