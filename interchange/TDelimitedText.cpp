@@ -10,10 +10,7 @@
 
 namespace TDelimitedText {
 
-namespace {
-
-// The offset of the first byte in Bytes that does not belong to well-formed UTF-8, or -1.
-qsizetype FirstBadUtf8(const QByteArray& Bytes, qsizetype From)
+qsizetype FirstBadUtf8(QByteArrayView Bytes, qsizetype From)
 {
     const auto* P = reinterpret_cast<const unsigned char*>(Bytes.constData());
     const qsizetype N = Bytes.size();
@@ -52,6 +49,10 @@ qsizetype FirstBadUtf8(const QByteArray& Bytes, qsizetype From)
     }
     return -1;
 }
+
+namespace {
+
+
 
 int LineAt(const QByteArray& Bytes, qsizetype Offset)
 {

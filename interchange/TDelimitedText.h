@@ -23,6 +23,10 @@ namespace TDelimitedText {
 // message saying so.
 QString DecodeText(const QByteArray& Bytes);
 
+// The offset of the first byte of Bytes (from From on) that does not belong to well-formed UTF-8,
+// or -1.
+qsizetype FirstBadUtf8(QByteArrayView Bytes, qsizetype From = 0);
+
 // One record of a delimited file: its fields and the line where it starts.
 struct TRecord
 {

@@ -140,7 +140,7 @@ void WriteReplacing(const QString& Path, const QString& Final, const QByteArray&
     int Error = WriteAll(Fd, Bytes);
     if (Error == 0 && Old && ::fchmod(Fd, Old->st_mode & 07777) != 0)
         Error = errno;
-    if (Error == 0 && ::fsync(Fd) != 0)
+    if (Error == 0 && ::fdatasync(Fd) != 0)
         Error = errno;
     if (::close(Fd) != 0 && Error == 0)
         Error = errno;

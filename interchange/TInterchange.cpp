@@ -13,7 +13,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <limits>
@@ -546,32 +545,41 @@ TImportSummary ImportIntoStore(TScreenSaverDataModule& Store, const TSourceData&
 std::vector<TEnBgRecord> ReadEntries(TVexloConnection& Connection)
 {
     Connection.CheckConnected();
-    TStatement Rows(Connection.Handle(), "SELECT ENAME, BULG, TRANS, CAST(LEVEL AS INTEGER) FROM "
-                                         "English ORDER BY CAST(ID AS INTEGER), rowid");
+    TStatement Rows(Connection.Handle(), "SELECT ENAME, BULG, TRANS, CAST(LEVEL AS INTEGER), rowid "
+                                         "FROM English ORDER BY CAST(ID AS INTEGER), rowid");
     std::vector<TEnBgRecord> Entries;
-    // The stored bytes themselves: SQLite's own conversion would turn U+FFFE, U+FFFF and bytes
-    // that are not UTF-8 into U+FFFD without a word.
-    QStringDecoder Decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    auto Utf8Text = [&](int Column) {
-        const auto* Text = reinterpret_cast<const char*>(sqlite3_column_text(*Rows, Column));
-        QString Result = Decoder.decode(QByteArrayView(Text, sqlite3_column_bytes(*Rows, Column)));
-        if (Decoder.hasError()) {
-            Decoder.resetState();
+    // SQLite's conversion to UTF-16 turns U+FFFE, U+FFFF and bytes that are not UTF-8 into
+    // U+FFFD without a word: where U+FFFD shows, the stored bytes tell what is there.
+    TStatement Raw(Connection.Handle(), "SELECT ENAME, BULG, TRANS FROM English WHERE rowid = ?");
+    auto StoredText = [&](int Column) {
+        QString Text = ColumnText(*Rows, Column);
+        if (!Text.contains(QChar::ReplacementCharacter))
+            return Text;
+        sqlite3_bind_int64(*Raw, 1, sqlite3_column_int64(*Rows, 4));
+        if (sqlite3_step(*Raw) != SQLITE_ROW)
+            Raw.Raise();
+        const QByteArrayView Bytes(static_cast<const char*>(sqlite3_column_blob(*Raw, Column)),
+                                   sqlite3_column_bytes(*Raw, Column));
+        const bool Bad = TDelimitedText::FirstBadUtf8(Bytes) >= 0;
+        Text = QString::fromUtf8(Bytes);
+        const QString English = QString::fromUtf8(
+            static_cast<const char*>(sqlite3_column_blob(*Raw, 0)), sqlite3_column_bytes(*Raw, 0));
+        sqlite3_reset(*Raw);
+        if (Bad)
             throw EVexloDatabaseError(
                 QStringLiteral("Entry %1 (%2) holds bytes that are not UTF-8 text (written by "
                                "another program); nothing was written. Correct the entry and "
                                "export again.")
                     .arg(Entries.size() + 1)
-                    .arg(QString::fromUtf8(sqlite3_column_text(*Rows, 0))));
-        }
-        return Result;
+                    .arg(English));
+        return Text;
     };
     int Rc;
     while ((Rc = sqlite3_step(*Rows)) == SQLITE_ROW) {
         TEnBgRecord Entry;
-        Entry.EnglishWord = Utf8Text(0);
-        Entry.BulgarianText = Utf8Text(1);
-        Entry.Transcription = Utf8Text(2);
+        Entry.EnglishWord = StoredText(0);
+        Entry.BulgarianText = StoredText(1);
+        Entry.Transcription = StoredText(2);
         Entry.WordLevel = sqlite3_column_int(*Rows, 3);
         Entries.push_back(std::move(Entry));
     }
