@@ -175,6 +175,9 @@ void Write(const QString& Path, const QByteArray& Bytes, const QString& DataFile
     QString Final = Path;
     if (Info.isSymLink())
         Final = Exists ? Info.canonicalFilePath() : Info.symLinkTarget();
+    // A file its owner made read-only is not replaced behind their back.
+    if (Exists && ::access(QFile::encodeName(Final).constData(), W_OK) != 0)
+        CannotWrite(Path, errno);
     WriteReplacing(Path, Final, Bytes, Exists ? &Target : nullptr);
 }
 

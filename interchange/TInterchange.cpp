@@ -63,13 +63,14 @@ QString WithCrLf(const QString& Text)
 // little enough that reading it fits in memory.
 constexpr qint64 MaxFileSize = qint64(256) << 20;
 
-bool HasControl(const QString& Text, bool LineBreaksAllowed)
+// A control character other than tab and the line breaks.
+bool HasControl(const QString& Text)
 {
     for (const QChar C : Text) {
         const char16_t U = C.unicode();
         if (U >= 0x20 && (U < 0x7F || U > 0x9F)) // C0, DEL and C1 are controls
             continue;
-        if (LineBreaksAllowed && (U == u'\r' || U == u'\n' || U == u'\t'))
+        if (U == u'\r' || U == u'\n' || U == u'\t')
             continue;
         return true;
     }
@@ -359,15 +360,15 @@ bool CheckRow(const TSourceRow& Row, TEnBgRecord& Entry, QString& Reason)
     Entry.BulgarianText = WithCrLf(Row.Bulgarian);
     // Tabs and line breaks are kept in every part: other programs store them, and a file this
     // program wrote from such a dictionary must come back as it was.
-    if (HasControl(Entry.EnglishWord, true)) {
+    if (HasControl(Entry.EnglishWord)) {
         Reason = QStringLiteral("the English word holds a control character");
         return false;
     }
-    if (HasControl(Entry.Transcription, true)) {
+    if (HasControl(Entry.Transcription)) {
         Reason = QStringLiteral("the transcription holds a control character");
         return false;
     }
-    if (HasControl(Entry.BulgarianText, true)) {
+    if (HasControl(Entry.BulgarianText)) {
         Reason = QStringLiteral("the Bulgarian text holds a control character");
         return false;
     }
