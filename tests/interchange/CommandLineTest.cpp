@@ -222,6 +222,28 @@ TEST_F(CommandLine, ExportWritesIntoAPipeThatIsRead)
     EXPECT_EQ(KindOf(Pipe), 'p');
 }
 
+// The spreadsheet guard of .csv files, and --csv-as-is to leave it off.
+TEST_F(CommandLine, CsvGuardCanBeLeftOff)
+{
+    SqliteShell(Data, "INSERT INTO English VALUES (2, '=1+1', '@A1', '-', 0);");
+    struct
+    {
+        QStringList Options;
+        const char* Line;
+    } Cases[] = {
+        {{}, "'=1+1,'-,'@A1,0\r\n"},
+        {{"--csv-as-is"}, "=1+1,-,@A1,0\r\n"},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Options.join(' ').toStdString());
+        const QString File = Dir.filePath("words.csv");
+        EXPECT_EQ(Run(QStringList{"--export", File} + Case.Options), 0) << Err.toStdString();
+        QFile Written(File);
+        ASSERT_TRUE(Written.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(QString::fromUtf8(Written.readAll()).endsWith(Case.Line));
+    }
+}
+
 // A full disk (a small tmpfs): the reason is named, the old file stays, nothing is left behind.
 TEST_F(CommandLine, ExportOntoAFullDiskNamesTheReason)
 {
