@@ -3,12 +3,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 
 #include <cerrno>
 #include <cstring>
 #include <iostream>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -207,7 +209,8 @@ TEST_F(CommandLine, ExportWritesIntoAPipeThatIsRead)
     ASSERT_EQ(::mkfifo(QFile::encodeName(Pipe).constData(), 0600), 0);
     // The reading end is open before the export starts (and the export is small enough for the
     // pipe's buffer), so no waiting on either side.
-    const int Reader = ::open(QFile::encodeName(Pipe).constData(), O_RDONLY | O_NONBLOCK);
+    const int Reader =
+        ::open(QFile::encodeName(Pipe).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     ASSERT_GE(Reader, 0);
     EXPECT_EQ(Run({"--export", Pipe}), 0) << Err.toStdString();
     EXPECT_TRUE(Out.startsWith("Exported 1 entry")) << Out.toStdString();
@@ -219,6 +222,37 @@ TEST_F(CommandLine, ExportWritesIntoAPipeThatIsRead)
     EXPECT_EQ(QString::fromUtf8(Received),
               "#separator:tab\n#html:false\n#columns:English\tTranscription\tBulgarian\tLevel\n"
               "sky\tskaɪ\tнебе\t9\n");
+    EXPECT_EQ(KindOf(Pipe), 'p');
+}
+
+// A reader that goes away in the middle: a message, exit code 1, and no SIGPIPE death.
+TEST_F(CommandLine, ExportToAPipeWhoseReaderLeaves)
+{
+    SqliteShell(Data, "WITH RECURSIVE N(I) AS (SELECT 2 UNION ALL SELECT I + 1 FROM N WHERE I < 2000) "
+                      "INSERT INTO English (ID, ENAME, BULG, TRANS, LEVEL) SELECT I, 'word' || I, "
+                      "printf('%.100c', 'д'), '', 1 FROM N;");
+    const QString Pipe = Dir.filePath("pipe.tsv");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Pipe).constData(), 0600), 0);
+    const int Reader =
+        ::open(QFile::encodeName(Pipe).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(Reader, 0);
+    QProcess Export;
+    QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
+    Env.insert("VEXLO_REGISTRY", Dir.filePath("registry.reg"));
+    Env.insert("QT_QPA_PLATFORM", "offscreen");
+    Export.setProcessEnvironment(Env);
+    Export.start(VEXLO_PROGRAM, {"--export", Pipe});
+    // The export has opened the pipe once data arrives (more than the pipe holds is to come).
+    pollfd Poll{Reader, POLLIN, 0};
+    ASSERT_EQ(::poll(&Poll, 1, 60000), 1);
+    char Some[100];
+    EXPECT_GT(::read(Reader, Some, sizeof Some), 0);
+    ::close(Reader);
+    ASSERT_TRUE(Export.waitForFinished(60000));
+    EXPECT_EQ(Export.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(Export.exitCode(), 1);
+    EXPECT_EQ(QString::fromUtf8(Export.readAllStandardError()),
+              "The program reading from " + Pipe + " stopped before the export was complete.\n");
     EXPECT_EQ(KindOf(Pipe), 'p');
 }
 
