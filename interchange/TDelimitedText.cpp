@@ -52,8 +52,6 @@ qsizetype FirstBadUtf8(QByteArrayView Bytes, qsizetype From)
 
 namespace {
 
-
-
 int LineAt(const QByteArray& Bytes, qsizetype Offset)
 {
     return static_cast<int>(QByteArrayView(Bytes).first(Offset).count('\n')) + 1;

@@ -59,7 +59,8 @@ int WriteAll(int Fd, const QByteArray& Bytes)
     const char* P = Bytes.constData();
     qsizetype Left = Bytes.size();
     while (Left > 0) {
-        const ssize_t Done = ::write(Fd, P, static_cast<size_t>(std::min<qsizetype>(Left, 1 << 20)));
+        const ssize_t Done =
+            ::write(Fd, P, static_cast<size_t>(std::min<qsizetype>(Left, 1 << 20)));
         if (Done < 0) {
             if (errno == EINTR)
                 continue;
@@ -75,8 +76,8 @@ int WriteAll(int Fd, const QByteArray& Bytes)
 // EPIPE instead of ending the program.
 void WriteStream(const QString& Path, const QByteArray& Bytes, const QString& DataFile)
 {
-    const int Fd = ::open(QFile::encodeName(Path).constData(),
-                          O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int Fd =
+        ::open(QFile::encodeName(Path).constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (Fd < 0) {
         if (errno == ENXIO)
             throw EVexloDatabaseError(

@@ -17,9 +17,9 @@
 #include <algorithm>
 #include <limits>
 #include <new>
-#include <unordered_set>
 #include <ostream>
 #include <sqlite3.h>
+#include <unordered_set>
 
 namespace TInterchange {
 
@@ -163,9 +163,8 @@ void RefuseUnwritable(const std::vector<TEnBgRecord>& Entries, TInterchangeForma
                         .arg(N + 1)
                         .arg(Entry.EnglishWord.left(EnglishWidth))
                         .arg((*Text)[At].unicode(), 4, 16, QChar(u'0'))
-                        .arg(Format == TInterchangeFormat::Kvtml
-                                 ? QStringLiteral("KDE vocabulary")
-                                 : QStringLiteral("UTF-8 text")));
+                        .arg(Format == TInterchangeFormat::Kvtml ? QStringLiteral("KDE vocabulary")
+                                                                 : QStringLiteral("UTF-8 text")));
     }
 }
 

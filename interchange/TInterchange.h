@@ -126,9 +126,10 @@ QString ConvertAccessFile(const QString& Source, const QString& Target = QString
 // the table's; Transcription may be given too). Throws EVexloDatabaseError when malformed.
 TColumnMap ParseColumnMap(const QString& Text);
 
-// Handles "--import FILE [--columns MAP]" and "--export FILE [--csv-as-is]" on the configured data file (Arguments without the
-// program name). Returns -1 when neither is present; else the exit code: 0 done, 1 failed,
-// 2 usage error. Prints a one-line summary to Out, skipped rows and errors to Err.
+// Handles "--import FILE [--columns MAP]" and "--export FILE [--csv-as-is]" on the configured data
+// file (Arguments without the program name). Returns -1 when neither is present; else the exit
+// code: 0 done, 1 failed, 2 usage error. Prints a one-line summary to Out, skipped rows and errors
+// to Err.
 int RunCommandLine(const QStringList& Arguments, std::ostream& Out, std::ostream& Err);
 
 } // namespace TInterchange

@@ -87,8 +87,8 @@ void CheckEntities(const QXmlStreamReader& Xml, const QByteArray& Bytes)
     const QByteArray Declared = Xml.documentEncoding().isEmpty()
                                     ? QByteArray("UTF-8")
                                     : Xml.documentEncoding().toString().toLatin1();
-    QStringDecoder Decoder = Encoding ? QStringDecoder(*Encoding)
-                                      : QStringDecoder(Declared.constData());
+    QStringDecoder Decoder =
+        Encoding ? QStringDecoder(*Encoding) : QStringDecoder(Declared.constData());
     if (!Decoder.isValid())
         Fail(Xml, QStringLiteral("it declares entities in an encoding that is not read"));
     const QString Text = Decoder.decode(Bytes);
@@ -96,7 +96,8 @@ void CheckEntities(const QXmlStreamReader& Xml, const QByteArray& Bytes)
     qint64 Total = 0;
     AddReferences(Text, Values, Sizes, Total);
     if (Total > MaxExpansion)
-        Fail(Xml, QStringLiteral("its entities expand to more than %1 characters").arg(MaxExpansion));
+        Fail(Xml,
+             QStringLiteral("its entities expand to more than %1 characters").arg(MaxExpansion));
 }
 
 // The document's elements, read without recursion and with the limits above.
@@ -297,8 +298,8 @@ void AppendEscaped(QString& Out, QStringView Text, bool KeepCr)
     }
 }
 
-void AppendElement(QString& Out, QLatin1StringView Indent, QLatin1StringView Name,
-                   QStringView Text, bool KeepCr = true)
+void AppendElement(QString& Out, QLatin1StringView Indent, QLatin1StringView Name, QStringView Text,
+                   bool KeepCr = true)
 {
     Out += Indent;
     Out += u'<';

@@ -43,14 +43,13 @@ protected:
     // The same in a child whose address space is limited to LimitKb (ulimit -v).
     int RunLimited(const QStringList& Arguments, qint64 LimitKb)
     {
-        return RunProgram("sh",
-                          QStringList{"-c", "ulimit -v " + QString::number(LimitKb) +
-                                                " && exec \"$0\" \"$@\"",
-                                      VEXLO_PROGRAM} +
-                              Arguments,
-                          Out, Err,
-                          {"VEXLO_REGISTRY=" + Dir.filePath("registry.reg"),
-                           "QT_QPA_PLATFORM=offscreen"});
+        return RunProgram(
+            "sh",
+            QStringList{"-c", "ulimit -v " + QString::number(LimitKb) + " && exec \"$0\" \"$@\"",
+                        VEXLO_PROGRAM} +
+                Arguments,
+            Out, Err,
+            {"VEXLO_REGISTRY=" + Dir.filePath("registry.reg"), "QT_QPA_PLATFORM=offscreen"});
     }
 
     // The data file is still the dictionary it was.
@@ -163,8 +162,8 @@ TEST_F(CommandLine, ExportNeverReplacesTheDataFileOrASpecialFile)
     ASSERT_EQ(::mkfifo(QFile::encodeName(Dir.filePath("pipe.tsv")).constData(), 0600), 0);
     ASSERT_TRUE(QDir(Dir.path()).mkdir("folder.tsv"));
     WriteFile(Dir.filePath("other.tsv"), "old");
-    QFile(Dir.filePath("other.tsv")).setPermissions(QFile::ReadOwner | QFile::WriteOwner |
-                                                    QFile::ReadGroup);
+    QFile(Dir.filePath("other.tsv"))
+        .setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
     ASSERT_TRUE(QFile::link("other.tsv", Dir.filePath("other-link.tsv")));
     struct
     {
@@ -196,8 +195,8 @@ TEST_F(CommandLine, ExportNeverReplacesTheDataFileOrASpecialFile)
         ExpectDataFileKept(Before);
     }
     // A link to another file: that file is replaced and keeps its permissions.
-    EXPECT_EQ(TInterchange::ReadFile(Dir.filePath("other.tsv"), TInterchangeFormat::Tsv).Rows.size(),
-              1u);
+    EXPECT_EQ(
+        TInterchange::ReadFile(Dir.filePath("other.tsv"), TInterchangeFormat::Tsv).Rows.size(), 1u);
     EXPECT_EQ(QFileInfo(Dir.filePath("other.tsv")).permissions() & 0x0777,
               QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup);
     EXPECT_TRUE(QDir(Dir.path()).entryList({"*.part"}, QDir::AllEntries | QDir::System).isEmpty());
@@ -228,9 +227,10 @@ TEST_F(CommandLine, ExportWritesIntoAPipeThatIsRead)
 // A reader that goes away in the middle: a message, exit code 1, and no SIGPIPE death.
 TEST_F(CommandLine, ExportToAPipeWhoseReaderLeaves)
 {
-    SqliteShell(Data, "WITH RECURSIVE N(I) AS (SELECT 2 UNION ALL SELECT I + 1 FROM N WHERE I < 2000) "
-                      "INSERT INTO English (ID, ENAME, BULG, TRANS, LEVEL) SELECT I, 'word' || I, "
-                      "printf('%.100c', 'д'), '', 1 FROM N;");
+    SqliteShell(Data,
+                "WITH RECURSIVE N(I) AS (SELECT 2 UNION ALL SELECT I + 1 FROM N WHERE I < 2000) "
+                "INSERT INTO English (ID, ENAME, BULG, TRANS, LEVEL) SELECT I, 'word' || I, "
+                "printf('%.100c', 'д'), '', 1 FROM N;");
     const QString Pipe = Dir.filePath("pipe.tsv");
     ASSERT_EQ(::mkfifo(QFile::encodeName(Pipe).constData(), 0600), 0);
     const int Reader =
@@ -290,9 +290,10 @@ TEST_F(CommandLine, ExportOntoAFullDiskNamesTheReason)
         QByteArray Path;
         ~TUnmount() { ::umount(Path.constData()); }
     } Unmount{QFile::encodeName(Mount)};
-    SqliteShell(Data, "WITH RECURSIVE N(I) AS (SELECT 2 UNION ALL SELECT I + 1 FROM N WHERE I < 1000) "
-                      "INSERT INTO English (ID, ENAME, BULG, TRANS, LEVEL) SELECT I, 'word' || I, "
-                      "printf('%.100c', 'д'), '', 1 FROM N;");
+    SqliteShell(Data,
+                "WITH RECURSIVE N(I) AS (SELECT 2 UNION ALL SELECT I + 1 FROM N WHERE I < 1000) "
+                "INSERT INTO English (ID, ENAME, BULG, TRANS, LEVEL) SELECT I, 'word' || I, "
+                "printf('%.100c', 'д'), '', 1 FROM N;");
     const QString Old = WriteFile(Mount + "/words.tsv", "old");
     EXPECT_EQ(Run({"--export", Old}), 1);
     EXPECT_EQ(Err, "The file " + Old + " cannot be written: No space left on device.\n");
@@ -330,7 +331,8 @@ TEST_F(CommandLine, HugeAndHostileFilesAreRefusedWithAMessage)
         {SparseFile(Dir.filePath("3gb.tsv"), 3 * Gb), 2 * 1024 * 1024,
          "The file " + Dir.filePath("3gb.tsv") +
              " is too large to import (3072 MB): files of up to 256 MB are read."},
-        {Text, 2 * 1024 * 1024, "There is not enough memory to read the file " + Text + " (128 MB)."},
+        {Text, 2 * 1024 * 1024,
+         "There is not enough memory to read the file " + Text + " (128 MB)."},
         {WriteFile(Dir.filePath("deep.kvtml"), DeepKvtml(60000, false)), 0,
          "elements are nested more than 256 deep"},
         {WriteFile(Dir.filePath("deep-text.kvtml"), DeepKvtml(120000, true)), 0,

@@ -141,9 +141,12 @@ TEST(DelimitedText, OnlyUtf8AndWellFormedUtf16AreRead)
         const char* Message;
     } Cases[] = {
         {"UTF-16LE, a lone high surrogate on line 2",
-         QByteArray("\xFF\xFE" "a\0\n\0b\0\x00\xD8\n\0", 12), "line 2 is not well-formed UTF-16"},
-        {"UTF-16BE, a lone low surrogate",
-         QByteArray("\xFE\xFF\xDC\x00\0a", 6), "line 1 is not well-formed UTF-16"},
+         QByteArray("\xFF\xFE"
+                    "a\0\n\0b\0\x00\xD8\n\0",
+                    12),
+         "line 2 is not well-formed UTF-16"},
+        {"UTF-16BE, a lone low surrogate", QByteArray("\xFE\xFF\xDC\x00\0a", 6),
+         "line 1 is not well-formed UTF-16"},
     };
     for (const auto& Case : Cases) {
         SCOPED_TRACE(Case.What);
@@ -159,8 +162,9 @@ TEST(DelimitedText, OnlyUtf8AndWellFormedUtf16AreRead)
         const QString Source = WriteFile(Dir.filePath("source.tsv"), "word\tдума\nsky\tнебе\n");
         const QString File = Dir.filePath(QString(Encoding) + ".tsv");
         QString Out, Err;
-        ASSERT_EQ(RunProgram("sh", {"-c", "iconv -f UTF-8 -t \"$1\" \"$2\" > \"$3\"", "sh",
-                                    Encoding, Source, File},
+        ASSERT_EQ(RunProgram("sh",
+                             {"-c", "iconv -f UTF-8 -t \"$1\" \"$2\" > \"$3\"", "sh", Encoding,
+                              Source, File},
                              Out, Err),
                   0)
             << Err.toStdString();
@@ -183,7 +187,8 @@ TEST(KvtmlDocument, DeepNestingAndEntityExpansionAreBounded)
         QByteArray Bytes;
         const char* Message; // empty: read
     } Cases[] = {
-        {"60,000 nested lessons", DeepKvtml(60000, false), "elements are nested more than 256 deep"},
+        {"60,000 nested lessons", DeepKvtml(60000, false),
+         "elements are nested more than 256 deep"},
         {"120,000 nested elements in a text", DeepKvtml(120000, true),
          "elements are nested more than 256 deep"},
         {"lessons nested 200 deep", DeepKvtml(200, false), ""},
@@ -293,13 +298,13 @@ TEST_F(ImportRules, BrokenQuotingSkipsOnlyItsRow)
 TEST_F(ImportRules, ControlCharactersAreRefusedC1Included)
 {
     const QString Data = MakeDictionary(Dir, "words.db");
-    const QString File = WriteFile(Dir.filePath("controls.tsv"),
-                                   QString("next\u0085line\t\tдума\n"
-                                           "csi\t\tдума\u009B31m\n"
-                                           "bell\tb\u0007\tдума\n"
-                                           "del\t\tду\u007Fма\n"
-                                           "nbsp\u00A0ok\t\tдума и още\n")
-                                       .toUtf8());
+    const QString File =
+        WriteFile(Dir.filePath("controls.tsv"), QString("next\u0085line\t\tдума\n"
+                                                        "csi\t\tдума\u009B31m\n"
+                                                        "bell\tb\u0007\tдума\n"
+                                                        "del\t\tду\u007Fма\n"
+                                                        "nbsp\u00A0ok\t\tдума и още\n")
+                                                    .toUtf8());
     const auto Summary = ImportFile(Data, File);
     std::vector<std::pair<int, QString>> Skipped;
     for (const auto& Row : Summary.Skipped)
@@ -444,11 +449,11 @@ TEST(Export, TsvIsTheFlashcardForm)
 TEST(Export, CsvGuardsFormulasForSpreadsheets)
 {
     QTemporaryDir Dir;
-    const QString Source = MakeDictionary(
-        Dir, "source.db",
-        {{"=HYPERLINK(\"http://x.bg\")", "+cmd|' /C calc'!A0", "-ɪŋ", 1},
-         {"@SUM(1)", "'=вече", "'quoted'", 2},
-         {"plain", "-", "", 3}});
+    const QString Source =
+        MakeDictionary(Dir, "source.db",
+                       {{"=HYPERLINK(\"http://x.bg\")", "+cmd|' /C calc'!A0", "-ɪŋ", 1},
+                        {"@SUM(1)", "'=вече", "'quoted'", 2},
+                        {"plain", "-", "", 3}});
     TVexloConnection Connection;
     Connection.DefaultDatabase = Source;
     Connection.Open();
@@ -474,8 +479,8 @@ TEST(Export, CsvGuardsFormulasForSpreadsheets)
     // Flashcard programs get the texts as they are.
     EXPECT_TRUE(Written("deck.tsv", true).contains("\n@SUM(1)\t'quoted'\t'=вече\t2\n"));
     // Our import takes the guard off: the round trips above (RoundTrip) come back exactly.
-    const TSourceData Data = TInterchange::ReadFile(Dir.filePath("guarded.csv"),
-                                                    TInterchangeFormat::Csv);
+    const TSourceData Data =
+        TInterchange::ReadFile(Dir.filePath("guarded.csv"), TInterchangeFormat::Csv);
     ASSERT_EQ(Data.Rows.size(), 3u);
     EXPECT_EQ(Data.Rows[1].Bulgarian, "'=вече");
     EXPECT_EQ(Data.Rows[2].Bulgarian, "-");
@@ -502,9 +507,10 @@ TEST(Export, WritesWhatIsStoredOrNamesTheEntry)
         TVexloConnection Into;
         Into.DefaultDatabase = Target;
         Into.Open();
-        EXPECT_EQ(TInterchange::Import(Into, TInterchange::ReadFile(File, TInterchange::FormatOf(File)))
-                      .Added,
-                  2);
+        EXPECT_EQ(
+            TInterchange::Import(Into, TInterchange::ReadFile(File, TInterchange::FormatOf(File)))
+                .Added,
+            2);
         Into.Close();
         EXPECT_EQ(StoredRows(Target), StoredRows(Source));
     }
