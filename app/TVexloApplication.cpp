@@ -53,6 +53,8 @@ const char* const Usage =
     "                        columns to read, as Table=T,English=C[,Transcription=C]\n"
     "                        [,Bulgarian=C][,Level=C]\n"
     "  --export FILE         write every entry to FILE (.tsv .txt .csv .kvtml) and exit\n"
+    "  --csv-as-is           with --export to .csv: texts beginning with = + - @ without the\n"
+    "                        apostrophe that keeps spreadsheets from running them\n"
     "  --help                show this help and exit\n"
     "  --version             show the version and exit\n"
     "\n"

@@ -4,15 +4,13 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <array>
 #include <map>
 
 namespace TDelimitedText {
 
-namespace {
-
-// The offset of the first byte in Bytes that does not belong to well-formed UTF-8, or -1.
-qsizetype FirstBadUtf8(const QByteArray& Bytes, qsizetype From)
+qsizetype FirstBadUtf8(QByteArrayView Bytes, qsizetype From)
 {
     const auto* P = reinterpret_cast<const unsigned char*>(Bytes.constData());
     const qsizetype N = Bytes.size();
@@ -52,6 +50,8 @@ qsizetype FirstBadUtf8(const QByteArray& Bytes, qsizetype From)
     return -1;
 }
 
+namespace {
+
 int LineAt(const QByteArray& Bytes, qsizetype Offset)
 {
     return static_cast<int>(QByteArrayView(Bytes).first(Offset).count('\n')) + 1;
@@ -65,10 +65,68 @@ QString DecodeUtf16(const QByteArray& Bytes, QStringConverter::Encoding Encoding
                            "character."));
     QStringDecoder Decoder(Encoding, QStringConverter::Flag::Stateless);
     QString Text = Decoder.decode(QByteArrayView(Bytes).sliced(2));
-    if (Decoder.hasError())
+    qsizetype Bad = Decoder.hasError() ? 0 : -1;
+    // The decoder lets a surrogate without its pair through.
+    for (qsizetype I = 0; Bad < 0 && I < Text.size(); ++I) {
+        if (Text[I].isHighSurrogate() && I + 1 < Text.size() && Text[I + 1].isLowSurrogate())
+            ++I;
+        else if (Text[I].isSurrogate())
+            Bad = I;
+    }
+    if (Bad >= 0)
         throw EVexloDatabaseError(
-            QStringLiteral("The file is marked as UTF-16 text but is not well-formed UTF-16."));
+            QStringLiteral("The file is marked as UTF-16 text but line %1 is not well-formed "
+                           "UTF-16 (half of a character pair stands alone).")
+                .arg(QStringView(Text).first(Bad).count(u'\n') + 1));
     return Text;
+}
+
+// Whether Bytes look like UTF-32 text: a byte-order mark of UTF-32, or (without one) code units
+// of four bytes whose upper half is zero.
+bool LooksLikeUtf32(const QByteArray& Bytes)
+{
+    if (Bytes.startsWith(QByteArrayView("\xFF\xFE\0\0", 4)) ||
+        Bytes.startsWith(QByteArrayView("\0\0\xFE\xFF", 4)))
+        return true;
+    if (Bytes.size() < 4 || Bytes.size() % 4 != 0)
+        return false;
+    const auto* P = reinterpret_cast<const unsigned char*>(Bytes.constData());
+    const qsizetype Units = std::min<qsizetype>(Bytes.size() / 4, 64);
+    bool LittleEndian = true;
+    bool BigEndian = true;
+    for (qsizetype I = 0; I < Units; ++I) {
+        const unsigned char* U = P + 4 * I;
+        LittleEndian = LittleEndian && U[3] == 0 && U[2] <= 0x10 && (U[0] | U[1]) != 0;
+        BigEndian = BigEndian && U[0] == 0 && U[1] <= 0x10 && (U[2] | U[3]) != 0;
+    }
+    return LittleEndian || BigEndian;
+}
+
+bool IsFormulaStart(QChar C)
+{
+    return C == u'=' || C == u'+' || C == u'-' || C == u'@';
+}
+
+// Whether Field, after its leading apostrophes, begins like a spreadsheet formula. A guarded field
+// is the field with one more apostrophe in front, so guarding and taking the guard off again give
+// back any text exactly.
+bool BeginsLikeFormula(QStringView Field, qsizetype Apostrophes)
+{
+    qsizetype I = 0;
+    while (I < Field.size() && Field[I] == u'\'')
+        ++I;
+    return I >= Apostrophes && I < Field.size() && IsFormulaStart(Field[I]);
+}
+
+QString GuardFormula(const QString& Field)
+{
+    return BeginsLikeFormula(Field, 0) ? u'\'' + Field : Field;
+}
+
+void UnguardFormula(QString& Field)
+{
+    if (BeginsLikeFormula(Field, 1))
+        Field.remove(0, 1);
 }
 
 // Which column a header name stands for: 0 English, 1 Transcription, 2 Bulgarian, 3 Level, or -1.
@@ -140,7 +198,7 @@ bool NeedsQuotes(const QString& Field, QChar Separator)
     if (Field.startsWith(u'#'))
         return true;
     for (const QChar C : Field)
-        if (C == Separator || C == u'"' || C == u'\n' || C == u'\r')
+        if (C == Separator || C == u'"' || C == u'\n' || C == u'\r' || C == u'\t')
             return true;
     return false;
 }
@@ -179,6 +237,10 @@ QString DecodeText(const QByteArray& Bytes)
                     .arg(LineAt(Bytes, Bad)));
         return QString::fromUtf8(QByteArrayView(Bytes).sliced(3));
     }
+    if (LooksLikeUtf32(Bytes))
+        throw EVexloDatabaseError(
+            QStringLiteral("The file is UTF-32 text, not UTF-8 or UTF-16: save it as UTF-8 and "
+                           "import it again."));
     if (Bytes.startsWith("\xFF\xFE"))
         return DecodeUtf16(Bytes, QStringConverter::Utf16LE);
     if (Bytes.startsWith("\xFE\xFF"))
@@ -321,7 +383,7 @@ QChar DetectSeparator(QStringView Text)
     return Candidates[Best];
 }
 
-TSourceData Read(QByteArray Bytes)
+TSourceData Read(QByteArray Bytes, bool UndoFormulaGuard)
 {
     const QString Text = DecodeText(Bytes);
     Bytes = QByteArray();
@@ -385,6 +447,11 @@ TSourceData Read(QByteArray Bytes)
         Row.Transcription = Take(1);
         Row.Bulgarian = Take(2);
         Row.Level = Take(3);
+        if (UndoFormulaGuard) {
+            UnguardFormula(Row.English);
+            UnguardFormula(Row.Transcription);
+            UnguardFormula(Row.Bulgarian);
+        }
         Data.Rows.push_back(std::move(Row));
     });
     return Data;
@@ -409,17 +476,20 @@ QByteArray WriteTsv(const std::vector<TEnBgRecord>& Entries)
     return Out.toUtf8();
 }
 
-QByteArray WriteCsv(const std::vector<TEnBgRecord>& Entries)
+QByteArray WriteCsv(const std::vector<TEnBgRecord>& Entries, bool GuardFormulas)
 {
+    const auto Cell = [GuardFormulas](const QString& Text) {
+        return GuardFormulas ? GuardFormula(Text) : Text;
+    };
     QString Out;
     Out.reserve(static_cast<qsizetype>(Entries.size()) * 48 + 64);
     Out += QStringLiteral("English,Transcription,Bulgarian,Level\r\n");
     for (const TEnBgRecord& Entry : Entries) {
-        AppendField(Out, Entry.EnglishWord, u',');
+        AppendField(Out, Cell(Entry.EnglishWord), u',');
         Out += u',';
-        AppendField(Out, Entry.Transcription, u',');
+        AppendField(Out, Cell(Entry.Transcription), u',');
         Out += u',';
-        AppendField(Out, Entry.BulgarianText, u',');
+        AppendField(Out, Cell(Entry.BulgarianText), u',');
         Out += u',';
         Out += QString::number(Entry.WordLevel);
         Out += QLatin1StringView("\r\n");

@@ -19,8 +19,13 @@
 namespace TDelimitedText {
 
 // Turns file bytes into text. Throws EVexloDatabaseError when the bytes are not UTF-8 (nor
-// UTF-16 with a byte-order mark), naming the first bad line.
+// well-formed UTF-16 with a byte-order mark), naming the first bad line; UTF-32 text gets one
+// message saying so.
 QString DecodeText(const QByteArray& Bytes);
+
+// The offset of the first byte of Bytes (from From on) that does not belong to well-formed UTF-8,
+// or -1.
+qsizetype FirstBadUtf8(QByteArrayView Bytes, qsizetype From = 0);
 
 // One record of a delimited file: its fields and the line where it starts.
 struct TRecord
@@ -42,16 +47,20 @@ void SplitRecords(QStringView Text, QChar Separator, int FirstLine,
 // same number of times on most of the first lines; tab when nothing tells.
 QChar DetectSeparator(QStringView Text);
 
-// Reads a whole delimited file (Bytes are let go as soon as they are decoded).
-TSourceData Read(QByteArray Bytes);
+// Reads a whole delimited file (Bytes are let go as soon as they are decoded). With
+// UndoFormulaGuard (files WriteCsv wrote), a text of apostrophes and then = + - or @ loses its
+// first apostrophe.
+TSourceData Read(QByteArray Bytes, bool UndoFormulaGuard = false);
 
 // Writes entries in the form flashcard programs import: UTF-8, tab-separated, the header lines
 // "#separator:tab", "#html:false" and "#columns:English<TAB>Transcription<TAB>Bulgarian<TAB>Level",
 // one entry a line; fields with a tab, a quote or a line break are quoted, multi-line meanings keep
-// their lines (as LF).
+// their lines (as LF). Whatever it writes, Read gives back as it was.
 QByteArray WriteTsv(const std::vector<TEnBgRecord>& Entries);
 // Writes RFC 4180 comma-separated text: UTF-8 with a byte-order mark (so that spreadsheets take it
-// as UTF-8), a header row English,Transcription,Bulgarian,Level, CR LF line ends.
-QByteArray WriteCsv(const std::vector<TEnBgRecord>& Entries);
+// as UTF-8), a header row English,Transcription,Bulgarian,Level, CR LF line ends. With
+// GuardFormulas, a text that begins (after any apostrophes) with = + - or @ gets one more
+// apostrophe in front, so that spreadsheets show it as text instead of running it.
+QByteArray WriteCsv(const std::vector<TEnBgRecord>& Entries, bool GuardFormulas = true);
 
 } // namespace TDelimitedText

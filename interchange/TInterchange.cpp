@@ -2,6 +2,7 @@
 
 #include "interchange/TAccessFile.h"
 #include "interchange/TDelimitedText.h"
+#include "interchange/TExportTarget.h"
 #include "interchange/TKvtmlDocument.h"
 #include "settings/TRegInfo.h"
 #include "store/EVexloDatabaseError.h"
@@ -12,13 +13,13 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <limits>
-#include <unordered_set>
+#include <new>
 #include <ostream>
 #include <sqlite3.h>
+#include <unordered_set>
 
 namespace TInterchange {
 
@@ -58,13 +59,18 @@ QString WithCrLf(const QString& Text)
     return Result;
 }
 
-bool HasControl(const QString& Text, bool LineBreaksAllowed)
+// The largest text or KDE vocabulary file an import reads: far more than any vocabulary needs, and
+// little enough that reading it fits in memory.
+constexpr qint64 MaxFileSize = qint64(256) << 20;
+
+// A control character other than tab and the line breaks.
+bool HasControl(const QString& Text)
 {
     for (const QChar C : Text) {
         const char16_t U = C.unicode();
-        if (U >= 0x20 && U != 0x7F)
+        if (U >= 0x20 && (U < 0x7F || U > 0x9F)) // C0, DEL and C1 are controls
             continue;
-        if (LineBreaksAllowed && (U == u'\r' || U == u'\n' || U == u'\t'))
+        if (U == u'\r' || U == u'\n' || U == u'\t')
             continue;
         return true;
     }
@@ -125,6 +131,43 @@ void BindText(sqlite3_stmt* Stmt, int Index, const QByteArray& Utf8)
                       SQLITE_STATIC);
 }
 
+// The first character of Text that a file of Format cannot carry: a surrogate without its pair
+// (UTF-8 has none), and in XML also U+FFFE and U+FFFF. -1 when there is none.
+qsizetype FirstUnwritable(QStringView Text, TInterchangeFormat Format)
+{
+    for (qsizetype I = 0; I < Text.size(); ++I) {
+        const char16_t U = Text[I].unicode();
+        if (QChar::isHighSurrogate(U) && I + 1 < Text.size() && Text[I + 1].isLowSurrogate()) {
+            ++I;
+            continue;
+        }
+        if (QChar::isSurrogate(U) ||
+            (Format == TInterchangeFormat::Kvtml && (U == 0xFFFE || U == 0xFFFF)))
+            return I;
+    }
+    return -1;
+}
+
+// Names the first entry that holds a character Format cannot carry: such an entry is never
+// written changed or left out without a word.
+void RefuseUnwritable(const std::vector<TEnBgRecord>& Entries, TInterchangeFormat Format)
+{
+    for (size_t N = 0; N < Entries.size(); ++N) {
+        const TEnBgRecord& Entry = Entries[N];
+        for (const QString* Text : {&Entry.EnglishWord, &Entry.Transcription, &Entry.BulgarianText})
+            if (const qsizetype At = FirstUnwritable(*Text, Format); At >= 0)
+                throw EVexloDatabaseError(
+                    QStringLiteral("Entry %1 (%2) holds the character U+%3, which a %4 file "
+                                   "cannot carry; nothing was written. Correct the entry and "
+                                   "export again.")
+                        .arg(N + 1)
+                        .arg(Entry.EnglishWord.left(EnglishWidth))
+                        .arg((*Text)[At].unicode(), 4, 16, QChar(u'0'))
+                        .arg(Format == TInterchangeFormat::Kvtml ? QStringLiteral("KDE vocabulary")
+                                                                 : QStringLiteral("UTF-8 text")));
+    }
+}
+
 } // namespace
 
 TInterchangeFormat FormatOf(const QString& Path)
@@ -169,11 +212,25 @@ TSourceData ReadFile(const QString& Path, TInterchangeFormat Format)
     if (!File.open(QIODevice::ReadOnly))
         throw EVexloDatabaseError(
             QStringLiteral("The file %1 cannot be read: %2.").arg(Path, File.errorString()));
-    QByteArray Bytes = File.readAll();
-    File.close();
-    if (Format == TInterchangeFormat::Kvtml)
-        return TKvtmlDocument::Read(Bytes);
-    return TDelimitedText::Read(std::move(Bytes));
+    if (File.size() > MaxFileSize)
+        throw EVexloDatabaseError(
+            QStringLiteral("The file %1 is too large to import (%2 MB): files of up to %3 MB are "
+                           "read.")
+                .arg(Path)
+                .arg(File.size() >> 20)
+                .arg(MaxFileSize >> 20));
+    try {
+        QByteArray Bytes = File.readAll();
+        File.close();
+        if (Format == TInterchangeFormat::Kvtml)
+            return TKvtmlDocument::Read(Bytes);
+        return TDelimitedText::Read(std::move(Bytes), Format == TInterchangeFormat::Csv);
+    } catch (const std::bad_alloc&) {
+        throw EVexloDatabaseError(
+            QStringLiteral("There is not enough memory to read the file %1 (%2 MB).")
+                .arg(Path)
+                .arg(File.size() >> 20));
+    }
 }
 
 std::optional<TColumnMap> EnglishTableMap(const TAccessFile& File)
@@ -300,15 +357,17 @@ bool CheckRow(const TSourceRow& Row, TEnBgRecord& Entry, QString& Reason)
     Entry.EnglishWord = HasNonAscii(Row.English) ? TextCodec::ThroughNarrow(Row.English) : Row.English;
     Entry.Transcription = Row.Transcription;
     Entry.BulgarianText = WithCrLf(Row.Bulgarian);
-    if (HasControl(Entry.EnglishWord, false)) {
-        Reason = QStringLiteral("the English word holds a line break or another control character");
+    // Tabs and line breaks are kept in every part: other programs store them, and a file this
+    // program wrote from such a dictionary must come back as it was.
+    if (HasControl(Entry.EnglishWord)) {
+        Reason = QStringLiteral("the English word holds a control character");
         return false;
     }
-    if (HasControl(Entry.Transcription, false)) {
-        Reason = QStringLiteral("the transcription holds a line break or another control character");
+    if (HasControl(Entry.Transcription)) {
+        Reason = QStringLiteral("the transcription holds a control character");
         return false;
     }
-    if (HasControl(Entry.BulgarianText, true)) {
+    if (HasControl(Entry.BulgarianText)) {
         Reason = QStringLiteral("the Bulgarian text holds a control character");
         return false;
     }
@@ -486,15 +545,41 @@ TImportSummary ImportIntoStore(TScreenSaverDataModule& Store, const TSourceData&
 std::vector<TEnBgRecord> ReadEntries(TVexloConnection& Connection)
 {
     Connection.CheckConnected();
-    TStatement Rows(Connection.Handle(), "SELECT ENAME, BULG, TRANS, CAST(LEVEL AS INTEGER) FROM "
-                                         "English ORDER BY CAST(ID AS INTEGER), rowid");
+    TStatement Rows(Connection.Handle(), "SELECT ENAME, BULG, TRANS, CAST(LEVEL AS INTEGER), rowid "
+                                         "FROM English ORDER BY CAST(ID AS INTEGER), rowid");
     std::vector<TEnBgRecord> Entries;
+    // SQLite's conversion to UTF-16 turns U+FFFE, U+FFFF and bytes that are not UTF-8 into
+    // U+FFFD without a word: where U+FFFD shows, the stored bytes tell what is there.
+    TStatement Raw(Connection.Handle(), "SELECT ENAME, BULG, TRANS FROM English WHERE rowid = ?");
+    auto StoredText = [&](int Column) {
+        QString Text = ColumnText(*Rows, Column);
+        if (!Text.contains(QChar::ReplacementCharacter))
+            return Text;
+        sqlite3_bind_int64(*Raw, 1, sqlite3_column_int64(*Rows, 4));
+        if (sqlite3_step(*Raw) != SQLITE_ROW)
+            Raw.Raise();
+        const QByteArrayView Bytes(static_cast<const char*>(sqlite3_column_blob(*Raw, Column)),
+                                   sqlite3_column_bytes(*Raw, Column));
+        const bool Bad = TDelimitedText::FirstBadUtf8(Bytes) >= 0;
+        Text = QString::fromUtf8(Bytes);
+        const QString English = QString::fromUtf8(
+            static_cast<const char*>(sqlite3_column_blob(*Raw, 0)), sqlite3_column_bytes(*Raw, 0));
+        sqlite3_reset(*Raw);
+        if (Bad)
+            throw EVexloDatabaseError(
+                QStringLiteral("Entry %1 (%2) holds bytes that are not UTF-8 text (written by "
+                               "another program); nothing was written. Correct the entry and "
+                               "export again.")
+                    .arg(Entries.size() + 1)
+                    .arg(English));
+        return Text;
+    };
     int Rc;
     while ((Rc = sqlite3_step(*Rows)) == SQLITE_ROW) {
         TEnBgRecord Entry;
-        Entry.EnglishWord = ColumnText(*Rows, 0);
-        Entry.BulgarianText = ColumnText(*Rows, 1);
-        Entry.Transcription = ColumnText(*Rows, 2);
+        Entry.EnglishWord = StoredText(0);
+        Entry.BulgarianText = StoredText(1);
+        Entry.Transcription = StoredText(2);
         Entry.WordLevel = sqlite3_column_int(*Rows, 3);
         Entries.push_back(std::move(Entry));
     }
@@ -504,13 +589,15 @@ std::vector<TEnBgRecord> ReadEntries(TVexloConnection& Connection)
 }
 
 QByteArray Encode(const std::vector<TEnBgRecord>& Entries, TInterchangeFormat Format,
-                  const QString& Title)
+                  const QString& Title, const TExportOptions& Options)
 {
+    if (Format != TInterchangeFormat::Unknown && Format != TInterchangeFormat::Access)
+        RefuseUnwritable(Entries, Format);
     switch (Format) {
     case TInterchangeFormat::Tsv:
         return TDelimitedText::WriteTsv(Entries);
     case TInterchangeFormat::Csv:
-        return TDelimitedText::WriteCsv(Entries);
+        return TDelimitedText::WriteCsv(Entries, Options.GuardFormulas);
     case TInterchangeFormat::Kvtml:
         return TKvtmlDocument::Write(Entries, Title);
     case TInterchangeFormat::Access:
@@ -522,16 +609,23 @@ QByteArray Encode(const std::vector<TEnBgRecord>& Entries, TInterchangeFormat Fo
         "The file name does not tell the format: end it in .tsv, .txt, .csv or .kvtml."));
 }
 
-int Export(TVexloConnection& Connection, const QString& Path, TInterchangeFormat Format)
+int Export(TVexloConnection& Connection, const QString& Path, TInterchangeFormat Format,
+           const TExportOptions& Options)
 {
     if (Format == TInterchangeFormat::Unknown || Format == TInterchangeFormat::Access)
         Encode({}, Format); // throws the message for the format
-    const std::vector<TEnBgRecord> Entries = ReadEntries(Connection);
-    const QByteArray Bytes = Encode(Entries, Format, QFileInfo(Path).completeBaseName());
-    QSaveFile File(Path);
-    if (!File.open(QIODevice::WriteOnly) || File.write(Bytes) != Bytes.size() || !File.commit())
+    Connection.CheckConnected();
+    const char* DataFile = sqlite3_db_filename(Connection.Handle(), "main");
+    std::vector<TEnBgRecord> Entries;
+    QByteArray Bytes;
+    try {
+        Entries = ReadEntries(Connection);
+        Bytes = Encode(Entries, Format, QFileInfo(Path).completeBaseName(), Options);
+    } catch (const std::bad_alloc&) {
         throw EVexloDatabaseError(
-            QStringLiteral("The file %1 cannot be written: %2.").arg(Path, File.errorString()));
+            QStringLiteral("There is not enough memory to export the dictionary to %1.").arg(Path));
+    }
+    TExportTarget::Write(Path, Bytes, DataFile ? QString::fromUtf8(DataFile) : QString());
     return static_cast<int>(Entries.size());
 }
 
@@ -578,103 +672,6 @@ QString ConvertAccessFile(const QString& Source, const QString& Target, const TC
         throw;
     }
     return Path;
-}
-
-TColumnMap ParseColumnMap(const QString& Text)
-{
-    TColumnMap Map;
-    for (const QString& Item : Text.split(u',', Qt::SkipEmptyParts)) {
-        const QString Key = Item.section(u'=', 0, 0).trimmed().toLower();
-        const QString Value = Item.section(u'=', 1).trimmed();
-        if (!Item.contains(u'=') || Value.isEmpty())
-            throw EVexloDatabaseError(
-                QStringLiteral("--columns takes Part=Column items separated by commas."));
-        if (Key == "table")
-            Map.Table = Value;
-        else if (Key == "english")
-            Map.English = Value;
-        else if (Key == "transcription")
-            Map.Transcription = Value;
-        else if (Key == "bulgarian")
-            Map.Bulgarian = Value;
-        else if (Key == "level")
-            Map.Level = Value;
-        else
-            throw EVexloDatabaseError(
-                QStringLiteral("--columns knows Table, English, Transcription, Bulgarian and "
-                               "Level."));
-    }
-    if (Map.Table.isEmpty() || Map.English.isEmpty())
-        throw EVexloDatabaseError(QStringLiteral("--columns needs at least Table= and English=."));
-    return Map;
-}
-
-int RunCommandLine(const QStringList& Arguments, std::ostream& Out, std::ostream& Err)
-{
-    const int ImportAt = static_cast<int>(Arguments.indexOf(QStringLiteral("--import")));
-    const int ExportAt = static_cast<int>(Arguments.indexOf(QStringLiteral("--export")));
-    if (ImportAt < 0 && ExportAt < 0)
-        return -1;
-    const bool Importing = ExportAt < 0 || (ImportAt >= 0 && ImportAt < ExportAt);
-    const int At = Importing ? ImportAt : ExportAt;
-    if (At + 1 >= Arguments.size() || Arguments[At + 1].isEmpty()) {
-        Err << "Usage: vexlo-vocabulary --import FILE | --export FILE\n";
-        return 2;
-    }
-    const QString Path = Arguments[At + 1];
-    auto Local = [](const QString& Text) { return Text.toLocal8Bit().toStdString(); };
-    TRegInfo Settings;
-    Settings.Load();
-    const QString DataFile = Settings.DataFile;
-    try {
-        const TInterchangeFormat Format = FormatOf(Path);
-        TSourceData Data;
-        if (Importing) {
-            if (Format == TInterchangeFormat::Access) {
-                const TAccessFile File(Path);
-                std::optional<TColumnMap> Map;
-                if (const int ColumnsAt = static_cast<int>(Arguments.indexOf("--columns"));
-                    ColumnsAt >= 0 && ColumnsAt + 1 < Arguments.size())
-                    Map = ParseColumnMap(Arguments[ColumnsAt + 1]);
-                else
-                    Map = EnglishTableMap(File);
-                if (!Map)
-                    throw EVexloDatabaseError(
-                        QStringLiteral("%1 has no vocabulary table English (with a column ENAME); "
-                                       "name a table and its columns with --columns "
-                                       "\"Table=...,English=...,Bulgarian=...\", or import it from "
-                                       "File > Import....")
-                            .arg(Path));
-                Data = ReadAccess(File, *Map);
-            } else {
-                Data = ReadFile(Path, Format);
-            }
-        } else if (Format == TInterchangeFormat::Unknown || Format == TInterchangeFormat::Access) {
-            Encode({}, Format);
-        }
-        if (!QFileInfo(DataFile).isFile())
-            throw EVexloDatabaseError(
-                QStringLiteral("The data file %1 does not exist.").arg(DataFile));
-        TVexloConnection Connection;
-        Connection.DefaultDatabase = DataFile;
-        Connection.Open();
-        if (Importing) {
-            const TImportSummary Summary = Import(Connection, Data);
-            for (const TSkippedRow& Row : Summary.Skipped)
-                Err << Local(Path) << ": " << Local(Summary.LineWord) << ' ' << Row.Line << ": "
-                    << Local(Row.Reason) << '\n';
-            Out << Local(Summary.OneLine().chopped(1)) << " (" << Local(Path) << " into "
-                << Local(DataFile) << ").\n";
-        } else {
-            const int Count = Export(Connection, Path, Format);
-            Out << "Exported " << Count << (Count == 1 ? " entry" : " entries") << " from "
-                << Local(DataFile) << " to " << Local(Path) << ".\n";
-        }
-    } catch (const EVexloDatabaseError& Error) {
-        Err << Local(Error.Message()) << '\n';
-        return 1;
-    }
-    return 0;
 }
 
 } // namespace TInterchange

@@ -30,7 +30,8 @@ TInterchangeFormat FormatOf(const QString& Path);
 QString FormatName(TInterchangeFormat Format);
 
 // Reads a text or KDE vocabulary file (every format but Access). Throws EVexloDatabaseError with
-// a message for the user when the file cannot be read or is malformed as a whole.
+// a message for the user when the file cannot be read, is larger than 256 MB, does not fit in
+// memory or is malformed as a whole.
 TSourceData ReadFile(const QString& Path, TInterchangeFormat Format);
 
 // Which columns of an Access table hold the entry's parts (names as the table spells them; empty
@@ -94,9 +95,21 @@ TImportSummary ImportIntoStore(TScreenSaverDataModule& Store, const TSourceData&
 std::vector<TEnBgRecord> ReadEntries(TVexloConnection& Connection);
 // Writes every entry to Path in Format (not Access); the file is replaced only when complete.
 // Returns the number of entries written; throws EVexloDatabaseError.
-int Export(TVexloConnection& Connection, const QString& Path, TInterchangeFormat Format);
+// The target is never the open data file (by any name or link), and a pipe or device is written
+// into, never replaced (see TExportTarget). An entry holding a character the format cannot carry
+// is named in the error, and nothing is written.
+struct TExportOptions
+{
+    // In .csv files, a text that begins with = + - or @ gets a leading apostrophe, so that a
+    // spreadsheet shows it as text instead of running it as a formula; the import of a .csv file
+    // takes such an apostrophe off again.
+    bool GuardFormulas = true;
+};
+int Export(TVexloConnection& Connection, const QString& Path, TInterchangeFormat Format,
+           const TExportOptions& Options = {});
 QByteArray Encode(const std::vector<TEnBgRecord>& Entries, TInterchangeFormat Format,
-                  const QString& Title = QStringLiteral("Vexlo Vocabulary"));
+                  const QString& Title = QStringLiteral("Vexlo Vocabulary"),
+                  const TExportOptions& Options = {});
 
 // Where a dictionary made from the Access file Source goes by default: beside it, with the same
 // name and the suffix .sqlite ("words.mdb" -> "words.sqlite", then "words (2).sqlite", ... when
@@ -113,9 +126,10 @@ QString ConvertAccessFile(const QString& Source, const QString& Target = QString
 // the table's; Transcription may be given too). Throws EVexloDatabaseError when malformed.
 TColumnMap ParseColumnMap(const QString& Text);
 
-// Handles "--import FILE [--columns MAP]" and "--export FILE" on the configured data file (Arguments without the
-// program name). Returns -1 when neither is present; else the exit code: 0 done, 1 failed,
-// 2 usage error. Prints a one-line summary to Out, skipped rows and errors to Err.
+// Handles "--import FILE [--columns MAP]" and "--export FILE [--csv-as-is]" on the configured data
+// file (Arguments without the program name). Returns -1 when neither is present; else the exit
+// code: 0 done, 1 failed, 2 usage error. Prints a one-line summary to Out, skipped rows and errors
+// to Err.
 int RunCommandLine(const QStringList& Arguments, std::ostream& Out, std::ostream& Err);
 
 } // namespace TInterchange

@@ -2,11 +2,15 @@
 
 #include "store/EVexloDatabaseError.h"
 
+#include <QHash>
 #include <QMap>
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <map>
+#include <optional>
 
 namespace TKvtmlDocument {
 
@@ -19,6 +23,12 @@ struct TEntry
     QMap<QString, QString> Pronunciations; // translation id -> pronunciation
 };
 
+// How deep elements may be nested: far deeper than any vocabulary document, and shallow enough
+// that reading never runs out of stack.
+constexpr int MaxDepth = 256;
+// How many characters the entities a document declares may expand to, in all.
+constexpr qint64 MaxExpansion = 1'000'000;
+
 [[noreturn]] void Fail(const QXmlStreamReader& Xml, const QString& What)
 {
     throw EVexloDatabaseError(
@@ -27,38 +37,159 @@ struct TEntry
             .arg(Xml.lineNumber()));
 }
 
-void ReadTranslation(QXmlStreamReader& Xml, TEntry& Entry)
+// The characters the entity Name expands to, with the entities it uses; more than MaxExpansion
+// (for a loop, too) counts as MaxExpansion + 1.
+qint64 ExpandedSize(const QString& Name, const QHash<QString, QString>& Values,
+                    QHash<QString, qint64>& Sizes);
+
+// Adds the expanded sizes of the declared entities that Text uses to Total, stopping above
+// MaxExpansion.
+void AddReferences(QStringView Text, const QHash<QString, QString>& Values,
+                   QHash<QString, qint64>& Sizes, qint64& Total)
 {
+    for (qsizetype I = Text.indexOf(u'&'); I >= 0 && Total <= MaxExpansion;
+         I = Text.indexOf(u'&', I + 1)) {
+        const qsizetype End = Text.indexOf(u';', I + 1);
+        if (End < 0)
+            return;
+        const auto It = Values.constFind(Text.sliced(I + 1, End - I - 1).toString());
+        if (It != Values.constEnd())
+            Total = std::min(MaxExpansion + 1, Total + ExpandedSize(It.key(), Values, Sizes));
+    }
+}
+
+qint64 ExpandedSize(const QString& Name, const QHash<QString, QString>& Values,
+                    QHash<QString, qint64>& Sizes)
+{
+    if (const auto It = Sizes.constFind(Name); It != Sizes.constEnd())
+        return It.value();
+    Sizes.insert(Name, MaxExpansion + 1); // while it is worked out: a loop is too much
+    const QString& Value = Values[Name];
+    qint64 Size = Value.size();
+    AddReferences(Value, Values, Sizes, Size);
+    Sizes.insert(Name, Size);
+    return Size;
+}
+
+// Refuses a document whose entities would expand to more than MaxExpansion characters: the
+// reader expands them as it goes, so the whole is worked out first from the declarations and the
+// references in the document's text.
+void CheckEntities(const QXmlStreamReader& Xml, const QByteArray& Bytes)
+{
+    QHash<QString, QString> Values;
+    for (const QXmlStreamEntityDeclaration& Entity : Xml.entityDeclarations())
+        if (Entity.systemId().isEmpty() && Entity.publicId().isEmpty())
+            Values.insert(Entity.name().toString(), Entity.value().toString());
+    if (Values.isEmpty())
+        return;
+    std::optional<QStringConverter::Encoding> Encoding =
+        QStringConverter::encodingForData(Bytes, u'<');
+    const QByteArray Declared = Xml.documentEncoding().isEmpty()
+                                    ? QByteArray("UTF-8")
+                                    : Xml.documentEncoding().toString().toLatin1();
+    QStringDecoder Decoder =
+        Encoding ? QStringDecoder(*Encoding) : QStringDecoder(Declared.constData());
+    if (!Decoder.isValid())
+        Fail(Xml, QStringLiteral("it declares entities in an encoding that is not read"));
+    const QString Text = Decoder.decode(Bytes);
+    QHash<QString, qint64> Sizes;
+    qint64 Total = 0;
+    AddReferences(Text, Values, Sizes, Total);
+    if (Total > MaxExpansion)
+        Fail(Xml,
+             QStringLiteral("its entities expand to more than %1 characters").arg(MaxExpansion));
+}
+
+// The document's elements, read without recursion and with the limits above.
+class TReader
+{
+public:
+    explicit TReader(const QByteArray& Bytes) : Xml(Bytes), FBytes(Bytes) {}
+
+    // As QXmlStreamReader::readNextStartElement.
+    bool NextStart()
+    {
+        while (Next() != QXmlStreamReader::Invalid) {
+            if (Xml.isEndElement() || Xml.isEndDocument())
+                return false;
+            if (Xml.isStartElement())
+                return true;
+        }
+        return false;
+    }
+
+    // As QXmlStreamReader::skipCurrentElement.
+    void Skip()
+    {
+        for (int Depth = 1; Depth > 0 && Next() != QXmlStreamReader::Invalid;)
+            Depth += Xml.isStartElement() ? 1 : Xml.isEndElement() ? -1 : 0;
+    }
+
+    // The text of the current element and the elements inside it.
+    QString Text()
+    {
+        QString Result;
+        for (int Depth = 1; Depth > 0 && Next() != QXmlStreamReader::Invalid;) {
+            if (Xml.isCharacters() || Xml.isEntityReference())
+                Result += Xml.text();
+            Depth += Xml.isStartElement() ? 1 : Xml.isEndElement() ? -1 : 0;
+        }
+        return Result;
+    }
+
+    QXmlStreamReader Xml;
+
+private:
+    QXmlStreamReader::TokenType Next()
+    {
+        const QXmlStreamReader::TokenType Token = Xml.readNext();
+        if (Token == QXmlStreamReader::StartElement && ++FDepth > MaxDepth)
+            Fail(Xml, QStringLiteral("elements are nested more than %1 deep").arg(MaxDepth));
+        if (Token == QXmlStreamReader::EndElement)
+            --FDepth;
+        if (Token == QXmlStreamReader::DTD)
+            CheckEntities(Xml, FBytes);
+        return Token;
+    }
+
+    const QByteArray& FBytes;
+    int FDepth = 0;
+};
+
+void ReadTranslation(TReader& Reader, TEntry& Entry)
+{
+    QXmlStreamReader& Xml = Reader.Xml;
     const QString Id = Xml.attributes().value("id").toString();
-    while (Xml.readNextStartElement()) {
+    while (Reader.NextStart()) {
         if (Xml.name() == u"text")
-            Entry.Texts[Id] = Xml.readElementText(QXmlStreamReader::IncludeChildElements);
+            Entry.Texts[Id] = Reader.Text();
         else if (Xml.name() == u"pronunciation")
-            Entry.Pronunciations[Id] =
-                Xml.readElementText(QXmlStreamReader::IncludeChildElements);
+            Entry.Pronunciations[Id] = Reader.Text();
         else
-            Xml.skipCurrentElement();
+            Reader.Skip();
     }
 }
 
 // A lesson and the lessons inside it: entries take the level of the innermost "Level N" lesson.
-void ReadContainer(QXmlStreamReader& Xml, int Level, std::map<QString, int>& Levels)
+// (The depth limit bounds the recursion.)
+void ReadContainer(TReader& Reader, int Level, std::map<QString, int>& Levels)
 {
     static const QRegularExpression LevelName(QStringLiteral("^\\s*Level\\s+([0-9])\\s*$"),
                                               QRegularExpression::CaseInsensitiveOption);
-    while (Xml.readNextStartElement()) {
+    QXmlStreamReader& Xml = Reader.Xml;
+    while (Reader.NextStart()) {
         if (Xml.name() == u"name") {
-            const auto Match = LevelName.match(Xml.readElementText());
+            const auto Match = LevelName.match(Reader.Text());
             if (Match.hasMatch())
                 Level = Match.captured(1).toInt();
         } else if (Xml.name() == u"entry") {
             if (Level >= 0)
                 Levels[Xml.attributes().value("id").toString()] = Level;
-            Xml.skipCurrentElement();
+            Reader.Skip();
         } else if (Xml.name() == u"container") {
-            ReadContainer(Xml, Level, Levels);
+            ReadContainer(Reader, Level, Levels);
         } else {
-            Xml.skipCurrentElement();
+            Reader.Skip();
         }
     }
 }
@@ -67,8 +198,9 @@ void ReadContainer(QXmlStreamReader& Xml, int Level, std::map<QString, int>& Lev
 
 TSourceData Read(const QByteArray& Bytes)
 {
-    QXmlStreamReader Xml(Bytes);
-    if (!Xml.readNextStartElement()) {
+    TReader Reader(Bytes);
+    QXmlStreamReader& Xml = Reader.Xml;
+    if (!Reader.NextStart()) {
         if (Xml.hasError())
             Fail(Xml, Xml.errorString());
         Fail(Xml, QStringLiteral("it holds no element"));
@@ -81,34 +213,34 @@ TSourceData Read(const QByteArray& Bytes)
     QStringList Identifiers; // in document order
     std::vector<std::pair<QString, TEntry>> Entries;
     std::map<QString, int> Levels;
-    while (Xml.readNextStartElement()) {
+    while (Reader.NextStart()) {
         if (Xml.name() == u"identifiers") {
-            while (Xml.readNextStartElement()) {
+            while (Reader.NextStart()) {
                 if (Xml.name() == u"identifier")
                     Identifiers << Xml.attributes().value("id").toString();
-                Xml.skipCurrentElement();
+                Reader.Skip();
             }
         } else if (Xml.name() == u"entries") {
-            while (Xml.readNextStartElement()) {
+            while (Reader.NextStart()) {
                 if (Xml.name() != u"entry") {
-                    Xml.skipCurrentElement();
+                    Reader.Skip();
                     continue;
                 }
                 TEntry Entry;
                 Entry.Line = static_cast<int>(Xml.lineNumber());
                 const QString Id = Xml.attributes().value("id").toString();
-                while (Xml.readNextStartElement()) {
+                while (Reader.NextStart()) {
                     if (Xml.name() == u"translation")
-                        ReadTranslation(Xml, Entry);
+                        ReadTranslation(Reader, Entry);
                     else
-                        Xml.skipCurrentElement();
+                        Reader.Skip();
                 }
                 Entries.emplace_back(Id, std::move(Entry));
             }
         } else if (Xml.name() == u"lessons") {
-            ReadContainer(Xml, -1, Levels);
+            ReadContainer(Reader, -1, Levels);
         } else {
-            Xml.skipCurrentElement();
+            Reader.Skip();
         }
     }
     if (Xml.hasError())
@@ -133,9 +265,10 @@ TSourceData Read(const QByteArray& Bytes)
 
 namespace {
 
-// Text as XML character data: markup characters as entities, line breaks as LF, other control
-// characters (which XML 1.0 cannot carry) dropped.
-void AppendEscaped(QString& Out, QStringView Text)
+// Text as XML character data: markup characters as entities, line breaks as LF (with KeepCr, a
+// CR as a character reference, which a reader keeps), other control characters (which XML 1.0
+// cannot carry) dropped.
+void AppendEscaped(QString& Out, QStringView Text, bool KeepCr)
 {
     for (qsizetype I = 0; I < Text.size(); ++I) {
         const QChar C = Text[I];
@@ -153,9 +286,10 @@ void AppendEscaped(QString& Out, QStringView Text)
             Out += QLatin1StringView("&quot;");
             break;
         case u'\r':
-            if (I + 1 < Text.size() && Text[I + 1] == u'\n')
-                break; // CR LF is written as LF
-            Out += u'\n';
+            if (KeepCr)
+                Out += QLatin1StringView("&#13;");
+            else if (I + 1 >= Text.size() || Text[I + 1] != u'\n')
+                Out += u'\n'; // CR LF is written as LF
             break;
         default:
             if (C.unicode() >= 0x20 || C == u'\n' || C == u'\t')
@@ -164,14 +298,14 @@ void AppendEscaped(QString& Out, QStringView Text)
     }
 }
 
-void AppendElement(QString& Out, QLatin1StringView Indent, QLatin1StringView Name,
-                   QStringView Text)
+void AppendElement(QString& Out, QLatin1StringView Indent, QLatin1StringView Name, QStringView Text,
+                   bool KeepCr = true)
 {
     Out += Indent;
     Out += u'<';
     Out += Name;
     Out += u'>';
-    AppendEscaped(Out, Text);
+    AppendEscaped(Out, Text, KeepCr);
     Out += QLatin1StringView("</");
     Out += Name;
     Out += QLatin1StringView(">\n");
@@ -213,8 +347,9 @@ QByteArray Write(const std::vector<TEnBgRecord>& Entries, const QString& Title)
             AppendElement(Out, QLatin1StringView("    "), QLatin1StringView("pronunciation"),
                           Entry.Transcription);
         Out += QLatin1StringView("   </translation>\n   <translation id=\"1\">\n");
+        // The Bulgarian text's lines as LF; the import makes them CR LF again.
         AppendElement(Out, QLatin1StringView("    "), QLatin1StringView("text"),
-                      Entry.BulgarianText);
+                      Entry.BulgarianText, false);
         Out += QLatin1StringView("   </translation>\n  </entry>\n");
         ByLevel[Entry.WordLevel].push_back(static_cast<int>(I));
     }

@@ -2,6 +2,19 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <cerrno>
+#include <cstring>
+#include <iostream>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 namespace {
 
@@ -25,6 +38,27 @@ protected:
         return RunProgram(VEXLO_PROGRAM, Arguments, Out, Err,
                           {"VEXLO_REGISTRY=" + Dir.filePath("registry.reg"),
                            "QT_QPA_PLATFORM=offscreen"});
+    }
+
+    // The same in a child whose address space is limited to LimitKb (ulimit -v).
+    int RunLimited(const QStringList& Arguments, qint64 LimitKb)
+    {
+        return RunProgram(
+            "sh",
+            QStringList{"-c", "ulimit -v " + QString::number(LimitKb) + " && exec \"$0\" \"$@\"",
+                        VEXLO_PROGRAM} +
+                Arguments,
+            Out, Err,
+            {"VEXLO_REGISTRY=" + Dir.filePath("registry.reg"), "QT_QPA_PLATFORM=offscreen"});
+    }
+
+    // The data file is still the dictionary it was.
+    void ExpectDataFileKept(const std::vector<TStoredRow>& Before)
+    {
+        QFile File(Data);
+        ASSERT_TRUE(File.open(QIODevice::ReadOnly));
+        EXPECT_EQ(File.read(16), QByteArray("SQLite format 3", 16));
+        EXPECT_EQ(StoredRows(Data), Before);
     }
 
     QTemporaryDir Dir;
@@ -92,6 +126,232 @@ TEST_F(CommandLine, FailuresExitNonZeroAndChangeNothing)
     }
     EXPECT_EQ(StoredRows(Data), Before);
     EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files), QStringList({"english.mdb", "registry.reg"}));
+}
+
+// File types as lstat tells them.
+char KindOf(const QString& Path)
+{
+    struct stat Info;
+    if (::lstat(QFile::encodeName(Path).constData(), &Info) != 0)
+        return '?';
+    return S_ISLNK(Info.st_mode)    ? 'l'
+           : S_ISFIFO(Info.st_mode) ? 'p'
+           : S_ISCHR(Info.st_mode)  ? 'c'
+           : S_ISDIR(Info.st_mode)  ? 'd'
+           : S_ISREG(Info.st_mode)  ? 'f'
+                                    : 'o';
+}
+
+// Names that lead to the data file, and files that are not regular: the data file is never
+// replaced, nor is a pipe or a device; a device or a read pipe is written into.
+TEST_F(CommandLine, ExportNeverReplacesTheDataFileOrASpecialFile)
+{
+    const auto Before = StoredRows(Data);
+    const bool Devices = ::mknod(QFile::encodeName(Dir.filePath("null.tsv")).constData(),
+                                 S_IFCHR | 0666, makedev(1, 3)) == 0 &&
+                         ::mknod(QFile::encodeName(Dir.filePath("full.tsv")).constData(),
+                                 S_IFCHR | 0666, makedev(1, 7)) == 0 &&
+                         // (a file system mounted nodev refuses to open them)
+                         QFile(Dir.filePath("null.tsv")).open(QIODevice::WriteOnly);
+    if (!Devices)
+        std::cout << "Device nodes cannot be made or opened here (not root, or a nodev file "
+                     "system): the device cases are left out.\n";
+    ASSERT_TRUE(QFile::link(Data, Dir.filePath("link.tsv")));
+    ASSERT_TRUE(QFile::link(Dir.filePath("link.tsv"), Dir.filePath("link-to-link.csv")));
+    ASSERT_EQ(::link(QFile::encodeName(Data).constData(),
+                     QFile::encodeName(Dir.filePath("hard.kvtml")).constData()),
+              0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Dir.filePath("pipe.tsv")).constData(), 0600), 0);
+    ASSERT_TRUE(QDir(Dir.path()).mkdir("folder.tsv"));
+    WriteFile(Dir.filePath("other.tsv"), "old");
+    QFile(Dir.filePath("other.tsv"))
+        .setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    ASSERT_TRUE(QFile::link("other.tsv", Dir.filePath("other-link.tsv")));
+    struct
+    {
+        const char* Name;
+        bool Device;
+        int Code;
+        const char* Message; // on the error output, or the start of the summary
+        char Kind;           // what the name is afterwards
+    } Cases[] = {
+        {"link.tsv", false, 1, "is the open data file", 'l'},
+        {"link-to-link.csv", false, 1, "is the open data file", 'l'},
+        {"hard.kvtml", false, 1, "is the open data file", 'f'},
+        {"pipe.tsv", false, 1, "is a pipe that no program reads from; nothing was written.", 'p'},
+        {"folder.tsv", false, 1, "is not a regular file", 'd'},
+        {"null.tsv", true, 0, "Exported 1 entry", 'c'},
+        {"full.tsv", true, 1, "cannot be written: No space left on device.", 'c'},
+        {"other-link.tsv", false, 0, "Exported 1 entry", 'l'},
+    };
+    for (const auto& Case : Cases) {
+        if (Case.Device && !Devices)
+            continue;
+        SCOPED_TRACE(Case.Name);
+        const QString Target = Dir.filePath(Case.Name);
+        EXPECT_EQ(Run({"--export", Target}), Case.Code);
+        EXPECT_TRUE((Case.Code == 0 ? Out : Err).contains(Case.Message))
+            << Out.toStdString() << Err.toStdString();
+        EXPECT_TRUE(Case.Code != 0 || Err.isEmpty()) << Err.toStdString();
+        EXPECT_EQ(KindOf(Target), Case.Kind);
+        ExpectDataFileKept(Before);
+    }
+    // A link to another file: that file is replaced and keeps its permissions.
+    EXPECT_EQ(
+        TInterchange::ReadFile(Dir.filePath("other.tsv"), TInterchangeFormat::Tsv).Rows.size(), 1u);
+    EXPECT_EQ(QFileInfo(Dir.filePath("other.tsv")).permissions() & 0x0777,
+              QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup);
+    EXPECT_TRUE(QDir(Dir.path()).entryList({"*.part"}, QDir::AllEntries | QDir::System).isEmpty());
+}
+
+TEST_F(CommandLine, ExportWritesIntoAPipeThatIsRead)
+{
+    const QString Pipe = Dir.filePath("pipe.tsv");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Pipe).constData(), 0600), 0);
+    // The reading end is open before the export starts (and the export is small enough for the
+    // pipe's buffer), so no waiting on either side.
+    const int Reader =
+        ::open(QFile::encodeName(Pipe).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(Reader, 0);
+    EXPECT_EQ(Run({"--export", Pipe}), 0) << Err.toStdString();
+    EXPECT_TRUE(Out.startsWith("Exported 1 entry")) << Out.toStdString();
+    QByteArray Received(65536, '\0');
+    const ssize_t Got = ::read(Reader, Received.data(), Received.size());
+    ::close(Reader);
+    ASSERT_GT(Got, 0);
+    Received.truncate(Got);
+    EXPECT_EQ(QString::fromUtf8(Received),
+              "#separator:tab\n#html:false\n#columns:English\tTranscription\tBulgarian\tLevel\n"
+              "sky\tskaɪ\tнебе\t9\n");
+    EXPECT_EQ(KindOf(Pipe), 'p');
+}
+
+// A reader that goes away in the middle: a message, exit code 1, and no SIGPIPE death.
+TEST_F(CommandLine, ExportToAPipeWhoseReaderLeaves)
+{
+    SqliteShell(Data,
+                "WITH RECURSIVE N(I) AS (SELECT 2 UNION ALL SELECT I + 1 FROM N WHERE I < 2000) "
+                "INSERT INTO English (ID, ENAME, BULG, TRANS, LEVEL) SELECT I, 'word' || I, "
+                "printf('%.100c', 'д'), '', 1 FROM N;");
+    const QString Pipe = Dir.filePath("pipe.tsv");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Pipe).constData(), 0600), 0);
+    const int Reader =
+        ::open(QFile::encodeName(Pipe).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(Reader, 0);
+    QProcess Export;
+    QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
+    Env.insert("VEXLO_REGISTRY", Dir.filePath("registry.reg"));
+    Env.insert("QT_QPA_PLATFORM", "offscreen");
+    Export.setProcessEnvironment(Env);
+    Export.start(VEXLO_PROGRAM, {"--export", Pipe});
+    // The export has opened the pipe once data arrives (more than the pipe holds is to come).
+    pollfd Poll{Reader, POLLIN, 0};
+    ASSERT_EQ(::poll(&Poll, 1, 60000), 1);
+    char Some[100];
+    EXPECT_GT(::read(Reader, Some, sizeof Some), 0);
+    ::close(Reader);
+    ASSERT_TRUE(Export.waitForFinished(60000));
+    EXPECT_EQ(Export.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(Export.exitCode(), 1);
+    EXPECT_EQ(QString::fromUtf8(Export.readAllStandardError()),
+              "The program reading from " + Pipe + " stopped before the export was complete.\n");
+    EXPECT_EQ(KindOf(Pipe), 'p');
+}
+
+// The spreadsheet guard of .csv files, and --csv-as-is to leave it off.
+TEST_F(CommandLine, CsvGuardCanBeLeftOff)
+{
+    SqliteShell(Data, "INSERT INTO English VALUES (2, '=1+1', '@A1', '-', 0);");
+    struct
+    {
+        QStringList Options;
+        const char* Line;
+    } Cases[] = {
+        {{}, "'=1+1,'-,'@A1,0\r\n"},
+        {{"--csv-as-is"}, "=1+1,-,@A1,0\r\n"},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Options.join(' ').toStdString());
+        const QString File = Dir.filePath("words.csv");
+        EXPECT_EQ(Run(QStringList{"--export", File} + Case.Options), 0) << Err.toStdString();
+        QFile Written(File);
+        ASSERT_TRUE(Written.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(QString::fromUtf8(Written.readAll()).endsWith(Case.Line));
+    }
+}
+
+// A full disk (a small tmpfs): the reason is named, the old file stays, nothing is left behind.
+TEST_F(CommandLine, ExportOntoAFullDiskNamesTheReason)
+{
+    const QString Mount = Dir.filePath("small");
+    ASSERT_TRUE(QDir(Dir.path()).mkdir("small"));
+    if (::mount("tmpfs", QFile::encodeName(Mount).constData(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "a tmpfs cannot be mounted here (not root?): " << std::strerror(errno);
+    struct TUnmount
+    {
+        QByteArray Path;
+        ~TUnmount() { ::umount(Path.constData()); }
+    } Unmount{QFile::encodeName(Mount)};
+    SqliteShell(Data,
+                "WITH RECURSIVE N(I) AS (SELECT 2 UNION ALL SELECT I + 1 FROM N WHERE I < 1000) "
+                "INSERT INTO English (ID, ENAME, BULG, TRANS, LEVEL) SELECT I, 'word' || I, "
+                "printf('%.100c', 'д'), '', 1 FROM N;");
+    const QString Old = WriteFile(Mount + "/words.tsv", "old");
+    EXPECT_EQ(Run({"--export", Old}), 1);
+    EXPECT_EQ(Err, "The file " + Old + " cannot be written: No space left on device.\n");
+    QFile File(Old);
+    ASSERT_TRUE(File.open(QIODevice::ReadOnly));
+    EXPECT_EQ(File.readAll(), "old");
+    EXPECT_EQ(QDir(Mount).entryList(QDir::Files | QDir::Hidden), QStringList{"words.tsv"});
+}
+
+// Files too large to read, or built to exhaust the stack or the memory: one message naming the
+// file, exit code 1, the dictionary unchanged (a crash gives -1).
+TEST_F(CommandLine, HugeAndHostileFilesAreRefusedWithAMessage)
+{
+    constexpr qint64 Gb = qint64(1) << 30;
+    const QString Text = Dir.filePath("128mb.tsv");
+    {
+        QFile File(Text);
+        ASSERT_TRUE(File.open(QIODevice::WriteOnly));
+        const QByteArray Block = QByteArray("a\n").repeated(1 << 19);
+        for (int I = 0; I < 128; ++I)
+            ASSERT_EQ(File.write(Block), Block.size());
+    }
+    struct
+    {
+        QString File;
+        qint64 LimitKb; // 0: no limit
+        QString Message;
+    } Cases[] = {
+        {SparseFile(Dir.filePath("64gb.tsv"), 64 * Gb), 0,
+         "The file " + Dir.filePath("64gb.tsv") +
+             " is too large to import (65536 MB): files of up to 256 MB are read."},
+        {SparseFile(Dir.filePath("64gb.kvtml"), 64 * Gb), 0,
+         "The file " + Dir.filePath("64gb.kvtml") +
+             " is too large to import (65536 MB): files of up to 256 MB are read."},
+        {SparseFile(Dir.filePath("3gb.tsv"), 3 * Gb), 2 * 1024 * 1024,
+         "The file " + Dir.filePath("3gb.tsv") +
+             " is too large to import (3072 MB): files of up to 256 MB are read."},
+        {Text, 2 * 1024 * 1024,
+         "There is not enough memory to read the file " + Text + " (128 MB)."},
+        {WriteFile(Dir.filePath("deep.kvtml"), DeepKvtml(60000, false)), 0,
+         "elements are nested more than 256 deep"},
+        {WriteFile(Dir.filePath("deep-text.kvtml"), DeepKvtml(120000, true)), 0,
+         "elements are nested more than 256 deep"},
+        {WriteFile(Dir.filePath("entities.kvtml"), EntityKvtml(4000, 100000)), 0,
+         "its entities expand to more than 1000000 characters"},
+    };
+    const auto Before = StoredRows(Data);
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.File.toStdString());
+        const int Code = Case.LimitKb ? RunLimited({"--import", Case.File}, Case.LimitKb)
+                                      : Run({"--import", Case.File});
+        EXPECT_EQ(Code, 1) << Err.toStdString();
+        EXPECT_TRUE(Err.contains(Case.Message)) << Err.toStdString();
+        EXPECT_TRUE(Out.isEmpty()) << Out.toStdString();
+    }
+    ExpectDataFileKept(Before);
 }
 
 } // namespace

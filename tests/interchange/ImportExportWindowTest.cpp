@@ -11,6 +11,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QPushButton>
 
@@ -85,14 +86,22 @@ TEST_F(ImportExportWindow, NothingChangesWithoutYes)
     struct
     {
         const char* What;
-        const char* File;
+        QString File;
         std::vector<QMessageBox::StandardButton> Answers;
         const char* LastText;
     } Cases[] = {
-        {"declined", "flashcards.txt", {QMessageBox::No}, "Add these entries"},
-        {"malformed", "unclosed-quote.csv", {QMessageBox::Ok}, "are never closed"},
-        {"wrong encoding", "cp1251.tsv", {QMessageBox::Ok}, "is not UTF-8 text"},
-        {"all known", "no-header.csv", {QMessageBox::Yes, QMessageBox::Ok}, ""},
+        {"declined", Fixture("flashcards.txt"), {QMessageBox::No}, "Add these entries"},
+        {"malformed", Fixture("unclosed-quote.csv"), {QMessageBox::Ok}, "are never closed"},
+        {"wrong encoding", Fixture("cp1251.tsv"), {QMessageBox::Ok}, "is not UTF-8 text"},
+        {"nested too deep",
+         WriteFile(Dir.filePath("deep.kvtml"), DeepKvtml(60000, false)),
+         {QMessageBox::Ok},
+         "elements are nested more than 256 deep"},
+        {"too large",
+         SparseFile(Dir.filePath("huge.tsv"), qint64(64) << 30),
+         {QMessageBox::Ok},
+         "is too large to import (65536 MB): files of up to 256 MB are read."},
+        {"all known", Fixture("no-header.csv"), {QMessageBox::Yes, QMessageBox::Ok}, ""},
     };
     Open({{"dog", "куче, пес"}, {"bird", "птица"}});
     for (const auto& Case : Cases) {
@@ -102,7 +111,7 @@ TEST_F(ImportExportWindow, NothingChangesWithoutYes)
         if (QString(Case.What) == "all known")
             SqliteShell(DataFile, "UPDATE English SET TRANS = 'dɒɡ', LEVEL = 4 WHERE ENAME = 'dog'");
         const auto Before = StoredRows(DataFile);
-        ChooseFile(Fixture(Case.File));
+        ChooseFile(Case.File);
         for (const auto Answer : Case.Answers)
             TMessageBox::SetNextAnswer(Answer);
         Form->ImportAction->trigger();
@@ -237,6 +246,23 @@ TEST_F(ImportExportWindow, ExportWritesEveryEntryAndNamesTheFilePlainly)
     EXPECT_TRUE(Texts()[0].contains("Exported 5 entries to ")) << Texts()[0].toStdString();
     EXPECT_TRUE(Texts()[0].contains("&lt;b&gt;words.kvtml")) << Texts()[0].toStdString();
     EXPECT_EQ(TInterchange::ReadFile(Path, TInterchangeFormat::Kvtml).Rows.size(), 5u);
+}
+
+// Export onto a link to the open data file: refused, the dictionary untouched and still open.
+TEST_F(ImportExportWindow, ExportRefusesTheOpenDataFile)
+{
+    Open(Fruits);
+    const auto Before = StoredRows(DataFile);
+    const QString Link = Dir.filePath("words.tsv");
+    ASSERT_TRUE(QFile::link(DataFile, Link));
+    ChooseFile(Link);
+    TMessageBox::SetNextAnswer(QMessageBox::Ok);
+    Form->ExportAction->trigger();
+    ASSERT_EQ(TMessageBox::Answered().size(), 1);
+    EXPECT_TRUE(Texts()[0].contains("is the open data file")) << Texts()[0].toStdString();
+    EXPECT_EQ(StoredRows(DataFile), Before);
+    EXPECT_TRUE(QFileInfo(Link).isSymLink());
+    EXPECT_EQ(Table()->RecordCount(), 5);
 }
 
 } // namespace

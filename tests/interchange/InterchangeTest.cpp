@@ -1,6 +1,7 @@
 #include "tests/interchange/InterchangeTestSupport.h"
 
 #include "interchange/TDelimitedText.h"
+#include "interchange/TKvtmlDocument.h"
 #include "store/EVexloDatabaseError.h"
 #include "store/TDataFileTool.h"
 #include "store/TVexloConnection.h"
@@ -128,6 +129,95 @@ TEST(DelimitedText, SeparatorIsTheOneEveryLineShares)
             << Case.Text;
 }
 
+// Only UTF-8 and UTF-16 are read: UTF-32 (made by iconv) gets one message, and UTF-16 must be
+// well-formed.
+TEST(DelimitedText, OnlyUtf8AndWellFormedUtf16AreRead)
+{
+    QTemporaryDir Dir;
+    struct
+    {
+        const char* What;
+        QByteArray Bytes;
+        const char* Message;
+    } Cases[] = {
+        {"UTF-16LE, a lone high surrogate on line 2",
+         QByteArray("\xFF\xFE"
+                    "a\0\n\0b\0\x00\xD8\n\0",
+                    12),
+         "line 2 is not well-formed UTF-16"},
+        {"UTF-16BE, a lone low surrogate", QByteArray("\xFE\xFF\xDC\x00\0a", 6),
+         "line 1 is not well-formed UTF-16"},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.What);
+        try {
+            TDelimitedText::DecodeText(Case.Bytes);
+            ADD_FAILURE() << "decoded without complaint";
+        } catch (const EVexloDatabaseError& Error) {
+            EXPECT_TRUE(Error.Message().contains(Case.Message)) << Error.what();
+        }
+    }
+    for (const char* Encoding : {"UTF-32", "UTF-32LE", "UTF-32BE"}) {
+        SCOPED_TRACE(Encoding);
+        const QString Source = WriteFile(Dir.filePath("source.tsv"), "word\tдума\nsky\tнебе\n");
+        const QString File = Dir.filePath(QString(Encoding) + ".tsv");
+        QString Out, Err;
+        ASSERT_EQ(RunProgram("sh",
+                             {"-c", "iconv -f UTF-8 -t \"$1\" \"$2\" > \"$3\"", "sh", Encoding,
+                              Source, File},
+                             Out, Err),
+                  0)
+            << Err.toStdString();
+        try {
+            TInterchange::ReadFile(File, TInterchangeFormat::Tsv);
+            ADD_FAILURE() << "read without complaint";
+        } catch (const EVexloDatabaseError& Error) {
+            EXPECT_EQ(Error.Message(), "The file is UTF-32 text, not UTF-8 or UTF-16: save it as "
+                                       "UTF-8 and import it again.");
+        }
+    }
+}
+
+// Documents that would exhaust the stack or the memory are refused with a message.
+TEST(KvtmlDocument, DeepNestingAndEntityExpansionAreBounded)
+{
+    struct
+    {
+        const char* What;
+        QByteArray Bytes;
+        const char* Message; // empty: read
+    } Cases[] = {
+        {"60,000 nested lessons", DeepKvtml(60000, false),
+         "elements are nested more than 256 deep"},
+        {"120,000 nested elements in a text", DeepKvtml(120000, true),
+         "elements are nested more than 256 deep"},
+        {"lessons nested 200 deep", DeepKvtml(200, false), ""},
+        {"one 4,000-character entity used 100,000 times", EntityKvtml(4000, 100000),
+         "its entities expand to more than 1000000 characters"},
+        {"the same used 250 times", EntityKvtml(4000, 250), ""},
+        {"entities of entities",
+         "<?xml version=\"1.0\"?><!DOCTYPE kvtml [<!ENTITY a \"" + QByteArray(1000, 'a') +
+             "\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c "
+             "\"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">]><kvtml version=\"2.0\"><entries><entry "
+             "id=\"0\"><translation id=\"0\"><text>&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;</text>"
+             "</translation></entry></entries></kvtml>",
+         "its entities expand to more than 1000000 characters"},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.What);
+        try {
+            const TSourceData Data = TKvtmlDocument::Read(Case.Bytes);
+            EXPECT_STREQ(Case.Message, "") << "read without complaint";
+        } catch (const EVexloDatabaseError& Error) {
+            EXPECT_TRUE(*Case.Message && Error.Message().contains(Case.Message)) << Error.what();
+        }
+    }
+    // What an entity stands for is read.
+    const TSourceData Data = TKvtmlDocument::Read(EntityKvtml(3, 2));
+    ASSERT_EQ(Data.Rows.size(), 1u);
+    EXPECT_EQ(Data.Rows[0].Bulgarian, "xxxxxx");
+}
+
 class ImportRules : public ::testing::Test
 {
 protected:
@@ -205,6 +295,29 @@ TEST_F(ImportRules, BrokenQuotingSkipsOnlyItsRow)
     EXPECT_EQ(StoredRows(Data), (std::vector<TStoredRow>{{1, "water", "вода", "", 0}}));
 }
 
+TEST_F(ImportRules, ControlCharactersAreRefusedC1Included)
+{
+    const QString Data = MakeDictionary(Dir, "words.db");
+    const QString File =
+        WriteFile(Dir.filePath("controls.tsv"), QString("next\u0085line\t\tдума\n"
+                                                        "csi\t\tдума\u009B31m\n"
+                                                        "bell\tb\u0007\tдума\n"
+                                                        "del\t\tду\u007Fма\n"
+                                                        "nbsp\u00A0ok\t\tдума и още\n")
+                                                    .toUtf8());
+    const auto Summary = ImportFile(Data, File);
+    std::vector<std::pair<int, QString>> Skipped;
+    for (const auto& Row : Summary.Skipped)
+        Skipped.emplace_back(Row.Line, Row.Reason);
+    const std::vector<std::pair<int, QString>> Expected{
+        {1, "the English word holds a control character"},
+        {2, "the Bulgarian text holds a control character"},
+        {3, "the transcription holds a control character"},
+        {4, "the Bulgarian text holds a control character"}};
+    EXPECT_EQ(Skipped, Expected);
+    EXPECT_EQ(Summary.Added, 1);
+}
+
 TEST_F(ImportRules, NumbersContinueAfterTheGreatestEvenWhenStoredAsText)
 {
     // Another tool wrote the numbers as text; "10" sorts before "9" as text.
@@ -269,6 +382,14 @@ std::vector<TEnBgRecord> TrickyEntries()
     Entries.push_back({"<b>&amp;</b>", "<i>не</i> &lt;", "'a'", 1});
     Entries.push_back({"  spaced  ", " ред с интервал \r\n", "", 2});
     Entries.push_back({"sky", "", "", 3});
+    // Tabs and line breaks in every part, as other programs store them.
+    Entries.push_back({"tab\there", "ред\r\nс\tтабулация", "t\tr", 4});
+    Entries.push_back({"two\r\nlines", "един", "a\r\nb", 6});
+    Entries.push_back({"one\nbreak", "два", "", 6});
+    // Texts a spreadsheet would run, and texts that only look guarded.
+    Entries.push_back({"=HYPERLINK(\"http://x.bg\")", "+cmd|' /C calc'!A0", "-ɪŋ", 7});
+    Entries.push_back({"@SUM(1+1)", "'=вече", "''-x", 8});
+    Entries.push_back({"'quoted'", "-", "@", 1});
     return Entries;
 }
 
@@ -298,7 +419,11 @@ TEST_P(RoundTrip, ExportThenImportGivesTheSameEntries)
         EXPECT_EQ(Summary.Added, static_cast<int>(Entries.size()));
         EXPECT_TRUE(Summary.Skipped.empty());
     }
-    EXPECT_EQ(StoredRows(Target), StoredRows(Source));
+    const auto Got = StoredRows(Target);
+    const auto Want = StoredRows(Source);
+    ASSERT_EQ(Got.size(), Want.size());
+    for (size_t I = 0; I < Got.size(); ++I)
+        EXPECT_EQ(Got[I], Want[I]); // one row at a time: the difference shows
 }
 
 INSTANTIATE_TEST_SUITE_P(Interchange, RoundTrip, ::testing::Values("tsv", "txt", "csv", "kvtml"));
@@ -319,6 +444,104 @@ TEST(Export, TsvIsTheFlashcardForm)
               "#separator:tab\n#html:false\n#columns:English\tTranscription\tBulgarian\tLevel\n"
               "cat\tkæt\t\"котка\nкотарак\"\t2\n"
               "dog\t\tкуче\t0\n");
+}
+
+TEST(Export, CsvGuardsFormulasForSpreadsheets)
+{
+    QTemporaryDir Dir;
+    const QString Source =
+        MakeDictionary(Dir, "source.db",
+                       {{"=HYPERLINK(\"http://x.bg\")", "+cmd|' /C calc'!A0", "-ɪŋ", 1},
+                        {"@SUM(1)", "'=вече", "'quoted'", 2},
+                        {"plain", "-", "", 3}});
+    TVexloConnection Connection;
+    Connection.DefaultDatabase = Source;
+    Connection.Open();
+    auto Written = [&](const QString& Name, bool Guard) {
+        const QString File = Dir.filePath(Name);
+        TInterchange::TExportOptions Options;
+        Options.GuardFormulas = Guard;
+        TInterchange::Export(Connection, File, TInterchange::FormatOf(File), Options);
+        QFile In(File);
+        EXPECT_TRUE(In.open(QIODevice::ReadOnly));
+        return QString::fromUtf8(In.readAll()).remove(QChar(0xFEFF));
+    };
+    EXPECT_EQ(Written("guarded.csv", true),
+              "English,Transcription,Bulgarian,Level\r\n"
+              "\"'=HYPERLINK(\"\"http://x.bg\"\")\",'-ɪŋ,'+cmd|' /C calc'!A0,1\r\n"
+              "'@SUM(1),'quoted',''=вече,2\r\n"
+              "plain,,'-,3\r\n");
+    EXPECT_EQ(Written("as-is.csv", false),
+              "English,Transcription,Bulgarian,Level\r\n"
+              "\"=HYPERLINK(\"\"http://x.bg\"\")\",-ɪŋ,+cmd|' /C calc'!A0,1\r\n"
+              "@SUM(1),'quoted','=вече,2\r\n"
+              "plain,,-,3\r\n");
+    // Flashcard programs get the texts as they are.
+    EXPECT_TRUE(Written("deck.tsv", true).contains("\n@SUM(1)\t'quoted'\t'=вече\t2\n"));
+    // Our import takes the guard off: the round trips above (RoundTrip) come back exactly.
+    const TSourceData Data =
+        TInterchange::ReadFile(Dir.filePath("guarded.csv"), TInterchangeFormat::Csv);
+    ASSERT_EQ(Data.Rows.size(), 3u);
+    EXPECT_EQ(Data.Rows[1].Bulgarian, "'=вече");
+    EXPECT_EQ(Data.Rows[2].Bulgarian, "-");
+}
+
+// Characters a format cannot carry: the entry is named and nothing is written; what UTF-8 can
+// carry (U+FFFE, U+FFFF) comes back as it was stored.
+TEST(Export, WritesWhatIsStoredOrNamesTheEntry)
+{
+    QTemporaryDir Dir;
+    const QString Source = MakeDictionary(Dir, "source.db", {{"sky", "небе", "", 1}});
+    SqliteShell(Source, "INSERT INTO English VALUES (2, 'odd' || char(65534), 'знак' || "
+                        "char(65535), '', 3);");
+    const QString Broken = MakeDictionary(Dir, "broken.db", {{"sky", "небе", "", 1}});
+    SqliteShell(Broken, "INSERT INTO English VALUES (2, 'half', 'знак' || char(55296), '', 3);");
+    TVexloConnection Connection;
+    Connection.DefaultDatabase = Source;
+    Connection.Open();
+    for (const char* Name : {"words.tsv", "words.csv"}) {
+        SCOPED_TRACE(Name);
+        const QString File = Dir.filePath(Name);
+        EXPECT_EQ(TInterchange::Export(Connection, File, TInterchange::FormatOf(File)), 2);
+        const QString Target = MakeDictionary(Dir, QString(Name) + ".db");
+        TVexloConnection Into;
+        Into.DefaultDatabase = Target;
+        Into.Open();
+        EXPECT_EQ(
+            TInterchange::Import(Into, TInterchange::ReadFile(File, TInterchange::FormatOf(File)))
+                .Added,
+            2);
+        Into.Close();
+        EXPECT_EQ(StoredRows(Target), StoredRows(Source));
+    }
+    const QString Kvtml = Dir.filePath("words.kvtml");
+    try {
+        TInterchange::Export(Connection, Kvtml, TInterchangeFormat::Kvtml);
+        ADD_FAILURE() << "written without complaint";
+    } catch (const EVexloDatabaseError& Error) {
+        EXPECT_TRUE(Error.Message().startsWith(QString("Entry 2 (odd") + QChar(0xFFFE) +
+                                               ") holds the character U+fffe, which a KDE "
+                                               "vocabulary file cannot carry"))
+            << Error.what();
+    }
+    EXPECT_FALSE(QFile::exists(Kvtml));
+
+    // A lone surrogate, which UTF-8 cannot hold, stored by the shell as bytes that are not UTF-8.
+    TVexloConnection Other;
+    Other.DefaultDatabase = Broken;
+    Other.Open();
+    for (const char* Name : {"broken.tsv", "broken.csv", "broken.kvtml"}) {
+        SCOPED_TRACE(Name);
+        const QString File = Dir.filePath(Name);
+        try {
+            TInterchange::Export(Other, File, TInterchange::FormatOf(File));
+            ADD_FAILURE() << "written without complaint";
+        } catch (const EVexloDatabaseError& Error) {
+            EXPECT_TRUE(Error.Message().startsWith("Entry 2 (half) holds bytes that are not UTF-8"))
+                << Error.what();
+        }
+        EXPECT_FALSE(QFile::exists(File));
+    }
 }
 
 TEST(Export, RefusesFormatsItCannotWriteAndKeepsTheOldFile)

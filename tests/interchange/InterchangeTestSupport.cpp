@@ -2,6 +2,7 @@
 
 #include "store/TDataFileTool.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -22,6 +23,53 @@ QString Fixture(const QString& Name)
 QString AccessSample(const QString& Name)
 {
     return QStringLiteral(VEXLO_ACCESS_TESTDATA "/") + Name;
+}
+
+QString WriteFile(const QString& Path, const QByteArray& Bytes)
+{
+    QFile File(Path);
+    EXPECT_TRUE(File.open(QIODevice::WriteOnly | QIODevice::Truncate)) << Path.toStdString();
+    EXPECT_EQ(File.write(Bytes), Bytes.size());
+    return Path;
+}
+
+QString SparseFile(const QString& Path, qint64 Size)
+{
+    QString Out, Err;
+    EXPECT_EQ(RunProgram("truncate", {"-s", QString::number(Size), Path}, Out, Err), 0)
+        << Err.toStdString();
+    return Path;
+}
+
+namespace {
+
+QByteArray KvtmlHead(const QByteArray& Doctype = {})
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + Doctype +
+           "<kvtml version=\"2.0\">\n<identifiers><identifier id=\"0\"/><identifier "
+           "id=\"1\"/></identifiers>\n";
+}
+
+} // namespace
+
+QByteArray DeepKvtml(int Depth, bool InText)
+{
+    const QByteArray Open = InText ? "<b>" : "<container>";
+    const QByteArray Close = InText ? "</b>" : "</container>";
+    QByteArray Nest = Open.repeated(Depth) + "x" + Close.repeated(Depth);
+    if (InText)
+        return KvtmlHead() + "<entries><entry id=\"0\"><translation id=\"0\"><text>" + Nest +
+               "</text></translation></entry></entries>\n</kvtml>\n";
+    return KvtmlHead() + "<lessons>" + Nest + "</lessons>\n</kvtml>\n";
+}
+
+QByteArray EntityKvtml(int Length, int Uses)
+{
+    QByteArray Text = QByteArray("&e;").repeated(Uses);
+    return KvtmlHead("<!DOCTYPE kvtml [<!ENTITY e \"" + QByteArray(Length, 'x') + "\">]>\n") +
+           "<entries><entry id=\"0\"><translation id=\"0\"><text>word</text></translation>"
+           "<translation id=\"1\"><text>" +
+           Text + "</text></translation></entry></entries>\n</kvtml>\n";
 }
 
 int RunProgram(const QString& Program, const QStringList& Arguments, QString& Out, QString& Err,

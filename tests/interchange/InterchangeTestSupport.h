@@ -48,6 +48,15 @@ std::vector<TStoredRow> StoredRows(const QString& Path);
 QString MakeDictionary(const QTemporaryDir& Dir, const QString& Name,
                        const std::vector<TEnBgRecord>& Rows = {});
 
+// Writes Bytes to Path (the file is made anew); fails the test when it cannot.
+QString WriteFile(const QString& Path, const QByteArray& Bytes);
+// A file of Size bytes that takes no room on disk, made by the truncate tool.
+QString SparseFile(const QString& Path, qint64 Size);
+// KDE vocabulary documents that attack the reader: Depth nested lessons (or, with InText, Depth
+// nested elements inside an entry's text), and an entity of Length characters used Uses times.
+QByteArray DeepKvtml(int Depth, bool InText);
+QByteArray EntityKvtml(int Length, int Uses);
+
 // Runs a program; returns its exit code, with its output in Out and Err.
 int RunProgram(const QString& Program, const QStringList& Arguments, QString& Out, QString& Err,
                const QStringList& Environment = {});
