@@ -1,6 +1,7 @@
 #include "interchange/TAccessFile.h"
 
 #include "store/EVexloDatabaseError.h"
+#include "store/TVexloConnection.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -54,6 +55,7 @@ TAccessFile::TAccessFile(const QString& Path) : FImpl(std::make_unique<TImpl>())
         throw EVexloDatabaseError(QStringLiteral("The file %1 does not exist.").arg(Path));
     if (!Info.isReadable())
         throw EVexloDatabaseError(QStringLiteral("The file %1 cannot be read.").arg(Path));
+    TVexloConnection::RefuseOpenStoreFile(Path);
     const QByteArray Name = QFile::encodeName(Path);
     // Read only: the library opens the file with O_RDONLY and never writes to it.
     FImpl->Mdb = mdb_open(Name.constData(), MDB_NOFLAGS);

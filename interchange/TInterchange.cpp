@@ -9,6 +9,7 @@
 #include "store/TDataFileTool.h"
 #include "store/TScreenSaverDataModule.h"
 #include "store/TVexloConnection.h"
+#include "store/TVexloConnection.h"
 #include "store/TextCodec.h"
 
 #include <QFile>
@@ -205,6 +206,7 @@ TSourceData ReadFile(const QString& Path, TInterchangeFormat Format)
 {
     if (!QFileInfo(Path).isFile())
         throw EVexloDatabaseError(QStringLiteral("The file %1 does not exist.").arg(Path));
+    TVexloConnection::RefuseOpenStoreFile(Path);
     if (Format == TInterchangeFormat::Unknown || Format == TInterchangeFormat::Access)
         throw EVexloDatabaseError(
             QStringLiteral("Words are read from .tsv, .txt, .csv and .kvtml files here."));

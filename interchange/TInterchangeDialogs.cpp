@@ -1,6 +1,7 @@
 #include "interchange/TInterchangeDialogs.h"
 
 #include "interchange/TAccessFile.h"
+#include "widgets/TFileDialog.h"
 #include "widgets/TProgressForm.h"
 #include "store/EVexloDatabaseError.h"
 
@@ -63,6 +64,7 @@ bool ChooseFile(QWidget* Parent, bool Save, QString& Path, TInterchangeFormat& F
         if (Filter.Save || !Save)
             Names << QString::fromLatin1(Filter.Text);
     QFileDialog Dialog(Parent, Save ? QStringLiteral("Export Words") : QStringLiteral("Import Words"));
+    TFileDialog::KeepFilesClosed(Dialog);
     Dialog.setNameFilters(Names);
     Dialog.setAcceptMode(Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     Dialog.setFileMode(Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);

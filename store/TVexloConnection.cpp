@@ -166,6 +166,15 @@ void TVexloConnection::Open()
     OpenConnections().insert(this);
 }
 
+void TVexloConnection::RefuseOpenStoreFile(const QString& Path)
+{
+    if (IsOpenStoreFile(Path))
+        throw EVexloDatabaseError(
+            QStringLiteral("The file %1 is the dictionary open in this program (or a file the "
+                           "database keeps beside it); its words are already here.")
+                .arg(Path));
+}
+
 bool TVexloConnection::IsOpenStoreFile(const QString& Path)
 {
     struct stat Target;

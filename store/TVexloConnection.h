@@ -64,6 +64,9 @@ public:
     // open those: closing any other descriptor on them drops every lock the engine holds there,
     // and another program would then take the log for unused.
     static bool IsOpenStoreFile(const QString& Path);
+    // Throws EVexloDatabaseError, naming Path, when IsOpenStoreFile(Path): for code about to read
+    // a file the user chose.
+    static void RefuseOpenStoreFile(const QString& Path);
     // SQLite's data_version of the main file: it changes whenever another connection (another
     // process, or another connection in this one) commits a change.
     int64_t DataVersion() const;

@@ -125,4 +125,32 @@ TEST_F(FileDialogLockTest, BrowsingTheDataFilesFolderKeepsWhatAnotherProgramAdds
               "five four one seven six three two\nok");
 }
 
+// Importing the open dictionary itself, under its name or another one, is refused before anything
+// opens it: its words are here already, and reading it would drop the database's locks.
+TEST_F(FileDialogLockTest, ImportOfTheOpenDictionaryIsRefusedUnread)
+{
+    Open(Fruits); // english.mdb: our own file, in write-ahead-log mode
+    ASSERT_TRUE(QFile::link(DataFile, Dir.filePath("words.tsv")));
+    const QStringList Companions = {DataFile, DataFile + "-wal", DataFile + "-shm"};
+    TOpenWatch Watch(Companions);
+    const struct
+    {
+        QString Path;
+        TInterchangeFormat Format;
+    } Cases[] = {{DataFile, TInterchangeFormat::Access},
+                 {Dir.filePath("words.tsv"), TInterchangeFormat::Tsv},
+                 {DataFile + "-wal", TInterchangeFormat::Unknown}};
+    for (const auto& Case : Cases) {
+        TMessageBox::ClearAnswers();
+        TMessageBox::SetNextAnswer(QMessageBox::Ok);
+        EXPECT_FALSE(Form->ImportFile(Case.Path, Case.Format));
+        ASSERT_EQ(TMessageBox::Answered().size(), 1);
+        EXPECT_TRUE(TMessageBox::Answered().first().Text.contains("is the dictionary open in "
+                                                                 "this program"))
+            << TMessageBox::Answered().first().Text.toStdString();
+    }
+    EXPECT_EQ(Watch.Opens(), 0);
+    EXPECT_EQ(Table()->RecordCount(), 5);
+}
+
 } // namespace
