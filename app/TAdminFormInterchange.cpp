@@ -17,6 +17,8 @@
 #include <QScopeGuard>
 #include <QTextDocument>
 
+#include <new>
+
 namespace {
 
 const QString ImportCaption = QStringLiteral("Import");
@@ -35,6 +37,8 @@ QString ErrorMessage(const std::exception& Error)
 {
     if (const auto* Database = dynamic_cast<const EVexloDatabaseError*>(&Error))
         return Database->Message();
+    if (dynamic_cast<const std::bad_alloc*>(&Error))
+        return QStringLiteral("There is not enough memory for this; nothing was changed.");
     return QString::fromUtf8(Error.what());
 }
 
