@@ -2,6 +2,7 @@
 
 #include "VexloVersion.h"
 #include "app/TAdminForm.h"
+#include "app/TCommandLine.h"
 #include "widgets/TMenuImages.h"
 #include "editor/TEditForm.h"
 #include "interchange/TInterchange.h"
@@ -103,7 +104,7 @@ int RunCommandLineTool(const QStringList& Arguments, std::ostream& Out, std::ost
         Out << Title.toStdString() << " " << VEXLO_VERSION << "\n";
         return 0;
     }
-    if (const int Code = TInterchange::RunCommandLine(Arguments, Out, Err); Code >= 0)
+    if (const int Code = TCommandLine::RunInterchange(Arguments, Out, Err); Code >= 0)
         return Code;
     return TDataFileTool::Run(Arguments, Out, Err);
 }

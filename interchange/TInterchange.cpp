@@ -4,7 +4,6 @@
 #include "interchange/TDelimitedText.h"
 #include "interchange/TExportTarget.h"
 #include "interchange/TKvtmlDocument.h"
-#include "settings/TRegInfo.h"
 #include "store/EVexloDatabaseError.h"
 #include "store/TDataFileTool.h"
 #include "store/TScreenSaverDataModule.h"

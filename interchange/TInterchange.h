@@ -122,14 +122,4 @@ QString ConvertedPath(const QString& Source);
 QString ConvertAccessFile(const QString& Source, const QString& Target = QString(),
                           const TColumnMap* Map = nullptr, TImportSummary* Summary = nullptr);
 
-// "Table=Products,English=ProductName,Bulgarian=QuantityPerUnit,Level=CategoryID" (the names are
-// the table's; Transcription may be given too). Throws EVexloDatabaseError when malformed.
-TColumnMap ParseColumnMap(const QString& Text);
-
-// Handles "--import FILE [--columns MAP]" and "--export FILE [--csv-as-is]" on the configured data
-// file (Arguments without the program name). Returns -1 when neither is present; else the exit
-// code: 0 done, 1 failed, 2 usage error. Prints a one-line summary to Out, skipped rows and errors
-// to Err.
-int RunCommandLine(const QStringList& Arguments, std::ostream& Out, std::ostream& Err);
-
 } // namespace TInterchange

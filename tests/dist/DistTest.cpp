@@ -292,6 +292,9 @@ int main(int argc, char* argv[])
     // The painted icon, not one a desktop theme of this machine may hold.
     qputenv("XDG_DATA_DIRS", "/nonexistent");
     qputenv("XDG_DATA_HOME", "/nonexistent");
+    // Also when ctest lists the tests, which it does without the tests' environment.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication Application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

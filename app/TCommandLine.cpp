@@ -1,6 +1,7 @@
-#include "interchange/TInterchange.h"
+#include "app/TCommandLine.h"
 
 #include "interchange/TAccessFile.h"
+#include "interchange/TInterchange.h"
 #include "settings/TRegInfo.h"
 #include "store/EVexloDatabaseError.h"
 #include "store/TVexloConnection.h"
@@ -10,8 +11,9 @@
 #include <new>
 #include <ostream>
 
-// The command-line options --import and --export.
-namespace TInterchange {
+namespace TCommandLine {
+
+using namespace TInterchange;
 
 TColumnMap ParseColumnMap(const QString& Text)
 {
@@ -42,7 +44,7 @@ TColumnMap ParseColumnMap(const QString& Text)
     return Map;
 }
 
-int RunCommandLine(const QStringList& Arguments, std::ostream& Out, std::ostream& Err)
+int RunInterchange(const QStringList& Arguments, std::ostream& Out, std::ostream& Err)
 {
     const int ImportAt = static_cast<int>(Arguments.indexOf(QStringLiteral("--import")));
     const int ExportAt = static_cast<int>(Arguments.indexOf(QStringLiteral("--export")));
@@ -116,4 +118,4 @@ int RunCommandLine(const QStringList& Arguments, std::ostream& Out, std::ostream
     return 0;
 }
 
-} // namespace TInterchange
+} // namespace TCommandLine
