@@ -251,7 +251,7 @@ void TAdminForm::DesignForm()
     connect(ExitTMI, &QAction::triggered, Exit, &QAction::trigger);
     connect(StartStopTMI, &QAction::triggered, this, &TAdminForm::StartStopTMIClick);
     TrayIcon->HostMenu = TrayPopupMenu;
-    TrayIcon->MenuAllowed = [this] { return NoDialogOpen; };
+    TrayIcon->MenuAllowed = [this] { return NoDialogOpen(); };
 
     LearnTimer = new QTimer(this);
     LearnTimer->setObjectName("LearnTimer");
@@ -331,7 +331,6 @@ void TAdminForm::FormCreate(const QStringList& Arguments)
 {
     ShowMainForm = !(Arguments.size() > 1 && Arguments.at(1) == QLatin1String("startup"));
     ReallyClose = false;
-    NoDialogOpen = true;
     ScreenSaverSettings = new TRegInfo();
     AppSettings = new TAppRegInfo(this);
     CentreWhenNeverPlaced();
@@ -605,13 +604,13 @@ void TAdminForm::NewExecute()
 {
     if (RefusedWhileImporting())
         return;
-    NoDialogOpen = false;
+    TDialogOpen Dialog(*this);
     ++EntryDialogsOpen;
     Guarded([this] {
         if (EditForm)
             EditForm->ShowEditor(emNew);
     });
-    NoDialogOpen = true;
+    Dialog.Close();
     EntryDialogClosed();
 }
 
@@ -619,13 +618,13 @@ void TAdminForm::RedactExecute()
 {
     if (RefusedWhileImporting())
         return;
-    NoDialogOpen = false;
+    TDialogOpen Dialog(*this);
     ++EntryDialogsOpen;
     Guarded([this] {
         if (EditForm)
             EditForm->ShowEditor(emEdit);
     });
-    NoDialogOpen = true;
+    Dialog.Close();
     EntryDialogClosed();
 }
 
@@ -710,33 +709,33 @@ void TAdminForm::RandomBitBtnClick()
 
 void TAdminForm::Information1Click()
 {
-    NoDialogOpen = false;
+    TDialogOpen Dialog(*this);
     Guarded([this] { TInformationForm::ShowStatistics(this, *ScreenSaverSettings); });
-    NoDialogOpen = true;
+    Dialog.Close();
 }
 
 void TAdminForm::HTMLPreview1Click()
 {
-    NoDialogOpen = false;
+    TDialogOpen Dialog(*this);
     Guarded([this] { TInformationForm::ShowPreview(this); });
-    NoDialogOpen = true;
+    Dialog.Close();
 }
 
 void TAdminForm::AboutExecute()
 {
-    NoDialogOpen = false;
+    TDialogOpen Dialog(*this);
     Guarded([this] {
         TAboutForm AboutForm(this);
         AboutForm.exec();
     });
-    NoDialogOpen = true;
+    Dialog.Close();
 }
 
 void TAdminForm::OptionsExecute()
 {
-    NoDialogOpen = false;
+    TDialogOpen Dialog(*this);
     Guarded([this] { TOptionsForm::Execute(*AppSettings, this); });
-    NoDialogOpen = true;
+    Dialog.Close();
     UpdateLearnMenuItem();
     RestartLearnTimer();
 }
@@ -759,7 +758,7 @@ void TAdminForm::HideWinExecute()
 
 void TAdminForm::OpenExecute()
 {
-    if (!NoDialogOpen)
+    if (!NoDialogOpen())
         return;
     BringForward();
 }
@@ -830,7 +829,7 @@ void TAdminForm::TrayIconMessage(QSystemTrayIcon::ActivationReason Reason)
 {
     switch (Reason) {
     case QSystemTrayIcon::Context:
-        if (!NoDialogOpen) {
+        if (!NoDialogOpen()) {
             BringForward();
             break;
         }
@@ -845,7 +844,7 @@ void TAdminForm::TrayIconMessage(QSystemTrayIcon::ActivationReason Reason)
         }
         break;
     case QSystemTrayIcon::DoubleClick:
-        if (!NoDialogOpen)
+        if (!NoDialogOpen())
             BringForward();
         else
             Open->trigger();
@@ -936,7 +935,7 @@ void TAdminForm::CaptureText(const QString& Text)
 
 void TAdminForm::ShowAfterCapture()
 {
-    if (!NoDialogOpen)
+    if (!NoDialogOpen())
         return;
     if (AppSettings && !AppSettings->LookUp.TakeKeyboard) {
         ShowWithoutTakingTheKeyboard(this);
@@ -989,7 +988,7 @@ void TAdminForm::LearnTimerTimer()
     if (Elapsed <= Limit)
         return;
     LearnStartTick = Now;
-    if (!NoDialogOpen)
+    if (!NoDialogOpen())
         return;
     if (!NoteLibrary.CanShow || !NoteLibrary.CanShow())
         return;

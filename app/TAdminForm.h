@@ -8,6 +8,7 @@
 #include "ui_TAdminForm.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
 #include <cstdint>
@@ -49,7 +50,28 @@ public:
     QStringList OpenErrors;
     TAppRegInfo* AppSettings = nullptr;
     bool ReallyClose = false;
-    bool NoDialogOpen = true;
+    // Whether none of the window's dialogs is open: the tray menu, look-ups and notes wait
+    // meanwhile.
+    bool NoDialogOpen() const { return FDialogsOpen == 0; }
+    // While one lives (until Close), a dialog of the window counts as open. Nested ones count
+    // apart, so the inner one's end never makes the outer one look closed.
+    class TDialogOpen
+    {
+    public:
+        explicit TDialogOpen(TAdminForm& Form) : FForm(&Form) { ++Form.FDialogsOpen; }
+        ~TDialogOpen() { Close(); }
+        TDialogOpen(const TDialogOpen&) = delete;
+        TDialogOpen& operator=(const TDialogOpen&) = delete;
+        void Close()
+        {
+            if (TAdminForm* Form = FForm.data())
+                --Form->FDialogsOpen;
+            FForm.clear();
+        }
+
+    private:
+        QPointer<TAdminForm> FForm; // cleared when the window goes first
+    };
     uint32_t LearnStartTick = 0;
 
     // Whether the window is to be shown when the event loop starts (false for "startup").
@@ -272,5 +294,6 @@ public:
     bool LookUpPending = false;
 
 private:
+    int FDialogsOpen = 0;
     void EntryDialogClosed();
 };

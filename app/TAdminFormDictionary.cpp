@@ -152,12 +152,12 @@ void TAdminForm::OfferAnotherDictionary()
         Problem + QStringLiteral("\n\nOpen a dictionary you have, make a new one (Save), or "
                                  "close the program?");
     while (!ScreenSaverDataModule->ADOConnection->Connected()) {
-        NoDialogOpen = false;
+        TDialogOpen Dialog(*this);
         const auto Answer = TMessageBox::Show(this, QMessageBox::Warning, QStringLiteral("Error"),
                                               Text, QMessageBox::Open | QMessageBox::Save |
                                                         QMessageBox::Close,
                                               QMessageBox::Open);
-        NoDialogOpen = true;
+        Dialog.Close();
         if (Answer == QMessageBox::Open)
             OpenDictionaryExecute();
         else if (Answer == QMessageBox::Save)
@@ -175,13 +175,13 @@ void TAdminForm::OfferSampleVocabulary()
     TVexloTable* Table = ScreenSaverDataModule ? ScreenSaverDataModule->ADOTable : nullptr;
     if (!TableBound || !Table->Active() || !ScreenSaverDataModule->IsStoreEmpty())
         return;
-    NoDialogOpen = false;
+    TDialogOpen Dialog(*this);
     const bool Fill = TMessageBox::Question(
                           this, QStringLiteral("Confirm"),
                           QStringLiteral("Your new dictionary ") + ScreenSaverSettings->DataFile +
                               QStringLiteral(" is empty. Fill it with the sample vocabulary ?")) ==
                       QMessageBox::Yes;
-    NoDialogOpen = true;
+    Dialog.Close();
     if (!Fill)
         return;
     const QString Path = ScreenSaverSettings->DataFile;
@@ -204,13 +204,13 @@ void TAdminForm::OfferSampleVocabulary()
 
 void TAdminForm::OpenDictionaryExecute()
 {
-    if (!NoDialogOpen)
+    if (!NoDialogOpen())
         return;
-    NoDialogOpen = false;
+    TDialogOpen Dialog(*this);
     QString Path = TFileDialog::OpenFileName(
         this, QStringLiteral("Open Dictionary"),
         QFileInfo(ScreenSaverSettings->DataFile).absolutePath(), DictionaryFilter);
-    NoDialogOpen = true;
+    Dialog.Close();
     if (Path.isEmpty())
         return;
     if (IsAccessDatabase(Path)) {
@@ -220,14 +220,14 @@ void TAdminForm::OpenDictionaryExecute()
                                                "cannot open."));
             return;
         }
-        NoDialogOpen = false;
+        TDialogOpen Dialog2(*this);
         try {
             Path = ConvertAccessDatabase(Path);
         } catch (const std::exception& Failure) {
             Path.clear();
             ShowError(this, FailureText(Failure));
         }
-        NoDialogOpen = true;
+        Dialog2.Close();
         if (Path.isEmpty())
             return;
     }
@@ -236,13 +236,13 @@ void TAdminForm::OpenDictionaryExecute()
 
 void TAdminForm::NewDictionaryExecute()
 {
-    if (!NoDialogOpen)
+    if (!NoDialogOpen())
         return;
-    NoDialogOpen = false;
+    TDialogOpen Dialog(*this);
     QString Path = TFileDialog::SaveFileName(
         this, QStringLiteral("New Dictionary"),
         QFileInfo(ScreenSaverSettings->DataFile).absolutePath(), DictionaryFilter);
-    NoDialogOpen = true;
+    Dialog.Close();
     if (Path.isEmpty())
         return;
     QFileInfo Info(Path);

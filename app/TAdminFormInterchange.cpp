@@ -84,10 +84,10 @@ void TAdminForm::ImportExecute()
 {
     QString Path;
     TInterchangeFormat Format = TInterchangeFormat::Unknown;
-    NoDialogOpen = false;
+    TDialogOpen Dialog(*this);
     if (TInterchangeDialogs::ChooseFile(this, false, Path, Format))
         ImportFile(Path, Format);
-    NoDialogOpen = true;
+    Dialog.Close();
 }
 
 bool TAdminForm::RefusedWhileImporting()
@@ -102,10 +102,10 @@ void TAdminForm::ExportExecute()
 {
     QString Path;
     TInterchangeFormat Format = TInterchangeFormat::Unknown;
-    NoDialogOpen = false;
+    TDialogOpen Dialog(*this);
     if (TInterchangeDialogs::ChooseFile(this, true, Path, Format))
         ExportFile(Path, Format);
-    NoDialogOpen = true;
+    Dialog.Close();
 }
 
 bool TAdminForm::ImportFile(const QString& Path, TInterchangeFormat Format)

@@ -157,13 +157,13 @@ void TAdminForm::AddMissingExecute()
     if (MissingWord.isEmpty() || !EditForm || !New->isEnabled())
         return;
     const QString Word = MissingWord;
-    NoDialogOpen = false;
+    TDialogOpen Dialog(*this);
     try {
         EditForm->ShowEditorFor(Word);
     } catch (const std::exception& Error) {
         ReportError(QString::fromUtf8(Error.what()));
     }
-    NoDialogOpen = true;
+    Dialog.Close();
     if (EditForm->result() == QDialog::Accepted)
         ClearSearchOutcome();
 }

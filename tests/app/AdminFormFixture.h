@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <ostream>
 
 inline void PrintTo(const QString& Text, std::ostream* Out)
@@ -52,7 +53,17 @@ protected:
         TAppRegInfo::SetScreenSizeSource({});
         TTrayIcon::SetAvailabilitySource({});
         TMessageBox::ClearAnswers();
+        HeldDialog.reset();
     }
+
+    // Makes the window count a dialog as open (or no longer) as one of its dialogs would.
+    static void HoldDialog(TAdminForm& Window, bool Open = true)
+    {
+        HeldDialog.reset();
+        if (Open)
+            HeldDialog.emplace(Window);
+    }
+    static inline std::optional<TAdminForm::TDialogOpen> HeldDialog;
 
     // Points the screen-saver settings at Path.
     void SetDataFile(const QString& Path)

@@ -128,7 +128,7 @@ TEST_F(AdminFormTest, AddOpensTheEditorWithTheMissingWord)
     });
     Form->AddMissingButton->click();
     EXPECT_EQ(Shown, "quixotic");
-    EXPECT_TRUE(Form->NoDialogOpen);
+    EXPECT_TRUE(Form->NoDialogOpen());
     EXPECT_EQ(Table()->RecordCount(), 6);
     EXPECT_EQ(Hint(*Form), "");
     EXPECT_FALSE(Form->AddMissingAction->isVisible());

@@ -37,7 +37,7 @@ TEST_F(AdminFormTest, EmptyStoreEnablesOnlyNew)
     EXPECT_EQ(Form->SearchEdit->text(), "");
     // Double-clicking the grid of an empty store does nothing.
     Form->EnglishDBGridDblClick();
-    EXPECT_TRUE(Form->NoDialogOpen);
+    EXPECT_TRUE(Form->NoDialogOpen());
 }
 
 TEST_F(AdminFormTest, CaptionShowsCountAndPosition)
@@ -141,13 +141,13 @@ TEST_F(AdminFormTest, NewEntryThroughTheEditorEnablesTheCommands)
     Form->EditForm = new TEditForm(Form.get());
     bool DialogSeen = false;
     QTimer::singleShot(0, Form.get(), [&] {
-        DialogSeen = !Form->NoDialogOpen;
+        DialogSeen = !Form->NoDialogOpen();
         Form->EditForm->ui->EnglishEdit->setText("lemon");
         Form->EditForm->OKBitBtnClick();
     });
     Form->New->trigger();
     EXPECT_TRUE(DialogSeen);
-    EXPECT_TRUE(Form->NoDialogOpen);
+    EXPECT_TRUE(Form->NoDialogOpen());
     EXPECT_EQ(Form->windowTitle(), "Vexlo Vocabulary - 1 records Pos:1");
     EXPECT_EQ(Form->SearchEdit->text(), "lemon");
     // Random takes the state of the store at start-up only.
@@ -180,7 +180,7 @@ TEST_F(AdminFormTest, CommandsOpenTheirDialogsModally)
             if (!Dialog || qstrcmp(Dialog->metaObject()->className(), Case.DialogClass) != 0)
                 return;
             Seen = Dialog->metaObject()->className();
-            DialogOpenWhileShown = !Form->NoDialogOpen;
+            DialogOpenWhileShown = !Form->NoDialogOpen();
             EXPECT_EQ(Dialog->parentWidget(), Form.get());
             Poll.stop();
             Dialog->reject();
@@ -190,7 +190,7 @@ TEST_F(AdminFormTest, CommandsOpenTheirDialogsModally)
         Poll.stop();
         EXPECT_EQ(Seen, Case.DialogClass);
         EXPECT_TRUE(DialogOpenWhileShown);
-        EXPECT_TRUE(Form->NoDialogOpen);
+        EXPECT_TRUE(Form->NoDialogOpen());
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     }
 }

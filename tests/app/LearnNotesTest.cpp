@@ -123,7 +123,7 @@ TEST_F(LearnNotesTest, ChecksRunInTheirOrderAndEveryRunOutIntervalRestarts)
         else
             OpenWithNotes(Fruits, Case.Interval, Case.Start);
         TFakeNoteLibrary::CanShowAnswer = Case.CanShow;
-        Form->NoDialogOpen = !Case.DialogOpen;
+        HoldDialog(*Form, Case.DialogOpen);
         EXPECT_EQ(Form->LearnStartTick, Case.Start);
         Now = Case.Start + Case.Advance;
         Form->LearnTimerTimer();
@@ -214,7 +214,7 @@ TEST_F(LearnNotesTest, ClosingTheOptionsRestartsTheNotesWhateverTheButton)
     // only by OK, so this stands for what OK leaves behind.
     bool DialogSeen = false;
     QTimer::singleShot(0, Form.get(), [&] {
-        DialogSeen = !Form->NoDialogOpen;
+        DialogSeen = !Form->NoDialogOpen();
         Form->AppSettings->ResidentMode = true;
         if (auto* Dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
             Dialog->reject();

@@ -56,13 +56,13 @@ TEST_F(TrayTest, IconHasTheTitleAsTipAndTheMenuItsItems)
 TEST_F(TrayTest, RightButtonShowsTheMenuOnlyWhileNoDialogIsOpen)
 {
     Open(Fruits);
-    Form->NoDialogOpen = false;
+    HoldDialog(*Form);
     Form->TrayIcon->Activate(QSystemTrayIcon::Context);
     EXPECT_FALSE(Form->TrayPopupMenu->isVisible());
     // Instead the window (with the dialog) comes forward.
     EXPECT_TRUE(Form->isVisible());
     Form->hide();
-    Form->NoDialogOpen = true;
+    HoldDialog(*Form, false);
     Form->TrayIcon->Activate(QSystemTrayIcon::Context);
     EXPECT_TRUE(Form->TrayPopupMenu->isVisible());
     Form->TrayPopupMenu->hide();
@@ -81,7 +81,7 @@ TEST_F(TrayTest, DoubleClickOpensTheHiddenWindowAlsoWhileADialogIsOpen)
         DataFile = Dir.filePath(DialogOpen ? "dialog.mdb" : "none.mdb");
         Open(Fruits, {"vexlo-vocabulary", "startup"});
         EXPECT_FALSE(Form->ShowMainForm);
-        Form->NoDialogOpen = !DialogOpen;
+        HoldDialog(*Form, DialogOpen);
         Form->TrayIcon->Activate(QSystemTrayIcon::DoubleClick);
         EXPECT_TRUE(Form->isVisible());
         EXPECT_FALSE(Form->isMinimized());
@@ -216,7 +216,7 @@ TEST_F(ClipboardTest, CopiedTextIsLookedUpAndBringsTheWindowUp)
              F.showMinimized();
          },
          CopyText("band"), "band", 4, true},
-        {"dialog open: searched, not brought up", [](TAdminForm& F) { F.NoDialogOpen = false; },
+        {"dialog open: searched, not brought up", [](TAdminForm& F) { HoldDialog(F); },
          CopyText("band"), "band", 4, false},
         {"CopyFromClipboard off", [](TAdminForm& F) { F.AppSettings->CopyFromClipboard = false; },
          CopyText("band"), "", 1, false},
@@ -296,7 +296,7 @@ TEST_F(ClipboardTest, LookUpWorksWithCopyFromClipboardOffButHonoursTheGuards)
     Form->Busy = false;
     EXPECT_EQ(CurrentWord(), "cherry");
     Form->hide();
-    Form->NoDialogOpen = false;
+    HoldDialog(*Form);
     Form->LookUpText("band");
     EXPECT_EQ(CurrentWord(), "band");
     EXPECT_FALSE(Form->isVisible());
