@@ -9,7 +9,7 @@
 #include "app/TVexloApplication.h"
 #include "widgets/VexloComponents.h"
 #include "editor/TEditForm.h"
-#include "notecard/NoteCard.h"
+#include "app/TLearnNotes.h"
 #include "platform/TickClock.h"
 #include "preview/TAboutForm.h"
 #include "reports/TInformationForm.h"
@@ -125,11 +125,6 @@ QString CapturedWord(const QString& Text)
     return {};
 }
 
-const char16_t* NoteText(const QString& Text)
-{
-    return reinterpret_cast<const char16_t*>(Text.utf16());
-}
-
 QString ErrorText(const std::exception& Error)
 {
     if (auto* Db = dynamic_cast<const EVexloDatabaseError*>(&Error))
@@ -138,11 +133,6 @@ QString ErrorText(const std::exception& Error)
 }
 
 } // namespace
-
-TNoteLibrary TNoteLibrary::Default()
-{
-    return {&::CanShow, &::ShowLearnForm};
-}
 
 template <typename TWork> void TAdminForm::Guarded(TWork&& Work)
 {
@@ -249,14 +239,13 @@ void TAdminForm::DesignForm()
     connect(OpenTMI, &QAction::triggered, Open, &QAction::trigger);
     connect(AboutTMI, &QAction::triggered, About, &QAction::trigger);
     connect(ExitTMI, &QAction::triggered, Exit, &QAction::trigger);
-    connect(StartStopTMI, &QAction::triggered, this, &TAdminForm::StartStopTMIClick);
     TrayIcon->HostMenu = TrayPopupMenu;
     TrayIcon->MenuAllowed = [this] { return NoDialogOpen(); };
 
-    LearnTimer = new QTimer(this);
-    LearnTimer->setObjectName("LearnTimer");
-    LearnTimer->setInterval(1000);
-    connect(LearnTimer, &QTimer::timeout, this, [this] { Guarded([this] { LearnTimerTimer(); }); });
+    Notes = new TLearnNotes(this, StartStopTMI);
+    Notes->StoreOpen = [this] { return TableBound; };
+    Notes->NoDialogOpen = [this] { return NoDialogOpen(); };
+    Notes->Guarded = [this](const std::function<void()>& Work) { Guarded(Work); };
 
     ClipboardTimer = new QTimer(this);
     ClipboardTimer->setObjectName("ClipboardTimer");
@@ -333,6 +322,7 @@ void TAdminForm::FormCreate(const QStringList& Arguments)
     ReallyClose = false;
     ScreenSaverSettings = new TRegInfo();
     AppSettings = new TAppRegInfo(this);
+    Notes->Settings = AppSettings;
     CentreWhenNeverPlaced();
     ScreenSaverSettings->Load();
     PrepareFirstRun();
@@ -357,8 +347,8 @@ void TAdminForm::FormCreate(const QStringList& Arguments)
     EnglishDBGrid->verticalScrollBar()->installEventFilter(this);
     WatchGridDoubleClicks();
     AddTrayIcon();
-    UpdateLearnMenuItem();
-    RestartLearnTimer();
+    Notes->UpdateLearnMenuItem();
+    Notes->RestartLearnTimer();
     Busy = false;
 }
 
@@ -380,10 +370,11 @@ void TAdminForm::FormDestroy()
             ReportError(ErrorText(Error));
         }
     }
+    Notes->Settings = nullptr;
     delete AppSettings;
     AppSettings = nullptr;
     RemoveTrayIcon();
-    LearnTimer->stop();
+    Notes->LearnTimer->stop();
     if (auto* Gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         disconnect(Gui->clipboard(), nullptr, this, nullptr);
 }
@@ -736,8 +727,8 @@ void TAdminForm::OptionsExecute()
     TDialogOpen Dialog(*this);
     Guarded([this] { TOptionsForm::Execute(*AppSettings, this); });
     Dialog.Close();
-    UpdateLearnMenuItem();
-    RestartLearnTimer();
+    Notes->UpdateLearnMenuItem();
+    Notes->RestartLearnTimer();
 }
 
 void TAdminForm::ExitExecute()
@@ -948,76 +939,6 @@ void TAdminForm::ShowAfterCapture()
     if (isMinimized())
         setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
-}
-
-void TAdminForm::UpdateLearnMenuItem()
-{
-    using namespace TMenuImages;
-    const bool On = AppSettings && AppSettings->ResidentMode;
-    StartStopTMI->setText(On ? QStringLiteral("Stop LM") : QStringLiteral("Start LM"));
-    StartStopTMI->setIcon(IconsListImage(On ? iiStop : iiStart));
-}
-
-void TAdminForm::RestartLearnTimer()
-{
-    LearnStartTick = TickClock::GetTickCount();
-    LearnTimer->setInterval(1000);
-    // Notes need the store: with a data file that did not open there are none.
-    if (AppSettings && AppSettings->ResidentMode && TableBound)
-        LearnTimer->start();
-    else
-        LearnTimer->stop();
-}
-
-void TAdminForm::StartStopTMIClick()
-{
-    AppSettings->ResidentMode = !AppSettings->ResidentMode;
-    UpdateLearnMenuItem();
-    RestartLearnTimer();
-}
-
-void TAdminForm::LearnTimerTimer()
-{
-    const uint32_t Now = TickClock::GetTickCount();
-    const uint32_t Elapsed = TickClock::TicksSince(LearnStartTick, Now);
-    // In 64 bits: a large interval must not wrap into a short one.
-    // A negative interval is no interval: no note ever comes.
-    const uint64_t Limit = AppSettings->SequenceInterval < 0
-                               ? UINT64_MAX
-                               : uint64_t(AppSettings->SequenceInterval) * 1000u;
-    if (Elapsed <= Limit)
-        return;
-    LearnStartTick = Now;
-    if (!NoDialogOpen())
-        return;
-    if (!NoteLibrary.CanShow || !NoteLibrary.CanShow())
-        return;
-    if (ScreenSaverDataModule->IsStoreEmpty())
-        return;
-    ShowRandomNote();
-}
-
-void TAdminForm::ShowRandomNote()
-{
-    TEnBgRecord Rec;
-    ScreenSaverDataModule->ReadRandomEntry(Rec);
-    // The texts stay here, where the library may still read them, until the next note.
-    NoteEntry = Rec;
-    // A note shows what fits on it; the stored entry keeps its texts whole.
-    NoteEntry.EnglishWord = TDisplayText::OneLine(NoteEntry.EnglishWord, TDisplayText::WordChars);
-    NoteEntry.Transcription =
-        TDisplayText::OneLine(NoteEntry.Transcription, TDisplayText::WordChars);
-    NoteEntry.BulgarianText =
-        TDisplayText::Lines(NoteEntry.BulgarianText, TDisplayText::MemoLines,
-                            TDisplayText::MemoLineChars, TDisplayText::MemoChars);
-    NoteEnglish = NoteText(NoteEntry.EnglishWord);
-    NoteBulgarian = NoteText(NoteEntry.BulgarianText);
-    NoteTranscription = NoteText(NoteEntry.Transcription);
-    NoteLevel = NoteEntry.WordLevel;
-    if (NoteLibrary.ShowLearnForm)
-        NoteLibrary.ShowLearnForm(AppSettings->NoteData(), NoteEnglish, NoteBulgarian,
-                                  NoteTranscription, NoteLevel);
-    SpeakNoteWord();
 }
 
 QRect TAdminForm::PlaceBounds() const

@@ -19,18 +19,12 @@ class QMenu;
 class QTimer;
 class QToolButton;
 class TEditForm;
+class TLearnNotes;
 class TEnglishTableModel;
 class TRegInfo;
 
 // The note library's two entry points. The main window calls them through this table, which
 // holds the library's own functions unless a test puts others in.
-struct TNoteLibrary
-{
-    bool (*CanShow)();
-    void (*ShowLearnForm)(const void* AppSettings, const char16_t* English,
-                          const char16_t* Bulgarian, const char16_t* Transcription, int32_t Level);
-    static TNoteLibrary Default();
-};
 
 // The main window: a browser over the vocabulary with an incremental search box, the commands
 // that change the store, the entry points to the reports, options and about box, and the rule
@@ -72,7 +66,6 @@ public:
     private:
         QPointer<TAdminForm> FForm; // cleared when the window goes first
     };
-    uint32_t LearnStartTick = 0;
 
     // Whether the window is to be shown when the event loop starts (false for "startup").
     bool ShowMainForm = true;
@@ -174,19 +167,8 @@ public:
     void LookUpText(const QString& Text);
     void ShowAfterCapture();
 
-    // Learning notes.
-    QTimer* LearnTimer = nullptr;
-    TNoteLibrary NoteLibrary = TNoteLibrary::Default();
-    TEnBgRecord NoteEntry;
-    const char16_t* NoteEnglish = u"";
-    const char16_t* NoteBulgarian = u"";
-    const char16_t* NoteTranscription = u"";
-    int32_t NoteLevel = 0;
-    void UpdateLearnMenuItem();
-    void RestartLearnTimer();
-    void StartStopTMIClick();
-    void LearnTimerTimer();
-    void ShowRandomNote();
+    // The learning notes and their Start LM / Stop LM item (TLearnNotes.cpp).
+    TLearnNotes* Notes = nullptr;
 
     // Words in and out: File > Import... and File > Export... (TAdminFormInterchange.cpp).
     QAction* ImportAction = nullptr;
@@ -244,7 +226,6 @@ public:
     void ShowSearchOutcome();
     void ClearSearchOutcome();
     void SpeechFailed(const QString& Message);
-    void SpeakNoteWord();
 
     // TMainWindowPlace
     QRect PlaceBounds() const override;

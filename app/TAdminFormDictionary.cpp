@@ -4,6 +4,7 @@
 #include "app/TAdminForm.h"
 
 #include "app/TEnglishTableModel.h"
+#include "app/TLearnNotes.h"
 #include "widgets/TFileDialog.h"
 #include "widgets/TMessageBox.h"
 #include "platform/TRegistry.h"
@@ -326,8 +327,8 @@ bool TAdminForm::SwitchDictionary(const QString& Path, bool Remember)
         RandomBitBtn->setEnabled(false);
         setWindowTitle(QStringLiteral("Dictionary"));
     }
-    UpdateLearnMenuItem();
-    RestartLearnTimer();
+    Notes->UpdateLearnMenuItem();
+    Notes->RestartLearnTimer();
     if (!Messages.isEmpty())
         ShowError(this, Messages.join(QLatin1Char('\n')));
     return Opened;

@@ -97,12 +97,6 @@ void TAdminForm::SpeakExecute()
     TSpeaker::Shared()->Speak(Word, TSpeechSettings::Live().Voice);
 }
 
-void TAdminForm::SpeakNoteWord()
-{
-    if (AppSettings && AppSettings->Speech.NotesSpeak && !NoteEntry.EnglishWord.trimmed().isEmpty())
-        TSpeaker::Shared()->Speak(NoteEntry.EnglishWord.trimmed(), AppSettings->Speech.Voice);
-}
-
 void TAdminForm::SpeechFailed(const QString& Message)
 {
     if (SpeechFailureShown) {

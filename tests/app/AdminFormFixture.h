@@ -18,7 +18,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <optional>
 #include <ostream>
 
 inline void PrintTo(const QString& Text, std::ostream* Out)
@@ -61,9 +60,9 @@ protected:
     {
         HeldDialog.reset();
         if (Open)
-            HeldDialog.emplace(Window);
+            HeldDialog = std::make_unique<TAdminForm::TDialogOpen>(Window);
     }
-    static inline std::optional<TAdminForm::TDialogOpen> HeldDialog;
+    static inline std::unique_ptr<TAdminForm::TDialogOpen> HeldDialog;
 
     // Points the screen-saver settings at Path.
     void SetDataFile(const QString& Path)

@@ -2,6 +2,8 @@
 
 #include "AdminFormFixture.h"
 
+#include "app/TLearnNotes.h"
+
 #include "editor/TEditForm.h"
 #include "speech/TSpeaker.h"
 #include "tests/speech/MemoryOutput.h"
@@ -183,7 +185,7 @@ TEST_F(AdminFormTest, SpeakSaysTheWordAndReportsAMissingDeviceOnce)
 TEST_F(AdminFormTest, NotesSayTheirWordWhenAskedTo)
 {
     Open({{"serendipity", "щастливо откритие"}});
-    Form->NoteLibrary = {[] { return true; }, [](const void*, const char16_t*, const char16_t*,
+    Form->Notes->NoteLibrary = {[] { return true; }, [](const void*, const char16_t*, const char16_t*,
                                                  const char16_t*, int32_t) {}};
     TRecording Rec;
     TSpeaker* Speaker = TSpeaker::Shared();
@@ -192,7 +194,7 @@ TEST_F(AdminFormTest, NotesSayTheirWordWhenAskedTo)
         SCOPED_TRACE(Speaks);
         Form->AppSettings->Speech.NotesSpeak = Speaks;
         Form->AppSettings->Speech.Voice = TSpeechVoice::American;
-        Form->ShowRandomNote();
+        Form->Notes->ShowRandomNote();
         if (!Speaks) {
             EXPECT_FALSE(Speaker->IsSpeaking()); // nothing was asked for
         }

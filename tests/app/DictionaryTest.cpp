@@ -3,6 +3,8 @@
 
 #include "AdminFormFixture.h"
 
+#include "app/TLearnNotes.h"
+
 #include "app/TEnglishTableModel.h"
 #include "widgets/TFileDialog.h"
 #include "interchange/TAccessFile.h"
@@ -333,7 +335,7 @@ TEST_F(DictionaryTest, FileThatDoesNotOpenLeavesTheCurrentDictionaryOpen)
         EXPECT_EQ(Enabled(), (TEnabled{true, true, true, true, true}));
         EXPECT_EQ(Form->ScreenSaverSettings->DataFile, First);
         EXPECT_EQ(StoredDataFile(), First);
-        EXPECT_TRUE(Form->LearnTimer->isActive() || !Form->AppSettings->ResidentMode);
+        EXPECT_TRUE(Form->Notes->LearnTimer->isActive() || !Form->AppSettings->ResidentMode);
     }
 }
 

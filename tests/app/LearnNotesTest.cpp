@@ -2,6 +2,8 @@
 
 #include "AdminFormFixture.h"
 
+#include "app/TLearnNotes.h"
+
 #include "widgets/TDisplayText.h"
 #include "widgets/TMenuImages.h"
 #include "platform/TickClock.h"
@@ -72,11 +74,11 @@ protected:
     {
         Now = Start;
         Open(Words);
-        Form->NoteLibrary = {&TFakeNoteLibrary::CanShow, &TFakeNoteLibrary::ShowLearnForm};
+        Form->Notes->NoteLibrary = {&TFakeNoteLibrary::CanShow, &TFakeNoteLibrary::ShowLearnForm};
         Form->AppSettings->SequenceInterval = Interval;
         Form->AppSettings->ResidentMode = true;
-        Form->UpdateLearnMenuItem();
-        Form->RestartLearnTimer();
+        Form->Notes->UpdateLearnMenuItem();
+        Form->Notes->RestartLearnTimer();
     }
 
     uint32_t Now = 0;
@@ -124,11 +126,11 @@ TEST_F(LearnNotesTest, ChecksRunInTheirOrderAndEveryRunOutIntervalRestarts)
             OpenWithNotes(Fruits, Case.Interval, Case.Start);
         TFakeNoteLibrary::CanShowAnswer = Case.CanShow;
         HoldDialog(*Form, Case.DialogOpen);
-        EXPECT_EQ(Form->LearnStartTick, Case.Start);
+        EXPECT_EQ(Form->Notes->LearnStartTick, Case.Start);
         Now = Case.Start + Case.Advance;
-        Form->LearnTimerTimer();
+        Form->Notes->LearnTimerTimer();
         EXPECT_EQ(TFakeNoteLibrary::Calls, Case.Calls);
-        EXPECT_EQ(Form->LearnStartTick, Case.Restarted ? Now : Case.Start);
+        EXPECT_EQ(Form->Notes->LearnStartTick, Case.Restarted ? Now : Case.Start);
     }
 }
 
@@ -144,7 +146,7 @@ TEST_F(LearnNotesTest, NotesShowLongTextsCut)
     ASSERT_TRUE(Shell.waitForFinished(30000));
     ASSERT_EQ(Shell.exitCode(), 0) << Shell.readAllStandardError().constData();
     Now += 1001;
-    Form->LearnTimerTimer();
+    Form->Notes->LearnTimerTimer();
     ASSERT_EQ(TFakeNoteLibrary::Notes.size(), 1u);
     const auto& Note = TFakeNoteLibrary::Notes.front();
     EXPECT_LE(Note.EnglishText.size(), TDisplayText::WordChars);
@@ -157,7 +159,7 @@ TEST_F(LearnNotesTest, NoteTextsStayAliveUntilTheNextNote)
 {
     OpenWithNotes({{"tree", "дърво\r\nдървета"}}, 1, 100);
     Now += 1001;
-    Form->LearnTimerTimer();
+    Form->Notes->LearnTimerTimer();
     ASSERT_EQ(TFakeNoteLibrary::Notes.size(), 1u);
     const auto& Note = TFakeNoteLibrary::Notes.front();
     EXPECT_EQ(Note.Settings, static_cast<const void*>(Form->AppSettings->NoteData()));
@@ -165,44 +167,44 @@ TEST_F(LearnNotesTest, NoteTextsStayAliveUntilTheNextNote)
     EXPECT_EQ(Note.BulgarianText, "дърво\r\nдървета");
     // An empty text is an empty string, not a null pointer.
     EXPECT_EQ(Note.TranscriptionText, "");
-    EXPECT_NE(Form->NoteTranscription, nullptr);
+    EXPECT_NE(Form->Notes->NoteTranscription, nullptr);
     EXPECT_EQ(Note.Level, 1);
     // The library may read the pointers after the call: they are the window's NoteEntry.
-    EXPECT_EQ(Note.English, Form->NoteEnglish);
+    EXPECT_EQ(Note.English, Form->Notes->NoteEnglish);
     QCoreApplication::processEvents();
     EXPECT_EQ(QString::fromUtf16(Note.English), "tree");
-    EXPECT_EQ(QString::fromUtf16(Form->NoteBulgarian), "дърво\r\nдървета");
-    EXPECT_EQ(Form->NoteEntry.EnglishWord, "tree");
+    EXPECT_EQ(QString::fromUtf16(Form->Notes->NoteBulgarian), "дърво\r\nдървета");
+    EXPECT_EQ(Form->Notes->NoteEntry.EnglishWord, "tree");
 }
 
 TEST_F(LearnNotesTest, StartStopItemSwitchesTheNotesAndTheFirstComesOneIntervalLater)
 {
     Now = 500;
     Open(Fruits);
-    Form->NoteLibrary = {&TFakeNoteLibrary::CanShow, &TFakeNoteLibrary::ShowLearnForm};
+    Form->Notes->NoteLibrary = {&TFakeNoteLibrary::CanShow, &TFakeNoteLibrary::ShowLearnForm};
     using namespace TMenuImages;
     EXPECT_EQ(Form->StartStopTMI->text(), "Start LM");
     EXPECT_EQ(Form->StartStopTMI->icon().cacheKey(), IconsListImage(iiStart).cacheKey());
-    EXPECT_FALSE(Form->LearnTimer->isActive());
+    EXPECT_FALSE(Form->Notes->LearnTimer->isActive());
 
     Now = 9000;
     Form->StartStopTMI->trigger();
     EXPECT_TRUE(Form->AppSettings->ResidentMode);
     EXPECT_EQ(Form->StartStopTMI->text(), "Stop LM");
     EXPECT_EQ(Form->StartStopTMI->icon().cacheKey(), IconsListImage(iiStop).cacheKey());
-    EXPECT_TRUE(Form->LearnTimer->isActive());
-    EXPECT_EQ(Form->LearnTimer->interval(), 1000);
+    EXPECT_TRUE(Form->Notes->LearnTimer->isActive());
+    EXPECT_EQ(Form->Notes->LearnTimer->interval(), 1000);
     Now = 9000 + 30000;
-    Form->LearnTimerTimer();
+    Form->Notes->LearnTimerTimer();
     EXPECT_TRUE(TFakeNoteLibrary::Calls.empty());
     Now += 1;
-    Form->LearnTimerTimer();
+    Form->Notes->LearnTimerTimer();
     EXPECT_EQ(TFakeNoteLibrary::Notes.size(), 1u);
 
     Form->StartStopTMI->trigger();
     EXPECT_FALSE(Form->AppSettings->ResidentMode);
     EXPECT_EQ(Form->StartStopTMI->text(), "Start LM");
-    EXPECT_FALSE(Form->LearnTimer->isActive());
+    EXPECT_FALSE(Form->Notes->LearnTimer->isActive());
 }
 
 TEST_F(LearnNotesTest, ClosingTheOptionsRestartsTheNotesWhateverTheButton)
@@ -222,8 +224,8 @@ TEST_F(LearnNotesTest, ClosingTheOptionsRestartsTheNotesWhateverTheButton)
     Form->Options->trigger();
     EXPECT_TRUE(DialogSeen);
     EXPECT_EQ(Form->StartStopTMI->text(), "Stop LM");
-    EXPECT_TRUE(Form->LearnTimer->isActive());
-    EXPECT_EQ(Form->LearnStartTick, 7000u);
+    EXPECT_TRUE(Form->Notes->LearnTimer->isActive());
+    EXPECT_EQ(Form->Notes->LearnStartTick, 7000u);
 }
 
 TEST_F(LearnNotesTest, NoTimerWithoutAStore)
@@ -231,7 +233,7 @@ TEST_F(LearnNotesTest, NoTimerWithoutAStore)
     SetAppSetting("Resident Mode", 1);
     SetDataFile(Dir.filePath("nowhere.mdb"));
     OpenForm();
-    EXPECT_FALSE(Form->LearnTimer->isActive());
+    EXPECT_FALSE(Form->Notes->LearnTimer->isActive());
     EXPECT_FALSE(Form->TrayIcon->IsAdded());
 }
 
@@ -239,7 +241,7 @@ TEST_F(LearnNotesTest, SavedResidentModeStartsTheTimer)
 {
     SetAppSetting("Resident Mode", 1);
     Open(Fruits);
-    EXPECT_TRUE(Form->LearnTimer->isActive());
+    EXPECT_TRUE(Form->Notes->LearnTimer->isActive());
     EXPECT_EQ(Form->StartStopTMI->text(), "Stop LM");
 }
 
