@@ -10,6 +10,7 @@
 #include "widgets/VexloComponents.h"
 #include "editor/TEditForm.h"
 #include "app/TLearnNotes.h"
+#include "app/TLookUp.h"
 #include "platform/TickClock.h"
 #include "preview/TAboutForm.h"
 #include "reports/TInformationForm.h"
@@ -247,11 +248,12 @@ void TAdminForm::DesignForm()
     Notes->NoDialogOpen = [this] { return NoDialogOpen(); };
     Notes->Guarded = [this](const std::function<void()>& Work) { Guarded(Work); };
 
-    ClipboardTimer = new QTimer(this);
-    ClipboardTimer->setObjectName("ClipboardTimer");
-    ClipboardTimer->setSingleShot(true);
-    ClipboardTimer->setInterval(ClipboardQuietMs);
-    connect(ClipboardTimer, &QTimer::timeout, this, &TAdminForm::ClipboardQuiet);
+    LookUps = new TLookUp(this);
+    LookUps->CopiesWanted = [this] {
+        return !Busy && AppSettings && AppSettings->CopyFromClipboard;
+    };
+    LookUps->Ready = [this] { return !Busy && TableBound; };
+    LookUps->Find = [this](const QString& Text) { CaptureText(Text); };
 
     HiddenStartTimer = new QTimer(this);
     HiddenStartTimer->setSingleShot(true);
@@ -336,7 +338,7 @@ void TAdminForm::FormCreate(const QStringList& Arguments)
     Busy = true;
     // The clipboard is watched from here on; what it holds now is not captured.
     if (auto* Gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        connect(Gui->clipboard(), &QClipboard::dataChanged, this, &TAdminForm::WMDrawClipboard);
+        connect(Gui->clipboard(), &QClipboard::dataChanged, LookUps, &TLookUp::WMDrawClipboard);
     BindDataControls();
     AttachTableEvents();
     New->setEnabled(true);
@@ -376,7 +378,7 @@ void TAdminForm::FormDestroy()
     RemoveTrayIcon();
     Notes->LearnTimer->stop();
     if (auto* Gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        disconnect(Gui->clipboard(), nullptr, this, nullptr);
+        disconnect(Gui->clipboard(), nullptr, LookUps, nullptr);
 }
 
 void TAdminForm::BindDataControls()
@@ -596,13 +598,13 @@ void TAdminForm::NewExecute()
     if (RefusedWhileImporting())
         return;
     TDialogOpen Dialog(*this);
-    ++EntryDialogsOpen;
+    LookUps->EntryDialogOpened();
     Guarded([this] {
         if (EditForm)
             EditForm->ShowEditor(emNew);
     });
     Dialog.Close();
-    EntryDialogClosed();
+    LookUps->EntryDialogClosed();
 }
 
 void TAdminForm::RedactExecute()
@@ -610,34 +612,20 @@ void TAdminForm::RedactExecute()
     if (RefusedWhileImporting())
         return;
     TDialogOpen Dialog(*this);
-    ++EntryDialogsOpen;
+    LookUps->EntryDialogOpened();
     Guarded([this] {
         if (EditForm)
             EditForm->ShowEditor(emEdit);
     });
     Dialog.Close();
-    EntryDialogClosed();
-}
-
-void TAdminForm::EntryDialogClosed()
-{
-    if (--EntryDialogsOpen > 0 || !LookUpPending)
-        return;
-    // What was copied or handed over meanwhile is looked up now.
-    LookUpPending = false;
-    const QString Text = std::exchange(PendingLookUp, QString());
-    try {
-        if (!Busy && TableBound)
-            CaptureText(Text);
-    } catch (...) {
-    }
+    LookUps->EntryDialogClosed();
 }
 
 void TAdminForm::DeleteExecute()
 {
     if (RefusedWhileImporting())
         return;
-    ++EntryDialogsOpen;
+    LookUps->EntryDialogOpened();
     Guarded([this] {
         const QString Word = TDisplayText::OneLine(
             TextCodec::WidenText(ScreenSaverDataModule->ADOTableENAME->AsAnsiString()),
@@ -669,7 +657,7 @@ void TAdminForm::DeleteExecute()
         }
         delete MessageForm;
     });
-    EntryDialogClosed();
+    LookUps->EntryDialogClosed();
 }
 
 void TAdminForm::DeleteAllExecute()
@@ -853,7 +841,7 @@ QByteArray TAdminForm::InstanceState()
     const QByteArray Window = HiddenStartTimer->isActive() ? "starting"
                               : isVisible()                ? "shown"
                                                            : "hidden";
-    return Window + " clipboard " + QByteArray::number(ClipboardChangesHandled);
+    return Window + " clipboard " + QByteArray::number(LookUps->ClipboardChangesHandled);
 }
 
 void TAdminForm::HiddenStartTimerTimer()
@@ -862,53 +850,9 @@ void TAdminForm::HiddenStartTimerTimer()
         BringForward();
 }
 
-void TAdminForm::WMDrawClipboard()
-{
-    if (Busy || !AppSettings || !AppSettings->CopyFromClipboard) {
-        ++ClipboardChangesHandled;
-        return;
-    }
-    // Only a restart of the timer: the clipboard is read once the burst is over.
-    ClipboardTimer->start();
-}
-
-void TAdminForm::ClipboardQuiet()
-{
-    const auto Handled = qScopeGuard([this] { ++ClipboardChangesHandled; });
-    try {
-        if (Busy || !AppSettings || !AppSettings->CopyFromClipboard)
-            return;
-        const QClipboard* Clipboard = QGuiApplication::clipboard();
-        // Our own copies (Ctrl+C in the search box or the Bulgarian text) are not looked up.
-        if (Clipboard->ownsClipboard())
-            return;
-        const QMimeData* Data = Clipboard->mimeData(QClipboard::Clipboard);
-        if (!Data || !Data->hasText())
-            return;
-        CaptureText(Data->text());
-    } catch (...) {
-        // A clipboard that cannot be read or a failed search changes nothing and says nothing.
-    }
-}
-
-void TAdminForm::LookUpText(const QString& Text)
-{
-    try {
-        if (Busy || !TableBound)
-            return;
-        CaptureText(Text);
-    } catch (...) {
-    }
-}
-
 // Empties the search box without a search, then puts the text in, which searches for it.
 void TAdminForm::CaptureText(const QString& Text)
 {
-    if (EntryDialogsOpen > 0) {
-        PendingLookUp = Text;
-        LookUpPending = true;
-        return;
-    }
     const QString Word = CapturedWord(Text);
     DetachSearchEditChange();
     try {

@@ -20,6 +20,7 @@ class QTimer;
 class QToolButton;
 class TEditForm;
 class TLearnNotes;
+class TLookUp;
 class TEnglishTableModel;
 class TRegInfo;
 
@@ -159,12 +160,9 @@ public:
     // whether the window must show after all, then "shown" or "hidden"; then "clipboard N", the
     // clipboard changes handled so far (looked up or ignored).
     QByteArray InstanceState();
-    int ClipboardChangesHandled = 0;
 
-    // Clipboard capture: the clipboard's contents changed.
-    void WMDrawClipboard();
-    // Looks Text up as a capture does, whatever "CopyFromClipboard" says ("--lookup TEXT").
-    void LookUpText(const QString& Text);
+    // Copied and handed-over texts (TLookUp.cpp); what they find is shown by ShowAfterCapture.
+    TLookUp* LookUps = nullptr;
     void ShowAfterCapture();
 
     // The learning notes and their Start LM / Stop LM item (TLearnNotes.cpp).
@@ -261,20 +259,5 @@ private:
     bool SyncingGrid = false;
     bool TableBound = false;
     QMetaObject::Connection SearchEditConnection;
-
-public:
-    // Copies come in bursts: only the last text of one is looked up, once the clipboard has been
-    // quiet for ClipboardQuietMs.
-    static constexpr int ClipboardQuietMs = 50;
-    QTimer* ClipboardTimer = nullptr;
-    void ClipboardQuiet();
-    // While the word editor or the delete question is open, a lookup waits until it closes, so
-    // that they act on the entry they were opened for.
-    int EntryDialogsOpen = 0;
-    QString PendingLookUp;
-    bool LookUpPending = false;
-
-private:
     int FDialogsOpen = 0;
-    void EntryDialogClosed();
 };

@@ -5,6 +5,7 @@
 
 #include "app/TEnglishTableModel.h"
 #include "app/TLearnNotes.h"
+#include "app/TLookUp.h"
 #include "widgets/TFileDialog.h"
 #include "widgets/TMessageBox.h"
 #include "platform/TRegistry.h"
@@ -303,8 +304,8 @@ bool TAdminForm::SwitchDictionary(const QString& Path, bool Remember)
         if (!TableBound) {
             // The window started without a store: what its creation would have done.
             if (auto* Gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-                connect(Gui->clipboard(), &QClipboard::dataChanged, this,
-                        &TAdminForm::WMDrawClipboard, Qt::UniqueConnection);
+                connect(Gui->clipboard(), &QClipboard::dataChanged, LookUps,
+                        &TLookUp::WMDrawClipboard, Qt::UniqueConnection);
             BindDataControls();
             EnglishDBGrid->viewport()->installEventFilter(this);
             EnglishDBGrid->verticalScrollBar()->installEventFilter(this);

@@ -1,6 +1,8 @@
 // The main window's import and export commands.
 #include "app/TAdminForm.h"
 
+#include "app/TLookUp.h"
+
 #include "widgets/TFileDialog.h"
 #include "widgets/TMessageBox.h"
 #include "app/TVexloApplication.h"
@@ -118,10 +120,10 @@ bool TAdminForm::ImportFile(const QString& Path, TInterchangeFormat Format)
     // Until the import has ended, the entry commands are refused and a request to end the
     // program waits (answering "no" to the import's windows, which rolls it back).
     ScreenSaverDataModule->ChangesHeldBy = ImportRunningText;
-    ++EntryDialogsOpen;
+    LookUps->EntryDialogOpened();
     const auto Release = qScopeGuard([this] {
         ScreenSaverDataModule->ChangesHeldBy.clear();
-        EntryDialogClosed();
+        LookUps->EntryDialogClosed();
     });
     Busy = true;
     try {

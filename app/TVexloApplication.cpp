@@ -3,6 +3,7 @@
 #include "VexloVersion.h"
 #include "app/TAdminForm.h"
 #include "app/TCommandLine.h"
+#include "app/TLookUp.h"
 #include "widgets/TMenuImages.h"
 #include "editor/TEditForm.h"
 #include "interchange/TInterchange.h"
@@ -86,7 +87,7 @@ void EndAsClosed(TAdminForm* Form)
             Modal->close();
     }
     if (QApplication::activeModalWidget() || QThread::currentThread()->loopLevel() > 1 ||
-        Form->EntryDialogsOpen > 0) {
+        Form->LookUps->EntryDialogsOpen() > 0) {
         QTimer::singleShot(10, Form, [Form] { EndAsClosed(Form); });
         return;
     }
@@ -257,12 +258,12 @@ int Run(int argc, char* argv[])
         AdminForm->OpenErrors << Problem;
     }
     Instance.Listen([AdminForm] { AdminForm->BringForward(); },
-                    [AdminForm](const QString& Text) { AdminForm->LookUpText(Text); },
+                    [AdminForm](const QString& Text) { AdminForm->LookUps->LookUpText(Text); },
                     [AdminForm] { return AdminForm->InstanceState(); });
     if (AdminForm->ShowMainForm)
         AdminForm->show();
     if (LookUpGiven)
-        QTimer::singleShot(0, AdminForm, [AdminForm, LookUp] { AdminForm->LookUpText(LookUp); });
+        QTimer::singleShot(0, AdminForm, [AdminForm, LookUp] { AdminForm->LookUps->LookUpText(LookUp); });
     QApplication::exec();
 
     // The lock goes first, then the windows (saving the settings), then the store.

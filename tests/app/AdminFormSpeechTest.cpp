@@ -2,6 +2,8 @@
 
 #include "AdminFormFixture.h"
 
+#include "app/TLookUp.h"
+
 #include "app/TLearnNotes.h"
 
 #include "editor/TEditForm.h"
@@ -102,12 +104,12 @@ TEST_F(AdminFormTest, LongAddCaptionGivesWayInTheMiddleAndShowsItAllAsItsTip)
 TEST_F(AdminFormTest, CapturedWordThatIsMissingIsHintedToo)
 {
     Open(Fruits);
-    Form->LookUpText("quest\r\nsecond line");
+    Form->LookUps->LookUpText("quest\r\nsecond line");
     EXPECT_EQ(Hint(*Form), "\"quest\" not found");
-    Form->LookUpText("bandana");
+    Form->LookUps->LookUpText("bandana");
     EXPECT_EQ(Hint(*Form), "\"bandana\" not found — nearest: \"band…\"");
     EXPECT_EQ(CurrentWord(), "band");
-    Form->LookUpText("cherry");
+    Form->LookUps->LookUpText("cherry");
     EXPECT_EQ(Hint(*Form), "");
 }
 

@@ -4,6 +4,8 @@
 
 #include "AdminFormFixture.h"
 
+#include "app/TLookUp.h"
+
 #include "widgets/TDisplayText.h"
 #include "app/TEnglishTableModel.h"
 #include "editor/TEditForm.h"
@@ -67,7 +69,7 @@ protected:
         QDeadlineTimer Deadline(5000);
         do
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        while (Form->ClipboardTimer->isActive() && !Deadline.hasExpired());
+        while (Form->LookUps->ClipboardTimer->isActive() && !Deadline.hasExpired());
     }
     // The stored entry, read through the store (this moves the current entry).
     TEnBgRecord Entry(const QString& English)
@@ -90,7 +92,7 @@ TEST_F(HostileInputTest, EditorActsOnItsEntryWhatEverIsLookedUpMeanwhile)
     ASSERT_EQ(CurrentWord(), "abundant");
     QString CurrentInEditor;
     QTimer::singleShot(0, Form.get(), [&] {
-        Form->LookUpText("advice");
+        Form->LookUps->LookUpText("advice");
         QGuiApplication::clipboard()->setText("apple");
         QDeadlineTimer Quiet(300);
         while (!Quiet.hasExpired())

@@ -4,6 +4,8 @@
 
 #include "AdminFormFixture.h"
 
+#include "app/TLookUp.h"
+
 #include "widgets/TMenuImages.h"
 
 #include <QApplication>
@@ -180,7 +182,7 @@ protected:
         QDeadlineTimer Deadline(5000);
         auto Waiting = [] {
             for (QWidget* W : QApplication::topLevelWidgets())
-                if (auto* F = qobject_cast<TAdminForm*>(W); F && F->ClipboardTimer->isActive())
+                if (auto* F = qobject_cast<TAdminForm*>(W); F && F->LookUps->ClipboardTimer->isActive())
                     return true;
             return false;
         };
@@ -288,16 +290,16 @@ TEST_F(ClipboardTest, LookUpWorksWithCopyFromClipboardOffButHonoursTheGuards)
 {
     Open(Fruits);
     Form->AppSettings->CopyFromClipboard = false;
-    Form->LookUpText("cherry");
+    Form->LookUps->LookUpText("cherry");
     EXPECT_EQ(CurrentWord(), "cherry");
     EXPECT_TRUE(Form->isVisible());
     Form->Busy = true;
-    Form->LookUpText("apple");
+    Form->LookUps->LookUpText("apple");
     Form->Busy = false;
     EXPECT_EQ(CurrentWord(), "cherry");
     Form->hide();
     HoldDialog(*Form);
-    Form->LookUpText("band");
+    Form->LookUps->LookUpText("band");
     EXPECT_EQ(CurrentWord(), "band");
     EXPECT_FALSE(Form->isVisible());
 }
