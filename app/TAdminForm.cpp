@@ -266,10 +266,7 @@ void TAdminForm::DesignForm()
         Button->setFont(DesignFont("MS Sans Serif", 11));
     RandomBitBtn->setFont(DesignFont("MS Sans Serif", 11));
 
-    NavFirst->setIcon(NavigatorGlyph(ngFirst));
-    NavPrior->setIcon(NavigatorGlyph(ngPrior));
-    NavNext->setIcon(NavigatorGlyph(ngNext));
-    NavLast->setIcon(NavigatorGlyph(ngLast));
+    // The arrows' icons come with the readable colours above.
     for (auto* Button : {NavFirst, NavPrior, NavNext, NavLast}) {
         Button->setToolButtonStyle(Qt::ToolButtonIconOnly);
         Button->setEnabled(false);

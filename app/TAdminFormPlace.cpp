@@ -5,6 +5,8 @@
 
 #include "app/TEnglishTableModel.h"
 #include "platform/TRegistry.h"
+#include "widgets/TMenuImages.h"
+#include "widgets/TReadableColours.h"
 #include "widgets/TScreenPlacement.h"
 
 #include <QApplication>
@@ -16,13 +18,6 @@
 namespace {
 
 // The transcription's maroon, and a light rose of the same hue where the ground is dark.
-const QColor TranscriptionColor(0x80, 0x00, 0x00);
-const QColor TranscriptionColorOnDark(0xFF, 0x9C, 0x9C);
-
-bool IsDark(const QColor& Color)
-{
-    return Color.lightnessF() < 0.5;
-}
 
 // Hears double-clicks on the grid where the view itself reports none: on the row indicators and
 // on the room below the rows. Cells report through the view's doubleClicked.
@@ -124,9 +119,17 @@ void TAdminForm::ApplyReadableColours()
     // The controls take their grounds from the window's palette, which is already the new one
     // when it changes; theirs follow a moment later.
     QPalette TransPalette = TransDBEdit->palette();
-    const bool Dark = IsDark(palette().color(QPalette::Base));
-    TransPalette.setColor(QPalette::Text, Dark ? TranscriptionColorOnDark : TranscriptionColor);
+    TransPalette.setColor(QPalette::Text,
+                          TReadableColours::TranscriptionInk(palette().color(QPalette::Base)));
     TransDBEdit->setPalette(TransPalette);
+    // The navigator's arrows in their navy, or what reads on the buttons.
+    const QColor Arrows = TReadableColours::Readable(
+        TMenuImages::NavigatorInk, palette().color(QPalette::Button),
+        palette().color(QPalette::ButtonText));
+    NavFirst->setIcon(TMenuImages::NavigatorGlyph(TMenuImages::ngFirst, Arrows));
+    NavPrior->setIcon(TMenuImages::NavigatorGlyph(TMenuImages::ngPrior, Arrows));
+    NavNext->setIcon(TMenuImages::NavigatorGlyph(TMenuImages::ngNext, Arrows));
+    NavLast->setIcon(TMenuImages::NavigatorGlyph(TMenuImages::ngLast, Arrows));
     if (GridModel) {
         const QColor Indicator = palette().color(QPalette::ButtonText);
         if (GridModel->IndicatorColor != Indicator) {

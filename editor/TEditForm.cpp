@@ -2,6 +2,7 @@
 
 #include "ui_TEditForm.h"
 
+#include "widgets/TReadableColours.h"
 #include "widgets/TMessageBox.h"
 #include "editor/TFieldCounter.h"
 #include "widgets/VexloComponents.h"
@@ -99,9 +100,7 @@ void TEditForm::FormCreate()
     setMinimumSize(472, 323);
     resize(472, 323);
 
-    QPalette Maroon = ui->TranscriptionEdit->palette();
-    Maroon.setColor(QPalette::Text, QColor(0x80, 0x00, 0x00));
-    ui->TranscriptionEdit->setPalette(Maroon);
+    ApplyReadableColours();
     ui->TranscriptionEdit->installEventFilter(this);
     ui->EnglishEdit->installEventFilter(this);
 
@@ -242,7 +241,17 @@ bool TEditForm::event(QEvent* Event)
     }
     if (Event->type() == QEvent::ToolTip)
         return true;
+    if (Event->type() == QEvent::PaletteChange)
+        ApplyReadableColours();
     return QDialog::event(Event);
+}
+
+void TEditForm::ApplyReadableColours()
+{
+    // The transcription's maroon, or what reads on the desktop's grounds.
+    QPalette Ink = ui->TranscriptionEdit->palette();
+    Ink.setColor(QPalette::Text, TReadableColours::TranscriptionInk(palette().color(QPalette::Base)));
+    ui->TranscriptionEdit->setPalette(Ink);
 }
 
 bool TEditForm::eventFilter(QObject* Watched, QEvent* Event)

@@ -75,6 +75,7 @@ public:
 
 protected:
     bool event(QEvent* Event) override;
+    void ApplyReadableColours();
     void showEvent(QShowEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;

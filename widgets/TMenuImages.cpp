@@ -241,9 +241,9 @@ QIcon IconsListImage(int Index)
     return Cache[Index];
 }
 
-QIcon NavigatorGlyph(TNavigateGlyph Glyph)
+QIcon NavigatorGlyph(TNavigateGlyph Glyph, const QColor& Ink)
 {
-    return Render([Glyph](QPainter& P) {
+    return Render([Glyph, Ink](QPainter& P) {
         const bool Back = Glyph == ngFirst || Glyph == ngPrior;
         const bool Bar = Glyph == ngFirst || Glyph == ngLast;
         if (Back) {
@@ -251,7 +251,7 @@ QIcon NavigatorGlyph(TNavigateGlyph Glyph)
             P.scale(-1, 1);
         }
         P.setPen(Qt::NoPen);
-        P.setBrush(QColor(0x2c, 0x3a, 0x52));
+        P.setBrush(Ink);
         QPolygonF Triangle;
         const qreal X = Bar ? 4 : 5.5;
         Triangle << QPointF(X, 3.5) << QPointF(X + 6, 8) << QPointF(X, 12.5);

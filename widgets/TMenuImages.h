@@ -47,7 +47,9 @@ enum TNavigateGlyph
     ngNext,
     ngLast
 };
-QIcon NavigatorGlyph(TNavigateGlyph Glyph);
+// The navigator's arrows, in Ink (their navy unless the palette needs another).
+inline const QColor NavigatorInk{0x2c, 0x3a, 0x52};
+QIcon NavigatorGlyph(TNavigateGlyph Glyph, const QColor& Ink = NavigatorInk);
 
 // The application icon: an open dictionary.
 QIcon ApplicationIcon();

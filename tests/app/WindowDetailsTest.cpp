@@ -5,6 +5,7 @@
 #include "AdminFormFixture.h"
 
 #include "app/TEnglishTableModel.h"
+#include "editor/TEditForm.h"
 #include "settings/TOptionsForm.h"
 
 #include <QApplication>
@@ -13,7 +14,9 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QLineEdit>
 #include <QScreen>
+#include <QToolButton>
 #include <QTimer>
 
 #include <cmath>
@@ -237,6 +240,23 @@ TEST_F(WindowDetailsTest, TranscriptionAndRowIndicatorReadOnLightAndDarkPalettes
         const QImage Drawn = Indicator.pixmap(10, 10).toImage();
         const QColor Header = Form->EnglishDBGrid->verticalHeader()->palette().color(QPalette::Button);
         EXPECT_GE(Contrast(QColor(Drawn.pixel(4, 5)), Header), 4.5);
+        // The navigator's arrows as drawn (their most opaque pixel), on the buttons' ground.
+        for (QToolButton* Arrow : {Form->NavFirst, Form->NavPrior, Form->NavNext, Form->NavLast}) {
+            const QImage Glyph = Arrow->icon().pixmap(16, 16).toImage();
+            QColor Ink;
+            for (int Y = 0; Y < Glyph.height(); ++Y)
+                for (int X = 0; X < Glyph.width(); ++X)
+                    if (QColor C = Glyph.pixelColor(X, Y); C.alpha() > Ink.alpha() || !Ink.isValid())
+                        Ink = C;
+            EXPECT_GE(Contrast(Ink, Arrow->palette().color(QPalette::Button)), 4.5)
+                << Arrow->objectName().toStdString();
+        }
+        // The word editor's transcription.
+        Form->EditForm = new TEditForm(Form.get());
+        auto* EditorTranscription = Form->EditForm->findChild<QLineEdit*>("TranscriptionEdit");
+        ASSERT_NE(EditorTranscription, nullptr);
+        const QPalette Editor = EditorTranscription->palette();
+        EXPECT_GE(Contrast(Editor.color(QPalette::Text), Editor.color(QPalette::Base)), 4.5);
         QApplication::setPalette(Original);
     }
 }
