@@ -2,6 +2,7 @@
 #include "app/TAdminForm.h"
 
 #include "app/TElidedToolButton.h"
+#include "widgets/TMenuImages.h"
 #include "widgets/TMessageBox.h"
 #include "editor/TEditForm.h"
 #include "notecard/NoteCard.h"
@@ -46,7 +47,7 @@ QString AddCaption(const QString& Word)
 
 void TAdminForm::DesignSpeech()
 {
-    SpeakAction = new QAction(QStringLiteral("Speak"), this);
+    SpeakAction = new QAction(TMenuImages::SpeakerGlyph(), QStringLiteral("Speak"), this);
     SpeakAction->setObjectName(QStringLiteral("SpeakAction"));
     SpeakAction->setShortcut(QKeySequence(Qt::Key_F8));
     SpeakAction->setStatusTip(QStringLiteral("Say the word aloud"));

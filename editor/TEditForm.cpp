@@ -2,6 +2,7 @@
 
 #include "ui_TEditForm.h"
 
+#include "widgets/TMenuImages.h"
 #include "widgets/TReadableColours.h"
 #include "widgets/TMessageBox.h"
 #include "editor/TFieldCounter.h"
@@ -108,7 +109,7 @@ void TEditForm::FormCreate()
     ui->LevelUpDown->SetAssociate(ui->LevelEdit);
     ui->LevelUpDown->SetPosition(0);
 
-    ui->OKBitBtn->setIcon(CheckMarkGlyph());
+    ui->OKBitBtn->setIcon(TMenuImages::CheckMarkGlyph());
     connect(ui->OKBitBtn, &QPushButton::clicked, this, &TEditForm::OKBitBtnClick);
     // Ctrl+Enter is OK from any field, the Bulgarian text's too (where Enter starts a new line).
     for (const QKeySequence& Keys : {QKeySequence(Qt::CTRL | Qt::Key_Return),

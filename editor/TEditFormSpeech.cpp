@@ -2,6 +2,7 @@
 // transcription and the palette's keyboard use.
 #include "editor/TEditForm.h"
 
+#include "widgets/TMenuImages.h"
 #include "ui_TEditForm.h"
 
 #include "widgets/TMessageBox.h"
@@ -28,31 +29,6 @@ constexpr int SymbolRole = Qt::UserRole + 1;
 // A code is at most this long; a backslash further back starts no code.
 constexpr int LongestCode = 6;
 
-// A loudspeaker with two sound waves.
-QIcon SpeakerGlyph()
-{
-    QPixmap Glyph(16, 16);
-    Glyph.fill(Qt::transparent);
-    QPainter P(&Glyph);
-    P.setRenderHint(QPainter::Antialiasing);
-    QPainterPath Body;
-    Body.moveTo(1.5, 6);
-    Body.lineTo(4.5, 6);
-    Body.lineTo(8.5, 2.5);
-    Body.lineTo(8.5, 13.5);
-    Body.lineTo(4.5, 10);
-    Body.lineTo(1.5, 10);
-    Body.closeSubpath();
-    P.setPen(QPen(QColor(0x2B, 0x3A, 0x55), 1));
-    P.setBrush(QColor(0x5A, 0x7F, 0xB8));
-    P.drawPath(Body);
-    P.setBrush(Qt::NoBrush);
-    P.setPen(QPen(QColor(0x2B, 0x3A, 0x55), 1.3, Qt::SolidLine, Qt::RoundCap));
-    P.drawArc(QRectF(6.5, 5, 5, 6), -50 * 16, 100 * 16);
-    P.drawArc(QRectF(6, 2.5, 9, 11), -55 * 16, 110 * 16);
-    P.end();
-    return QIcon(Glyph);
-}
 
 } // namespace
 
@@ -76,7 +52,7 @@ const QList<TEditForm::TPhoneticCode>& TEditForm::PhoneticCodes()
 
 void TEditForm::CreateSpeechControls()
 {
-    SpeakAction = new QAction(SpeakerGlyph(), QStringLiteral("Speak"), this);
+    SpeakAction = new QAction(TMenuImages::SpeakerGlyph(), QStringLiteral("Speak"), this);
     SpeakAction->setObjectName(QStringLiteral("SpeakAction"));
     SpeakAction->setShortcut(QKeySequence(Qt::Key_F8));
     SpeakAction->setShortcutContext(Qt::WindowShortcut);

@@ -2,6 +2,7 @@
 
 #include "ui_TOptionsForm.h"
 
+#include "widgets/TMenuImages.h"
 #include "widgets/VexloComponents.h"
 #include "widgets/TScreenPlacement.h"
 
@@ -69,7 +70,7 @@ TOptionsForm::TOptionsForm(TAppRegInfoData& Settings, QWidget* Owner)
     for (QComboBox* Box : {ui->PositionComboBox, ui->AxisComboBox})
         FitItemsToBox(Box);
 
-    ui->OKBitBtn->setIcon(CheckMarkGlyph());
+    ui->OKBitBtn->setIcon(TMenuImages::CheckMarkGlyph());
     connect(ui->OKBitBtn, &QPushButton::clicked, this, &TOptionsForm::OKBitBtnClick);
     connect(ui->CancelBitBtn, &QPushButton::clicked, this, &QDialog::reject);
     for (QToolButton* Button : {ui->EnglishSpeedButton, ui->TranscriptionSpeedButton,

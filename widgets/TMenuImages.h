@@ -54,4 +54,8 @@ QIcon NavigatorGlyph(TNavigateGlyph Glyph, const QColor& Ink = NavigatorInk);
 // The application icon: an open dictionary.
 QIcon ApplicationIcon();
 
+// The speaker of the Speak commands, and the check mark of the dialogs' OK buttons.
+QIcon SpeakerGlyph();
+QIcon CheckMarkGlyph();
+
 } // namespace TMenuImages

@@ -45,21 +45,3 @@ void SetDialogFont(QWidget* Dialog)
     Dialog->setFont(DialogFont);
 }
 
-// A green check mark on a transparent ground; Qt greys it for the disabled button.
-QIcon CheckMarkGlyph()
-{
-    QPixmap Glyph(16, 16);
-    Glyph.fill(Qt::transparent);
-    QPainter P(&Glyph);
-    P.setRenderHint(QPainter::Antialiasing);
-    QPainterPath Tick;
-    Tick.moveTo(2.5, 8.5);
-    Tick.lineTo(6.5, 12.5);
-    Tick.lineTo(13.5, 3.5);
-    P.setPen(QPen(QColor(0x0B, 0x5E, 0x12), 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    P.drawPath(Tick);
-    P.setPen(QPen(QColor(0x2E, 0xB8, 0x3A), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    P.drawPath(Tick);
-    P.end();
-    return QIcon(Glyph);
-}

@@ -15,6 +15,3 @@ void SetDoubleBuffered(QWidget* Control, bool On);
 // a wide substitute, so that every caption fits the control the dialog was designed with.
 void SetDialogFont(QWidget* Dialog);
 
-// The glyph of the dialogs' confirming buttons ("OK"): a green check mark on a transparent ground;
-// Qt greys it for a disabled button.
-QIcon CheckMarkGlyph();

@@ -1,3 +1,4 @@
+#include "widgets/TMenuImages.h"
 #include "settings/TOptionsForm.h"
 
 #include "widgets/VexloComponents.h"
@@ -280,7 +281,7 @@ TEST_F(OptionsFormTest, ExecuteReturnsTrueOnOK)
         EXPECT_EQ(Form->size(), QSize(274, 420)); // grown by the speech and look-up groups below
         // "OK" carries the same glyph as the word editor's.
         EXPECT_EQ(Form->ui->OKBitBtn->icon().pixmap(16, 16).toImage(),
-                  CheckMarkGlyph().pixmap(16, 16).toImage());
+                  TMenuImages::CheckMarkGlyph().pixmap(16, 16).toImage());
         Form->ui->HideOrCloseCheckBox->click();
         Form->ui->OKBitBtn->click();
     });
