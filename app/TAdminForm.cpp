@@ -31,6 +31,7 @@
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStatusTipEvent>
 #include <QStyledItemDelegate>
@@ -882,31 +883,41 @@ void TAdminForm::ShowAfterCapture()
     show();
 }
 
+// The saved bounds are the screen's own pixels whatever scale Qt draws at (QT_SCALE_FACTOR, a
+// desktop's scaling), so that a change of scale neither moves nor resizes the window on the
+// screen.
+qreal TAdminForm::PlaceScale() const
+{
+    const QScreen* Screen = screen() ? screen() : QGuiApplication::primaryScreen();
+    return Screen ? Screen->devicePixelRatio() : 1.0;
+}
+
 QRect TAdminForm::PlaceBounds() const
 {
-    if (ClosingBounds.isValid())
-        return ClosingBounds;
-    return QRect(pos(), size());
+    const QRect Bounds = ClosingBounds.isValid() ? ClosingBounds : QRect(pos(), size());
+    const qreal Scale = PlaceScale();
+    return QRect(qRound(Bounds.x() * Scale), qRound(Bounds.y() * Scale),
+                 qRound(Bounds.width() * Scale), qRound(Bounds.height() * Scale));
 }
 
 void TAdminForm::PlaceWidth(int Width)
 {
-    resize(std::max(Width, minimumWidth()), height());
+    resize(std::max(qRound(Width / PlaceScale()), minimumWidth()), height());
 }
 
 void TAdminForm::PlaceHeight(int Height)
 {
-    resize(width(), std::max(Height, minimumHeight()));
+    resize(width(), std::max(qRound(Height / PlaceScale()), minimumHeight()));
 }
 
 void TAdminForm::PlaceLeft(int Left)
 {
-    move(Left, pos().y());
+    move(qRound(Left / PlaceScale()), pos().y());
 }
 
 void TAdminForm::PlaceTop(int Top)
 {
-    move(pos().x(), Top);
+    move(pos().x(), qRound(Top / PlaceScale()));
 }
 
 bool TAdminForm::event(QEvent* Event)

@@ -226,6 +226,7 @@ public:
     void SpeechFailed(const QString& Message);
 
     // TMainWindowPlace
+    qreal PlaceScale() const;
     QRect PlaceBounds() const override;
     void PlaceWidth(int Width) override;
     void PlaceHeight(int Height) override;

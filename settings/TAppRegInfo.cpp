@@ -206,8 +206,9 @@ QSize TAppRegInfo::ScreenSize()
         return ScreenSource()();
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return {};
+    // In the screen's own pixels, as the bounds are kept.
     const QScreen* Screen = QGuiApplication::primaryScreen();
-    return Screen ? Screen->size() : QSize();
+    return Screen ? Screen->size() * Screen->devicePixelRatio() : QSize();
 }
 
 void TAppRegInfo::SetScreenSizeSource(std::function<QSize()> Source)

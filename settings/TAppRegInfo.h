@@ -123,7 +123,8 @@ public:
     const TAppRegInfoData* NoteData() const { return this; }
     TAppRegInfoData* NoteData() { return this; }
 
-    // Size of the primary screen used to fit the window. Tests set their own source; an empty
+    // Size of the primary screen used to fit the window, in the screen's own pixels (as the
+    // bounds are kept, whatever scale Qt draws at). Tests set their own source; an empty
     // function restores the real screen (the primary QScreen; an invalid size when there is
     // none, and then nothing is fitted).
     static QSize ScreenSize();

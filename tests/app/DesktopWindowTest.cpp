@@ -491,6 +491,64 @@ TEST_F(DesktopProgram, LargeScaleFactorKeepsTheWholeMainWindowOnTheScreen)
     }
 }
 
+// The saved bounds are the screen's pixels: at another scale the window stands where it stood,
+// as large as it was, and closing it saves the same values again.
+TEST_F(DesktopProgram, ScaleFactorNeitherMovesNorResizesTheSavedWindow)
+{
+    const QRect Bounds(100, 80, 1000, 700); // above the least size at either scale
+    const auto Stored = [this](const char* Name) {
+        QFile Hive(Dir.filePath("registry.reg"));
+        const QString Text =
+            Hive.open(QIODevice::ReadOnly) ? QString::fromUtf8(Hive.readAll()) : QString();
+        const QRegularExpressionMatch Match =
+            QRegularExpression(QString("\"%1\"=dword:([0-9a-f]{8})").arg(Name)).match(Text);
+        return Match.hasMatch() ? int(Match.captured(1).toUInt(nullptr, 16)) : -1;
+    };
+    QRect Unscaled;
+    for (const int Factor : {1, 2}) {
+        SCOPED_TRACE(Factor);
+        {
+            TRegistry Registry;
+            ASSERT_TRUE(Registry.OpenKey(TAppRegInfo::KeyName, true));
+            Registry.WriteInteger("Left", Bounds.left());
+            Registry.WriteInteger("Top", Bounds.top());
+            Registry.WriteInteger("Width", Bounds.width());
+            Registry.WriteInteger("Height", Bounds.height());
+        }
+        Environment.insert("QT_SCALE_FACTOR", QString::number(Factor));
+        QProcess* Program = Start({});
+        const QString Main = WaitForWindow(Program, "^Vexlo Vocabulary - ");
+        ASSERT_FALSE(Main.isEmpty());
+        // Once the window manager has framed it and it stands still.
+        QRect Frame, Last;
+        ASSERT_TRUE(WaitUntil([&] {
+            Frame = XFrame(Main.toULongLong());
+            const bool Still = Frame.isValid() && Frame == Last &&
+                               Tool("xprop", {"-id", Main, "_NET_FRAME_EXTENTS"}).contains("=");
+            Last = Frame;
+            return Still;
+        }));
+        if (Factor == 1)
+            Unscaled = Frame;
+        else
+            EXPECT_LE((Frame.topLeft() - Unscaled.topLeft()).manhattanLength() +
+                          std::abs(Frame.width() - Unscaled.width()) +
+                          std::abs(Frame.height() - Unscaled.height()),
+                      4)
+                << "at scale 2: " << Frame.x() << "," << Frame.y() << " " << Frame.width() << "x"
+                << Frame.height() << "; at scale 1: " << Unscaled.x() << "," << Unscaled.y()
+                << " " << Unscaled.width() << "x" << Unscaled.height();
+        Program->terminate();
+        ASSERT_TRUE(Finished(Program));
+        EXPECT_LE(std::abs(Stored("Left") - Bounds.left()) + std::abs(Stored("Top") - Bounds.top()) +
+                      std::abs(Stored("Width") - Bounds.width()) +
+                      std::abs(Stored("Height") - Bounds.height()),
+                  2)
+            << Stored("Left") << "," << Stored("Top") << " " << Stored("Width") << "x"
+            << Stored("Height");
+    }
+}
+
 TEST_F(DesktopProgram, TrayIconShowsItsTipAndARightClickBringsTheWindowForward)
 {
     QProcess* Program = Start({});
