@@ -320,14 +320,4 @@ TEST_F(InformationForm, ShowCallsAreModalAndReturnWhenClosed)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    // Also when ctest lists the tests, which it does without the tests' environment.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication App(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
-
 #include "TInformationFormTest.moc"
