@@ -14,16 +14,27 @@ cmake -S "$root/tests/interchange/kvtml-oracle" -B "$build/kvtml-oracle" -G Ninj
 cmake --build "$build/kvtml-oracle"
 
 # A private X server for the tests that need real windows, the clipboard and a tray.
-display=""
 pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
 trap cleanup EXIT
-for n in $(seq 90 130); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+# Starts an Xvfb on a display number it finds free itself and sets the variable named $1 to ":N"
+# once the server accepts clients; fails when none came up.
+start_xvfb() {
+    local fifo number=""
+    fifo=$(mktemp -u)
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    pids+=($!)
+    # The number comes when the server is ready; nothing comes when it could not start.
+    read -r -t 60 number <"$fifo" || true
+    rm -f "$fifo"
+    if [ -z "$number" ] || ! xdpyinfo -display ":$number" >/dev/null 2>&1; then
+        echo "test.sh: no X server could be started (Xvfb)" >&2
+        return 1
+    fi
+    printf -v "$1" ':%s' "$number"
+}
+start_xvfb display || exit 1
 export DISPLAY=$display
 openbox >/dev/null 2>&1 &
 pids+=($!)
@@ -43,13 +54,7 @@ status=0
 # for the StatusNotifierItem tray tests (they register the watcher themselves), then weston with
 # XWayland for the Wayland session tests. Weston runs its X11 backend there, because its headless
 # backend gives clients no seat, and wl-copy cannot copy without one.
-desk_display=""
-for n in $(seq 131 180); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then desk_display=":$n"; break; fi
-done
-Xvfb "$desk_display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do xdpyinfo -display "$desk_display" >/dev/null 2>&1 && break; sleep 0.1; done
+start_xvfb desk_display || exit 1
 desk_run=$(mktemp -d)
 bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
 pids+=("$(echo "$bus" | sed -n 2p)")
