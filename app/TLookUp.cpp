@@ -59,7 +59,6 @@ void TLookUp::Capture(const QString& Text)
 {
     if (FEntryDialogsOpen > 0) {
         FPending = Text;
-        FHasPending = true;
         return;
     }
     if (Find)
@@ -68,11 +67,10 @@ void TLookUp::Capture(const QString& Text)
 
 void TLookUp::EntryDialogClosed()
 {
-    if (--FEntryDialogsOpen > 0 || !FHasPending)
+    if (--FEntryDialogsOpen > 0 || !FPending)
         return;
     // What was copied or handed over meanwhile is looked up now.
-    FHasPending = false;
-    const QString Text = std::exchange(FPending, QString());
+    const QString Text = *std::exchange(FPending, std::nullopt);
     try {
         if (Ready && Ready())
             Capture(Text);

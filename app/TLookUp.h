@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QTimer;
 
@@ -46,6 +47,5 @@ public:
 
 private:
     int FEntryDialogsOpen = 0;
-    QString FPending;
-    bool FHasPending = false;
+    std::optional<QString> FPending;
 };

@@ -1,6 +1,7 @@
 #include "interchange/TExportTarget.h"
 
 #include "store/EVexloDatabaseError.h"
+#include "store/TVexloConnection.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -31,26 +32,16 @@ QString Reason(int Error)
         QStringLiteral("The file %1 cannot be written: %2.").arg(Path, Reason(Error)));
 }
 
-bool SameFile(const struct stat& A, const struct stat& B)
+// Refuses Target when it is a data file open in this program, or one of the files SQLite keeps
+// beside it.
+void RefuseDataFile(const QString& Path, const struct stat& Target)
 {
-    return A.st_dev == B.st_dev && A.st_ino == B.st_ino;
-}
-
-// Refuses Target when it is the data file or one of the files SQLite keeps beside it.
-void RefuseDataFile(const QString& Path, const struct stat& Target, const QString& DataFile)
-{
-    if (DataFile.isEmpty())
-        return;
-    for (const char* Suffix : {"", "-wal", "-shm", "-journal"}) {
-        struct stat Own;
-        if (::stat(QFile::encodeName(DataFile + QLatin1StringView(Suffix)).constData(), &Own) ==
-                0 &&
-            SameFile(Own, Target))
-            throw EVexloDatabaseError(
-                QStringLiteral("%1 is the open data file %2%3 under another name: writing there "
-                               "would destroy the dictionary. Choose another file.")
-                    .arg(Path, DataFile, QLatin1StringView(Suffix)));
-    }
+    const QString Own = TVexloConnection::OpenStoreFileOf(Target);
+    if (!Own.isEmpty())
+        throw EVexloDatabaseError(
+            QStringLiteral("%1 is the open data file %2 under another name: writing there "
+                           "would destroy the dictionary. Choose another file.")
+                .arg(Path, Own));
 }
 
 // Writes all of Bytes to Fd; returns 0 or the error number.
@@ -74,7 +65,7 @@ int WriteAll(int Fd, const QByteArray& Bytes)
 
 // A pipe or a character device: written into, never replaced. A reader that goes away gives
 // EPIPE instead of ending the program.
-void WriteStream(const QString& Path, const QByteArray& Bytes, const QString& DataFile)
+void WriteStream(const QString& Path, const QByteArray& Bytes)
 {
     const int Fd =
         ::open(QFile::encodeName(Path).constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -93,7 +84,7 @@ void WriteStream(const QString& Path, const QByteArray& Bytes, const QString& Da
                 .arg(Path));
     }
     try {
-        RefuseDataFile(Path, Opened, DataFile);
+        RefuseDataFile(Path, Opened);
     } catch (...) {
         ::close(Fd);
         throw;
@@ -155,14 +146,14 @@ void WriteReplacing(const QString& Path, const QString& Final, const QByteArray&
 
 } // namespace
 
-void Write(const QString& Path, const QByteArray& Bytes, const QString& DataFile)
+void Write(const QString& Path, const QByteArray& Bytes)
 {
     struct stat Target;
     const bool Exists = ::stat(QFile::encodeName(Path).constData(), &Target) == 0; // follows links
     if (Exists) {
-        RefuseDataFile(Path, Target, DataFile);
+        RefuseDataFile(Path, Target);
         if (S_ISFIFO(Target.st_mode) || S_ISCHR(Target.st_mode)) {
-            WriteStream(Path, Bytes, DataFile);
+            WriteStream(Path, Bytes);
             return;
         }
         if (!S_ISREG(Target.st_mode))

@@ -616,7 +616,6 @@ int Export(TVexloConnection& Connection, const QString& Path, TInterchangeFormat
     if (Format == TInterchangeFormat::Unknown || Format == TInterchangeFormat::Access)
         Encode({}, Format); // throws the message for the format
     Connection.CheckConnected();
-    const char* DataFile = sqlite3_db_filename(Connection.Handle(), "main");
     std::vector<TEnBgRecord> Entries;
     QByteArray Bytes;
     try {
@@ -626,7 +625,7 @@ int Export(TVexloConnection& Connection, const QString& Path, TInterchangeFormat
         throw EVexloDatabaseError(
             QStringLiteral("There is not enough memory to export the dictionary to %1.").arg(Path));
     }
-    TExportTarget::Write(Path, Bytes, DataFile ? QString::fromUtf8(DataFile) : QString());
+    TExportTarget::Write(Path, Bytes);
     return static_cast<int>(Entries.size());
 }
 

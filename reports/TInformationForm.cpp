@@ -16,7 +16,6 @@
 #include <QBoxLayout>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -58,12 +57,7 @@ QByteArray ErrorPage(const QUrl& Url, const QString& Reason)
 std::function<QString(QWidget*, const QString&, const QString&, const QString&)>
     TInformationForm::AskSaveFileName = [](QWidget* Parent, const QString& Caption,
                                            const QString& FileName, const QString& Filter) {
-        QFileDialog Dialog(Parent, Caption, FileName, Filter);
-        TFileDialog::KeepFilesClosed(Dialog);
-        Dialog.setAcceptMode(QFileDialog::AcceptSave);
-        if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty())
-            return QString();
-        return Dialog.selectedFiles().constFirst();
+        return TFileDialog::SaveFileName(Parent, Caption, FileName, Filter, true);
     };
 
 void TInformationForm::ShowStatistics(QWidget* Parent, const QString& DataFile)

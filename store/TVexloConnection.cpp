@@ -178,20 +178,23 @@ void TVexloConnection::RefuseOpenStoreFile(const QString& Path)
 bool TVexloConnection::IsOpenStoreFile(const QString& Path)
 {
     struct stat Target;
-    if (!StatPath(Path, Target))
-        return false;
+    return StatPath(Path, Target) && !OpenStoreFileOf(Target).isEmpty();
+}
+
+QString TVexloConnection::OpenStoreFileOf(const struct stat& Target)
+{
     const std::lock_guard Lock(OpenConnectionsGuard);
     for (const TVexloConnection* Connection : OpenConnections()) {
         if (Target.st_dev == Connection->FDevice && Target.st_ino == Connection->FInode)
-            return true;
+            return Connection->FFileName;
         for (const char* Suffix : {"-wal", "-shm", "-journal"}) {
-            struct stat Companion;
-            if (StatPath(Connection->FFileName + QLatin1String(Suffix), Companion) &&
-                Companion.st_dev == Target.st_dev && Companion.st_ino == Target.st_ino)
-                return true;
+            const QString Companion = Connection->FFileName + QLatin1String(Suffix);
+            struct stat St;
+            if (StatPath(Companion, St) && St.st_dev == Target.st_dev && St.st_ino == Target.st_ino)
+                return Companion;
         }
     }
-    return false;
+    return {};
 }
 
 TVexloConnection::TFileState TVexloConnection::CheckFileIdentity() const

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <vector>
 
@@ -64,6 +65,9 @@ public:
     // open those: closing any other descriptor on them drops every lock the engine holds there,
     // and another program would then take the log for unused.
     static bool IsOpenStoreFile(const QString& Path);
+    // The open store file (a data file, or the log, index or journal beside it) that the file
+    // Target describes is, by device and inode; empty when it is none of them.
+    static QString OpenStoreFileOf(const struct stat& Target);
     // Throws EVexloDatabaseError, naming Path, when IsOpenStoreFile(Path): for code about to read
     // a file the user chose.
     static void RefuseOpenStoreFile(const QString& Path);

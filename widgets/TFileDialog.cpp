@@ -67,13 +67,13 @@ bool Answer(bool Save, const QString& Caption, const QString& Directory, const Q
 }
 
 QString Ask(bool Save, QWidget* Parent, const QString& Caption, const QString& Directory,
-            const QString& Filter)
+            const QString& Filter, bool ConfirmReplace = false)
 {
     QFileDialog Dialog(Parent, Caption, Directory, Filter);
     TFileDialog::KeepFilesClosed(Dialog);
     Dialog.setAcceptMode(Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     Dialog.setFileMode(Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    if (Save)
+    if (Save && !ConfirmReplace)
         Dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty())
         return QString();
@@ -99,11 +99,11 @@ QString TFileDialog::OpenFileName(QWidget* Parent, const QString& Caption, const
 }
 
 QString TFileDialog::SaveFileName(QWidget* Parent, const QString& Caption, const QString& Directory,
-                                  const QString& Filter)
+                                  const QString& Filter, bool ConfirmReplace)
 {
     if (QString Path; Answer(true, Caption, Directory, Filter, Path))
         return Path;
-    return Ask(true, Parent, Caption, Directory, Filter);
+    return Ask(true, Parent, Caption, Directory, Filter, ConfirmReplace);
 }
 
 void TFileDialog::SetNextAnswer(const QString& Path)

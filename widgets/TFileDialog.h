@@ -15,10 +15,10 @@ public:
     // An existing file to open; empty when the user cancelled.
     static QString OpenFileName(QWidget* Parent, const QString& Caption, const QString& Directory,
                                 const QString& Filter);
-    // A name for a new file; empty when the user cancelled. The dialog does not ask about
-    // replacing an existing file: the caller decides what an existing file means.
+    // A name for a new file; empty when the user cancelled. Unless ConfirmReplace, the dialog does
+    // not ask about replacing an existing file: the caller decides what an existing file means.
     static QString SaveFileName(QWidget* Parent, const QString& Caption, const QString& Directory,
-                                const QString& Filter);
+                                const QString& Filter, bool ConfirmReplace = false);
 
     // Makes a dialog built elsewhere list files without opening them: every dialog of the
     // program goes through this, because closing any descriptor on the open data file or its log

@@ -295,46 +295,38 @@ QIcon ApplicationIcon()
 // A loudspeaker with two sound waves.
 QIcon SpeakerGlyph()
 {
-    QPixmap Glyph(16, 16);
-    Glyph.fill(Qt::transparent);
-    QPainter P(&Glyph);
-    P.setRenderHint(QPainter::Antialiasing);
-    QPainterPath Body;
-    Body.moveTo(1.5, 6);
-    Body.lineTo(4.5, 6);
-    Body.lineTo(8.5, 2.5);
-    Body.lineTo(8.5, 13.5);
-    Body.lineTo(4.5, 10);
-    Body.lineTo(1.5, 10);
-    Body.closeSubpath();
-    P.setPen(QPen(QColor(0x2B, 0x3A, 0x55), 1));
-    P.setBrush(QColor(0x5A, 0x7F, 0xB8));
-    P.drawPath(Body);
-    P.setBrush(Qt::NoBrush);
-    P.setPen(QPen(QColor(0x2B, 0x3A, 0x55), 1.3, Qt::SolidLine, Qt::RoundCap));
-    P.drawArc(QRectF(6.5, 5, 5, 6), -50 * 16, 100 * 16);
-    P.drawArc(QRectF(6, 2.5, 9, 11), -55 * 16, 110 * 16);
-    P.end();
-    return QIcon(Glyph);
+    return Render([](QPainter& P) {
+        QPainterPath Body;
+        Body.moveTo(1.5, 6);
+        Body.lineTo(4.5, 6);
+        Body.lineTo(8.5, 2.5);
+        Body.lineTo(8.5, 13.5);
+        Body.lineTo(4.5, 10);
+        Body.lineTo(1.5, 10);
+        Body.closeSubpath();
+        P.setPen(QPen(QColor(0x2B, 0x3A, 0x55), 1));
+        P.setBrush(QColor(0x5A, 0x7F, 0xB8));
+        P.drawPath(Body);
+        P.setBrush(Qt::NoBrush);
+        P.setPen(QPen(QColor(0x2B, 0x3A, 0x55), 1.3, Qt::SolidLine, Qt::RoundCap));
+        P.drawArc(QRectF(6.5, 5, 5, 6), -50 * 16, 100 * 16);
+        P.drawArc(QRectF(6, 2.5, 9, 11), -55 * 16, 110 * 16);
+    });
 }
 
 // A green check mark on a transparent ground; Qt greys it for the disabled button.
 QIcon CheckMarkGlyph()
 {
-    QPixmap Glyph(16, 16);
-    Glyph.fill(Qt::transparent);
-    QPainter P(&Glyph);
-    P.setRenderHint(QPainter::Antialiasing);
-    QPainterPath Tick;
-    Tick.moveTo(2.5, 8.5);
-    Tick.lineTo(6.5, 12.5);
-    Tick.lineTo(13.5, 3.5);
-    P.setPen(QPen(QColor(0x0B, 0x5E, 0x12), 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    P.drawPath(Tick);
-    P.setPen(QPen(QColor(0x2E, 0xB8, 0x3A), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    P.drawPath(Tick);
-    P.end();
-    return QIcon(Glyph);
+    return Render([](QPainter& P) {
+        QPainterPath Tick;
+        Tick.moveTo(2.5, 8.5);
+        Tick.lineTo(6.5, 12.5);
+        Tick.lineTo(13.5, 3.5);
+        P.setPen(QPen(QColor(0x0B, 0x5E, 0x12), 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        P.drawPath(Tick);
+        P.setPen(QPen(QColor(0x2E, 0xB8, 0x3A), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        P.drawPath(Tick);
+    });
 }
 
 } // namespace TMenuImages

@@ -1,6 +1,7 @@
 // The main window's Speak command, the not-found hint of the search and the Add command.
 
 #include "AdminFormFixture.h"
+#include "tests/support/WaitUntil.h"
 
 #include "app/TLookUp.h"
 
@@ -152,14 +153,7 @@ TEST_F(AdminFormTest, SpeakSaysTheWordAndReportsAMissingDeviceOnce)
     int Done = 0;
     const QMetaObject::Connection Counting =
         QObject::connect(Speaker, &TSpeaker::Finished, Form.get(), [&] { ++Done; });
-    const auto Wait = [&](int Count) {
-        for (int I = 0; I < 1000 && Done < Count; ++I) {
-            QThread::msleep(10);
-            QCoreApplication::processEvents();
-        }
-        QCoreApplication::processEvents();
-        return Done >= Count;
-    };
+    const auto Wait = [&](int Count) { return WaitUntil([&] { return Done >= Count; }); };
 
     Form->SearchEdit->setText("apple");
     Form->SpeakAction->trigger();
@@ -200,8 +194,7 @@ TEST_F(AdminFormTest, NotesSayTheirWordWhenAskedTo)
         if (!Speaks) {
             EXPECT_FALSE(Speaker->IsSpeaking()); // nothing was asked for
         }
-        for (int I = 0; I < 1000 && (Speaker->IsSpeaking() || Rec.Opened < int(Speaks)); ++I)
-            QThread::msleep(10);
+        WaitUntil([&] { return !Speaker->IsSpeaking() && Rec.Opened >= int(Speaks); });
         EXPECT_EQ(Rec.Opened, Speaks ? 1 : 0);
     }
     EXPECT_GT(Rec.Seconds(), 0.5);

@@ -77,6 +77,18 @@ bool Placed(const QWidget* Window)
     });
 }
 
+// A number of the program's settings as saved in the hive file HivePath; -1 when it is not there.
+int SavedNumber(const QString& HivePath, const QString& Name)
+{
+    QFile Hive(HivePath);
+    if (!Hive.open(QIODevice::ReadOnly))
+        return -1;
+    const QString Text = QString::fromUtf8(Hive.readAll());
+    const QRegularExpressionMatch Match =
+        QRegularExpression("\"" + Name + "\"=dword:([0-9a-f]{8})").match(Text);
+    return Match.hasMatch() ? int(Match.captured(1).toUInt(nullptr, 16)) : -1;
+}
+
 bool HaveWindowManager()
 {
     return !qEnvironmentVariableIsEmpty("DISPLAY") &&
@@ -162,16 +174,7 @@ protected:
     }
 
     // A number of the program's settings as saved in the hive.
-    int Saved(const QString& Name)
-    {
-        QFile Hive(Dir.filePath("registry.reg"));
-        if (!Hive.open(QIODevice::ReadOnly))
-            return -1;
-        const QString Text = QString::fromUtf8(Hive.readAll());
-        const QRegularExpressionMatch Match =
-            QRegularExpression("\"" + Name + "\"=dword:([0-9a-f]{8})").match(Text);
-        return Match.hasMatch() ? int(Match.captured(1).toUInt(nullptr, 16)) : -1;
-    }
+    int Saved(const QString& Name) { return SavedNumber(Dir.filePath("registry.reg"), Name); }
 
     QTemporaryDir Dir;
     QByteArray SavedRegistry;
@@ -497,12 +500,7 @@ TEST_F(DesktopProgram, ScaleFactorNeitherMovesNorResizesTheSavedWindow)
 {
     const QRect Bounds(100, 80, 1000, 700); // above the least size at either scale
     const auto Stored = [this](const char* Name) {
-        QFile Hive(Dir.filePath("registry.reg"));
-        const QString Text =
-            Hive.open(QIODevice::ReadOnly) ? QString::fromUtf8(Hive.readAll()) : QString();
-        const QRegularExpressionMatch Match =
-            QRegularExpression(QString("\"%1\"=dword:([0-9a-f]{8})").arg(Name)).match(Text);
-        return Match.hasMatch() ? int(Match.captured(1).toUInt(nullptr, 16)) : -1;
+        return SavedNumber(Dir.filePath("registry.reg"), Name);
     };
     QRect Unscaled;
     for (const int Factor : {1, 2}) {

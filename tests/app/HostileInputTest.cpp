@@ -3,6 +3,7 @@
 // direction marks in copied text.
 
 #include "AdminFormFixture.h"
+#include "tests/support/WaitUntil.h"
 
 #include "app/TLookUp.h"
 
@@ -13,7 +14,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDeadlineTimer>
 #include <QProcess>
 #include <QTimer>
 
@@ -64,12 +64,10 @@ protected:
         QGuiApplication::clipboard()->clear();
         AdminFormTest::TearDown();
     }
-    void WaitUntil()
+    // Lets the window's wait for a quiet clipboard run out.
+    void WaitForQuietClipboard()
     {
-        QDeadlineTimer Deadline(5000);
-        do
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        while (Form->LookUps->ClipboardTimer->isActive() && !Deadline.hasExpired());
+        ::WaitUntil([this] { return !Form->LookUps->ClipboardTimer->isActive(); }, 5000);
     }
     // The stored entry, read through the store (this moves the current entry).
     TEnBgRecord Entry(const QString& English)
@@ -93,10 +91,11 @@ TEST_F(HostileInputTest, EditorActsOnItsEntryWhatEverIsLookedUpMeanwhile)
     QString CurrentInEditor;
     QTimer::singleShot(0, Form.get(), [&] {
         Form->LookUps->LookUpText("advice");
+        const int Handled = Form->LookUps->ClipboardChangesHandled;
         QGuiApplication::clipboard()->setText("apple");
-        QDeadlineTimer Quiet(300);
-        while (!Quiet.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        // Once the copy has been handled (kept for after the editor), the entry is still the one
+        // the editor was opened for.
+        ::WaitUntil([&] { return Form->LookUps->ClipboardChangesHandled > Handled; }, 5000);
         CurrentInEditor = CurrentWord();
         Form->EditForm->ui->BulgarianMemo->setPlainText("много");
         Form->EditForm->OKBitBtnClick();
@@ -177,7 +176,7 @@ TEST_F(HostileInputTest, BurstsOfCopiesLookUpOnlyTheLastText)
         QGuiApplication::clipboard()->setText(I % 2 ? "apple" : "band");
     QGuiApplication::clipboard()->setText(QString::fromUtf16(u"\u200F\u202Echerry\u202C"));
     EXPECT_TRUE(Searched.isEmpty()) << "nothing is looked up during the burst";
-    WaitUntil();
+    WaitForQuietClipboard();
     EXPECT_EQ(Searched, QStringList{"cherry"});
     EXPECT_EQ(CurrentWord(), "cherry");
 }

@@ -2,6 +2,7 @@
 
 #include "platform/TSingleInstance.h"
 #include "tests/support/ScopedValue.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -57,9 +58,7 @@ TEST(SingleInstanceTest, LaterStartAsksTheRunningInstanceToComeForward)
         Reached = Later.SignalRunningInstance(5000);
         Done = true;
     });
-    QDeadlineTimer Deadline(5000);
-    while (!Done && !Deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    WaitUntil([&] { return Done.load(); }, 5000);
     Caller.join();
     EXPECT_TRUE(Reached);
     EXPECT_EQ(Calls, 1);
@@ -74,9 +73,7 @@ bool ServeWhile(const std::function<bool()>& Send)
         Reached = Send();
         Done = true;
     });
-    QDeadlineTimer Deadline(5000);
-    while (!Done && !Deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    WaitUntil([&] { return Done.load(); }, 5000);
     Caller.join();
     return Reached;
 }
@@ -345,9 +342,8 @@ TEST(SingleInstanceTest, IdleConnectionsTimeOutAndAreCapped)
     MostHandles = std::max(MostHandles, OpenHandles());
     EXPECT_LE(MostHandles - HandlesBefore, TSingleInstance::MaxConnections + 8);
     // And after the timeout none of them is left here.
-    QDeadlineTimer Quiet(TSingleInstance::IdleTimeoutMs + 1000);
-    while (!Quiet.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    WaitUntil([&] { return OpenHandles() - HandlesBefore <= 2; },
+              TSingleInstance::IdleTimeoutMs + 5000);
     EXPECT_LE(OpenHandles() - HandlesBefore, 2);
     kill(Child, SIGKILL);
     waitpid(Child, nullptr, 0);

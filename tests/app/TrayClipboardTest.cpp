@@ -3,6 +3,7 @@
 // there; the offscreen clipboard is the process's own.
 
 #include "AdminFormFixture.h"
+#include "tests/support/WaitUntil.h"
 
 #include "app/TLookUp.h"
 
@@ -10,7 +11,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDeadlineTimer>
 #include <QImage>
 #include <QMenu>
 #include <QMimeData>
@@ -174,21 +174,20 @@ protected:
     static void Copy(const QString& Text)
     {
         QGuiApplication::clipboard()->setText(Text);
-        WaitUntil();
+        WaitForQuietClipboard();
     }
     // Lets the window's wait for a quiet clipboard run out.
-    static void WaitUntil()
+    static void WaitForQuietClipboard()
     {
-        QDeadlineTimer Deadline(5000);
-        auto Waiting = [] {
-            for (QWidget* W : QApplication::topLevelWidgets())
-                if (auto* F = qobject_cast<TAdminForm*>(W); F && F->LookUps->ClipboardTimer->isActive())
-                    return true;
-            return false;
-        };
-        do
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        while (Waiting() && !Deadline.hasExpired());
+        ::WaitUntil(
+            [] {
+                for (QWidget* W : QApplication::topLevelWidgets())
+                    if (auto* F = qobject_cast<TAdminForm*>(W);
+                        F && F->LookUps->ClipboardTimer->isActive())
+                        return false;
+                return true;
+            },
+            5000);
     }
 };
 
@@ -242,7 +241,7 @@ TEST_F(ClipboardTest, CopiedTextIsLookedUpAndBringsTheWindowUp)
         ASSERT_EQ(Form->windowTitle(), "Vexlo Vocabulary - 5 records Pos:1");
         Case.Before(*Form);
         Case.Copy();
-        WaitUntil();
+        WaitForQuietClipboard();
         Form->Busy = false;
         EXPECT_EQ(Form->SearchEdit->text(), Case.Search);
         EXPECT_EQ(Form->windowTitle(),
