@@ -136,8 +136,9 @@ bool TAdminForm::ImportFile(const QString& Path, TInterchangeFormat Format)
                 return false;
             }
             Data = TInterchange::ReadAccess(File, Map);
-        } else {
-            Data = TInterchange::ReadFile(Path, Format);
+        } else if (!TInterchangeDialogs::ReadFileAsking(this, Path, Format, Data)) {
+            Busy = false;
+            return false;
         }
         if (Data.Rows.empty()) {
             Busy = false;

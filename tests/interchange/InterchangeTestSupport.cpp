@@ -3,6 +3,7 @@
 #include "store/TDataFileTool.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -143,4 +144,12 @@ QString MakeDictionary(const QTemporaryDir& Dir, const QString& Name,
                    .arg(Row.WordLevel);
     SqliteShell(Path, Sql + "COMMIT;");
     return Path;
+}
+
+QString KvtmlOracle()
+{
+    const QString Oracle = qEnvironmentVariableIsSet("VEXLO_KVTML_ORACLE")
+                               ? qEnvironmentVariable("VEXLO_KVTML_ORACLE")
+                               : QStringLiteral(VEXLO_BINARY_DIR "/kvtml-oracle/vexlo-kvtml-oracle");
+    return QFileInfo(Oracle).isExecutable() ? Oracle : QString();
 }

@@ -57,6 +57,10 @@ QString SparseFile(const QString& Path, qint64 Size);
 QByteArray DeepKvtml(int Depth, bool InText);
 QByteArray EntityKvtml(int Length, int Uses);
 
+// KDE's vocabulary-document library as a program (see kvtml-oracle/main.cpp), or an empty string
+// when it was not built.
+QString KvtmlOracle();
+
 // Runs a program; returns its exit code, with its output in Out and Err.
 int RunProgram(const QString& Program, const QStringList& Arguments, QString& Out, QString& Err,
                const QStringList& Environment = {});
