@@ -113,7 +113,8 @@ TEST_F(ImportExportWindow, NothingChangesWithoutYes)
         TMessageBox::ClearAnswers();
         // A second import of what is there: only duplicates, nothing to ask.
         if (QString(Case.What) == "all known")
-            SqliteShell(DataFile, "UPDATE English SET TRANS = 'dɒɡ', LEVEL = 4 WHERE ENAME = 'dog'");
+            SqliteShell(DataFile, "UPDATE English SET TRANS = 'dɒɡ', LEVEL = 4 WHERE ENAME = 'dog';"
+                                  "UPDATE English SET LEVEL = 0 WHERE ENAME = 'bird'");
         const auto Before = StoredRows(DataFile);
         ChooseFile(Case.File);
         for (const auto Answer : Case.Answers)
