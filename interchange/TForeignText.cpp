@@ -4,7 +4,9 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <array>
+#include <utility>
 
 namespace TForeignText {
 
@@ -32,6 +34,12 @@ bool IsAsciiLetter(unsigned char C)
 {
     return (C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z');
 }
+
+// The named entities a flashcard program writes; &nbsp; stands for an ordinary space there.
+constexpr std::pair<QLatin1StringView, char16_t> NamedEntities[] = {
+    {QLatin1StringView("amp"), u'&'},   {QLatin1StringView("lt"), u'<'},
+    {QLatin1StringView("gt"), u'>'},    {QLatin1StringView("quot"), u'"'},
+    {QLatin1StringView("apos"), u'\''}, {QLatin1StringView("nbsp"), u' '}};
 
 int LineAt(QByteArrayView Bytes, qsizetype Offset)
 {
@@ -154,18 +162,10 @@ QString HtmlToPlain(const QString& Html)
                                            : Name.sliced(1).toUInt(&Ok, 10);
                     if (Ok && Value > 0 && Value <= 0x10FFFF && (Value < 0xD800 || Value > 0xDFFF))
                         Code = Value;
-                } else if (Name == "amp") {
-                    Code = u'&';
-                } else if (Name == "lt") {
-                    Code = u'<';
-                } else if (Name == "gt") {
-                    Code = u'>';
-                } else if (Name == "quot") {
-                    Code = u'"';
-                } else if (Name == "apos") {
-                    Code = u'\'';
-                } else if (Name == "nbsp") {
-                    Code = u' ';
+                } else {
+                    for (const auto& [Entity, Character] : NamedEntities)
+                        if (Name == Entity)
+                            Code = Character;
                 }
                 if (Code != 0) {
                     Out += QString::fromUcs4(&Code, 1);

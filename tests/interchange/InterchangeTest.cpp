@@ -13,15 +13,6 @@
 
 namespace {
 
-struct TExpectedRow
-{
-    int Line;
-    const char* English;
-    const char* Transcription;
-    const char* Bulgarian;
-    const char* Level;
-};
-
 struct TReadCase
 {
     const char* File;
@@ -35,19 +26,7 @@ TEST_P(ReadsFiles, RowsAsTheFileHoldsThem)
 {
     const TReadCase& Case = GetParam();
     const QString Path = Fixture(Case.File);
-    const TSourceData Data = TInterchange::ReadFile(Path, TInterchange::FormatOf(Path));
-    ASSERT_EQ(Data.Rows.size(), Case.Rows.size());
-    for (size_t I = 0; I < Case.Rows.size(); ++I) {
-        const TSourceRow& Got = Data.Rows[I];
-        const TExpectedRow& Want = Case.Rows[I];
-        SCOPED_TRACE(I);
-        EXPECT_EQ(Got.Line, Want.Line);
-        EXPECT_EQ(Got.English, QString(Want.English));
-        EXPECT_EQ(Got.Transcription, QString(Want.Transcription));
-        EXPECT_EQ(Got.Bulgarian, QString(Want.Bulgarian));
-        EXPECT_EQ(Got.Level, QString(Want.Level));
-        EXPECT_TRUE(Got.Problem.isEmpty());
-    }
+    ExpectRows(TInterchange::ReadFile(Path, TInterchange::FormatOf(Path)), Case.Rows);
 }
 
 INSTANTIATE_TEST_SUITE_P(

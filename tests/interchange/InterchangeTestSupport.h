@@ -32,6 +32,18 @@ struct TStoredRow
 };
 void PrintTo(const TStoredRow& Row, std::ostream* Out);
 
+// A row a reader should give.
+struct TExpectedRow
+{
+    int Line;
+    const char* English;
+    const char* Transcription;
+    const char* Bulgarian;
+    const char* Level;
+};
+// Expects Data to hold exactly Rows, none with a problem.
+void ExpectRows(const TSourceData& Data, const std::vector<TExpectedRow>& Rows);
+
 // A file of the fixture folder tests/interchange/files.
 QString Fixture(const QString& Name);
 // A file of the public sample Access databases.
