@@ -317,6 +317,27 @@ TEST_F(ImportExportWindow, ExportWritesEveryEntryAndNamesTheFilePlainly)
     EXPECT_EQ(TInterchange::ReadFile(Path, TInterchangeFormat::Kvtml).Rows.size(), 5u);
 }
 
+// The file dialog's Anki filters write notes for the Basic note type.
+TEST_F(ImportExportWindow, AnkiFilterWritesNotes)
+{
+    Open({{"cat", "котка"}});
+    SqliteShell(DataFile, "UPDATE English SET TRANS = 'kæt', LEVEL = 2");
+    for (const auto Format : {TInterchangeFormat::AnkiFront, TInterchangeFormat::AnkiBack}) {
+        const QString Path = Dir.filePath("deck.txt");
+        TInterchangeDialogs::FileAnswer = [&](bool) { return std::make_pair(Path, Format); };
+        TMessageBox::ClearAnswers();
+        TMessageBox::SetNextAnswer(QMessageBox::Ok);
+        Form->ExportAction->trigger();
+        QFile Written(Path);
+        ASSERT_TRUE(Written.open(QIODevice::ReadOnly));
+        EXPECT_EQ(QString::fromUtf8(Written.readAll()),
+                  QString("#separator:tab\n#html:false\n#notetype:Basic\n#tags column:3\n") +
+                      (Format == TInterchangeFormat::AnkiFront ? "cat [kæt]\tкотка"
+                                                               : "cat\t[kæt] котка") +
+                      "\tlevel::2\n");
+    }
+}
+
 // Export onto a link to the open data file: refused, the dictionary untouched and still open.
 TEST_F(ImportExportWindow, ExportRefusesTheOpenDataFile)
 {
