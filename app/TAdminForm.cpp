@@ -11,6 +11,7 @@
 #include "editor/TEditForm.h"
 #include "app/TLearnNotes.h"
 #include "app/TLookUp.h"
+#include "app/TMeaningFinder.h"
 #include "platform/TickClock.h"
 #include "preview/TAboutForm.h"
 #include "reports/TInformationForm.h"
@@ -36,6 +37,7 @@
 #include <QStatusTipEvent>
 #include <QStyledItemDelegate>
 #include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QWindow>
 
@@ -256,6 +258,14 @@ void TAdminForm::DesignForm()
     LookUps->Ready = [this] { return !Busy && TableBound; };
     LookUps->Find = [this](const QString& Text) { CaptureText(Text); };
 
+    Meanings = new TMeaningFinder(this, SearchEdit, BulgarianDBMemo, StatusBar);
+    Meanings->MoveTo = [this](int Row) {
+        Guarded([this, Row] {
+            const QScopedValueRollback<bool> Searching(Busy, true);
+            ScreenSaverDataModule->ADOTable->SetRecNo(Row + 1);
+        });
+    };
+
     HiddenStartTimer = new QTimer(this);
     HiddenStartTimer->setSingleShot(true);
     connect(HiddenStartTimer, &QTimer::timeout, this, &TAdminForm::HiddenStartTimerTimer);
@@ -386,8 +396,10 @@ void TAdminForm::BindDataControls()
     Table->OnDataChange = [this] {
         GridModel->DataChanged();
         ShowCurrentDetails();
+        Meanings->DataChanged();
     };
     GridModel->SetTable(Table);
+    Meanings->DataChanged();
     ShowCurrentDetails();
 }
 
@@ -580,6 +592,8 @@ void TAdminForm::SearchEditChange()
 {
     if (!TableBound)
         return;
+    if (Meanings->Search(SearchEdit->text()))
+        return ClearSearchOutcome();
     Busy = true;
     try {
         ScreenSaverDataModule->SearchWord(TextCodec::NarrowText(SearchEdit->text()));

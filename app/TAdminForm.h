@@ -21,6 +21,7 @@ class QToolButton;
 class TEditForm;
 class TLearnNotes;
 class TLookUp;
+class TMeaningFinder;
 class TEnglishTableModel;
 class TRegInfo;
 
@@ -164,6 +165,9 @@ public:
     // Copied and handed-over texts (TLookUp.cpp); what they find is shown by ShowAfterCapture.
     TLookUp* LookUps = nullptr;
     void ShowAfterCapture();
+
+    // Finding entries by their Bulgarian meaning (TMeaningFinder.cpp).
+    TMeaningFinder* Meanings = nullptr;
 
     // The learning notes and their Start LM / Stop LM item (TLearnNotes.cpp).
     TLearnNotes* Notes = nullptr;
