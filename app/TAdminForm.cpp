@@ -12,6 +12,7 @@
 #include "app/TLearnNotes.h"
 #include "app/TLookUp.h"
 #include "app/TMeaningFinder.h"
+#include "app/TFindCommand.h"
 #include "platform/TickClock.h"
 #include "preview/TAboutForm.h"
 #include "reports/TInformationForm.h"
@@ -264,6 +265,14 @@ void TAdminForm::DesignForm()
             const QScopedValueRollback<bool> Searching(Busy, true);
             ScreenSaverDataModule->ADOTable->SetRecNo(Row + 1);
         });
+    };
+
+    FindCommand = new TFindCommand(this, File1, DeleteAll);
+    FindCommand->GoToEntry = [this](int32_t ID) {
+        const int Row = TableBound ? ScreenSaverDataModule->ADOTable->IndexOfId(ID) : -1;
+        if (Row >= 0)
+            Guarded([Row] { ScreenSaverDataModule->ADOTable->SetRecNo(Row + 1); });
+        return Row >= 0;
     };
 
     HiddenStartTimer = new QTimer(this);

@@ -22,6 +22,7 @@ class TEditForm;
 class TLearnNotes;
 class TLookUp;
 class TMeaningFinder;
+class TFindCommand;
 class TEnglishTableModel;
 class TRegInfo;
 
@@ -168,6 +169,8 @@ public:
 
     // Finding entries by their Bulgarian meaning (TMeaningFinder.cpp).
     TMeaningFinder* Meanings = nullptr;
+    // File > Find... (TFindCommand.cpp).
+    TFindCommand* FindCommand = nullptr;
 
     // The learning notes and their Start LM / Stop LM item (TLearnNotes.cpp).
     TLearnNotes* Notes = nullptr;

@@ -3,10 +3,13 @@
 #include "tests/app/AdminFormFixture.h"
 #include "tests/support/WaitUntil.h"
 
+#include "app/TFindCommand.h"
 #include "app/TMeaningFinder.h"
+#include "finder/TFindForm.h"
 
 #include <QLabel>
 #include <QProcess>
+#include <QTableWidget>
 #include <QTest>
 
 namespace {
@@ -179,6 +182,31 @@ TEST_F(MeaningFinderTest, OwnChangesAreFound)
     ASSERT_TRUE(WaitUntil([this] { return !Form->Meanings->Indexing(); }));
     Type(QStringLiteral("бан"));
     EXPECT_EQ(Count(), "Meaning 1 of 2");
+}
+
+} // namespace
+
+namespace {
+
+// File > Find... (Ctrl+F): the find window lists what it finds, and the entry chosen there
+// becomes current, its word in the search box.
+TEST_F(MeaningFinderTest, FindInEverythingGoesToTheChosenEntry)
+{
+    Open(Homes);
+    ASSERT_EQ(Form->FindCommand->FindAction->shortcut(), QKeySequence("Ctrl+F"));
+    Form->FindCommand->FindAction->trigger();
+    TFindForm* Find = Form->FindCommand->Form();
+    ASSERT_TRUE(Find && Find->isVisible());
+    Find->FindEdit->setText(QStringLiteral("<b>"));
+    Find->FindExecute();
+    ASSERT_TRUE(WaitUntil([Find] { return !Find->Running(); }));
+    ASSERT_EQ(Find->ResultList->rowCount(), 1);
+    // Text found shows as text.
+    EXPECT_EQ(Find->ResultList->item(0, 2)->text(), "<b>малка</b> къща…");
+    EXPECT_EQ(Find->CountLabel->text(), "1 found");
+    emit Find->EntryChosen(Find->IdAt(0));
+    EXPECT_EQ(CurrentWord(), "cottage");
+    EXPECT_EQ(Form->SearchEdit->text(), "cottage");
 }
 
 } // namespace
