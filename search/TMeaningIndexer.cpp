@@ -1,6 +1,5 @@
 #include "search/TMeaningIndexer.h"
 
-#include <QFile>
 #include <QMetaObject>
 #include <QPointer>
 
@@ -18,19 +17,9 @@ TMeaningIndexer::~TMeaningIndexer()
     Stop();
 }
 
-void TMeaningIndexer::Join()
-{
-    if (FStop)
-        FStop->store(true);
-    if (FWorker.joinable())
-        FWorker.join();
-    FStop.reset();
-}
-
 void TMeaningIndexer::Stop()
 {
-    Join();
-    ++FGeneration;
+    FWork.Stop();
     FBuilding = false;
 }
 
@@ -38,15 +27,10 @@ std::shared_ptr<TMeaningIndex> TMeaningIndexer::Read(const QString& Path, const 
                                                      const QByteArray& IdExpression,
                                                      const std::atomic<bool>* Stop)
 {
-    sqlite3* Db = nullptr;
-    const QByteArray Name = QFile::encodeName(Path);
-    if (sqlite3_open_v2(Name.constData(), &Db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
-                        nullptr) != SQLITE_OK) {
-        const std::string Message = Db ? sqlite3_errmsg(Db) : "out of memory";
-        sqlite3_close(Db);
-        throw std::runtime_error(Message);
-    }
-    sqlite3_busy_timeout(Db, 2000);
+    QString Problem;
+    sqlite3* Db = TWorkThread::OpenReadOnly(Path, Problem);
+    if (!Db)
+        throw std::runtime_error(Problem.toStdString());
     QByteArray Table = TableName.toUtf8();
     Table.replace('"', "\"\"");
     const QByteArray Sql = "SELECT " + IdExpression + ", BULG FROM \"" + Table + "\"";
@@ -80,29 +64,26 @@ std::shared_ptr<TMeaningIndex> TMeaningIndexer::Read(const QString& Path, const 
 void TMeaningIndexer::Rebuild(const QString& Path, const QString& TableName,
                               const QByteArray& IdExpression)
 {
-    Join();
-    const unsigned Generation = ++FGeneration;
     FBuilding = true;
-    auto StopFlag = std::make_shared<std::atomic<bool>>(false);
-    FStop = StopFlag;
     QPointer<TMeaningIndexer> Self(this);
-    FWorker = std::thread([this, Self, Generation, StopFlag, Path, TableName, IdExpression] {
+    FWork.Start([this, Self, Path, TableName, IdExpression](const std::atomic<bool>& Dropped,
+                                                             unsigned Generation) {
         std::shared_ptr<const TMeaningIndex> Index;
         QString Problem;
         try {
-            Index = Read(Path, TableName, IdExpression, StopFlag.get());
+            Index = Read(Path, TableName, IdExpression, &Dropped);
         } catch (const std::exception& Error) {
             Problem = QString::fromUtf8(Error.what());
         } catch (...) {
             Problem = QStringLiteral("out of memory");
         }
-        if (StopFlag->load())
+        if (Dropped.load())
             return;
         // Handed to the owner's thread; a build that was dropped meanwhile is forgotten there.
         QMetaObject::invokeMethod(
             this,
             [Self, Generation, Index, Problem] {
-                if (!Self || Self->FGeneration != Generation)
+                if (!Self || Self->FWork.Generation() != Generation)
                     return;
                 Self->FBuilding = false;
                 if (Index)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "search/TMeaningIndex.h"
+#include "search/TWorkThread.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -8,8 +9,6 @@
 
 #include <atomic>
 #include <memory>
-#include <mutex>
-#include <thread>
 
 // Builds meaning indexes on a thread of its own from a connection of its own, opened read-only on
 // the data file: the window never waits for it, and nothing is written to the file. Each build
@@ -45,9 +44,6 @@ signals:
     void Failed(const QString& Message);
 
 private:
-    void Join();
-    std::thread FWorker;
-    std::shared_ptr<std::atomic<bool>> FStop;
-    unsigned FGeneration = 0;
+    TWorkThread FWork;
     bool FBuilding = false;
 };

@@ -2,6 +2,8 @@
 
 #include <QChar>
 
+#include <array>
+
 namespace {
 
 // Stress signs written as characters of their own inside a word.
@@ -66,6 +68,35 @@ void Encode(QByteArray& Out, char32_t C)
     }
 }
 
+// What a character is to the folding: a letter or digit (its folded form), or one of these.
+constexpr char32_t ctBreak = 0x110000;     // ends a line
+constexpr char32_t ctDropped = 0x110001;   // a stress mark: as if it were not there
+constexpr char32_t ctSeparator = 0x110002; // between words
+
+char32_t Classify(char32_t C)
+{
+    if (C == U'\r' || C == U'\n' || C == U'\u2028' || C == U'\u2029')
+        return ctBreak;
+    if (IsMark(C) || IsStressSign(C))
+        return ctDropped;
+    if (!QChar::isLetterOrNumber(C))
+        return ctSeparator;
+    const char32_t Letter = BareLetter(C);
+    return Letter == U'\u0451' ? U'\u0435' : Letter; // ё as е
+}
+
+// The same, from a table for Latin and Cyrillic text, which is nearly all a meaning holds.
+char32_t ClassifyFast(char32_t C)
+{
+    static const std::array<char32_t, 0x460> Table = [] {
+        std::array<char32_t, 0x460> Made{};
+        for (char32_t Code = 0; Code < Made.size(); ++Code)
+            Made[Code] = Classify(Code);
+        return Made;
+    }();
+    return C < Table.size() ? Table[C] : Classify(C);
+}
+
 } // namespace
 
 namespace TMeaningText {
@@ -88,7 +119,8 @@ QByteArray Fold(QStringView Text, std::vector<int>* Origins)
             C = QChar::surrogateToUcs4(static_cast<char16_t>(C), Text.at(I++).unicode());
         const bool WasCr = AfterCr;
         AfterCr = C == U'\r';
-        if (C == U'\r' || C == U'\n' || C == U'\u2028' || C == U'\u2029') {
+        const char32_t Kind = ClassifyFast(C);
+        if (Kind == ctBreak) {
             if (C == U'\n' && WasCr)
                 continue;
             Out.append('\n');
@@ -98,9 +130,9 @@ QByteArray Fold(QStringView Text, std::vector<int>* Origins)
             LineHasText = false;
             continue;
         }
-        if (IsMark(C) || IsStressSign(C))
+        if (Kind == ctDropped)
             continue;
-        if (!QChar::isLetterOrNumber(C)) {
+        if (Kind == ctSeparator) {
             PendingSpace = LineHasText;
             continue;
         }
@@ -110,11 +142,8 @@ QByteArray Fold(QStringView Text, std::vector<int>* Origins)
                 Origins->push_back(At);
             PendingSpace = false;
         }
-        char32_t Letter = BareLetter(C);
-        if (Letter == U'\u0451') // ё
-            Letter = U'\u0435';
         const qsizetype Before = Out.size();
-        Encode(Out, Letter);
+        Encode(Out, Kind);
         if (Origins)
             Origins->insert(Origins->end(), static_cast<size_t>(Out.size() - Before), At);
         LineHasText = true;

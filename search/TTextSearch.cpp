@@ -3,7 +3,6 @@
 #include "store/TextCodec.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QMetaObject>
 #include <QPointer>
 
@@ -24,6 +23,25 @@ QStringView Column(sqlite3_stmt* Statement, int Index)
     return QStringView(Text, sqlite3_column_bytes16(Statement, Index) / 2);
 }
 
+// Text folded as TextCodec::FoldCase folds it, into Out (whose room is used again). ASCII and
+// Cyrillic, which fold one character to one, are folded here; anything else by the full folding.
+void FoldInto(QStringView Text, QString& Out)
+{
+    Out.resize(Text.size());
+    QChar* Folded = Out.data();
+    for (qsizetype I = 0; I < Text.size(); ++I) {
+        const char16_t C = Text[I].unicode();
+        if (C < 0x80)
+            Folded[I] = QChar(C >= u'A' && C <= u'Z' ? char16_t(C + 32) : C);
+        else if (C >= 0x400 && C < 0x500)
+            Folded[I] = QChar(char16_t(QChar::toCaseFolded(C)));
+        else {
+            Out = TextCodec::FoldCase(Text);
+            return;
+        }
+    }
+}
+
 } // namespace
 
 TTextSearch::TTextSearch(QObject* Parent) : QObject(Parent)
@@ -36,19 +54,9 @@ TTextSearch::~TTextSearch()
     Stop();
 }
 
-void TTextSearch::Join()
-{
-    if (FStop)
-        FStop->store(true);
-    if (FWorker.joinable())
-        FWorker.join();
-    FStop.reset();
-}
-
 void TTextSearch::Stop()
 {
-    Join();
-    ++FGeneration;
+    FWork.Stop();
     FRunning = false;
 }
 
@@ -74,30 +82,24 @@ bool TTextSearch::Holds(QStringView FoldedText, QStringView FoldedQuery, bool Wh
 void TTextSearch::Start(const QString& Path, const QString& TableName,
                         const QByteArray& IdExpression, const TQuery& Query)
 {
-    Join();
-    const unsigned Generation = ++FGeneration;
     FRunning = true;
-    auto StopFlag = std::make_shared<std::atomic<bool>>(false);
-    FStop = StopFlag;
     QPointer<TTextSearch> Self(this);
-    // Hands something over to this object's thread, unless the search was dropped meanwhile.
-    auto Send = [this, Self, Generation](auto Work) {
-        QMetaObject::invokeMethod(
-            this,
-            [Self, Generation, Work] {
-                if (Self && Self->FGeneration == Generation)
-                    Work(*Self);
-            },
-            Qt::QueuedConnection);
-    };
-    FWorker = std::thread([StopFlag, Send, Path, TableName, IdExpression, Query] {
+    FWork.Start([this, Self, Path, TableName, IdExpression, Query](
+                    const std::atomic<bool>& Dropped, unsigned Generation) {
+        // Hands something over to this object's thread, unless the search was dropped meanwhile.
+        auto Send = [this, Self, Generation](auto Work) {
+            QMetaObject::invokeMethod(
+                this,
+                [Self, Generation, Work] {
+                    if (Self && Self->FWork.Generation() == Generation)
+                        Work(*Self);
+                },
+                Qt::QueuedConnection);
+        };
         const QString Folded = TextCodec::FoldCase(Query.Text);
-        sqlite3* Db = nullptr;
         QString Problem;
         int Count = 0;
-        if (sqlite3_open_v2(QFile::encodeName(Path).constData(), &Db,
-                            SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) == SQLITE_OK) {
-            sqlite3_busy_timeout(Db, 2000);
+        if (sqlite3* Db = TWorkThread::OpenReadOnly(Path, Problem)) {
             QByteArray Table = TableName.toUtf8();
             Table.replace('"', "\"\"");
             const QByteArray Sql =
@@ -110,16 +112,18 @@ void TTextSearch::Start(const QString& Path, const QString& TableName,
             const int Columns[] = {1, 2, 3};
             int Rows = 0;
             int Sent = 0;
+            QString FoldedText;
             while (Result == SQLITE_OK || Result == SQLITE_ROW) {
                 Result = sqlite3_step(Statement);
-                if (Result != SQLITE_ROW || StopFlag->load(std::memory_order_relaxed))
+                if (Result != SQLITE_ROW || Dropped.load(std::memory_order_relaxed))
                     break;
                 for (int I = 0; I < 3; ++I) {
                     const int Field = 1 << I;
                     if (!(Query.Fields & Field))
                         continue;
                     const QStringView Text = Column(Statement, Columns[I]);
-                    if (!Holds(TextCodec::FoldCase(Text), Folded, Query.WholeWords))
+                    FoldInto(Text, FoldedText);
+                    if (!Holds(FoldedText, Folded, Query.WholeWords))
                         continue;
                     if (Count < MaxListed)
                         Batch.append({static_cast<int32_t>(sqlite3_column_int64(Statement, 0)),
@@ -140,18 +144,16 @@ void TTextSearch::Start(const QString& Path, const QString& TableName,
                     SinceBatch.restart();
                 }
             }
-            if (Result != SQLITE_DONE && !StopFlag->load())
+            if (Result != SQLITE_DONE && !Dropped.load())
                 Problem = QString::fromUtf8(sqlite3_errmsg(Db));
             sqlite3_finalize(Statement);
             if (!Batch.isEmpty())
                 Send([Found = std::move(Batch), Count](TTextSearch& Self) {
                     emit Self.Found(Found, Count);
                 });
-        } else {
-            Problem = Db ? QString::fromUtf8(sqlite3_errmsg(Db)) : QStringLiteral("out of memory");
+            sqlite3_close(Db);
         }
-        sqlite3_close(Db);
-        if (StopFlag->load())
+        if (Dropped.load())
             return;
         Send([Problem, Count](TTextSearch& Self) {
             Self.FRunning = false;

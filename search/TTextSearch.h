@@ -1,13 +1,12 @@
 #pragma once
 
+#include "search/TWorkThread.h"
+
 #include <QObject>
 #include <QString>
 #include <QVector>
 
-#include <atomic>
 #include <cstdint>
-#include <memory>
-#include <thread>
 
 // One entry found by a search in everything.
 struct TFoundEntry
@@ -67,9 +66,6 @@ signals:
     void Failed(const QString& Message);
 
 private:
-    void Join();
-    std::thread FWorker;
-    std::shared_ptr<std::atomic<bool>> FStop;
-    unsigned FGeneration = 0;
+    TWorkThread FWork;
     bool FRunning = false;
 };
