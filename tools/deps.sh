@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev qt6-qpa-plugins
-    libsqlite3-dev libjpeg62-turbo-dev libicu-dev mdbtools-dev
+    libsqlite3-dev libjpeg62-turbo-dev libicu-dev mdbtools-dev zlib1g-dev
     libespeak-ng-dev espeak-ng-data libpcaudio-dev
     fonts-dejavu-core
 )
@@ -20,6 +20,9 @@ if [ "${1:-}" != "--run" ]; then
         sqlite3 mdbtools libkeduvocdocument-dev qtbase5-dev
         xvfb xauth xclip xdotool x11-utils trayer openbox fonts-liberation
     )
+    # The reference dictionary: FreeDict's English–Bulgarian dictionary, and dictd's own tools
+    # that make the small dictionaries of the reference tests.
+    packages+=(dict-freedict-eng-bul dictfmt dictzip)
     # Desktop integration and its tests: Qt's Wayland plugin, a headless Wayland compositor with
     # XWayland, the Wayland clipboard tools, a private D-Bus session bus, the freedesktop
     # validators, the Debian package tools and checker, the icon renderer.
