@@ -5,9 +5,26 @@
 #include <QPointer>
 #include <QThread>
 
+namespace {
+
+QString& DefaultOverride()
+{
+    static QString Path;
+    return Path;
+}
+
+} // namespace
+
 QString TReference::DefaultIndexPath()
 {
+    if (!DefaultOverride().isEmpty())
+        return DefaultOverride();
     return QStringLiteral("/usr/share/dictd/freedict-eng-bul.index");
+}
+
+void TReference::SetDefaultIndexPath(const QString& Path)
+{
+    DefaultOverride() = Path;
 }
 
 TReference* TReference::Shared()

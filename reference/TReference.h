@@ -26,6 +26,8 @@ public:
 
     // FreeDict's English–Bulgarian dictionary as Debian's dict-freedict-eng-bul installs it.
     static QString DefaultIndexPath();
+    // Test seam: another default (an empty path restores Debian's).
+    static void SetDefaultIndexPath(const QString& Path);
     static constexpr const char* PackageName = "dict-freedict-eng-bul";
 
     // The program's one reference, made when first asked for.
