@@ -21,6 +21,7 @@ class QToolButton;
 class TEditForm;
 class TLearnNotes;
 class TLookUp;
+class TReferenceHint;
 class TEnglishTableModel;
 class TRegInfo;
 
@@ -216,6 +217,7 @@ public:
     QAction* AddMissingAction = nullptr;     // File > Add "word"…: a new entry for it
     TElidedToolButton* AddMissingButton = nullptr; // the same command at the right of the status bar
     QString MissingWord;                     // the last search's text when it was not found
+    TReferenceHint* ReferenceHint = nullptr; // the reference's senses for it
     bool SpeechFailureShown = false;         // the first failure to speak gets a box, later ones
                                              // the status bar
     void DesignSpeech();

@@ -2,6 +2,7 @@
 #include "app/TAdminForm.h"
 
 #include "app/TElidedToolButton.h"
+#include "app/TReferenceHint.h"
 #include "widgets/TMenuImages.h"
 #include "widgets/TMessageBox.h"
 #include "editor/TEditForm.h"
@@ -81,6 +82,11 @@ void TAdminForm::DesignSpeech()
     connect(AddMissingAction, &QAction::visibleChanged, AddMissingButton,
             [this] { AddMissingButton->setVisible(AddMissingAction->isVisible()); });
 
+    ReferenceHint = new TReferenceHint(this);
+    connect(ReferenceHint, &TReferenceHint::Loaded, this, [this] {
+        if (!MissingWord.isEmpty())
+            ShowSearchOutcome();
+    });
     connect(TSpeaker::Shared(), &TSpeaker::Failed, this, &TAdminForm::SpeechFailed);
     connect(TSpeaker::Shared(), &TSpeaker::Interrupted, StatusPanel, &QLabel::setText);
     SetNoteWordClick(&NoteWordClicked);
@@ -132,6 +138,7 @@ void TAdminForm::ShowSearchOutcome()
     QString Hint = QStringLiteral("\"%1\" not found").arg(Searched);
     if (Common > 0)
         Hint += QStringLiteral(" \u2014 nearest: \"%1\u2026\"").arg(Searched.left(Common));
+    Hint += ReferenceHint->For(Searched);
     StatusPanel->setText(Hint);
     AddMissingAction->setText(AddCaption(Searched));
     AddMissingAction->setVisible(true);

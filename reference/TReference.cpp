@@ -49,10 +49,15 @@ void TReference::SetSource(bool Enabled, const QString& IndexPath)
         return;
     FEnabled = Enabled;
     FIndexPath = Path;
+    Unload();
+}
+
+void TReference::Unload()
+{
     FDictionary.reset();
     FError.clear();
     FLoading = false;
-    ++FGeneration; // a load still running for the old source is dropped when it ends
+    ++FGeneration; // a load still running is dropped when it ends
 }
 
 TReference::TState TReference::State() const

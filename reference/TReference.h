@@ -39,6 +39,8 @@ public:
     // Enabled, and the index file (empty: the default one).
     void SetSource(bool Enabled, const QString& IndexPath);
     QString IndexPath() const { return FIndexPath; }
+    // Drops what was loaded (or is being loaded): the next look-up reads the files again.
+    void Unload();
     TState State() const;
     QString ErrorText() const { return FError; }
 

@@ -5,9 +5,9 @@
 
 namespace {
 
-const TReferenceSettings*& LiveSettings()
+TReferenceSettings*& LiveSettings()
 {
-    static const TReferenceSettings* Settings = nullptr;
+    static TReferenceSettings* Settings = nullptr;
     return Settings;
 }
 
@@ -19,9 +19,15 @@ const TReferenceSettings& TReferenceSettings::Live()
     return LiveSettings() ? *LiveSettings() : Defaults;
 }
 
-void TReferenceSettings::SetLive(const TReferenceSettings* Settings)
+void TReferenceSettings::SetLive(TReferenceSettings* Settings)
 {
     LiveSettings() = Settings;
+}
+
+void TReferenceSettings::SetLiveKeepAccents(bool Keep)
+{
+    if (LiveSettings())
+        LiveSettings()->KeepAccents = Keep;
 }
 
 void TReferenceSettings::Load()

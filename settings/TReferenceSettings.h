@@ -22,7 +22,9 @@ struct TReferenceSettings
     // The settings the program runs with (those of its TAppRegInfo while one exists), else the
     // defaults.
     static const TReferenceSettings& Live();
-    static void SetLive(const TReferenceSettings* Settings);
+    static void SetLive(TReferenceSettings* Settings);
+    // The word editor's "Keep accents", kept in the live settings (saved with them).
+    static void SetLiveKeepAccents(bool Keep);
 
     static constexpr const char* KeyName = "Software\\Norvane\\Vocabulary\\Reference";
 };
