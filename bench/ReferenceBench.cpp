@@ -77,3 +77,26 @@ BENCHMARK_CAPTURE(BM_ReferenceLookUp, phrase_fallback, "ubiquitous people")
 BENCHMARK_CAPTURE(BM_ReferenceLookUp, missing, "qwzxvbnm")->Unit(benchmark::kMicrosecond);
 
 } // namespace
+
+namespace {
+
+// Words from all over the file, looked up in turn: more chunks than the reader keeps, so that
+// every look-up inflates its dictzip chunk (about 58 KB) again: the cost of a first look-up.
+void BM_ReferenceLookUpColdChunk(benchmark::State& State)
+{
+    TReferenceDictionary* D = Loaded();
+    if (!D) {
+        State.SkipWithError("dict-freedict-eng-bul is not installed");
+        return;
+    }
+    const QStringList Words = {"abandon", "cabin", "eagle", "garden", "house",
+                               "light",   "monkey", "river", "table", "ubiquitous", "zoology"};
+    qsizetype I = 0;
+    for (auto _ : State) {
+        benchmark::DoNotOptimize(D->LookUp(Words[I]));
+        I = (I + 1) % Words.size();
+    }
+}
+BENCHMARK(BM_ReferenceLookUpColdChunk)->Unit(benchmark::kMicrosecond);
+
+} // namespace

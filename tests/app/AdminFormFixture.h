@@ -4,6 +4,7 @@
 // the window's tests.
 
 #include "app/TAdminForm.h"
+#include "reference/TReference.h"
 #include "widgets/TMessageBox.h"
 #include "app/TTrayIcon.h"
 #include "platform/TRegistry.h"
@@ -43,6 +44,9 @@ protected:
         TTrayIcon::SetAvailabilitySource([this] { return TrayAvailable; });
         TMessageBox::ClearAnswers();
         DataFile = Dir.filePath("english.mdb");
+        // The window as it is without a reference dictionary installed (its hints are exact);
+        // ReferenceWindowTest.cpp shows the window with FreeDict's.
+        TReference::SetDefaultIndexPath(Dir.filePath("no-reference.index"));
     }
 
     void TearDown() override
@@ -53,6 +57,7 @@ protected:
         TTrayIcon::SetAvailabilitySource({});
         TMessageBox::ClearAnswers();
         HeldDialog.reset();
+        TReference::SetDefaultIndexPath({});
     }
 
     // Makes the window count a dialog as open (or no longer) as one of its dialogs would.
