@@ -4,6 +4,7 @@
 #include "app/TAdminForm.h"
 
 #include "app/TElidedToolButton.h"
+#include "app/TReferenceHint.h"
 #include "widgets/TMenuImages.h"
 #include "widgets/TMessageBox.h"
 #include "editor/TEditForm.h"
@@ -83,6 +84,11 @@ TSpeechCommands::TSpeechCommands(TAdminForm& Form) : QObject(&Form), Form(Form)
     connect(AddMissingAction, &QAction::visibleChanged, AddMissingButton,
             [this] { AddMissingButton->setVisible(AddMissingAction->isVisible()); });
 
+    ReferenceHint = new TReferenceHint(this);
+    connect(ReferenceHint, &TReferenceHint::Loaded, this, [this] {
+        if (!MissingWord.isEmpty())
+            ShowSearchOutcome();
+    });
     connect(TSpeaker::Shared(), &TSpeaker::Failed, this, &TSpeechCommands::SpeechFailed);
     connect(TSpeaker::Shared(), &TSpeaker::Interrupted, Form.StatusPanel, &QLabel::setText);
     SetNoteWordClick(&NoteWordClicked);
@@ -134,6 +140,7 @@ void TSpeechCommands::ShowSearchOutcome()
     QString Hint = QStringLiteral("\"%1\" not found").arg(Searched);
     if (Common > 0)
         Hint += QStringLiteral(" \u2014 nearest: \"%1\u2026\"").arg(Searched.left(Common));
+    Hint += ReferenceHint->For(Searched);
     Form.StatusPanel->setText(Hint);
     AddMissingAction->setText(AddCaption(Searched));
     AddMissingAction->setVisible(true);

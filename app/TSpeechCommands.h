@@ -6,6 +6,7 @@
 class QAction;
 class TAdminForm;
 class TElidedToolButton;
+class TReferenceHint;
 
 // The main window's pronunciation commands (File > Speak, F8) and the search that says when it
 // missed: the status bar names the word, and File > Add "word"… (also at the right of the
@@ -34,5 +35,6 @@ public:
 private:
     TAdminForm& Form;
     QString MissingWord; // the last search's text when it was not found
+    TReferenceHint* ReferenceHint = nullptr; // the reference's senses for it
     bool SpeechFailureShown = false;
 };

@@ -14,6 +14,10 @@ deb=$(ls "$build"/vexlo-vocabulary_*.deb)
 version=$(dpkg-deb -f "$deb" Version)
 echo "Package: $deb"
 dpkg-deb -f "$deb" Depends
+dpkg-deb -f "$deb" Recommends | grep -qw dict-freedict-eng-bul || {
+    echo "the package does not recommend dict-freedict-eng-bul" >&2
+    exit 1
+}
 lintian --fail-on error "$deb" 2>/dev/null || {
     lintian "$deb"
     echo "lintian found errors in $deb" >&2

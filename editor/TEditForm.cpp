@@ -6,6 +6,7 @@
 #include "widgets/TReadableColours.h"
 #include "widgets/TMessageBox.h"
 #include "editor/TFieldCounter.h"
+#include "editor/TReferencePanel.h"
 #include "widgets/VexloComponents.h"
 #include "widgets/TScreenPlacement.h"
 #include "store/TEnBgRecord.h"
@@ -20,6 +21,7 @@
 #include <QShortcut>
 #include <QStatusTipEvent>
 #include <QStyledItemDelegate>
+#include <QToolButton>
 
 #include <exception>
 
@@ -140,6 +142,18 @@ void TEditForm::FormCreate()
     connect(Grid, &QTableWidget::cellClicked, this, [this] { TranscriptStringGridClick(); });
 
     CreateSpeechControls();
+    Reference = new TReferencePanel(this, ui->EnglishEdit, ui->BulgarianMemo);
+    connect(Reference, &TReferencePanel::TranscriptionPicked, this, [this](const QString& T) {
+        OfferTranscription(T, QStringLiteral("Reference"),
+                           QStringLiteral("From the reference dictionary; check it before saving."));
+    });
+    connect(Reference, &TReferencePanel::HeightChanged, this, [this](int Delta) {
+        const int Height = height() + Delta;
+        setMinimumHeight(323 + Reference->Height());
+        resize(width(), Height);
+    });
+    setTabOrder(SuggestBitBtn, Reference->TranscriptionButton);
+    setTabOrder(Reference->TranscriptionButton, Reference->ToggleButton);
 
     for (QWidget* W : findChildren<QWidget*>())
         W->setToolTip(QString());
@@ -165,6 +179,7 @@ void TEditForm::PrepareForNew()
     ui->LevelUpDown->SetPosition(0);
     ui->LevelEdit->setText(QStringLiteral("0"));
     FTranscriptionCaret = 0;
+    Reference->Prepare(true);
 }
 
 void TEditForm::PrepareForEdit()
@@ -187,6 +202,7 @@ void TEditForm::PrepareForEdit()
     FTranscriptionCaret = 0;
     ui->LevelEdit->setText(QString::number(Rec.WordLevel));
     ui->LevelUpDown->SetPosition(Rec.WordLevel);
+    Reference->Prepare(false);
 }
 
 void TEditForm::showEvent(QShowEvent* Event)
@@ -226,7 +242,10 @@ void TEditForm::resizeEvent(QResizeEvent* Event)
     // Only the Bulgarian group grows with the dialog; the buttons keep their distance to the
     // bottom-right corner and the status bar stays at the bottom.
     const int W = width(), H = height();
-    ui->BulgarianGroupBox->setGeometry(2, 104, W - 7, H - 162);
+    const int Below = Reference ? Reference->Height() : 0; // the reference panel's room
+    ui->BulgarianGroupBox->setGeometry(2, 104, W - 7, H - 162 - Below);
+    if (Reference)
+        Reference->Place(H - 58 - Below, W, 83, H - 53);
     ui->OKBitBtn->move(W - 157, H - 53);
     ui->CancelBitBtn->move(W - 79, H - 53);
     ui->StatusBar->setGeometry(0, H - 19, W, 19);

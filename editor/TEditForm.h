@@ -9,6 +9,7 @@ class QCompleter;
 class QPainter;
 class QPushButton;
 class QRect;
+class TReferencePanel;
 
 namespace Ui {
 class TEditForm;
@@ -72,6 +73,14 @@ public:
         const char* Example;
     };
     static const QList<TPhoneticCode>& PhoneticCodes();
+
+    // The reference dictionary's senses and transcription (TReferencePanel).
+    TReferencePanel* Reference = nullptr;
+    // Puts a transcription from Suggest or the reference into its field, asking before it
+    // replaces another; Source is the button's name, Note the status bar's word on where it came
+    // from.
+    void OfferTranscription(const QString& Transcription, const QString& Source,
+                            const QString& Note);
 
 protected:
     bool event(QEvent* Event) override;

@@ -166,6 +166,13 @@ void TEditForm::SuggestBitBtnClick()
         ui->StatusBar->showMessage(QStringLiteral("There is no pronunciation for this text."));
         return;
     }
+    OfferTranscription(Suggested, QStringLiteral("Suggest"),
+                       QStringLiteral("Suggested by espeak-ng; check it before saving."));
+}
+
+void TEditForm::OfferTranscription(const QString& Suggested, const QString& Source,
+                                   const QString& Note)
+{
     QLineEdit* Edit = ui->TranscriptionEdit;
     const QString Typed = Edit->text();
     if (Typed == Suggested) {
@@ -175,7 +182,7 @@ void TEditForm::SuggestBitBtnClick()
     // A transcription that is there already is only replaced when the user says so.
     if (!Typed.trimmed().isEmpty() &&
         TMessageBox::Question(
-            this, QStringLiteral("Suggest"),
+            this, Source,
             QStringLiteral("Replace the transcription [%1] with [%2]?").arg(Typed, Suggested),
             QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
         return;
@@ -194,8 +201,7 @@ void TEditForm::SuggestBitBtnClick()
                                        .arg(Suggested.size())
                                        .arg(Room));
     else
-        ui->StatusBar->showMessage(
-            QStringLiteral("Suggested by espeak-ng; check it before saving."));
+        ui->StatusBar->showMessage(Note);
 }
 
 void TEditForm::TranscriptionEdited()

@@ -81,6 +81,7 @@ int32_t Clamp32(int64_t N)
 TAppRegInfo::TAppRegInfo(TMainWindowPlace* AForm) : Form(AForm)
 {
     TSpeechSettings::SetLive(&Speech);
+    TReferenceSettings::SetLive(&Reference);
     Load();
     const QSize Screen = ScreenSize();
     if (Screen.isValid()) {
@@ -135,6 +136,8 @@ TAppRegInfo::~TAppRegInfo()
 {
     if (&TSpeechSettings::Live() == &Speech)
         TSpeechSettings::SetLive(nullptr);
+    if (&TReferenceSettings::Live() == &Reference)
+        TReferenceSettings::SetLive(nullptr);
     if (Closed)
         return;
     try {
@@ -165,6 +168,7 @@ void TAppRegInfo::Load()
     Reg.CloseKey();
     Speech.Load();
     LookUp.Load();
+    Reference.Load();
 }
 
 void TAppRegInfo::Save()
@@ -183,6 +187,7 @@ void TAppRegInfo::Save()
         Reg.CloseKey();
         Speech.Save();
         LookUp.Save();
+        Reference.Save();
     } else if (const QString Problem = TRegistry::HiveProblem(); !Problem.isEmpty()) {
         throw ERegistryException(Problem);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/TLookUpSettings.h"
+#include "settings/TReferenceSettings.h"
 #include "settings/TSpeechSettings.h"
 
 #include <QRect>
@@ -119,6 +120,8 @@ public:
     TSpeechSettings Speech;
     // Whether a look-up takes the keyboard; also in a subkey of its own.
     TLookUpSettings LookUp;
+    // The reference dictionary; in a subkey of its own.
+    TReferenceSettings Reference;
 
     const TAppRegInfoData* NoteData() const { return this; }
     TAppRegInfoData* NoteData() { return this; }

@@ -17,6 +17,9 @@ class QLabel;
 class QToolButton;
 struct TSpeechSettings;
 struct TLookUpSettings;
+struct TReferenceSettings;
+class QLineEdit;
+class QToolButton;
 
 namespace Ui {
 class TOptionsForm;
@@ -81,6 +84,17 @@ public:
     QGroupBox* LookUpGroupBox = nullptr;
     QComboBox* LookUpComboBox = nullptr;
 
+    // The reference dictionary, below look-up (TOptionsFormReference.cpp): on or off, which dictd
+    // index, and how to get FreeDict's when it is missing.
+    void SetReferenceSettings(TReferenceSettings* Reference);
+    QGroupBox* ReferenceGroupBox = nullptr;
+    QCheckBox* ReferenceCheckBox = nullptr;
+    QLineEdit* ReferenceEdit = nullptr;
+    QToolButton* ReferenceBrowseButton = nullptr;
+    QLabel* ReferenceStatusLabel = nullptr;
+    void ReferenceBrowseClick();
+    void ShowReferenceStatus();
+
 protected:
     bool event(QEvent* Event) override;
     void showEvent(QShowEvent* Event) override;
@@ -93,6 +107,9 @@ private:
     void CreateLookUpPage();
     void LookUpPageOK();
     TLookUpSettings* FLookUp = nullptr;
+    void CreateReferencePage();
+    void ReferencePageOK();
+    TReferenceSettings* FReference = nullptr;
 
     TAppRegInfoData& FSettings;
     QWidget* FOwner;

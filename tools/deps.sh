@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev qt6-qpa-plugins
-    libsqlite3-dev libjpeg62-turbo-dev libicu-dev mdbtools-dev
+    libsqlite3-dev libjpeg62-turbo-dev libicu-dev mdbtools-dev zlib1g-dev
     libespeak-ng-dev espeak-ng-data libpcaudio-dev
     fonts-dejavu-core
 )
@@ -22,6 +22,9 @@ if [ "${1:-}" != "--run" ]; then
     )
     # A spreadsheet that opens our .csv files and saves its own, in the interchange tests.
     packages+=(libreoffice-calc-nogui)
+    # The reference dictionary: FreeDict's English–Bulgarian dictionary, and dictd's own tools
+    # that make the small dictionaries of the reference tests.
+    packages+=(dict-freedict-eng-bul dictfmt dictzip)
     # Desktop integration and its tests: Qt's Wayland plugin, a headless Wayland compositor with
     # XWayland, the Wayland clipboard tools, a private D-Bus session bus, the freedesktop
     # validators, the Debian package tools and checker, the icon renderer.

@@ -11,6 +11,7 @@
 #include "app/TSpeechCommands.h"
 #include "app/TTrayControl.h"
 #include "app/TWindowPlacement.h"
+#include "reference/TReference.h"
 #include "widgets/TMessageBox.h"
 #include "app/TTrayIcon.h"
 #include "platform/TRegistry.h"
@@ -50,6 +51,9 @@ protected:
         TTrayIcon::SetAvailabilitySource([this] { return TrayAvailable; });
         TMessageBox::ClearAnswers();
         DataFile = Dir.filePath("english.mdb");
+        // The window as it is without a reference dictionary installed (its hints are exact);
+        // ReferenceWindowTest.cpp shows the window with FreeDict's.
+        TReference::SetDefaultIndexPath(Dir.filePath("no-reference.index"));
     }
 
     void TearDown() override
@@ -60,6 +64,7 @@ protected:
         TTrayIcon::SetAvailabilitySource({});
         TMessageBox::ClearAnswers();
         HeldDialog.reset();
+        TReference::SetDefaultIndexPath({});
     }
 
     // Makes the window count a dialog as open (or no longer) as one of its dialogs would.

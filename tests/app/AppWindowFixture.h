@@ -167,6 +167,22 @@ protected:
         return Window;
     }
 
+    // Puts Text on the clipboard from another process, which keeps it until the test ends or
+    // another copy replaces it.
+    void CopyToClipboard(const QString& Text)
+    {
+        Processes.push_back(std::make_unique<QProcess>());
+        QProcess* Xclip = Processes.back().get();
+        Xclip->start("xclip", {"-quiet", "-selection", "clipboard"});
+        ASSERT_TRUE(Xclip->waitForStarted(5000));
+        Xclip->write(Text.toUtf8());
+        Xclip->closeWriteChannel();
+        Xclip->waitForBytesWritten(5000);
+        ASSERT_TRUE(WaitUntil([&] {
+            return Tool("xclip", {"-o", "-selection", "clipboard"}) == Text;
+        }));
+    }
+
     // Starts the demo and waits for its main window.
     QString StartMainWindow(QProcess*& Process, QStringList Extra = {})
     {

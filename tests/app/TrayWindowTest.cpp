@@ -28,22 +28,6 @@ protected:
         Registry.WriteBool(Name, Value);
     }
 
-    // Puts Text on the clipboard from another process, which keeps it until the test ends or
-    // another copy replaces it.
-    void CopyToClipboard(const QString& Text)
-    {
-        Processes.push_back(std::make_unique<QProcess>());
-        QProcess* Xclip = Processes.back().get();
-        Xclip->start("xclip", {"-quiet", "-selection", "clipboard"});
-        ASSERT_TRUE(Xclip->waitForStarted(5000));
-        Xclip->write(Text.toUtf8());
-        Xclip->closeWriteChannel();
-        Xclip->waitForBytesWritten(5000);
-        ASSERT_TRUE(WaitUntil([&] {
-            return Tool("xclip", {"-o", "-selection", "clipboard"}) == Text;
-        }));
-    }
-
     // The windows of the tray host; empty when none runs.
     static QStringList TrayHostWindows()
     {

@@ -1,8 +1,9 @@
 // Renders the word editor with a suggested transcription, the list of backslash codes, and the
-// options dialog with its speech group, offscreen into docs/screenshots.
+// editor with the reference dictionary's senses, the options dialog with its speech group, offscreen into docs/screenshots.
 // Usage: editor_screenshots OUTPUT_DIR
 #include "editor/TEditForm.h"
 #include "settings/TOptionsForm.h"
+#include "editor/TReferencePanel.h"
 #include "settings/TSpeechSettings.h"
 
 #include "ui_TEditForm.h"
@@ -10,6 +11,10 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCompleter>
+#include <QDeadlineTimer>
+#include <QListWidget>
+#include <QTimer>
+#include <QToolButton>
 #include <QDir>
 #include <QPainter>
 #include <QTest>
@@ -53,6 +58,31 @@ int main(int argc, char** argv)
     }
     Save(Shot, "editor-codes.png");
     Editor.hide();
+
+    // A new word with the reference dictionary's senses (FreeDict's, when installed): two picked,
+    // the reference's transcription taken.
+    {
+        TEditForm WithReference;
+        QTimer::singleShot(0, &WithReference, [&] {
+            TReferencePanel& Panel = *WithReference.Reference;
+            const QDeadlineTimer Deadline(60000);
+            while (Panel.SenseList->count() < 5 && !Deadline.hasExpired())
+                QApplication::processEvents(QEventLoop::AllEvents, 20);
+            if (Panel.SenseList->count() >= 5) {
+                Panel.SenseList->item(1)->setCheckState(Qt::Checked);
+                Panel.SenseList->item(4)->setCheckState(Qt::Checked);
+                Panel.TranscriptionButton->click();
+                WithReference.ui->LevelUpDown->SetPosition(2);
+                WithReference.ui->LevelEdit->setText(QStringLiteral("2"));
+                QApplication::processEvents();
+                Save(WithReference.grab().toImage(), "editor-reference.png");
+            } else {
+                std::printf("editor-reference.png FAILED (no reference dictionary)\n");
+            }
+            WithReference.reject();
+        });
+        WithReference.ShowEditorFor(QStringLiteral("house"));
+    }
 
     TAppRegInfoData Settings;
     Settings.ResidentMode = true;

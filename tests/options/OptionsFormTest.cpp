@@ -6,12 +6,19 @@
 #include "ui_TOptionsForm.h"
 
 #include "settings/TLookUpSettings.h"
+#include "settings/TReferenceSettings.h"
+#include "reference/TReference.h"
+#include "widgets/TFileDialog.h"
 #include "settings/TSpeechSettings.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QTest>
@@ -278,7 +285,7 @@ TEST_F(OptionsFormTest, ExecuteReturnsTrueOnOK)
         const QRect Mine = Form->frameGeometry();
         EXPECT_LE(std::abs(Mine.center().x() - Outer.center().x()), 1);
         EXPECT_LE(std::abs(Mine.center().y() - Outer.center().y()), 1);
-        EXPECT_EQ(Form->size(), QSize(274, 420)); // grown by the speech and look-up groups below
+        EXPECT_EQ(Form->size(), QSize(274, 527)); // grown by the speech, look-up and reference groups
         // "OK" carries the same glyph as the word editor's.
         EXPECT_EQ(Form->ui->OKBitBtn->icon().pixmap(16, 16).toImage(),
                   TMenuImages::CheckMarkGlyph().pixmap(16, 16).toImage());
@@ -300,13 +307,14 @@ TEST_F(OptionsFormTest, SpeechGroupBelowTheNoteOptions)
     {
         TOptionsForm Form(Settings, nullptr);
         // The speech group, then the look-up group, below the note options.
-        EXPECT_EQ(Form.size(), QSize(274, 420));
+        EXPECT_EQ(Form.size(), QSize(274, 527));
         EXPECT_EQ(Form.ui->NoteGroupBox->geometry(), QRect(2, 168, 270, 89));
         EXPECT_EQ(Form.ui->GroupBox3->geometry(), QRect(2, 0, 270, 65));
         EXPECT_EQ(Form.SpeechGroupBox->geometry(), QRect(2, 264, 270, 65));
         EXPECT_EQ(Form.LookUpGroupBox->geometry(), QRect(2, 336, 270, 45));
-        EXPECT_EQ(Form.ui->OKBitBtn->geometry(), QRect(120, 388, 73, 25));
-        EXPECT_EQ(Form.ui->CancelBitBtn->geometry(), QRect(198, 388, 73, 25));
+        EXPECT_EQ(Form.ReferenceGroupBox->geometry(), QRect(2, 388, 270, 100));
+        EXPECT_EQ(Form.ui->OKBitBtn->geometry(), QRect(120, 495, 73, 25));
+        EXPECT_EQ(Form.ui->CancelBitBtn->geometry(), QRect(198, 495, 73, 25));
         // Without speech settings to edit, the group shows the defaults.
         EXPECT_EQ(Form.VoiceComboBox->currentText(), QStringLiteral("British English"));
         EXPECT_FALSE(Form.NotesSpeakCheckBox->isChecked());
@@ -358,6 +366,57 @@ TEST_F(OptionsFormTest, LookUpChoiceShowsTheSettingAndOKCopiesItBack)
             (PressOK ? Form.ui->OKBitBtn : Form.ui->CancelBitBtn)->click();
             EXPECT_EQ(LookUp.TakeKeyboard, PressOK ? !Take : Take);
         }
+}
+
+// The reference group: on/off and the index shown and copied back on OK only; the status says
+// whether the dictionary is there, and how to get FreeDict's when it is not.
+TEST_F(OptionsFormTest, ReferenceGroupShowsTheSettingsAndHowToGetTheDictionary)
+{
+    QTemporaryDir Dir;
+    const QString Missing = Dir.filePath("freedict-eng-bul.index");
+    const QString Other = Dir.filePath("other.index");
+    QFile(Other).open(QIODevice::WriteOnly);
+    struct TCase
+    {
+        bool Enabled;
+        QString Default; // where FreeDict's index is looked for
+        QString Index;   // the setting
+        const char* Status;
+    } const Cases[] = {
+        {true, Missing, "", "Not installed. To get it: sudo apt install dict-freedict-eng-bul"},
+        {true, Other, "", "FreeDict English–Bulgarian (CC BY-SA) is installed."},
+        {true, Missing, Other, "A dictd dictionary; it is read when first needed."},
+        {true, Missing, Dir.filePath("nothing.index"), "There is no such file."},
+        {false, Missing, "", "Off: new words get no suggested meanings."},
+    };
+    for (const TCase& C : Cases) {
+        SCOPED_TRACE(C.Status);
+        TReference::SetDefaultIndexPath(C.Default);
+        TReferenceSettings Reference;
+        Reference.Enabled = C.Enabled;
+        Reference.IndexPath = C.Index;
+        TOptionsForm Form(Settings, nullptr);
+        Form.SetReferenceSettings(&Reference);
+        EXPECT_EQ(Form.ReferenceCheckBox->isChecked(), C.Enabled);
+        EXPECT_EQ(Form.ReferenceEdit->text(), C.Index);
+        EXPECT_EQ(Form.ReferenceEdit->isEnabled(), C.Enabled);
+        EXPECT_EQ(Form.ReferenceStatusLabel->text(), QString::fromUtf8(C.Status));
+        EXPECT_EQ(Form.ReferenceStatusLabel->textFormat(), Qt::PlainText);
+    }
+    for (const bool PressOK : {true, false}) {
+        TReferenceSettings Reference;
+        TOptionsForm Form(Settings, nullptr);
+        Form.SetReferenceSettings(&Reference);
+        TFileDialog::SetNextAnswer(Other);
+        Form.ReferenceBrowseButton->click();
+        EXPECT_EQ(Form.ReferenceEdit->text(), Other);
+        Form.ReferenceCheckBox->click();
+        (PressOK ? Form.ui->OKBitBtn : Form.ui->CancelBitBtn)->click();
+        EXPECT_EQ(Reference.Enabled, !PressOK);
+        EXPECT_EQ(Reference.IndexPath, PressOK ? Other : QString());
+    }
+    TFileDialog::ClearAnswers();
+    TReference::SetDefaultIndexPath({});
 }
 
 // The text field of a closed drop-down list, where its current item is drawn.

@@ -1,0 +1,125 @@
+// The options dialog's reference group, below the look-up group: the dialog grows by its height
+// and the two buttons move down with the bottom edge; everything else keeps its place.
+#include "settings/TOptionsForm.h"
+
+#include "ui_TOptionsForm.h"
+
+#include "reference/TReference.h"
+#include "settings/TReferenceSettings.h"
+#include "widgets/TFileDialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+
+namespace {
+constexpr int GroupHeight = 100;
+constexpr int Grown = GroupHeight + 7;
+} // namespace
+
+void TOptionsForm::CreateReferencePage()
+{
+    ReferenceGroupBox = new QGroupBox(QStringLiteral("Reference dictionary"), this);
+    ReferenceGroupBox->setObjectName(QStringLiteral("ReferenceGroupBox"));
+    ReferenceGroupBox->setGeometry(2, LookUpGroupBox->geometry().bottom() + 8, 270, GroupHeight);
+
+    ReferenceCheckBox =
+        new QCheckBox(QStringLiteral("Suggest meanings for new words"), ReferenceGroupBox);
+    ReferenceCheckBox->setObjectName(QStringLiteral("ReferenceCheckBox"));
+    ReferenceCheckBox->setGeometry(8, 17, 254, 17);
+    ReferenceCheckBox->setStatusTip(QStringLiteral(
+        "Show the senses of a reference dictionary in the word editor and for words not found"));
+
+    ReferenceEdit = new QLineEdit(ReferenceGroupBox);
+    ReferenceEdit->setObjectName(QStringLiteral("ReferenceEdit"));
+    ReferenceEdit->setGeometry(8, 38, 226, 21);
+    ReferenceEdit->setPlaceholderText(TReference::DefaultIndexPath());
+    ReferenceEdit->setStatusTip(
+        QStringLiteral("The .index file of a dictd dictionary; empty for FreeDict's English–Bulgarian"));
+    ReferenceBrowseButton = new QToolButton(ReferenceGroupBox);
+    ReferenceBrowseButton->setObjectName(QStringLiteral("ReferenceBrowseButton"));
+    ReferenceBrowseButton->setText(QStringLiteral("..."));
+    ReferenceBrowseButton->setGeometry(238, 38, 24, 21);
+    ReferenceBrowseButton->setStatusTip(QStringLiteral("Choose a dictd dictionary's index file"));
+    connect(ReferenceBrowseButton, &QToolButton::clicked, this,
+            &TOptionsForm::ReferenceBrowseClick);
+
+    ReferenceStatusLabel = new QLabel(ReferenceGroupBox);
+    ReferenceStatusLabel->setObjectName(QStringLiteral("ReferenceStatusLabel"));
+    ReferenceStatusLabel->setGeometry(8, 62, 254, 34);
+    ReferenceStatusLabel->setTextFormat(Qt::PlainText);
+    ReferenceStatusLabel->setWordWrap(true);
+    ReferenceStatusLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    connect(ReferenceEdit, &QLineEdit::textChanged, this, &TOptionsForm::ShowReferenceStatus);
+    connect(ReferenceCheckBox, &QCheckBox::toggled, this, [this](bool On) {
+        ReferenceEdit->setEnabled(On);
+        ReferenceBrowseButton->setEnabled(On);
+        ShowReferenceStatus();
+    });
+
+    const TReferenceSettings Defaults;
+    ReferenceCheckBox->setChecked(Defaults.Enabled);
+    ShowReferenceStatus();
+
+    for (QWidget* Button :
+         {static_cast<QWidget*>(ui->OKBitBtn), static_cast<QWidget*>(ui->CancelBitBtn)})
+        Button->move(Button->x(), Button->y() + Grown);
+    setFixedSize(width(), height() + Grown);
+    setTabOrder(LookUpComboBox, ReferenceCheckBox);
+    setTabOrder(ReferenceCheckBox, ReferenceEdit);
+    setTabOrder(ReferenceEdit, ReferenceBrowseButton);
+    setTabOrder(ReferenceBrowseButton, ui->OKBitBtn);
+}
+
+void TOptionsForm::ShowReferenceStatus()
+{
+    const QString Path = ReferenceEdit->text().trimmed();
+    const bool Default = Path.isEmpty() || Path == TReference::DefaultIndexPath();
+    QString Status;
+    if (!ReferenceCheckBox->isChecked())
+        Status = QStringLiteral("Off: new words get no suggested meanings.");
+    else if (QFileInfo::exists(Default ? TReference::DefaultIndexPath() : Path))
+        Status = Default ? QStringLiteral("FreeDict English–Bulgarian (CC BY-SA) is installed.")
+                         : QStringLiteral("A dictd dictionary; it is read when first needed.");
+    else if (Default)
+        Status = QStringLiteral("Not installed. To get it: sudo apt install %1")
+                     .arg(QLatin1String(TReference::PackageName));
+    else
+        Status = QStringLiteral("There is no such file.");
+    ReferenceStatusLabel->setText(Status);
+}
+
+void TOptionsForm::ReferenceBrowseClick()
+{
+    const QString Current = ReferenceEdit->text().trimmed();
+    const QString Path = TFileDialog::OpenFileName(
+        this, QStringLiteral("Reference dictionary"),
+        QFileInfo(Current.isEmpty() ? TReference::DefaultIndexPath() : Current).absolutePath(),
+        QStringLiteral("dictd index (*.index);;All files (*)"));
+    if (!Path.isEmpty())
+        ReferenceEdit->setText(Path == TReference::DefaultIndexPath() ? QString() : Path);
+}
+
+void TOptionsForm::SetReferenceSettings(TReferenceSettings* Reference)
+{
+    FReference = Reference;
+    if (!FReference)
+        return;
+    ReferenceCheckBox->setChecked(FReference->Enabled);
+    ReferenceEdit->setText(FReference->IndexPath);
+    ShowReferenceStatus();
+}
+
+void TOptionsForm::ReferencePageOK()
+{
+    if (!FReference)
+        return;
+    FReference->Enabled = ReferenceCheckBox->isChecked();
+    FReference->IndexPath = ReferenceEdit->text().trimmed();
+    if (FReference->IndexPath == TReference::DefaultIndexPath())
+        FReference->IndexPath.clear();
+}
