@@ -19,6 +19,7 @@ if [ "${1:-}" != "--run" ]; then
         libgtest-dev libgmock-dev libbenchmark-dev
         sqlite3 mdbtools libkeduvocdocument-dev qtbase5-dev
         xvfb xauth xclip xdotool x11-utils trayer openbox fonts-liberation
+        nodejs npm
     )
     # Desktop integration and its tests: Qt's Wayland plugin, a headless Wayland compositor with
     # XWayland, the Wayland clipboard tools, a private D-Bus session bus, the freedesktop
