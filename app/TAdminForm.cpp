@@ -11,6 +11,7 @@
 #include "editor/TEditForm.h"
 #include "app/TLearnNotes.h"
 #include "app/TLookUp.h"
+#include "app/TReviewCommand.h"
 #include "platform/TickClock.h"
 #include "preview/TAboutForm.h"
 #include "reports/TInformationForm.h"
@@ -248,6 +249,13 @@ void TAdminForm::DesignForm()
     Notes->StoreOpen = [this] { return TableBound; };
     Notes->NoDialogOpen = [this] { return NoDialogOpen(); };
     Notes->Guarded = [this](const std::function<void()>& Work) { Guarded(Work); };
+
+    Review = new TReviewCommand(this, Tools1, TrayPopupMenu, StartStopTMI);
+    Review->Ready = [this] { return !Busy && TableBound; };
+    Review->AsDialog = [this](const std::function<void()>& Work) {
+        TDialogOpen Dialog(*this);
+        Guarded(Work);
+    };
 
     LookUps = new TLookUp(this);
     LookUps->CopiesWanted = [this] {

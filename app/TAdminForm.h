@@ -21,6 +21,7 @@ class QToolButton;
 class TEditForm;
 class TLearnNotes;
 class TLookUp;
+class TReviewCommand;
 class TEnglishTableModel;
 class TRegInfo;
 
@@ -167,6 +168,8 @@ public:
 
     // The learning notes and their Start LM / Stop LM item (TLearnNotes.cpp).
     TLearnNotes* Notes = nullptr;
+    // Tools → Review and the tray's Review (TReviewCommand.cpp).
+    TReviewCommand* Review = nullptr;
 
     // Words in and out: File > Import... and File > Export... (TAdminFormInterchange.cpp).
     QAction* ImportAction = nullptr;

@@ -1,0 +1,47 @@
+#include "AdminFormFixture.h"
+
+#include "app/TReviewCommand.h"
+#include "reviewform/TReviewForm.h"
+
+#include <QApplication>
+#include <QMenu>
+
+// Tools → Review (Ctrl+L) and the tray's Review open the review window over the main window as
+// one of its dialogs; with "Set the level from the review" on, an answer sets the entry's level,
+// and off (the default) the level stays the user's.
+TEST_F(AdminFormTest, ReviewOpensFromToolsAndTrayAndSetsTheLevelOnlyWhenAsked)
+{
+    Open(Fruits);
+    QAction* Action = Form->Review->Action();
+    EXPECT_EQ(Action->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_L));
+    EXPECT_TRUE(Form->Tools1->actions().contains(Action));
+    EXPECT_TRUE(Form->TrayPopupMenu->actions().contains(Form->Review->TrayItem()));
+    EXPECT_FALSE(Form->Review->Settings().LevelFromReview);
+
+    Form->Review->Clock = [] { return int64_t(1'760'000'000'000); };
+    for (const bool LevelFromReview : {false, true}) {
+        SCOPED_TRACE(LevelFromReview);
+        Form->Review->Settings().LevelFromReview = LevelFromReview;
+        QString First;
+        int Before = -1;
+        bool Counted = false;
+        auto Connection = QObject::connect(Form->Review, &TReviewCommand::Opened, Form.get(),
+                                           [&](TReviewForm* Review) {
+            Counted = !Form->NoDialogOpen();
+            EXPECT_EQ(QApplication::activeModalWidget(), Review);
+            First = Review->PromptText();
+            if (Store->ADOTable->Locate("ENAME", First, 0))
+                Before = Store->ADOTableLEVEL->AsInteger();
+            Review->Reveal();
+            Review->Grade(TGrade::grAgain); // difficulty about 6.4: level 5
+            Review->reject();
+        });
+        (LevelFromReview ? Form->Review->TrayItem() : Action)->trigger();
+        QObject::disconnect(Connection);
+        EXPECT_TRUE(Counted);
+        EXPECT_TRUE(Form->NoDialogOpen());
+        ASSERT_FALSE(First.isEmpty());
+        ASSERT_TRUE(Store->ADOTable->Locate("ENAME", First, 0));
+        EXPECT_EQ(Store->ADOTableLEVEL->AsInteger(), LevelFromReview ? 5 : Before) << First.toStdString();
+    }
+}
