@@ -181,18 +181,36 @@ std::optional<TReviewCard> TReviewStore::NextDue(int64_t Now)
 
 std::optional<TReviewCard> TReviewStore::NextNew()
 {
-    QByteArray Sql = "SELECT ENAME, BULG FROM English E";
-    if (HasTables())
-        Sql += " WHERE NOT EXISTS (SELECT 1 FROM " + FSchema + "." + TReviewKeys::StateTable +
-               " S WHERE S.Word = E.ENAME AND S.Meaning IS E.BULG)";
-    Sql += " LIMIT 1";
-    sqlite3_stmt* Raw = nullptr;
-    if (sqlite3_prepare_v2(FDb, Sql.constData(), -1, &Raw, nullptr) != SQLITE_OK)
-        throw EVexloDatabaseError(QString::fromUtf8(sqlite3_errmsg(FDb)));
-    TStmt Stmt(Raw);
-    if (sqlite3_step(Raw) != SQLITE_ROW)
-        return std::nullopt;
-    return ReadEntry({TSqlValue::FromColumn(Raw, 0), TSqlValue::FromColumn(Raw, 1)});
+    // Words before the one found last were passed over already: the search goes on from there
+    // (by row id, where the table has one), so a long reviewed stretch is not walked again.
+    const bool HasTables = this->HasTables();
+    for (const bool ByRowId : {true, false}) {
+        if (ByRowId && !FNewByRowId)
+            continue;
+        QByteArray Sql = ByRowId ? "SELECT ENAME, BULG, rowid FROM English E WHERE rowid >= ?1"
+                                 : "SELECT ENAME, BULG FROM English E WHERE 1";
+        if (HasTables)
+            Sql += " AND NOT EXISTS (SELECT 1 FROM " + FSchema + "." + TReviewKeys::StateTable +
+                   " S WHERE S.Word = E.ENAME AND S.Meaning IS E.BULG)";
+        Sql += ByRowId ? " ORDER BY rowid LIMIT 1" : " LIMIT 1";
+        sqlite3_stmt* Raw = nullptr;
+        if (sqlite3_prepare_v2(FDb, Sql.constData(), -1, &Raw, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(Raw);
+            if (ByRowId) {
+                FNewByRowId = false; // a table without row ids (WITHOUT ROWID, or a rowid column)
+                continue;
+            }
+            throw EVexloDatabaseError(QString::fromUtf8(sqlite3_errmsg(FDb)));
+        }
+        TStmt Stmt(Raw);
+        sqlite3_bind_int64(Raw, 1, FNewFrom);
+        if (sqlite3_step(Raw) != SQLITE_ROW)
+            return std::nullopt;
+        if (ByRowId)
+            FNewFrom = sqlite3_column_int64(Raw, 2);
+        return ReadEntry({TSqlValue::FromColumn(Raw, 0), TSqlValue::FromColumn(Raw, 1)});
+    }
+    return std::nullopt;
 }
 
 TMemoryState TReviewStore::StateOf(const TReviewKey& Key)
@@ -310,6 +328,7 @@ bool TReviewStore::Undo(const TReviewAnswer& Answer)
                 throw EVexloDatabaseError(QString::fromUtf8(sqlite3_errmsg(FDb)));
         }
         Commit();
+        FNewFrom = 0; // the word may be new again
         return true;
     } catch (...) {
         Rollback();

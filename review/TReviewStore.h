@@ -80,4 +80,6 @@ private:
     QByteArray FSchema = "main";
     QString FNotice;
     bool FNoticeGiven = false;
+    bool FNewByRowId = true;
+    int64_t FNewFrom = 0;
 };

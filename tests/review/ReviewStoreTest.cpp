@@ -190,12 +190,14 @@ TEST_F(ReviewStore, ReadOnlyFileIsReviewedInMemory)
     EXPECT_EQ(F.readAll(), Before);
 }
 
-// Files from other tools: an ID that is the row id, and IDs stored as text.
+// Files from other tools: an ID that is the row id, IDs stored as text, a table without row ids.
 TEST(ReviewForeignFiles, RowIdAliasAndTextIds)
 {
     for (const char* Schema :
          {"CREATE TABLE English (ID INTEGER PRIMARY KEY, ENAME, BULG, TRANS, LEVEL);",
-          "CREATE TABLE English (ID TEXT, ENAME TEXT, BULG TEXT, TRANS TEXT, LEVEL TEXT);"}) {
+          "CREATE TABLE English (ID TEXT, ENAME TEXT, BULG TEXT, TRANS TEXT, LEVEL TEXT);",
+          "CREATE TABLE English (ID INTEGER NOT NULL PRIMARY KEY, ENAME, BULG, TRANS, LEVEL) "
+          "WITHOUT ROWID;"}) {
         SCOPED_TRACE(Schema);
         QTemporaryDir Dir;
         const QString Path = Dir.filePath("foreign.db");
