@@ -331,6 +331,7 @@ void TAdminForm::FormCreate(const QStringList& Arguments)
     ScreenSaverSettings = new TRegInfo();
     AppSettings = new TAppRegInfo(this);
     Notes->Settings = AppSettings;
+    Review->UseSettings(&AppSettings->Review);
     CentreWhenNeverPlaced();
     ScreenSaverSettings->Load();
     PrepareFirstRun();
@@ -379,6 +380,7 @@ void TAdminForm::FormDestroy()
         }
     }
     Notes->Settings = nullptr;
+    Review->UseSettings(nullptr);
     delete AppSettings;
     AppSettings = nullptr;
     RemoveTrayIcon();

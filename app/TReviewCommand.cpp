@@ -1,6 +1,5 @@
 #include "app/TReviewCommand.h"
 
-#include "platform/TRegistry.h"
 #include "review/TReviewSession.h"
 #include "reviewform/TReviewForm.h"
 #include "speech/TSpeaker.h"
@@ -31,10 +30,6 @@ TReviewCommand::TReviewCommand(QWidget* Window, QMenu* Tools, QMenu* Tray, QActi
     connect(FAction, &QAction::triggered, this, &TReviewCommand::Execute);
     connect(FTrayItem, &QAction::triggered, this, &TReviewCommand::Execute);
     Clock = [] { return QDateTime::currentMSecsSinceEpoch(); };
-    try {
-        FSettings.Load();
-    } catch (const ERegistryException&) {
-    }
 }
 
 TReviewCommand::~TReviewCommand() = default;
@@ -52,7 +47,7 @@ int32_t TReviewCommand::LevelOfDifficulty(double Difficulty)
 
 void TReviewCommand::SetLevel(const TReviewCard& Card, const TReviewAnswer& Answer)
 {
-    if (!FSettings.LevelFromReview || !ScreenSaverDataModule)
+    if (!Settings().LevelFromReview || !ScreenSaverDataModule)
         return;
     TScreenSaverDataModule* Store = ScreenSaverDataModule;
     const int32_t Level = LevelOfDifficulty(Answer.After.Difficulty);
@@ -78,7 +73,7 @@ void TReviewCommand::Execute()
         !ScreenSaverDataModule->ADOConnection->Connected())
         return;
     auto Run = [this] {
-        TReviewSession Session(ScreenSaverDataModule->ADOConnection->Handle(), FSettings, Clock,
+        TReviewSession Session(ScreenSaverDataModule->ADOConnection->Handle(), Settings(), Clock,
                                &TReviewCommand::LocalDayStart);
         TReviewForm Form(&Session, FWindow);
         FForm = &Form;
@@ -86,8 +81,7 @@ void TReviewCommand::Execute()
             TSpeaker::Shared()->Speak(Word, TSpeechSettings::Live().Voice);
         });
         connect(&Form, &TReviewForm::SettingsChanged, this, [this](const TReviewSettings& S) {
-            FSettings = S;
-            FSettings.Save();
+            Settings() = S;
         });
         connect(&Form, &TReviewForm::Answered, this,
                 [this](const TReviewCard& Card, const TReviewAnswer& Answer) {

@@ -40,7 +40,10 @@ public:
     QAction* TrayItem() const { return FTrayItem; }
     // The window while it is open, for the tests.
     TReviewForm* Form() const { return FForm; }
-    TReviewSettings& Settings() { return FSettings; }
+    // The settings the review uses: the window's (kept with the program's other settings) while
+    // it has them, else defaults of its own.
+    TReviewSettings& Settings() { return FShared ? *FShared : FSettings; }
+    void UseSettings(TReviewSettings* Shared) { FShared = Shared; }
 
     // The start of the local day around Time.
     static int64_t LocalDayStart(int64_t Time);
@@ -58,5 +61,6 @@ private:
     QAction* FAction;
     QAction* FTrayItem;
     TReviewSettings FSettings;
+    TReviewSettings* FShared = nullptr;
     TReviewForm* FForm = nullptr;
 };

@@ -51,6 +51,24 @@ void ShowLearnForm(const void* AppSettings, const char16_t* English, const char1
     Note->ShowNote();
 }
 
+void ShowReviewNote(const void* AppSettings, const char16_t* English, const char16_t* Bulgarian,
+                    const char16_t* Transcription, int32_t Level, bool EnglishFirst,
+                    TNoteGrade OnGrade, void* Context)
+{
+    if (!HaveWidgetApplication())
+        return;
+    if (QPointer<TLearnForm>& Old = CurrentNote(); Old) {
+        Old->close();
+        delete Old.data();
+    }
+    auto* Note = new TLearnForm(TNoteSettings::FromBlock(AppSettings), FromUtf16(English),
+                                FromUtf16(Bulgarian), FromUtf16(Transcription), Level);
+    if (OnGrade)
+        Note->SetReview(EnglishFirst, OnGrade, Context);
+    CurrentNote() = Note;
+    Note->ShowNote();
+}
+
 void SetNoteWordClick(TNoteWordClick Handler)
 {
     TLearnForm::WordClick = Handler;

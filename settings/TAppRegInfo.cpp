@@ -165,6 +165,7 @@ void TAppRegInfo::Load()
     Reg.CloseKey();
     Speech.Load();
     LookUp.Load();
+    Review.Load();
 }
 
 void TAppRegInfo::Save()
@@ -183,6 +184,7 @@ void TAppRegInfo::Save()
         Reg.CloseKey();
         Speech.Save();
         LookUp.Save();
+        Review.Save();
     } else if (const QString Problem = TRegistry::HiveProblem(); !Problem.isEmpty()) {
         throw ERegistryException(Problem);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "review/TReviewSettings.h"
 #include "settings/TLookUpSettings.h"
 #include "settings/TSpeechSettings.h"
 
@@ -119,6 +120,8 @@ public:
     TSpeechSettings Speech;
     // Whether a look-up takes the keyboard; also in a subkey of its own.
     TLookUpSettings LookUp;
+    // The review's settings (what notes show among them); in a subkey of their own.
+    TReviewSettings Review;
 
     const TAppRegInfoData* NoteData() const { return this; }
     TAppRegInfoData* NoteData() { return this; }

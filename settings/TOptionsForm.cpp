@@ -91,6 +91,7 @@ TOptionsForm::TOptionsForm(TAppRegInfoData& Settings, QWidget* Owner)
     FormCreate();
     CreateSpeechPage();
     CreateLookUpPage();
+    CreateNotesShowPage();
 }
 
 TOptionsForm::~TOptionsForm() = default;
@@ -268,6 +269,7 @@ void TOptionsForm::OKBitBtnClick()
     FSettings.HideOrClose = ui->HideOrCloseCheckBox->isChecked();
     SpeechPageOK();
     LookUpPageOK();
+    NotesShowPageOK();
     accept();
 }
 

@@ -17,6 +17,7 @@ class QLabel;
 class QToolButton;
 struct TSpeechSettings;
 struct TLookUpSettings;
+struct TReviewSettings;
 
 namespace Ui {
 class TOptionsForm;
@@ -81,6 +82,12 @@ public:
     QGroupBox* LookUpGroupBox = nullptr;
     QComboBox* LookUpComboBox = nullptr;
 
+    // What notes show, below look-up (TOptionsFormNotesShow.cpp): a random word or the next word
+    // due for review.
+    void SetReviewSettings(TReviewSettings* Review);
+    QGroupBox* NotesShowGroupBox = nullptr;
+    QComboBox* NotesShowComboBox = nullptr;
+
 protected:
     bool event(QEvent* Event) override;
     void showEvent(QShowEvent* Event) override;
@@ -93,6 +100,9 @@ private:
     void CreateLookUpPage();
     void LookUpPageOK();
     TLookUpSettings* FLookUp = nullptr;
+    void CreateNotesShowPage();
+    void NotesShowPageOK();
+    TReviewSettings* FReview = nullptr;
 
     TAppRegInfoData& FSettings;
     QWidget* FOwner;

@@ -22,6 +22,7 @@ bool TOptionsForm::Execute(TAppRegInfo& Settings, QWidget* Owner)
     TOptionsForm Form(Settings, Owner);
     Form.SetSpeechSettings(&Settings.Speech);
     Form.SetLookUpSettings(&Settings.LookUp);
+    Form.SetReviewSettings(&Settings.Review);
     return Form.exec() == QDialog::Accepted;
 }
 

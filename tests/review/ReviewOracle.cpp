@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include "../store/StoreTestSupport.h"
+
 #include <gtest/gtest.h>
 
 TOracle TOracle::Find()
@@ -101,4 +103,46 @@ std::vector<TOracleCase> RandomCases(uint32_t Seed, int Count, int MaxLength)
         Cases.push_back(std::move(Case));
     }
     return Cases;
+}
+
+void ExpectFileMatchesOracle(const QString& Path, const std::map<QString, TOracleCase>& Given,
+                             const TOracle& Oracle)
+{
+    std::vector<QString> Words;
+    std::vector<TOracleCase> Cases;
+    for (const auto& [Word, Case] : Given) {
+        Words.push_back(Word);
+        Cases.push_back(Case);
+    }
+    const auto Expected = Oracle.Run(Cases);
+    ASSERT_EQ(Expected.size(), Cases.size());
+    for (size_t W = 0; W < Words.size(); ++W) {
+        const std::string Where = Words[W].toStdString();
+        const std::string Key = "Word = '" + Where + "'";
+        const TOracleStep& Last = Expected[W].back();
+        EXPECT_NEAR(std::stod(RawText(Path, "SELECT Stability FROM VexloReview WHERE " + Key)),
+                    Last.Stability, 1e-6 * std::max(1.0, Last.Stability))
+            << Where;
+        EXPECT_NEAR(std::stod(RawText(Path, "SELECT Difficulty FROM VexloReview WHERE " + Key)),
+                    Last.Difficulty, 1e-6)
+            << Where;
+        EXPECT_EQ(std::stoll(RawText(Path, "SELECT Due FROM VexloReview WHERE " + Key)), Last.Due)
+            << Where;
+        EXPECT_EQ(std::stoi(RawText(Path, "SELECT Reps || '' FROM VexloReview WHERE " + Key)),
+                  Last.Reps)
+            << Where;
+        EXPECT_EQ(std::stoi(RawText(Path, "SELECT Lapses FROM VexloReview WHERE " + Key)),
+                  Last.Lapses)
+            << Where;
+        std::string Want;
+        for (size_t I = 0; I < Expected[W].size(); ++I)
+            Want += (I ? "," : "") + std::to_string(Cases[W].Reviews[I].first) + "/" +
+                    std::to_string(Cases[W].Reviews[I].second) + ":" +
+                    std::to_string(Expected[W][I].Elapsed);
+        EXPECT_EQ(RawText(Path, "SELECT group_concat(Time || '/' || Grade || ':' || ElapsedDays) "
+                                "FROM (SELECT * FROM VexloReviewLog WHERE " + Key +
+                                    " ORDER BY rowid)"),
+                  Want)
+            << Where;
+    }
 }

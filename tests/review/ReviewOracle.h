@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -41,6 +42,11 @@ struct TOracle
     // Runs every case in one Node process; fails the test (and returns nothing) on trouble.
     std::vector<std::vector<TOracleStep>> Run(const std::vector<TOracleCase>& Cases) const;
 };
+
+// The answers given to each English word (grade and time) were saved in the data file at Path:
+// its VexloReview and VexloReviewLog hold what the reference scheduler gives for them.
+void ExpectFileMatchesOracle(const QString& Path, const std::map<QString, TOracleCase>& Given,
+                             const TOracle& Oracle);
 
 // Random grade sequences from Seed: gaps from a few minutes to months, same-day answers, early
 // and late answers, every retention and maximum interval in the table.

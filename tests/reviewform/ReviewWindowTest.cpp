@@ -108,33 +108,7 @@ TEST_F(ReviewWindow, ThirtyWordsFromTheKeyboardMatchTheReference)
         // past the maximum).
         Now += 70 * Day;
     }
-    std::vector<QString> Words;
-    std::vector<TOracleCase> Cases;
-    for (const auto& [Word, Case] : Given) {
-        Words.push_back(Word);
-        Cases.push_back(Case);
-    }
-    ASSERT_EQ(Cases.size(), 30u);
-    const auto Expected = Oracle.Run(Cases);
-    ASSERT_EQ(Expected.size(), 30u);
-    for (size_t W = 0; W < Words.size(); ++W) {
-        const std::string Where = Words[W].toStdString();
-        const std::string Key = "Word = '" + Where + "'";
-        const TOracleStep& Last = Expected[W].back();
-        EXPECT_NEAR(std::stod(RawText(Path, "SELECT Stability FROM VexloReview WHERE " + Key)),
-                    Last.Stability, 1e-6 * std::max(1.0, Last.Stability)) << Where;
-        EXPECT_NEAR(std::stod(RawText(Path, "SELECT Difficulty FROM VexloReview WHERE " + Key)),
-                    Last.Difficulty, 1e-6) << Where;
-        EXPECT_EQ(std::stoll(RawText(Path, "SELECT Due FROM VexloReview WHERE " + Key)), Last.Due) << Where;
-        EXPECT_EQ(std::stoi(RawText(Path, "SELECT Lapses FROM VexloReview WHERE " + Key)), Last.Lapses) << Where;
-        std::string Want;
-        for (size_t I = 0; I < Expected[W].size(); ++I)
-            Want += (I ? "," : "") + std::to_string(Cases[W].Reviews[I].second) + ":" +
-                    std::to_string(Expected[W][I].Elapsed);
-        EXPECT_EQ(RawText(Path, "SELECT group_concat(Grade || ':' || ElapsedDays) FROM (SELECT * FROM "
-                                "VexloReviewLog WHERE " + Key + " ORDER BY rowid)"),
-                  Want) << Where;
-    }
+    ExpectFileMatchesOracle(Path, Given, Oracle);
 }
 
 // Bulgarian first: the prompt is the meaning, the English word and its transcription come with
