@@ -1,5 +1,7 @@
 #include "app/TReviewCommand.h"
 
+#include "reports/TInformationForm.h"
+#include "reports/TReviewProgressPage.h"
 #include "review/TReviewSession.h"
 #include "reviewform/TReviewForm.h"
 #include "speech/TSpeaker.h"
@@ -62,6 +64,14 @@ void TReviewCommand::SetLevel(const TReviewCard& Card, const TReviewAnswer& Answ
     Store->UpdateCurrentEntry(Rec);
 }
 
+void TReviewCommand::ShowProgress(QWidget* Over, TReviewStore& Store)
+{
+    const TReviewProgress Progress =
+        TReviewProgress::Read(ScreenSaverDataModule->ADOConnection->Handle(), Store.Schema().constData(),
+                              LocalDayStart(Clock()), Settings().DesiredRetention / 1000.0);
+    TInformationForm::ShowPage(Over, BuildReviewProgressPage(Progress));
+}
+
 void TReviewCommand::Execute()
 {
     if (FForm) {
@@ -82,6 +92,9 @@ void TReviewCommand::Execute()
         });
         connect(&Form, &TReviewForm::SettingsChanged, this, [this](const TReviewSettings& S) {
             Settings() = S;
+        });
+        connect(&Form, &TReviewForm::ProgressRequested, this, [this, &Form, &Session] {
+            ShowProgress(&Form, Session.Store());
         });
         connect(&Form, &TReviewForm::Answered, this,
                 [this](const TReviewCard& Card, const TReviewAnswer& Answer) {

@@ -13,6 +13,7 @@ class QMenu;
 class QWidget;
 class TReviewForm;
 class TReviewSession;
+class TReviewStore;
 struct TReviewAnswer;
 struct TReviewCard;
 
@@ -56,6 +57,7 @@ signals:
 
 private:
     void SetLevel(const TReviewCard& Card, const TReviewAnswer& Answer);
+    void ShowProgress(QWidget* Over, TReviewStore& Store);
 
     QWidget* FWindow;
     QAction* FAction;

@@ -48,6 +48,7 @@ TReviewAnswer TReviewSession::Answer(TGrade Grade)
     const TReviewAnswer Result = FStore.Record(*FCurrent, Grade, FClock(), FScheduler);
     FLast.emplace(Result, *FCurrent);
     FLastGrade = Grade;
+    FLastEnglishFirst = FEnglishFirst;
     ++FDone;
     ++FGrades[static_cast<size_t>(Grade)];
     Advance();
@@ -66,6 +67,7 @@ bool TReviewSession::Undo()
     --FGrades[static_cast<size_t>(FLastGrade)];
     FCurrent = Card;
     FCurrent->State = Answer.Before;
+    FEnglishFirst = FLastEnglishFirst; // asked again the way it was asked
     return true;
 }
 

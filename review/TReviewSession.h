@@ -59,6 +59,7 @@ private:
     bool FEnglishFirst = true;
     std::optional<std::pair<TReviewAnswer, TReviewCard>> FLast;
     TGrade FLastGrade = TGrade::grGood;
+    bool FLastEnglishFirst = true;
     int32_t FDone = 0;
     std::array<int32_t, 5> FGrades{};
     std::mt19937 FRandom{std::random_device{}()};

@@ -67,6 +67,8 @@ TReviewForm::TReviewForm(TReviewSession* Session, QWidget* Parent)
     FSpeak = Button(this, "SpeakButton", QStringLiteral("Speak (F8)"));
     FUndo = Button(this, "UndoButton", QStringLiteral("Undo (Ctrl+Z)"));
     FSettings = Button(this, "SettingsButton", QStringLiteral("Settings..."));
+    FProgress = Button(this, "ProgressButton", QStringLiteral("Progress..."));
+    connect(FProgress, &QPushButton::clicked, this, &TReviewForm::ProgressRequested);
     connect(FShow, &QPushButton::clicked, this, &TReviewForm::Reveal);
     connect(FForgot, &QPushButton::clicked, this, [this] { Grade(TGrade::grAgain); });
     connect(FKnew, &QPushButton::clicked, this, [this] { Grade(TGrade::grGood); });
@@ -104,6 +106,7 @@ TReviewForm::TReviewForm(TReviewSession* Session, QWidget* Parent)
     Tools->addWidget(FSpeak);
     Tools->addWidget(FUndo);
     Tools->addStretch();
+    Tools->addWidget(FProgress);
     Tools->addWidget(FSettings);
     auto* Layout = new QVBoxLayout(this);
     Layout->addWidget(FCounts);

@@ -35,6 +35,8 @@ public:
 signals:
     // The English word to say aloud.
     void SpeakRequested(const QString& Word);
+    // The user asked for the progress report.
+    void ProgressRequested();
     // The user changed the review's settings in the window.
     void SettingsChanged(const TReviewSettings& Settings);
     // An answer was saved (Answer.After) or taken back, for the main window to follow.
@@ -62,4 +64,5 @@ private:
     QPushButton* FSpeak;
     QPushButton* FUndo;
     QPushButton* FSettings;
+    QPushButton* FProgress;
 };

@@ -2,6 +2,7 @@
 
 #include "../store/StoreTestSupport.h"
 
+#include "review/TReviewSession.h"
 #include "review/TReviewStore.h"
 #include "store/TDataFileTool.h"
 #include "store/TReviewKeys.h"
@@ -302,4 +303,30 @@ TEST_F(ReviewStore, KillDuringAnswersLosesAtMostTheOneBeingWritten)
     EXPECT_EQ(Count("SELECT count(*) FROM VexloReview S WHERE Reps != (SELECT count(*) FROM "
                     "VexloReviewLog L WHERE L.Word = S.Word)"),
               0);
+}
+
+// Undo asks the word again as it was asked, in mixed direction too, and the sitting's counts
+// forget the answer.
+TEST_F(ReviewStore, UndoAsksTheWordAgainTheWayItWasAsked)
+{
+    AppendWords({"apple", "bread", "cheese", "dates", "eggs", "figs", "grapes", "honey"});
+    TReviewSettings Settings;
+    Settings.Direction = TReviewSettings::drMixed;
+    Settings.Fuzz = false;
+    int64_t Now = T0;
+    TReviewSession Session(Db(), Settings, [&] { return Now; }, [](int64_t T) { return T - T % Day; });
+    Session.SeedDirections(42);
+    ASSERT_TRUE(Session.Advance());
+    for (int I = 0; I < 7; ++I) {
+        const QString Word = Session.Current()->Word;
+        const bool EnglishFirst = Session.EnglishFirst();
+        Session.Answer(TGrade::grGood);
+        ASSERT_TRUE(Session.Undo());
+        EXPECT_EQ(Session.Current()->Word, Word);
+        EXPECT_EQ(Session.EnglishFirst(), EnglishFirst) << I;
+        EXPECT_EQ(Session.Done(), I);
+        Session.Answer(TGrade::grEasy);
+    }
+    EXPECT_EQ(Session.Grades()[4], 7);
+    EXPECT_EQ(Session.Grades()[3], 0);
 }

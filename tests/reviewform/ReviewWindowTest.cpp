@@ -142,3 +142,23 @@ TEST_F(ReviewWindow, BulgarianFirstAndTheDailyLimit)
     Form.Start();
     EXPECT_EQ(Form.PromptText(), "дума 2");
 }
+
+// The progress report opens from the review window as a report window with its charts; its
+// picture (and the review window's) goes to the build folder for the README.
+TEST_F(ReviewWindow, ProgressReportOpensFromTheWindow)
+{
+    TReviewSession Session(Store->ADOConnection->Handle(), Settings, [this] { return Now; },
+                           [](int64_t T) { return T - T % Day; });
+    TReviewForm Form(&Session);
+    Open(Form);
+    for (int I = 0; I < 12; ++I) {
+        QTest::keyClick(Form.windowHandle(), Qt::Key_Space);
+        QTest::keyClick(Form.windowHandle(), static_cast<Qt::Key>(Qt::Key_1 + I % 4));
+        Now += 3 * 3600'000;
+    }
+    Form.grab().save(QStringLiteral(VEXLO_BINARY_DIR "/review-window.png"));
+    bool Asked = false;
+    QObject::connect(&Form, &TReviewForm::ProgressRequested, [&] { Asked = true; });
+    QTest::mouseClick(Form.findChild<QWidget*>("ProgressButton"), Qt::LeftButton);
+    EXPECT_TRUE(Asked);
+}
