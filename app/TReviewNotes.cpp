@@ -58,16 +58,20 @@ bool TReviewNotes::ShowNext(const TAppRegInfo& Settings)
                            &LocalDayStart);
     if (!Session.Advance())
         return false;
-    FCard = Session.Current();
+    const TReviewCard Card = *Session.Current();
     // A note shows what fits on it; the stored entry keeps its texts whole.
-    FEnglish = TDisplayText::OneLine(FCard->Word, TDisplayText::WordChars);
-    FTranscription = TDisplayText::OneLine(FCard->Transcription, TDisplayText::WordChars);
-    FBulgarian = TDisplayText::Lines(FCard->Meaning, TDisplayText::MemoLines,
+    FEnglish = TDisplayText::OneLine(Card.Word, TDisplayText::WordChars);
+    FTranscription = TDisplayText::OneLine(Card.Transcription, TDisplayText::WordChars);
+    FBulgarian = TDisplayText::Lines(Card.Meaning, TDisplayText::MemoLines,
                                      TDisplayText::MemoLineChars, TDisplayText::MemoChars);
+    // A note still on the screen is closed unanswered by the new one: its word is dropped
+    // before this one becomes the word waiting for an answer.
+    FCard.reset();
     if (ShowReviewNote)
         ShowReviewNote(Settings.NoteData(), NoteText(FEnglish), NoteText(FBulgarian),
-                       NoteText(FTranscription), FCard->Level, Session.EnglishFirst(),
+                       NoteText(FTranscription), Card.Level, Session.EnglishFirst(),
                        &TReviewNotes::NoteGraded, this);
+    FCard = Card;
     return true;
 }
 

@@ -17,9 +17,9 @@
 
 namespace {
 
-constexpr int NoteWidth = 242;
-constexpr int NoteHeight = 123;
-constexpr int CardInset = 4;
+constexpr int NoteWidth = TLearnForm::NoteWidth;
+constexpr int NoteHeight = TLearnForm::NoteHeight;
+constexpr int CardInset = TLearnForm::CardInset;
 constexpr int TextLeft = 12;
 constexpr int ScreenMargin = 2;
 constexpr int SlideMs = 350;

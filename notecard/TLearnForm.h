@@ -86,6 +86,11 @@ public:
     QColor TrColor() const { return ToQColor(FSettings.TrColor); }
     QColor BgColor() const { return ToQColor(FSettings.BgColor); }
 
+    // The note's size and the inset of its card.
+    static constexpr int NoteWidth = 242;
+    static constexpr int NoteHeight = 123;
+    static constexpr int CardInset = 4;
+
     // A colour value 0x00BBGGRR as a Qt colour.
     static QColor ToQColor(uint32_t Color);
 

@@ -8,10 +8,6 @@
 namespace {
 constexpr int ButtonWidth = 52;
 constexpr int ButtonHeight = 16;
-// The note's size and inset, as TLearnForm.cpp lays it out.
-constexpr int NoteWidth = 242;
-constexpr int NoteHeight = 123;
-constexpr int CardInset = 4;
 } // namespace
 
 void TLearnForm::SetReview(bool EnglishFirst, void (*OnGrade)(void*, int32_t), void* Context)

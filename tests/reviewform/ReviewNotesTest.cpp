@@ -145,3 +145,22 @@ TEST_F(ReviewNotes, NothingDueFallsBackToARandomNoteAndUnansweredSavesNothing)
     Learn.LearnTimerTimer();
     EXPECT_EQ(RandomNotes, 1);
 }
+
+// A note that replaces one still on the screen (a host that does not ask CanShow first) keeps
+// its own word: the old note's unanswered close does not take it away.
+TEST_F(ReviewNotes, ANoteReplacingAnotherKeepsItsWord)
+{
+    TReviewNotes Notes;
+    Notes.Clock = [this] { return Now; };
+    ASSERT_TRUE(Notes.ShowNext(*Settings));
+    ASSERT_TRUE(WaitUntil([&] { return ShownNote() != nullptr; }));
+    Now += 60'000;
+    ASSERT_TRUE(Notes.ShowNext(*Settings));
+    ASSERT_TRUE(Notes.Pending());
+    QWidget* Note = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (Note = ShownNote()) != nullptr; }));
+    Note->setProperty("ShownForMs", qint64(5000));
+    QMetaObject::invokeMethod(Note, "Tick");
+    QTest::mouseClick(Note, Qt::LeftButton, {}, Note->property("KnewRect").toRect().center());
+    EXPECT_EQ(RawText(Path, "SELECT count(*) FROM VexloReviewLog WHERE Grade = 3"), "1");
+}
