@@ -14,6 +14,7 @@
 #include "editor/TEditForm.h"
 #include "app/TMeaningFinder.h"
 #include "app/TFindCommand.h"
+#include "app/TReviewCommand.h"
 #include "preview/TAboutForm.h"
 #include "reports/TInformationForm.h"
 #include "settings/TOptionsForm.h"
@@ -131,6 +132,13 @@ void TAdminForm::DesignForm()
     Notes->NoDialogOpen = [this] { return NoDialogOpen(); };
     Notes->Guarded = [this](const std::function<void()>& Work) { Guarded(Work); };
 
+    Review = new TReviewCommand(this, Tools1, Tray->TrayPopupMenu, Tray->StartStopTMI);
+    Review->Ready = [this] { return !Busy && TableBound; };
+    Review->AsDialog = [this](const std::function<void()>& Work) {
+        TDialogOpen Dialog(*this);
+        Guarded(Work);
+    };
+
     LookUps = new TLookUp(this);
     LookUps->CopiesWanted = [this] {
         return !Busy && AppSettings && AppSettings->CopyFromClipboard;
@@ -217,6 +225,7 @@ void TAdminForm::FormCreate(const QStringList& Arguments)
     ScreenSaverSettings = new TRegInfo();
     AppSettings = new TAppRegInfo(Placement);
     Notes->Settings = AppSettings;
+    Review->UseSettings(&AppSettings->Review);
     Placement->CentreWhenNeverPlaced();
     ScreenSaverSettings->Load();
     Dictionaries->PrepareFirstRun();
@@ -265,6 +274,7 @@ void TAdminForm::FormDestroy()
         }
     }
     Notes->Settings = nullptr;
+    Review->UseSettings(nullptr);
     delete AppSettings;
     AppSettings = nullptr;
     Tray->RemoveTrayIcon();

@@ -22,6 +22,7 @@ class TLearnNotes;
 class TLookUp;
 class TMeaningFinder;
 class TFindCommand;
+class TReviewCommand;
 class TEnglishTableModel;
 class TRegInfo;
 class TSpeechCommands;
@@ -141,6 +142,8 @@ public:
     // Finding entries by their Bulgarian meaning, and File > Find... (find in everything).
     TMeaningFinder* Meanings = nullptr;
     TFindCommand* FindCommand = nullptr;
+    // Tools → Review and the tray's Review.
+    TReviewCommand* Review = nullptr;
 
 protected:
     bool event(QEvent* Event) override;

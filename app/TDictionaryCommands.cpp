@@ -265,7 +265,7 @@ void TDictionaryCommands::OpenDictionaryExecute()
     if (IsAccessDatabase(Path)) {
         if (!ConvertAccessDatabase) {
             ShowError(&Form, QStringLiteral("The file ") + Path +
-                                QStringLiteral(" is an Access database, which &Form program "
+                                QStringLiteral(" is an Access database, which this program "
                                                "cannot open."));
             return;
         }

@@ -1,5 +1,6 @@
 #include "app/TLearnNotes.h"
 
+#include "app/TReviewNotes.h"
 #include "notecard/NoteCard.h"
 #include "platform/TickClock.h"
 #include "settings/TAppRegInfo.h"
@@ -28,6 +29,7 @@ TNoteLibrary TNoteLibrary::Default()
 TLearnNotes::TLearnNotes(QObject* Parent, QAction* StartStop)
     : QObject(Parent), FStartStop(StartStop)
 {
+    Review = new TReviewNotes(this);
     LearnTimer = new QTimer(this);
     LearnTimer->setObjectName("LearnTimer");
     LearnTimer->setInterval(1000);
@@ -87,6 +89,9 @@ void TLearnNotes::LearnTimerTimer()
     if (!NoteLibrary.CanShow || !NoteLibrary.CanShow())
         return;
     if (ScreenSaverDataModule->IsStoreEmpty())
+        return;
+    // With nothing to review now, a random word comes as before.
+    if (Settings->Review.NotesShowDue && Review->ShowNext(*Settings))
         return;
     ShowRandomNote();
 }

@@ -10,6 +10,7 @@
 class QAction;
 class QTimer;
 class TAppRegInfo;
+class TReviewNotes;
 
 // The note library's entry points; tests put their own in.
 struct TNoteLibrary
@@ -21,7 +22,8 @@ struct TNoteLibrary
 };
 
 // The learning notes, a part of the main window: while the resident mode is on, a random entry
-// shows on a note every Sequence Interval seconds (and is spoken when the settings say so), unless
+// (or, when the settings say so, the next word to review) shows on a note every Sequence Interval
+// seconds (and is spoken when the settings say so), unless
 // a dialog of the window is open or the store is empty. The tray menu's Start LM / Stop LM item
 // switches the mode.
 class TLearnNotes : public QObject
@@ -41,6 +43,8 @@ public:
     std::function<void(const std::function<void()>&)> Guarded;
 
     TNoteLibrary NoteLibrary = TNoteLibrary::Default();
+    // Notes that review, when the settings say "Notes show: the next word due".
+    TReviewNotes* Review = nullptr;
     QTimer* LearnTimer = nullptr;
     uint32_t LearnStartTick = 0;
     // The note's texts stay here, where the library may still read them, until the next note.

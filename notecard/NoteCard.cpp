@@ -25,6 +25,23 @@ bool HaveWidgetApplication()
     return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
 }
 
+// Puts a new note for the entry in place of the one on the screen (a host that does not ask
+// CanShow first replaces it); null without a widget application.
+TLearnForm* NewNote(const void* AppSettings, const char16_t* English, const char16_t* Bulgarian,
+                    const char16_t* Transcription, int32_t Level)
+{
+    if (!HaveWidgetApplication())
+        return nullptr;
+    if (QPointer<TLearnForm>& Old = CurrentNote(); Old) {
+        Old->close();
+        delete Old.data();
+    }
+    auto* Note = new TLearnForm(TNoteSettings::FromBlock(AppSettings), FromUtf16(English),
+                                FromUtf16(Bulgarian), FromUtf16(Transcription), Level);
+    CurrentNote() = Note;
+    return Note;
+}
+
 } // namespace
 
 bool CanShow(void)
@@ -38,16 +55,19 @@ bool CanShow(void)
 void ShowLearnForm(const void* AppSettings, const char16_t* English, const char16_t* Bulgarian,
                    const char16_t* Transcription, int32_t Level)
 {
-    if (!HaveWidgetApplication())
+    if (TLearnForm* Note = NewNote(AppSettings, English, Bulgarian, Transcription, Level))
+        Note->ShowNote();
+}
+
+void ShowReviewNote(const void* AppSettings, const char16_t* English, const char16_t* Bulgarian,
+                    const char16_t* Transcription, int32_t Level, bool EnglishFirst,
+                    TNoteGrade OnGrade, void* Context)
+{
+    TLearnForm* Note = NewNote(AppSettings, English, Bulgarian, Transcription, Level);
+    if (!Note)
         return;
-    // A host that does not ask CanShow first replaces the note on the screen.
-    if (QPointer<TLearnForm>& Old = CurrentNote(); Old) {
-        Old->close();
-        delete Old.data();
-    }
-    auto* Note = new TLearnForm(TNoteSettings::FromBlock(AppSettings), FromUtf16(English),
-                                FromUtf16(Bulgarian), FromUtf16(Transcription), Level);
-    CurrentNote() = Note;
+    if (OnGrade)
+        Note->SetReview(EnglishFirst, OnGrade, Context);
     Note->ShowNote();
 }
 

@@ -34,3 +34,14 @@ NOTECARD_API void ShowLearnForm(const void* AppSettings, const char16_t* English
 
 typedef void (*TNoteWordClick)(const char16_t* English);
 NOTECARD_API void SetNoteWordClick(TNoteWordClick Handler);
+
+//   ShowReviewNote  shows a note that reviews one entry, with the same settings and texts as
+//                  ShowLearnForm: it asks by the English word (by the Bulgarian text when
+//                  EnglishFirst is false), shows the other side after the settings' delay (Delay
+//                  BG), and then offers Knew and Forgot. OnGrade(Context, Grade) is called once:
+//                  Grade 3 for Knew, 1 for Forgot, 0 when the note closed unanswered.
+typedef void (*TNoteGrade)(void* Context, int32_t Grade);
+NOTECARD_API void ShowReviewNote(const void* AppSettings, const char16_t* English,
+                                 const char16_t* Bulgarian, const char16_t* Transcription,
+                                 int32_t Level, bool EnglishFirst, TNoteGrade OnGrade,
+                                 void* Context);

@@ -17,9 +17,9 @@
 
 namespace {
 
-constexpr int NoteWidth = 242;
-constexpr int NoteHeight = 123;
-constexpr int CardInset = 4;
+constexpr int NoteWidth = TLearnForm::NoteWidth;
+constexpr int NoteHeight = TLearnForm::NoteHeight;
+constexpr int CardInset = TLearnForm::CardInset;
 constexpr int TextLeft = 12;
 constexpr int ScreenMargin = 2;
 constexpr int SlideMs = 350;
@@ -269,6 +269,12 @@ void TLearnForm::CloseTimerTimer()
     if (!FShowing || FClosing)
         return;
     const qint64 Elapsed = FShownForMs >= 0 ? FShownForMs : NowMs() - FShownAt;
+    if (ReviewMode() && !FRevealed &&
+        Elapsed >= qint64(std::max(FSettings.DelayInterval, 0)) * 1000) {
+        FRevealed = true;
+        UpdateMask();
+        update();
+    }
     if (FSettings.Transparent && !FBackgroundDropped &&
         Elapsed >= qint64(std::max(FSettings.DelayInterval, 0)) * 1000) {
         FBackgroundDropped = true;
@@ -338,19 +344,24 @@ void TLearnForm::PaintContent(QPainter& P, bool ForMask) const
     const QRect Cross = CloseRect();
     const int TextRight = Cross.left() - 4;
 
+    // On a note that reviews, the answer side waits for the delay.
+    const bool ShowEnglish = Revealed() || FEnglishFirst;
+    const bool ShowBulgarian = Revealed() || !FEnglishFirst;
+
     // English word.
     P.setFont(EnglishFont());
     const QRect EnglishBox(TextLeft, CardInset + 3, TextRight - TextLeft, 20);
-    DrawText(EnglishBox,
-             QFontMetrics(P.font()).elidedText(FEnglish, Qt::ElideRight, EnglishBox.width()),
-             ToQColor(FSettings.EnColor), Qt::AlignLeft | Qt::AlignVCenter);
+    if (ShowEnglish)
+        DrawText(EnglishBox,
+                 QFontMetrics(P.font()).elidedText(FEnglish, Qt::ElideRight, EnglishBox.width()),
+                 ToQColor(FSettings.EnColor), Qt::AlignLeft | Qt::AlignVCenter);
 
     // Level as ten small pips at the right of the transcription line.
     constexpr int Pip = 5, Gap = 2;
     const int PipsWidth = LevelCount * Pip + (LevelCount - 1) * Gap;
     const int PipsLeft = NoteWidth - CardInset - 8 - PipsWidth;
     const int PipsTop = 33;
-    for (int I = 0; I < LevelCount; ++I) {
+    for (int I = 0; I < LevelCount && ShowEnglish; ++I) {
         const QRect Box(PipsLeft + I * (Pip + Gap), PipsTop, Pip, Pip);
         if (ForMask) {
             P.fillRect(Box, Ink);
@@ -366,7 +377,7 @@ void TLearnForm::PaintContent(QPainter& P, bool ForMask) const
     // Transcription.
     P.setFont(TranscriptionFont());
     const QRect TransBox(TextLeft, CardInset + 24, PipsLeft - 6 - TextLeft, 18);
-    if (!FTranscription.isEmpty()) {
+    if (!FTranscription.isEmpty() && ShowEnglish) {
         const QString Shown = QFontMetrics(P.font()).elidedText(
             QStringLiteral("[") + FTranscription + QStringLiteral("]"), Qt::ElideRight,
             TransBox.width());
@@ -388,7 +399,7 @@ void TLearnForm::PaintContent(QPainter& P, bool ForMask) const
     const int Bottom = NoteHeight - CardInset - 3;
     const int Width = NoteWidth - CardInset - 8 - TextLeft;
     int Y = RuleY + 3;
-    for (int I = 0; I < FBulgarianLines.size() && Y + LineHeight <= Bottom; ++I) {
+    for (int I = 0; ShowBulgarian && I < FBulgarianLines.size() && Y + LineHeight <= Bottom; ++I) {
         QString Line = FBulgarianLines[I];
         const bool LastRoom = Y + 2 * LineHeight > Bottom;
         if (LastRoom && I + 1 < FBulgarianLines.size())
@@ -397,6 +408,8 @@ void TLearnForm::PaintContent(QPainter& P, bool ForMask) const
                  ToQColor(FSettings.BgColor), Qt::AlignLeft | Qt::AlignVCenter);
         Y += LineHeight;
     }
+
+    PaintReviewButtons(P, ForMask);
 
     // The close cross.
     if (ForMask)
@@ -412,12 +425,15 @@ void TLearnForm::mousePressEvent(QMouseEvent* Event)
 
 void TLearnForm::FormMouseDown(const QPoint& Pos)
 {
+    if (ReviewClick(Pos - SlideOffset()))
+        return;
     if (CloseRect().translated(SlideOffset()).contains(Pos)) {
         FClosing = true;
         close();
         return;
     }
-    if (WordClick && EnglishRect().translated(SlideOffset()).contains(Pos))
+    if (WordClick && (Revealed() || FEnglishFirst) &&
+        EnglishRect().translated(SlideOffset()).contains(Pos))
         WordClick(reinterpret_cast<const char16_t*>(FEnglish.utf16()));
 }
 
@@ -465,6 +481,7 @@ void TLearnForm::FormClose()
 {
     FShowing = false;
     CloseTimer->stop();
+    Graded(0);
     if (FSlide)
         FSlide->stop();
 }

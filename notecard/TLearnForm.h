@@ -48,6 +48,12 @@ class TLearnForm : public QWidget
     // Tests drive the note's clock: how long the note has been showing, in milliseconds, instead
     // of what its own clock says (-1, the default: its own clock).
     Q_PROPERTY(qint64 ShownForMs MEMBER FShownForMs)
+    // A note that reviews (TLearnFormReview.cpp): the answer side shows after the delay, then
+    // Knew and Forgot grade the word.
+    Q_PROPERTY(bool ReviewMode READ ReviewMode)
+    Q_PROPERTY(bool Revealed READ Revealed)
+    Q_PROPERTY(QRect KnewRect READ KnewRect)
+    Q_PROPERTY(QRect ForgotRect READ ForgotRect)
 
 public:
     TLearnForm(const TNoteSettings& Settings, const QString& English, const QString& Bulgarian,
@@ -80,6 +86,11 @@ public:
     QColor TrColor() const { return ToQColor(FSettings.TrColor); }
     QColor BgColor() const { return ToQColor(FSettings.BgColor); }
 
+    // The note's size and the inset of its card.
+    static constexpr int NoteWidth = 242;
+    static constexpr int NoteHeight = 123;
+    static constexpr int CardInset = 4;
+
     // A colour value 0x00BBGGRR as a Qt colour.
     static QColor ToQColor(uint32_t Color);
 
@@ -87,6 +98,15 @@ public:
     static inline void (*WordClick)(const char16_t* English) = nullptr;
     // Where the English word is drawn, as wide as its text.
     QRect EnglishRect() const;
+
+    // Makes the note one that reviews: it asks by the English word (or by the Bulgarian text when
+    // EnglishFirst is false), shows the rest after the delay, and then calls OnGrade(Context, 3)
+    // for Knew or (Context, 1) for Forgot and closes; closed unanswered, it calls (Context, 0).
+    void SetReview(bool EnglishFirst, void (*OnGrade)(void*, int32_t), void* Context);
+    bool ReviewMode() const { return FOnGrade != nullptr; }
+    bool Revealed() const { return !ReviewMode() || FRevealed; }
+    QRect KnewRect() const;
+    QRect ForgotRect() const;
 
     QTimer* CloseTimer = nullptr;
     // Two 16 x 16 glyphs of the close cross: 0 at rest, 1 under the mouse.
@@ -107,6 +127,9 @@ private:
     void FormMouseDown(const QPoint& Pos);
     void FormMouseMove(const QPoint& Pos);
     void CloseTimerTimer();
+    void PaintReviewButtons(class QPainter& Painter, bool ForMask) const;
+    bool ReviewClick(const QPoint& Pos);
+    void Graded(int32_t Grade);
 
     void BuildImageList();
     void PlaceNote();
@@ -132,4 +155,9 @@ private:
     qint64 FShownAt = 0;
     qint64 FShownForMs = -1;
     QVariantAnimation* FSlide = nullptr;
+    void (*FOnGrade)(void*, int32_t) = nullptr;
+    void* FGradeContext = nullptr;
+    bool FEnglishFirst = true;
+    bool FRevealed = false;
+    bool FGraded = false;
 };

@@ -81,6 +81,13 @@ void TInformationForm::ShowPreview(QWidget* Parent)
         Form.exec();
 }
 
+void TInformationForm::ShowPage(QWidget* Parent, const QByteArray& Html)
+{
+    TInformationForm Form(Parent);
+    Form.LoadHtml(Html);
+    Form.exec();
+}
+
 TInformationForm::TInformationForm(QWidget* Parent)
     : QDialog(Parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),

@@ -47,6 +47,8 @@ public:
     // The whole dictionary, built with the progress window. A request while another listing is
     // being built is refused quietly: nothing is shown.
     static void ShowPreview(QWidget* Parent);
+    // Shows a page built elsewhere (the review's progress), as the other reports.
+    static void ShowPage(QWidget* Parent, const QByteArray& Html);
 
     explicit TInformationForm(QWidget* Parent = nullptr);
     ~TInformationForm() override;

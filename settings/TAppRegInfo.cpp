@@ -169,6 +169,7 @@ void TAppRegInfo::Load()
     Speech.Load();
     LookUp.Load();
     Reference.Load();
+    Review.Load();
 }
 
 void TAppRegInfo::Save()
@@ -188,6 +189,7 @@ void TAppRegInfo::Save()
         Speech.Save();
         LookUp.Save();
         Reference.Save();
+        Review.Save();
     } else if (const QString Problem = TRegistry::HiveProblem(); !Problem.isEmpty()) {
         throw ERegistryException(Problem);
     }

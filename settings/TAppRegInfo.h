@@ -1,5 +1,6 @@
 #pragma once
 
+#include "review/TReviewSettings.h"
 #include "settings/TLookUpSettings.h"
 #include "settings/TReferenceSettings.h"
 #include "settings/TSpeechSettings.h"
@@ -122,6 +123,8 @@ public:
     TLookUpSettings LookUp;
     // The reference dictionary; in a subkey of its own.
     TReferenceSettings Reference;
+    // The review's settings (what notes show among them); in a subkey of their own.
+    TReviewSettings Review;
 
     const TAppRegInfoData* NoteData() const { return this; }
     TAppRegInfoData* NoteData() { return this; }

@@ -91,6 +91,7 @@ TOptionsForm::TOptionsForm(TAppRegInfoData& Settings, QWidget* Owner)
     FormCreate();
     CreateSpeechPage();
     CreateLookUpPage();
+    CreateNotesShowPage();
     CreateReferencePage();
 }
 
@@ -269,6 +270,7 @@ void TOptionsForm::OKBitBtnClick()
     FSettings.HideOrClose = ui->HideOrCloseCheckBox->isChecked();
     SpeechPageOK();
     LookUpPageOK();
+    NotesShowPageOK();
     ReferencePageOK();
     accept();
 }

@@ -20,6 +20,7 @@ struct TLookUpSettings;
 struct TReferenceSettings;
 class QLineEdit;
 class QToolButton;
+struct TReviewSettings;
 
 namespace Ui {
 class TOptionsForm;
@@ -94,6 +95,11 @@ public:
     QLabel* ReferenceStatusLabel = nullptr;
     void ReferenceBrowseClick();
     void ShowReferenceStatus();
+    // What notes show, below look-up (TOptionsFormNotesShow.cpp): a random word or the next word
+    // due for review.
+    void SetReviewSettings(TReviewSettings* Review);
+    QGroupBox* NotesShowGroupBox = nullptr;
+    QComboBox* NotesShowComboBox = nullptr;
 
 protected:
     bool event(QEvent* Event) override;
@@ -110,6 +116,9 @@ private:
     void CreateReferencePage();
     void ReferencePageOK();
     TReferenceSettings* FReference = nullptr;
+    void CreateNotesShowPage();
+    void NotesShowPageOK();
+    TReviewSettings* FReview = nullptr;
 
     TAppRegInfoData& FSettings;
     QWidget* FOwner;

@@ -25,7 +25,7 @@ void TOptionsForm::CreateReferencePage()
 {
     ReferenceGroupBox = new QGroupBox(QStringLiteral("Reference dictionary"), this);
     ReferenceGroupBox->setObjectName(QStringLiteral("ReferenceGroupBox"));
-    ReferenceGroupBox->setGeometry(2, LookUpGroupBox->geometry().bottom() + 8, 270, GroupHeight);
+    ReferenceGroupBox->setGeometry(2, NotesShowGroupBox->geometry().bottom() + 8, 270, GroupHeight);
 
     ReferenceCheckBox =
         new QCheckBox(QStringLiteral("Suggest meanings for new words"), ReferenceGroupBox);
@@ -69,7 +69,7 @@ void TOptionsForm::CreateReferencePage()
          {static_cast<QWidget*>(ui->OKBitBtn), static_cast<QWidget*>(ui->CancelBitBtn)})
         Button->move(Button->x(), Button->y() + Grown);
     setFixedSize(width(), height() + Grown);
-    setTabOrder(LookUpComboBox, ReferenceCheckBox);
+    setTabOrder(NotesShowComboBox, ReferenceCheckBox);
     setTabOrder(ReferenceCheckBox, ReferenceEdit);
     setTabOrder(ReferenceEdit, ReferenceBrowseButton);
     setTabOrder(ReferenceBrowseButton, ui->OKBitBtn);

@@ -23,6 +23,7 @@ bool TOptionsForm::Execute(TAppRegInfo& Settings, QWidget* Owner)
     Form.SetSpeechSettings(&Settings.Speech);
     Form.SetLookUpSettings(&Settings.LookUp);
     Form.SetReferenceSettings(&Settings.Reference);
+    Form.SetReviewSettings(&Settings.Review);
     return Form.exec() == QDialog::Accepted;
 }
 

@@ -1,5 +1,6 @@
 #include "store/TScreenSaverDataModule.h"
 
+#include "store/TReviewKeys.h"
 #include "store/TextCodec.h"
 
 #include <QFileInfo>
@@ -397,9 +398,14 @@ void TScreenSaverDataModule::AppendEntry(const TEnBgRecord& Rec)
 void TScreenSaverDataModule::UpdateCurrentEntry(const TEnBgRecord& Rec)
 {
     ChangeData([&] {
+        // The review's memory of the entry follows its new texts in the same transaction.
+        const int32_t ID = ADOTableID->AsInteger();
+        const auto Key = TReviewKeys::KeyOfId(ADOConnection->Handle(), ADOTable->IdExpression(), ID);
         ADOTable->Edit();
         AssignFields(Rec);
         ADOTable->Post();
+        if (Key)
+            TReviewKeys::Carry(ADOConnection->Handle(), ADOTable->IdExpression(), ID, *Key);
     });
 }
 
@@ -412,7 +418,11 @@ void TScreenSaverDataModule::DeleteCurrentEntry()
     // gap in the numbers.
     try {
         ChangeData([&] {
+            const auto Key =
+                TReviewKeys::KeyOfId(ADOConnection->Handle(), ADOTable->IdExpression(), N);
             ADOTable->Delete();
+            if (Key)
+                TReviewKeys::Drop(ADOConnection->Handle(), *Key);
             if (FMaxID != -1)
                 FMaxID = FMaxID - 1;
             const QString Id = QString::fromUtf8(ADOTable->IdExpression());
@@ -491,7 +501,10 @@ int TScreenSaverDataModule::UnifyStressMarks()
 
 void TScreenSaverDataModule::DeleteAllEntries()
 {
-    ChangeData([&] { ADOConnection->Execute(QStringLiteral("delete from English")); });
+    ChangeData([&] {
+        ADOConnection->Execute(QStringLiteral("delete from English"));
+        TReviewKeys::DropAll(ADOConnection->Handle());
+    });
     ADOTable->Close();
     ADOTable->Open();
     FMaxID = 0;

@@ -19,6 +19,7 @@ if [ "${1:-}" != "--run" ]; then
         libgtest-dev libgmock-dev libbenchmark-dev
         sqlite3 mdbtools libkeduvocdocument-dev qtbase5-dev
         xvfb xauth xclip xdotool x11-utils trayer openbox fonts-liberation
+        nodejs npm
     )
     # A spreadsheet that opens our .csv files and saves its own, in the interchange tests.
     packages+=(libreoffice-calc-nogui)

@@ -12,6 +12,8 @@ asan=${VEXLO_ASAN_DIR:-$root/build-asan}
 # KDE's vocabulary-document library (Qt 5) checks our .kvtml files: a small project of its own.
 cmake -S "$root/tests/interchange/kvtml-oracle" -B "$build/kvtml-oracle" -G Ninja >/dev/null
 cmake --build "$build/kvtml-oracle"
+# The reference FSRS scheduler (ts-fsrs from the npm registry, run by Node) checks the review's.
+"$root/tools/fsrs-oracle.sh" "$build"
 
 # A private X server for the tests that need real windows, the clipboard and a tray.
 pids=()

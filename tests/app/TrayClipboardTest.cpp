@@ -33,16 +33,17 @@ TEST_F(TrayTest, IconHasTheTitleAsTipAndTheMenuItsItems)
     struct TItem
     {
         QString Text;
-        int Image; // -1: a separator
+        int Image; // -1: a separator, -2: an item without an image
     };
     const TItem Expected[] = {{"Open", iiWindow}, {"About", iiQuestion},
-                              {"", -1},           {"Start LM", iiStart},
+                              {"", -1},           {"Review", -2},
+                              {"Start LM", iiStart},
                               {"", -1},           {"Exit", iiHouse}};
     const QList<QAction*> Items = Form->Tray->TrayPopupMenu->actions();
     ASSERT_EQ(Items.size(), std::size(Expected));
     for (qsizetype I = 0; I < Items.size(); ++I) {
         SCOPED_TRACE(I);
-        EXPECT_EQ(Items[I]->isSeparator(), Expected[I].Image < 0);
+        EXPECT_EQ(Items[I]->isSeparator(), Expected[I].Image == -1);
         EXPECT_EQ(Items[I]->text(), Expected[I].Text);
         if (Expected[I].Image >= 0) {
             EXPECT_EQ(Items[I]->icon().cacheKey(), IconsListImage(Expected[I].Image).cacheKey());

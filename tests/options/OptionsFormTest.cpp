@@ -285,7 +285,8 @@ TEST_F(OptionsFormTest, ExecuteReturnsTrueOnOK)
         const QRect Mine = Form->frameGeometry();
         EXPECT_LE(std::abs(Mine.center().x() - Outer.center().x()), 1);
         EXPECT_LE(std::abs(Mine.center().y() - Outer.center().y()), 1);
-        EXPECT_EQ(Form->size(), QSize(274, 527)); // grown by the speech, look-up and reference groups
+        // Grown by the speech, look-up, "Notes show" and reference groups below.
+        EXPECT_EQ(Form->size(), QSize(274, 579));
         // "OK" carries the same glyph as the word editor's.
         EXPECT_EQ(Form->ui->OKBitBtn->icon().pixmap(16, 16).toImage(),
                   TMenuImages::CheckMarkGlyph().pixmap(16, 16).toImage());
@@ -306,15 +307,17 @@ TEST_F(OptionsFormTest, SpeechGroupBelowTheNoteOptions)
 {
     {
         TOptionsForm Form(Settings, nullptr);
-        // The speech group, then the look-up group, below the note options.
-        EXPECT_EQ(Form.size(), QSize(274, 527));
+        // The speech group, then the look-up, "Notes show" and reference groups, below the note
+        // options.
+        EXPECT_EQ(Form.size(), QSize(274, 579));
         EXPECT_EQ(Form.ui->NoteGroupBox->geometry(), QRect(2, 168, 270, 89));
         EXPECT_EQ(Form.ui->GroupBox3->geometry(), QRect(2, 0, 270, 65));
         EXPECT_EQ(Form.SpeechGroupBox->geometry(), QRect(2, 264, 270, 65));
         EXPECT_EQ(Form.LookUpGroupBox->geometry(), QRect(2, 336, 270, 45));
-        EXPECT_EQ(Form.ReferenceGroupBox->geometry(), QRect(2, 388, 270, 100));
-        EXPECT_EQ(Form.ui->OKBitBtn->geometry(), QRect(120, 495, 73, 25));
-        EXPECT_EQ(Form.ui->CancelBitBtn->geometry(), QRect(198, 495, 73, 25));
+        EXPECT_EQ(Form.NotesShowGroupBox->geometry(), QRect(2, 388, 270, 45));
+        EXPECT_EQ(Form.ReferenceGroupBox->geometry(), QRect(2, 440, 270, 100));
+        EXPECT_EQ(Form.ui->OKBitBtn->geometry(), QRect(120, 547, 73, 25));
+        EXPECT_EQ(Form.ui->CancelBitBtn->geometry(), QRect(198, 547, 73, 25));
         // Without speech settings to edit, the group shows the defaults.
         EXPECT_EQ(Form.VoiceComboBox->currentText(), QStringLiteral("British English"));
         EXPECT_FALSE(Form.NotesSpeakCheckBox->isChecked());
