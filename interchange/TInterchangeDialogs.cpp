@@ -1,9 +1,9 @@
 #include "interchange/TInterchangeDialogs.h"
 
 #include "interchange/TAccessFile.h"
+#include "store/EVexloDatabaseError.h"
 #include "widgets/TFileDialog.h"
 #include "widgets/TProgressForm.h"
-#include "store/EVexloDatabaseError.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -27,13 +27,19 @@ struct TFilter
 };
 
 const TFilter Filters[] = {
-    {"Tab-separated text, flashcard programs (*.tsv *.txt *.tab)", TInterchangeFormat::Tsv, true},
-    {"Comma-separated text (*.csv)", TInterchangeFormat::Csv, true},
-    {"KDE vocabulary documents (*.kvtml)", TInterchangeFormat::Kvtml, true},
-    {"Access databases (*.mdb *.accdb)", TInterchangeFormat::Access, false},
+    {QT_TRANSLATE_NOOP("TInterchangeDialogs",
+                       "Tab-separated text, flashcard programs (*.tsv *.txt *.tab)"),
+     TInterchangeFormat::Tsv, true},
+    {QT_TRANSLATE_NOOP("TInterchangeDialogs", "Comma-separated text (*.csv)"),
+     TInterchangeFormat::Csv, true},
+    {QT_TRANSLATE_NOOP("TInterchangeDialogs", "KDE vocabulary documents (*.kvtml)"),
+     TInterchangeFormat::Kvtml, true},
+    {QT_TRANSLATE_NOOP("TInterchangeDialogs", "Access databases (*.mdb *.accdb)"),
+     TInterchangeFormat::Access, false},
 };
 
-const char* const AllFilter = "All word files (*.tsv *.txt *.tab *.csv *.kvtml *.mdb *.accdb)";
+const char* const AllFilter = QT_TRANSLATE_NOOP(
+    "TInterchangeDialogs", "All word files (*.tsv *.txt *.tab *.csv *.kvtml *.mdb *.accdb)");
 
 QString Suffix(TInterchangeFormat Format)
 {
@@ -59,11 +65,13 @@ bool ChooseFile(QWidget* Parent, bool Save, QString& Path, TInterchangeFormat& F
     }
     QStringList Names;
     if (!Save)
-        Names << QString::fromLatin1(AllFilter);
+        Names << QCoreApplication::translate("TInterchangeDialogs", AllFilter);
     for (const TFilter& Filter : Filters)
         if (Filter.Save || !Save)
-            Names << QString::fromLatin1(Filter.Text);
-    QFileDialog Dialog(Parent, Save ? QStringLiteral("Export Words") : QStringLiteral("Import Words"));
+            Names << QCoreApplication::translate("TInterchangeDialogs", Filter.Text);
+    QFileDialog Dialog(Parent,
+                       Save ? QCoreApplication::translate("TInterchangeDialogs", "Export Words")
+                            : QCoreApplication::translate("TInterchangeDialogs", "Import Words"));
     TFileDialog::KeepFilesClosed(Dialog);
     Dialog.setNameFilters(Names);
     Dialog.setAcceptMode(Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -75,7 +83,8 @@ bool ChooseFile(QWidget* Parent, bool Save, QString& Path, TInterchangeFormat& F
     Path = Dialog.selectedFiles().constFirst();
     Format = TInterchange::FormatOf(Path);
     for (const TFilter& Filter : Filters)
-        if (Dialog.selectedNameFilter() == QString::fromLatin1(Filter.Text)) {
+        if (Dialog.selectedNameFilter() ==
+            QCoreApplication::translate("TInterchangeDialogs", Filter.Text)) {
             // The chosen filter decides; a name without a suffix of that format gets one.
             if (Save && Format != Filter.Format)
                 Path += Suffix(Filter.Format);
@@ -103,7 +112,8 @@ bool ChooseAccessColumns(QWidget* Parent, const TAccessFile& File, TInterchange:
     }
     const QStringList Tables = File.TableNames();
     if (Tables.isEmpty())
-        throw EVexloDatabaseError(QStringLiteral("The Access file holds no tables."));
+        throw EVexloDatabaseError(
+            QCoreApplication::translate("TInterchangeDialogs", "The Access file holds no tables."));
     Map = TInterchange::GuessColumnMap(File, Tables.constFirst());
     return ChooseColumns(Parent, File, Map);
 }
@@ -126,8 +136,8 @@ TInterchange::TImportSummary ImportWithProgress(QWidget* Parent, TScreenSaverDat
     TInterchange::TProgress Progress;
     if (Rows >= ProgressFrom) {
         Form = std::make_unique<TProgressForm>(Parent);
-        Form->setWindowTitle(QStringLiteral("Import"));
-        Form->StopBitBtn->setText(QStringLiteral("Cancel"));
+        Form->setWindowTitle(QCoreApplication::translate("TInterchangeDialogs", "Import"));
+        Form->StopBitBtn->setText(QCoreApplication::translate("TInterchangeDialogs", "Cancel"));
         // The import holds the write transaction until it is confirmed: nothing in the main
         // window may run meanwhile.
         Form->setWindowModality(Qt::ApplicationModal);
@@ -155,12 +165,15 @@ TColumnMapDialog::TColumnMapDialog(QWidget* Parent, const TAccessFile& File,
                                    const TInterchange::TColumnMap& Map)
     : QDialog(Parent), FFile(File)
 {
-    setWindowTitle(QStringLiteral("Import from an Access table"));
+    setWindowTitle(
+        QCoreApplication::translate("TInterchangeDialogs", "Import from an Access table"));
     auto* Layout = new QVBoxLayout(this);
-    auto* Note = new QLabel(QStringLiteral("Choose the table and the columns that hold the "
-                                           "English word, its transcription, the Bulgarian "
-                                           "text and the level."),
-                            this);
+    auto* Note =
+        new QLabel(QCoreApplication::translate("TInterchangeDialogs",
+                                               "Choose the table and the columns that hold the "
+                                               "English word, its transcription, the Bulgarian "
+                                               "text and the level."),
+                   this);
     Note->setTextFormat(Qt::PlainText);
     Note->setWordWrap(true);
     Layout->addWidget(Note);

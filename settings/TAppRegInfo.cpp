@@ -3,6 +3,7 @@
 #include "platform/TAutostart.h"
 #include "platform/TRegistry.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -165,6 +166,7 @@ void TAppRegInfo::Load()
     Reg.CloseKey();
     Speech.Load();
     LookUp.Load();
+    Interface.Load();
 }
 
 void TAppRegInfo::Save()
@@ -183,6 +185,7 @@ void TAppRegInfo::Save()
         Reg.CloseKey();
         Speech.Save();
         LookUp.Save();
+        Interface.Save();
     } else if (const QString Problem = TRegistry::HiveProblem(); !Problem.isEmpty()) {
         throw ERegistryException(Problem);
     }
@@ -197,7 +200,8 @@ void TAppRegInfo::Save()
     Reg.CloseKey();
     // The desktop acts on its own autostart entry, kept in step with the Run value.
     if (!TAutostart::SetDesktopEntry(RunOnWindowsStart))
-        throw ERegistryException(QStringLiteral("Failed to set data for '%1'").arg(RunName));
+        throw ERegistryException(
+            QCoreApplication::translate("TAppRegInfo", "Failed to set data for '%1'").arg(RunName));
 }
 
 QSize TAppRegInfo::ScreenSize()

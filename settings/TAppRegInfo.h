@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/TInterfaceLanguage.h"
 #include "settings/TLookUpSettings.h"
 #include "settings/TSpeechSettings.h"
 
@@ -119,6 +120,8 @@ public:
     TSpeechSettings Speech;
     // Whether a look-up takes the keyboard; also in a subkey of its own.
     TLookUpSettings LookUp;
+    // The language of the windows; in a subkey of its own too.
+    TInterfaceLanguage Interface;
 
     const TAppRegInfoData* NoteData() const { return this; }
     TAppRegInfoData* NoteData() { return this; }

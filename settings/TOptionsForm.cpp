@@ -3,8 +3,8 @@
 #include "ui_TOptionsForm.h"
 
 #include "widgets/TMenuImages.h"
-#include "widgets/VexloComponents.h"
 #include "widgets/TScreenPlacement.h"
+#include "widgets/VexloComponents.h"
 
 #include <QColorDialog>
 #include <QComboBox>
@@ -91,6 +91,7 @@ TOptionsForm::TOptionsForm(TAppRegInfoData& Settings, QWidget* Owner)
     FormCreate();
     CreateSpeechPage();
     CreateLookUpPage();
+    CreateLanguagePage();
 }
 
 TOptionsForm::~TOptionsForm() = default;
@@ -268,6 +269,7 @@ void TOptionsForm::OKBitBtnClick()
     FSettings.HideOrClose = ui->HideOrCloseCheckBox->isChecked();
     SpeechPageOK();
     LookUpPageOK();
+    LanguagePageOK();
     accept();
 }
 

@@ -17,6 +17,7 @@ class QLabel;
 class QToolButton;
 struct TSpeechSettings;
 struct TLookUpSettings;
+struct TInterfaceLanguage;
 
 namespace Ui {
 class TOptionsForm;
@@ -81,6 +82,12 @@ public:
     QGroupBox* LookUpGroupBox = nullptr;
     QComboBox* LookUpComboBox = nullptr;
 
+    // Interface language, below look-up (TOptionsFormLanguage.cpp): the system's, English or
+    // Bulgarian, from the next start.
+    void SetInterfaceLanguage(TInterfaceLanguage* Language);
+    QGroupBox* LanguageGroupBox = nullptr;
+    QComboBox* LanguageComboBox = nullptr;
+
 protected:
     bool event(QEvent* Event) override;
     void showEvent(QShowEvent* Event) override;
@@ -93,6 +100,9 @@ private:
     void CreateLookUpPage();
     void LookUpPageOK();
     TLookUpSettings* FLookUp = nullptr;
+    void CreateLanguagePage();
+    void LanguagePageOK();
+    TInterfaceLanguage* FLanguage = nullptr;
 
     TAppRegInfoData& FSettings;
     QWidget* FOwner;
