@@ -183,11 +183,12 @@ TColumnMapDialog::TColumnMapDialog(QWidget* Parent, const TAccessFile& File,
     TranscriptionBox = new QComboBox(this);
     BulgarianBox = new QComboBox(this);
     LevelBox = new QComboBox(this);
-    Form->addRow(QStringLiteral("&Table:"), TableBox);
-    Form->addRow(QStringLiteral("&English:"), EnglishBox);
-    Form->addRow(QStringLiteral("T&ranscription:"), TranscriptionBox);
-    Form->addRow(QStringLiteral("&Bulgarian:"), BulgarianBox);
-    Form->addRow(QStringLiteral("&Level:"), LevelBox);
+    Form->addRow(QCoreApplication::translate("TInterchangeDialogs", "&Table:"), TableBox);
+    Form->addRow(QCoreApplication::translate("TInterchangeDialogs", "&English:"), EnglishBox);
+    Form->addRow(QCoreApplication::translate("TInterchangeDialogs", "T&ranscription:"),
+                 TranscriptionBox);
+    Form->addRow(QCoreApplication::translate("TInterchangeDialogs", "&Bulgarian:"), BulgarianBox);
+    Form->addRow(QCoreApplication::translate("TInterchangeDialogs", "&Level:"), LevelBox);
     Layout->addLayout(Form);
     auto* Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     Layout->addWidget(Buttons);
@@ -209,7 +210,7 @@ TColumnMapDialog::TColumnMapDialog(QWidget* Parent, const TAccessFile& File,
 
 void TColumnMapDialog::FillColumns(const TInterchange::TColumnMap& Map)
 {
-    QStringList Names{QStringLiteral("(none)")};
+    QStringList Names{QCoreApplication::translate("TInterchangeDialogs", "(none)")};
     for (const TAccessFile::TColumn& Column : FFile.Columns(TableBox->currentText()))
         if (Column.Readable)
             Names << Column.Name;

@@ -749,6 +749,30 @@ Skipped rows:</source>
         <source>Choose the table and the columns that hold the English word, its transcription, the Bulgarian text and the level.</source>
         <translation>Изберете таблицата и колоните, в които са английската дума, транскрипцията ѝ, българският текст и нивото.</translation>
     </message>
+    <message>
+        <source>&amp;Table:</source>
+        <translation>&amp;Таблица:</translation>
+    </message>
+    <message>
+        <source>&amp;English:</source>
+        <translation>&amp;Английски:</translation>
+    </message>
+    <message>
+        <source>T&amp;ranscription:</source>
+        <translation>Т&amp;ранскрипция:</translation>
+    </message>
+    <message>
+        <source>&amp;Bulgarian:</source>
+        <translation>&amp;Български:</translation>
+    </message>
+    <message>
+        <source>&amp;Level:</source>
+        <translation>&amp;Ниво:</translation>
+    </message>
+    <message>
+        <source>(none)</source>
+        <translation>(няма)</translation>
+    </message>
 </context>
 <context>
     <name>TKvtmlDocument</name>

@@ -1,0 +1,210 @@
+// The windows in Bulgarian: with the Bulgarian catalog installed, every window and dialog shows
+// no English text but names (of the program, formats, keys) and the user's own words.
+#include "../app/AdminFormFixture.h"
+
+#include "editor/TEditForm.h"
+#include "interchange/TAccessFile.h"
+#include "interchange/TInterchangeDialogs.h"
+#include "preview/TAboutForm.h"
+#include "reports/TInformationForm.h"
+#include "reports/TReportPages.h"
+#include "settings/TInterfaceLanguage.h"
+#include "settings/TOptionsForm.h"
+#include "widgets/TMessageForm.h"
+#include "widgets/TProgressForm.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTranslator>
+
+namespace {
+
+// Words that stay as they are in any language: names of the program and its makers, of formats,
+// programs and keys; the language's own name in the language list.
+const QSet<QString> Names = {
+    "Vexlo", "Vocabulary", "Software", "www", "example", "OK", "English", "HTML", "PDF", "espeak",
+    "ng", "Ctrl", "Shift", "Alt", "Del", "Esc", "KDE", "Access", "Microsoft", "UTF", "SQLite",
+    "tsv", "txt", "tab", "csv", "kvtml", "mdb", "accdb", "html", "htm", "pdf", "MB", "Windows",
+    "bitmap", "JPEG", "NUL", "ENAME", "kvtml", "Word", "LearnForm"};
+
+class BulgarianWindowsTest : public AdminFormTest
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        ASSERT_EQ(TInterfaceLanguage::Install(qApp, QStringLiteral("bg"),
+                                              {QStringLiteral(VEXLO_BINARY_DIR "/translations")}),
+                  QStringLiteral("bg"));
+    }
+
+    // Every text a person sees on Window and its children: titles, labels, buttons, group
+    // titles, list items, menu commands and their hints.
+    static QStringList TextsOf(QWidget* Window)
+    {
+        QStringList Texts{Window->windowTitle()};
+        QList<QWidget*> Widgets = Window->findChildren<QWidget*>();
+        Widgets.prepend(Window);
+        for (QWidget* W : Widgets) {
+            if (auto* Label = qobject_cast<QLabel*>(W))
+                Texts << Label->text();
+            if (auto* Button = qobject_cast<QAbstractButton*>(W))
+                Texts << Button->text();
+            if (auto* Group = qobject_cast<QGroupBox*>(W))
+                Texts << Group->title();
+            if (auto* Box = qobject_cast<QComboBox*>(W); Box && !Box->isEditable())
+                for (int I = 0; I < Box->count(); ++I)
+                    Texts << Box->itemText(I);
+            Texts << W->statusTip() << W->toolTip();
+            for (QAction* Action : W->actions()) {
+                Texts << Action->text() << Action->statusTip() << Action->toolTip();
+                if (QMenu* Menu = Action->menu())
+                    Texts << TextsOf(Menu);
+            }
+        }
+        return Texts;
+    }
+
+    // The texts among Texts that hold an English word.
+    QStringList English(const QStringList& Texts) const
+    {
+        static const QRegularExpression Word(QStringLiteral("[A-Za-z]{2,}"));
+        QStringList Found;
+        for (const QString& Text : Texts) {
+            // Links and addresses are names too.
+            QString Shown = Text;
+            Shown.remove(QRegularExpression(QStringLiteral("<[^>]*>|https?://\\S+")));
+            for (auto It = Word.globalMatch(Shown); It.hasNext();) {
+                const QString W = It.next().captured();
+                if (!Names.contains(W) && !UserWords.contains(W)) {
+                    Found << Text;
+                    break;
+                }
+            }
+        }
+        return Found;
+    }
+
+    void ExpectBulgarian(QWidget* Window, const char* What)
+    {
+        const QStringList Texts = TextsOf(Window);
+        EXPECT_GT(Texts.size(), 1) << What;
+        EXPECT_EQ(English(Texts), QStringList()) << What;
+    }
+
+    void AddUserWords(const QString& Text)
+    {
+        for (const QString& W : Text.split(QRegularExpression(QStringLiteral("[^A-Za-z]+")),
+                                           Qt::SkipEmptyParts))
+            UserWords += W;
+    }
+
+    QSet<QString> UserWords = {"banana", "apple", "Apricot", "band", "cherry"};
+};
+
+TEST_F(BulgarianWindowsTest, EveryWindowAndDialogSpeaksBulgarian)
+{
+    Open(Fruits);
+    Form->show();
+    ExpectBulgarian(Form.get(), "main window");
+    if (Form->TrayPopupMenu)
+        ExpectBulgarian(Form->TrayPopupMenu, "tray menu");
+
+    {
+        TAppRegInfo Settings(nullptr);
+        TOptionsForm Options(Settings, Form.get());
+        Options.SetSpeechSettings(&Settings.Speech);
+        Options.SetLookUpSettings(&Settings.LookUp);
+        Options.SetInterfaceLanguage(&Settings.Interface);
+        ExpectBulgarian(&Options, "options");
+    }
+    {
+        TEditForm Editor(Form.get());
+        ExpectBulgarian(&Editor, "word editor");
+    }
+    {
+        TAboutForm About(Form.get());
+        ExpectBulgarian(&About, "about box");
+    }
+    for (const bool Statistics : {true, false}) {
+        TInformationForm Report(Form.get());
+        ExpectBulgarian(&Report, Statistics ? "statistics" : "dictionary page");
+    }
+    {
+        TProgressForm Progress(Form.get());
+        ExpectBulgarian(&Progress, "progress window");
+    }
+    {
+        TMessageForm Message(Form.get(), QStringLiteral("…"));
+        ExpectBulgarian(&Message, "wait window");
+    }
+    {
+        // The tables and columns of the user's Access file are the user's words.
+        TAccessFile Access(QStringLiteral("/work/shared/testdata/access/nwind.mdb"));
+        for (const QString& Table : Access.TableNames()) {
+            AddUserWords(Table);
+            for (const TAccessFile::TColumn& Column : Access.Columns(Table))
+                AddUserWords(Column.Name);
+        }
+        TColumnMapDialog Columns(Form.get(), Access,
+                                 TInterchange::GuessColumnMap(Access, Access.TableNames().value(0)));
+        ExpectBulgarian(&Columns, "Access columns");
+    }
+    {
+        // Qt's own dialogs and buttons come from Qt's catalog.
+        QMessageBox Box(QMessageBox::Question, QStringLiteral("Въпрос"), QStringLiteral("Да?"),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, Form.get());
+        ExpectBulgarian(&Box, "message box");
+        QFileDialog Files(Form.get(), QStringLiteral("Файл"));
+        Files.setOption(QFileDialog::DontUseNativeDialog);
+        ExpectBulgarian(&Files, "file dialog");
+    }
+}
+
+// The report pages take their fixed texts (title, headings, labels, footer) from the catalog and
+// write them as they write any text; the figures and the user's words stay as they are.
+TEST_F(BulgarianWindowsTest, ReportPagesTakeTheirFixedTextsFromTheCatalog)
+{
+    TStatisticsFigures Figures;
+    Figures.Counts = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    Figures.Total = 55;
+    Figures.DataFile = "/home/ana/words.db";
+    Figures.LastWord = "cherry";
+    const QByteArray Statistics = BuildStatisticsPage(Figures);
+    TPreviewPageBuilder Builder;
+    Builder.AddEntry("cherry", QStringLiteral("ˈtʃeri"), QStringLiteral("череша"));
+    const QByteArray Preview = Builder.Finish();
+    struct TCase
+    {
+        const QByteArray& Page;
+        const char* English;
+        const char* Bulgarian;
+    } const Cases[] = {
+        {Statistics, "<title>Report</title>", "Справка"},
+        {Statistics, "Word Level", "Ниво на думите"},
+        {Statistics, ">Count<", "Брой"},
+        {Statistics, "DataBase File", "Файл с данни"},
+        {Statistics, "Last filled word", "Последна въведена дума"},
+        {Statistics, "Vexlo Vocabulary project", "Проектът Vexlo Vocabulary"},
+        {Preview, "<title>Report</title>", "Справка"},
+        {Preview, "Vexlo Vocabulary project", "Проектът Vexlo Vocabulary"},
+    };
+    for (const TCase& C : Cases) {
+        SCOPED_TRACE(C.Bulgarian);
+        EXPECT_FALSE(C.Page.contains(C.English));
+        EXPECT_TRUE(C.Page.contains(EncodeText(QString::fromUtf8(C.Bulgarian))));
+    }
+    EXPECT_TRUE(Statistics.contains("/home/ana/words.db"));
+    EXPECT_TRUE(Statistics.contains(">cherry<"));
+    EXPECT_TRUE(Preview.contains(EncodeText(QStringLiteral("череша"))));
+}
+
+} // namespace
