@@ -839,11 +839,11 @@ Skipped rows:</source>
     </message>
     <message>
         <source>Get clipboard text</source>
-        <translation>Търсене при копиране</translation>
+        <translation>Търси копираното</translation>
     </message>
     <message>
         <source>Hide on close button</source>
-        <translation>Скриване при затваряне</translation>
+        <translation>Затваряне скрива</translation>
     </message>
     <message>
         <source>Word Colors</source>
@@ -879,7 +879,7 @@ Skipped rows:</source>
     </message>
     <message>
         <source>Delay BG</source>
-        <translation>Превод след</translation>
+        <translation>Превод</translation>
     </message>
     <message>
         <source>Note</source>
@@ -923,11 +923,11 @@ Skipped rows:</source>
     </message>
     <message>
         <source>X Axis</source>
-        <translation>Хоризонтално</translation>
+        <translation>По X</translation>
     </message>
     <message>
         <source>Y Axis</source>
-        <translation>Вертикално</translation>
+        <translation>По Y</translation>
     </message>
     <message>
         <source>OK</source>
@@ -983,11 +983,11 @@ Skipped rows:</source>
     </message>
     <message>
         <source>British English</source>
-        <translation>Британски английски</translation>
+        <translation>Британски</translation>
     </message>
     <message>
         <source>American English</source>
-        <translation>Американски английски</translation>
+        <translation>Американски</translation>
     </message>
     <message>
         <source>Notes say their word</source>

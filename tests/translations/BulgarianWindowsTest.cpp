@@ -14,6 +14,9 @@
 #include "widgets/TProgressForm.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
+#include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -28,13 +31,13 @@
 
 namespace {
 
-// Words that stay as they are in any language: names of the program and its makers, of formats,
-// programs and keys; the language's own name in the language list.
+// Words that stay as they are in any language (compared in lower case): names of the program and
+// its makers, of formats, programs and keys; the language's own name in the language list.
 const QSet<QString> Names = {
-    "Vexlo", "Vocabulary", "Software", "www", "example", "OK", "English", "HTML", "PDF", "espeak",
-    "ng", "Ctrl", "Shift", "Alt", "Del", "Esc", "KDE", "Access", "Microsoft", "UTF", "SQLite",
-    "tsv", "txt", "tab", "csv", "kvtml", "mdb", "accdb", "html", "htm", "pdf", "MB", "Windows",
-    "bitmap", "JPEG", "NUL", "ENAME", "kvtml", "Word", "LearnForm"};
+    "vexlo", "vocabulary", "software", "www", "example", "ok", "english", "html", "pdf", "espeak",
+    "ng", "ctrl", "shift", "alt", "del", "esc", "kde", "access", "microsoft", "utf", "sqlite",
+    "tsv", "txt", "tab", "csv", "kvtml", "mdb", "accdb", "htm", "mb", "windows", "bitmap",
+    "jpeg", "nul", "ename", "learnform"};
 
 class BulgarianWindowsTest : public AdminFormTest
 {
@@ -79,12 +82,12 @@ protected:
         static const QRegularExpression Word(QStringLiteral("[A-Za-z]{2,}"));
         QStringList Found;
         for (const QString& Text : Texts) {
-            // Links and addresses are names too.
+            // Links, addresses and the user's paths are names too.
             QString Shown = Text;
-            Shown.remove(QRegularExpression(QStringLiteral("<[^>]*>|https?://\\S+")));
+            Shown.remove(QRegularExpression(QStringLiteral("<[^>]*>|https?://\\S+|/\\S*")));
             for (auto It = Word.globalMatch(Shown); It.hasNext();) {
                 const QString W = It.next().captured();
-                if (!Names.contains(W) && !UserWords.contains(W)) {
+                if (!Names.contains(W.toLower()) && !UserWords.contains(W)) {
                     Found << Text;
                     break;
                 }
@@ -166,6 +169,37 @@ TEST_F(BulgarianWindowsTest, EveryWindowAndDialogSpeaksBulgarian)
         QFileDialog Files(Form.get(), QStringLiteral("Файл"));
         Files.setOption(QFileDialog::DontUseNativeDialog);
         ExpectBulgarian(&Files, "file dialog");
+    }
+}
+
+// The Options dialog keeps its layout, so its Bulgarian texts must fit the places of the English
+// ones: every label, check box and drop-down item shows whole.
+TEST_F(BulgarianWindowsTest, OptionsTextsFitTheirPlaces)
+{
+    TAppRegInfo Settings(nullptr);
+    TOptionsForm Options(Settings, nullptr);
+    Options.show();
+    for (QLabel* Label : Options.findChildren<QLabel*>()) {
+        SCOPED_TRACE(Label->text().toStdString());
+        EXPECT_LE(Label->fontMetrics().horizontalAdvance(Label->text()), Label->width());
+    }
+    for (QCheckBox* Box : Options.findChildren<QCheckBox*>()) {
+        SCOPED_TRACE(Box->text().toStdString());
+        QStyleOptionButton Option;
+        Option.initFrom(Box);
+        Option.text = Box->text();
+        const QRect Text = Box->style()->subElementRect(QStyle::SE_CheckBoxContents, &Option, Box);
+        EXPECT_LE(Box->fontMetrics().horizontalAdvance(Box->text()), Text.width());
+    }
+    for (QComboBox* Box : Options.findChildren<QComboBox*>()) {
+        QStyleOptionComboBox Option;
+        Option.initFrom(Box);
+        const QRect Field = Box->style()->subControlRect(QStyle::CC_ComboBox, &Option,
+                                                         QStyle::SC_ComboBoxEditField, Box);
+        for (int I = 0; I < Box->count(); ++I) {
+            SCOPED_TRACE(Box->itemText(I).toStdString());
+            EXPECT_LE(Box->fontMetrics().horizontalAdvance(Box->itemText(I)), Field.width());
+        }
     }
 }
 
