@@ -1,11 +1,17 @@
 #include "app/TAdminForm.h"
+#include "app/TDictionaryCommands.h"
 #include "app/TElidedToolButton.h"
+#include "app/TInterchangeCommands.h"
+#include "app/TSpeechCommands.h"
+#include "app/TTrayControl.h"
+#include "app/TWindowPlacement.h"
 
 #include "widgets/TDisplayText.h"
 #include "app/TEnglishTableModel.h"
 #include "widgets/TMenuImages.h"
 #include "widgets/TMessageBox.h"
 #include "widgets/TMessageForm.h"
+#include "widgets/TReadableColours.h"
 #include "app/TVexloApplication.h"
 #include "widgets/VexloComponents.h"
 #include "editor/TEditForm.h"
@@ -44,26 +50,6 @@
 #include <utility>
 
 namespace {
-
-// Pops Menu up at At over Window, which has just been asked to become active. The window manager
-// may make it active only after the menu has opened, and that activation closes the menu: when
-// the menu closes that way (nothing chosen, the window active now), it opens once more.
-void PopUpSurvivingActivation(QMenu* Menu, const QPoint& At, QWidget* Window)
-{
-    auto* Watch = new QObject(Menu);
-    bool* Chosen = new bool(false);
-    QObject::connect(Watch, &QObject::destroyed, [Chosen] { delete Chosen; });
-    QObject::connect(Menu, &QMenu::triggered, Watch, [Chosen] { *Chosen = true; });
-    QObject::connect(Menu, &QMenu::aboutToHide, Watch, [Menu, At, Window, Watch, Chosen] {
-        const bool Reopen = !*Chosen && Window->isActiveWindow();
-        Watch->deleteLater();
-        if (Reopen)
-            QTimer::singleShot(0, Menu, [Menu, At] { Menu->popup(At); });
-    });
-    // Only a closing soon after opening can be the activation's.
-    QTimer::singleShot(1000, Watch, [Watch] { Watch->deleteLater(); });
-    Menu->popup(At);
-}
 
 // Shows the window and puts it on top without giving it the keyboard: the program the user types
 // in keeps the focus (the window manager is told not to activate the window when it maps it).
@@ -134,6 +120,35 @@ QString ErrorText(const std::exception& Error)
     return QString::fromUtf8(Error.what());
 }
 
+
+// Hears double-clicks on the grid where the view itself reports none: on the row indicators and
+// on the room below the rows. Cells report through the view's doubleClicked.
+class TGridDoubleClicks : public QObject
+{
+public:
+    TGridDoubleClicks(QTableView* Grid, std::function<void()> Action)
+        : QObject(Grid), FGrid(Grid), FAction(std::move(Action))
+    {
+        Grid->viewport()->installEventFilter(this);
+        Grid->verticalHeader()->viewport()->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* Watched, QEvent* Event) override
+    {
+        if (Event->type() != QEvent::MouseButtonDblClick)
+            return false;
+        const QPoint At = static_cast<QMouseEvent*>(Event)->position().toPoint();
+        if (Watched == FGrid->verticalHeader()->viewport() ||
+            (Watched == FGrid->viewport() && !FGrid->indexAt(At).isValid()))
+            FAction();
+        return false;
+    }
+
+private:
+    QTableView* FGrid;
+    std::function<void()> FAction;
+};
+
 } // namespace
 
 template <typename TWork> void TAdminForm::Guarded(TWork&& Work)
@@ -148,21 +163,22 @@ template <typename TWork> void TAdminForm::Guarded(TWork&& Work)
 TAdminForm::TAdminForm(const QStringList& Arguments) : QMainWindow(nullptr)
 {
     setupUi(this);
+    Placement = new TWindowPlacement(*this);
     DesignForm();
-    AddInterchangeActions();
+    Interchange = new TInterchangeCommands(*this);
     ApplicationTerminate = [] {
         QMetaObject::invokeMethod(
             qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     };
     FormCreate(Arguments.isEmpty() && qApp ? QCoreApplication::arguments() : Arguments);
-    // A hidden start must leave a way back: without an icon in a tray the window shows after all.
     if (!ShowMainForm)
-        HiddenStartTimer->start(TrayIcon->IsAdded() ? TrayWaitMs : 0);
+        Tray->StartHidden();
 }
 
 TAdminForm::~TAdminForm()
 {
     FormDestroy();
+    delete Placement;
 }
 
 // What the designer cannot say: fonts by pixel height, images, the grid's look, the status panel,
@@ -216,35 +232,8 @@ void TAdminForm::DesignForm()
     HTMLPreview1->setIcon(MenuImage(miPage));
     addAction(Open);
 
-    // The tray icon's menu, with its own images (IconsList).
-    TrayIcon = new TTrayIcon(this);
-    TrayIcon->OnActivated = [this](QSystemTrayIcon::ActivationReason Reason) {
-        TrayIconMessage(Reason);
-    };
-    TrayPopupMenu = new QMenu(this);
-    TrayPopupMenu->setObjectName("TrayPopupMenu");
-    OpenTMI = TrayPopupMenu->addAction(IconsListImage(iiWindow), Open->text());
-    OpenTMI->setObjectName("OpenTMI");
-    QFont DefaultItemFont = OpenTMI->font();
-    DefaultItemFont.setBold(true);
-    OpenTMI->setFont(DefaultItemFont);
-    TrayPopupMenu->setDefaultAction(OpenTMI);
-    AboutTMI = TrayPopupMenu->addAction(IconsListImage(iiQuestion), About->text());
-    AboutTMI->setObjectName("AboutTMI");
-    TrayPopupMenu->addSeparator();
-    StartStopTMI = TrayPopupMenu->addAction(IconsListImage(iiStart), QStringLiteral("Start LM"));
-    StartStopTMI->setObjectName("StartStopTMI");
-    TrayPopupMenu->addSeparator();
-    ExitTMI = TrayPopupMenu->addAction(IconsListImage(iiHouse), Exit->text());
-    ExitTMI->setObjectName("ExitTMI");
-    // The menu's items run the window's commands.
-    connect(OpenTMI, &QAction::triggered, Open, &QAction::trigger);
-    connect(AboutTMI, &QAction::triggered, About, &QAction::trigger);
-    connect(ExitTMI, &QAction::triggered, Exit, &QAction::trigger);
-    TrayIcon->HostMenu = TrayPopupMenu;
-    TrayIcon->MenuAllowed = [this] { return NoDialogOpen(); };
-
-    Notes = new TLearnNotes(this, StartStopTMI);
+    Tray = new TTrayControl(*this);
+    Notes = new TLearnNotes(this, Tray->StartStopTMI);
     Notes->StoreOpen = [this] { return TableBound; };
     Notes->NoDialogOpen = [this] { return NoDialogOpen(); };
     Notes->Guarded = [this](const std::function<void()>& Work) { Guarded(Work); };
@@ -255,10 +244,6 @@ void TAdminForm::DesignForm()
     };
     LookUps->Ready = [this] { return !Busy && TableBound; };
     LookUps->Find = [this](const QString& Text) { CaptureText(Text); };
-
-    HiddenStartTimer = new QTimer(this);
-    HiddenStartTimer->setSingleShot(true);
-    connect(HiddenStartTimer, &QTimer::timeout, this, &TAdminForm::HiddenStartTimerTimer);
 
     NewBitBtn->setDefaultAction(New);
     RedactBitBtn->setDefaultAction(Redact);
@@ -307,13 +292,13 @@ void TAdminForm::DesignForm()
     connect(NavPrior, &QToolButton::clicked, this, [=] { Navigate(&TVexloTable::Prior); });
     connect(NavNext, &QToolButton::clicked, this, [=] { Navigate(&TVexloTable::Next); });
     connect(NavLast, &QToolButton::clicked, this, [=] { Navigate(&TVexloTable::Last); });
-    AddDictionaryActions();
+    Dictionaries = new TDictionaryCommands(*this);
 
     // Tool tips are off everywhere; hints show their long part in the status bar.
     qApp->installEventFilter(this);
     if (auto* Gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         connect(Gui, &QGuiApplication::commitDataRequest, this, [this] { QueryEndSession(); });
-    DesignSpeech();
+    Speech = new TSpeechCommands(*this);
 }
 
 void TAdminForm::FormCreate(const QStringList& Arguments)
@@ -321,11 +306,11 @@ void TAdminForm::FormCreate(const QStringList& Arguments)
     ShowMainForm = !(Arguments.size() > 1 && Arguments.at(1) == QLatin1String("startup"));
     ReallyClose = false;
     ScreenSaverSettings = new TRegInfo();
-    AppSettings = new TAppRegInfo(this);
+    AppSettings = new TAppRegInfo(Placement);
     Notes->Settings = AppSettings;
-    CentreWhenNeverPlaced();
+    Placement->CentreWhenNeverPlaced();
     ScreenSaverSettings->Load();
-    PrepareFirstRun();
+    Dictionaries->PrepareFirstRun();
     std::srand(static_cast<unsigned>(QDateTime::currentMSecsSinceEpoch()));
     SetDoubleBufferedTree(this);
     SetDoubleBuffered(this, false);
@@ -346,7 +331,7 @@ void TAdminForm::FormCreate(const QStringList& Arguments)
     EnglishDBGrid->viewport()->installEventFilter(this);
     EnglishDBGrid->verticalScrollBar()->installEventFilter(this);
     WatchGridDoubleClicks();
-    AddTrayIcon();
+    Tray->AddTrayIcon();
     Notes->UpdateLearnMenuItem();
     Notes->RestartLearnTimer();
     Busy = false;
@@ -373,7 +358,7 @@ void TAdminForm::FormDestroy()
     Notes->Settings = nullptr;
     delete AppSettings;
     AppSettings = nullptr;
-    RemoveTrayIcon();
+    Tray->RemoveTrayIcon();
     Notes->LearnTimer->stop();
     if (auto* Gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         disconnect(Gui->clipboard(), nullptr, LookUps, nullptr);
@@ -481,12 +466,12 @@ void TAdminForm::FormActivate()
                 EnableEntryCommands();
             }
         });
-    OfferAnotherDictionary();
+    Dictionaries->OfferAnotherDictionary();
     ShowOpenErrors();
     if (ScreenSaverDataModule && !ScreenSaverDataModule->ADOConnection->Connected() &&
         ApplicationTerminate)
         ApplicationTerminate();
-    OfferSampleVocabulary();
+    Dictionaries->OfferSampleVocabulary();
 }
 
 void TAdminForm::ShowOpenErrors()
@@ -543,7 +528,7 @@ void TAdminForm::DetachSearchEditChange()
 void TAdminForm::TableAfterScroll()
 {
     if (!Busy)
-        ClearSearchOutcome();
+        Speech->ClearSearchOutcome();
     UpdateCaption();
 }
 
@@ -583,7 +568,7 @@ void TAdminForm::SearchEditChange()
     Busy = true;
     try {
         ScreenSaverDataModule->SearchWord(TextCodec::NarrowText(SearchEdit->text()));
-        ShowSearchOutcome();
+        Speech->ShowSearchOutcome();
     } catch (...) {
         Busy = false;
         throw;
@@ -593,7 +578,7 @@ void TAdminForm::SearchEditChange()
 
 void TAdminForm::NewExecute()
 {
-    if (RefusedWhileImporting())
+    if (Interchange->RefusedWhileImporting())
         return;
     TDialogOpen Dialog(*this);
     LookUps->EntryDialogOpened();
@@ -607,7 +592,7 @@ void TAdminForm::NewExecute()
 
 void TAdminForm::RedactExecute()
 {
-    if (RefusedWhileImporting())
+    if (Interchange->RefusedWhileImporting())
         return;
     TDialogOpen Dialog(*this);
     LookUps->EntryDialogOpened();
@@ -621,7 +606,7 @@ void TAdminForm::RedactExecute()
 
 void TAdminForm::DeleteExecute()
 {
-    if (RefusedWhileImporting())
+    if (Interchange->RefusedWhileImporting())
         return;
     LookUps->EntryDialogOpened();
     Guarded([this] {
@@ -660,7 +645,7 @@ void TAdminForm::DeleteExecute()
 
 void TAdminForm::DeleteAllExecute()
 {
-    if (RefusedWhileImporting())
+    if (Interchange->RefusedWhileImporting())
         return;
     Guarded([this] {
         if (TMessageBox::Show(this, QMessageBox::Question, QStringLiteral("Attention"),
@@ -727,7 +712,7 @@ void TAdminForm::HideWinExecute()
 {
     // Hidden, the window comes back from the tray icon; without a tray host it is only
     // minimised, so that the taskbar still leads back to it.
-    if (TrayIconShown())
+    if (Tray->TrayIconShown())
         hide();
     else
         showMinimized();
@@ -747,7 +732,7 @@ void TAdminForm::BringForward()
     show();
     raise();
     activateWindow();
-    BringDialogForward();
+    Placement->BringDialogForward();
 }
 
 void TAdminForm::EnglishDBGridDblClick()
@@ -776,7 +761,7 @@ void TAdminForm::FormClose()
     if (ScreenSaverDataModule)
         ScreenSaverDataModule->CloseData();
     if (isMinimized() || isMaximized())
-        RestoreNormalBounds();
+        Placement->RestoreNormalBounds();
     if (ApplicationTerminate)
         ApplicationTerminate();
 }
@@ -786,66 +771,12 @@ void TAdminForm::QueryEndSession()
     ReallyClose = true;
 }
 
-void TAdminForm::AddTrayIcon()
-{
-    TrayIcon->Add(TMenuImages::ApplicationIcon(), TVexloApplication::Title.left(63));
-}
-
-void TAdminForm::RemoveTrayIcon()
-{
-    TrayPopupMenu->hide();
-    TrayIcon->Remove();
-}
-
-bool TAdminForm::TrayIconShown() const
-{
-    return TrayIcon->IsAdded() && TTrayIcon::IsSystemTrayAvailable();
-}
-
-void TAdminForm::TrayIconMessage(QSystemTrayIcon::ActivationReason Reason)
-{
-    switch (Reason) {
-    case QSystemTrayIcon::Context:
-        if (!NoDialogOpen()) {
-            BringForward();
-            break;
-        }
-        // The window comes forward first, so that the menu belongs to the foreground window.
-        if (isVisible() && !isMinimized()) {
-            raise();
-            activateWindow();
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-            PopUpSurvivingActivation(TrayPopupMenu, QCursor::pos(), this);
-        } else {
-            TrayPopupMenu->popup(QCursor::pos());
-        }
-        break;
-    case QSystemTrayIcon::DoubleClick:
-        if (!NoDialogOpen())
-            BringForward();
-        else
-            Open->trigger();
-        break;
-    default:
-        break;
-    }
-}
-
 QByteArray TAdminForm::InstanceState()
 {
-    // A hidden start with its icon in a tray stays hidden: nothing is left to wait for.
-    if (HiddenStartTimer->isActive() && TrayIconShown())
-        HiddenStartTimer->stop();
-    const QByteArray Window = HiddenStartTimer->isActive() ? "starting"
+    const QByteArray Window = Tray->HiddenStartPending() ? "starting"
                               : isVisible()                ? "shown"
                                                            : "hidden";
     return Window + " clipboard " + QByteArray::number(LookUps->ClipboardChangesHandled);
-}
-
-void TAdminForm::HiddenStartTimerTimer()
-{
-    if (!isVisible() && !TrayIconShown())
-        BringForward();
 }
 
 // Empties the search box without a search, then puts the text in, which searches for it.
@@ -883,43 +814,6 @@ void TAdminForm::ShowAfterCapture()
     show();
 }
 
-// The saved bounds are the screen's own pixels whatever scale Qt draws at (QT_SCALE_FACTOR, a
-// desktop's scaling), so that a change of scale neither moves nor resizes the window on the
-// screen.
-qreal TAdminForm::PlaceScale() const
-{
-    const QScreen* Screen = screen() ? screen() : QGuiApplication::primaryScreen();
-    return Screen ? Screen->devicePixelRatio() : 1.0;
-}
-
-QRect TAdminForm::PlaceBounds() const
-{
-    const QRect Bounds = ClosingBounds.isValid() ? ClosingBounds : QRect(pos(), size());
-    const qreal Scale = PlaceScale();
-    return QRect(qRound(Bounds.x() * Scale), qRound(Bounds.y() * Scale),
-                 qRound(Bounds.width() * Scale), qRound(Bounds.height() * Scale));
-}
-
-void TAdminForm::PlaceWidth(int Width)
-{
-    resize(std::max(qRound(Width / PlaceScale()), minimumWidth()), height());
-}
-
-void TAdminForm::PlaceHeight(int Height)
-{
-    resize(width(), std::max(qRound(Height / PlaceScale()), minimumHeight()));
-}
-
-void TAdminForm::PlaceLeft(int Left)
-{
-    move(qRound(Left / PlaceScale()), pos().y());
-}
-
-void TAdminForm::PlaceTop(int Top)
-{
-    move(pos().x(), qRound(Top / PlaceScale()));
-}
-
 bool TAdminForm::event(QEvent* Event)
 {
     if (Event->type() == QEvent::StatusTip) {
@@ -927,7 +821,7 @@ bool TAdminForm::event(QEvent* Event)
         return true;
     }
     if (Event->type() == QEvent::Move || Event->type() == QEvent::Resize)
-        FitWhenFirstFramed();
+        Placement->FitWhenFirstFramed();
     return QMainWindow::event(Event);
 }
 
@@ -937,7 +831,7 @@ void TAdminForm::changeEvent(QEvent* Event)
     if (Event->type() == QEvent::PaletteChange)
         ApplyReadableColours();
     if (Event->type() == QEvent::ActivationChange && isActiveWindow()) {
-        NoteNormalFrame();
+        Placement->NoteNormalFrame();
         FormActivate();
     }
 }
@@ -960,8 +854,8 @@ bool TAdminForm::eventFilter(QObject* Watched, QEvent* Event)
     case QEvent::ToolTip:
         // The tray icon keeps its tip (the program's title), and a shortened Add "…" caption
         // shows its whole text.
-        return !IsTrayIconObject(Watched) &&
-               Watched != static_cast<QObject*>(AddMissingButton);
+        return !TTrayControl::IsTrayIconObject(Watched) &&
+               Watched != static_cast<QObject*>(Speech->AddMissingButton);
     case QEvent::Wheel:
         // The mouse wheel over the grid never moves the current entry.
         if (Watched == EnglishDBGrid->viewport() || Watched == EnglishDBGrid->verticalScrollBar())
@@ -977,4 +871,38 @@ void TAdminForm::ReportError(const QString& Message)
 {
     TMessageBox::Show(this, QMessageBox::Critical, TVexloApplication::Title, Message,
                       QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void TAdminForm::ApplyReadableColours()
+{
+    // The controls take their grounds from the window's palette, which is already the new one
+    // when it changes; theirs follow a moment later.
+    QPalette TransPalette = TransDBEdit->palette();
+    TransPalette.setColor(QPalette::Text,
+                          TReadableColours::TranscriptionInk(palette().color(QPalette::Base)));
+    TransDBEdit->setPalette(TransPalette);
+    // The navigator's arrows in their navy, or what reads on the buttons.
+    const QColor Arrows = TReadableColours::Readable(
+        TMenuImages::NavigatorInk, palette().color(QPalette::Button),
+        palette().color(QPalette::ButtonText));
+    NavFirst->setIcon(TMenuImages::NavigatorGlyph(TMenuImages::ngFirst, Arrows));
+    NavPrior->setIcon(TMenuImages::NavigatorGlyph(TMenuImages::ngPrior, Arrows));
+    NavNext->setIcon(TMenuImages::NavigatorGlyph(TMenuImages::ngNext, Arrows));
+    NavLast->setIcon(TMenuImages::NavigatorGlyph(TMenuImages::ngLast, Arrows));
+    if (GridModel) {
+        const QColor Indicator = palette().color(QPalette::ButtonText);
+        if (GridModel->IndicatorColor != Indicator) {
+            GridModel->IndicatorColor = Indicator;
+            EnglishDBGrid->verticalHeader()->viewport()->update();
+        }
+    }
+}
+
+
+void TAdminForm::WatchGridDoubleClicks()
+{
+    if (EnglishDBGrid->findChild<QObject*>("GridDoubleClicks", Qt::FindDirectChildrenOnly))
+        return;
+    auto* Watcher = new TGridDoubleClicks(EnglishDBGrid, [this] { EnglishDBGridDblClick(); });
+    Watcher->setObjectName("GridDoubleClicks");
 }

@@ -2,6 +2,9 @@
 
 #include "VexloVersion.h"
 #include "app/TAdminForm.h"
+#include "app/TDictionaryCommands.h"
+#include "app/TInterchangeCommands.h"
+#include "app/TTrayControl.h"
 #include "app/TCommandLine.h"
 #include "app/TLookUp.h"
 #include "widgets/TMenuImages.h"
@@ -233,7 +236,7 @@ int Run(int argc, char* argv[])
     bool TrayWaitGiven = false;
     if (const int Ms = qEnvironmentVariableIntValue("VEXLO_TRAY_WAIT_MS", &TrayWaitGiven);
         TrayWaitGiven && Ms >= 0)
-        TAdminForm::TrayWaitMs = Ms;
+        TTrayControl::TrayWaitMs = Ms;
 
     QApplication Application(QtArgc, QtArgv.data());
     QCoreApplication::setApplicationName(Title);
@@ -252,8 +255,8 @@ int Run(int argc, char* argv[])
     auto* AdminForm = new TAdminForm(Arguments);
     AdminForm->EditForm = new TEditForm(AdminForm);
     // Open Dictionary on an Access database reads it into a new dictionary beside it.
-    AdminForm->ConvertAccessDatabase = [AdminForm](const QString& AccessPath) {
-        return AdminForm->ConvertAccessWithDialogs(AccessPath);
+    AdminForm->Dictionaries->ConvertAccessDatabase = [AdminForm](const QString& AccessPath) {
+        return AdminForm->Interchange->ConvertAccessWithDialogs(AccessPath);
     };
     // A logout, `kill` or Ctrl+C ends the program as its close command does.
     TSignalHandler Signals([AdminForm](int) { EndAsClosed(AdminForm); });

@@ -7,6 +7,8 @@
 // current row painted.
 
 #include "app/TAdminForm.h"
+
+#include <QLineEdit>
 #include "bench/BenchData.h"
 #include "platform/TRegistry.h"
 #include "settings/TRegInfo.h"
@@ -185,11 +187,11 @@ void BM_SearchOneLetter(benchmark::State& State)
     for (auto _ : State) {
         const QString& Prefix = Prefixes.at(I++ % Prefixes.size());
         State.PauseTiming();
-        Form->SearchEdit->setText(Prefix.left(2));
+        Form->findChild<QLineEdit*>("SearchEdit")->setText(Prefix.left(2));
         QCoreApplication::processEvents();
         const int Before = Store->ADOTable->RecNo();
         State.ResumeTiming();
-        Form->SearchEdit->setText(Prefix);
+        Form->findChild<QLineEdit*>("SearchEdit")->setText(Prefix);
         QCoreApplication::processEvents();
         Moved += Store->ADOTable->RecNo() != Before;
     }

@@ -4,6 +4,13 @@
 // the window's tests.
 
 #include "app/TAdminForm.h"
+#include "tests/support/FormControls.h"
+#include "app/TDictionaryCommands.h"
+#include "app/TInterchangeCommands.h"
+#include "app/TElidedToolButton.h"
+#include "app/TSpeechCommands.h"
+#include "app/TTrayControl.h"
+#include "app/TWindowPlacement.h"
 #include "widgets/TMessageBox.h"
 #include "app/TTrayIcon.h"
 #include "platform/TRegistry.h"
@@ -116,8 +123,8 @@ protected:
     };
     TEnabled Enabled() const
     {
-        return {Form->New->isEnabled(), Form->Redact->isEnabled(), Form->Delete->isEnabled(),
-                Form->DeleteAll->isEnabled(), Form->RandomBitBtn->isEnabled()};
+        return {UI(Form, New)->isEnabled(), UI(Form, Redact)->isEnabled(), UI(Form, Delete)->isEnabled(),
+                UI(Form, DeleteAll)->isEnabled(), UI(Form, RandomBitBtn)->isEnabled()};
     }
 
     QTemporaryDir Dir;

@@ -47,22 +47,22 @@ TEST_F(AdminFormTest, SearchThatFallsBackSaysSoAndOffersTheWord)
     };
     for (const TCase& C : Cases) {
         SCOPED_TRACE(C.Typed.toStdString());
-        Form->SearchEdit->setText(C.Typed);
+        UI(Form, SearchEdit)->setText(C.Typed);
         EXPECT_EQ(CurrentWord(), C.Found);
         EXPECT_EQ(Hint(*Form), C.Hint);
-        EXPECT_EQ(Form->AddMissingAction->isVisible(), !C.Hint.isEmpty());
-        EXPECT_EQ(Form->AddMissingButton->isVisibleTo(Form.get()), !C.Hint.isEmpty());
+        EXPECT_EQ(Form->Speech->AddMissingAction->isVisible(), !C.Hint.isEmpty());
+        EXPECT_EQ(Form->Speech->AddMissingButton->isVisibleTo(Form.get()), !C.Hint.isEmpty());
         if (!C.Hint.isEmpty()) {
-            EXPECT_EQ(Form->AddMissingAction->text(),
+            EXPECT_EQ(Form->Speech->AddMissingAction->text(),
                       QStringLiteral("Add \"%1\"…").arg(C.Typed.trimmed()));
         }
     }
     // Moving to another entry ends the hint.
-    Form->SearchEdit->setText("apx");
+    UI(Form, SearchEdit)->setText("apx");
     ASSERT_FALSE(Hint(*Form).isEmpty());
-    Form->NavLast->click();
+    UI(Form, NavLast)->click();
     EXPECT_EQ(Hint(*Form), "");
-    EXPECT_FALSE(Form->AddMissingAction->isVisible());
+    EXPECT_FALSE(Form->Speech->AddMissingAction->isVisible());
 }
 
 // A long missing word: the Add button stays wholly in the status bar, its caption shortened in
@@ -73,18 +73,18 @@ TEST_F(AdminFormTest, LongAddCaptionGivesWayInTheMiddleAndShowsItAllAsItsTip)
     Form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
     // The longest word the store takes.
-    Form->SearchEdit->setText("pragmatic approaches in writing");
-    ASSERT_TRUE(Form->AddMissingButton->isVisible());
+    UI(Form, SearchEdit)->setText("pragmatic approaches in writing");
+    ASSERT_TRUE(Form->Speech->AddMissingButton->isVisible());
     const QString Full = QStringLiteral("Add \"pragmatic approaches in writi…\"…");
-    ASSERT_EQ(Form->AddMissingButton->text(), Full);
+    ASSERT_EQ(Form->Speech->AddMissingButton->text(), Full);
     for (const int Width : {Form->width(), Form->minimumWidth()}) {
         SCOPED_TRACE(Width);
         Form->resize(Width, Form->height());
         QTest::qWait(0);
         QCoreApplication::processEvents();
-        TElidedToolButton* Button = Form->AddMissingButton;
+        TElidedToolButton* Button = Form->Speech->AddMissingButton;
         // Inside the status bar, and the text painted fits the button.
-        EXPECT_LE(Button->geometry().right(), Form->StatusBar->contentsRect().right());
+        EXPECT_LE(Button->geometry().right(), UI(Form, StatusBar)->contentsRect().right());
         const QString Shown = Button->ShownText();
         EXPECT_LE(Button->fontMetrics().horizontalAdvance(Shown), Button->width());
         if (Shown == Full)
@@ -97,9 +97,9 @@ TEST_F(AdminFormTest, LongAddCaptionGivesWayInTheMiddleAndShowsItAllAsItsTip)
         QCoreApplication::sendEvent(Button, &Tip);
         EXPECT_EQ(QToolTip::text(), Full);
     }
-    EXPECT_NE(Form->AddMissingButton->ShownText(), Full)
+    EXPECT_NE(Form->Speech->AddMissingButton->ShownText(), Full)
         << "the narrow window shortened nothing: " << Form->width() << " "
-        << Form->StatusBar->width() << " " << Form->AddMissingButton->width();
+        << UI(Form, StatusBar)->width() << " " << Form->Speech->AddMissingButton->width();
 }
 
 TEST_F(AdminFormTest, CapturedWordThatIsMissingIsHintedToo)
@@ -119,25 +119,25 @@ TEST_F(AdminFormTest, AddOpensTheEditorWithTheMissingWord)
     Open(Fruits);
     Form->EditForm = new TEditForm(Form.get());
     // The menu holds the commands.
-    const QList<QAction*> File = Form->File1->actions();
-    EXPECT_EQ(File.indexOf(Form->AddMissingAction), File.indexOf(Form->New) + 1);
-    EXPECT_EQ(File.indexOf(Form->SpeakAction), File.indexOf(Form->Delete) + 1);
-    EXPECT_EQ(Form->SpeakAction->shortcut(), QKeySequence(Qt::Key_F8));
+    const QList<QAction*> File = UI(Form, File1)->actions();
+    EXPECT_EQ(File.indexOf(Form->Speech->AddMissingAction), File.indexOf(UI(Form, New)) + 1);
+    EXPECT_EQ(File.indexOf(Form->Speech->SpeakAction), File.indexOf(UI(Form, Delete)) + 1);
+    EXPECT_EQ(Form->Speech->SpeakAction->shortcut(), QKeySequence(Qt::Key_F8));
 
-    Form->SearchEdit->setText("quixotic");
+    UI(Form, SearchEdit)->setText("quixotic");
     QString Shown;
     QTimer::singleShot(0, Form.get(), [&] {
         Shown = Form->EditForm->ui->EnglishEdit->text();
         Form->EditForm->ui->BulgarianMemo->setPlainText("донкихотски");
         Form->EditForm->OKBitBtnClick();
     });
-    Form->AddMissingButton->click();
+    Form->Speech->AddMissingButton->click();
     EXPECT_EQ(Shown, "quixotic");
     EXPECT_TRUE(Form->NoDialogOpen());
     EXPECT_EQ(Table()->RecordCount(), 6);
     EXPECT_EQ(Hint(*Form), "");
-    EXPECT_FALSE(Form->AddMissingAction->isVisible());
-    Form->SearchEdit->setText("quix");
+    EXPECT_FALSE(Form->Speech->AddMissingAction->isVisible());
+    UI(Form, SearchEdit)->setText("quix");
     EXPECT_EQ(CurrentWord(), "quixotic");
     EXPECT_EQ(Hint(*Form), "");
 }
@@ -155,8 +155,8 @@ TEST_F(AdminFormTest, SpeakSaysTheWordAndReportsAMissingDeviceOnce)
         QObject::connect(Speaker, &TSpeaker::Finished, Form.get(), [&] { ++Done; });
     const auto Wait = [&](int Count) { return WaitUntil([&] { return Done >= Count; }); };
 
-    Form->SearchEdit->setText("apple");
-    Form->SpeakAction->trigger();
+    UI(Form, SearchEdit)->setText("apple");
+    Form->Speech->SpeakAction->trigger();
     ASSERT_TRUE(Wait(1));
     EXPECT_GT(Rec.Peak(), 3000);
     EXPECT_GT(Rec.Seconds(), 0.2);
@@ -164,12 +164,12 @@ TEST_F(AdminFormTest, SpeakSaysTheWordAndReportsAMissingDeviceOnce)
     Speaker->SetOutputFactory(
         [] { return CreateDeviceOutput(QStringLiteral("vexlo-no-such-device")); });
     TMessageBox::SetNextAnswer(QMessageBox::Ok);
-    Form->SpeakAction->trigger();
+    Form->Speech->SpeakAction->trigger();
     ASSERT_TRUE(Wait(2));
     ASSERT_EQ(TMessageBox::Answered().size(), 1);
     EXPECT_EQ(TMessageBox::Answered()[0].Caption, "Speak");
     EXPECT_TRUE(TMessageBox::Answered()[0].Text.contains("sound device"));
-    Form->SpeakAction->trigger();
+    Form->Speech->SpeakAction->trigger();
     ASSERT_TRUE(Wait(3));
     EXPECT_EQ(TMessageBox::Answered().size(), 1);
     EXPECT_TRUE(Hint(*Form).contains("sound device")) << Hint(*Form).toStdString();

@@ -3,6 +3,7 @@
 #include "AdminFormFixture.h"
 
 #include "app/TAdminForm.h"
+#include "tests/support/FormControls.h"
 #include "app/TEnglishTableModel.h"
 #include "widgets/TMessageBox.h"
 #include "widgets/TMessageForm.h"
@@ -34,7 +35,7 @@ TEST_F(AdminFormTest, EmptyStoreEnablesOnlyNew)
     Open({});
     EXPECT_EQ(Form->windowTitle(), "Vexlo Vocabulary - 0 records");
     EXPECT_EQ(Enabled(), (TEnabled{true, false, false, false, false}));
-    EXPECT_EQ(Form->SearchEdit->text(), "");
+    EXPECT_EQ(UI(Form, SearchEdit)->text(), "");
     // Double-clicking the grid of an empty store does nothing.
     Form->EnglishDBGridDblClick();
     EXPECT_TRUE(Form->NoDialogOpen());
@@ -48,9 +49,9 @@ TEST_F(AdminFormTest, CaptionShowsCountAndPosition)
     Table()->Next();
     EXPECT_EQ(Form->windowTitle(), "Vexlo Vocabulary - 3 records Pos:2");
     // Moving puts the word into the search box and the details into their views.
-    EXPECT_EQ(Form->SearchEdit->text(), "three");
-    EXPECT_EQ(Form->BulgarianDBMemo->toPlainText(), "3");
-    EXPECT_EQ(Form->EnglishDBGrid->currentIndex().row(), 1);
+    EXPECT_EQ(UI(Form, SearchEdit)->text(), "three");
+    EXPECT_EQ(UI(Form, BulgarianDBMemo)->toPlainText(), "3");
+    EXPECT_EQ(UI(Form, EnglishDBGrid)->currentIndex().row(), 1);
 }
 
 TEST_F(AdminFormTest, MissingDataFileIsReportedAtFirstActivationAndEndsTheProgram)
@@ -107,9 +108,9 @@ TEST_F(AdminFormTest, SearchKeepsTypedTextAndFallsBackToShorterPrefix)
     const TCase Cases[] = {{"ban", "banana", 3},  {"BANd", "band", 4}, {"apx", "apple", 1},
                            {"apr", "Apricot", 2}, {"cz", "cherry", 5}, {"zzz", "cherry", 5}};
     for (const TCase& Case : Cases) {
-        Form->SearchEdit->setText(Case.Typed);
+        UI(Form, SearchEdit)->setText(Case.Typed);
         EXPECT_EQ(CurrentWord(), Case.Found) << Case.Typed;
-        EXPECT_EQ(Form->SearchEdit->text(), Case.Typed);
+        EXPECT_EQ(UI(Form, SearchEdit)->text(), Case.Typed);
         EXPECT_EQ(Form->windowTitle(),
                   QString("Vexlo Vocabulary - 5 records Pos:%1").arg(Case.Pos));
         EXPECT_FALSE(Form->Busy);
@@ -122,17 +123,17 @@ TEST_F(AdminFormTest, MovingShowsTheWordWithoutStartingASearch)
     Open({{"same", "first"}, {"same", "second"}, {"other", "x"}});
     Table()->Last();
     EXPECT_EQ(Form->windowTitle(), "Vexlo Vocabulary - 3 records Pos:3");
-    EXPECT_EQ(Form->SearchEdit->text(), "same");
-    EXPECT_EQ(Form->BulgarianDBMemo->toPlainText(), "second");
+    EXPECT_EQ(UI(Form, SearchEdit)->text(), "same");
+    EXPECT_EQ(UI(Form, BulgarianDBMemo)->toPlainText(), "second");
     // The navigator and the grid move the table the same way.
-    Form->NavFirst->click();
+    UI(Form, NavFirst)->click();
     EXPECT_EQ(Table()->RecNo(), 1);
-    EXPECT_FALSE(Form->NavPrior->isEnabled());
-    EXPECT_TRUE(Form->NavLast->isEnabled());
-    Form->EnglishDBGrid->setCurrentIndex(Form->GridModel->index(2, 0));
+    EXPECT_FALSE(UI(Form, NavPrior)->isEnabled());
+    EXPECT_TRUE(UI(Form, NavLast)->isEnabled());
+    UI(Form, EnglishDBGrid)->setCurrentIndex(Form->GridModel->index(2, 0));
     EXPECT_EQ(Table()->RecNo(), 3);
-    EXPECT_EQ(Form->BulgarianDBMemo->toPlainText(), "second");
-    EXPECT_FALSE(Form->NavNext->isEnabled());
+    EXPECT_EQ(UI(Form, BulgarianDBMemo)->toPlainText(), "second");
+    EXPECT_FALSE(UI(Form, NavNext)->isEnabled());
 }
 
 TEST_F(AdminFormTest, NewEntryThroughTheEditorEnablesTheCommands)
@@ -145,11 +146,11 @@ TEST_F(AdminFormTest, NewEntryThroughTheEditorEnablesTheCommands)
         Form->EditForm->ui->EnglishEdit->setText("lemon");
         Form->EditForm->OKBitBtnClick();
     });
-    Form->New->trigger();
+    UI(Form, New)->trigger();
     EXPECT_TRUE(DialogSeen);
     EXPECT_TRUE(Form->NoDialogOpen());
     EXPECT_EQ(Form->windowTitle(), "Vexlo Vocabulary - 1 records Pos:1");
-    EXPECT_EQ(Form->SearchEdit->text(), "lemon");
+    EXPECT_EQ(UI(Form, SearchEdit)->text(), "lemon");
     // Random takes the state of the store at start-up only.
     EXPECT_EQ(Enabled(), (TEnabled{true, true, true, true, false}));
 }
@@ -164,10 +165,10 @@ TEST_F(AdminFormTest, CommandsOpenTheirDialogsModally)
     {
         QAction* Command;
         const char* DialogClass;
-    } Cases[] = {{Form->About, "TAboutForm"},
-                 {Form->Options, "TOptionsForm"},
-                 {Form->Information1, "TInformationForm"},
-                 {Form->HTMLPreview1, "TInformationForm"}};
+    } Cases[] = {{UI(Form, About), "TAboutForm"},
+                 {UI(Form, Options), "TOptionsForm"},
+                 {UI(Form, Information1), "TInformationForm"},
+                 {UI(Form, HTMLPreview1), "TInformationForm"}};
     for (const auto& Case : Cases) {
         SCOPED_TRACE(Case.DialogClass);
         QString Seen;
@@ -199,10 +200,10 @@ TEST_F(AdminFormTest, MouseWheelOverTheGridMovesNothing)
 {
     Open(Fruits);
     Table()->SetRecNo(3);
-    for (QWidget* Target : {Form->EnglishDBGrid->viewport(),
-                            static_cast<QWidget*>(Form->EnglishDBGrid->verticalScrollBar())}) {
+    for (QWidget* Target : {UI(Form, EnglishDBGrid)->viewport(),
+                            static_cast<QWidget*>(UI(Form, EnglishDBGrid)->verticalScrollBar())}) {
         for (int Delta : {-120, 120}) {
-            QWheelEvent Wheel(QPointF(5, 5), Form->EnglishDBGrid->mapToGlobal(QPointF(5, 5)),
+            QWheelEvent Wheel(QPointF(5, 5), UI(Form, EnglishDBGrid)->mapToGlobal(QPointF(5, 5)),
                               QPoint(), QPoint(0, Delta), Qt::NoButton, Qt::NoModifier,
                               Qt::NoScrollPhase, false);
             QApplication::sendEvent(Target, &Wheel);
@@ -215,7 +216,7 @@ TEST_F(AdminFormTest, DeleteAsksWithTheWordInUpperCase)
 {
     Open({{"tree", "дърво"}, {"über", "свръх"}, {"zoo", "зоопарк"}});
     TMessageBox::SetNextAnswer(QMessageBox::No);
-    Form->Delete->trigger();
+    UI(Form, Delete)->trigger();
     ASSERT_EQ(TMessageBox::Answered().size(), 1);
     const auto Box = TMessageBox::Answered().first();
     EXPECT_EQ(Box.Caption, "Confirm");
@@ -228,11 +229,11 @@ TEST_F(AdminFormTest, DeleteAsksWithTheWordInUpperCase)
     // Only a to z change case. (In table order the word comes after "zoo".)
     Table()->SetRecNo(3);
     TMessageBox::SetNextAnswer(QMessageBox::No);
-    Form->Delete->trigger();
+    UI(Form, Delete)->trigger();
     EXPECT_EQ(TMessageBox::Answered().last().Text, "Delete the word üBER ?");
 
     TMessageBox::SetNextAnswer(QMessageBox::Yes);
-    Form->Delete->trigger();
+    UI(Form, Delete)->trigger();
     EXPECT_EQ(Table()->RecordCount(), 2);
     EXPECT_EQ(Form->windowTitle(), "Vexlo Vocabulary - 2 records Pos:2");
     EXPECT_EQ(CurrentWord(), "zoo");
@@ -246,11 +247,11 @@ TEST_F(AdminFormTest, DeletingTheOnlyEntryDisablesTheDataCommands)
 {
     Open({{"tree", "дърво"}});
     TMessageBox::SetNextAnswer(QMessageBox::Yes);
-    Form->Delete->trigger();
+    UI(Form, Delete)->trigger();
     EXPECT_EQ(Form->windowTitle(), "Vexlo Vocabulary - 0 records");
     EXPECT_EQ(Enabled(), (TEnabled{true, false, false, false, false}));
-    EXPECT_EQ(Form->TransDBEdit->text(), "");
-    EXPECT_EQ(Form->BulgarianDBMemo->toPlainText(), "");
+    EXPECT_EQ(UI(Form, TransDBEdit)->text(), "");
+    EXPECT_EQ(UI(Form, BulgarianDBMemo)->toPlainText(), "");
     // Random on the emptied store is harmless.
     Form->RandomBitBtnClick();
     EXPECT_TRUE(TMessageBox::Answered().size() == 1);
@@ -260,7 +261,7 @@ TEST_F(AdminFormTest, DeleteAllDefaultsToNo)
 {
     Open(Fruits);
     TMessageBox::SetNextAnswer(QMessageBox::No);
-    Form->DeleteAll->trigger();
+    UI(Form, DeleteAll)->trigger();
     ASSERT_EQ(TMessageBox::Answered().size(), 1);
     const auto Box = TMessageBox::Answered().first();
     EXPECT_EQ(Box.Caption, "Attention");
@@ -269,10 +270,10 @@ TEST_F(AdminFormTest, DeleteAllDefaultsToNo)
     EXPECT_EQ(Table()->RecordCount(), 5);
 
     TMessageBox::SetNextAnswer(QMessageBox::Yes);
-    Form->DeleteAll->trigger();
+    UI(Form, DeleteAll)->trigger();
     EXPECT_EQ(Table()->RecordCount(), 0);
     EXPECT_EQ(Form->windowTitle(), "Vexlo Vocabulary - 0 records");
-    EXPECT_EQ(Form->SearchEdit->text(), "");
+    EXPECT_EQ(UI(Form, SearchEdit)->text(), "");
     EXPECT_EQ(Enabled(), (TEnabled{true, false, false, false, false}));
 }
 
@@ -280,12 +281,12 @@ TEST_F(AdminFormTest, RandomMovesToAnEntry)
 {
     Open(Fruits);
     for (int I = 0; I < 20; ++I) {
-        Form->RandomBitBtn->click();
+        UI(Form, RandomBitBtn)->click();
         const int Pos = Table()->RecNo();
         ASSERT_GE(Pos, 1);
         ASSERT_LE(Pos, 5);
         EXPECT_EQ(Form->windowTitle(), QString("Vexlo Vocabulary - 5 records Pos:%1").arg(Pos));
-        EXPECT_EQ(Form->SearchEdit->text(), CurrentWord());
+        EXPECT_EQ(UI(Form, SearchEdit)->text(), CurrentWord());
     }
 }
 
@@ -300,7 +301,7 @@ TEST_F(AdminFormTest, CloseButtonHidesWhileHideOrCloseIsOn)
     EXPECT_TRUE(Table()->Active());
 
     Form->show();
-    Form->Exit->trigger();
+    UI(Form, Exit)->trigger();
     EXPECT_FALSE(Form->isVisible());
     EXPECT_EQ(Terminated, 1);
     EXPECT_FALSE(Table()->Active());
@@ -359,10 +360,10 @@ TEST_F(AdminFormTest, SavedBoundsPlaceTheWindow)
         Registry.WriteInteger("Height", 500);
     }
     Open({});
-    EXPECT_EQ(Form->PlaceBounds(), QRect(100, 50, 700, 500));
+    EXPECT_EQ(Form->Placement->PlaceBounds(), QRect(100, 50, 700, 500));
     // Nothing smaller than the window's minimum.
-    Form->PlaceWidth(10);
-    Form->PlaceHeight(10);
+    Form->Placement->PlaceWidth(10);
+    Form->Placement->PlaceHeight(10);
     EXPECT_EQ(Form->size(), QSize(480, 280));
 }
 
@@ -380,11 +381,11 @@ TEST_F(AdminFormTest, ControlsAreDoubleBufferedButNotTheWindow)
 TEST_F(AdminFormTest, HintsGoToTheStatusBarAndToolTipsAreOff)
 {
     Open({});
-    QStatusTipEvent Tip(Form->New->statusTip());
+    QStatusTipEvent Tip(UI(Form, New)->statusTip());
     QApplication::sendEvent(Form.get(), &Tip);
     EXPECT_EQ(Form->StatusPanel->text(), "Create new record");
-    QHelpEvent Help(QEvent::ToolTip, QPoint(2, 2), Form->NewBitBtn->mapToGlobal(QPoint(2, 2)));
-    EXPECT_TRUE(Form->eventFilter(Form->NewBitBtn, &Help));
+    QHelpEvent Help(QEvent::ToolTip, QPoint(2, 2), UI(Form, NewBitBtn)->mapToGlobal(QPoint(2, 2)));
+    EXPECT_TRUE(Form->eventFilter(UI(Form, NewBitBtn), &Help));
 }
 
 TEST(MessageFormTest, IsASmallFixedWindowWithoutClose)

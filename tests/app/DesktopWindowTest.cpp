@@ -5,6 +5,12 @@
 #include "AppWindowFixture.h"
 
 #include "app/TAdminForm.h"
+#include "tests/support/FormControls.h"
+#include "app/TDictionaryCommands.h"
+#include "app/TInterchangeCommands.h"
+#include "app/TSpeechCommands.h"
+#include "app/TTrayControl.h"
+#include "app/TWindowPlacement.h"
 #include "widgets/TMessageForm.h"
 #include "platform/TRegistry.h"
 #include "settings/TAppRegInfo.h"
@@ -196,7 +202,7 @@ TEST_F(DesktopMainWindow, MaximisedByTheWindowManagerItSavesItsNormalBounds)
     Form->show();
     ASSERT_TRUE(WaitUntil([&] { return Framed(Form.get()); }));
     ASSERT_TRUE(Placed(Form.get()));
-    const QRect Normal = Form->PlaceBounds();
+    const QRect Normal = Form->Placement->PlaceBounds();
     // The user double-clicks the title bar: the window manager maximises the window.
     const QRect Frame = SettledFrame(Form.get());
     ASSERT_TRUE(Frame.isValid());
@@ -212,7 +218,7 @@ TEST_F(DesktopMainWindow, MaximisedByTheWindowManagerItSavesItsNormalBounds)
     ASSERT_TRUE(WaitUntil([&] { return Form->isMaximized(); })) << "not maximised";
     ASSERT_TRUE(WaitUntil([&] { return Form->size() != Normal.size(); }));
 
-    Form->Exit->trigger();
+    UI(Form, Exit)->trigger();
     Form.reset();
     EXPECT_EQ(QRect(Saved("Left"), Saved("Top"), Saved("Width"), Saved("Height")), Normal);
 }

@@ -254,7 +254,7 @@ TEST_F(DictionaryTest, OpenDictionarySwitchesAtOnceAndIsRemembered)
     ASSERT_TRUE(MakeShellDictionary(Second, {"zebra", "yak"}));
 
     TFileDialog::SetNextAnswer(Second);
-    Form->OpenDictionary->trigger();
+    Form->Dictionaries->OpenDictionary->trigger();
     ASSERT_EQ(TFileDialog::Answered().size(), 1);
     EXPECT_FALSE(TFileDialog::Answered().first().Save);
     EXPECT_EQ(TFileDialog::Answered().first().Directory, Dir.path());
@@ -262,7 +262,7 @@ TEST_F(DictionaryTest, OpenDictionarySwitchesAtOnceAndIsRemembered)
     EXPECT_TRUE(TMessageBox::Answered().isEmpty()) << LastBoxText().toStdString();
 
     EXPECT_EQ(Form->windowTitle(), "Vexlo Vocabulary - 2 records Pos:1");
-    EXPECT_EQ(Form->SearchEdit->text(), "yak");
+    EXPECT_EQ(UI(Form, SearchEdit)->text(), "yak");
     EXPECT_EQ(Form->GridModel->rowCount(), 2);
     EXPECT_EQ(Enabled(), (TEnabled{true, true, true, true, true}));
     EXPECT_EQ(Form->ScreenSaverSettings->DataFile, Second);
@@ -272,10 +272,10 @@ TEST_F(DictionaryTest, OpenDictionarySwitchesAtOnceAndIsRemembered)
     Fresh.Load();
     EXPECT_EQ(Fresh.DataFile, Second);
     // Searching and changing work on the new file.
-    Form->SearchEdit->setText("z");
+    UI(Form, SearchEdit)->setText("z");
     EXPECT_EQ(CurrentWord(), "zebra");
     TMessageBox::SetNextAnswer(QMessageBox::Yes);
-    Form->DeleteAll->trigger();
+    UI(Form, DeleteAll)->trigger();
     EXPECT_EQ(Enabled(), (TEnabled{true, false, false, false, false}));
     EXPECT_TRUE(Sqlite3(Second, "SELECT 1;")); // still a sound file
 
@@ -287,7 +287,7 @@ TEST_F(DictionaryTest, OpenDictionarySwitchesAtOnceAndIsRemembered)
 
     // Cancelling changes nothing.
     TFileDialog::SetNextAnswer(QString());
-    Form->OpenDictionaryExecute();
+    Form->Dictionaries->OpenDictionaryExecute();
     EXPECT_EQ(Form->ScreenSaverSettings->DataFile, Second);
 }
 
@@ -326,7 +326,7 @@ TEST_F(DictionaryTest, FileThatDoesNotOpenLeavesTheCurrentDictionaryOpen)
         TMessageBox::ClearAnswers();
         TMessageBox::SetNextAnswer(QMessageBox::Ok);
         TFileDialog::SetNextAnswer(Case.Path);
-        Form->OpenDictionaryExecute();
+        Form->Dictionaries->OpenDictionaryExecute();
         ASSERT_EQ(TMessageBox::Answered().size(), 1);
         EXPECT_EQ(TMessageBox::Answered().first().Caption, "Error");
         EXPECT_TRUE(LastBoxText().contains(Case.Message)) << LastBoxText().toStdString();
@@ -363,14 +363,14 @@ TEST_F(DictionaryTest, PipeNamedLikeADictionaryIsRefusedWithoutBeingRead)
     TMessageBox::ClearAnswers();
     TMessageBox::SetNextAnswer(QMessageBox::Ok);
     TFileDialog::SetNextAnswer(Pipe);
-    Form->OpenDictionaryExecute();
+    Form->Dictionaries->OpenDictionaryExecute();
     Done = true;
     Watcher.join();
     EXPECT_FALSE(Read) << "the pipe was opened for reading";
     ASSERT_EQ(TMessageBox::Answered().size(), 1);
     EXPECT_TRUE(LastBoxText().contains("not a regular file")) << LastBoxText().toStdString();
     EXPECT_EQ(Form->windowTitle(), "Vexlo Vocabulary - 3 records Pos:1");
-    EXPECT_FALSE(TAdminForm::IsAccessDatabase(Pipe));
+    EXPECT_FALSE(TDictionaryCommands::IsAccessDatabase(Pipe));
 }
 
 TEST_F(DictionaryTest, AccessDatabaseGoesThroughTheConverterWhenThereIsOne)
@@ -417,9 +417,9 @@ TEST_F(DictionaryTest, AccessDatabaseGoesThroughTheConverterWhenThereIsOne)
         if (Case.Boxes)
             TMessageBox::SetNextAnswer(QMessageBox::Ok);
         Given.clear();
-        Form->ConvertAccessDatabase = Case.Converter;
+        Form->Dictionaries->ConvertAccessDatabase = Case.Converter;
         TFileDialog::SetNextAnswer(Access);
-        Form->OpenDictionaryExecute();
+        Form->Dictionaries->OpenDictionaryExecute();
         EXPECT_EQ(Given, QStringList{Access});
         EXPECT_EQ(TMessageBox::Answered().size(), Case.Boxes);
         EXPECT_EQ(Form->windowTitle(), Case.Title);
@@ -440,8 +440,8 @@ TEST_F(DictionaryTest, OpenDictionaryReadsARealAccessDatabaseIntoANewDictionary)
         QFile F(Access);
         return F.open(QIODevice::ReadOnly) ? F.readAll() : QByteArray();
     }();
-    Form->ConvertAccessDatabase = [this](const QString& P) {
-        return Form->ConvertAccessWithDialogs(P);
+    Form->Dictionaries->ConvertAccessDatabase = [this](const QString& P) {
+        return Form->Interchange->ConvertAccessWithDialogs(P);
     };
     TInterchangeDialogs::ColumnsAnswer = [](const TAccessFile&, TInterchange::TColumnMap& Map) {
         Map = {QStringLiteral("Shippers"), QStringLiteral("CompanyName"), QString(),
@@ -449,7 +449,7 @@ TEST_F(DictionaryTest, OpenDictionaryReadsARealAccessDatabaseIntoANewDictionary)
         return true;
     };
     TFileDialog::SetNextAnswer(Access);
-    Form->OpenDictionaryExecute();
+    Form->Dictionaries->OpenDictionaryExecute();
     TInterchangeDialogs::ColumnsAnswer = nullptr;
     const QString Made = Dir.filePath("shop.sqlite");
     EXPECT_EQ(StoredDataFile(), Made);
@@ -499,7 +499,7 @@ TEST_F(DictionaryTest, NewDictionaryIsMadeEmptyAndOpened)
         if (Case.Made.isEmpty())
             TMessageBox::SetNextAnswer(QMessageBox::Ok);
         TFileDialog::SetNextAnswer(Case.Answer);
-        Form->NewDictionary->trigger();
+        Form->Dictionaries->NewDictionary->trigger();
         ASSERT_EQ(TFileDialog::Answered().size(), 1);
         EXPECT_TRUE(TFileDialog::Answered().first().Save);
         if (Case.Made.isEmpty()) {
@@ -510,7 +510,7 @@ TEST_F(DictionaryTest, NewDictionaryIsMadeEmptyAndOpened)
         }
         EXPECT_TRUE(TMessageBox::Answered().isEmpty()) << LastBoxText().toStdString();
         EXPECT_EQ(Form->windowTitle(), "Vexlo Vocabulary - 0 records");
-        EXPECT_EQ(Form->SearchEdit->text(), "");
+        EXPECT_EQ(UI(Form, SearchEdit)->text(), "");
         EXPECT_EQ(Enabled(), (TEnabled{true, false, false, false, false}));
         EXPECT_EQ(StoredDataFile(), Case.Made);
         // The new file is a dictionary other tools read.
@@ -551,7 +551,7 @@ TEST_F(DictionaryTest, AccessDatabasesAreKnownByTheirHeaderNotTheirName)
     for (const TCase& Case : Cases) {
         if (!QFileInfo::exists(Case.Path) && QString(Case.Name).startsWith("real"))
             continue;
-        EXPECT_EQ(TAdminForm::IsAccessDatabase(Case.Path), Case.Access) << Case.Name;
+        EXPECT_EQ(TDictionaryCommands::IsAccessDatabase(Case.Path), Case.Access) << Case.Name;
     }
 }
 

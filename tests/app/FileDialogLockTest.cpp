@@ -105,7 +105,7 @@ TEST_F(FileDialogLockTest, BrowsingTheDataFilesFolderKeepsWhatAnotherProgramAdds
         });
         Dialog->reject();
     });
-    Form->OpenDictionaryExecute();
+    Form->Dictionaries->OpenDictionaryExecute();
     ASSERT_TRUE(Described);
     EXPECT_EQ(Watch.Opens(), 0);
 
@@ -143,7 +143,7 @@ TEST_F(FileDialogLockTest, ImportOfTheOpenDictionaryIsRefusedUnread)
     for (const auto& Case : Cases) {
         TMessageBox::ClearAnswers();
         TMessageBox::SetNextAnswer(QMessageBox::Ok);
-        EXPECT_FALSE(Form->ImportFile(Case.Path, Case.Format));
+        EXPECT_FALSE(Form->Interchange->ImportFile(Case.Path, Case.Format));
         ASSERT_EQ(TMessageBox::Answered().size(), 1);
         EXPECT_TRUE(TMessageBox::Answered().first().Text.contains("is the dictionary open in "
                                                                  "this program"))

@@ -86,7 +86,7 @@ TEST_F(HostileInputTest, EditorActsOnItsEntryWhatEverIsLookedUpMeanwhile)
 {
     Open({{"abundant", "изобилен"}, {"advice", "съвет"}, {"apple", "ябълка"}});
     Form->EditForm = new TEditForm(Form.get());
-    Form->SearchEdit->setText("abundant");
+    UI(Form, SearchEdit)->setText("abundant");
     ASSERT_EQ(CurrentWord(), "abundant");
     QString CurrentInEditor;
     QTimer::singleShot(0, Form.get(), [&] {
@@ -100,11 +100,11 @@ TEST_F(HostileInputTest, EditorActsOnItsEntryWhatEverIsLookedUpMeanwhile)
         Form->EditForm->ui->BulgarianMemo->setPlainText("много");
         Form->EditForm->OKBitBtnClick();
     });
-    Form->Redact->trigger();
+    UI(Form, Redact)->trigger();
     EXPECT_EQ(CurrentInEditor, "abundant");
     // The last text that came in is looked up once the editor has closed.
     EXPECT_EQ(CurrentWord(), "apple");
-    EXPECT_EQ(Form->SearchEdit->text(), "apple");
+    EXPECT_EQ(UI(Form, SearchEdit)->text(), "apple");
     EXPECT_EQ(Entry("abundant").BulgarianText, "много");
     EXPECT_EQ(Entry("advice").BulgarianText, "съвет");
     EXPECT_EQ(Entry("apple").BulgarianText, "ябълка");
@@ -139,10 +139,10 @@ TEST_F(HostileInputTest, LongTextsAreShownCutAndKeptWhole)
     OpenForm();
     ASSERT_TRUE(CurrentWord() == Word);
     Form->UpdateCaption(); // as after any move: the word goes into the search box
-    EXPECT_LE(Form->SearchEdit->text().size(), TDisplayText::WordChars);
-    EXPECT_TRUE(Form->SearchEdit->text().endsWith(Ellipsis)) << Form->SearchEdit->text().size();
-    EXPECT_LE(Form->TransDBEdit->text().size(), TDisplayText::WordChars);
-    const QString Memo = Form->BulgarianDBMemo->toPlainText();
+    EXPECT_LE(UI(Form, SearchEdit)->text().size(), TDisplayText::WordChars);
+    EXPECT_TRUE(UI(Form, SearchEdit)->text().endsWith(Ellipsis)) << UI(Form, SearchEdit)->text().size();
+    EXPECT_LE(UI(Form, TransDBEdit)->text().size(), TDisplayText::WordChars);
+    const QString Memo = UI(Form, BulgarianDBMemo)->toPlainText();
     EXPECT_LE(Memo.size(), TDisplayText::MemoChars + TDisplayText::MemoLines);
     EXPECT_TRUE(Memo.endsWith(Ellipsis));
     const QString Cell = Form->GridModel->index(0, 0).data().toString();
@@ -150,7 +150,7 @@ TEST_F(HostileInputTest, LongTextsAreShownCutAndKeptWhole)
     EXPECT_TRUE(Cell.startsWith("awww"));
 
     TMessageBox::SetNextAnswer(QMessageBox::No);
-    Form->Delete->trigger();
+    UI(Form, Delete)->trigger();
     ASSERT_EQ(TMessageBox::Answered().size(), 1);
     EXPECT_LE(TMessageBox::Answered().first().Text.size(), TDisplayText::QuestionWordChars + 20);
     EXPECT_TRUE(TMessageBox::Answered().first().Text.startsWith("Delete the word AWWW"));
@@ -167,7 +167,7 @@ TEST_F(HostileInputTest, BurstsOfCopiesLookUpOnlyTheLastText)
 {
     Open({{"apple", ""}, {"band", ""}, {"cherry", ""}});
     QStringList Searched;
-    QObject::connect(Form->SearchEdit, &QLineEdit::textChanged, Form.get(),
+    QObject::connect(UI(Form, SearchEdit), &QLineEdit::textChanged, Form.get(),
                      [&](const QString& Text) {
                          if (!Text.isEmpty())
                              Searched << Text;

@@ -93,7 +93,7 @@ TEST_F(ImportRaceTest, EntryCommandsWaitForTheImport)
     };
     TMessageBox::SetNextAnswer(QMessageBox::Yes); // add the words
     TMessageBox::SetNextAnswer(QMessageBox::Ok);
-    Form->ImportAction->trigger();
+    Form->Interchange->ImportAction->trigger();
     ASSERT_TRUE(Acted);
     const QStringList Shown = Texts();
     ASSERT_EQ(Shown.size(), 6) << Shown.join("\n---\n").toStdString();
@@ -123,7 +123,7 @@ TEST_F(ImportRaceTest, SignalDuringTheImportRollsItBack)
     };
     Form->show();
     TMessageBox::SetNextAnswer(QMessageBox::Ok);
-    Form->ImportAction->trigger();
+    Form->Interchange->ImportAction->trigger();
     EXPECT_GE(Steps, 1);
     EXPECT_EQ(Texts(), QStringList{"The import was cancelled; the dictionary is unchanged."});
     EXPECT_EQ(StoredWords(DataFile), Before);

@@ -183,15 +183,15 @@ TEST_F(LearnNotesTest, StartStopItemSwitchesTheNotesAndTheFirstComesOneIntervalL
     Open(Fruits);
     Form->Notes->NoteLibrary = {&TFakeNoteLibrary::CanShow, &TFakeNoteLibrary::ShowLearnForm};
     using namespace TMenuImages;
-    EXPECT_EQ(Form->StartStopTMI->text(), "Start LM");
-    EXPECT_EQ(Form->StartStopTMI->icon().cacheKey(), IconsListImage(iiStart).cacheKey());
+    EXPECT_EQ(Form->Tray->StartStopTMI->text(), "Start LM");
+    EXPECT_EQ(Form->Tray->StartStopTMI->icon().cacheKey(), IconsListImage(iiStart).cacheKey());
     EXPECT_FALSE(Form->Notes->LearnTimer->isActive());
 
     Now = 9000;
-    Form->StartStopTMI->trigger();
+    Form->Tray->StartStopTMI->trigger();
     EXPECT_TRUE(Form->AppSettings->ResidentMode);
-    EXPECT_EQ(Form->StartStopTMI->text(), "Stop LM");
-    EXPECT_EQ(Form->StartStopTMI->icon().cacheKey(), IconsListImage(iiStop).cacheKey());
+    EXPECT_EQ(Form->Tray->StartStopTMI->text(), "Stop LM");
+    EXPECT_EQ(Form->Tray->StartStopTMI->icon().cacheKey(), IconsListImage(iiStop).cacheKey());
     EXPECT_TRUE(Form->Notes->LearnTimer->isActive());
     EXPECT_EQ(Form->Notes->LearnTimer->interval(), 1000);
     Now = 9000 + 30000;
@@ -201,9 +201,9 @@ TEST_F(LearnNotesTest, StartStopItemSwitchesTheNotesAndTheFirstComesOneIntervalL
     Form->Notes->LearnTimerTimer();
     EXPECT_EQ(TFakeNoteLibrary::Notes.size(), 1u);
 
-    Form->StartStopTMI->trigger();
+    Form->Tray->StartStopTMI->trigger();
     EXPECT_FALSE(Form->AppSettings->ResidentMode);
-    EXPECT_EQ(Form->StartStopTMI->text(), "Start LM");
+    EXPECT_EQ(Form->Tray->StartStopTMI->text(), "Start LM");
     EXPECT_FALSE(Form->Notes->LearnTimer->isActive());
 }
 
@@ -221,9 +221,9 @@ TEST_F(LearnNotesTest, ClosingTheOptionsRestartsTheNotesWhateverTheButton)
         if (auto* Dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
             Dialog->reject();
     });
-    Form->Options->trigger();
+    UI(Form, Options)->trigger();
     EXPECT_TRUE(DialogSeen);
-    EXPECT_EQ(Form->StartStopTMI->text(), "Stop LM");
+    EXPECT_EQ(Form->Tray->StartStopTMI->text(), "Stop LM");
     EXPECT_TRUE(Form->Notes->LearnTimer->isActive());
     EXPECT_EQ(Form->Notes->LearnStartTick, 7000u);
 }
@@ -234,7 +234,7 @@ TEST_F(LearnNotesTest, NoTimerWithoutAStore)
     SetDataFile(Dir.filePath("nowhere.mdb"));
     OpenForm();
     EXPECT_FALSE(Form->Notes->LearnTimer->isActive());
-    EXPECT_FALSE(Form->TrayIcon->IsAdded());
+    EXPECT_FALSE(Form->Tray->TrayIcon->IsAdded());
 }
 
 TEST_F(LearnNotesTest, SavedResidentModeStartsTheTimer)
@@ -242,7 +242,7 @@ TEST_F(LearnNotesTest, SavedResidentModeStartsTheTimer)
     SetAppSetting("Resident Mode", 1);
     Open(Fruits);
     EXPECT_TRUE(Form->Notes->LearnTimer->isActive());
-    EXPECT_EQ(Form->StartStopTMI->text(), "Stop LM");
+    EXPECT_EQ(Form->Tray->StartStopTMI->text(), "Stop LM");
 }
 
 } // namespace

@@ -25,9 +25,9 @@ using TrayTest = AdminFormTest;
 TEST_F(TrayTest, IconHasTheTitleAsTipAndTheMenuItsItems)
 {
     Open(Fruits);
-    ASSERT_TRUE(Form->TrayIcon->IsAdded());
-    EXPECT_EQ(Form->TrayIcon->ToolTip(), "Vexlo Vocabulary 2007");
-    EXPECT_FALSE(Form->TrayIcon->Icon().isNull());
+    ASSERT_TRUE(Form->Tray->TrayIcon->IsAdded());
+    EXPECT_EQ(Form->Tray->TrayIcon->ToolTip(), "Vexlo Vocabulary 2007");
+    EXPECT_FALSE(Form->Tray->TrayIcon->Icon().isNull());
 
     using namespace TMenuImages;
     struct TItem
@@ -38,7 +38,7 @@ TEST_F(TrayTest, IconHasTheTitleAsTipAndTheMenuItsItems)
     const TItem Expected[] = {{"Open", iiWindow}, {"About", iiQuestion},
                               {"", -1},           {"Start LM", iiStart},
                               {"", -1},           {"Exit", iiHouse}};
-    const QList<QAction*> Items = Form->TrayPopupMenu->actions();
+    const QList<QAction*> Items = Form->Tray->TrayPopupMenu->actions();
     ASSERT_EQ(Items.size(), std::size(Expected));
     for (qsizetype I = 0; I < Items.size(); ++I) {
         SCOPED_TRACE(I);
@@ -48,8 +48,8 @@ TEST_F(TrayTest, IconHasTheTitleAsTipAndTheMenuItsItems)
             EXPECT_EQ(Items[I]->icon().cacheKey(), IconsListImage(Expected[I].Image).cacheKey());
         }
     }
-    EXPECT_EQ(Form->TrayPopupMenu->defaultAction(), Form->OpenTMI);
-    EXPECT_TRUE(Form->OpenTMI->font().bold());
+    EXPECT_EQ(Form->Tray->TrayPopupMenu->defaultAction(), Form->Tray->OpenTMI);
+    EXPECT_TRUE(Form->Tray->OpenTMI->font().bold());
     // Our own drawings, six of them, the last one used by no item.
     for (int I = 0; I < IconsListCount; ++I)
         EXPECT_FALSE(IconsListImage(I).pixmap(16, 16).isNull()) << I;
@@ -59,20 +59,20 @@ TEST_F(TrayTest, RightButtonShowsTheMenuOnlyWhileNoDialogIsOpen)
 {
     Open(Fruits);
     HoldDialog(*Form);
-    Form->TrayIcon->Activate(QSystemTrayIcon::Context);
-    EXPECT_FALSE(Form->TrayPopupMenu->isVisible());
+    Form->Tray->TrayIcon->Activate(QSystemTrayIcon::Context);
+    EXPECT_FALSE(Form->Tray->TrayPopupMenu->isVisible());
     // Instead the window (with the dialog) comes forward.
     EXPECT_TRUE(Form->isVisible());
     Form->hide();
     HoldDialog(*Form, false);
-    Form->TrayIcon->Activate(QSystemTrayIcon::Context);
-    EXPECT_TRUE(Form->TrayPopupMenu->isVisible());
-    Form->TrayPopupMenu->hide();
+    Form->Tray->TrayIcon->Activate(QSystemTrayIcon::Context);
+    EXPECT_TRUE(Form->Tray->TrayPopupMenu->isVisible());
+    Form->Tray->TrayPopupMenu->hide();
     // A single click of either kind does nothing of its own.
     for (auto Reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::MiddleClick}) {
-        Form->TrayIcon->Activate(Reason);
+        Form->Tray->TrayIcon->Activate(Reason);
         EXPECT_FALSE(Form->isVisible());
-        EXPECT_FALSE(Form->TrayPopupMenu->isVisible());
+        EXPECT_FALSE(Form->Tray->TrayPopupMenu->isVisible());
     }
 }
 
@@ -84,7 +84,7 @@ TEST_F(TrayTest, DoubleClickOpensTheHiddenWindowAlsoWhileADialogIsOpen)
         Open(Fruits, {"vexlo-vocabulary", "startup"});
         EXPECT_FALSE(Form->ShowMainForm);
         HoldDialog(*Form, DialogOpen);
-        Form->TrayIcon->Activate(QSystemTrayIcon::DoubleClick);
+        Form->Tray->TrayIcon->Activate(QSystemTrayIcon::DoubleClick);
         EXPECT_TRUE(Form->isVisible());
         EXPECT_FALSE(Form->isMinimized());
         Form.reset();
@@ -95,14 +95,14 @@ TEST_F(TrayTest, DoubleClickOpensTheHiddenWindowAlsoWhileADialogIsOpen)
 TEST_F(TrayTest, MenuItemsRunTheWindowsCommands)
 {
     Open(Fruits);
-    Form->OpenTMI->trigger();
+    Form->Tray->OpenTMI->trigger();
     EXPECT_TRUE(Form->isVisible());
-    Form->HideWin->trigger();
+    UI(Form, HideWin)->trigger();
     EXPECT_FALSE(Form->isVisible());
     EXPECT_EQ(Terminated, 0);
     // Exit from the hidden window ends the program, also with the close button hiding.
     Form->AppSettings->HideOrClose = true;
-    Form->ExitTMI->trigger();
+    Form->Tray->ExitTMI->trigger();
     EXPECT_EQ(Terminated, 1);
     EXPECT_FALSE(Table()->Active());
 }
@@ -113,7 +113,7 @@ TEST_F(TrayTest, WithoutATrayHostHidingMinimisesInstead)
     TrayAvailable = false;
     Open(Fruits);
     for (auto Hide : std::initializer_list<std::function<void()>>{
-             [this] { Form->HideWin->trigger(); }, [this] { Form->close(); }}) {
+             [this] { UI(Form, HideWin)->trigger(); }, [this] { Form->close(); }}) {
         Form->showNormal();
         Hide();
         EXPECT_TRUE(Form->isVisible());
@@ -124,7 +124,7 @@ TEST_F(TrayTest, WithoutATrayHostHidingMinimisesInstead)
     // A tray host that comes later is used.
     TrayAvailable = true;
     Form->showNormal();
-    Form->HideWin->trigger();
+    UI(Form, HideWin)->trigger();
     EXPECT_FALSE(Form->isVisible());
 }
 
@@ -137,8 +137,8 @@ TEST_F(TrayTest, HiddenStartShowsTheWindowWhenNothingLeadsBackToIt)
         int Wait;   // the hidden start's timer interval
         bool Shown; // after it ran out
     };
-    const TCase Cases[] = {{"tray host", true, true, TAdminForm::TrayWaitMs, false},
-                           {"no tray host", false, true, TAdminForm::TrayWaitMs, true},
+    const TCase Cases[] = {{"tray host", true, true, TTrayControl::TrayWaitMs, false},
+                           {"no tray host", false, true, TTrayControl::TrayWaitMs, true},
                            // No icon at all: the errors must be seen (and end the program).
                            {"data file missing", true, false, 0, true}};
     Open({});
@@ -150,17 +150,17 @@ TEST_F(TrayTest, HiddenStartShowsTheWindowWhenNothingLeadsBackToIt)
         SetDataFile(Case.StoreOpens ? DataFile : Dir.filePath("nowhere.mdb"));
         OpenForm({"vexlo-vocabulary", "startup"});
         EXPECT_FALSE(Form->isVisible());
-        ASSERT_TRUE(Form->HiddenStartTimer->isActive());
-        EXPECT_EQ(Form->HiddenStartTimer->interval(), Case.Wait);
-        Form->HiddenStartTimer->stop();
-        Form->HiddenStartTimerTimer();
+        ASSERT_TRUE(Form->Tray->HiddenStartTimer->isActive());
+        EXPECT_EQ(Form->Tray->HiddenStartTimer->interval(), Case.Wait);
+        Form->Tray->HiddenStartTimer->stop();
+        Form->Tray->HiddenStartTimerTimer();
         EXPECT_EQ(Form->isVisible(), Case.Shown);
     }
     // A visible start needs no timer.
     Form.reset();
     Store.reset();
     OpenForm();
-    EXPECT_FALSE(Form->HiddenStartTimer->isActive());
+    EXPECT_FALSE(Form->Tray->HiddenStartTimer->isActive());
 }
 
 class ClipboardTest : public AdminFormTest
@@ -243,7 +243,7 @@ TEST_F(ClipboardTest, CopiedTextIsLookedUpAndBringsTheWindowUp)
         Case.Copy();
         WaitForQuietClipboard();
         Form->Busy = false;
-        EXPECT_EQ(Form->SearchEdit->text(), Case.Search);
+        EXPECT_EQ(UI(Form, SearchEdit)->text(), Case.Search);
         EXPECT_EQ(Form->windowTitle(),
                   QString("Vexlo Vocabulary - 5 records Pos:%1").arg(Case.Pos));
         EXPECT_EQ(Form->isVisible(), Case.Visible);
@@ -259,21 +259,21 @@ TEST_F(ClipboardTest, TextOnTheClipboardAtStartIsNotCaptured)
     Copy("cherry");
     Open(Fruits);
     EXPECT_EQ(Form->windowTitle(), "Vexlo Vocabulary - 5 records Pos:1");
-    EXPECT_EQ(Form->SearchEdit->text(), "");
+    EXPECT_EQ(UI(Form, SearchEdit)->text(), "");
 }
 
 TEST_F(ClipboardTest, EmptyingTheSearchBoxDoesNotSearch)
 {
     Open(Fruits);
-    Form->SearchEdit->setText("ban");
+    UI(Form, SearchEdit)->setText("ban");
     ASSERT_EQ(CurrentWord(), "banana");
     // Text that matches nothing keeps the box as pasted and finds by its longest beginning.
     Copy("ba");
-    EXPECT_EQ(Form->SearchEdit->text(), "ba");
+    EXPECT_EQ(UI(Form, SearchEdit)->text(), "ba");
     EXPECT_EQ(CurrentWord(), "banana");
     // Blank text: the box is emptied and nothing moves.
     Copy("  \n ");
-    EXPECT_EQ(Form->SearchEdit->text(), "");
+    EXPECT_EQ(UI(Form, SearchEdit)->text(), "");
     EXPECT_EQ(CurrentWord(), "banana");
 }
 

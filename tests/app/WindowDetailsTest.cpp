@@ -77,7 +77,7 @@ TEST_F(WindowDetailsTest, BoxesShowWordsWithMarkupAsTheyAre)
             EXPECT_GE(Width, Plain.sizeHint().width());
             Box->button(QMessageBox::No)->click();
         });
-        Form->Delete->trigger();
+        UI(Form, Delete)->trigger();
         const QString Upper = QString(Word).toUpper();
         EXPECT_EQ(Shown, "Delete the word " + Upper + " ?");
         EXPECT_EQ(Table()->RecordCount(), 1);
@@ -91,8 +91,8 @@ TEST_F(WindowDetailsTest, DoubleClickAnywhereOnTheGridRunsRedactWhileEnabled)
     Form->show();
     QApplication::processEvents();
     int Redacts = 0;
-    QObject::connect(Form->Redact, &QAction::triggered, [&] { ++Redacts; });
-    QTableView* Grid = Form->EnglishDBGrid;
+    QObject::connect(UI(Form, Redact), &QAction::triggered, [&] { ++Redacts; });
+    QTableView* Grid = UI(Form, EnglishDBGrid);
     QHeaderView* Rows = Grid->verticalHeader();
     const int BelowRows = Rows->sectionViewportPosition(4) + Rows->sectionSize(4) + 20;
     const auto Middle = [Rows](int Row) {
@@ -119,12 +119,12 @@ TEST_F(WindowDetailsTest, DoubleClickAnywhereOnTheGridRunsRedactWhileEnabled)
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(Case.Where);
         Redacts = 0;
-        Form->Redact->setEnabled(Case.Enabled);
+        UI(Form, Redact)->setEnabled(Case.Enabled);
         DoubleClick(Case.Target, Case.At);
         EXPECT_EQ(Redacts, Case.Redacts);
     }
     // The indicator's row became current before Redact ran on it.
-    Form->Redact->setEnabled(true);
+    UI(Form, Redact)->setEnabled(true);
     DoubleClick(Rows->viewport(), QPoint(5, Middle(3)));
     EXPECT_EQ(CurrentWord(), "band");
 }
@@ -138,10 +138,10 @@ TEST_F(WindowDetailsTest, RightClickOnTheIconBringsTheWindowForwardThenThePopup)
     Other.activateWindow();
     QApplication::processEvents();
     ASSERT_EQ(QApplication::activeWindow(), &Other);
-    Form->TrayIcon->Activate(QSystemTrayIcon::Context);
+    Form->Tray->TrayIcon->Activate(QSystemTrayIcon::Context);
     QApplication::processEvents();
-    EXPECT_TRUE(Form->TrayPopupMenu->isVisible());
-    Form->TrayPopupMenu->hide();
+    EXPECT_TRUE(Form->Tray->TrayPopupMenu->isVisible());
+    Form->Tray->TrayPopupMenu->hide();
     QApplication::processEvents();
     EXPECT_EQ(QApplication::activeWindow(), Form.get());
 }
@@ -163,16 +163,16 @@ TEST_F(WindowDetailsTest, TrayClickWhileADialogIsOpenBringsTheDialogForward)
             Dialog->showMinimized();
             Form->hide();
             QApplication::processEvents();
-            Form->TrayIcon->Activate(Reason);
+            Form->Tray->TrayIcon->Activate(Reason);
             QApplication::processEvents();
             Seen = true;
             EXPECT_TRUE(Form->isVisible());
             EXPECT_TRUE(Dialog->isVisible());
             EXPECT_FALSE(Dialog->isMinimized());
-            EXPECT_FALSE(Form->TrayPopupMenu->isVisible());
+            EXPECT_FALSE(Form->Tray->TrayPopupMenu->isVisible());
             static_cast<QDialog*>(Dialog)->reject();
         });
-        Form->Options->trigger();
+        UI(Form, Options)->trigger();
         EXPECT_TRUE(Seen);
     }
 }
@@ -183,8 +183,8 @@ TEST_F(WindowDetailsTest, OnlyTheTrayIconKeepsItsToolTip)
     QSystemTrayIcon Icon;
     QHelpEvent Help(QEvent::ToolTip, QPoint(2, 2), QPoint(2, 2));
     EXPECT_FALSE(Form->eventFilter(&Icon, &Help));
-    EXPECT_TRUE(Form->eventFilter(Form->NewBitBtn, &Help));
-    EXPECT_TRUE(Form->eventFilter(Form->EnglishDBGrid->viewport(), &Help));
+    EXPECT_TRUE(Form->eventFilter(UI(Form, NewBitBtn), &Help));
+    EXPECT_TRUE(Form->eventFilter(UI(Form, EnglishDBGrid)->viewport(), &Help));
 }
 
 TEST_F(WindowDetailsTest, FirstStartCentresTheWindowOnThePrimaryScreen)
@@ -232,16 +232,16 @@ TEST_F(WindowDetailsTest, TranscriptionAndRowIndicatorReadOnLightAndDarkPalettes
         if (!Case.AtStart)
             QApplication::setPalette(Case.Palette);
         QApplication::processEvents();
-        const QPalette Trans = Form->TransDBEdit->palette();
+        const QPalette Trans = UI(Form, TransDBEdit)->palette();
         EXPECT_GE(Contrast(Trans.color(QPalette::Text), Trans.color(QPalette::Base)), 4.5);
         // The indicator as drawn, on the header's ground.
         const QIcon Indicator =
             Form->GridModel->headerData(0, Qt::Vertical, Qt::DecorationRole).value<QIcon>();
         const QImage Drawn = Indicator.pixmap(10, 10).toImage();
-        const QColor Header = Form->EnglishDBGrid->verticalHeader()->palette().color(QPalette::Button);
+        const QColor Header = UI(Form, EnglishDBGrid)->verticalHeader()->palette().color(QPalette::Button);
         EXPECT_GE(Contrast(QColor(Drawn.pixel(4, 5)), Header), 4.5);
         // The navigator's arrows as drawn (their most opaque pixel), on the buttons' ground.
-        for (QToolButton* Arrow : {Form->NavFirst, Form->NavPrior, Form->NavNext, Form->NavLast}) {
+        for (QToolButton* Arrow : {UI(Form, NavFirst), UI(Form, NavPrior), UI(Form, NavNext), UI(Form, NavLast)}) {
             const QImage Glyph = Arrow->icon().pixmap(16, 16).toImage();
             QColor Ink;
             for (int Y = 0; Y < Glyph.height(); ++Y)

@@ -50,7 +50,7 @@ TEST_F(ImportExportWindow, FileMenuHoldsTheCommands)
 {
     Open(Fruits);
     QStringList Items;
-    for (QAction* Action : Form->File1->actions())
+    for (QAction* Action : UI(Form, File1)->actions())
         Items << Action->text();
     EXPECT_TRUE(Items.join('|').contains("&Import...|E&xport...|")) << Items.join('|').toStdString();
 }
@@ -61,7 +61,7 @@ TEST_F(ImportExportWindow, ImportAsksWithTheSummaryAndAddsOnYes)
     ChooseFile(Fixture("bad-rows.tsv"));
     TMessageBox::SetNextAnswer(QMessageBox::Yes);
     TMessageBox::SetNextAnswer(QMessageBox::Ok);
-    Form->ImportAction->trigger();
+    Form->Interchange->ImportAction->trigger();
     ASSERT_EQ(TMessageBox::Answered().size(), 2);
     const auto Question = TMessageBox::Answered()[0];
     EXPECT_EQ(Question.Icon, QMessageBox::Question);
@@ -114,7 +114,7 @@ TEST_F(ImportExportWindow, NothingChangesWithoutYes)
         ChooseFile(Case.File);
         for (const auto Answer : Case.Answers)
             TMessageBox::SetNextAnswer(Answer);
-        Form->ImportAction->trigger();
+        Form->Interchange->ImportAction->trigger();
         EXPECT_EQ(StoredRows(DataFile), Before);
         EXPECT_EQ(Table()->RecordCount(), 2);
         ASSERT_FALSE(TMessageBox::Answered().isEmpty());
@@ -138,7 +138,7 @@ TEST_F(ImportExportWindow, CancelInTheProgressWindowKeepsTheDictionary)
     };
     ChooseFile(Fixture("flashcards.txt"));
     TMessageBox::SetNextAnswer(QMessageBox::Ok);
-    Form->ImportAction->trigger();
+    Form->Interchange->ImportAction->trigger();
     EXPECT_EQ(Shown, 1);
     EXPECT_EQ(Texts(), QStringList{"The import was cancelled; the dictionary is unchanged."});
     EXPECT_EQ(StoredRows(DataFile), Before);
@@ -159,7 +159,7 @@ TEST_F(ImportExportWindow, AccessTableOtherThanEnglishIsMappedByTheUser)
     ChooseFile(Copy);
     TMessageBox::SetNextAnswer(QMessageBox::Yes);
     TMessageBox::SetNextAnswer(QMessageBox::Ok);
-    Form->ImportAction->trigger();
+    Form->Interchange->ImportAction->trigger();
     EXPECT_EQ(Offered, "Order Details");
     EXPECT_EQ(Texts().last(), "Added 3 entries, skipped 0, duplicates 0.");
     const auto Rows = StoredRows(DataFile);
@@ -172,7 +172,7 @@ TEST_F(ImportExportWindow, AccessTableOtherThanEnglishIsMappedByTheUser)
     TInterchangeDialogs::ColumnsAnswer = [](const TAccessFile&, TInterchange::TColumnMap&) {
         return false;
     };
-    Form->ImportAction->trigger();
+    Form->Interchange->ImportAction->trigger();
     EXPECT_TRUE(TMessageBox::Answered().isEmpty());
     EXPECT_EQ(StoredRows(DataFile), Rows);
 }
@@ -241,7 +241,7 @@ TEST_F(ImportExportWindow, ExportWritesEveryEntryAndNamesTheFilePlainly)
     const QString Path = Dir.filePath("<b>words.kvtml");
     ChooseFile(Path);
     TMessageBox::SetNextAnswer(QMessageBox::Ok);
-    Form->ExportAction->trigger();
+    Form->Interchange->ExportAction->trigger();
     ASSERT_EQ(TMessageBox::Answered().size(), 1);
     EXPECT_TRUE(Texts()[0].contains("Exported 5 entries to ")) << Texts()[0].toStdString();
     EXPECT_TRUE(Texts()[0].contains("&lt;b&gt;words.kvtml")) << Texts()[0].toStdString();
@@ -257,7 +257,7 @@ TEST_F(ImportExportWindow, ExportRefusesTheOpenDataFile)
     ASSERT_TRUE(QFile::link(DataFile, Link));
     ChooseFile(Link);
     TMessageBox::SetNextAnswer(QMessageBox::Ok);
-    Form->ExportAction->trigger();
+    Form->Interchange->ExportAction->trigger();
     ASSERT_EQ(TMessageBox::Answered().size(), 1);
     EXPECT_TRUE(Texts()[0].contains("is the open data file")) << Texts()[0].toStdString();
     EXPECT_EQ(StoredRows(DataFile), Before);

@@ -1,9 +1,12 @@
 // The main window's dictionaries: the data file of a first start without settings, and opening
 // or creating another data file from the File menu.
 
+#include "app/TDictionaryCommands.h"
+
 #include "app/TAdminForm.h"
 
 #include "app/TEnglishTableModel.h"
+#include "app/TTrayControl.h"
 #include "app/TLearnNotes.h"
 #include "app/TLookUp.h"
 #include "widgets/TFileDialog.h"
@@ -66,29 +69,29 @@ bool DataFileConfigured()
 
 } // namespace
 
-void TAdminForm::AddDictionaryActions()
+TDictionaryCommands::TDictionaryCommands(TAdminForm& Form) : QObject(&Form), Form(Form)
 {
-    NewDictionary = new QAction(QStringLiteral("New Dictionary…"), this);
+    NewDictionary = new QAction(QStringLiteral("New Dictionary…"), &Form);
     NewDictionary->setObjectName("NewDictionary");
     NewDictionary->setStatusTip(QStringLiteral("Create a new, empty dictionary file"));
-    OpenDictionary = new QAction(QStringLiteral("Open Dictionary…"), this);
+    OpenDictionary = new QAction(QStringLiteral("Open Dictionary…"), &Form);
     OpenDictionary->setObjectName("OpenDictionary");
     OpenDictionary->setStatusTip(QStringLiteral("Open another dictionary file"));
-    QAction* First = File1->actions().value(0);
-    File1->insertAction(First, NewDictionary);
-    File1->insertAction(First, OpenDictionary);
-    File1->insertSeparator(First);
-    connect(NewDictionary, &QAction::triggered, this, &TAdminForm::NewDictionaryExecute);
-    connect(OpenDictionary, &QAction::triggered, this, &TAdminForm::OpenDictionaryExecute);
+    QAction* First = Form.File1->actions().value(0);
+    Form.File1->insertAction(First, NewDictionary);
+    Form.File1->insertAction(First, OpenDictionary);
+    Form.File1->insertSeparator(First);
+    connect(NewDictionary, &QAction::triggered, this, &TDictionaryCommands::NewDictionaryExecute);
+    connect(OpenDictionary, &QAction::triggered, this, &TDictionaryCommands::OpenDictionaryExecute);
 }
 
-QString TAdminForm::FirstRunDataFile()
+QString TDictionaryCommands::FirstRunDataFile()
 {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
         .filePath(QStringLiteral("vexlo-vocabulary/english.db"));
 }
 
-bool TAdminForm::IsAccessDatabase(const QString& Path)
+bool TDictionaryCommands::IsAccessDatabase(const QString& Path)
 {
     // The open dictionary is ours; reading it outside the engine would drop its locks.
     if (TVexloConnection::IsOpenStoreFile(Path))
@@ -113,12 +116,12 @@ bool TAdminForm::IsAccessDatabase(const QString& Path)
 
 // Without a configured DataFile, the dictionary is a file of our own, made empty on the first
 // start; a configured one is used exactly as stored.
-void TAdminForm::PrepareFirstRun()
+void TDictionaryCommands::PrepareFirstRun()
 {
     if (DataFileConfigured())
         return;
     const QString Path = FirstRunDataFile();
-    ScreenSaverSettings->DataFile = Path;
+    Form.ScreenSaverSettings->DataFile = Path;
     if (QFileInfo::exists(Path))
         return;
     try {
@@ -139,7 +142,7 @@ void TAdminForm::PrepareFirstRun()
     }
 }
 
-void TAdminForm::OfferAnotherDictionary()
+void TDictionaryCommands::OfferAnotherDictionary()
 {
     if (FirstRunProblem.isEmpty() || !ScreenSaverDataModule ||
         ScreenSaverDataModule->ADOConnection->Connected())
@@ -148,14 +151,14 @@ void TAdminForm::OfferAnotherDictionary()
     FirstRunProblem.clear();
     // The file was never made: that it is missing says nothing new, and there is none to go
     // back to when another does not open.
-    OpenErrors.clear();
-    ScreenSaverSettings->DataFile.clear();
+    Form.OpenErrors.clear();
+    Form.ScreenSaverSettings->DataFile.clear();
     const QString Text =
         Problem + QStringLiteral("\n\nOpen a dictionary you have, make a new one (Save), or "
                                  "close the program?");
     while (!ScreenSaverDataModule->ADOConnection->Connected()) {
-        TDialogOpen Dialog(*this);
-        const auto Answer = TMessageBox::Show(this, QMessageBox::Warning, QStringLiteral("Error"),
+        TAdminForm::TDialogOpen Dialog(Form);
+        const auto Answer = TMessageBox::Show(&Form, QMessageBox::Warning, QStringLiteral("Error"),
                                               Text, QMessageBox::Open | QMessageBox::Save |
                                                         QMessageBox::Close,
                                               QMessageBox::Open);
@@ -169,31 +172,31 @@ void TAdminForm::OfferAnotherDictionary()
     }
 }
 
-void TAdminForm::OfferSampleVocabulary()
+void TDictionaryCommands::OfferSampleVocabulary()
 {
     if (!FirstRunCreated)
         return;
     FirstRunCreated = false;
     TVexloTable* Table = ScreenSaverDataModule ? ScreenSaverDataModule->ADOTable : nullptr;
-    if (!TableBound || !Table->Active() || !ScreenSaverDataModule->IsStoreEmpty())
+    if (!Form.TableBound || !Table->Active() || !ScreenSaverDataModule->IsStoreEmpty())
         return;
-    TDialogOpen Dialog(*this);
+    TAdminForm::TDialogOpen Dialog(Form);
     const bool Fill = TMessageBox::Question(
-                          this, QStringLiteral("Confirm"),
-                          QStringLiteral("Your new dictionary ") + ScreenSaverSettings->DataFile +
+                          &Form, QStringLiteral("Confirm"),
+                          QStringLiteral("Your new dictionary ") + Form.ScreenSaverSettings->DataFile +
                               QStringLiteral(" is empty. Fill it with the sample vocabulary ?")) ==
                       QMessageBox::Yes;
     Dialog.Close();
     if (!Fill)
         return;
-    const QString Path = ScreenSaverSettings->DataFile;
+    const QString Path = Form.ScreenSaverSettings->DataFile;
     try {
         // Still empty, so nothing is lost: the file is made again with the sample in it.
         ScreenSaverDataModule->CloseData();
         QFile::remove(Path);
         TDataFileTool::CreateSampleDataFile(Path);
     } catch (const std::exception& Failure) {
-        ShowError(this, FailureText(Failure));
+        ShowError(&Form, FailureText(Failure));
     }
     if (!QFileInfo::exists(Path)) {
         try {
@@ -204,30 +207,30 @@ void TAdminForm::OfferSampleVocabulary()
     SwitchDictionary(Path, false);
 }
 
-void TAdminForm::OpenDictionaryExecute()
+void TDictionaryCommands::OpenDictionaryExecute()
 {
-    if (!NoDialogOpen())
+    if (!Form.NoDialogOpen())
         return;
-    TDialogOpen Dialog(*this);
+    TAdminForm::TDialogOpen Dialog(Form);
     QString Path = TFileDialog::OpenFileName(
-        this, QStringLiteral("Open Dictionary"),
-        QFileInfo(ScreenSaverSettings->DataFile).absolutePath(), DictionaryFilter);
+        &Form, QStringLiteral("Open Dictionary"),
+        QFileInfo(Form.ScreenSaverSettings->DataFile).absolutePath(), DictionaryFilter);
     Dialog.Close();
     if (Path.isEmpty())
         return;
     if (IsAccessDatabase(Path)) {
         if (!ConvertAccessDatabase) {
-            ShowError(this, QStringLiteral("The file ") + Path +
-                                QStringLiteral(" is an Access database, which this program "
+            ShowError(&Form, QStringLiteral("The file ") + Path +
+                                QStringLiteral(" is an Access database, which &Form program "
                                                "cannot open."));
             return;
         }
-        TDialogOpen Dialog2(*this);
+        TAdminForm::TDialogOpen Dialog2(Form);
         try {
             Path = ConvertAccessDatabase(Path);
         } catch (const std::exception& Failure) {
             Path.clear();
-            ShowError(this, FailureText(Failure));
+            ShowError(&Form, FailureText(Failure));
         }
         Dialog2.Close();
         if (Path.isEmpty())
@@ -236,14 +239,14 @@ void TAdminForm::OpenDictionaryExecute()
     SwitchDictionary(QFileInfo(Path).absoluteFilePath());
 }
 
-void TAdminForm::NewDictionaryExecute()
+void TDictionaryCommands::NewDictionaryExecute()
 {
-    if (!NoDialogOpen())
+    if (!Form.NoDialogOpen())
         return;
-    TDialogOpen Dialog(*this);
+    TAdminForm::TDialogOpen Dialog(Form);
     QString Path = TFileDialog::SaveFileName(
-        this, QStringLiteral("New Dictionary"),
-        QFileInfo(ScreenSaverSettings->DataFile).absolutePath(), DictionaryFilter);
+        &Form, QStringLiteral("New Dictionary"),
+        QFileInfo(Form.ScreenSaverSettings->DataFile).absolutePath(), DictionaryFilter);
     Dialog.Close();
     if (Path.isEmpty())
         return;
@@ -253,22 +256,22 @@ void TAdminForm::NewDictionaryExecute()
     Path = Info.absoluteFilePath();
     // A new dictionary never replaces a file, whatever it holds.
     if (Info.exists() || Info.isSymLink()) {
-        ShowError(this, QStringLiteral("The file ") + Path + QStringLiteral(" already exists !"));
+        ShowError(&Form, QStringLiteral("The file ") + Path + QStringLiteral(" already exists !"));
         return;
     }
     try {
         TDataFileTool::CreateEmptyDataFile(Path);
     } catch (const std::exception& Failure) {
-        ShowError(this, FailureText(Failure));
+        ShowError(&Form, FailureText(Failure));
         return;
     }
     SwitchDictionary(Path);
 }
 
-bool TAdminForm::SwitchDictionary(const QString& Path, bool Remember)
+bool TDictionaryCommands::SwitchDictionary(const QString& Path, bool Remember)
 {
     TVexloTable* Table = ScreenSaverDataModule->ADOTable;
-    const QString Previous = ScreenSaverSettings->DataFile;
+    const QString Previous = Form.ScreenSaverSettings->DataFile;
     const int PreviousRecNo = Table->Active() ? Table->RecNo() : -1;
     QStringList Messages;
     ScreenSaverDataModule->OpenDataFile(Path, Messages);
@@ -283,7 +286,7 @@ bool TAdminForm::SwitchDictionary(const QString& Path, bool Remember)
                 Table->SetRecNo(PreviousRecNo);
         }
     } else {
-        ScreenSaverSettings->DataFile = Path;
+        Form.ScreenSaverSettings->DataFile = Path;
         if (Remember) {
             try {
                 TRegistry Reg;
@@ -300,37 +303,37 @@ bool TAdminForm::SwitchDictionary(const QString& Path, bool Remember)
     }
 
     if (Table->Active()) {
-        Busy = true;
-        if (!TableBound) {
+        Form.Busy = true;
+        if (!Form.TableBound) {
             // The window started without a store: what its creation would have done.
             if (auto* Gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-                connect(Gui->clipboard(), &QClipboard::dataChanged, LookUps,
+                connect(Gui->clipboard(), &QClipboard::dataChanged, Form.LookUps,
                         &TLookUp::WMDrawClipboard, Qt::UniqueConnection);
-            BindDataControls();
-            EnglishDBGrid->viewport()->installEventFilter(this);
-            EnglishDBGrid->verticalScrollBar()->installEventFilter(this);
-            AddTrayIcon();
+            Form.BindDataControls();
+            Form.EnglishDBGrid->viewport()->installEventFilter(&Form);
+            Form.EnglishDBGrid->verticalScrollBar()->installEventFilter(&Form);
+            Form.Tray->AddTrayIcon();
         } else {
-            GridModel->DataChanged();
-            ShowCurrentDetails();
+            Form.GridModel->DataChanged();
+            Form.ShowCurrentDetails();
         }
-        AttachTableEvents();
-        New->setEnabled(true);
-        EnableEntryCommands();
-        Busy = false;
-        UpdateCaption();
+        Form.AttachTableEvents();
+        Form.New->setEnabled(true);
+        Form.EnableEntryCommands();
+        Form.Busy = false;
+        Form.UpdateCaption();
     } else {
         // Neither file opens: nothing to browse or change.
-        GridModel->DataChanged();
-        ShowCurrentDetails();
-        for (QAction* Command : {New, Redact, Delete, DeleteAll})
+        Form.GridModel->DataChanged();
+        Form.ShowCurrentDetails();
+        for (QAction* Command : {Form.New, Form.Redact, Form.Delete, Form.DeleteAll})
             Command->setEnabled(false);
-        RandomBitBtn->setEnabled(false);
-        setWindowTitle(QStringLiteral("Dictionary"));
+        Form.RandomBitBtn->setEnabled(false);
+        Form.setWindowTitle(QStringLiteral("Dictionary"));
     }
-    Notes->UpdateLearnMenuItem();
-    Notes->RestartLearnTimer();
+    Form.Notes->UpdateLearnMenuItem();
+    Form.Notes->RestartLearnTimer();
     if (!Messages.isEmpty())
-        ShowError(this, Messages.join(QLatin1Char('\n')));
+        ShowError(&Form, Messages.join(QLatin1Char('\n')));
     return Opened;
 }

@@ -1,4 +1,6 @@
 // The main window's import and export commands.
+#include "app/TInterchangeCommands.h"
+
 #include "app/TAdminForm.h"
 
 #include "app/TLookUp.h"
@@ -46,24 +48,24 @@ QString ErrorMessage(const std::exception& Error)
 
 } // namespace
 
-void TAdminForm::AddInterchangeActions()
+TInterchangeCommands::TInterchangeCommands(TAdminForm& Form) : QObject(&Form), Form(Form)
 {
-    ImportAction = new QAction(QStringLiteral("&Import..."), this);
+    ImportAction = new QAction(QStringLiteral("&Import..."), &Form);
     ImportAction->setObjectName(QStringLiteral("ImportAction"));
     ImportAction->setStatusTip(
         QStringLiteral("Add words from a text, KDE vocabulary or Access file"));
-    ExportAction = new QAction(QStringLiteral("E&xport..."), this);
+    ExportAction = new QAction(QStringLiteral("E&xport..."), &Form);
     ExportAction->setObjectName(QStringLiteral("ExportAction"));
     ExportAction->setStatusTip(
         QStringLiteral("Write every word to a text or KDE vocabulary file"));
-    File1->insertAction(HideWin, ImportAction);
-    File1->insertAction(HideWin, ExportAction);
-    File1->insertSeparator(HideWin);
-    connect(ImportAction, &QAction::triggered, this, &TAdminForm::ImportExecute);
-    connect(ExportAction, &QAction::triggered, this, &TAdminForm::ExportExecute);
+    Form.File1->insertAction(Form.HideWin, ImportAction);
+    Form.File1->insertAction(Form.HideWin, ExportAction);
+    Form.File1->insertSeparator(Form.HideWin);
+    connect(ImportAction, &QAction::triggered, this, &TInterchangeCommands::ImportExecute);
+    connect(ExportAction, &QAction::triggered, this, &TInterchangeCommands::ExportExecute);
 }
 
-QString TAdminForm::ConvertAccessWithDialogs(const QString& AccessPath)
+QString TInterchangeCommands::ConvertAccessWithDialogs(const QString& AccessPath)
 {
     // The new dictionary goes beside the Access file; where that folder cannot be written (a
     // read-only share, a CD), the user says where.
@@ -71,7 +73,7 @@ QString TAdminForm::ConvertAccessWithDialogs(const QString& AccessPath)
     const QFileInfo Source(AccessPath);
     if (!QFileInfo(Source.absolutePath()).isWritable()) {
         Target = TFileDialog::SaveFileName(
-            this, QStringLiteral("New Dictionary"),
+            &Form, QStringLiteral("New Dictionary"),
             QDir::homePath() + u'/' + Source.completeBaseName() + QStringLiteral(".db"),
             QStringLiteral("Dictionaries (*.db *.sqlite)"));
         if (Target.isEmpty())
@@ -79,60 +81,60 @@ QString TAdminForm::ConvertAccessWithDialogs(const QString& AccessPath)
         if (QFileInfo(Target).suffix().isEmpty())
             Target += QStringLiteral(".db");
     }
-    return TInterchangeDialogs::ConvertAccessFileAsking(this, AccessPath, Target);
+    return TInterchangeDialogs::ConvertAccessFileAsking(&Form, AccessPath, Target);
 }
 
-void TAdminForm::ImportExecute()
+void TInterchangeCommands::ImportExecute()
 {
     QString Path;
     TInterchangeFormat Format = TInterchangeFormat::Unknown;
-    TDialogOpen Dialog(*this);
-    if (TInterchangeDialogs::ChooseFile(this, false, Path, Format))
+    TAdminForm::TDialogOpen Dialog(Form);
+    if (TInterchangeDialogs::ChooseFile(&Form, false, Path, Format))
         ImportFile(Path, Format);
     Dialog.Close();
 }
 
-bool TAdminForm::RefusedWhileImporting()
+bool TInterchangeCommands::RefusedWhileImporting()
 {
     if (!ScreenSaverDataModule || ScreenSaverDataModule->ChangesHeldBy.isEmpty())
         return false;
-    TMessageBox::Information(this, ImportCaption, ScreenSaverDataModule->ChangesHeldBy);
+    TMessageBox::Information(&Form, ImportCaption, ScreenSaverDataModule->ChangesHeldBy);
     return true;
 }
 
-void TAdminForm::ExportExecute()
+void TInterchangeCommands::ExportExecute()
 {
     QString Path;
     TInterchangeFormat Format = TInterchangeFormat::Unknown;
-    TDialogOpen Dialog(*this);
-    if (TInterchangeDialogs::ChooseFile(this, true, Path, Format))
+    TAdminForm::TDialogOpen Dialog(Form);
+    if (TInterchangeDialogs::ChooseFile(&Form, true, Path, Format))
         ExportFile(Path, Format);
     Dialog.Close();
 }
 
-bool TAdminForm::ImportFile(const QString& Path, TInterchangeFormat Format)
+bool TInterchangeCommands::ImportFile(const QString& Path, TInterchangeFormat Format)
 {
     if (!ScreenSaverDataModule || !ScreenSaverDataModule->ADOTable->Active()) {
-        TMessageBox::Error(this, ImportCaption, QStringLiteral("No dictionary is open."));
+        TMessageBox::Error(&Form, ImportCaption, QStringLiteral("No dictionary is open."));
         return false;
     }
     TInterchange::TImportSummary Summary;
     // Until the import has ended, the entry commands are refused and a request to end the
     // program waits (answering "no" to the import's windows, which rolls it back).
     ScreenSaverDataModule->ChangesHeldBy = ImportRunningText;
-    LookUps->EntryDialogOpened();
+    Form.LookUps->EntryDialogOpened();
     const auto Release = qScopeGuard([this] {
         ScreenSaverDataModule->ChangesHeldBy.clear();
-        LookUps->EntryDialogClosed();
+        Form.LookUps->EntryDialogClosed();
     });
-    Busy = true;
+    Form.Busy = true;
     try {
         TSourceData Data;
         if (Format == TInterchangeFormat::Access) {
             const TAccessFile File(Path);
             TInterchange::TColumnMap Map;
-            if (!TInterchangeDialogs::ChooseAccessColumns(this, File, Map)) {
-                Busy = false;
+            if (!TInterchangeDialogs::ChooseAccessColumns(&Form, File, Map)) {
+                Form.Busy = false;
                 return false;
             }
             Data = TInterchange::ReadAccess(File, Map);
@@ -140,15 +142,15 @@ bool TAdminForm::ImportFile(const QString& Path, TInterchangeFormat Format)
             Data = TInterchange::ReadFile(Path, Format);
         }
         if (Data.Rows.empty()) {
-            Busy = false;
+            Form.Busy = false;
             TMessageBox::Information(
-                this, ImportCaption,
+                &Form, ImportCaption,
                 AsPlainText(QStringLiteral("%1 holds no words.").arg(QFileInfo(Path).fileName())));
             return false;
         }
         Summary = TInterchangeDialogs::ImportWithProgress(
-            this, *ScreenSaverDataModule, Data, [this](const TInterchange::TImportSummary& S) {
-                return TMessageBox::Question(this, ImportCaption,
+            &Form, *ScreenSaverDataModule, Data, [this](const TInterchange::TImportSummary& S) {
+                return TMessageBox::Question(&Form, ImportCaption,
                                              S.Report() + QStringLiteral(
                                                               "\n\nAdd these entries to the "
                                                               "dictionary?"),
@@ -156,43 +158,43 @@ bool TAdminForm::ImportFile(const QString& Path, TInterchangeFormat Format)
                                              QMessageBox::Yes) == QMessageBox::Yes;
             });
     } catch (const std::exception& Error) {
-        Busy = false;
-        TMessageBox::Error(this, ImportCaption, AsPlainText(ErrorMessage(Error)));
+        Form.Busy = false;
+        TMessageBox::Error(&Form, ImportCaption, AsPlainText(ErrorMessage(Error)));
         return false;
     }
-    Busy = false;
+    Form.Busy = false;
     if (Summary.Committed) {
-        EnableEntryCommands();
-        UpdateCaption();
-        TMessageBox::Information(this, ImportCaption, Summary.OneLine());
+        Form.EnableEntryCommands();
+        Form.UpdateCaption();
+        TMessageBox::Information(&Form, ImportCaption, Summary.OneLine());
     } else if (Summary.Cancelled) {
         TMessageBox::Information(
-            this, ImportCaption,
+            &Form, ImportCaption,
             QStringLiteral("The import was cancelled; the dictionary is unchanged."));
     } else if (Summary.Added == 0) {
-        TMessageBox::Information(this, ImportCaption,
+        TMessageBox::Information(&Form, ImportCaption,
                                  Summary.Report() +
                                      QStringLiteral("\n\nThere is nothing to add."));
     }
     return Summary.Committed;
 }
 
-bool TAdminForm::ExportFile(const QString& Path, TInterchangeFormat Format)
+bool TInterchangeCommands::ExportFile(const QString& Path, TInterchangeFormat Format)
 {
     if (!ScreenSaverDataModule || !ScreenSaverDataModule->ADOConnection->Connected()) {
-        TMessageBox::Error(this, ExportCaption, QStringLiteral("No dictionary is open."));
+        TMessageBox::Error(&Form, ExportCaption, QStringLiteral("No dictionary is open."));
         return false;
     }
     try {
         const int Count = TInterchange::Export(*ScreenSaverDataModule->ADOConnection, Path, Format);
-        TMessageBox::Information(this, ExportCaption,
+        TMessageBox::Information(&Form, ExportCaption,
                                  AsPlainText(QStringLiteral("Exported %1 %2 to %3.")
                                                  .arg(Count)
                                                  .arg(Count == 1 ? "entry" : "entries")
                                                  .arg(Path)));
         return true;
     } catch (const std::exception& Error) {
-        TMessageBox::Error(this, ExportCaption, AsPlainText(ErrorMessage(Error)));
+        TMessageBox::Error(&Form, ExportCaption, AsPlainText(ErrorMessage(Error)));
         return false;
     }
 }

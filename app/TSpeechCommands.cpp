@@ -1,4 +1,6 @@
 // The main window's pronunciation commands and the look-up that says when it missed.
+#include "app/TSpeechCommands.h"
+
 #include "app/TAdminForm.h"
 
 #include "app/TElidedToolButton.h"
@@ -45,76 +47,76 @@ QString AddCaption(const QString& Word)
 
 } // namespace
 
-void TAdminForm::DesignSpeech()
+TSpeechCommands::TSpeechCommands(TAdminForm& Form) : QObject(&Form), Form(Form)
 {
-    SpeakAction = new QAction(TMenuImages::SpeakerGlyph(), QStringLiteral("Speak"), this);
+    SpeakAction = new QAction(TMenuImages::SpeakerGlyph(), QStringLiteral("Speak"), &Form);
     SpeakAction->setObjectName(QStringLiteral("SpeakAction"));
     SpeakAction->setShortcut(QKeySequence(Qt::Key_F8));
     SpeakAction->setStatusTip(QStringLiteral("Say the word aloud"));
-    connect(SpeakAction, &QAction::triggered, this, &TAdminForm::SpeakExecute);
+    connect(SpeakAction, &QAction::triggered, this, &TSpeechCommands::SpeakExecute);
 
-    AddMissingAction = new QAction(AddCaption(QString()), this);
+    AddMissingAction = new QAction(AddCaption(QString()), &Form);
     AddMissingAction->setObjectName(QStringLiteral("AddMissingAction"));
     AddMissingAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
     AddMissingAction->setStatusTip(QStringLiteral("Add the word that was not found"));
-    AddMissingAction->setIcon(New->icon());
+    AddMissingAction->setIcon(Form.New->icon());
     AddMissingAction->setVisible(false);
-    connect(AddMissingAction, &QAction::triggered, this, &TAdminForm::AddMissingExecute);
+    connect(AddMissingAction, &QAction::triggered, this, &TSpeechCommands::AddMissingExecute);
 
     // File: Add "…" right after New, Speak right after Delete.
-    const QList<QAction*> Items = File1->actions();
-    const qsizetype AfterNew = Items.indexOf(New) + 1;
-    File1->insertAction(AfterNew > 0 && AfterNew < Items.size() ? Items[AfterNew] : nullptr,
+    const QList<QAction*> Items = Form.File1->actions();
+    const qsizetype AfterNew = Items.indexOf(Form.New) + 1;
+    Form.File1->insertAction(AfterNew > 0 && AfterNew < Items.size() ? Items[AfterNew] : nullptr,
                         AddMissingAction);
-    const qsizetype AfterDelete = Items.indexOf(Delete) + 1;
-    File1->insertAction(
+    const qsizetype AfterDelete = Items.indexOf(Form.Delete) + 1;
+    Form.File1->insertAction(
         AfterDelete > 0 && AfterDelete < Items.size() ? Items[AfterDelete] : nullptr, SpeakAction);
 
     // A long word's caption gives way in the middle; the whole caption is then the button's tip.
-    AddMissingButton = new TElidedToolButton(StatusBar);
+    AddMissingButton = new TElidedToolButton(Form.StatusBar);
     AddMissingButton->setObjectName(QStringLiteral("AddMissingButton"));
     AddMissingButton->setDefaultAction(AddMissingAction);
     AddMissingButton->setAutoRaise(true);
     AddMissingButton->setFocusPolicy(Qt::NoFocus);
-    StatusBar->addPermanentWidget(AddMissingButton);
+    Form.StatusBar->addPermanentWidget(AddMissingButton);
     AddMissingButton->setVisible(false);
     connect(AddMissingAction, &QAction::visibleChanged, AddMissingButton,
             [this] { AddMissingButton->setVisible(AddMissingAction->isVisible()); });
 
-    connect(TSpeaker::Shared(), &TSpeaker::Failed, this, &TAdminForm::SpeechFailed);
-    connect(TSpeaker::Shared(), &TSpeaker::Interrupted, StatusPanel, &QLabel::setText);
+    connect(TSpeaker::Shared(), &TSpeaker::Failed, this, &TSpeechCommands::SpeechFailed);
+    connect(TSpeaker::Shared(), &TSpeaker::Interrupted, Form.StatusPanel, &QLabel::setText);
     SetNoteWordClick(&NoteWordClicked);
 }
 
-void TAdminForm::SpeakExecute()
+void TSpeechCommands::SpeakExecute()
 {
-    QString Word = SearchEdit->text().trimmed();
-    if (Word.isEmpty() && TableBound && ScreenSaverDataModule->ADOTable->RecNo() > 0)
+    QString Word = Form.SearchEdit->text().trimmed();
+    if (Word.isEmpty() && Form.TableBound && ScreenSaverDataModule->ADOTable->RecNo() > 0)
         Word = ScreenSaverDataModule->ADOTableENAME->AsString().trimmed();
     if (Word.isEmpty()) {
-        StatusPanel->setText(QStringLiteral("There is no word to say."));
+        Form.StatusPanel->setText(QStringLiteral("There is no word to say."));
         return;
     }
     TSpeaker::Shared()->Speak(Word, TSpeechSettings::Live().Voice);
 }
 
-void TAdminForm::SpeechFailed(const QString& Message)
+void TSpeechCommands::SpeechFailed(const QString& Message)
 {
     if (SpeechFailureShown) {
-        StatusPanel->setText(Message);
+        Form.StatusPanel->setText(Message);
         return;
     }
     SpeechFailureShown = true;
     QWidget* Over = QApplication::activeModalWidget();
-    TMessageBox::Show(Over ? Over : this, QMessageBox::Warning, QStringLiteral("Speak"), Message,
+    TMessageBox::Show(Over ? Over : &Form, QMessageBox::Warning, QStringLiteral("Speak"), Message,
                       QMessageBox::Ok, QMessageBox::Ok);
 }
 
 // After a search: when the store fell back to a shorter beginning (or found nothing), the status
 // bar says so and the Add command offers the word.
-void TAdminForm::ShowSearchOutcome()
+void TSpeechCommands::ShowSearchOutcome()
 {
-    const QString Searched = SearchedText(SearchEdit->text());
+    const QString Searched = SearchedText(Form.SearchEdit->text());
     TVexloTable* Table = ScreenSaverDataModule->ADOTable;
     const QString Current = Table->Active() && Table->RecNo() > 0
                                 ? ScreenSaverDataModule->ADOTableENAME->AsString()
@@ -132,33 +134,33 @@ void TAdminForm::ShowSearchOutcome()
     QString Hint = QStringLiteral("\"%1\" not found").arg(Searched);
     if (Common > 0)
         Hint += QStringLiteral(" \u2014 nearest: \"%1\u2026\"").arg(Searched.left(Common));
-    StatusPanel->setText(Hint);
+    Form.StatusPanel->setText(Hint);
     AddMissingAction->setText(AddCaption(Searched));
     AddMissingAction->setVisible(true);
-    AddMissingAction->setEnabled(New->isEnabled());
+    AddMissingAction->setEnabled(Form.New->isEnabled());
 }
 
-void TAdminForm::ClearSearchOutcome()
+void TSpeechCommands::ClearSearchOutcome()
 {
     if (MissingWord.isEmpty())
         return;
     MissingWord.clear();
-    StatusPanel->clear();
+    Form.StatusPanel->clear();
     AddMissingAction->setVisible(false);
 }
 
-void TAdminForm::AddMissingExecute()
+void TSpeechCommands::AddMissingExecute()
 {
-    if (MissingWord.isEmpty() || !EditForm || !New->isEnabled())
+    if (MissingWord.isEmpty() || !Form.EditForm || !Form.New->isEnabled())
         return;
     const QString Word = MissingWord;
-    TDialogOpen Dialog(*this);
+    TAdminForm::TDialogOpen Dialog(Form);
     try {
-        EditForm->ShowEditorFor(Word);
+        Form.EditForm->ShowEditorFor(Word);
     } catch (const std::exception& Error) {
-        ReportError(QString::fromUtf8(Error.what()));
+        Form.ReportError(QString::fromUtf8(Error.what()));
     }
     Dialog.Close();
-    if (EditForm->result() == QDialog::Accepted)
+    if (Form.EditForm->result() == QDialog::Accepted)
         ClearSearchOutcome();
 }
