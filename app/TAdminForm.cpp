@@ -6,17 +6,11 @@
 #include "app/TTrayControl.h"
 #include "app/TWindowPlacement.h"
 
-#include "widgets/TDisplayText.h"
 #include "app/TEnglishTableModel.h"
-#include "widgets/TMenuImages.h"
-#include "widgets/TMessageBox.h"
-#include "widgets/TMessageForm.h"
-#include "widgets/TReadableColours.h"
-#include "app/TVexloApplication.h"
-#include "widgets/VexloComponents.h"
-#include "editor/TEditForm.h"
 #include "app/TLearnNotes.h"
 #include "app/TLookUp.h"
+#include "app/TVexloApplication.h"
+#include "editor/TEditForm.h"
 #include "platform/TickClock.h"
 #include "preview/TAboutForm.h"
 #include "reports/TInformationForm.h"
@@ -24,10 +18,17 @@
 #include "settings/TRegInfo.h"
 #include "store/TScreenSaverDataModule.h"
 #include "store/TextCodec.h"
+#include "widgets/TDisplayText.h"
+#include "widgets/TMenuImages.h"
+#include "widgets/TMessageBox.h"
+#include "widgets/TMessageForm.h"
+#include "widgets/TReadableColours.h"
+#include "widgets/VexloComponents.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QDateTime>
 #include <QHeaderView>
@@ -37,11 +38,11 @@
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusTipEvent>
 #include <QStyledItemDelegate>
-#include <QScopeGuard>
 #include <QTimer>
 #include <QWindow>
 
@@ -119,7 +120,6 @@ QString ErrorText(const std::exception& Error)
         return Db->Message();
     return QString::fromUtf8(Error.what());
 }
-
 
 // Hears double-clicks on the grid where the view itself reports none: on the row indicators and
 // on the room below the rows. Cells report through the view's doubleClicked.
@@ -481,17 +481,17 @@ void TAdminForm::ShowOpenErrors()
     // Taken out first: showing the box deactivates and reactivates this window.
     const QString Text = OpenErrors.join(QLatin1Char('\n'));
     OpenErrors.clear();
-    TMessageBox::Error(this, QStringLiteral("Error"), Text);
+    TMessageBox::Error(this, QCoreApplication::translate("TAdminForm", "Error"), Text);
 }
 
 void TAdminForm::UpdateCaption()
 {
     TVexloTable* Table = ScreenSaverDataModule->ADOTable;
     const int RecNo = Table->RecNo();
-    QString Caption =
-        QStringLiteral("Vexlo Vocabulary - ") + QString::number(Table->RecordCount()) + " records";
+    QString Caption = QCoreApplication::translate("TAdminForm", "Vexlo Vocabulary - %n records",
+                                                  nullptr, Table->RecordCount());
     if (RecNo != -1)
-        Caption += QStringLiteral(" Pos:") + QString::number(RecNo);
+        Caption += QCoreApplication::translate("TAdminForm", " Pos:%1").arg(RecNo);
     setWindowTitle(Caption);
     if (Busy)
         return;
@@ -613,12 +613,14 @@ void TAdminForm::DeleteExecute()
         const QString Word = TDisplayText::OneLine(
             TextCodec::WidenText(ScreenSaverDataModule->ADOTableENAME->AsAnsiString()),
             TDisplayText::QuestionWordChars);
-        const QString Question = QStringLiteral("Delete the word ") + AsciiUpper(Word) + " ?";
-        if (TMessageBox::Show(this, QMessageBox::Question, QStringLiteral("Confirm"), Question,
-                              QMessageBox::Yes | QMessageBox::No,
-                              QMessageBox::Yes) != QMessageBox::Yes)
+        const QString Question =
+            QCoreApplication::translate("TAdminForm", "Delete the word %1 ?").arg(AsciiUpper(Word));
+        if (TMessageBox::Show(
+                this, QMessageBox::Question, QCoreApplication::translate("TAdminForm", "Confirm"),
+                Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) != QMessageBox::Yes)
             return;
-        auto* MessageForm = new TMessageForm(nullptr, QStringLiteral("Please wait for a moment"));
+        auto* MessageForm = new TMessageForm(
+            nullptr, QCoreApplication::translate("TAdminForm", "Please wait for a moment"));
         MessageForm->ShowPainted();
         try {
             // Busy: a copy or a lookup arriving while the windows are drawn must not search.
@@ -648,10 +650,10 @@ void TAdminForm::DeleteAllExecute()
     if (Interchange->RefusedWhileImporting())
         return;
     Guarded([this] {
-        if (TMessageBox::Show(this, QMessageBox::Question, QStringLiteral("Attention"),
-                              QStringLiteral("Delete all words from DataBase ?"),
-                              QMessageBox::Yes | QMessageBox::No,
-                              QMessageBox::No) != QMessageBox::Yes)
+        if (TMessageBox::Show(
+                this, QMessageBox::Question, QCoreApplication::translate("TAdminForm", "Attention"),
+                QCoreApplication::translate("TAdminForm", "Delete all words from DataBase ?"),
+                QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
             return;
         SearchEdit->clear();
         ScreenSaverDataModule->DeleteAllEntries();
@@ -897,7 +899,6 @@ void TAdminForm::ApplyReadableColours()
         }
     }
 }
-
 
 void TAdminForm::WatchGridDoubleClicks()
 {

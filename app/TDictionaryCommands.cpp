@@ -6,17 +6,18 @@
 #include "app/TAdminForm.h"
 
 #include "app/TEnglishTableModel.h"
-#include "app/TTrayControl.h"
 #include "app/TLearnNotes.h"
 #include "app/TLookUp.h"
-#include "widgets/TFileDialog.h"
-#include "widgets/TMessageBox.h"
+#include "app/TTrayControl.h"
 #include "platform/TRegistry.h"
 #include "settings/TRegInfo.h"
 #include "store/TDataFileTool.h"
 #include "store/TScreenSaverDataModule.h"
+#include "widgets/TFileDialog.h"
+#include "widgets/TMessageBox.h"
 
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -36,8 +37,8 @@
 
 namespace {
 
-const QString DictionaryFilter =
-    QStringLiteral("Dictionaries (*.db *.mdb *.sqlite);;All files (*)");
+const QString DictionaryFilter = QCoreApplication::translate(
+    "TDictionaryCommands", "Dictionaries (*.db *.mdb *.sqlite);;All files (*)");
 
 QString FailureText(const std::exception& Failure)
 {
@@ -50,7 +51,7 @@ QString FailureText(const std::exception& Failure)
 
 void ShowError(QWidget* Parent, const QString& Text)
 {
-    TMessageBox::Error(Parent, QStringLiteral("Error"), Text);
+    TMessageBox::Error(Parent, QCoreApplication::translate("TDictionaryCommands", "Error"), Text);
 }
 
 // Whether the screen saver's key names a data file at all (a value of any type counts).
@@ -71,12 +72,16 @@ bool DataFileConfigured()
 
 TDictionaryCommands::TDictionaryCommands(TAdminForm& Form) : QObject(&Form), Form(Form)
 {
-    NewDictionary = new QAction(QStringLiteral("New Dictionary…"), &Form);
+    NewDictionary =
+        new QAction(QCoreApplication::translate("TDictionaryCommands", "New Dictionary…"), &Form);
     NewDictionary->setObjectName("NewDictionary");
-    NewDictionary->setStatusTip(QStringLiteral("Create a new, empty dictionary file"));
-    OpenDictionary = new QAction(QStringLiteral("Open Dictionary…"), &Form);
+    NewDictionary->setStatusTip(
+        QCoreApplication::translate("TDictionaryCommands", "Create a new, empty dictionary file"));
+    OpenDictionary =
+        new QAction(QCoreApplication::translate("TDictionaryCommands", "Open Dictionary…"), &Form);
     OpenDictionary->setObjectName("OpenDictionary");
-    OpenDictionary->setStatusTip(QStringLiteral("Open another dictionary file"));
+    OpenDictionary->setStatusTip(
+        QCoreApplication::translate("TDictionaryCommands", "Open another dictionary file"));
     QAction* First = Form.File1->actions().value(0);
     Form.File1->insertAction(First, NewDictionary);
     Form.File1->insertAction(First, OpenDictionary);
@@ -129,10 +134,10 @@ void TDictionaryCommands::PrepareFirstRun()
         std::error_code Failure;
         std::filesystem::create_directories(QFile::encodeName(Folder).toStdString(), Failure);
         if (Failure) {
-            FirstRunProblem = QStringLiteral("The folder ") + Folder +
-                              QStringLiteral(" for your dictionary cannot be made: ") +
-                              QString::fromLocal8Bit(std::strerror(Failure.value())) +
-                              QLatin1Char('.');
+            FirstRunProblem =
+                QCoreApplication::translate("TDictionaryCommands",
+                                            "The folder %1 for your dictionary cannot be made: %2.")
+                    .arg(Folder, QString::fromLocal8Bit(std::strerror(Failure.value())));
             return;
         }
         TDataFileTool::CreateEmptyDataFile(Path);
@@ -153,15 +158,16 @@ void TDictionaryCommands::OfferAnotherDictionary()
     // back to when another does not open.
     Form.OpenErrors.clear();
     Form.ScreenSaverSettings->DataFile.clear();
-    const QString Text =
-        Problem + QStringLiteral("\n\nOpen a dictionary you have, make a new one (Save), or "
-                                 "close the program?");
+    const QString Text = Problem + QCoreApplication::translate(
+                                       "TDictionaryCommands",
+                                       "\n\nOpen a dictionary you have, make a new one (Save), or "
+                                       "close the program?");
     while (!ScreenSaverDataModule->ADOConnection->Connected()) {
         TAdminForm::TDialogOpen Dialog(Form);
-        const auto Answer = TMessageBox::Show(&Form, QMessageBox::Warning, QStringLiteral("Error"),
-                                              Text, QMessageBox::Open | QMessageBox::Save |
-                                                        QMessageBox::Close,
-                                              QMessageBox::Open);
+        const auto Answer = TMessageBox::Show(
+            &Form, QMessageBox::Warning,
+            QCoreApplication::translate("TDictionaryCommands", "Error"), Text,
+            QMessageBox::Open | QMessageBox::Save | QMessageBox::Close, QMessageBox::Open);
         Dialog.Close();
         if (Answer == QMessageBox::Open)
             OpenDictionaryExecute();
@@ -181,11 +187,13 @@ void TDictionaryCommands::OfferSampleVocabulary()
     if (!Form.TableBound || !Table->Active() || !ScreenSaverDataModule->IsStoreEmpty())
         return;
     TAdminForm::TDialogOpen Dialog(Form);
-    const bool Fill = TMessageBox::Question(
-                          &Form, QStringLiteral("Confirm"),
-                          QStringLiteral("Your new dictionary ") + Form.ScreenSaverSettings->DataFile +
-                              QStringLiteral(" is empty. Fill it with the sample vocabulary ?")) ==
-                      QMessageBox::Yes;
+    const bool Fill =
+        TMessageBox::Question(
+            &Form, QCoreApplication::translate("TDictionaryCommands", "Confirm"),
+            QCoreApplication::translate(
+                "TDictionaryCommands",
+                "Your new dictionary %1 is empty. Fill it with the sample vocabulary ?")
+                .arg(Form.ScreenSaverSettings->DataFile)) == QMessageBox::Yes;
     Dialog.Close();
     if (!Fill)
         return;
@@ -213,16 +221,18 @@ void TDictionaryCommands::OpenDictionaryExecute()
         return;
     TAdminForm::TDialogOpen Dialog(Form);
     QString Path = TFileDialog::OpenFileName(
-        &Form, QStringLiteral("Open Dictionary"),
+        &Form, QCoreApplication::translate("TDictionaryCommands", "Open Dictionary"),
         QFileInfo(Form.ScreenSaverSettings->DataFile).absolutePath(), DictionaryFilter);
     Dialog.Close();
     if (Path.isEmpty())
         return;
     if (IsAccessDatabase(Path)) {
         if (!ConvertAccessDatabase) {
-            ShowError(&Form, QStringLiteral("The file ") + Path +
-                                QStringLiteral(" is an Access database, which &Form program "
-                                               "cannot open."));
+            ShowError(&Form,
+                      QCoreApplication::translate(
+                          "TDictionaryCommands",
+                          "The file %1 is an Access database, which this program cannot open.")
+                          .arg(Path));
             return;
         }
         TAdminForm::TDialogOpen Dialog2(Form);
@@ -245,7 +255,7 @@ void TDictionaryCommands::NewDictionaryExecute()
         return;
     TAdminForm::TDialogOpen Dialog(Form);
     QString Path = TFileDialog::SaveFileName(
-        &Form, QStringLiteral("New Dictionary"),
+        &Form, QCoreApplication::translate("TDictionaryCommands", "New Dictionary"),
         QFileInfo(Form.ScreenSaverSettings->DataFile).absolutePath(), DictionaryFilter);
     Dialog.Close();
     if (Path.isEmpty())
@@ -256,7 +266,9 @@ void TDictionaryCommands::NewDictionaryExecute()
     Path = Info.absoluteFilePath();
     // A new dictionary never replaces a file, whatever it holds.
     if (Info.exists() || Info.isSymLink()) {
-        ShowError(&Form, QStringLiteral("The file ") + Path + QStringLiteral(" already exists !"));
+        ShowError(&Form,
+                  QCoreApplication::translate("TDictionaryCommands", "The file %1 already exists !")
+                      .arg(Path));
         return;
     }
     try {
@@ -292,8 +304,9 @@ bool TDictionaryCommands::SwitchDictionary(const QString& Path, bool Remember)
                 TRegistry Reg;
                 Reg.RootKey = TRootKey::HKEY_LOCAL_MACHINE;
                 if (!Reg.OpenKey(QLatin1String(TRegInfo::KeyName), true))
-                    Messages.append(QStringLiteral("Cannot write the settings file ") +
-                                    TRegistry::HivePath());
+                    Messages.append(QCoreApplication::translate("TDictionaryCommands",
+                                                                "Cannot write the settings file %1")
+                                        .arg(TRegistry::HivePath()));
                 else
                     Reg.WriteString(QStringLiteral("DataFile"), Path);
             } catch (const std::exception& Failure) {
@@ -329,7 +342,7 @@ bool TDictionaryCommands::SwitchDictionary(const QString& Path, bool Remember)
         for (QAction* Command : {Form.New, Form.Redact, Form.Delete, Form.DeleteAll})
             Command->setEnabled(false);
         Form.RandomBitBtn->setEnabled(false);
-        Form.setWindowTitle(QStringLiteral("Dictionary"));
+        Form.setWindowTitle(QCoreApplication::translate("TDictionaryCommands", "Dictionary"));
     }
     Form.Notes->UpdateLearnMenuItem();
     Form.Notes->RestartLearnTimer();

@@ -423,7 +423,9 @@ QString TImportSummary::OneLine() const
 {
     QString Text =
         Committed
-            ? QStringLiteral("Added %1 %2").arg(Added).arg(Added == 1 ? "entry" : "entries")
+            ? (Added == 1 ? QCoreApplication::translate("TInterchange", "Added %1 entry")
+                          : QCoreApplication::translate("TInterchange", "Added %1 entries"))
+                  .arg(Added)
             : (Cancelled
                    ? QCoreApplication::translate("TInterchange", "Cancelled: nothing was added")
                    : QCoreApplication::translate("TInterchange", "Nothing was added"));

@@ -59,7 +59,7 @@
     </message>
     <message>
         <source>Random</source>
-        <translation>Случайна</translation>
+        <translation>Наслуки</translation>
     </message>
     <message>
         <source>Show random data</source>
@@ -160,6 +160,51 @@
     <message>
         <source>Generate HTML preview - for big databases slow procedure</source>
         <translation>Показва целия речник на една страница (за голям речник отнема време)</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Грешка</translation>
+    </message>
+    <message numerus="yes">
+        <source>Vexlo Vocabulary - %n records</source>
+        <translation>
+            <numerusform>Vexlo Vocabulary - %n дума</numerusform>
+            <numerusform>Vexlo Vocabulary - %n думи</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source> Pos:%1</source>
+        <translation> (поз. %1)</translation>
+    </message>
+    <message>
+        <source>Delete the word %1 ?</source>
+        <translation>Да се изтрие ли думата %1?</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>Потвърждение</translation>
+    </message>
+    <message>
+        <source>Please wait for a moment</source>
+        <translation>Моля, изчакайте малко</translation>
+    </message>
+    <message>
+        <source>Attention</source>
+        <translation>Внимание</translation>
+    </message>
+    <message>
+        <source>Delete all words from DataBase ?</source>
+        <translation>Да се изтрият ли всички думи от речника?</translation>
+    </message>
+    <message>
+        <source>Redact</source>
+        <comment>the button below the list</comment>
+        <translation>Смени</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <comment>the button below the list</comment>
+        <translation>Изтрий</translation>
     </message>
 </context>
 <context>
@@ -264,6 +309,77 @@
     <message>
         <source>The header row names no column for the English word (English or Word).</source>
         <translation>Заглавният ред не посочва колона за английската дума (English или Word).</translation>
+    </message>
+</context>
+<context>
+    <name>TDictionaryCommands</name>
+    <message>
+        <source>Dictionaries (*.db *.mdb *.sqlite);;All files (*)</source>
+        <translation>Речници (*.db *.mdb *.sqlite);;Всички файлове (*)</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Грешка</translation>
+    </message>
+    <message>
+        <source>New Dictionary…</source>
+        <translation>Нов речник…</translation>
+    </message>
+    <message>
+        <source>Create a new, empty dictionary file</source>
+        <translation>Създава нов, празен файл с речник</translation>
+    </message>
+    <message>
+        <source>Open Dictionary…</source>
+        <translation>Отваряне на речник…</translation>
+    </message>
+    <message>
+        <source>Open another dictionary file</source>
+        <translation>Отваря друг файл с речник</translation>
+    </message>
+    <message>
+        <source>The folder %1 for your dictionary cannot be made: %2.</source>
+        <translation>Папката %1 за вашия речник не може да се създаде: %2.</translation>
+    </message>
+    <message>
+        <source>
+
+Open a dictionary you have, make a new one (Save), or close the program?</source>
+        <translation>
+
+Да се отвори ли речник, който имате, да се създаде ли нов („Запазване“), или да се затвори програмата?</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>Потвърждение</translation>
+    </message>
+    <message>
+        <source>Your new dictionary %1 is empty. Fill it with the sample vocabulary ?</source>
+        <translation>Новият ви речник %1 е празен. Да се попълни ли с примерните думи?</translation>
+    </message>
+    <message>
+        <source>Open Dictionary</source>
+        <translation>Отваряне на речник</translation>
+    </message>
+    <message>
+        <source>The file %1 is an Access database, which this program cannot open.</source>
+        <translation>Файлът %1 е база от данни на Access, която тази програма не може да отвори.</translation>
+    </message>
+    <message>
+        <source>New Dictionary</source>
+        <translation>Нов речник</translation>
+    </message>
+    <message>
+        <source>The file %1 already exists !</source>
+        <translation>Файлът %1 вече съществува!</translation>
+    </message>
+    <message>
+        <source>Cannot write the settings file %1</source>
+        <translation>Файлът с настройки %1 не може да се запише</translation>
+    </message>
+    <message>
+        <source>Dictionary</source>
+        <translation>Речник</translation>
     </message>
 </context>
 <context>
@@ -457,7 +573,7 @@ The word &quot;%1&quot; is no longer in the dictionary: OK adds what you typed a
     </message>
     <message>
         <source>&amp;Save as HTML...</source>
-        <translation>&amp;Запис като HTML…</translation>
+        <translation>&amp;Запазване като HTML…</translation>
     </message>
     <message>
         <source>&amp;Print...</source>
@@ -505,7 +621,7 @@ The word &quot;%1&quot; is no longer in the dictionary: OK adds what you typed a
     </message>
     <message>
         <source>Save as HTML</source>
-        <translation>Запис като HTML</translation>
+        <translation>Запазване като HTML</translation>
     </message>
     <message>
         <source>HTML pages (*.html *.htm);;All files (*)</source>
@@ -698,6 +814,93 @@ Skipped rows:</source>
         <source>The Access file %1 has no vocabulary table English (with a column ENAME); choose a table and its columns.</source>
         <translation>Във файла на Access %1 няма речникова таблица English (с колона ENAME); изберете таблица и колоните ѝ.</translation>
     </message>
+    <message>
+        <source>Added %1 entry</source>
+        <translation>Добавена е %1 дума</translation>
+    </message>
+    <message>
+        <source>Added %1 entries</source>
+        <translation>Добавени са %1 думи</translation>
+    </message>
+</context>
+<context>
+    <name>TInterchangeCommands</name>
+    <message>
+        <source>Import</source>
+        <translation>Внасяне</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Изнасяне</translation>
+    </message>
+    <message>
+        <source>An import is running. Wait for it to end, or cancel it, and try again.</source>
+        <translation>Тече внасяне. Изчакайте го да свърши или го откажете и опитайте отново.</translation>
+    </message>
+    <message>
+        <source>There is not enough memory for this; nothing was changed.</source>
+        <translation>Няма достатъчно памет за това; нищо не е променено.</translation>
+    </message>
+    <message>
+        <source>&amp;Import...</source>
+        <translation>&amp;Внасяне…</translation>
+    </message>
+    <message>
+        <source>Add words from a text, KDE vocabulary or Access file</source>
+        <translation>Добавя думи от текстов файл, речник на KDE или файл на Access</translation>
+    </message>
+    <message>
+        <source>E&amp;xport...</source>
+        <translation>И&amp;знасяне…</translation>
+    </message>
+    <message>
+        <source>Write every word to a text or KDE vocabulary file</source>
+        <translation>Записва всички думи в текстов файл или речник на KDE</translation>
+    </message>
+    <message>
+        <source>New Dictionary</source>
+        <translation>Нов речник</translation>
+    </message>
+    <message>
+        <source>Dictionaries (*.db *.sqlite)</source>
+        <translation>Речници (*.db *.sqlite)</translation>
+    </message>
+    <message>
+        <source>No dictionary is open.</source>
+        <translation>Няма отворен речник.</translation>
+    </message>
+    <message>
+        <source>%1 holds no words.</source>
+        <translation>В %1 няма думи.</translation>
+    </message>
+    <message>
+        <source>
+
+Add these entries to the dictionary?</source>
+        <translation>
+
+Да се добавят ли тези думи към речника?</translation>
+    </message>
+    <message>
+        <source>The import was cancelled; the dictionary is unchanged.</source>
+        <translation>Внасянето е отказано; речникът е непроменен.</translation>
+    </message>
+    <message>
+        <source>
+
+There is nothing to add.</source>
+        <translation>
+
+Няма нищо за добавяне.</translation>
+    </message>
+    <message>
+        <source>Exported %1 entry to %2.</source>
+        <translation>Изнесена е %1 дума в %2.</translation>
+    </message>
+    <message>
+        <source>Exported %1 entries to %2.</source>
+        <translation>Изнесени са %1 думи в %2.</translation>
+    </message>
 </context>
 <context>
     <name>TInterchangeDialogs</name>
@@ -810,6 +1013,17 @@ Skipped rows:</source>
     <message>
         <source>LearnForm</source>
         <translation>Бележка за учене</translation>
+    </message>
+</context>
+<context>
+    <name>TLearnNotes</name>
+    <message>
+        <source>Stop LM</source>
+        <translation>Спиране на бележките</translation>
+    </message>
+    <message>
+        <source>Start LM</source>
+        <translation>Пускане на бележките</translation>
     </message>
 </context>
 <context>
@@ -1142,6 +1356,37 @@ Skipped rows:</source>
     </message>
 </context>
 <context>
+    <name>TSpeechCommands</name>
+    <message>
+        <source>Add &quot;%1&quot;…</source>
+        <translation>Добавяне на „%1“…</translation>
+    </message>
+    <message>
+        <source>Speak</source>
+        <translation>Изговаряне</translation>
+    </message>
+    <message>
+        <source>Say the word aloud</source>
+        <translation>Изговаря думата на глас</translation>
+    </message>
+    <message>
+        <source>Add the word that was not found</source>
+        <translation>Добавя думата, която не е намерена</translation>
+    </message>
+    <message>
+        <source>There is no word to say.</source>
+        <translation>Няма дума за изговаряне.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; not found</source>
+        <translation>„%1“ не е намерена</translation>
+    </message>
+    <message>
+        <source> — nearest: &quot;%1…&quot;</source>
+        <translation> — най-близо: „%1…“</translation>
+    </message>
+</context>
+<context>
     <name>TSpeechEngine</name>
     <message>
         <source>The speech engine stopped on this text; it is started again for the next one.</source>
@@ -1161,6 +1406,13 @@ Skipped rows:</source>
     <message>
         <source>The speech engine could not be started: %1</source>
         <translation>Говорният модул не може да се стартира: %1</translation>
+    </message>
+</context>
+<context>
+    <name>TTrayControl</name>
+    <message>
+        <source>Start LM</source>
+        <translation>Пускане на бележките</translation>
     </message>
 </context>
 <context>

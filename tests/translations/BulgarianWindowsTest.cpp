@@ -25,6 +25,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QToolButton>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTranslator>
@@ -118,8 +120,9 @@ TEST_F(BulgarianWindowsTest, EveryWindowAndDialogSpeaksBulgarian)
     Open(Fruits);
     Form->show();
     ExpectBulgarian(Form.get(), "main window");
-    if (Form->TrayPopupMenu)
-        ExpectBulgarian(Form->TrayPopupMenu, "tray menu");
+    ASSERT_NE(Form->Tray, nullptr);
+    ASSERT_NE(Form->Tray->TrayPopupMenu, nullptr);
+    ExpectBulgarian(Form->Tray->TrayPopupMenu, "tray menu");
 
     {
         TAppRegInfo Settings(nullptr);
@@ -201,6 +204,27 @@ TEST_F(BulgarianWindowsTest, OptionsTextsFitTheirPlaces)
             EXPECT_LE(Box->fontMetrics().horizontalAdvance(Box->itemText(I)), Field.width());
         }
     }
+}
+
+// The buttons below the list keep their sizes: their Bulgarian texts show whole.
+TEST_F(BulgarianWindowsTest, ButtonsBelowTheListShowTheirWholeTexts)
+{
+    Open(Fruits);
+    Form->show();
+    for (QToolButton* Button :
+         {UI(Form, NewBitBtn), UI(Form, RedactBitBtn), UI(Form, DeleteBitBtn)}) {
+        SCOPED_TRACE(Button->text().toStdString());
+        // The style draws the text beside the icon inside the frame, shortened to what is left.
+        const int Frame = Button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, Button);
+        const int Room = Button->width() - 2 * Frame - Button->iconSize().width() - 4;
+        EXPECT_LE(Button->fontMetrics().horizontalAdvance(Button->text()), Room);
+    }
+    QPushButton* Random = UI(Form, RandomBitBtn);
+    QStyleOptionButton Option;
+    Option.initFrom(Random);
+    const QRect Text = Random->style()->subElementRect(QStyle::SE_PushButtonContents, &Option, Random);
+    EXPECT_LE(Random->fontMetrics().horizontalAdvance(Random->text()), Text.width())
+        << Random->text().toStdString();
 }
 
 // The report pages take their fixed texts (title, headings, labels, footer) from the catalog and
