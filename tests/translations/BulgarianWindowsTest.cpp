@@ -29,6 +29,7 @@
 #include <QToolButton>
 #include <QRegularExpression>
 #include <QSet>
+#include <QTimer>
 #include <QTranslator>
 
 namespace {
@@ -89,7 +90,7 @@ protected:
             Shown.remove(QRegularExpression(QStringLiteral("<[^>]*>|https?://\\S+|/\\S*")));
             for (auto It = Word.globalMatch(Shown); It.hasNext();) {
                 const QString W = It.next().captured();
-                if (!Names.contains(W.toLower()) && !UserWords.contains(W)) {
+                if (!Names.contains(W.toLower()) && !UserWords.contains(W.toLower())) {
                     Found << Text;
                     break;
                 }
@@ -109,10 +110,10 @@ protected:
     {
         for (const QString& W : Text.split(QRegularExpression(QStringLiteral("[^A-Za-z]+")),
                                            Qt::SkipEmptyParts))
-            UserWords += W;
+            UserWords += W.toLower();
     }
 
-    QSet<QString> UserWords = {"banana", "apple", "Apricot", "band", "cherry"};
+    QSet<QString> UserWords = {"banana", "apple", "apricot", "band", "cherry"};
 };
 
 TEST_F(BulgarianWindowsTest, EveryWindowAndDialogSpeaksBulgarian)
@@ -163,6 +164,33 @@ TEST_F(BulgarianWindowsTest, EveryWindowAndDialogSpeaksBulgarian)
         TColumnMapDialog Columns(Form.get(), Access,
                                  TInterchange::GuessColumnMap(Access, Access.TableNames().value(0)));
         ExpectBulgarian(&Columns, "Access columns");
+    }
+    {
+        // The program's questions, answered "no" without showing them.
+        TMessageBox::ClearAnswers();
+        TMessageBox::SetNextAnswer(QMessageBox::No);
+        UI(Form, Delete)->trigger();
+        TMessageBox::SetNextAnswer(QMessageBox::No);
+        UI(Form, DeleteAll)->trigger();
+        ASSERT_EQ(TMessageBox::Answered().size(), 2);
+        for (const TMessageBox::TShown& Shown : TMessageBox::Answered())
+            EXPECT_EQ(English({Shown.Caption, Shown.Text}), QStringList()) << "questions";
+        TMessageBox::ClearAnswers();
+    }
+    for (const bool Save : {false, true}) {
+        // The import and export file dialogs: their filters and Qt's own texts.
+        QStringList Texts;
+        QTimer::singleShot(0, [&] {
+            auto* Dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(Dialog, nullptr);
+            Texts = TextsOf(Dialog);
+            Dialog->reject();
+        });
+        QString Path;
+        TInterchangeFormat Format{};
+        EXPECT_FALSE(TInterchangeDialogs::ChooseFile(Form.get(), Save, Path, Format));
+        EXPECT_GT(Texts.size(), 1);
+        EXPECT_EQ(English(Texts), QStringList()) << (Save ? "export dialog" : "import dialog");
     }
     {
         // Qt's own dialogs and buttons come from Qt's catalog.
