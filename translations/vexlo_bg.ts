@@ -17,7 +17,7 @@
     </message>
     <message>
         <source>Copyright (C) Vexlo Software</source>
-        <translation>Авторски права (C) Vexlo Software</translation>
+        <translation>Авторски права © Vexlo Software</translation>
     </message>
     <message>
         <source>www.vexlo.example</source>
@@ -529,7 +529,7 @@ The word &quot;%1&quot; is no longer in the dictionary: OK adds what you typed a
     <name>TInformationForm</name>
     <message>
         <source>Information</source>
-        <translation>Статистика</translation>
+        <translation>Справка</translation>
     </message>
     <message>
         <source>The page could not be opened</source>
