@@ -1,6 +1,6 @@
 // The windows in Bulgarian: with the Bulgarian catalog installed, every window and dialog shows
 // no English text but names (of the program, formats, keys) and the user's own words.
-#include "../app/AdminFormFixture.h"
+#include "tests/app/AdminFormFixture.h"
 
 #include "editor/TEditForm.h"
 #include "interchange/TAccessFile.h"
