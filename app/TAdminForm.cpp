@@ -1,17 +1,17 @@
 #include "app/TAdminForm.h"
+
 #include "app/TDictionaryCommands.h"
 #include "app/TElidedToolButton.h"
-#include "app/TInterchangeCommands.h"
-#include "app/TSpeechCommands.h"
-#include "app/TTrayControl.h"
-#include "app/TWindowPlacement.h"
-
 #include "app/TEnglishTableModel.h"
+#include "app/TInterchangeCommands.h"
 #include "app/TLearnNotes.h"
 #include "app/TLookUp.h"
+#include "app/TSpeechCommands.h"
+#include "app/TTrayControl.h"
 #include "app/TVexloApplication.h"
+#include "app/TWindowPlacement.h"
+#include "app/TWordGrid.h"
 #include "editor/TEditForm.h"
-#include "platform/TickClock.h"
 #include "preview/TAboutForm.h"
 #include "reports/TInformationForm.h"
 #include "settings/TOptionsForm.h"
@@ -27,69 +27,19 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QCloseEvent>
 #include <QCoreApplication>
-#include <QCursor>
+#include <QCloseEvent>
 #include <QDateTime>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMenu>
-#include <QMimeData>
-#include <QPainter>
-#include <QRandomGenerator>
-#include <QRegularExpression>
-#include <QScopeGuard>
-#include <QScreen>
 #include <QScrollBar>
 #include <QStatusTipEvent>
-#include <QStyledItemDelegate>
-#include <QTimer>
-#include <QWindow>
 
 #include <cstdlib>
 #include <exception>
 #include <utility>
 
 namespace {
-
-// Shows the window and puts it on top without giving it the keyboard: the program the user types
-// in keeps the focus (the window manager is told not to activate the window when it maps it).
-void ShowWithoutTakingTheKeyboard(QWidget* Window)
-{
-    const bool Was = Window->testAttribute(Qt::WA_ShowWithoutActivating);
-    Window->setAttribute(Qt::WA_ShowWithoutActivating, true);
-    if (Window->isMinimized())
-        Window->setWindowState(Window->windowState() & ~Qt::WindowMinimized);
-    Window->show();
-    Window->raise();
-    Window->setAttribute(Qt::WA_ShowWithoutActivating, Was);
-}
-
-// Fonts are asked for by name and character height in pixels; fontconfig picks a face of the
-// same kind where the named one is not installed.
-QFont DesignFont(const QString& Family, int Height, bool Bold = false)
-{
-    QFont Font(Family);
-    Font.setPixelSize(Height);
-    Font.setBold(Bold);
-    return Font;
-}
-
-// Draws the grid's column lines (and no row lines).
-class TColumnLineDelegate : public QStyledItemDelegate
-{
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    void paint(QPainter* Painter, const QStyleOptionViewItem& Option,
-               const QModelIndex& Index) const override
-    {
-        QStyledItemDelegate::paint(Painter, Option, Index);
-        Painter->save();
-        Painter->setPen(Option.palette.color(QPalette::Mid));
-        Painter->drawLine(Option.rect.topRight(), Option.rect.bottomRight());
-        Painter->restore();
-    }
-};
 
 // Upper case of the ASCII letters a to z only.
 QString AsciiUpper(QString Text)
@@ -100,20 +50,6 @@ QString AsciiUpper(QString Text)
     return Text;
 }
 
-// The part of a copied text that is looked up: its first line that is not blank, without the
-// blanks around it, at most a search box's worth of characters.
-QString CapturedWord(const QString& Text)
-{
-    constexpr int MaxLength = 255;
-    for (const QString& Line : TDisplayText::WithoutBidiControls(Text).split(
-             QRegularExpression("[\\r\\n]"), Qt::SkipEmptyParts)) {
-        const QString Word = Line.trimmed();
-        if (!Word.isEmpty())
-            return Word.left(MaxLength);
-    }
-    return {};
-}
-
 QString ErrorText(const std::exception& Error)
 {
     if (auto* Db = dynamic_cast<const EVexloDatabaseError*>(&Error))
@@ -121,33 +57,6 @@ QString ErrorText(const std::exception& Error)
     return QString::fromUtf8(Error.what());
 }
 
-// Hears double-clicks on the grid where the view itself reports none: on the row indicators and
-// on the room below the rows. Cells report through the view's doubleClicked.
-class TGridDoubleClicks : public QObject
-{
-public:
-    TGridDoubleClicks(QTableView* Grid, std::function<void()> Action)
-        : QObject(Grid), FGrid(Grid), FAction(std::move(Action))
-    {
-        Grid->viewport()->installEventFilter(this);
-        Grid->verticalHeader()->viewport()->installEventFilter(this);
-    }
-
-    bool eventFilter(QObject* Watched, QEvent* Event) override
-    {
-        if (Event->type() != QEvent::MouseButtonDblClick)
-            return false;
-        const QPoint At = static_cast<QMouseEvent*>(Event)->position().toPoint();
-        if (Watched == FGrid->verticalHeader()->viewport() ||
-            (Watched == FGrid->viewport() && !FGrid->indexAt(At).isValid()))
-            FAction();
-        return false;
-    }
-
-private:
-    QTableView* FGrid;
-    std::function<void()> FAction;
-};
 
 } // namespace
 
@@ -186,32 +95,14 @@ TAdminForm::~TAdminForm()
 void TAdminForm::DesignForm()
 {
     setWindowIcon(TMenuImages::ApplicationIcon());
-    setFont(DesignFont("MS Sans Serif", 11));
-    SearchEdit->setFont(DesignFont("Lucida Sans Unicode", 13));
-    TransDBEdit->setFont(DesignFont("Lucida Sans Unicode", 13, true));
-    BulgarianDBMemo->setFont(DesignFont("Lucida Sans Unicode", 13));
-
-    EnglishDBGrid->setFont(DesignFont("Times New Roman", 15));
+    setFont(TWordGrid::DesignFont("MS Sans Serif", 11));
+    SearchEdit->setFont(TWordGrid::DesignFont("Lucida Sans Unicode", 13));
+    TransDBEdit->setFont(TWordGrid::DesignFont("Lucida Sans Unicode", 13, true));
+    BulgarianDBMemo->setFont(TWordGrid::DesignFont("Lucida Sans Unicode", 13));
     GridModel = new TEnglishTableModel(this);
-    GridModel->WordFont = DesignFont("Arial", 13);
-    EnglishDBGrid->setModel(GridModel);
-    EnglishDBGrid->setItemDelegate(new TColumnLineDelegate(EnglishDBGrid));
-    QHeaderView* Rows = EnglishDBGrid->verticalHeader();
-    Rows->setSectionResizeMode(QHeaderView::Fixed);
-    Rows->setDefaultSectionSize(QFontMetrics(GridModel->WordFont).height() + 4);
-    Rows->setMinimumSectionSize(1);
-    Rows->setFixedWidth(12);
-    Rows->setHighlightSections(false);
-    QHeaderView* Columns = EnglishDBGrid->horizontalHeader();
-    Columns->setSectionResizeMode(QHeaderView::Fixed);
-    Columns->setMinimumSectionSize(1);
-    Columns->resizeSection(0, 168);
-    Columns->resizeSection(1, 16);
-    // The selection stays visible when the grid has no focus.
-    QPalette GridPalette = EnglishDBGrid->palette();
-    for (auto Role : {QPalette::Highlight, QPalette::HighlightedText})
-        GridPalette.setColor(QPalette::Inactive, Role, GridPalette.color(QPalette::Active, Role));
-    EnglishDBGrid->setPalette(GridPalette);
+    TWordGrid::Design(EnglishDBGrid, GridModel);
+    ApplyReadableColours();
+
     ApplyReadableColours();
 
     for (auto* Bar : {ToolBarOne, ToolBarTwo}) {
@@ -249,8 +140,8 @@ void TAdminForm::DesignForm()
     RedactBitBtn->setDefaultAction(Redact);
     DeleteBitBtn->setDefaultAction(Delete);
     for (auto* Button : {NewBitBtn, RedactBitBtn, DeleteBitBtn})
-        Button->setFont(DesignFont("MS Sans Serif", 11));
-    RandomBitBtn->setFont(DesignFont("MS Sans Serif", 11));
+        Button->setFont(TWordGrid::DesignFont("MS Sans Serif", 11));
+    RandomBitBtn->setFont(TWordGrid::DesignFont("MS Sans Serif", 11));
 
     // The arrows' icons come with the readable colours above.
     for (auto* Button : {NavFirst, NavPrior, NavNext, NavLast}) {
@@ -330,7 +221,7 @@ void TAdminForm::FormCreate(const QStringList& Arguments)
     // The grid's wheel is caught by eventFilter.
     EnglishDBGrid->viewport()->installEventFilter(this);
     EnglishDBGrid->verticalScrollBar()->installEventFilter(this);
-    WatchGridDoubleClicks();
+    TWordGrid::WatchDoubleClicks(EnglishDBGrid, [this] { EnglishDBGridDblClick(); });
     Tray->AddTrayIcon();
     Notes->UpdateLearnMenuItem();
     Notes->RestartLearnTimer();
@@ -784,7 +675,7 @@ QByteArray TAdminForm::InstanceState()
 // Empties the search box without a search, then puts the text in, which searches for it.
 void TAdminForm::CaptureText(const QString& Text)
 {
-    const QString Word = CapturedWord(Text);
+    const QString Word = TLookUp::CapturedWord(Text);
     DetachSearchEditChange();
     try {
         SearchEdit->clear();
@@ -804,7 +695,7 @@ void TAdminForm::ShowAfterCapture()
     if (!NoDialogOpen())
         return;
     if (AppSettings && !AppSettings->LookUp.TakeKeyboard) {
-        ShowWithoutTakingTheKeyboard(this);
+        Placement->ShowWithoutTakingTheKeyboard();
         return;
     }
     if (isVisible()) {
@@ -898,12 +789,4 @@ void TAdminForm::ApplyReadableColours()
             EnglishDBGrid->verticalHeader()->viewport()->update();
         }
     }
-}
-
-void TAdminForm::WatchGridDoubleClicks()
-{
-    if (EnglishDBGrid->findChild<QObject*>("GridDoubleClicks", Qt::FindDirectChildrenOnly))
-        return;
-    auto* Watcher = new TGridDoubleClicks(EnglishDBGrid, [this] { EnglishDBGridDblClick(); });
-    Watcher->setObjectName("GridDoubleClicks");
 }

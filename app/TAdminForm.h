@@ -109,9 +109,6 @@ public:
 
     // The transcription and the grid's row indicator stay readable on dark palettes too.
     void ApplyReadableColours();
-    // A double-click anywhere on the grid (row indicators and the room below the rows too, not
-    // only a cell) runs EnglishDBGridDblClick.
-    void WatchGridDoubleClicks();
 
     void UpdateCaption();
     void TableAfterScroll();

@@ -1,6 +1,7 @@
 #include "app/TCommandLine.h"
 
 #include "interchange/TAccessFile.h"
+#include "interchange/TForeignText.h"
 #include "interchange/TInterchange.h"
 #include "settings/TRegInfo.h"
 #include "store/EVexloDatabaseError.h"
@@ -44,6 +45,51 @@ TColumnMap ParseColumnMap(const QString& Text)
     return Map;
 }
 
+namespace {
+
+// The value after Option, or an empty string. Throws when the option is given without one.
+QString ValueOf(const QStringList& Arguments, const QString& Option)
+{
+    const int At = static_cast<int>(Arguments.indexOf(Option));
+    if (At < 0)
+        return QString();
+    if (At + 1 >= Arguments.size() || Arguments[At + 1].trimmed().isEmpty())
+        throw EVexloDatabaseError(QStringLiteral("%1 needs a value.").arg(Option));
+    return Arguments[At + 1];
+}
+
+TReadOptions TextReadOptions(const QStringList& Arguments)
+{
+    TReadOptions Options;
+    if (const QString Name = ValueOf(Arguments, QStringLiteral("--encoding")); !Name.isEmpty()) {
+        Options.Encoding = TForeignText::EncodingName(Name);
+        if (Options.Encoding.isEmpty())
+            throw EVexloDatabaseError(
+                QStringLiteral("The encoding %1 is not known (try utf-8, windows-1251 or "
+                               "iso-8859-1).")
+                    .arg(Name));
+    }
+    if (const QString Columns = ValueOf(Arguments, QStringLiteral("--columns")); !Columns.isEmpty())
+        Options.Columns = Columns.split(u',');
+    return Options;
+}
+
+// --anki front|back: the export is a flashcard program's notes, whatever the file's name.
+TInterchangeFormat AnkiFormat(const QStringList& Arguments, TInterchangeFormat Format)
+{
+    const QString Side = ValueOf(Arguments, QStringLiteral("--anki")).toLower();
+    if (Side.isEmpty())
+        return Format;
+    if (Side == "front")
+        return TInterchangeFormat::AnkiFront;
+    if (Side == "back")
+        return TInterchangeFormat::AnkiBack;
+    throw EVexloDatabaseError(QStringLiteral("--anki takes front or back: where the "
+                                             "transcription goes."));
+}
+
+} // namespace
+
 int RunInterchange(const QStringList& Arguments, std::ostream& Out, std::ostream& Err)
 {
     const int ImportAt = static_cast<int>(Arguments.indexOf(QStringLiteral("--import")));
@@ -82,7 +128,7 @@ int RunInterchange(const QStringList& Arguments, std::ostream& Out, std::ostream
                             .arg(Path));
                 Data = ReadAccess(File, *Map);
             } else {
-                Data = ReadFile(Path, Format);
+                Data = ReadFile(Path, Format, TextReadOptions(Arguments));
             }
         } else if (Format == TInterchangeFormat::Unknown || Format == TInterchangeFormat::Access) {
             Encode({}, Format);
@@ -95,6 +141,8 @@ int RunInterchange(const QStringList& Arguments, std::ostream& Out, std::ostream
         Connection.Open();
         if (Importing) {
             const TImportSummary Summary = Import(Connection, Data);
+            if (!Summary.Note.isEmpty())
+                Err << Local(Path) << ": " << Local(Summary.Note) << '\n';
             for (const TSkippedRow& Row : Summary.Skipped)
                 Err << Local(Path) << ": " << Local(Summary.LineWord) << ' ' << Row.Line << ": "
                     << Local(Row.Reason) << '\n';
@@ -103,10 +151,17 @@ int RunInterchange(const QStringList& Arguments, std::ostream& Out, std::ostream
         } else {
             TExportOptions Options;
             Options.GuardFormulas = !Arguments.contains(QStringLiteral("--csv-as-is"));
-            const int Count = Export(Connection, Path, Format, Options);
+            const int Count = Export(Connection, Path, AnkiFormat(Arguments, Format), Options);
             Out << "Exported " << Count << (Count == 1 ? " entry" : " entries") << " from "
                 << Local(DataFile) << " to " << Local(Path) << ".\n";
         }
+    } catch (const EInterchangeQuestion& Question) {
+        Err << Local(Question.Message()) << '\n'
+            << (Question.Kind == EInterchangeQuestion::TKind::Encoding
+                    ? "Name the file's encoding with --encoding (for example windows-1251).\n"
+                    : "Name them with --columns, for example --columns English,Transcription,"
+                      "Bulgarian.\n");
+        return 1;
     } catch (const EVexloDatabaseError& Error) {
         Err << Local(Error.Message()) << '\n';
         return 1;

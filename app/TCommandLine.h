@@ -13,8 +13,9 @@ namespace TCommandLine {
 // the table's; Transcription may be given too). Throws EVexloDatabaseError when malformed.
 TInterchange::TColumnMap ParseColumnMap(const QString& Text);
 
-// Handles "--import FILE [--columns MAP]" and "--export FILE [--csv-as-is]" on the configured data
-// file (Arguments without the program name). Returns -1 when neither is present; else the exit
+// Handles "--import FILE [--columns MAP] [--encoding NAME]" and "--export FILE [--csv-as-is]
+// [--anki front|back]" on the configured data file (--columns of a text file: what its columns
+// hold, "English,Bulgarian,Level") (Arguments without the program name). Returns -1 when neither is present; else the exit
 // code: 0 done, 1 failed, 2 usage error. Prints a one-line summary to Out, skipped rows and errors
 // to Err.
 int RunInterchange(const QStringList& Arguments, std::ostream& Out, std::ostream& Err);

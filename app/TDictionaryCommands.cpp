@@ -6,6 +6,8 @@
 #include "app/TAdminForm.h"
 
 #include "app/TEnglishTableModel.h"
+#include "app/TInterchangeCommands.h"
+#include "app/TTrayControl.h"
 #include "app/TLearnNotes.h"
 #include "app/TLookUp.h"
 #include "app/TTrayControl.h"
@@ -22,6 +24,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QScrollBar>
 #include <QStandardPaths>
@@ -88,6 +91,48 @@ TDictionaryCommands::TDictionaryCommands(TAdminForm& Form) : QObject(&Form), For
     Form.File1->insertSeparator(First);
     connect(NewDictionary, &QAction::triggered, this, &TDictionaryCommands::NewDictionaryExecute);
     connect(OpenDictionary, &QAction::triggered, this, &TDictionaryCommands::OpenDictionaryExecute);
+
+    UnifyStressMarksAction = new QAction(QCoreApplication::translate("TDictionaryCommands", "Unify Stress Marks\u2026"), &Form);
+    UnifyStressMarksAction->setObjectName("UnifyStressMarks");
+    UnifyStressMarksAction->setStatusTip(
+        QCoreApplication::translate("TDictionaryCommands", "Write every transcription's stress mark the dictionary's way (\u02CB)"));
+    Form.Tools1->insertAction(Form.Options, UnifyStressMarksAction);
+    Form.Tools1->insertSeparator(Form.Options);
+    connect(UnifyStressMarksAction, &QAction::triggered, this,
+            &TDictionaryCommands::UnifyStressMarksExecute);
+}
+
+void TDictionaryCommands::UnifyStressMarksExecute()
+{
+    if (!Form.TableBound || Form.Interchange->RefusedWhileImporting())
+        return;
+    TAdminForm::TDialogOpen Dialog(Form);
+    try {
+        const int Count = ScreenSaverDataModule->CountForeignStressMarks();
+        if (Count == 0) {
+            TMessageBox::Information(&Form, QCoreApplication::translate("TDictionaryCommands", "Unify Stress Marks"),
+                                     QCoreApplication::translate("TDictionaryCommands", "Every transcription already writes its stress "
+                                                    "mark as \u02CB."));
+            return;
+        }
+        const QString Question =
+            (Count == 1 ? QCoreApplication::translate("TDictionaryCommands", "1 transcription writes")
+                        : QCoreApplication::translate("TDictionaryCommands", "%1 transcriptions write").arg(Count)) +
+            QCoreApplication::translate("TDictionaryCommands", " the stress mark as \u02C8. Write it as \u02CB, as the rest of the "
+                           "dictionary does?");
+        if (TMessageBox::Question(&Form, QCoreApplication::translate("TDictionaryCommands", "Unify Stress Marks"), Question,
+                                  QMessageBox::Yes | QMessageBox::No,
+                                  QMessageBox::No) != QMessageBox::Yes)
+            return;
+        const int Changed = ScreenSaverDataModule->UnifyStressMarks();
+        Form.ShowCurrentDetails();
+        Form.TableAfterPost();
+        Form.StatusPanel->setText(Changed == 1 ? QCoreApplication::translate("TDictionaryCommands", "1 transcription changed.")
+                                               : QCoreApplication::translate("TDictionaryCommands", "%1 transcriptions changed.")
+                                                     .arg(Changed));
+    } catch (const std::exception& Failure) {
+        ShowError(&Form, FailureText(Failure));
+    }
 }
 
 QString TDictionaryCommands::FirstRunDataFile()

@@ -34,6 +34,11 @@ public:
     // Where the dictionary is when no DataFile is configured: $XDG_DATA_HOME/vexlo-vocabulary.
     static QString FirstRunDataFile();
 
+    // Tools > Unify Stress Marks…: after asking, transcriptions written with ˈ (U+02C8) take the
+    // dictionary's own stress mark ˋ (U+02CB), which the editor's palette and Suggest write.
+    QAction* UnifyStressMarksAction = nullptr;
+    void UnifyStressMarksExecute();
+
     // Without a configured DataFile the dictionary is a file of our own, made on the first start.
     void PrepareFirstRun();
     // The first activation after making it offers the sample vocabulary; when its folder could

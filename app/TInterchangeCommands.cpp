@@ -155,8 +155,9 @@ bool TInterchangeCommands::ImportFile(const QString& Path, TInterchangeFormat Fo
                 return false;
             }
             Data = TInterchange::ReadAccess(File, Map);
-        } else {
-            Data = TInterchange::ReadFile(Path, Format);
+        } else if (!TInterchangeDialogs::ReadFileAsking(this, Path, Format, Data)) {
+            Busy = false;
+            return false;
         }
         if (Data.Rows.empty()) {
             Form.Busy = false;

@@ -1,8 +1,11 @@
 #include "app/TLookUp.h"
 
+#include "widgets/TDisplayText.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTimer>
 
@@ -76,4 +79,18 @@ void TLookUp::EntryDialogClosed()
             Capture(Text);
     } catch (...) {
     }
+}
+
+// The part of a copied text that is looked up: its first line that is not blank, without the
+// blanks around it, at most a search box's worth of characters.
+QString TLookUp::CapturedWord(const QString& Text)
+{
+    constexpr int MaxLength = 255;
+    for (const QString& Line : TDisplayText::WithoutBidiControls(Text).split(
+             QRegularExpression("[\\r\\n]"), Qt::SkipEmptyParts)) {
+        const QString Word = Line.trimmed();
+        if (!Word.isEmpty())
+            return Word.left(MaxLength);
+    }
+    return {};
 }

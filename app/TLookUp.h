@@ -26,6 +26,10 @@ public:
     // Searches for Text and shows what was found; may throw.
     std::function<void(const QString& Text)> Find;
 
+    // The part of a copied text that is looked up: its first line that is not blank, without the
+    // blanks around it, at most a search box's worth of characters.
+    static QString CapturedWord(const QString& Text);
+
     static constexpr int ClipboardQuietMs = 50;
     QTimer* ClipboardTimer = nullptr;
     // The clipboard changes handled so far, looked up or ignored.

@@ -113,3 +113,15 @@ void TWindowPlacement::PlaceTop(int Top)
     Window.move(Window.pos().x(), qRound(Top / PlaceScale()));
 }
 
+// Shows the window and puts it on top without giving it the keyboard: the program the user types
+// in keeps the focus (the window manager is told not to activate the window when it maps it).
+void TWindowPlacement::ShowWithoutTakingTheKeyboard()
+{
+    const bool Was = Window.testAttribute(Qt::WA_ShowWithoutActivating);
+    Window.setAttribute(Qt::WA_ShowWithoutActivating, true);
+    if (Window.isMinimized())
+        Window.setWindowState(Window.windowState() & ~Qt::WindowMinimized);
+    Window.show();
+    Window.raise();
+    Window.setAttribute(Qt::WA_ShowWithoutActivating, Was);
+}

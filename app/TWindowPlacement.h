@@ -20,6 +20,9 @@ public:
     void RestoreNormalBounds();
     // A first start, with no position saved, centres the window on the primary screen.
     void CentreWhenNeverPlaced();
+    // Shows the window and puts it on top without giving it the keyboard: the program the user
+    // types in keeps the focus.
+    void ShowWithoutTakingTheKeyboard();
     // Notes the window manager's frame around the window in its normal state.
     void NoteNormalFrame();
     // Once the window manager has framed the window, the frame is fitted on the screen again

@@ -35,7 +35,7 @@ constexpr int LongestCode = 6;
 const QList<TEditForm::TPhoneticCode>& TEditForm::PhoneticCodes()
 {
     static const QList<TPhoneticCode> Codes = {
-        {"'", u"ˈ", "stress"},  {",", u"ˌ", "secondary stress"},
+        {"'", u"ˋ", "stress"},  {",", u"ˌ", "secondary stress"},
         {":", u"ː", "long"},    {"ae", u"æ", "cat"},
         {"aa", u"ɑ", "father"}, {"oh", u"ɒ", "hot"},
         {"aw", u"ɔ", "law"},    {"uh", u"ʌ", "cup"},

@@ -1,5 +1,6 @@
 #include "interchange/TDelimitedText.h"
 
+#include "interchange/TForeignText.h"
 #include "store/EVexloDatabaseError.h"
 
 #include <QCoreApplication>
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <utility>
 
 namespace TDelimitedText {
 
@@ -206,9 +208,9 @@ bool NeedsQuotes(const QString& Field, QChar Separator)
     return false;
 }
 
-void AppendField(QString& Out, const QString& Field, QChar Separator)
+void AppendField(QString& Out, const QString& Field, QChar Separator, bool Quoted = false)
 {
-    if (!NeedsQuotes(Field, Separator)) {
+    if (!Quoted && !NeedsQuotes(Field, Separator)) {
         Out += Field;
         return;
     }
@@ -227,6 +229,131 @@ QString WithBreaks(const QString& Text, QLatin1StringView Break)
     QString Result = Text;
     Result.replace(QLatin1StringView("\r\n"), Break);
     return Result;
+}
+
+
+// The columns the user named, in order.
+TColumns ColumnsNamed(const QStringList& Names)
+{
+    TColumns Columns;
+    Columns.At = {-1, -1, -1, -1};
+    for (int I = 0; I < Names.size(); ++I) {
+        const QString Name = Names[I].trimmed();
+        if (Name.isEmpty() || Name == "-")
+            continue;
+        const int Column = ColumnOf(Name);
+        if (Column < 0)
+            throw EVexloDatabaseError(
+                QCoreApplication::translate("TDelimitedText", "A column holds English, Transcription, Bulgarian or Level, or - "
+                               "for one to leave out; \"%1\" is none of them.")
+                    .arg(Name));
+        Columns.At[Column] = I;
+    }
+    if (Columns.At[0] < 0)
+        throw EVexloDatabaseError(QCoreApplication::translate("TDelimitedText", "One of the columns must be English."));
+    return Columns;
+}
+
+// The meta columns of flashcard notes ("#guid column:1"), 0-based; -1 where absent.
+struct TMetaColumns
+{
+    std::vector<int> Skipped;
+    int Tags = -1;
+
+    void Take(const QString& Key, const QString& Value)
+    {
+        if (!Key.endsWith(QLatin1StringView(" column")))
+            return;
+        bool Ok = false;
+        const int Column = Value.trimmed().toInt(&Ok) - 1;
+        if (!Ok || Column < 0 || Column > 1000)
+            return;
+        Skipped.push_back(Column);
+        if (Key.startsWith(QLatin1StringView("tags")))
+            Tags = Column;
+    }
+    bool Any() const { return !Skipped.empty(); }
+    // The first two other columns are the note's front and back.
+    TColumns Columns() const
+    {
+        TColumns Result;
+        Result.At = {-1, -1, -1, -1};
+        int Found = 0;
+        for (int I = 0; Found < 2; ++I) {
+            if (std::find(Skipped.begin(), Skipped.end(), I) != Skipped.end())
+                continue;
+            Result.At[Found == 0 ? 0 : 2] = I;
+            ++Found;
+        }
+        return Result;
+    }
+    // "level::3" among the tags gives "3"; none gives an empty level.
+    static QString LevelTag(const QString& Tags)
+    {
+        for (const QString& Tag : Tags.split(u' ', Qt::SkipEmptyParts))
+            if (Tag.startsWith(QLatin1StringView("level::"), Qt::CaseInsensitive))
+                return Tag.sliced(7);
+        return QString();
+    }
+};
+
+bool IsNumberOrEmpty(const QString& Text)
+{
+    const QString Trimmed = Text.trimmed();
+    bool Ok = Trimmed.isEmpty();
+    if (!Ok)
+        Trimmed.toInt(&Ok);
+    return Ok;
+}
+
+// A list without any header: two columns are English and Bulgarian, three are English, Bulgarian
+// and Level when the third is a number, four or more stay English, Transcription, Bulgarian,
+// Level.
+void ArrangeByCount(TSourceData& Data, int Fields)
+{
+    if (Fields >= 4)
+        return;
+    if (Fields == 3) {
+        QStringList Sample;
+        bool Numbers = true;
+        for (const TSourceRow& Row : Data.Rows) {
+            Numbers = Numbers && IsNumberOrEmpty(Row.Bulgarian);
+            if (Sample.size() < 5)
+                Sample << QStringList{Row.English, Row.Transcription, Row.Bulgarian}.join(" | ");
+        }
+        if (!Numbers)
+            throw EInterchangeQuestion(
+                EInterchangeQuestion::TKind::Columns,
+                QCoreApplication::translate("TDelimitedText", "The file has three columns and no header row, and the third is "
+                               "not a level: say what the columns hold (English, Transcription, "
+                               "Bulgarian, Level, or - to leave one out)."),
+                Sample);
+    }
+    for (TSourceRow& Row : Data.Rows) {
+        if (Fields == 3)
+            Row.Level = std::exchange(Row.Bulgarian, QString());
+        Row.Bulgarian = std::exchange(Row.Transcription, QString());
+    }
+}
+
+// Text of Bytes in Encoding (empty: UTF-8, UTF-16 by its mark, or Windows-1251 when the bytes
+// are no UTF-8 and read as Cyrillic text there).
+QString DecodeAs(const QByteArray& Bytes, const QString& Encoding)
+{
+    if (!Encoding.isEmpty() && Encoding != "utf-8")
+        return TForeignText::Decode(Bytes, Encoding);
+    const bool Marked = Bytes.startsWith("\xEF\xBB\xBF") || Bytes.startsWith("\xFF\xFE") ||
+                        Bytes.startsWith("\xFE\xFF") || LooksLikeUtf32(Bytes) ||
+                        Bytes.contains('\0');
+    if (Marked || !Encoding.isEmpty() || FirstBadUtf8(Bytes) < 0)
+        return DecodeText(Bytes);
+    if (TForeignText::LooksLikeWindows1251(Bytes))
+        return TForeignText::FromWindows1251(Bytes);
+    try {
+        return DecodeText(Bytes);
+    } catch (const EVexloDatabaseError& Error) {
+        throw EInterchangeQuestion(EInterchangeQuestion::TKind::Encoding, Error.Message());
+    }
 }
 
 } // namespace
@@ -395,12 +522,21 @@ QChar DetectSeparator(QStringView Text)
 
 TSourceData Read(QByteArray Bytes, bool UndoFormulaGuard)
 {
-    const QString Text = DecodeText(Bytes);
+    TReadOptions Options;
+    Options.UndoFormulaGuard = UndoFormulaGuard;
+    return Read(std::move(Bytes), Options);
+}
+
+TSourceData Read(QByteArray Bytes, const TReadOptions& Options)
+{
+    const QString Text = DecodeAs(Bytes, Options.Encoding);
     Bytes = QByteArray();
     QStringView Rest(Text);
     int FirstLine = 1;
     QChar Separator;
     QString ColumnsLine;
+    TMetaColumns Meta;
+    bool Html = false;
     // Header lines of flashcard programs: "#key:value", before the first record.
     while (Rest.startsWith(u'#')) {
         qsizetype End = Rest.indexOf(u'\n');
@@ -419,6 +555,18 @@ TSourceData Read(QByteArray Bytes, bool UndoFormulaGuard)
             Separator = SeparatorNamed(Value);
         else if (Key == "columns")
             ColumnsLine = Value;
+        else if (Key == "html")
+            Html = Value.trimmed().compare(QLatin1StringView("true"), Qt::CaseInsensitive) == 0;
+        else
+            Meta.Take(Key, Value);
+        ++FirstLine;
+        Rest = End < 0 ? QStringView() : Rest.sliced(End + 1);
+    }
+    // KDE's lists begin with the document's title and author.
+    for (const QLatin1StringView Title : {QLatin1StringView("title:"), QLatin1StringView("author:")}) {
+        if (!Rest.startsWith(Title, Qt::CaseInsensitive))
+            continue;
+        const qsizetype End = Rest.indexOf(u'\n');
         ++FirstLine;
         Rest = End < 0 ? QStringView() : Rest.sliced(End + 1);
     }
@@ -430,16 +578,27 @@ TSourceData Read(QByteArray Bytes, bool UndoFormulaGuard)
     Data.Rows.reserve(static_cast<size_t>(Rest.count(u'\n')) + 1);
     TColumns Columns;
     bool HeaderKnown = false;
-    if (!ColumnsLine.isEmpty()) {
-        if (!ReadHeader(ColumnsLine.split(Separator), Columns))
-            Columns = {};
+    if (!Options.Columns.isEmpty()) {
+        Columns = ColumnsNamed(Options.Columns);
+        HeaderKnown = true;
+    } else if (!ColumnsLine.isEmpty() && ReadHeader(ColumnsLine.split(Separator), Columns)) {
+        HeaderKnown = true;
+    } else if (Meta.Any()) {
+        Columns = Meta.Columns();
+        HeaderKnown = true;
+    } else if (!ColumnsLine.isEmpty()) {
+        Columns = {};
         HeaderKnown = true;
     }
+    bool ByHeader = HeaderKnown;
+    int MostFields = 0;
     SplitRecords(Rest, Separator, FirstLine, [&](TRecord& Record) {
         if (!HeaderKnown) {
             HeaderKnown = true;
-            if (Record.Problem.isEmpty() && ReadHeader(Record.Fields, Columns))
+            if (Record.Problem.isEmpty() && ReadHeader(Record.Fields, Columns)) {
+                ByHeader = true;
                 return;
+            }
         }
         if (Record.Fields.size() == 1 && Record.Fields[0].isEmpty() && Record.Problem.isEmpty())
             return; // a blank line
@@ -447,6 +606,7 @@ TSourceData Read(QByteArray Bytes, bool UndoFormulaGuard)
             throw EVexloDatabaseError(QCoreApplication::translate(
                 "TDelimitedText",
                 "The header row names no column for the English word (English or Word)."));
+        MostFields = std::max(MostFields, static_cast<int>(Record.Fields.size()));
         TSourceRow Row;
         Row.Line = Record.Line;
         Row.Problem = Record.Problem;
@@ -458,13 +618,22 @@ TSourceData Read(QByteArray Bytes, bool UndoFormulaGuard)
         Row.Transcription = Take(1);
         Row.Bulgarian = Take(2);
         Row.Level = Take(3);
-        if (UndoFormulaGuard) {
+        if (Meta.Tags >= 0 && Columns.At[3] < 0 && Meta.Tags < Record.Fields.size())
+            Row.Level = TMetaColumns::LevelTag(Record.Fields[Meta.Tags]);
+        if (Options.UndoFormulaGuard) {
             UnguardFormula(Row.English);
             UnguardFormula(Row.Transcription);
             UnguardFormula(Row.Bulgarian);
         }
+        if (Html) {
+            Row.English = TForeignText::HtmlToPlain(Row.English);
+            Row.Transcription = TForeignText::HtmlToPlain(Row.Transcription);
+            Row.Bulgarian = TForeignText::HtmlToPlain(Row.Bulgarian);
+        }
         Data.Rows.push_back(std::move(Row));
     });
+    if (!ByHeader)
+        ArrangeByCount(Data, MostFields);
     return Data;
 }
 
@@ -487,6 +656,29 @@ QByteArray WriteTsv(const std::vector<TEnBgRecord>& Entries)
     return Out.toUtf8();
 }
 
+QByteArray WriteAnki(const std::vector<TEnBgRecord>& Entries, bool TranscriptionOnFront)
+{
+    QString Out;
+    Out.reserve(static_cast<qsizetype>(Entries.size()) * 48 + 128);
+    Out += QStringLiteral("#separator:tab\n#html:false\n#notetype:Basic\n#tags column:3\n");
+    for (const TEnBgRecord& Entry : Entries) {
+        QString Front = Entry.EnglishWord;
+        QString Back = WithBreaks(Entry.BulgarianText, QLatin1StringView("\n"));
+        if (!Entry.Transcription.isEmpty()) {
+            const QString Said = u'[' + Entry.Transcription + u']';
+            if (TranscriptionOnFront)
+                Front += u' ' + Said;
+            else
+                Back = Said + u' ' + Back;
+        }
+        AppendField(Out, Front, u'\t');
+        Out += u'\t';
+        AppendField(Out, Back, u'\t');
+        Out += QStringLiteral("\tlevel::%1\n").arg(Entry.WordLevel);
+    }
+    return Out.toUtf8();
+}
+
 QByteArray WriteCsv(const std::vector<TEnBgRecord>& Entries, bool GuardFormulas)
 {
     const auto Cell = [GuardFormulas](const QString& Text) {
@@ -496,11 +688,11 @@ QByteArray WriteCsv(const std::vector<TEnBgRecord>& Entries, bool GuardFormulas)
     Out.reserve(static_cast<qsizetype>(Entries.size()) * 48 + 64);
     Out += QStringLiteral("English,Transcription,Bulgarian,Level\r\n");
     for (const TEnBgRecord& Entry : Entries) {
-        AppendField(Out, Cell(Entry.EnglishWord), u',');
+        AppendField(Out, Cell(Entry.EnglishWord), u',', GuardFormulas);
         Out += u',';
-        AppendField(Out, Cell(Entry.Transcription), u',');
+        AppendField(Out, Cell(Entry.Transcription), u',', GuardFormulas);
         Out += u',';
-        AppendField(Out, Cell(Entry.BulgarianText), u',');
+        AppendField(Out, Cell(Entry.BulgarianText), u',', GuardFormulas);
         Out += u',';
         Out += QString::number(Entry.WordLevel);
         Out += QLatin1StringView("\r\n");

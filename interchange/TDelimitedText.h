@@ -51,16 +51,31 @@ QChar DetectSeparator(QStringView Text);
 // UndoFormulaGuard (files WriteCsv wrote), a text of apostrophes and then = + - or @ loses its
 // first apostrophe.
 TSourceData Read(QByteArray Bytes, bool UndoFormulaGuard = false);
+// The same as the user asked. Besides a header row: the title lines of KDE's lists ("Title:",
+// "Author:") are left out; the meta columns of flashcard notes ("#guid column:1", "#deck
+// column:", "#notetype column:", "#tags column:") are left out, the first two other columns are
+// English and Bulgarian, and a tag level::N gives the level; with "#html:true" the fields are HTML
+// (see TForeignText::HtmlToPlain). Without any header, two columns are English and Bulgarian;
+// three are English, Bulgarian and Level when every third field is a number (or empty); four are
+// English, Transcription, Bulgarian, Level. Throws EInterchangeQuestion when the encoding or three
+// columns leave a doubt.
+TSourceData Read(QByteArray Bytes, const TReadOptions& Options);
 
 // Writes entries in the form flashcard programs import: UTF-8, tab-separated, the header lines
 // "#separator:tab", "#html:false" and "#columns:English<TAB>Transcription<TAB>Bulgarian<TAB>Level",
 // one entry a line; fields with a tab, a quote or a line break are quoted, multi-line meanings keep
 // their lines (as LF). Whatever it writes, Read gives back as it was.
 QByteArray WriteTsv(const std::vector<TEnBgRecord>& Entries);
+// Writes notes for a flashcard program's Basic note type: the header lines "#separator:tab",
+// "#html:false", "#notetype:Basic" and "#tags column:3", then Front, Back and the tag level::N
+// a line. The transcription goes in brackets after the English word (TranscriptionOnFront) or
+// before the Bulgarian text. Read gives back the words, meanings and levels.
+QByteArray WriteAnki(const std::vector<TEnBgRecord>& Entries, bool TranscriptionOnFront);
 // Writes RFC 4180 comma-separated text: UTF-8 with a byte-order mark (so that spreadsheets take it
 // as UTF-8), a header row English,Transcription,Bulgarian,Level, CR LF line ends. With
-// GuardFormulas, a text that begins (after any apostrophes) with = + - or @ gets one more
-// apostrophe in front, so that spreadsheets show it as text instead of running it.
+// GuardFormulas, every text is quoted, and a text that begins (after any apostrophes) with = + -
+// or @ gets one more apostrophe in front, so that spreadsheets show it as text instead of running
+// it.
 QByteArray WriteCsv(const std::vector<TEnBgRecord>& Entries, bool GuardFormulas = true);
 
 } // namespace TDelimitedText

@@ -79,11 +79,22 @@ bool HasControl(const QString& Text)
 
 // Duplicates are found by a hash of the English word and the Bulgarian text; a hash seen before
 // is then checked against the rows themselves, so only exact duplicates count.
-uint64_t DuplicateHash(QStringView English, QStringView Bulgarian)
+uint64_t DuplicateHash(QStringView English, QStringView Bulgarian, QStringView Transcription,
+                       int Level)
 {
     const uint64_t A = qHash(English, size_t(0x51ED270B27E5A3F1));
-    const uint64_t B = qHash(Bulgarian, size_t(0x2545F4914F6CDD1D));
+    const uint64_t B = qHash(Bulgarian, size_t(0x2545F4914F6CDD1D)) ^
+                       qHash(Transcription, size_t(0x9E3779B97F4A7C15)) ^
+                       (uint64_t(Level) * 0xBF58476D1CE4E5B9ull);
     return A ^ (B * 0x9E3779B97F4A7C15ull + (A << 6) + (A >> 2));
+}
+
+// A row without any text: an empty grid row of a flashcard program.
+bool IsEmptyRow(const TSourceRow& Row)
+{
+    return Row.Problem.isEmpty() && Row.English.trimmed().isEmpty() &&
+           Row.Transcription.trimmed().isEmpty() && Row.Bulgarian.trimmed().isEmpty() &&
+           Row.Level.trimmed().isEmpty();
 }
 
 bool HasNonAscii(const QString& Text)
@@ -198,13 +209,16 @@ QString FormatName(TInterchangeFormat Format)
         return QCoreApplication::translate("TInterchange", "KDE vocabulary document");
     case TInterchangeFormat::Access:
         return QCoreApplication::translate("TInterchange", "Access database");
+    case TInterchangeFormat::AnkiFront:
+    case TInterchangeFormat::AnkiBack:
+        return QCoreApplication::translate("TInterchange", "flashcard notes (Basic)");
     case TInterchangeFormat::Unknown:
         break;
     }
     return QCoreApplication::translate("TInterchange", "unknown format");
 }
 
-TSourceData ReadFile(const QString& Path, TInterchangeFormat Format)
+TSourceData ReadFile(const QString& Path, TInterchangeFormat Format, const TReadOptions& Options)
 {
     if (!QFileInfo(Path).isFile())
         throw EVexloDatabaseError(
@@ -232,7 +246,9 @@ TSourceData ReadFile(const QString& Path, TInterchangeFormat Format)
         File.close();
         if (Format == TInterchangeFormat::Kvtml)
             return TKvtmlDocument::Read(Bytes);
-        return TDelimitedText::Read(std::move(Bytes), Format == TInterchangeFormat::Csv);
+        TReadOptions Reading = Options;
+        Reading.UndoFormulaGuard = Format == TInterchangeFormat::Csv;
+        return TDelimitedText::Read(std::move(Bytes), Reading);
     } catch (const std::bad_alloc&) {
         throw EVexloDatabaseError(
             QCoreApplication::translate("TInterchange",
@@ -429,9 +445,12 @@ QString TImportSummary::OneLine() const
             : (Cancelled
                    ? QCoreApplication::translate("TInterchange", "Cancelled: nothing was added")
                    : QCoreApplication::translate("TInterchange", "Nothing was added"));
-    return Text + QCoreApplication::translate("TInterchange", ", skipped %1, duplicates %2.")
-                      .arg(static_cast<qsizetype>(Skipped.size()))
-                      .arg(Duplicates);
+    Text += QCoreApplication::translate("TInterchange", ", skipped %1, duplicates %2")
+                .arg(static_cast<qsizetype>(Skipped.size()))
+                .arg(Duplicates);
+    if (EmptyRows > 0)
+        Text += QCoreApplication::translate("TInterchange", ", empty rows %1").arg(EmptyRows);
+    return Text + u'.';
 }
 
 QString TImportSummary::Report(int MaxListed) const
@@ -442,6 +461,10 @@ QString TImportSummary::Report(int MaxListed) const
                        .arg(Added)
                        .arg(static_cast<qsizetype>(Skipped.size()))
                        .arg(Duplicates);
+    if (EmptyRows > 0)
+        Text += QCoreApplication::translate("TInterchange", "\nEmpty rows (left out): %1").arg(EmptyRows);
+    if (!Note.isEmpty())
+        Text += u'\n' + Note;
     if (!Skipped.empty()) {
         Text += QCoreApplication::translate("TInterchange", "\n\nSkipped rows:");
         const int Shown = std::min<int>(MaxListed, static_cast<int>(Skipped.size()));
@@ -467,6 +490,7 @@ TImportSummary Import(TVexloConnection& Connection, const TSourceData& Data,
     sqlite3* Db = Connection.Handle();
     TImportSummary Summary;
     Summary.LineWord = Data.LineWord;
+    Summary.Note = Data.Note;
     Summary.Read = static_cast<int>(Data.Rows.size());
     const qsizetype Total = static_cast<qsizetype>(Data.Rows.size());
 
@@ -478,23 +502,27 @@ TImportSummary Import(TVexloConnection& Connection, const TSourceData& Data,
             TStatement Max(Db, "SELECT max(CAST(ID AS INTEGER)) FROM English");
             if (sqlite3_step(*Max) == SQLITE_ROW)
                 NextId = sqlite3_column_int64(*Max, 0) + 1;
-            TStatement Rows(Db, "SELECT ENAME, BULG FROM English");
+            TStatement Rows(Db, "SELECT ENAME, BULG, TRANS, CAST(LEVEL AS INTEGER) FROM English");
             int Rc;
             while ((Rc = sqlite3_step(*Rows)) == SQLITE_ROW)
-                Seen.insert(DuplicateHash(ColumnText(*Rows, 0), WithCrLf(ColumnText(*Rows, 1))));
+                Seen.insert(DuplicateHash(ColumnText(*Rows, 0), WithCrLf(ColumnText(*Rows, 1)),
+                                          ColumnText(*Rows, 2), sqlite3_column_int(*Rows, 3)));
             if (Rc != SQLITE_DONE)
                 Rows.Raise();
         }
         Seen.reserve(Seen.size() + static_cast<size_t>(Total));
         // Rows with the same English word, ignoring case (what the word index answers fast).
-        TStatement SameWord(Db, "SELECT ENAME, BULG FROM English WHERE ENAME = ?1 COLLATE NOCASE");
+        TStatement SameWord(Db, "SELECT ENAME, BULG, TRANS, CAST(LEVEL AS INTEGER) FROM English "
+                                "WHERE ENAME = ?1 COLLATE NOCASE");
         auto IsStored = [&](const TEnBgRecord& Entry, const QByteArray& English) {
             BindText(*SameWord, 1, English);
             bool Found = false;
             int Rc;
             while (!Found && (Rc = sqlite3_step(*SameWord)) == SQLITE_ROW)
                 Found = ColumnText(*SameWord, 0) == Entry.EnglishWord &&
-                        WithCrLf(ColumnText(*SameWord, 1)) == Entry.BulgarianText;
+                        WithCrLf(ColumnText(*SameWord, 1)) == Entry.BulgarianText &&
+                        ColumnText(*SameWord, 2) == Entry.Transcription &&
+                        sqlite3_column_int(*SameWord, 3) == Entry.WordLevel;
             sqlite3_reset(*SameWord);
             return Found;
         };
@@ -508,6 +536,10 @@ TImportSummary Import(TVexloConnection& Connection, const TSourceData& Data,
                 break;
             }
             const TSourceRow& Row = Data.Rows[static_cast<size_t>(I)];
+            if (IsEmptyRow(Row)) {
+                ++Summary.EmptyRows;
+                continue;
+            }
             if (!CheckRow(Row, Entry, Reason)) {
                 Summary.Skipped.push_back({Row.Line, Reason});
                 continue;
@@ -519,7 +551,8 @@ TImportSummary Import(TVexloConnection& Connection, const TSourceData& Data,
                 continue;
             }
             const QByteArray English = Entry.EnglishWord.toUtf8();
-            const uint64_t Hash = DuplicateHash(Entry.EnglishWord, Entry.BulgarianText);
+            const uint64_t Hash = DuplicateHash(Entry.EnglishWord, Entry.BulgarianText,
+                                                Entry.Transcription, Entry.WordLevel);
             if (!Seen.insert(Hash).second && IsStored(Entry, English)) {
                 ++Summary.Duplicates;
                 continue;
@@ -631,6 +664,9 @@ QByteArray Encode(const std::vector<TEnBgRecord>& Entries, TInterchangeFormat Fo
         return TDelimitedText::WriteCsv(Entries, Options.GuardFormulas);
     case TInterchangeFormat::Kvtml:
         return TKvtmlDocument::Write(Entries, Title);
+    case TInterchangeFormat::AnkiFront:
+    case TInterchangeFormat::AnkiBack:
+        return TDelimitedText::WriteAnki(Entries, Format == TInterchangeFormat::AnkiFront);
     case TInterchangeFormat::Access:
         throw EVexloDatabaseError(QCoreApplication::translate(
             "TInterchange", "Access files are only read, never written."));

@@ -18,8 +18,9 @@ class TVexloConnection;
 // Words in and out of a dictionary: reading and writing the interchange formats, the rules every
 // import follows, and the command-line options --import and --export.
 //
-// Every import runs in one transaction on the dictionary: rows are checked, exact duplicates (same
-// English word and Bulgarian text, in the dictionary or earlier in the file) are counted and left
+// Every import runs in one transaction on the dictionary: rows are checked, rows without any text
+// are counted apart and left out, exact duplicates (every part equal: English word, Bulgarian
+// text, transcription and level, in the dictionary or earlier in the file) are counted and left
 // out, rows that cannot be stored are listed with their line or row number and the reason, the
 // rest get the numbers after the greatest one (so that the numbers stay 1..N), and nothing is kept
 // unless the caller confirms at the end. Texts read from files are only ever stored as texts.
@@ -32,7 +33,9 @@ QString FormatName(TInterchangeFormat Format);
 // Reads a text or KDE vocabulary file (every format but Access). Throws EVexloDatabaseError with
 // a message for the user when the file cannot be read, is larger than 256 MB, does not fit in
 // memory or is malformed as a whole.
-TSourceData ReadFile(const QString& Path, TInterchangeFormat Format);
+// Options: see TReadOptions (a .csv file always has the formula guard taken off).
+TSourceData ReadFile(const QString& Path, TInterchangeFormat Format,
+                     const TReadOptions& Options = {});
 
 // Which columns of an Access table hold the entry's parts (names as the table spells them; empty
 // for none). English is required.
@@ -64,6 +67,8 @@ struct TImportSummary
     int Read = 0;       // rows the file held
     int Added = 0;      // rows stored (or to be stored, until confirmed)
     int Duplicates = 0; // exact duplicates left out
+    int EmptyRows = 0;  // rows without any text, left out
+    QString Note;       // the reader's note (TSourceData::Note)
     std::vector<TSkippedRow> Skipped;
     bool Cancelled = false; // stopped through the progress callback
     bool Committed = false; // the rows are in the dictionary

@@ -1,7 +1,7 @@
 #include "interchange/TInterchangeDialogs.h"
 
 #include "interchange/TAccessFile.h"
-#include "store/EVexloDatabaseError.h"
+#include "interchange/TForeignText.h"
 #include "widgets/TFileDialog.h"
 #include "widgets/TProgressForm.h"
 
@@ -34,6 +34,10 @@ const TFilter Filters[] = {
      TInterchangeFormat::Csv, true},
     {QT_TRANSLATE_NOOP("TInterchangeDialogs", "KDE vocabulary documents (*.kvtml)"),
      TInterchangeFormat::Kvtml, true},
+    {QT_TRANSLATE_NOOP("TInterchangeDialogs", "Anki notes, transcription on the front (*.txt)"),
+     TInterchangeFormat::AnkiFront, true},
+    {QT_TRANSLATE_NOOP("TInterchangeDialogs", "Anki notes, transcription on the back (*.txt)"),
+     TInterchangeFormat::AnkiBack, true},
     {QT_TRANSLATE_NOOP("TInterchangeDialogs", "Access databases (*.mdb *.accdb)"),
      TInterchangeFormat::Access, false},
 };
@@ -50,6 +54,9 @@ QString Suffix(TInterchangeFormat Format)
         return QStringLiteral(".csv");
     case TInterchangeFormat::Kvtml:
         return QStringLiteral(".kvtml");
+    case TInterchangeFormat::AnkiFront:
+    case TInterchangeFormat::AnkiBack:
+        return QStringLiteral(".txt");
     default:
         return QString();
     }
@@ -86,11 +93,105 @@ bool ChooseFile(QWidget* Parent, bool Save, QString& Path, TInterchangeFormat& F
         if (Dialog.selectedNameFilter() ==
             QCoreApplication::translate("TInterchangeDialogs", Filter.Text)) {
             // The chosen filter decides; a name without a suffix of that format gets one.
-            if (Save && Format != Filter.Format)
+            if (Save && Format != Filter.Format &&
+                !Path.endsWith(Suffix(Filter.Format), Qt::CaseInsensitive))
                 Path += Suffix(Filter.Format);
             Format = Filter.Format;
         }
     return true;
+}
+
+namespace {
+
+// A question with a plain-text label and one choice per row; returns the choices, or an empty
+// list when cancelled.
+QStringList AskChoices(QWidget* Parent, const QString& Title, const QString& Text,
+                       const QStringList& Labels, const QStringList& Items,
+                       const QStringList& Chosen)
+{
+    QDialog Dialog(Parent);
+    Dialog.setWindowTitle(Title);
+    auto* Layout = new QVBoxLayout(&Dialog);
+    auto* Label = new QLabel(Text, &Dialog);
+    Label->setTextFormat(Qt::PlainText);
+    Label->setWordWrap(true);
+    Layout->addWidget(Label);
+    auto* Form = new QFormLayout;
+    std::vector<QComboBox*> Boxes;
+    for (int I = 0; I < Labels.size(); ++I) {
+        auto* Box = new QComboBox(&Dialog);
+        Box->addItems(Items);
+        Box->setEditable(Items.size() > 5);
+        Box->setCurrentText(Chosen.value(I));
+        Form->addRow(Labels[I], Box);
+        Boxes.push_back(Box);
+    }
+    Layout->addLayout(Form);
+    auto* Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &Dialog);
+    QObject::connect(Buttons, &QDialogButtonBox::accepted, &Dialog, &QDialog::accept);
+    QObject::connect(Buttons, &QDialogButtonBox::rejected, &Dialog, &QDialog::reject);
+    Layout->addWidget(Buttons);
+    if (Dialog.exec() != QDialog::Accepted)
+        return {};
+    QStringList Result;
+    for (QComboBox* Box : Boxes)
+        Result << Box->currentText();
+    return Result;
+}
+
+} // namespace
+
+bool ReadFileAsking(QWidget* Parent, const QString& Path, TInterchangeFormat Format,
+                    TSourceData& Data)
+{
+    TReadOptions Options;
+    for (;;) {
+        try {
+            Data = TInterchange::ReadFile(Path, Format, Options);
+            return true;
+        } catch (const EInterchangeQuestion& Question) {
+            const bool Encoding = Question.Kind == EInterchangeQuestion::TKind::Encoding;
+            if (Encoding && !Options.Encoding.isEmpty())
+                throw;
+            if (!Encoding && !Options.Columns.isEmpty())
+                throw;
+            if (Encoding) {
+                const QString Answer =
+                    EncodingAnswer
+                        ? EncodingAnswer(Question.Message())
+                        : AskChoices(Parent, QStringLiteral("Import"),
+                                     Question.Message() +
+                                         QCoreApplication::translate("TInterchangeDialogs", "\n\nWhich encoding was it saved in?"),
+                                     {QStringLiteral("&Encoding:")},
+                                     {QStringLiteral("windows-1251"), QStringLiteral("iso-8859-1"),
+                                      QStringLiteral("koi8-r"), QStringLiteral("iso-8859-5"),
+                                      QStringLiteral("ibm866"), QStringLiteral("windows-1252")},
+                                     {})
+                              .value(0);
+                if (Answer.isEmpty())
+                    return false;
+                Options.Encoding = TForeignText::EncodingName(Answer);
+                if (Options.Encoding.isEmpty())
+                    throw EVexloDatabaseError(
+                        QCoreApplication::translate("TInterchangeDialogs", "The encoding %1 is not known.").arg(Answer));
+            } else {
+                const QStringList Parts{QStringLiteral("English"), QStringLiteral("Transcription"),
+                                        QStringLiteral("Bulgarian"), QStringLiteral("Level"),
+                                        QStringLiteral("-")};
+                Options.Columns =
+                    TextColumnsAnswer
+                        ? TextColumnsAnswer(Question.Sample)
+                        : AskChoices(Parent, QStringLiteral("Import"),
+                                     Question.Message() + QStringLiteral("\n\n") +
+                                         Question.Sample.join(u'\n'),
+                                     {QStringLiteral("Column &1:"), QStringLiteral("Column &2:"),
+                                      QStringLiteral("Column &3:")},
+                                     Parts, {Parts[0], Parts[1], Parts[2]});
+                if (Options.Columns.isEmpty())
+                    return false;
+            }
+        }
+    }
 }
 
 bool ChooseColumns(QWidget* Parent, const TAccessFile& File, TInterchange::TColumnMap& Map)

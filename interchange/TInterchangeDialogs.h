@@ -23,6 +23,16 @@ bool ChooseFile(QWidget* Parent, bool Save, QString& Path, TInterchangeFormat& F
 // Test seam: when set, answers ChooseFile with (Path, Format); an empty path cancels.
 inline std::function<std::pair<QString, TInterchangeFormat>(bool Save)> FileAnswer;
 
+// Reads a text or KDE vocabulary file, asking the user where the file leaves a doubt: its
+// encoding (8-bit text that is not plainly Windows-1251), or what three columns without a header
+// row hold. Returns false when the user cancelled; throws EVexloDatabaseError.
+bool ReadFileAsking(QWidget* Parent, const QString& Path, TInterchangeFormat Format,
+                    TSourceData& Data);
+// Test seams: when set, answer the questions of ReadFileAsking; an empty answer cancels.
+// EncodingAnswer gets the reader's message, TextColumnsAnswer the first rows ("a | b | c").
+inline std::function<QString(const QString& Message)> EncodingAnswer;
+inline std::function<QStringList(const QStringList& Sample)> TextColumnsAnswer;
+
 // The table and columns of an Access file: the dialog, first filled with table English or a
 // guess. Returns false when cancelled.
 bool ChooseColumns(QWidget* Parent, const TAccessFile& File, TInterchange::TColumnMap& Map);

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "store/EVexloDatabaseError.h"
+
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -11,7 +14,11 @@ enum class TInterchangeFormat
     Tsv,   // tab-separated text as flashcard programs write it (also read: any detected separator)
     Csv,   // comma-separated text (RFC 4180)
     Kvtml, // KDE vocabulary document, version 2
-    Access // Access database (.mdb, .accdb), read only
+    Access, // Access database (.mdb, .accdb), read only
+    // Notes of a flashcard program's Basic note type (written only; read back as Tsv): Front
+    // and Back, the transcription folded into the one named.
+    AnkiFront,
+    AnkiBack
 };
 
 // One row as a reader found it, before any check: the texts exactly as the file holds them.
@@ -30,6 +37,39 @@ struct TSourceRow
 struct TSourceData
 {
     std::vector<TSourceRow> Rows;
+    // What the reader left out of the file besides rows ("Languages left out: German."), or
+    // empty.
+    QString Note;
     // What Line counts: "line" for text and XML files, "row" for database tables.
     QString LineWord = QStringLiteral("line");
+};
+
+// How to read a text file, where the user said.
+struct TReadOptions
+{
+    // Take off the apostrophe a .csv export puts before a text that begins like a formula.
+    bool UndoFormulaGuard = false;
+    // The file's encoding ("windows-1251", ...); empty: UTF-8 or UTF-16 by their marks, or
+    // Windows-1251 when the bytes can only be that.
+    QString Encoding;
+    // What the columns hold, in order: English, Transcription, Bulgarian, Level, or "-" for a
+    // column to leave out. Empty: a header tells, or the number of columns.
+    QStringList Columns;
+};
+
+// A file that can be read only with an answer from the user: its encoding, or what the columns
+// of a list without a header row hold. The message says what is unclear.
+class EInterchangeQuestion : public EVexloDatabaseError
+{
+public:
+    enum class TKind
+    {
+        Encoding,
+        Columns
+    };
+    EInterchangeQuestion(TKind Kind, const QString& Message, QStringList Sample = {})
+        : EVexloDatabaseError(Message), Kind(Kind), Sample(std::move(Sample))
+    {}
+    TKind Kind;
+    QStringList Sample; // for Columns: the first rows, fields joined by " | "
 };

@@ -177,6 +177,68 @@ void ReadTranslation(TReader& Reader, TEntry& Entry)
     }
 }
 
+struct TLanguage
+{
+    QString Id;
+    QString Name;
+    QString Locale;
+};
+
+TLanguage ReadIdentifier(TReader& Reader)
+{
+    QXmlStreamReader& Xml = Reader.Xml;
+    TLanguage Language{Xml.attributes().value("id").toString(), {}, {}};
+    while (Reader.NextStart()) {
+        if (Xml.name() == u"name")
+            Language.Name = Reader.Text().trimmed();
+        else if (Xml.name() == u"locale")
+            Language.Locale = Reader.Text().trimmed();
+        else
+            Reader.Skip();
+    }
+    return Language;
+}
+
+// Whether Language is the one with the locale Code ("en", "en_GB", "en-US") or the name Name.
+bool Is(const TLanguage& Language, QLatin1StringView Code, QStringView Name)
+{
+    const QString Locale = Language.Locale.toLower();
+    return Locale == Code || Locale.startsWith(Code + u'_') || Locale.startsWith(Code + u'-') ||
+           Language.Name.compare(Name, Qt::CaseInsensitive) == 0;
+}
+
+// The ids of the English and the Bulgarian texts: the languages whose locale (en*, bg*) or name
+// says so, else the first ones not taken, in document order. Note names the languages left out.
+std::pair<QString, QString> ChooseLanguages(const std::vector<TLanguage>& Languages, QString& Note)
+{
+    qsizetype English = -1;
+    qsizetype Bulgarian = -1;
+    for (qsizetype I = 0; I < qsizetype(Languages.size()); ++I) {
+        if (English < 0 && Is(Languages[I], QLatin1StringView("en"), u"English"))
+            English = I;
+        else if (Bulgarian < 0 && Is(Languages[I], QLatin1StringView("bg"), u"Bulgarian"))
+            Bulgarian = I;
+    }
+    for (qsizetype I = 0; I < qsizetype(Languages.size()); ++I) {
+        if (I == English || I == Bulgarian)
+            continue;
+        if (English < 0)
+            English = I;
+        else if (Bulgarian < 0)
+            Bulgarian = I;
+    }
+    QStringList Left;
+    for (qsizetype I = 0; I < qsizetype(Languages.size()); ++I)
+        if (I != English && I != Bulgarian)
+            Left << (Languages[I].Name.isEmpty() ? Languages[I].Locale : Languages[I].Name);
+    if (!Left.isEmpty())
+        Note = QCoreApplication::translate("TKvtmlDocument", "Languages left out: %1.").arg(Left.join(QStringLiteral(", ")));
+    auto IdOf = [&](qsizetype At, const char* Default) {
+        return At >= 0 ? Languages[At].Id : QString::fromLatin1(Default);
+    };
+    return {IdOf(English, "0"), IdOf(Bulgarian, "1")};
+}
+
 // A lesson and the lessons inside it: entries take the level of the innermost "Level N" lesson.
 // (The depth limit bounds the recursion.)
 void ReadContainer(TReader& Reader, int Level, std::map<QString, int>& Levels)
@@ -218,15 +280,16 @@ TSourceData Read(const QByteArray& Bytes)
         Fail(Xml,
              QCoreApplication::translate("TKvtmlDocument", "only version 2 documents are read"));
 
-    QStringList Identifiers; // in document order
+    std::vector<TLanguage> Identifiers; // in document order
     std::vector<std::pair<QString, TEntry>> Entries;
     std::map<QString, int> Levels;
     while (Reader.NextStart()) {
         if (Xml.name() == u"identifiers") {
             while (Reader.NextStart()) {
                 if (Xml.name() == u"identifier")
-                    Identifiers << Xml.attributes().value("id").toString();
-                Reader.Skip();
+                    Identifiers.push_back(ReadIdentifier(Reader));
+                else
+                    Reader.Skip();
             }
         } else if (Xml.name() == u"entries") {
             while (Reader.NextStart()) {
@@ -254,9 +317,8 @@ TSourceData Read(const QByteArray& Bytes)
     if (Xml.hasError())
         Fail(Xml, Xml.errorString());
 
-    const QString First = Identifiers.value(0, QStringLiteral("0"));
-    const QString Second = Identifiers.value(1, QStringLiteral("1"));
     TSourceData Data;
+    const auto [First, Second] = ChooseLanguages(Identifiers, Data.Note);
     Data.Rows.reserve(Entries.size());
     for (auto& [Id, Entry] : Entries) {
         TSourceRow Row;

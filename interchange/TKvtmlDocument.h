@@ -9,8 +9,9 @@
 
 // KDE vocabulary documents (.kvtml, version 2).
 //
-// Reading takes, for every entry, the texts of the document's first two languages (its first two
-// identifiers) and the pronunciation of the first; the level comes from the name of the lesson
+// Reading takes, for every entry, the English and the Bulgarian text and the English
+// pronunciation: the languages are chosen by their locale (en*, bg*) or name (English,
+// Bulgarian), else in document order, and the data's note names those left out; the level comes from the name of the lesson
 // that holds the entry when that name is "Level N" (N from 0 to 9). Nothing in the document is
 // run or fetched: no DTD, no external entity.
 //

@@ -9,6 +9,9 @@ namespace {
 constexpr QChar Primary(0x02C8);   // ˈ
 constexpr QChar Secondary(0x02CC); // ˌ
 constexpr QChar Long(0x02D0);      // ː
+// The dictionary writes its primary stress with the modifier grave accent, as the editor's
+// palette and the pages do.
+constexpr QChar DictionaryStress(0x02CB); // ˋ
 
 bool IsStress(QChar C)
 {
@@ -250,7 +253,7 @@ QString FromEspeak(const QString& Ipa)
     QStringList Out;
     for (const QString& Word : Words)
         Out.append(ConvertWord(Word, Words.size() == 1));
-    return Out.join(QLatin1Char(' '));
+    return Out.join(QLatin1Char(' ')).replace(Primary, DictionaryStress);
 }
 
 QString Suggest(const QString& English, TSpeechVoice Voice)

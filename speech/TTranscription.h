@@ -6,8 +6,9 @@
 
 // Transcriptions as the dictionary writes them: IPA in the manner of the learners' dictionaries,
 // stored without the square brackets that the pages and the note put around them. A stress mark
-// (ˈ primary, ˌ secondary) stands before its syllable, long vowels carry ː, a syllabic l or n
-// stands without its schwa (ˈteɪbl, ˈsteɪʃn), and a word of one syllable carries no stress mark.
+// (ˋ primary, as the editor's palette writes it; ˌ secondary) stands before its syllable, long
+// vowels carry ː, a syllabic l or n stands without its schwa (ˋteɪbl, ˋsteɪʃn), and a word of one
+// syllable carries no stress mark.
 namespace TTranscription {
 
 // espeak-ng's IPA for English (as TSpeechEngine::Phonemes gives it) in the dictionary's manner:

@@ -470,6 +470,40 @@ void TScreenSaverDataModule::DeleteCurrentEntry()
         ADOTable->First();
 }
 
+namespace {
+// Text values only: a transcription another program stored as a blob is left as it is.
+const QString ForeignStressMarks =
+    QStringLiteral("typeof(TRANS) = 'text' and instr(TRANS, char(712)) > 0");
+} // namespace
+
+int TScreenSaverDataModule::CountForeignStressMarks()
+{
+    ADOConnection->CheckConnected();
+    TVexloQuery Query(ADOConnection);
+    Query.SQL = QStringLiteral("select count(*) as N from English where ") + ForeignStressMarks;
+    Query.Open();
+    return Query.Eof() ? 0 : Query.FieldByName(QStringLiteral("N")).AsInteger();
+}
+
+int TScreenSaverDataModule::UnifyStressMarks()
+{
+    int Changed = 0;
+    const int Position = ADOTable->Active() ? ADOTable->RecNo() : -1;
+    ChangeData([&] {
+        const int64_t Before = sqlite3_total_changes64(ADOConnection->Handle());
+        ADOConnection->Execute(
+            QStringLiteral("update English set TRANS = replace(TRANS, char(712), char(715)) where ") +
+            ForeignStressMarks);
+        Changed = static_cast<int>(sqlite3_total_changes64(ADOConnection->Handle()) - Before);
+    });
+    // The rows were changed beside the table: it reads them again and stays where it was.
+    ADOTable->Close();
+    ADOTable->Open();
+    if (Position > 0 && ADOTable->RecordCount() >= Position)
+        ADOTable->SetRecNo(Position);
+    return Changed;
+}
+
 void TScreenSaverDataModule::DeleteAllEntries()
 {
     ChangeData([&] { ADOConnection->Execute(QStringLiteral("delete from English")); });

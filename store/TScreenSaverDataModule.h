@@ -80,6 +80,10 @@ public:
     // Deletes the current row and renumbers the greater IDs in one transaction.
     void DeleteCurrentEntry();
     void DeleteAllEntries();
+    // How many transcriptions hold the other stress mark, ˈ (U+02C8), and the one-time change
+    // that writes them with the dictionary's own, ˋ (U+02CB); returns how many changed.
+    int CountForeignStressMarks();
+    int UnifyStressMarks();
     // While not empty, every entry change above is refused with this text: a long change (an
     // import) holds the write transaction and lets the windows run meanwhile, and nothing else may
     // slip into it.

@@ -21,6 +21,8 @@ if [ "${1:-}" != "--run" ]; then
         sqlite3 mdbtools libkeduvocdocument-dev qtbase5-dev
         xvfb xauth xclip xdotool x11-utils trayer openbox fonts-liberation
     )
+    # A spreadsheet that opens our .csv files and saves its own, in the interchange tests.
+    packages+=(libreoffice-calc-nogui)
     # Desktop integration and its tests: Qt's Wayland plugin, a headless Wayland compositor with
     # XWayland, the Wayland clipboard tools, a private D-Bus session bus, the freedesktop
     # validators, the Debian package tools and checker, the icon renderer.

@@ -310,6 +310,18 @@
         <source>The header row names no column for the English word (English or Word).</source>
         <translation>Заглавният ред не посочва колона за английската дума (English или Word).</translation>
     </message>
+    <message>
+        <source>A column holds English, Transcription, Bulgarian or Level, or - for one to leave out; &quot;%1&quot; is none of them.</source>
+        <translation>Колоната съдържа English, Transcription, Bulgarian или Level, или - за колона, която се пропуска; „%1“ не е нито едно от тях.</translation>
+    </message>
+    <message>
+        <source>One of the columns must be English.</source>
+        <translation>Една от колоните трябва да е English.</translation>
+    </message>
+    <message>
+        <source>The file has three columns and no header row, and the third is not a level: say what the columns hold (English, Transcription, Bulgarian, Level, or - to leave one out).</source>
+        <translation>Файлът има три колони без заглавен ред, а третата не е ниво: посочете какво съдържат колоните (English, Transcription, Bulgarian, Level или - за колона, която се пропуска).</translation>
+    </message>
 </context>
 <context>
     <name>TDictionaryCommands</name>
@@ -380,6 +392,42 @@ Open a dictionary you have, make a new one (Save), or close the program?</source
     <message>
         <source>Dictionary</source>
         <translation>Речник</translation>
+    </message>
+    <message>
+        <source>Unify Stress Marks…</source>
+        <translation>Уеднаквяване на ударенията…</translation>
+    </message>
+    <message>
+        <source>Write every transcription&apos;s stress mark the dictionary&apos;s way (ˋ)</source>
+        <translation>Изписва ударението във всяка транскрипция както в речника (ˋ)</translation>
+    </message>
+    <message>
+        <source>Unify Stress Marks</source>
+        <translation>Уеднаквяване на ударенията</translation>
+    </message>
+    <message>
+        <source>Every transcription already writes its stress mark as ˋ.</source>
+        <translation>Всички транскрипции вече изписват ударението като ˋ.</translation>
+    </message>
+    <message>
+        <source>1 transcription writes</source>
+        <translation>1 транскрипция изписва</translation>
+    </message>
+    <message>
+        <source>%1 transcriptions write</source>
+        <translation>%1 транскрипции изписват</translation>
+    </message>
+    <message>
+        <source> the stress mark as ˈ. Write it as ˋ, as the rest of the dictionary does?</source>
+        <translation> ударението като ˈ. Да се изпише ли като ˋ, както в останалата част от речника?</translation>
+    </message>
+    <message>
+        <source>1 transcription changed.</source>
+        <translation>Променена е 1 транскрипция.</translation>
+    </message>
+    <message>
+        <source>%1 transcriptions changed.</source>
+        <translation>Променени са %1 транскрипции.</translation>
     </message>
 </context>
 <context>
@@ -523,6 +571,21 @@ The word &quot;%1&quot; is no longer in the dictionary: OK adds what you typed a
     <message>
         <source>%1: %2 of %3</source>
         <translation>%1: %2 от %3</translation>
+    </message>
+</context>
+<context>
+    <name>TForeignText</name>
+    <message>
+        <source>Line %1 of the file holds a byte that is no character in Windows-1251: the file has another encoding.</source>
+        <translation>Ред %1 на файла съдържа байт, който не е знак в Windows-1251: файлът е в друго кодиране.</translation>
+    </message>
+    <message>
+        <source>The encoding %1 is not known.</source>
+        <translation>Кодирането %1 не е познато.</translation>
+    </message>
+    <message>
+        <source>The file is not %1 text: line %2 cannot be read in that encoding.</source>
+        <translation>Файлът не е текст в %1: ред %2 не може да се прочете в това кодиране.</translation>
     </message>
 </context>
 <context>
@@ -759,10 +822,6 @@ The word &quot;%1&quot; is no longer in the dictionary: OK adds what you typed a
         <translation>Нищо не е добавено</translation>
     </message>
     <message>
-        <source>, skipped %1, duplicates %2.</source>
-        <translation>, пропуснати %1, повторения %2.</translation>
-    </message>
-    <message>
         <source>Rows read: %1
 To add: %2
 Skipped: %3
@@ -821,6 +880,24 @@ Skipped rows:</source>
     <message>
         <source>Added %1 entries</source>
         <translation>Добавени са %1 думи</translation>
+    </message>
+    <message>
+        <source>flashcard notes (Basic)</source>
+        <translation>бележки с флаш карти (Basic)</translation>
+    </message>
+    <message>
+        <source>, skipped %1, duplicates %2</source>
+        <translation>, пропуснати %1, повторения %2</translation>
+    </message>
+    <message>
+        <source>, empty rows %1</source>
+        <translation>, празни редове %1</translation>
+    </message>
+    <message>
+        <source>
+Empty rows (left out): %1</source>
+        <translation>
+Празни редове (пропуснати): %1</translation>
     </message>
 </context>
 <context>
@@ -976,6 +1053,26 @@ There is nothing to add.</source>
         <source>(none)</source>
         <translation>(няма)</translation>
     </message>
+    <message>
+        <source>Anki notes, transcription on the front (*.txt)</source>
+        <translation>Бележки за Anki, транскрипцията отпред (*.txt)</translation>
+    </message>
+    <message>
+        <source>Anki notes, transcription on the back (*.txt)</source>
+        <translation>Бележки за Anki, транскрипцията отзад (*.txt)</translation>
+    </message>
+    <message>
+        <source>
+
+Which encoding was it saved in?</source>
+        <translation>
+
+В какво кодиране е записан?</translation>
+    </message>
+    <message>
+        <source>The encoding %1 is not known.</source>
+        <translation>Кодирането %1 не е познато.</translation>
+    </message>
 </context>
 <context>
     <name>TKvtmlDocument</name>
@@ -1006,6 +1103,10 @@ There is nothing to add.</source>
     <message>
         <source>only version 2 documents are read</source>
         <translation>четат се само документи от версия 2</translation>
+    </message>
+    <message>
+        <source>Languages left out: %1.</source>
+        <translation>Пропуснати езици: %1.</translation>
     </message>
 </context>
 <context>

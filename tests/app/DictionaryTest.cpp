@@ -15,6 +15,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QAction>
+#include <QLabel>
 #include <QProcess>
 #include <QTimer>
 
@@ -556,3 +558,59 @@ TEST_F(DictionaryTest, AccessDatabasesAreKnownByTheirHeaderNotTheirName)
 }
 
 } // namespace
+
+namespace {
+
+// What the shell reads back from the file: each word with its transcription (a blob shown as
+// its length), in the order of the IDs.
+QString ShellTranscriptions(const QString& Path)
+{
+    QProcess Shell;
+    Shell.start("sqlite3", {Path, "select ENAME || '=' || case typeof(TRANS) when 'blob' then "
+                                  "'blob' || length(TRANS) else TRANS end from English order "
+                                  "by ID;"});
+    Shell.waitForFinished(10000);
+    return QString::fromUtf8(Shell.readAllStandardOutput()).trimmed();
+}
+
+} // namespace
+
+TEST_F(DictionaryTest, UnifyStressMarksAsksThenWritesTheDictionarysMarkOnly)
+{
+    // Written by another tool: two transcriptions with ˈ, one already with ˋ, one with none,
+    // one blob holding the bytes of ˈ, which is no text and stays as it is.
+    const QString Path = Dir.filePath("marks.db");
+    ASSERT_TRUE(MakeShellDictionary(Path, {"water", "ice", "cat", "table", "odd"}));
+    ASSERT_TRUE(Sqlite3(Path, "UPDATE English SET TRANS = 'ˈwɔːtə' WHERE ID = 1;"
+                              "UPDATE English SET TRANS = 'ˈaɪs ˈkriːm' WHERE ID = 2;"
+                              "UPDATE English SET TRANS = 'kæt' WHERE ID = 3;"
+                              "UPDATE English SET TRANS = 'ˋteɪbl' WHERE ID = 4;"
+                              "UPDATE English SET TRANS = X'CB88' WHERE ID = 5;"));
+    SetDataFile(Path);
+    OpenForm();
+    const QString Before = ShellTranscriptions(Path);
+    QAction* Unify = Form->findChild<QAction*>("UnifyStressMarks");
+    ASSERT_NE(Unify, nullptr);
+
+    TMessageBox::SetNextAnswer(QMessageBox::No);
+    Unify->trigger();
+    EXPECT_EQ(LastBoxText(), "2 transcriptions write the stress mark as \u02C8. Write it as "
+                             "\u02CB, as the rest of the dictionary does?");
+    EXPECT_EQ(TMessageBox::Answered().last().DefaultButton, QMessageBox::No);
+    EXPECT_EQ(ShellTranscriptions(Path), Before);
+
+    UI(Form, SearchEdit)->setText("water");
+    ASSERT_EQ(UI(Form, TransDBEdit)->text(), "ˈwɔːtə");
+    TMessageBox::SetNextAnswer(QMessageBox::Yes);
+    Unify->trigger();
+    EXPECT_EQ(ShellTranscriptions(Path), "water=ˋwɔːtə\nice=ˋaɪs ˋkriːm\ncat=kæt\n"
+                                         "table=ˋteɪbl\nodd=blob2");
+    EXPECT_EQ(Form->findChild<QLabel*>("StatusPanel")->text(), "2 transcriptions changed.");
+    // The window shows the current entry's new transcription, and stays on it.
+    EXPECT_EQ(UI(Form, TransDBEdit)->text(), "ˋwɔːtə");
+    EXPECT_EQ(Form->windowTitle(), "Vexlo Vocabulary - 5 records Pos:5");
+
+    TMessageBox::SetNextAnswer(QMessageBox::Ok);
+    Unify->trigger();
+    EXPECT_EQ(LastBoxText(), "Every transcription already writes its stress mark as \u02CB.");
+}

@@ -562,15 +562,15 @@ TEST_F(EditFormTest, SuggestFillsTheTranscriptionAndAsksBeforeReplacingOne)
         QString Expected;
     };
     const QList<TCase> Cases = {
-        {QStringLiteral("water"), QString(), QMessageBox::NoButton, QStringLiteral("ˈwɔːtə")},
+        {QStringLiteral("water"), QString(), QMessageBox::NoButton, QStringLiteral("ˋwɔːtə")},
         {QStringLiteral(" ice cream "), QString(), QMessageBox::NoButton,
-         QStringLiteral("ˈaɪs ˈkriːm")},
+         QStringLiteral("ˋaɪs ˋkriːm")},
         {QStringLiteral("water"), QStringLiteral("wo:tə"), QMessageBox::No,
          QStringLiteral("wo:tə")},
         {QStringLiteral("water"), QStringLiteral("wo:tə"), QMessageBox::Yes,
-         QStringLiteral("ˈwɔːtə")},
-        {QStringLiteral("water"), QStringLiteral("ˈwɔːtə"), QMessageBox::NoButton,
-         QStringLiteral("ˈwɔːtə")},
+         QStringLiteral("ˋwɔːtə")},
+        {QStringLiteral("water"), QStringLiteral("ˋwɔːtə"), QMessageBox::NoButton,
+         QStringLiteral("ˋwɔːtə")},
         {QStringLiteral("   "), QStringLiteral("keep"), QMessageBox::NoButton,
          QStringLiteral("keep")},
     };
@@ -590,7 +590,7 @@ TEST_F(EditFormTest, SuggestFillsTheTranscriptionAndAsksBeforeReplacingOne)
         EXPECT_EQ(TMessageBox::Answered().size(), C.Answer == QMessageBox::NoButton ? 0 : 1);
         if (!TMessageBox::Answered().isEmpty()) {
             EXPECT_EQ(TMessageBox::Answered()[0].Text,
-                      QStringLiteral("Replace the transcription [wo:tə] with [ˈwɔːtə]?"));
+                      QStringLiteral("Replace the transcription [wo:tə] with [ˋwɔːtə]?"));
         }
     }
 }
@@ -637,7 +637,7 @@ TEST_F(EditFormTest, BackslashCodesTypeThePhoneticSymbols)
     };
     const QList<TCase> Cases = {
         {{{QStringLiteral("\\ae"), Qt::Key_Return}}, QStringLiteral("æ")},
-        {{{QStringLiteral("\\'"), Qt::Key_Enter}}, QStringLiteral("ˈ")},
+        {{{QStringLiteral("\\'"), Qt::Key_Enter}}, QStringLiteral("ˋ")},
         {{{QStringLiteral("\\sh"), Qt::Key_Tab}}, QStringLiteral("ʃ")},
         {{{QStringLiteral("\\'k\\ae"), Qt::Key_Return}, {QStringLiteral("t"), Qt::Key_unknown}},
          QStringLiteral("\\'kæt")},

@@ -103,7 +103,13 @@ TEST_F(CommandLine, FailuresExitNonZeroAndChangeNothing)
         const char* Message;
     } Cases[] = {
         {{"--import"}, 2, "Usage"},
-        {{"--import", Fixture("cp1251.tsv")}, 1, "is not UTF-8"},
+        {{"--import", Fixture("latin1.tsv")}, 1, "is not UTF-8 text"},
+        {{"--import", Fixture("latin1.tsv")}, 1, "with --encoding"},
+        {{"--import", Fixture("latin1.tsv"), "--encoding", "ebcdic-klingon"}, 1, "not known"},
+        {{"--import", Fixture("three-columns.txt")}, 1, "--columns English,Transcription"},
+        {{"--import", Fixture("three-columns.txt"), "--columns", "English,Meaning2"}, 1, "Meaning2"},
+        {{"--export", Dir.filePath("deck.txt"), "--anki", "middle"}, 1, "front or back"},
+        {{"--export", Dir.filePath("deck.txt"), "--anki"}, 1, "--anki needs a value"},
         {{"--import", Fixture("truncated.kvtml")}, 1, "Premature end of document"},
         {{"--import", AccessSample("nwind.mdb")}, 1, "no vocabulary table English"},
         {{"--import", AccessSample("nwind.mdb"), "--columns", "Table=Shippers"}, 1, "English="},
@@ -267,7 +273,7 @@ TEST_F(CommandLine, CsvGuardCanBeLeftOff)
         QStringList Options;
         const char* Line;
     } Cases[] = {
-        {{}, "'=1+1,'-,'@A1,0\r\n"},
+        {{}, "\"'=1+1\",\"'-\",\"'@A1\",0\r\n"},
         {{"--csv-as-is"}, "=1+1,-,@A1,0\r\n"},
     };
     for (const auto& Case : Cases) {
@@ -278,6 +284,45 @@ TEST_F(CommandLine, CsvGuardCanBeLeftOff)
         ASSERT_TRUE(Written.open(QIODevice::ReadOnly));
         EXPECT_TRUE(QString::fromUtf8(Written.readAll()).endsWith(Case.Line));
     }
+}
+
+// Files of other programs: the encoding and the columns named on the command line, and notes
+// written for a flashcard program.
+TEST_F(CommandLine, EncodingColumnsAndAnkiNotes)
+{
+    struct
+    {
+        QStringList Arguments;
+        const char* Summary;
+    } Cases[] = {
+        {{"--import", Fixture("cp1251.tsv")}, "Added 2 entries, skipped 0, duplicates 0 ("},
+        {{"--import", Fixture("latin1.tsv"), "--encoding", "ISO-8859-1"},
+         "Added 2 entries, skipped 0, duplicates 0 ("},
+        {{"--import", Fixture("three-columns.txt"), "--columns", "English,Transcription,Bulgarian"},
+         "Added 2 entries, skipped 0, duplicates 0 ("},
+        {{"--import", Fixture("anki-notes.txt")}, "Added 3 entries, skipped 0, duplicates 0 ("},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Arguments.join(' ').toStdString());
+        EXPECT_EQ(Run(Case.Arguments), 0) << Err.toStdString();
+        EXPECT_TRUE(Out.startsWith(Case.Summary)) << Out.toStdString();
+    }
+    const auto Rows = StoredRows(Data);
+    ASSERT_EQ(Rows.size(), 10u);
+    EXPECT_EQ(Rows[1], (TStoredRow{2, "bread", "хляб", "", 0}));
+    EXPECT_EQ(Rows[3], (TStoredRow{4, "café", "kafe", "", 0}));
+    EXPECT_EQ(Rows[5], (TStoredRow{6, "cat", "котка", "kæt", 0}));
+    EXPECT_EQ(Rows[7], (TStoredRow{8, "run", "тичам\r\nбягам", "", 2}));
+
+    const QString Deck = Dir.filePath("deck.txt");
+    EXPECT_EQ(Run({"--export", Deck, "--anki", "back"}), 0) << Err.toStdString();
+    QFile Written(Deck);
+    ASSERT_TRUE(Written.open(QIODevice::ReadOnly));
+    const QString Text = QString::fromUtf8(Written.readAll());
+    EXPECT_TRUE(Text.startsWith("#separator:tab\n#html:false\n#notetype:Basic\n#tags column:3\n"
+                                "sky\t[skaɪ] небе\tlevel::9\n"))
+        << Text.toStdString();
+    EXPECT_TRUE(Text.contains("\ncat\t[kæt] котка\tlevel::0\n")) << Text.toStdString();
 }
 
 // A full disk (a small tmpfs): the reason is named, the old file stays, nothing is left behind.

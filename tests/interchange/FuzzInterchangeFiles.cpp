@@ -24,7 +24,9 @@ QByteArray FixtureBytes(const char* Name)
 // Bytes that matter to the readers, inserted at random places.
 const char* const Pieces[] = {"\"", "\"\"", "\t", ",", ";", "\r", "\n", "\r\n", "#", "#columns:",
                               "\xEF\xBB\xBF", "\xFF\xFE", "\xC3", "\xE2\x82", "\0", "<", "</",
-                              "&", "&#0;", "]]>", "<!ENTITY a \"aaaa\">", "<entry id=\"0\">"};
+                              "&", "&#0;", "]]>", "<!ENTITY a \"aaaa\">", "<entry id=\"0\">",
+                              "<br>", "&amp", "&#x", "#html:true\n", "#tags column:9\n",
+                              "\xE0\xE1", "<locale>bg</locale>"};
 
 TEST(FuzzInterchangeFiles, DamagedFilesNeverCrash)
 {
@@ -32,7 +34,8 @@ TEST(FuzzInterchangeFiles, DamagedFilesNeverCrash)
     std::mt19937 Random(Seed);
     int Read = 0, Refused = 0;
     for (const char* Name : {"flashcards.txt", "header-any-order.csv", "no-header.csv",
-                             "utf16-bom.tsv", "bad-rows.tsv", "three-languages.kvtml"}) {
+                             "utf16-bom.tsv", "bad-rows.tsv", "three-languages.kvtml",
+                             "anki-notes.txt", "cp1251.tsv", "en-de-bg.kvtml"}) {
         const QByteArray Original = FixtureBytes(Name);
         const bool Xml = QByteArray(Name).endsWith(".kvtml");
         for (int Round = 0; Round < 1500; ++Round) {

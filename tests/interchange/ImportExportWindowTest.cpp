@@ -24,6 +24,8 @@ protected:
     {
         TInterchangeDialogs::FileAnswer = {};
         TInterchangeDialogs::ColumnsAnswer = {};
+        TInterchangeDialogs::EncodingAnswer = {};
+        TInterchangeDialogs::TextColumnsAnswer = {};
         TInterchangeDialogs::ProgressShown = {};
         TInterchangeDialogs::ProgressFrom = 5000;
         AdminFormTest::TearDown();
@@ -78,7 +80,7 @@ TEST_F(ImportExportWindow, ImportAsksWithTheSummaryAndAddsOnYes)
     EXPECT_EQ(Form->windowTitle().left(30), "Vexlo Vocabulary - 8 records P");
     const auto Rows = StoredRows(DataFile);
     ASSERT_EQ(Rows.size(), 8u);
-    EXPECT_EQ(Rows[7], (TStoredRow{8, "sky", "небе", "", 9}));
+    EXPECT_EQ(Rows[7], (TStoredRow{8, "sky", "небе", "skaɪ", 9}));
 }
 
 TEST_F(ImportExportWindow, NothingChangesWithoutYes)
@@ -92,7 +94,8 @@ TEST_F(ImportExportWindow, NothingChangesWithoutYes)
     } Cases[] = {
         {"declined", Fixture("flashcards.txt"), {QMessageBox::No}, "Add these entries"},
         {"malformed", Fixture("unclosed-quote.csv"), {QMessageBox::Ok}, "are never closed"},
-        {"wrong encoding", Fixture("cp1251.tsv"), {QMessageBox::Ok}, "is not UTF-8 text"},
+        // The user insists that 8-bit text is UTF-8.
+        {"wrong encoding", Fixture("latin1.tsv"), {QMessageBox::Ok}, "is not UTF-8 text"},
         {"nested too deep",
          WriteFile(Dir.filePath("deep.kvtml"), DeepKvtml(60000, false)),
          {QMessageBox::Ok},
@@ -104,12 +107,14 @@ TEST_F(ImportExportWindow, NothingChangesWithoutYes)
         {"all known", Fixture("no-header.csv"), {QMessageBox::Yes, QMessageBox::Ok}, ""},
     };
     Open({{"dog", "куче, пес"}, {"bird", "птица"}});
+    TInterchangeDialogs::EncodingAnswer = [](const QString&) { return QString("UTF-8"); };
     for (const auto& Case : Cases) {
         SCOPED_TRACE(Case.What);
         TMessageBox::ClearAnswers();
         // A second import of what is there: only duplicates, nothing to ask.
         if (QString(Case.What) == "all known")
-            SqliteShell(DataFile, "UPDATE English SET TRANS = 'dɒɡ', LEVEL = 4 WHERE ENAME = 'dog'");
+            SqliteShell(DataFile, "UPDATE English SET TRANS = 'dɒɡ', LEVEL = 4 WHERE ENAME = 'dog';"
+                                  "UPDATE English SET LEVEL = 0 WHERE ENAME = 'bird'");
         const auto Before = StoredRows(DataFile);
         ChooseFile(Case.File);
         for (const auto Answer : Case.Answers)
@@ -122,6 +127,70 @@ TEST_F(ImportExportWindow, NothingChangesWithoutYes)
     }
     EXPECT_TRUE(Texts().last().endsWith("Duplicates: 2\n\nThere is nothing to add."))
         << Texts().last().toStdString();
+}
+
+// What a file leaves open is asked: the encoding of 8-bit text, what three columns hold. A
+// cancelled question changes nothing and says nothing more.
+TEST_F(ImportExportWindow, AsksForTheEncodingAndTheColumns)
+{
+    Open({{"dog", "куче"}});
+    QStringList Asked;
+    QString Encoding;
+    QStringList Columns;
+    TInterchangeDialogs::EncodingAnswer = [&](const QString& Message) {
+        Asked << Message;
+        return Encoding;
+    };
+    TInterchangeDialogs::TextColumnsAnswer = [&](const QStringList& Sample) {
+        Asked << Sample.join('/');
+        return Columns;
+    };
+    struct
+    {
+        QString File;
+        QString Encoding;
+        QStringList Columns;
+        const char* Asked;
+        int Records;
+    } Cases[] = {
+        {Fixture("latin1.tsv"), "", {}, "Line 2 of the file is not UTF-8 text", 1},
+        {Fixture("latin1.tsv"), "iso-8859-1", {}, "Line 2 of the file is not UTF-8 text", 3},
+        {Fixture("three-columns.txt"), "", {}, "cat | kæt | котка/house | haʊs | къща", 3},
+        {Fixture("three-columns.txt"),
+         "",
+         {"English", "Transcription", "Bulgarian"},
+         "cat | kæt | котка/house | haʊs | къща",
+         5},
+        // Windows-1251 is plain enough to need no question.
+        {Fixture("cp1251.tsv"), "", {}, nullptr, 7},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.File.toStdString() + " " + Case.Encoding.toStdString());
+        TMessageBox::ClearAnswers();
+        Asked.clear();
+        Encoding = Case.Encoding;
+        Columns = Case.Columns;
+        ChooseFile(Case.File);
+        const bool Answered = !Case.Encoding.isEmpty() || !Case.Columns.isEmpty() || !Case.Asked;
+        if (Answered) {
+            TMessageBox::SetNextAnswer(QMessageBox::Yes);
+            TMessageBox::SetNextAnswer(QMessageBox::Ok);
+        }
+        Form->ImportAction->trigger();
+        if (Case.Asked) {
+            ASSERT_EQ(Asked.size(), 1);
+            EXPECT_TRUE(Asked[0].contains(Case.Asked)) << Asked[0].toStdString();
+        } else {
+            EXPECT_TRUE(Asked.isEmpty());
+        }
+        EXPECT_EQ(TMessageBox::Answered().size(), Answered ? 2 : 0);
+        EXPECT_EQ(Table()->RecordCount(), Case.Records);
+    }
+    const auto Rows = StoredRows(DataFile);
+    ASSERT_EQ(Rows.size(), 7u);
+    EXPECT_EQ(Rows[1], (TStoredRow{2, "café", "kafe", "", 0}));
+    EXPECT_EQ(Rows[3], (TStoredRow{4, "cat", "котка", "kæt", 0}));
+    EXPECT_EQ(Rows[5], (TStoredRow{6, "bread", "хляб", "", 0}));
 }
 
 TEST_F(ImportExportWindow, CancelInTheProgressWindowKeepsTheDictionary)
@@ -246,6 +315,27 @@ TEST_F(ImportExportWindow, ExportWritesEveryEntryAndNamesTheFilePlainly)
     EXPECT_TRUE(Texts()[0].contains("Exported 5 entries to ")) << Texts()[0].toStdString();
     EXPECT_TRUE(Texts()[0].contains("&lt;b&gt;words.kvtml")) << Texts()[0].toStdString();
     EXPECT_EQ(TInterchange::ReadFile(Path, TInterchangeFormat::Kvtml).Rows.size(), 5u);
+}
+
+// The file dialog's Anki filters write notes for the Basic note type.
+TEST_F(ImportExportWindow, AnkiFilterWritesNotes)
+{
+    Open({{"cat", "котка"}});
+    SqliteShell(DataFile, "UPDATE English SET TRANS = 'kæt', LEVEL = 2");
+    for (const auto Format : {TInterchangeFormat::AnkiFront, TInterchangeFormat::AnkiBack}) {
+        const QString Path = Dir.filePath("deck.txt");
+        TInterchangeDialogs::FileAnswer = [&](bool) { return std::make_pair(Path, Format); };
+        TMessageBox::ClearAnswers();
+        TMessageBox::SetNextAnswer(QMessageBox::Ok);
+        Form->ExportAction->trigger();
+        QFile Written(Path);
+        ASSERT_TRUE(Written.open(QIODevice::ReadOnly));
+        EXPECT_EQ(QString::fromUtf8(Written.readAll()),
+                  QString("#separator:tab\n#html:false\n#notetype:Basic\n#tags column:3\n") +
+                      (Format == TInterchangeFormat::AnkiFront ? "cat [kæt]\tкотка"
+                                                               : "cat\t[kæt] котка") +
+                      "\tlevel::2\n");
+    }
 }
 
 // Export onto a link to the open data file: refused, the dictionary untouched and still open.

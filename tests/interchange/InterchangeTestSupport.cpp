@@ -3,6 +3,7 @@
 #include "store/TDataFileTool.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -143,4 +144,28 @@ QString MakeDictionary(const QTemporaryDir& Dir, const QString& Name,
                    .arg(Row.WordLevel);
     SqliteShell(Path, Sql + "COMMIT;");
     return Path;
+}
+
+QString KvtmlOracle()
+{
+    const QString Oracle = qEnvironmentVariableIsSet("VEXLO_KVTML_ORACLE")
+                               ? qEnvironmentVariable("VEXLO_KVTML_ORACLE")
+                               : QStringLiteral(VEXLO_BINARY_DIR "/kvtml-oracle/vexlo-kvtml-oracle");
+    return QFileInfo(Oracle).isExecutable() ? Oracle : QString();
+}
+
+void ExpectRows(const TSourceData& Data, const std::vector<TExpectedRow>& Rows)
+{
+    ASSERT_EQ(Data.Rows.size(), Rows.size());
+    for (size_t I = 0; I < Rows.size(); ++I) {
+        const TSourceRow& Got = Data.Rows[I];
+        const TExpectedRow& Want = Rows[I];
+        SCOPED_TRACE(I);
+        EXPECT_EQ(Got.Line, Want.Line);
+        EXPECT_EQ(Got.English, QString(Want.English));
+        EXPECT_EQ(Got.Transcription, QString(Want.Transcription));
+        EXPECT_EQ(Got.Bulgarian, QString(Want.Bulgarian));
+        EXPECT_EQ(Got.Level, QString(Want.Level));
+        EXPECT_TRUE(Got.Problem.isEmpty()) << Got.Problem.toStdString();
+    }
 }

@@ -32,6 +32,18 @@ struct TStoredRow
 };
 void PrintTo(const TStoredRow& Row, std::ostream* Out);
 
+// A row a reader should give.
+struct TExpectedRow
+{
+    int Line;
+    const char* English;
+    const char* Transcription;
+    const char* Bulgarian;
+    const char* Level;
+};
+// Expects Data to hold exactly Rows, none with a problem.
+void ExpectRows(const TSourceData& Data, const std::vector<TExpectedRow>& Rows);
+
 // A file of the fixture folder tests/interchange/files.
 QString Fixture(const QString& Name);
 // A file of the public sample Access databases.
@@ -56,6 +68,10 @@ QString SparseFile(const QString& Path, qint64 Size);
 // nested elements inside an entry's text), and an entity of Length characters used Uses times.
 QByteArray DeepKvtml(int Depth, bool InText);
 QByteArray EntityKvtml(int Length, int Uses);
+
+// KDE's vocabulary-document library as a program (see kvtml-oracle/main.cpp), or an empty string
+// when it was not built.
+QString KvtmlOracle();
 
 // Runs a program; returns its exit code, with its output in Out and Err.
 int RunProgram(const QString& Program, const QStringList& Arguments, QString& Out, QString& Err,

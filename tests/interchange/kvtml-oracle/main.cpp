@@ -3,7 +3,8 @@
 // Opens IN with KDE's vocabulary-document library and prints every entry it found, one a line:
 // lesson TAB first-language text TAB its pronunciation TAB second-language text (line breaks in
 // texts printed as \n, backslashes as \\). Then adds an entry of its own, "oracle" in lesson
-// "Level 7", and saves the document as OUT (KVTML 2) with the same library.
+// "Level 7", and saves the document as OUT (KVTML 2, or the library's comma-separated text when
+// OUT ends in .csv) with the same library.
 #include <QCoreApplication>
 #include <QTextStream>
 #include <QUrl>
@@ -71,7 +72,9 @@ int main(int argc, char* argv[])
     Entry->translation(0)->setPronunciation(QString::fromUtf8("ˈɒrəkl"));
     Level7->appendEntry(Entry);
     const KEduVocDocument::ErrorCode Saved = Document.saveAs(
-        QUrl::fromLocalFile(QString::fromLocal8Bit(argv[2])), KEduVocDocument::Kvtml,
+        QUrl::fromLocalFile(QString::fromLocal8Bit(argv[2])),
+        QString::fromLocal8Bit(argv[2]).endsWith(QLatin1String(".csv")) ? KEduVocDocument::Csv
+                                                                          : KEduVocDocument::Kvtml,
         KEduVocDocument::FileIgnoreLock);
     if (Saved != KEduVocDocument::NoError) {
         Err << "cannot save: " << KEduVocDocument::errorDescription(Saved) << '\n';
