@@ -7,7 +7,6 @@
 
 #include "app/TEnglishTableModel.h"
 #include "app/TInterchangeCommands.h"
-#include "app/TTrayControl.h"
 #include "app/TLearnNotes.h"
 #include "app/TLookUp.h"
 #include "app/TTrayControl.h"
@@ -92,10 +91,12 @@ TDictionaryCommands::TDictionaryCommands(TAdminForm& Form) : QObject(&Form), For
     connect(NewDictionary, &QAction::triggered, this, &TDictionaryCommands::NewDictionaryExecute);
     connect(OpenDictionary, &QAction::triggered, this, &TDictionaryCommands::OpenDictionaryExecute);
 
-    UnifyStressMarksAction = new QAction(QCoreApplication::translate("TDictionaryCommands", "Unify Stress Marks\u2026"), &Form);
+    UnifyStressMarksAction = new QAction(
+        QCoreApplication::translate("TDictionaryCommands", "Unify Stress Marks\u2026"), &Form);
     UnifyStressMarksAction->setObjectName("UnifyStressMarks");
-    UnifyStressMarksAction->setStatusTip(
-        QCoreApplication::translate("TDictionaryCommands", "Write every transcription's stress mark the dictionary's way (\u02CB)"));
+    UnifyStressMarksAction->setStatusTip(QCoreApplication::translate(
+        "TDictionaryCommands",
+        "Write every transcription's stress mark the dictionary's way (\u02CB)"));
     Form.Tools1->insertAction(Form.Options, UnifyStressMarksAction);
     Form.Tools1->insertSeparator(Form.Options);
     connect(UnifyStressMarksAction, &QAction::triggered, this,
@@ -110,26 +111,34 @@ void TDictionaryCommands::UnifyStressMarksExecute()
     try {
         const int Count = ScreenSaverDataModule->CountForeignStressMarks();
         if (Count == 0) {
-            TMessageBox::Information(&Form, QCoreApplication::translate("TDictionaryCommands", "Unify Stress Marks"),
-                                     QCoreApplication::translate("TDictionaryCommands", "Every transcription already writes its stress "
-                                                    "mark as \u02CB."));
+            TMessageBox::Information(
+                &Form, QCoreApplication::translate("TDictionaryCommands", "Unify Stress Marks"),
+                QCoreApplication::translate("TDictionaryCommands",
+                                            "Every transcription already writes its stress "
+                                            "mark as \u02CB."));
             return;
         }
         const QString Question =
-            (Count == 1 ? QCoreApplication::translate("TDictionaryCommands", "1 transcription writes")
-                        : QCoreApplication::translate("TDictionaryCommands", "%1 transcriptions write").arg(Count)) +
-            QCoreApplication::translate("TDictionaryCommands", " the stress mark as \u02C8. Write it as \u02CB, as the rest of the "
-                           "dictionary does?");
-        if (TMessageBox::Question(&Form, QCoreApplication::translate("TDictionaryCommands", "Unify Stress Marks"), Question,
-                                  QMessageBox::Yes | QMessageBox::No,
-                                  QMessageBox::No) != QMessageBox::Yes)
+            (Count == 1
+                 ? QCoreApplication::translate("TDictionaryCommands", "1 transcription writes")
+                 : QCoreApplication::translate("TDictionaryCommands", "%1 transcriptions write")
+                       .arg(Count)) +
+            QCoreApplication::translate(
+                "TDictionaryCommands",
+                " the stress mark as \u02C8. Write it as \u02CB, as the rest of the "
+                "dictionary does?");
+        if (TMessageBox::Question(
+                &Form, QCoreApplication::translate("TDictionaryCommands", "Unify Stress Marks"),
+                Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
             return;
         const int Changed = ScreenSaverDataModule->UnifyStressMarks();
         Form.ShowCurrentDetails();
         Form.TableAfterPost();
-        Form.StatusPanel->setText(Changed == 1 ? QCoreApplication::translate("TDictionaryCommands", "1 transcription changed.")
-                                               : QCoreApplication::translate("TDictionaryCommands", "%1 transcriptions changed.")
-                                                     .arg(Changed));
+        Form.StatusPanel->setText(
+            Changed == 1
+                ? QCoreApplication::translate("TDictionaryCommands", "1 transcription changed.")
+                : QCoreApplication::translate("TDictionaryCommands", "%1 transcriptions changed.")
+                      .arg(Changed));
     } catch (const std::exception& Failure) {
         ShowError(&Form, FailureText(Failure));
     }

@@ -244,13 +244,16 @@ TColumns ColumnsNamed(const QStringList& Names)
         const int Column = ColumnOf(Name);
         if (Column < 0)
             throw EVexloDatabaseError(
-                QCoreApplication::translate("TDelimitedText", "A column holds English, Transcription, Bulgarian or Level, or - "
-                               "for one to leave out; \"%1\" is none of them.")
+                QCoreApplication::translate(
+                    "TDelimitedText",
+                    "A column holds English, Transcription, Bulgarian or Level, or - "
+                    "for one to leave out; \"%1\" is none of them.")
                     .arg(Name));
         Columns.At[Column] = I;
     }
     if (Columns.At[0] < 0)
-        throw EVexloDatabaseError(QCoreApplication::translate("TDelimitedText", "One of the columns must be English."));
+        throw EVexloDatabaseError(
+            QCoreApplication::translate("TDelimitedText", "One of the columns must be English."));
     return Columns;
 }
 
@@ -324,9 +327,11 @@ void ArrangeByCount(TSourceData& Data, int Fields)
         if (!Numbers)
             throw EInterchangeQuestion(
                 EInterchangeQuestion::TKind::Columns,
-                QCoreApplication::translate("TDelimitedText", "The file has three columns and no header row, and the third is "
-                               "not a level: say what the columns hold (English, Transcription, "
-                               "Bulgarian, Level, or - to leave one out)."),
+                QCoreApplication::translate(
+                    "TDelimitedText",
+                    "The file has three columns and no header row, and the third is "
+                    "not a level: say what the columns hold (English, Transcription, "
+                    "Bulgarian, Level, or - to leave one out)."),
                 Sample);
     }
     for (TSourceRow& Row : Data.Rows) {

@@ -462,7 +462,8 @@ QString TImportSummary::Report(int MaxListed) const
                        .arg(static_cast<qsizetype>(Skipped.size()))
                        .arg(Duplicates);
     if (EmptyRows > 0)
-        Text += QCoreApplication::translate("TInterchange", "\nEmpty rows (left out): %1").arg(EmptyRows);
+        Text += QCoreApplication::translate("TInterchange", "\nEmpty rows (left out): %1")
+                    .arg(EmptyRows);
     if (!Note.isEmpty())
         Text += u'\n' + Note;
     if (!Skipped.empty()) {

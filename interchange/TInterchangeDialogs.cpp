@@ -159,21 +159,25 @@ bool ReadFileAsking(QWidget* Parent, const QString& Path, TInterchangeFormat For
                 const QString Answer =
                     EncodingAnswer
                         ? EncodingAnswer(Question.Message())
-                        : AskChoices(Parent, QStringLiteral("Import"),
-                                     Question.Message() +
-                                         QCoreApplication::translate("TInterchangeDialogs", "\n\nWhich encoding was it saved in?"),
-                                     {QStringLiteral("&Encoding:")},
-                                     {QStringLiteral("windows-1251"), QStringLiteral("iso-8859-1"),
-                                      QStringLiteral("koi8-r"), QStringLiteral("iso-8859-5"),
-                                      QStringLiteral("ibm866"), QStringLiteral("windows-1252")},
-                                     {})
+                        : AskChoices(
+                              Parent, QStringLiteral("Import"),
+                              Question.Message() +
+                                  QCoreApplication::translate(
+                                      "TInterchangeDialogs", "\n\nWhich encoding was it saved in?"),
+                              {QStringLiteral("&Encoding:")},
+                              {QStringLiteral("windows-1251"), QStringLiteral("iso-8859-1"),
+                               QStringLiteral("koi8-r"), QStringLiteral("iso-8859-5"),
+                               QStringLiteral("ibm866"), QStringLiteral("windows-1252")},
+                              {})
                               .value(0);
                 if (Answer.isEmpty())
                     return false;
                 Options.Encoding = TForeignText::EncodingName(Answer);
                 if (Options.Encoding.isEmpty())
                     throw EVexloDatabaseError(
-                        QCoreApplication::translate("TInterchangeDialogs", "The encoding %1 is not known.").arg(Answer));
+                        QCoreApplication::translate("TInterchangeDialogs",
+                                                    "The encoding %1 is not known.")
+                            .arg(Answer));
             } else {
                 const QStringList Parts{QStringLiteral("English"), QStringLiteral("Transcription"),
                                         QStringLiteral("Bulgarian"), QStringLiteral("Level"),

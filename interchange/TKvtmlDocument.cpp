@@ -232,7 +232,8 @@ std::pair<QString, QString> ChooseLanguages(const std::vector<TLanguage>& Langua
         if (I != English && I != Bulgarian)
             Left << (Languages[I].Name.isEmpty() ? Languages[I].Locale : Languages[I].Name);
     if (!Left.isEmpty())
-        Note = QCoreApplication::translate("TKvtmlDocument", "Languages left out: %1.").arg(Left.join(QStringLiteral(", ")));
+        Note = QCoreApplication::translate("TKvtmlDocument", "Languages left out: %1.")
+                   .arg(Left.join(QStringLiteral(", ")));
     auto IdOf = [&](qsizetype At, const char* Default) {
         return At >= 0 ? Languages[At].Id : QString::fromLatin1(Default);
     };
