@@ -155,8 +155,8 @@ bool TInterchangeCommands::ImportFile(const QString& Path, TInterchangeFormat Fo
                 return false;
             }
             Data = TInterchange::ReadAccess(File, Map);
-        } else if (!TInterchangeDialogs::ReadFileAsking(this, Path, Format, Data)) {
-            Busy = false;
+        } else if (!TInterchangeDialogs::ReadFileAsking(&Form, Path, Format, Data)) {
+            Form.Busy = false;
             return false;
         }
         if (Data.Rows.empty()) {
