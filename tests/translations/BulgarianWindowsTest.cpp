@@ -40,7 +40,7 @@ const QSet<QString> Names = {
     "vexlo", "vocabulary", "software", "www", "example", "ok", "english", "html", "pdf", "espeak",
     "ng", "ctrl", "shift", "alt", "del", "esc", "kde", "access", "microsoft", "utf", "sqlite",
     "tsv", "txt", "tab", "csv", "kvtml", "mdb", "accdb", "htm", "mb", "windows", "bitmap",
-    "jpeg", "nul", "ename", "learnform"};
+    "jpeg", "nul", "ename", "learnform", "anki", "basic"};
 
 class BulgarianWindowsTest : public AdminFormTest
 {
