@@ -176,7 +176,7 @@ TEST_F(ImportExportWindow, AsksForTheEncodingAndTheColumns)
             TMessageBox::SetNextAnswer(QMessageBox::Yes);
             TMessageBox::SetNextAnswer(QMessageBox::Ok);
         }
-        Form->ImportAction->trigger();
+        Form->Interchange->ImportAction->trigger();
         if (Case.Asked) {
             ASSERT_EQ(Asked.size(), 1);
             EXPECT_TRUE(Asked[0].contains(Case.Asked)) << Asked[0].toStdString();
@@ -327,7 +327,7 @@ TEST_F(ImportExportWindow, AnkiFilterWritesNotes)
         TInterchangeDialogs::FileAnswer = [&](bool) { return std::make_pair(Path, Format); };
         TMessageBox::ClearAnswers();
         TMessageBox::SetNextAnswer(QMessageBox::Ok);
-        Form->ExportAction->trigger();
+        Form->Interchange->ExportAction->trigger();
         QFile Written(Path);
         ASSERT_TRUE(Written.open(QIODevice::ReadOnly));
         EXPECT_EQ(QString::fromUtf8(Written.readAll()),
