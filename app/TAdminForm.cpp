@@ -12,6 +12,8 @@
 #include "app/TWindowPlacement.h"
 #include "app/TWordGrid.h"
 #include "editor/TEditForm.h"
+#include "app/TMeaningFinder.h"
+#include "app/TFindCommand.h"
 #include "preview/TAboutForm.h"
 #include "reports/TInformationForm.h"
 #include "settings/TOptionsForm.h"
@@ -34,6 +36,7 @@
 #include <QLabel>
 #include <QScrollBar>
 #include <QStatusTipEvent>
+#include <QScopedValueRollback>
 
 #include <cstdlib>
 #include <exception>
@@ -135,6 +138,22 @@ void TAdminForm::DesignForm()
     };
     LookUps->Ready = [this] { return !Busy && TableBound; };
     LookUps->Find = [this](const QString& Text) { CaptureText(Text); };
+
+    Meanings = new TMeaningFinder(this, SearchEdit, BulgarianDBMemo, StatusBar);
+    Meanings->MoveTo = [this](int Row) {
+        Guarded([this, Row] {
+            const QScopedValueRollback<bool> Searching(Busy, true);
+            ScreenSaverDataModule->ADOTable->SetRecNo(Row + 1);
+        });
+    };
+
+    FindCommand = new TFindCommand(this, File1, DeleteAll);
+    FindCommand->GoToEntry = [this](int32_t ID) {
+        const int Row = TableBound ? ScreenSaverDataModule->ADOTable->IndexOfId(ID) : -1;
+        if (Row >= 0)
+            Guarded([Row] { ScreenSaverDataModule->ADOTable->SetRecNo(Row + 1); });
+        return Row >= 0;
+    };
 
     NewBitBtn->setDefaultAction(New);
     RedactBitBtn->setDefaultAction(Redact);
@@ -262,8 +281,10 @@ void TAdminForm::BindDataControls()
     Table->OnDataChange = [this] {
         GridModel->DataChanged();
         ShowCurrentDetails();
+        Meanings->DataChanged();
     };
     GridModel->SetTable(Table);
+    Meanings->DataChanged();
     ShowCurrentDetails();
 }
 
@@ -456,6 +477,8 @@ void TAdminForm::SearchEditChange()
 {
     if (!TableBound)
         return;
+    if (Meanings->Search(SearchEdit->text()))
+        return Speech->ClearSearchOutcome();
     Busy = true;
     try {
         ScreenSaverDataModule->SearchWord(TextCodec::NarrowText(SearchEdit->text()));

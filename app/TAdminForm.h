@@ -20,6 +20,8 @@ class TEditForm;
 class TInterchangeCommands;
 class TLearnNotes;
 class TLookUp;
+class TMeaningFinder;
+class TFindCommand;
 class TEnglishTableModel;
 class TRegInfo;
 class TSpeechCommands;
@@ -135,6 +137,10 @@ public:
     // What a look-up found is shown: the window comes forward (or only shows, as the settings
     // say) unless a dialog is open.
     void ShowAfterCapture();
+
+    // Finding entries by their Bulgarian meaning, and File > Find... (find in everything).
+    TMeaningFinder* Meanings = nullptr;
+    TFindCommand* FindCommand = nullptr;
 
 protected:
     bool event(QEvent* Event) override;

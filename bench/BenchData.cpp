@@ -7,7 +7,9 @@
 
 #include <sqlite3.h>
 
+#include <fstream>
 #include <stdexcept>
+#include <unistd.h>
 
 void WriteBenchDataFile(const QString& Path, int Count,
                         const std::function<TBenchEntry(int ID)>& Make)
@@ -52,4 +54,12 @@ bool EnsureBenchApplication()
         new QApplication(Argc, Argv); // never destroyed: it lives as long as the process
     }
     return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+long ResidentBytes()
+{
+    std::ifstream Statm("/proc/self/statm");
+    long Size = 0, Resident = 0;
+    Statm >> Size >> Resident;
+    return Resident * sysconf(_SC_PAGESIZE);
 }

@@ -25,3 +25,6 @@ void WriteBenchDataFile(const QString& Path, int Count,
 // This process's QApplication, made on first use: on the X server when DISPLAY names one, else
 // offscreen. False when another kind of application object was made first.
 bool EnsureBenchApplication();
+
+// This process's resident memory in bytes.
+long ResidentBytes();

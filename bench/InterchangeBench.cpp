@@ -78,14 +78,6 @@ QString FullDataFile(int Count)
     return Path;
 }
 
-long ResidentBytes()
-{
-    std::ifstream Statm("/proc/self/statm");
-    long Size = 0, Resident = 0;
-    Statm >> Size >> Resident;
-    return Resident * sysconf(_SC_PAGESIZE);
-}
-
 void BM_Import_Tsv(benchmark::State& State)
 {
     const int Count = static_cast<int>(State.range(0));

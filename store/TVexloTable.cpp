@@ -8,8 +8,6 @@
 
 #include <algorithm>
 #include <sqlite3.h>
-#include <unicode/uchar.h>
-#include <unicode/ustring.h>
 #include <unordered_set>
 
 namespace {
@@ -42,16 +40,9 @@ bool IsAscii(std::string_view Text)
 // valid UTF-8 fold as U+FFFD.
 std::string FoldCase(std::string_view Utf8)
 {
-    const QString Text = QString::fromUtf8(Utf8.data(), static_cast<qsizetype>(Utf8.size()));
-    std::u16string Folded(static_cast<size_t>(Text.size()) * 3 + 4, u'\0');
-    UErrorCode Error = U_ZERO_ERROR;
-    const int32_t Length =
-        u_strFoldCase(Folded.data(), static_cast<int32_t>(Folded.size()),
-                      reinterpret_cast<const UChar*>(Text.utf16()),
-                      static_cast<int32_t>(Text.size()), U_FOLD_CASE_DEFAULT, &Error);
-    if (U_FAILURE(Error))
-        return Text.toCaseFolded().toStdString();
-    return QString::fromUtf16(Folded.data(), Length).toStdString();
+    return TextCodec::FoldCase(
+               QString::fromUtf8(Utf8.data(), static_cast<qsizetype>(Utf8.size())))
+        .toStdString();
 }
 
 // Names are compared by their case-folded UTF-8 bytes (code point order), then by length. A plain

@@ -1,5 +1,10 @@
 #include "store/TextCodec.h"
 
+#include <unicode/uchar.h>
+#include <unicode/ustring.h>
+
+#include <string>
+
 namespace TextCodec {
 
 QByteArray NarrowText(const QString& Wide)
@@ -49,6 +54,19 @@ QByteArray DropLastCharacter(QByteArrayView Text)
     while (End > 0 && (static_cast<unsigned char>(Text[End]) & 0xC0) == 0x80)
         --End;
     return Text.first(End).toByteArray();
+}
+
+QString FoldCase(QStringView Text)
+{
+    std::u16string Folded(static_cast<size_t>(Text.size()) * 3 + 4, u'\0');
+    UErrorCode Error = U_ZERO_ERROR;
+    const int32_t Length =
+        u_strFoldCase(Folded.data(), static_cast<int32_t>(Folded.size()),
+                      reinterpret_cast<const UChar*>(Text.utf16()),
+                      static_cast<int32_t>(Text.size()), U_FOLD_CASE_DEFAULT, &Error);
+    if (U_FAILURE(Error))
+        return Text.toString().toCaseFolded();
+    return QString::fromUtf16(Folded.data(), Length);
 }
 
 } // namespace TextCodec

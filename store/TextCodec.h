@@ -26,4 +26,7 @@ QString TrimControls(const QString& Text);
 // the result never ends in a broken sequence.
 QByteArray DropLastCharacter(QByteArrayView Text);
 
+// Full Unicode case folding ("Straße" and "STRASSE" fold alike): how the store compares words.
+QString FoldCase(QStringView Text);
+
 } // namespace TextCodec

@@ -1,0 +1,43 @@
+#include "app/TFindCommand.h"
+
+#include "finder/TFindForm.h"
+#include "widgets/TMessageBox.h"
+
+#include <QAction>
+#include <QKeySequence>
+#include <QLineEdit>
+#include <QMenu>
+
+TFindCommand::TFindCommand(QWidget* Window, QMenu* Menu, QAction* Before)
+    : QObject(Window), FWindow(Window)
+{
+    FindAction = new QAction(QStringLiteral("&Find..."), Window);
+    FindAction->setObjectName(QStringLiteral("FindAction"));
+    FindAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    FindAction->setStatusTip(
+        QStringLiteral("Find a text in the English words, transcriptions and Bulgarian texts"));
+    Menu->insertAction(Before, FindAction);
+    Menu->insertSeparator(Before);
+    Window->addAction(FindAction);
+    connect(FindAction, &QAction::triggered, this, &TFindCommand::FindExecute);
+}
+
+void TFindCommand::FindExecute()
+{
+    if (!FForm) {
+        FForm = new TFindForm(FWindow);
+        connect(FForm, &TFindForm::EntryChosen, this, &TFindCommand::EntryChosen);
+    }
+    FForm->show();
+    FForm->raise();
+    FForm->activateWindow();
+    FForm->FindEdit->setFocus();
+    FForm->FindEdit->selectAll();
+}
+
+void TFindCommand::EntryChosen(int32_t ID)
+{
+    if (GoToEntry && !GoToEntry(ID))
+        TMessageBox::Information(FForm, QStringLiteral("Find"),
+                                 QStringLiteral("That entry is no longer in the dictionary."));
+}

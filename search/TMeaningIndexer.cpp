@@ -1,0 +1,96 @@
+#include "search/TMeaningIndexer.h"
+
+#include <QMetaObject>
+#include <QPointer>
+
+#include <sqlite3.h>
+
+#include <stdexcept>
+
+TMeaningIndexer::TMeaningIndexer(QObject* Parent) : QObject(Parent)
+{
+    qRegisterMetaType<std::shared_ptr<const TMeaningIndex>>();
+}
+
+TMeaningIndexer::~TMeaningIndexer()
+{
+    Stop();
+}
+
+void TMeaningIndexer::Stop()
+{
+    FWork.Stop();
+    FBuilding = false;
+}
+
+std::shared_ptr<TMeaningIndex> TMeaningIndexer::Read(const QString& Path, const QString& TableName,
+                                                     const QByteArray& IdExpression,
+                                                     const std::atomic<bool>* Stop)
+{
+    QString Problem;
+    sqlite3* Db = TWorkThread::OpenReadOnly(Path, Problem);
+    if (!Db)
+        throw std::runtime_error(Problem.toStdString());
+    QByteArray Table = TableName.toUtf8();
+    Table.replace('"', "\"\"");
+    const QByteArray Sql = "SELECT " + IdExpression + ", BULG FROM \"" + Table + "\"";
+    sqlite3_stmt* Statement = nullptr;
+    auto Index = std::make_shared<TMeaningIndex>();
+    int Result = sqlite3_prepare_v2(Db, Sql.constData(), -1, &Statement, nullptr);
+    if (Result == SQLITE_OK) {
+        int Count = 0;
+        while ((Result = sqlite3_step(Statement)) == SQLITE_ROW) {
+            const auto* Text = static_cast<const char16_t*>(sqlite3_column_text16(Statement, 1));
+            const int Bytes = sqlite3_column_bytes16(Statement, 1);
+            Index->Add(static_cast<int32_t>(sqlite3_column_int64(Statement, 0)),
+                       QStringView(Text, Bytes / 2));
+            if ((++Count & 4095) == 0 && Stop && Stop->load(std::memory_order_relaxed)) {
+                Result = SQLITE_DONE;
+                break;
+            }
+        }
+    }
+    std::string Message;
+    if (Result != SQLITE_DONE)
+        Message = sqlite3_errmsg(Db);
+    sqlite3_finalize(Statement);
+    sqlite3_close(Db);
+    if (!Message.empty())
+        throw std::runtime_error(Message);
+    Index->Finish(Stop);
+    return Index;
+}
+
+void TMeaningIndexer::Rebuild(const QString& Path, const QString& TableName,
+                              const QByteArray& IdExpression)
+{
+    FBuilding = true;
+    QPointer<TMeaningIndexer> Self(this);
+    FWork.Start([this, Self, Path, TableName, IdExpression](const std::atomic<bool>& Dropped,
+                                                             unsigned Generation) {
+        std::shared_ptr<const TMeaningIndex> Index;
+        QString Problem;
+        try {
+            Index = Read(Path, TableName, IdExpression, &Dropped);
+        } catch (const std::exception& Error) {
+            Problem = QString::fromUtf8(Error.what());
+        } catch (...) {
+            Problem = QStringLiteral("out of memory");
+        }
+        if (Dropped.load())
+            return;
+        // Handed to the owner's thread; a build that was dropped meanwhile is forgotten there.
+        QMetaObject::invokeMethod(
+            this,
+            [Self, Generation, Index, Problem] {
+                if (!Self || Self->FWork.Generation() != Generation)
+                    return;
+                Self->FBuilding = false;
+                if (Index)
+                    emit Self->Built(Index);
+                else
+                    emit Self->Failed(Problem);
+            },
+            Qt::QueuedConnection);
+    });
+}
