@@ -6,7 +6,7 @@
 set -euo pipefail
 # Every room whose sources show texts. Places are left out of the catalogs, so that moving code
 # changes nothing in them.
-rooms=(app widgets store editor speech reports settings preview platform notecard interchange)
+rooms=(app widgets store editor speech reports settings preview platform notecard interchange finder search)
 options=(-locations none -extensions cpp,h,ui -I . -silent)
 mode=$1
 lupdate=$2

@@ -574,6 +574,80 @@ The word &quot;%1&quot; is no longer in the dictionary: OK adds what you typed a
     </message>
 </context>
 <context>
+    <name>TFindCommand</name>
+    <message>
+        <source>&amp;Find...</source>
+        <translation>&amp;Търсене…</translation>
+    </message>
+    <message>
+        <source>Find a text in the English words, transcriptions and Bulgarian texts</source>
+        <translation>Търси текст в английските думи, транскрипциите и българските текстове</translation>
+    </message>
+    <message>
+        <source>That entry is no longer in the dictionary.</source>
+        <translation>Тази дума вече не е в речника.</translation>
+    </message>
+</context>
+<context>
+    <name>TFindForm</name>
+    <message>
+        <source>English</source>
+        <translation>Английски</translation>
+    </message>
+    <message>
+        <source>Transcription</source>
+        <translation>Транскрипция</translation>
+    </message>
+    <message>
+        <source>Bulgarian</source>
+        <translation>Български</translation>
+    </message>
+    <message>
+        <source>Find</source>
+        <translation>Търсене</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Спиране</translation>
+    </message>
+    <message>
+        <source>Everywhere</source>
+        <translation>Навсякъде</translation>
+    </message>
+    <message>
+        <source>&amp;Whole words</source>
+        <translation>&amp;Цели думи</translation>
+    </message>
+    <message>
+        <source>Found in</source>
+        <translation>Намерено в</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>Текст</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Грешка</translation>
+    </message>
+    <message>
+        <source>The dictionary cannot be searched: </source>
+        <translation>В речника не може да се търси: </translation>
+    </message>
+    <message>
+        <source>Stopped: %1 found so far</source>
+        <translation>Спряно: намерени досега %1</translation>
+    </message>
+    <message>
+        <source>Nothing found</source>
+        <translation>Нищо не е намерено</translation>
+    </message>
+    <message>
+        <source>%1 found; the first %2 are listed</source>
+        <translation>Намерени %1; показани са първите %2</translation>
+    </message>
+</context>
+<context>
     <name>TForeignText</name>
     <message>
         <source>Line %1 of the file holds a byte that is no character in Windows-1251: the file has another encoding.</source>
@@ -1125,6 +1199,25 @@ Which encoding was it saved in?</source>
     <message>
         <source>Start LM</source>
         <translation>Пускане на бележките</translation>
+    </message>
+</context>
+<context>
+    <name>TMeaningFinder</name>
+    <message>
+        <source>Meanings cannot be searched: </source>
+        <translation>В значенията не може да се търси: </translation>
+    </message>
+    <message>
+        <source>No meaning begins so</source>
+        <translation>Никое значение не започва така</translation>
+    </message>
+    <message>
+        <source>Meaning %1 of %2</source>
+        <translation>Значение %1 от %2</translation>
+    </message>
+    <message>
+        <source>%1 meanings begin so</source>
+        <translation>%1 значения започват така</translation>
     </message>
 </context>
 <context>
