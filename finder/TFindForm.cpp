@@ -44,7 +44,7 @@ TFindForm::TFindForm(QWidget* Parent) : QDialog(Parent)
     setWindowTitle(QCoreApplication::translate("TFindForm", "Find"));
     FSearch = new TTextSearch(this);
     auto* Layout = new QGridLayout(this);
-    auto* FindLabel = new QLabel(QStringLiteral("&Find:"), this);
+    auto* FindLabel = new QLabel(QCoreApplication::translate("TFindForm", "&Find:"), this);
     FindEdit = new QLineEdit(this);
     FindEdit->setObjectName(QStringLiteral("FindEdit"));
     FindLabel->setBuddy(FindEdit);
@@ -52,7 +52,7 @@ TFindForm::TFindForm(QWidget* Parent) : QDialog(Parent)
     FindButton->setDefault(true);
     StopButton = new QPushButton(QCoreApplication::translate("TFindForm", "Stop"), this);
     StopButton->setEnabled(false);
-    auto* InLabel = new QLabel(QStringLiteral("&In:"), this);
+    auto* InLabel = new QLabel(QCoreApplication::translate("TFindForm", "&In:"), this);
     FieldBox = new QComboBox(this);
     FieldBox->addItem(QCoreApplication::translate("TFindForm", "Everywhere"), int(TTextSearch::fdAll));
     FieldBox->addItem(QCoreApplication::translate("TFindForm", "English"), int(TTextSearch::fdEnglish));

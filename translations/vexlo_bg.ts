@@ -646,6 +646,14 @@ The word &quot;%1&quot; is no longer in the dictionary: OK adds what you typed a
         <source>%1 found; the first %2 are listed</source>
         <translation>Намерени %1; показани са първите %2</translation>
     </message>
+    <message>
+        <source>&amp;Find:</source>
+        <translation>&amp;Търсене:</translation>
+    </message>
+    <message>
+        <source>&amp;In:</source>
+        <translation>&amp;В:</translation>
+    </message>
 </context>
 <context>
     <name>TForeignText</name>

@@ -3,6 +3,7 @@
 #include "tests/app/AdminFormFixture.h"
 
 #include "editor/TEditForm.h"
+#include "finder/TFindForm.h"
 #include "interchange/TAccessFile.h"
 #include "interchange/TInterchangeDialogs.h"
 #include "preview/TAboutForm.h"
@@ -136,6 +137,10 @@ TEST_F(BulgarianWindowsTest, EveryWindowAndDialogSpeaksBulgarian)
     {
         TEditForm Editor(Form.get());
         ExpectBulgarian(&Editor, "word editor");
+    }
+    {
+        TFindForm Find(Form.get());
+        ExpectBulgarian(&Find, "find dialog");
     }
     {
         TAboutForm About(Form.get());
