@@ -31,6 +31,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QHeaderView>
 #include <QLabel>
@@ -402,17 +403,17 @@ void TAdminForm::ShowOpenErrors()
     // Taken out first: showing the box deactivates and reactivates this window.
     const QString Text = OpenErrors.join(QLatin1Char('\n'));
     OpenErrors.clear();
-    TMessageBox::Error(this, QStringLiteral("Error"), Text);
+    TMessageBox::Error(this, QCoreApplication::translate("TAdminForm", "Error"), Text);
 }
 
 void TAdminForm::UpdateCaption()
 {
     TVexloTable* Table = ScreenSaverDataModule->ADOTable;
     const int RecNo = Table->RecNo();
-    QString Caption =
-        QStringLiteral("Vexlo Vocabulary - ") + QString::number(Table->RecordCount()) + " records";
+    QString Caption = QCoreApplication::translate("TAdminForm", "Vexlo Vocabulary - %n records",
+                                                  nullptr, Table->RecordCount());
     if (RecNo != -1)
-        Caption += QStringLiteral(" Pos:") + QString::number(RecNo);
+        Caption += QCoreApplication::translate("TAdminForm", " Pos:%1").arg(RecNo);
     setWindowTitle(Caption);
     if (Busy)
         return;
@@ -536,12 +537,14 @@ void TAdminForm::DeleteExecute()
         const QString Word = TDisplayText::OneLine(
             TextCodec::WidenText(ScreenSaverDataModule->ADOTableENAME->AsAnsiString()),
             TDisplayText::QuestionWordChars);
-        const QString Question = QStringLiteral("Delete the word ") + AsciiUpper(Word) + " ?";
-        if (TMessageBox::Show(this, QMessageBox::Question, QStringLiteral("Confirm"), Question,
-                              QMessageBox::Yes | QMessageBox::No,
-                              QMessageBox::Yes) != QMessageBox::Yes)
+        const QString Question =
+            QCoreApplication::translate("TAdminForm", "Delete the word %1 ?").arg(AsciiUpper(Word));
+        if (TMessageBox::Show(
+                this, QMessageBox::Question, QCoreApplication::translate("TAdminForm", "Confirm"),
+                Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) != QMessageBox::Yes)
             return;
-        auto* MessageForm = new TMessageForm(nullptr, QStringLiteral("Please wait for a moment"));
+        auto* MessageForm = new TMessageForm(
+            nullptr, QCoreApplication::translate("TAdminForm", "Please wait for a moment"));
         MessageForm->ShowPainted();
         try {
             // Busy: a copy or a lookup arriving while the windows are drawn must not search.
@@ -571,10 +574,10 @@ void TAdminForm::DeleteAllExecute()
     if (Interchange->RefusedWhileImporting())
         return;
     Guarded([this] {
-        if (TMessageBox::Show(this, QMessageBox::Question, QStringLiteral("Attention"),
-                              QStringLiteral("Delete all words from DataBase ?"),
-                              QMessageBox::Yes | QMessageBox::No,
-                              QMessageBox::No) != QMessageBox::Yes)
+        if (TMessageBox::Show(
+                this, QMessageBox::Question, QCoreApplication::translate("TAdminForm", "Attention"),
+                QCoreApplication::translate("TAdminForm", "Delete all words from DataBase ?"),
+                QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
             return;
         SearchEdit->clear();
         ScreenSaverDataModule->DeleteAllEntries();

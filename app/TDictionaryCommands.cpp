@@ -7,17 +7,18 @@
 
 #include "app/TEnglishTableModel.h"
 #include "app/TInterchangeCommands.h"
-#include "app/TTrayControl.h"
 #include "app/TLearnNotes.h"
 #include "app/TLookUp.h"
-#include "widgets/TFileDialog.h"
-#include "widgets/TMessageBox.h"
+#include "app/TTrayControl.h"
 #include "platform/TRegistry.h"
 #include "settings/TRegInfo.h"
 #include "store/TDataFileTool.h"
 #include "store/TScreenSaverDataModule.h"
+#include "widgets/TFileDialog.h"
+#include "widgets/TMessageBox.h"
 
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -38,8 +39,8 @@
 
 namespace {
 
-const QString DictionaryFilter =
-    QStringLiteral("Dictionaries (*.db *.mdb *.sqlite);;All files (*)");
+const QString DictionaryFilter = QCoreApplication::translate(
+    "TDictionaryCommands", "Dictionaries (*.db *.mdb *.sqlite);;All files (*)");
 
 QString FailureText(const std::exception& Failure)
 {
@@ -52,7 +53,7 @@ QString FailureText(const std::exception& Failure)
 
 void ShowError(QWidget* Parent, const QString& Text)
 {
-    TMessageBox::Error(Parent, QStringLiteral("Error"), Text);
+    TMessageBox::Error(Parent, QCoreApplication::translate("TDictionaryCommands", "Error"), Text);
 }
 
 // Whether the screen saver's key names a data file at all (a value of any type counts).
@@ -73,12 +74,16 @@ bool DataFileConfigured()
 
 TDictionaryCommands::TDictionaryCommands(TAdminForm& Form) : QObject(&Form), Form(Form)
 {
-    NewDictionary = new QAction(QStringLiteral("New Dictionary…"), &Form);
+    NewDictionary =
+        new QAction(QCoreApplication::translate("TDictionaryCommands", "New Dictionary…"), &Form);
     NewDictionary->setObjectName("NewDictionary");
-    NewDictionary->setStatusTip(QStringLiteral("Create a new, empty dictionary file"));
-    OpenDictionary = new QAction(QStringLiteral("Open Dictionary…"), &Form);
+    NewDictionary->setStatusTip(
+        QCoreApplication::translate("TDictionaryCommands", "Create a new, empty dictionary file"));
+    OpenDictionary =
+        new QAction(QCoreApplication::translate("TDictionaryCommands", "Open Dictionary…"), &Form);
     OpenDictionary->setObjectName("OpenDictionary");
-    OpenDictionary->setStatusTip(QStringLiteral("Open another dictionary file"));
+    OpenDictionary->setStatusTip(
+        QCoreApplication::translate("TDictionaryCommands", "Open another dictionary file"));
     QAction* First = Form.File1->actions().value(0);
     Form.File1->insertAction(First, NewDictionary);
     Form.File1->insertAction(First, OpenDictionary);
@@ -86,10 +91,12 @@ TDictionaryCommands::TDictionaryCommands(TAdminForm& Form) : QObject(&Form), For
     connect(NewDictionary, &QAction::triggered, this, &TDictionaryCommands::NewDictionaryExecute);
     connect(OpenDictionary, &QAction::triggered, this, &TDictionaryCommands::OpenDictionaryExecute);
 
-    UnifyStressMarksAction = new QAction(QStringLiteral("Unify Stress Marks\u2026"), &Form);
+    UnifyStressMarksAction = new QAction(
+        QCoreApplication::translate("TDictionaryCommands", "Unify Stress Marks\u2026"), &Form);
     UnifyStressMarksAction->setObjectName("UnifyStressMarks");
-    UnifyStressMarksAction->setStatusTip(
-        QStringLiteral("Write every transcription's stress mark the dictionary's way (\u02CB)"));
+    UnifyStressMarksAction->setStatusTip(QCoreApplication::translate(
+        "TDictionaryCommands",
+        "Write every transcription's stress mark the dictionary's way (\u02CB)"));
     Form.Tools1->insertAction(Form.Options, UnifyStressMarksAction);
     Form.Tools1->insertSeparator(Form.Options);
     connect(UnifyStressMarksAction, &QAction::triggered, this,
@@ -104,26 +111,34 @@ void TDictionaryCommands::UnifyStressMarksExecute()
     try {
         const int Count = ScreenSaverDataModule->CountForeignStressMarks();
         if (Count == 0) {
-            TMessageBox::Information(&Form, QStringLiteral("Unify Stress Marks"),
-                                     QStringLiteral("Every transcription already writes its stress "
-                                                    "mark as \u02CB."));
+            TMessageBox::Information(
+                &Form, QCoreApplication::translate("TDictionaryCommands", "Unify Stress Marks"),
+                QCoreApplication::translate("TDictionaryCommands",
+                                            "Every transcription already writes its stress "
+                                            "mark as \u02CB."));
             return;
         }
         const QString Question =
-            (Count == 1 ? QStringLiteral("1 transcription writes")
-                        : QStringLiteral("%1 transcriptions write").arg(Count)) +
-            QStringLiteral(" the stress mark as \u02C8. Write it as \u02CB, as the rest of the "
-                           "dictionary does?");
-        if (TMessageBox::Question(&Form, QStringLiteral("Unify Stress Marks"), Question,
-                                  QMessageBox::Yes | QMessageBox::No,
-                                  QMessageBox::No) != QMessageBox::Yes)
+            (Count == 1
+                 ? QCoreApplication::translate("TDictionaryCommands", "1 transcription writes")
+                 : QCoreApplication::translate("TDictionaryCommands", "%1 transcriptions write")
+                       .arg(Count)) +
+            QCoreApplication::translate(
+                "TDictionaryCommands",
+                " the stress mark as \u02C8. Write it as \u02CB, as the rest of the "
+                "dictionary does?");
+        if (TMessageBox::Question(
+                &Form, QCoreApplication::translate("TDictionaryCommands", "Unify Stress Marks"),
+                Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
             return;
         const int Changed = ScreenSaverDataModule->UnifyStressMarks();
         Form.ShowCurrentDetails();
         Form.TableAfterPost();
-        Form.StatusPanel->setText(Changed == 1 ? QStringLiteral("1 transcription changed.")
-                                               : QStringLiteral("%1 transcriptions changed.")
-                                                     .arg(Changed));
+        Form.StatusPanel->setText(
+            Changed == 1
+                ? QCoreApplication::translate("TDictionaryCommands", "1 transcription changed.")
+                : QCoreApplication::translate("TDictionaryCommands", "%1 transcriptions changed.")
+                      .arg(Changed));
     } catch (const std::exception& Failure) {
         ShowError(&Form, FailureText(Failure));
     }
@@ -173,10 +188,10 @@ void TDictionaryCommands::PrepareFirstRun()
         std::error_code Failure;
         std::filesystem::create_directories(QFile::encodeName(Folder).toStdString(), Failure);
         if (Failure) {
-            FirstRunProblem = QStringLiteral("The folder ") + Folder +
-                              QStringLiteral(" for your dictionary cannot be made: ") +
-                              QString::fromLocal8Bit(std::strerror(Failure.value())) +
-                              QLatin1Char('.');
+            FirstRunProblem =
+                QCoreApplication::translate("TDictionaryCommands",
+                                            "The folder %1 for your dictionary cannot be made: %2.")
+                    .arg(Folder, QString::fromLocal8Bit(std::strerror(Failure.value())));
             return;
         }
         TDataFileTool::CreateEmptyDataFile(Path);
@@ -197,15 +212,16 @@ void TDictionaryCommands::OfferAnotherDictionary()
     // back to when another does not open.
     Form.OpenErrors.clear();
     Form.ScreenSaverSettings->DataFile.clear();
-    const QString Text =
-        Problem + QStringLiteral("\n\nOpen a dictionary you have, make a new one (Save), or "
-                                 "close the program?");
+    const QString Text = Problem + QCoreApplication::translate(
+                                       "TDictionaryCommands",
+                                       "\n\nOpen a dictionary you have, make a new one (Save), or "
+                                       "close the program?");
     while (!ScreenSaverDataModule->ADOConnection->Connected()) {
         TAdminForm::TDialogOpen Dialog(Form);
-        const auto Answer = TMessageBox::Show(&Form, QMessageBox::Warning, QStringLiteral("Error"),
-                                              Text, QMessageBox::Open | QMessageBox::Save |
-                                                        QMessageBox::Close,
-                                              QMessageBox::Open);
+        const auto Answer = TMessageBox::Show(
+            &Form, QMessageBox::Warning,
+            QCoreApplication::translate("TDictionaryCommands", "Error"), Text,
+            QMessageBox::Open | QMessageBox::Save | QMessageBox::Close, QMessageBox::Open);
         Dialog.Close();
         if (Answer == QMessageBox::Open)
             OpenDictionaryExecute();
@@ -225,11 +241,13 @@ void TDictionaryCommands::OfferSampleVocabulary()
     if (!Form.TableBound || !Table->Active() || !ScreenSaverDataModule->IsStoreEmpty())
         return;
     TAdminForm::TDialogOpen Dialog(Form);
-    const bool Fill = TMessageBox::Question(
-                          &Form, QStringLiteral("Confirm"),
-                          QStringLiteral("Your new dictionary ") + Form.ScreenSaverSettings->DataFile +
-                              QStringLiteral(" is empty. Fill it with the sample vocabulary ?")) ==
-                      QMessageBox::Yes;
+    const bool Fill =
+        TMessageBox::Question(
+            &Form, QCoreApplication::translate("TDictionaryCommands", "Confirm"),
+            QCoreApplication::translate(
+                "TDictionaryCommands",
+                "Your new dictionary %1 is empty. Fill it with the sample vocabulary ?")
+                .arg(Form.ScreenSaverSettings->DataFile)) == QMessageBox::Yes;
     Dialog.Close();
     if (!Fill)
         return;
@@ -257,16 +275,18 @@ void TDictionaryCommands::OpenDictionaryExecute()
         return;
     TAdminForm::TDialogOpen Dialog(Form);
     QString Path = TFileDialog::OpenFileName(
-        &Form, QStringLiteral("Open Dictionary"),
+        &Form, QCoreApplication::translate("TDictionaryCommands", "Open Dictionary"),
         QFileInfo(Form.ScreenSaverSettings->DataFile).absolutePath(), DictionaryFilter);
     Dialog.Close();
     if (Path.isEmpty())
         return;
     if (IsAccessDatabase(Path)) {
         if (!ConvertAccessDatabase) {
-            ShowError(&Form, QStringLiteral("The file ") + Path +
-                                QStringLiteral(" is an Access database, which this program "
-                                               "cannot open."));
+            ShowError(&Form,
+                      QCoreApplication::translate(
+                          "TDictionaryCommands",
+                          "The file %1 is an Access database, which this program cannot open.")
+                          .arg(Path));
             return;
         }
         TAdminForm::TDialogOpen Dialog2(Form);
@@ -289,7 +309,7 @@ void TDictionaryCommands::NewDictionaryExecute()
         return;
     TAdminForm::TDialogOpen Dialog(Form);
     QString Path = TFileDialog::SaveFileName(
-        &Form, QStringLiteral("New Dictionary"),
+        &Form, QCoreApplication::translate("TDictionaryCommands", "New Dictionary"),
         QFileInfo(Form.ScreenSaverSettings->DataFile).absolutePath(), DictionaryFilter);
     Dialog.Close();
     if (Path.isEmpty())
@@ -300,7 +320,9 @@ void TDictionaryCommands::NewDictionaryExecute()
     Path = Info.absoluteFilePath();
     // A new dictionary never replaces a file, whatever it holds.
     if (Info.exists() || Info.isSymLink()) {
-        ShowError(&Form, QStringLiteral("The file ") + Path + QStringLiteral(" already exists !"));
+        ShowError(&Form,
+                  QCoreApplication::translate("TDictionaryCommands", "The file %1 already exists !")
+                      .arg(Path));
         return;
     }
     try {
@@ -336,8 +358,9 @@ bool TDictionaryCommands::SwitchDictionary(const QString& Path, bool Remember)
                 TRegistry Reg;
                 Reg.RootKey = TRootKey::HKEY_LOCAL_MACHINE;
                 if (!Reg.OpenKey(QLatin1String(TRegInfo::KeyName), true))
-                    Messages.append(QStringLiteral("Cannot write the settings file ") +
-                                    TRegistry::HivePath());
+                    Messages.append(QCoreApplication::translate("TDictionaryCommands",
+                                                                "Cannot write the settings file %1")
+                                        .arg(TRegistry::HivePath()));
                 else
                     Reg.WriteString(QStringLiteral("DataFile"), Path);
             } catch (const std::exception& Failure) {
@@ -373,7 +396,7 @@ bool TDictionaryCommands::SwitchDictionary(const QString& Path, bool Remember)
         for (QAction* Command : {Form.New, Form.Redact, Form.Delete, Form.DeleteAll})
             Command->setEnabled(false);
         Form.RandomBitBtn->setEnabled(false);
-        Form.setWindowTitle(QStringLiteral("Dictionary"));
+        Form.setWindowTitle(QCoreApplication::translate("TDictionaryCommands", "Dictionary"));
     }
     Form.Notes->UpdateLearnMenuItem();
     Form.Notes->RestartLearnTimer();

@@ -7,15 +7,16 @@
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QMenu>
+#include <QCoreApplication>
 
 TFindCommand::TFindCommand(QWidget* Window, QMenu* Menu, QAction* Before)
     : QObject(Window), FWindow(Window)
 {
-    FindAction = new QAction(QStringLiteral("&Find..."), Window);
+    FindAction = new QAction(QCoreApplication::translate("TFindCommand", "&Find..."), Window);
     FindAction->setObjectName(QStringLiteral("FindAction"));
     FindAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     FindAction->setStatusTip(
-        QStringLiteral("Find a text in the English words, transcriptions and Bulgarian texts"));
+        QCoreApplication::translate("TFindCommand", "Find a text in the English words, transcriptions and Bulgarian texts"));
     Menu->insertAction(Before, FindAction);
     Menu->insertSeparator(Before);
     Window->addAction(FindAction);
@@ -39,5 +40,5 @@ void TFindCommand::EntryChosen(int32_t ID)
 {
     if (GoToEntry && !GoToEntry(ID))
         TMessageBox::Information(FForm, QStringLiteral("Find"),
-                                 QStringLiteral("That entry is no longer in the dictionary."));
+                                 QCoreApplication::translate("TFindCommand", "That entry is no longer in the dictionary."));
 }

@@ -5,16 +5,17 @@
 
 #include "app/TLookUp.h"
 
-#include "widgets/TFileDialog.h"
-#include "widgets/TMessageBox.h"
 #include "app/TVexloApplication.h"
 #include "interchange/TAccessFile.h"
 #include "interchange/TInterchange.h"
 #include "interchange/TInterchangeDialogs.h"
 #include "store/EVexloDatabaseError.h"
 #include "store/TScreenSaverDataModule.h"
+#include "widgets/TFileDialog.h"
+#include "widgets/TMessageBox.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
@@ -25,10 +26,21 @@
 
 namespace {
 
-const QString ImportCaption = QStringLiteral("Import");
-const QString ExportCaption = QStringLiteral("Export");
-const QString ImportRunningText =
-    QStringLiteral("An import is running. Wait for it to end, or cancel it, and try again.");
+// Asked for when shown, in the language of the windows.
+QString ImportCaption()
+{
+    return QCoreApplication::translate("TInterchangeCommands", "Import");
+}
+QString ExportCaption()
+{
+    return QCoreApplication::translate("TInterchangeCommands", "Export");
+}
+QString ImportRunningText()
+{
+    return QCoreApplication::translate(
+        "TInterchangeCommands",
+        "An import is running. Wait for it to end, or cancel it, and try again.");
+}
 
 // Message boxes guess whether a text is markup; a text that names a file or carries a message
 // from a file is shown as the plain text it is.
@@ -42,7 +54,8 @@ QString ErrorMessage(const std::exception& Error)
     if (const auto* Database = dynamic_cast<const EVexloDatabaseError*>(&Error))
         return Database->Message();
     if (dynamic_cast<const std::bad_alloc*>(&Error))
-        return QStringLiteral("There is not enough memory for this; nothing was changed.");
+        return QCoreApplication::translate(
+            "TInterchangeCommands", "There is not enough memory for this; nothing was changed.");
     return QString::fromUtf8(Error.what());
 }
 
@@ -50,14 +63,16 @@ QString ErrorMessage(const std::exception& Error)
 
 TInterchangeCommands::TInterchangeCommands(TAdminForm& Form) : QObject(&Form), Form(Form)
 {
-    ImportAction = new QAction(QStringLiteral("&Import..."), &Form);
+    ImportAction =
+        new QAction(QCoreApplication::translate("TInterchangeCommands", "&Import..."), &Form);
     ImportAction->setObjectName(QStringLiteral("ImportAction"));
-    ImportAction->setStatusTip(
-        QStringLiteral("Add words from a text, KDE vocabulary or Access file"));
-    ExportAction = new QAction(QStringLiteral("E&xport..."), &Form);
+    ImportAction->setStatusTip(QCoreApplication::translate(
+        "TInterchangeCommands", "Add words from a text, KDE vocabulary or Access file"));
+    ExportAction =
+        new QAction(QCoreApplication::translate("TInterchangeCommands", "E&xport..."), &Form);
     ExportAction->setObjectName(QStringLiteral("ExportAction"));
-    ExportAction->setStatusTip(
-        QStringLiteral("Write every word to a text or KDE vocabulary file"));
+    ExportAction->setStatusTip(QCoreApplication::translate(
+        "TInterchangeCommands", "Write every word to a text or KDE vocabulary file"));
     Form.File1->insertAction(Form.HideWin, ImportAction);
     Form.File1->insertAction(Form.HideWin, ExportAction);
     Form.File1->insertSeparator(Form.HideWin);
@@ -73,9 +88,9 @@ QString TInterchangeCommands::ConvertAccessWithDialogs(const QString& AccessPath
     const QFileInfo Source(AccessPath);
     if (!QFileInfo(Source.absolutePath()).isWritable()) {
         Target = TFileDialog::SaveFileName(
-            &Form, QStringLiteral("New Dictionary"),
+            &Form, QCoreApplication::translate("TInterchangeCommands", "New Dictionary"),
             QDir::homePath() + u'/' + Source.completeBaseName() + QStringLiteral(".db"),
-            QStringLiteral("Dictionaries (*.db *.sqlite)"));
+            QCoreApplication::translate("TInterchangeCommands", "Dictionaries (*.db *.sqlite)"));
         if (Target.isEmpty())
             return QString();
         if (QFileInfo(Target).suffix().isEmpty())
@@ -98,7 +113,7 @@ bool TInterchangeCommands::RefusedWhileImporting()
 {
     if (!ScreenSaverDataModule || ScreenSaverDataModule->ChangesHeldBy.isEmpty())
         return false;
-    TMessageBox::Information(&Form, ImportCaption, ScreenSaverDataModule->ChangesHeldBy);
+    TMessageBox::Information(&Form, ImportCaption(), ScreenSaverDataModule->ChangesHeldBy);
     return true;
 }
 
@@ -115,13 +130,15 @@ void TInterchangeCommands::ExportExecute()
 bool TInterchangeCommands::ImportFile(const QString& Path, TInterchangeFormat Format)
 {
     if (!ScreenSaverDataModule || !ScreenSaverDataModule->ADOTable->Active()) {
-        TMessageBox::Error(&Form, ImportCaption, QStringLiteral("No dictionary is open."));
+        TMessageBox::Error(
+            &Form, ImportCaption(),
+            QCoreApplication::translate("TInterchangeCommands", "No dictionary is open."));
         return false;
     }
     TInterchange::TImportSummary Summary;
     // Until the import has ended, the entry commands are refused and a request to end the
     // program waits (answering "no" to the import's windows, which rolls it back).
-    ScreenSaverDataModule->ChangesHeldBy = ImportRunningText;
+    ScreenSaverDataModule->ChangesHeldBy = ImportRunningText();
     Form.LookUps->EntryDialogOpened();
     const auto Release = qScopeGuard([this] {
         ScreenSaverDataModule->ChangesHeldBy.clear();
@@ -144,38 +161,42 @@ bool TInterchangeCommands::ImportFile(const QString& Path, TInterchangeFormat Fo
         }
         if (Data.Rows.empty()) {
             Form.Busy = false;
-            TMessageBox::Information(
-                &Form, ImportCaption,
-                AsPlainText(QStringLiteral("%1 holds no words.").arg(QFileInfo(Path).fileName())));
+            TMessageBox::Information(&Form, ImportCaption(),
+                                     AsPlainText(QCoreApplication::translate("TInterchangeCommands",
+                                                                             "%1 holds no words.")
+                                                     .arg(QFileInfo(Path).fileName())));
             return false;
         }
         Summary = TInterchangeDialogs::ImportWithProgress(
             &Form, *ScreenSaverDataModule, Data, [this](const TInterchange::TImportSummary& S) {
-                return TMessageBox::Question(&Form, ImportCaption,
-                                             S.Report() + QStringLiteral(
-                                                              "\n\nAdd these entries to the "
-                                                              "dictionary?"),
-                                             QMessageBox::Yes | QMessageBox::No,
-                                             QMessageBox::Yes) == QMessageBox::Yes;
+                return TMessageBox::Question(
+                           &Form, ImportCaption(),
+                           S.Report() + QCoreApplication::translate("TInterchangeCommands",
+                                                                    "\n\nAdd these entries to the "
+                                                                    "dictionary?"),
+                           QMessageBox::Yes | QMessageBox::No,
+                           QMessageBox::Yes) == QMessageBox::Yes;
             });
     } catch (const std::exception& Error) {
         Form.Busy = false;
-        TMessageBox::Error(&Form, ImportCaption, AsPlainText(ErrorMessage(Error)));
+        TMessageBox::Error(&Form, ImportCaption(), AsPlainText(ErrorMessage(Error)));
         return false;
     }
     Form.Busy = false;
     if (Summary.Committed) {
         Form.EnableEntryCommands();
         Form.UpdateCaption();
-        TMessageBox::Information(&Form, ImportCaption, Summary.OneLine());
+        TMessageBox::Information(&Form, ImportCaption(), Summary.OneLine());
     } else if (Summary.Cancelled) {
         TMessageBox::Information(
-            &Form, ImportCaption,
-            QStringLiteral("The import was cancelled; the dictionary is unchanged."));
+            &Form, ImportCaption(),
+            QCoreApplication::translate("TInterchangeCommands",
+                                        "The import was cancelled; the dictionary is unchanged."));
     } else if (Summary.Added == 0) {
-        TMessageBox::Information(&Form, ImportCaption,
+        TMessageBox::Information(&Form, ImportCaption(),
                                  Summary.Report() +
-                                     QStringLiteral("\n\nThere is nothing to add."));
+                                     QCoreApplication::translate("TInterchangeCommands",
+                                                                 "\n\nThere is nothing to add."));
     }
     return Summary.Committed;
 }
@@ -183,19 +204,24 @@ bool TInterchangeCommands::ImportFile(const QString& Path, TInterchangeFormat Fo
 bool TInterchangeCommands::ExportFile(const QString& Path, TInterchangeFormat Format)
 {
     if (!ScreenSaverDataModule || !ScreenSaverDataModule->ADOConnection->Connected()) {
-        TMessageBox::Error(&Form, ExportCaption, QStringLiteral("No dictionary is open."));
+        TMessageBox::Error(
+            &Form, ExportCaption(),
+            QCoreApplication::translate("TInterchangeCommands", "No dictionary is open."));
         return false;
     }
     try {
         const int Count = TInterchange::Export(*ScreenSaverDataModule->ADOConnection, Path, Format);
-        TMessageBox::Information(&Form, ExportCaption,
-                                 AsPlainText(QStringLiteral("Exported %1 %2 to %3.")
-                                                 .arg(Count)
-                                                 .arg(Count == 1 ? "entry" : "entries")
-                                                 .arg(Path)));
+        TMessageBox::Information(
+            &Form, ExportCaption(),
+            AsPlainText((Count == 1 ? QCoreApplication::translate("TInterchangeCommands",
+                                                                  "Exported %1 entry to %2.")
+                                    : QCoreApplication::translate("TInterchangeCommands",
+                                                                  "Exported %1 entries to %2."))
+                            .arg(Count)
+                            .arg(Path)));
         return true;
     } catch (const std::exception& Error) {
-        TMessageBox::Error(&Form, ExportCaption, AsPlainText(ErrorMessage(Error)));
+        TMessageBox::Error(&Form, ExportCaption(), AsPlainText(ErrorMessage(Error)));
         return false;
     }
 }

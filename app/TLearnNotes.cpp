@@ -10,6 +10,7 @@
 #include "widgets/TMenuImages.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QTimer>
 
 namespace {
@@ -46,7 +47,8 @@ void TLearnNotes::UpdateLearnMenuItem()
 {
     using namespace TMenuImages;
     const bool On = Settings && Settings->ResidentMode;
-    FStartStop->setText(On ? QStringLiteral("Stop LM") : QStringLiteral("Start LM"));
+    FStartStop->setText(On ? QCoreApplication::translate("TLearnNotes", "Stop LM")
+                           : QCoreApplication::translate("TLearnNotes", "Start LM"));
     FStartStop->setIcon(IconsListImage(On ? iiStop : iiStart));
 }
 

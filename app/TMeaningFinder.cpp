@@ -14,6 +14,7 @@
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
+#include <QCoreApplication>
 
 TMeaningFinder::TMeaningFinder(QWidget* Window, QLineEdit* SearchEdit, QPlainTextEdit* Meaning,
                                QStatusBar* StatusBar)
@@ -164,15 +165,15 @@ void TMeaningFinder::ShowCount()
         return;
     QString Text;
     if (!FFailure.isEmpty())
-        Text = QStringLiteral("Meanings cannot be searched: ") + FFailure;
+        Text = QCoreApplication::translate("TMeaningFinder", "Meanings cannot be searched: ") + FFailure;
     else if (!FSearch.Ready())
         Text = QStringLiteral("indexing…");
     else if (FSearch.Count() == 0)
-        Text = QStringLiteral("No meaning begins so");
+        Text = QCoreApplication::translate("TMeaningFinder", "No meaning begins so");
     else if (const int Ordinal = FSearch.Ordinal(CurrentRow()); Ordinal > 0)
-        Text = QStringLiteral("Meaning %1 of %2").arg(Ordinal).arg(FSearch.Count());
+        Text = QCoreApplication::translate("TMeaningFinder", "Meaning %1 of %2").arg(Ordinal).arg(FSearch.Count());
     else
-        Text = QStringLiteral("%1 meanings begin so").arg(FSearch.Count());
+        Text = QCoreApplication::translate("TMeaningFinder", "%1 meanings begin so").arg(FSearch.Count());
     if (FFailure.isEmpty() && FSearch.Ready() && (FStale || FIndexer->Building()))
         Text += QStringLiteral(" (indexing…)");
     CountLabel->setText(Text);

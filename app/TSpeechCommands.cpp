@@ -13,8 +13,11 @@
 #include "speech/TSpeaker.h"
 #include "store/TScreenSaverDataModule.h"
 #include "store/TextCodec.h"
+#include "widgets/TMenuImages.h"
+#include "widgets/TMessageBox.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QToolButton>
@@ -43,23 +46,25 @@ QString AddCaption(const QString& Word)
 {
     constexpr int Longest = 30;
     const QString Shown = Word.size() > Longest ? Word.left(Longest - 1) + QChar(0x2026) : Word;
-    return QStringLiteral("Add \"%1\"\u2026").arg(Shown);
+    return QCoreApplication::translate("TSpeechCommands", "Add \"%1\"\u2026").arg(Shown);
 }
 
 } // namespace
 
 TSpeechCommands::TSpeechCommands(TAdminForm& Form) : QObject(&Form), Form(Form)
 {
-    SpeakAction = new QAction(TMenuImages::SpeakerGlyph(), QStringLiteral("Speak"), &Form);
+    SpeakAction = new QAction(TMenuImages::SpeakerGlyph(),
+                              QCoreApplication::translate("TSpeechCommands", "Speak"), &Form);
     SpeakAction->setObjectName(QStringLiteral("SpeakAction"));
     SpeakAction->setShortcut(QKeySequence(Qt::Key_F8));
-    SpeakAction->setStatusTip(QStringLiteral("Say the word aloud"));
+    SpeakAction->setStatusTip(QCoreApplication::translate("TSpeechCommands", "Say the word aloud"));
     connect(SpeakAction, &QAction::triggered, this, &TSpeechCommands::SpeakExecute);
 
     AddMissingAction = new QAction(AddCaption(QString()), &Form);
     AddMissingAction->setObjectName(QStringLiteral("AddMissingAction"));
     AddMissingAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
-    AddMissingAction->setStatusTip(QStringLiteral("Add the word that was not found"));
+    AddMissingAction->setStatusTip(
+        QCoreApplication::translate("TSpeechCommands", "Add the word that was not found"));
     AddMissingAction->setIcon(Form.New->icon());
     AddMissingAction->setVisible(false);
     connect(AddMissingAction, &QAction::triggered, this, &TSpeechCommands::AddMissingExecute);
@@ -100,7 +105,8 @@ void TSpeechCommands::SpeakExecute()
     if (Word.isEmpty() && Form.TableBound && ScreenSaverDataModule->ADOTable->RecNo() > 0)
         Word = ScreenSaverDataModule->ADOTableENAME->AsString().trimmed();
     if (Word.isEmpty()) {
-        Form.StatusPanel->setText(QStringLiteral("There is no word to say."));
+        Form.StatusPanel->setText(
+            QCoreApplication::translate("TSpeechCommands", "There is no word to say."));
         return;
     }
     TSpeaker::Shared()->Speak(Word, TSpeechSettings::Live().Voice);
@@ -114,7 +120,8 @@ void TSpeechCommands::SpeechFailed(const QString& Message)
     }
     SpeechFailureShown = true;
     QWidget* Over = QApplication::activeModalWidget();
-    TMessageBox::Show(Over ? Over : &Form, QMessageBox::Warning, QStringLiteral("Speak"), Message,
+    TMessageBox::Show(Over ? Over : &Form, QMessageBox::Warning,
+                      QCoreApplication::translate("TSpeechCommands", "Speak"), Message,
                       QMessageBox::Ok, QMessageBox::Ok);
 }
 
@@ -137,9 +144,10 @@ void TSpeechCommands::ShowSearchOutcome()
                0)
         ++Common;
     MissingWord = Searched;
-    QString Hint = QStringLiteral("\"%1\" not found").arg(Searched);
+    QString Hint = QCoreApplication::translate("TSpeechCommands", "\"%1\" not found").arg(Searched);
     if (Common > 0)
-        Hint += QStringLiteral(" \u2014 nearest: \"%1\u2026\"").arg(Searched.left(Common));
+        Hint += QCoreApplication::translate("TSpeechCommands", " \u2014 nearest: \"%1\u2026\"")
+                    .arg(Searched.left(Common));
     Hint += ReferenceHint->For(Searched);
     Form.StatusPanel->setText(Hint);
     AddMissingAction->setText(AddCaption(Searched));

@@ -54,7 +54,8 @@ TTrayControl::TTrayControl(TAdminForm& Form) : QObject(&Form), Form(Form)
     AboutTMI = TrayPopupMenu->addAction(IconsListImage(iiQuestion), Form.About->text());
     AboutTMI->setObjectName("AboutTMI");
     TrayPopupMenu->addSeparator();
-    StartStopTMI = TrayPopupMenu->addAction(IconsListImage(iiStart), QStringLiteral("Start LM"));
+    StartStopTMI = TrayPopupMenu->addAction(
+        IconsListImage(iiStart), QCoreApplication::translate("TTrayControl", "Start LM"));
     StartStopTMI->setObjectName("StartStopTMI");
     TrayPopupMenu->addSeparator();
     ExitTMI = TrayPopupMenu->addAction(IconsListImage(iiHouse), Form.Exit->text());

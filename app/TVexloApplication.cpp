@@ -15,6 +15,7 @@
 #include "widgets/TProgressForm.h"
 #include "platform/TSessionPlatform.h"
 #include "platform/TSingleInstance.h"
+#include "settings/TInterfaceLanguage.h"
 #include "settings/TRegInfo.h"
 #include "store/TDataFileTool.h"
 #include "store/TScreenSaverDataModule.h"
@@ -250,6 +251,10 @@ int Run(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(VEXLO_APP_ID);
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(TMenuImages::ApplicationIcon());
+    // The windows in the language the user's locale or Options chose (English has no catalog).
+    TInterfaceLanguage Language;
+    Language.Load();
+    TInterfaceLanguage::Install(&Application, Language.Language());
 
     auto* DataModule = new TScreenSaverDataModule();
     auto* AdminForm = new TAdminForm(Arguments);

@@ -2,9 +2,6 @@
 
 #include "ui_TEditForm.h"
 
-#include "widgets/TMenuImages.h"
-#include "widgets/TReadableColours.h"
-#include "widgets/TMessageBox.h"
 #include "editor/TFieldCounter.h"
 #include "editor/TReferencePanel.h"
 #include "widgets/VexloComponents.h"
@@ -12,8 +9,14 @@
 #include "store/TEnBgRecord.h"
 #include "store/TScreenSaverDataModule.h"
 #include "store/TVexloWideStrings.h"
+#include "widgets/TMenuImages.h"
+#include "widgets/TMessageBox.h"
+#include "widgets/TReadableColours.h"
+#include "widgets/TScreenPlacement.h"
+#include "widgets/VexloComponents.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QPainter>
@@ -114,16 +117,18 @@ void TEditForm::FormCreate()
     ui->OKBitBtn->setIcon(TMenuImages::CheckMarkGlyph());
     connect(ui->OKBitBtn, &QPushButton::clicked, this, &TEditForm::OKBitBtnClick);
     // Ctrl+Enter is OK from any field, the Bulgarian text's too (where Enter starts a new line).
-    for (const QKeySequence& Keys : {QKeySequence(Qt::CTRL | Qt::Key_Return),
-                                     QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
+    for (const QKeySequence& Keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
         auto* Ok = new QShortcut(Keys, this);
         connect(Ok, &QShortcut::activated, this, &TEditForm::OKBitBtnClick);
     }
     // Each field's length and limit while it is typed in.
     auto* Counter = new TFieldCounter(ui->StatusBar);
-    Counter->AddField(ui->EnglishEdit, QStringLiteral("English"), 30);
-    Counter->AddField(ui->TranscriptionEdit, QStringLiteral("Transcription"), 30);
-    Counter->AddField(ui->BulgarianMemo, QStringLiteral("Bulgarian"), 255);
+    Counter->AddField(ui->EnglishEdit, QCoreApplication::translate("TEditForm", "English"), 30);
+    Counter->AddField(ui->TranscriptionEdit,
+                      QCoreApplication::translate("TEditForm", "Transcription"), 30);
+    Counter->AddField(ui->BulgarianMemo, QCoreApplication::translate("TEditForm", "Bulgarian"),
+                      255);
     connect(ui->CancelBitBtn, &QPushButton::clicked, this, &QDialog::reject);
 
     // The palette: one row of twelve 17 x 17 cells between grid lines.
@@ -172,7 +177,7 @@ void TEditForm::ShowEditor(TEditMode Mode)
 
 void TEditForm::PrepareForNew()
 {
-    setWindowTitle(QStringLiteral("New Data"));
+    setWindowTitle(QCoreApplication::translate("TEditForm", "New Data"));
     ui->EnglishEdit->setText(FNewWord);
     ui->TranscriptionEdit->clear();
     ui->BulgarianMemo->clear();
@@ -187,7 +192,7 @@ void TEditForm::PrepareForEdit()
     TEnBgRecord Rec;
     if (ScreenSaverDataModule)
         ScreenSaverDataModule->ReadCurrentEntry(Rec);
-    setWindowTitle(QStringLiteral("Edit Data"));
+    setWindowTitle(QCoreApplication::translate("TEditForm", "Edit Data"));
     FEditedWord = Rec.EnglishWord;
     ui->EnglishEdit->setText(Rec.EnglishWord);
     ui->BulgarianMemo->clear();
@@ -270,7 +275,8 @@ void TEditForm::ApplyReadableColours()
 {
     // The transcription's maroon, or what reads on the desktop's grounds.
     QPalette Ink = ui->TranscriptionEdit->palette();
-    Ink.setColor(QPalette::Text, TReadableColours::TranscriptionInk(palette().color(QPalette::Base)));
+    Ink.setColor(QPalette::Text,
+                 TReadableColours::TranscriptionInk(palette().color(QPalette::Base)));
     ui->TranscriptionEdit->setPalette(Ink);
 }
 
@@ -360,7 +366,8 @@ void TEditForm::OKBitBtnClick()
     while (E > B && English[E - 1].unicode() <= 0x20)
         --E;
     if (B == E) {
-        TMessageBox::Error(this, QStringLiteral("Error"), QStringLiteral("Enter valid word"));
+        TMessageBox::Error(this, QCoreApplication::translate("TEditForm", "Error"),
+                           QCoreApplication::translate("TEditForm", "Enter valid word"));
         return;
     }
 
@@ -374,7 +381,8 @@ void TEditForm::OKBitBtnClick()
     // dialog stays open with everything typed so that the user can shorten it.
     try {
         if (!ScreenSaverDataModule)
-            throw EVexloDatabaseError(QStringLiteral("The vocabulary is not open."));
+            throw EVexloDatabaseError(
+                QCoreApplication::translate("TEditForm", "The vocabulary is not open."));
         if (FMode == emNew)
             ScreenSaverDataModule->AppendEntry(Rec);
         else
@@ -386,10 +394,11 @@ void TEditForm::OKBitBtnClick()
         QString Message = Error.Message();
         if (FMode == emEdit && !EditedEntryIsCurrent()) {
             FMode = emNew;
-            setWindowTitle(QStringLiteral("New Data"));
-            Message += QStringLiteral("\nThe word \"") + FEditedWord +
-                       QStringLiteral("\" is no longer in the dictionary: OK adds what you typed "
-                                      "as a new word.");
+            setWindowTitle(QCoreApplication::translate("TEditForm", "New Data"));
+            Message += QCoreApplication::translate(
+                           "TEditForm", "\nThe word \"%1\" is no longer in the dictionary: OK "
+                                        "adds what you typed as a new word.")
+                           .arg(FEditedWord);
         }
         TMessageBox::Error(this, QApplication::applicationDisplayName(), Message);
         return;

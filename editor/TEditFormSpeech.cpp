@@ -2,19 +2,20 @@
 // transcription and the palette's keyboard use.
 #include "editor/TEditForm.h"
 
-#include "widgets/TMenuImages.h"
 #include "ui_TEditForm.h"
+#include "widgets/TMenuImages.h"
 
-#include "widgets/TMessageBox.h"
 #include "settings/TSpeechSettings.h"
 #include "speech/TSpeaker.h"
 #include "speech/TTranscription.h"
 #include "store/TScreenSaverDataModule.h"
 #include "store/TVexloTable.h"
+#include "widgets/TMessageBox.h"
 
 #include <QAbstractItemView>
 #include <QAction>
 #include <QCompleter>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -28,7 +29,6 @@ constexpr int CodeRole = Qt::UserRole;
 constexpr int SymbolRole = Qt::UserRole + 1;
 // A code is at most this long; a backslash further back starts no code.
 constexpr int LongestCode = 6;
-
 
 } // namespace
 
@@ -52,20 +52,22 @@ const QList<TEditForm::TPhoneticCode>& TEditForm::PhoneticCodes()
 
 void TEditForm::CreateSpeechControls()
 {
-    SpeakAction = new QAction(TMenuImages::SpeakerGlyph(), QStringLiteral("Speak"), this);
+    SpeakAction = new QAction(TMenuImages::SpeakerGlyph(),
+                              QCoreApplication::translate("TEditForm", "Speak"), this);
     SpeakAction->setObjectName(QStringLiteral("SpeakAction"));
     SpeakAction->setShortcut(QKeySequence(Qt::Key_F8));
     SpeakAction->setShortcutContext(Qt::WindowShortcut);
-    SpeakAction->setStatusTip(QStringLiteral("Say the English word aloud (F8)"));
+    SpeakAction->setStatusTip(
+        QCoreApplication::translate("TEditForm", "Say the English word aloud (F8)"));
     ui->EnglishEdit->addAction(SpeakAction, QLineEdit::TrailingPosition);
     addAction(SpeakAction);
     connect(SpeakAction, &QAction::triggered, this, &TEditForm::SpeakClick);
 
-    SuggestBitBtn = new QPushButton(QStringLiteral("Suggest"), this);
+    SuggestBitBtn = new QPushButton(QCoreApplication::translate("TEditForm", "Suggest"), this);
     SuggestBitBtn->setObjectName(QStringLiteral("SuggestBitBtn"));
     SuggestBitBtn->setAutoDefault(false);
-    SuggestBitBtn->setStatusTip(
-        QStringLiteral("Fill in the transcription from the English word (Ctrl+T)"));
+    SuggestBitBtn->setStatusTip(QCoreApplication::translate(
+        "TEditForm", "Fill in the transcription from the English word (Ctrl+T)"));
     connect(SuggestBitBtn, &QPushButton::clicked, this, &TEditForm::SuggestBitBtnClick);
     auto* SuggestAction = new QAction(this);
     SuggestAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
@@ -143,7 +145,8 @@ void TEditForm::SpeakClick()
 {
     const QString English = ui->EnglishEdit->text().trimmed();
     if (English.isEmpty()) {
-        ui->StatusBar->showMessage(QStringLiteral("Type the English word first."));
+        ui->StatusBar->showMessage(
+            QCoreApplication::translate("TEditForm", "Type the English word first."));
         return;
     }
     TSpeaker::Shared()->Speak(English, TSpeechSettings::Live().Voice);
@@ -153,17 +156,19 @@ void TEditForm::SuggestBitBtnClick()
 {
     const QString English = ui->EnglishEdit->text().trimmed();
     if (English.isEmpty()) {
-        ui->StatusBar->showMessage(QStringLiteral("Type the English word first."));
+        ui->StatusBar->showMessage(
+            QCoreApplication::translate("TEditForm", "Type the English word first."));
         return;
     }
     QString Error;
     if (!TSpeechEngine::Available(&Error)) {
-        TMessageBox::Error(this, QStringLiteral("Suggest"), Error);
+        TMessageBox::Error(this, QCoreApplication::translate("TEditForm", "Suggest"), Error);
         return;
     }
     const QString Suggested = TTranscription::Suggest(English, TSpeechSettings::Live().Voice);
     if (Suggested.isEmpty()) {
-        ui->StatusBar->showMessage(QStringLiteral("There is no pronunciation for this text."));
+        ui->StatusBar->showMessage(
+            QCoreApplication::translate("TEditForm", "There is no pronunciation for this text."));
         return;
     }
     OfferTranscription(Suggested, QStringLiteral("Suggest"),
@@ -176,14 +181,16 @@ void TEditForm::OfferTranscription(const QString& Suggested, const QString& Sour
     QLineEdit* Edit = ui->TranscriptionEdit;
     const QString Typed = Edit->text();
     if (Typed == Suggested) {
-        ui->StatusBar->showMessage(QStringLiteral("The transcription is the suggested one."));
+        ui->StatusBar->showMessage(
+            QCoreApplication::translate("TEditForm", "The transcription is the suggested one."));
         return;
     }
     // A transcription that is there already is only replaced when the user says so.
     if (!Typed.trimmed().isEmpty() &&
         TMessageBox::Question(
             this, Source,
-            QStringLiteral("Replace the transcription [%1] with [%2]?").arg(Typed, Suggested),
+            QCoreApplication::translate("TEditForm", "Replace the transcription [%1] with [%2]?")
+                .arg(Typed, Suggested),
             QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
         return;
     Edit->setText(Suggested);
@@ -196,10 +203,11 @@ void TEditForm::OfferTranscription(const QString& Suggested, const QString& Sour
                          ? ScreenSaverDataModule->ADOTableTRANS->Size()
                          : 0;
     if (Room > 0 && Suggested.size() > Room)
-        ui->StatusBar->showMessage(QStringLiteral("The suggestion has %1 characters, but a "
-                                                  "transcription holds %2; shorten it.")
-                                       .arg(Suggested.size())
-                                       .arg(Room));
+        ui->StatusBar->showMessage(
+            QCoreApplication::translate("TEditForm", "The suggestion has %1 characters, but a "
+                                                     "transcription holds %2; shorten it.")
+                .arg(Suggested.size())
+                .arg(Room));
     else
         ui->StatusBar->showMessage(Note);
 }

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QCoreApplication>
 
 namespace {
 
@@ -27,11 +28,11 @@ QString FieldName(int Field)
 {
     switch (Field) {
     case TTextSearch::fdEnglish:
-        return QStringLiteral("English");
+        return QCoreApplication::translate("TFindForm", "English");
     case TTextSearch::fdTranscription:
-        return QStringLiteral("Transcription");
+        return QCoreApplication::translate("TFindForm", "Transcription");
     default:
-        return QStringLiteral("Bulgarian");
+        return QCoreApplication::translate("TFindForm", "Bulgarian");
     }
 }
 
@@ -40,29 +41,29 @@ QString FieldName(int Field)
 TFindForm::TFindForm(QWidget* Parent) : QDialog(Parent)
 {
     setObjectName(QStringLiteral("FindForm"));
-    setWindowTitle(QStringLiteral("Find"));
+    setWindowTitle(QCoreApplication::translate("TFindForm", "Find"));
     FSearch = new TTextSearch(this);
     auto* Layout = new QGridLayout(this);
-    auto* FindLabel = new QLabel(QStringLiteral("&Find:"), this);
+    auto* FindLabel = new QLabel(QCoreApplication::translate("TFindForm", "&Find:"), this);
     FindEdit = new QLineEdit(this);
     FindEdit->setObjectName(QStringLiteral("FindEdit"));
     FindLabel->setBuddy(FindEdit);
-    FindButton = new QPushButton(QStringLiteral("Find"), this);
+    FindButton = new QPushButton(QCoreApplication::translate("TFindForm", "Find"), this);
     FindButton->setDefault(true);
-    StopButton = new QPushButton(QStringLiteral("Stop"), this);
+    StopButton = new QPushButton(QCoreApplication::translate("TFindForm", "Stop"), this);
     StopButton->setEnabled(false);
-    auto* InLabel = new QLabel(QStringLiteral("&In:"), this);
+    auto* InLabel = new QLabel(QCoreApplication::translate("TFindForm", "&In:"), this);
     FieldBox = new QComboBox(this);
-    FieldBox->addItem(QStringLiteral("Everywhere"), int(TTextSearch::fdAll));
-    FieldBox->addItem(QStringLiteral("English"), int(TTextSearch::fdEnglish));
-    FieldBox->addItem(QStringLiteral("Transcription"), int(TTextSearch::fdTranscription));
-    FieldBox->addItem(QStringLiteral("Bulgarian"), int(TTextSearch::fdBulgarian));
+    FieldBox->addItem(QCoreApplication::translate("TFindForm", "Everywhere"), int(TTextSearch::fdAll));
+    FieldBox->addItem(QCoreApplication::translate("TFindForm", "English"), int(TTextSearch::fdEnglish));
+    FieldBox->addItem(QCoreApplication::translate("TFindForm", "Transcription"), int(TTextSearch::fdTranscription));
+    FieldBox->addItem(QCoreApplication::translate("TFindForm", "Bulgarian"), int(TTextSearch::fdBulgarian));
     InLabel->setBuddy(FieldBox);
-    WholeWordsBox = new QCheckBox(QStringLiteral("&Whole words"), this);
+    WholeWordsBox = new QCheckBox(QCoreApplication::translate("TFindForm", "&Whole words"), this);
     ResultList = new QTableWidget(0, 3, this);
     ResultList->setObjectName(QStringLiteral("ResultList"));
     ResultList->setHorizontalHeaderLabels(
-        {QStringLiteral("English"), QStringLiteral("Found in"), QStringLiteral("Text")});
+        {QCoreApplication::translate("TFindForm", "English"), QCoreApplication::translate("TFindForm", "Found in"), QCoreApplication::translate("TFindForm", "Text")});
     ResultList->setSelectionBehavior(QAbstractItemView::SelectRows);
     ResultList->setSelectionMode(QAbstractItemView::SingleSelection);
     ResultList->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -92,8 +93,8 @@ TFindForm::TFindForm(QWidget* Parent) : QDialog(Parent)
     connect(FSearch, &TTextSearch::Finished, this, &TFindForm::Done);
     connect(FSearch, &TTextSearch::Failed, this, [this](const QString& Message) {
         ShowRunning(false);
-        TMessageBox::Error(this, QStringLiteral("Error"),
-                           QStringLiteral("The dictionary cannot be searched: ") + Message);
+        TMessageBox::Error(this, QCoreApplication::translate("TFindForm", "Error"),
+                           QCoreApplication::translate("TFindForm", "The dictionary cannot be searched: ") + Message);
     });
 }
 
@@ -125,7 +126,7 @@ void TFindForm::StopExecute()
         return;
     FSearch->Stop();
     ShowRunning(false);
-    CountLabel->setText(QStringLiteral("Stopped: %1 found so far").arg(FListed));
+    CountLabel->setText(QCoreApplication::translate("TFindForm", "Stopped: %1 found so far").arg(FListed));
 }
 
 void TFindForm::Add(const QVector<TFoundEntry>& Entries, int Counted)
@@ -152,9 +153,9 @@ void TFindForm::Done(int Count)
     ShowRunning(false);
     FListed = Count;
     if (Count == 0)
-        CountLabel->setText(QStringLiteral("Nothing found"));
+        CountLabel->setText(QCoreApplication::translate("TFindForm", "Nothing found"));
     else if (Count > ResultList->rowCount())
-        CountLabel->setText(QStringLiteral("%1 found; the first %2 are listed")
+        CountLabel->setText(QCoreApplication::translate("TFindForm", "%1 found; the first %2 are listed")
                                 .arg(Count)
                                 .arg(ResultList->rowCount()));
     else

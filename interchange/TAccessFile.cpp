@@ -3,6 +3,7 @@
 #include "store/EVexloDatabaseError.h"
 #include "store/TVexloConnection.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -43,7 +44,9 @@ struct TAccessFile::TImpl
             }
         }
         throw EVexloDatabaseError(
-            QStringLiteral("The Access file %1 has no table %2 that can be read.").arg(Path, Table));
+            QCoreApplication::translate("TAccessFile",
+                                        "The Access file %1 has no table %2 that can be read.")
+                .arg(Path, Table));
     }
 };
 
@@ -52,21 +55,27 @@ TAccessFile::TAccessFile(const QString& Path) : FImpl(std::make_unique<TImpl>())
     FImpl->Path = Path;
     const QFileInfo Info(Path);
     if (!Info.isFile())
-        throw EVexloDatabaseError(QStringLiteral("The file %1 does not exist.").arg(Path));
+        throw EVexloDatabaseError(
+            QCoreApplication::translate("TAccessFile", "The file %1 does not exist.").arg(Path));
     if (!Info.isReadable())
-        throw EVexloDatabaseError(QStringLiteral("The file %1 cannot be read.").arg(Path));
+        throw EVexloDatabaseError(
+            QCoreApplication::translate("TAccessFile", "The file %1 cannot be read.").arg(Path));
     TVexloConnection::RefuseOpenStoreFile(Path);
     const QByteArray Name = QFile::encodeName(Path);
     // Read only: the library opens the file with O_RDONLY and never writes to it.
     FImpl->Mdb = mdb_open(Name.constData(), MDB_NOFLAGS);
     if (!FImpl->Mdb)
         throw EVexloDatabaseError(
-            QStringLiteral("The file %1 is not an Access database that can be read.").arg(Path));
+            QCoreApplication::translate("TAccessFile",
+                                        "The file %1 is not an Access database that can be read.")
+                .arg(Path));
     if (!mdb_read_catalog(FImpl->Mdb, MDB_ANY)) {
         mdb_close(FImpl->Mdb);
         FImpl->Mdb = nullptr;
         throw EVexloDatabaseError(
-            QStringLiteral("The list of tables in the Access file %1 cannot be read.").arg(Path));
+            QCoreApplication::translate("TAccessFile",
+                                        "The list of tables in the Access file %1 cannot be read.")
+                .arg(Path));
     }
     mdb_set_bind_size(FImpl->Mdb, BindSize);
 }

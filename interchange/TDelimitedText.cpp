@@ -3,6 +3,7 @@
 #include "interchange/TForeignText.h"
 #include "store/EVexloDatabaseError.h"
 
+#include <QCoreApplication>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -62,9 +63,9 @@ int LineAt(const QByteArray& Bytes, qsizetype Offset)
 QString DecodeUtf16(const QByteArray& Bytes, QStringConverter::Encoding Encoding)
 {
     if ((Bytes.size() - 2) % 2 != 0)
-        throw EVexloDatabaseError(
-            QStringLiteral("The file is marked as UTF-16 text but ends in the middle of a "
-                           "character."));
+        throw EVexloDatabaseError(QCoreApplication::translate(
+            "TDelimitedText", "The file is marked as UTF-16 text but ends in the middle of a "
+                              "character."));
     QStringDecoder Decoder(Encoding, QStringConverter::Flag::Stateless);
     QString Text = Decoder.decode(QByteArrayView(Bytes).sliced(2));
     qsizetype Bad = Decoder.hasError() ? 0 : -1;
@@ -77,8 +78,10 @@ QString DecodeUtf16(const QByteArray& Bytes, QStringConverter::Encoding Encoding
     }
     if (Bad >= 0)
         throw EVexloDatabaseError(
-            QStringLiteral("The file is marked as UTF-16 text but line %1 is not well-formed "
-                           "UTF-16 (half of a character pair stands alone).")
+            QCoreApplication::translate(
+                "TDelimitedText",
+                "The file is marked as UTF-16 text but line %1 is not well-formed "
+                "UTF-16 (half of a character pair stands alone).")
                 .arg(QStringView(Text).first(Bad).count(u'\n') + 1));
     return Text;
 }
@@ -136,11 +139,11 @@ int ColumnOf(QString Name)
 {
     Name = Name.trimmed().toLower();
     static const std::map<QString, int> Names = {
-        {"english", 0},       {"word", 0},          {"ename", 0},       {"front", 0},
-        {"en", 0},            {"term", 0},          {"transcription", 1}, {"pronunciation", 1},
-        {"trans", 1},         {"ipa", 1},           {"phonetic", 1},    {"bulgarian", 2},
-        {"bulg", 2},          {"meaning", 2},       {"translation", 2}, {"back", 2},
-        {"bg", 2},            {"definition", 2},    {"level", 3},       {"grade", 3},
+        {"english", 0}, {"word", 0},       {"ename", 0},         {"front", 0},
+        {"en", 0},      {"term", 0},       {"transcription", 1}, {"pronunciation", 1},
+        {"trans", 1},   {"ipa", 1},        {"phonetic", 1},      {"bulgarian", 2},
+        {"bulg", 2},    {"meaning", 2},    {"translation", 2},   {"back", 2},
+        {"bg", 2},      {"definition", 2}, {"level", 3},         {"grade", 3},
     };
     const auto It = Names.find(Name);
     return It == Names.end() ? -1 : It->second;
@@ -241,13 +244,16 @@ TColumns ColumnsNamed(const QStringList& Names)
         const int Column = ColumnOf(Name);
         if (Column < 0)
             throw EVexloDatabaseError(
-                QStringLiteral("A column holds English, Transcription, Bulgarian or Level, or - "
-                               "for one to leave out; \"%1\" is none of them.")
+                QCoreApplication::translate(
+                    "TDelimitedText",
+                    "A column holds English, Transcription, Bulgarian or Level, or - "
+                    "for one to leave out; \"%1\" is none of them.")
                     .arg(Name));
         Columns.At[Column] = I;
     }
     if (Columns.At[0] < 0)
-        throw EVexloDatabaseError(QStringLiteral("One of the columns must be English."));
+        throw EVexloDatabaseError(
+            QCoreApplication::translate("TDelimitedText", "One of the columns must be English."));
     return Columns;
 }
 
@@ -321,9 +327,11 @@ void ArrangeByCount(TSourceData& Data, int Fields)
         if (!Numbers)
             throw EInterchangeQuestion(
                 EInterchangeQuestion::TKind::Columns,
-                QStringLiteral("The file has three columns and no header row, and the third is "
-                               "not a level: say what the columns hold (English, Transcription, "
-                               "Bulgarian, Level, or - to leave one out)."),
+                QCoreApplication::translate(
+                    "TDelimitedText",
+                    "The file has three columns and no header row, and the third is "
+                    "not a level: say what the columns hold (English, Transcription, "
+                    "Bulgarian, Level, or - to leave one out)."),
                 Sample);
     }
     for (TSourceRow& Row : Data.Rows) {
@@ -360,22 +368,25 @@ QString DecodeText(const QByteArray& Bytes)
     if (Bytes.startsWith("\xEF\xBB\xBF")) {
         if (const qsizetype Bad = FirstBadUtf8(Bytes, 3); Bad >= 0)
             throw EVexloDatabaseError(
-                QStringLiteral("The file is marked as UTF-8 text but line %1 is not UTF-8.")
+                QCoreApplication::translate(
+                    "TDelimitedText", "The file is marked as UTF-8 text but line %1 is not UTF-8.")
                     .arg(LineAt(Bytes, Bad)));
         return QString::fromUtf8(QByteArrayView(Bytes).sliced(3));
     }
     if (LooksLikeUtf32(Bytes))
-        throw EVexloDatabaseError(
-            QStringLiteral("The file is UTF-32 text, not UTF-8 or UTF-16: save it as UTF-8 and "
-                           "import it again."));
+        throw EVexloDatabaseError(QCoreApplication::translate(
+            "TDelimitedText", "The file is UTF-32 text, not UTF-8 or UTF-16: save it as UTF-8 and "
+                              "import it again."));
     if (Bytes.startsWith("\xFF\xFE"))
         return DecodeUtf16(Bytes, QStringConverter::Utf16LE);
     if (Bytes.startsWith("\xFE\xFF"))
         return DecodeUtf16(Bytes, QStringConverter::Utf16BE);
     if (const qsizetype Nul = Bytes.indexOf('\0'); Nul >= 0)
         throw EVexloDatabaseError(
-            QStringLiteral("Line %1 of the file holds a NUL byte: this is not a text file, or it "
-                           "is UTF-16 text without a byte-order mark. Save it as UTF-8.")
+            QCoreApplication::translate(
+                "TDelimitedText",
+                "Line %1 of the file holds a NUL byte: this is not a text file, or it "
+                "is UTF-16 text without a byte-order mark. Save it as UTF-8.")
                 .arg(LineAt(Bytes, Nul)));
     QStringDecoder Decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     QString Text = Decoder.decode(Bytes);
@@ -384,8 +395,9 @@ QString DecodeText(const QByteArray& Bytes)
     // Find the first bad line only when there is one.
     const qsizetype Bad = std::max<qsizetype>(0, FirstBadUtf8(Bytes, 0));
     throw EVexloDatabaseError(
-        QStringLiteral("Line %1 of the file is not UTF-8 text. Save the file as UTF-8 (or "
-                       "UTF-16 with a byte-order mark) and import it again.")
+        QCoreApplication::translate(
+            "TDelimitedText", "Line %1 of the file is not UTF-8 text. Save the file as UTF-8 (or "
+                              "UTF-16 with a byte-order mark) and import it again.")
             .arg(LineAt(Bytes, Bad)));
 }
 
@@ -423,8 +435,10 @@ void SplitRecords(QStringView Text, QChar Separator, int FirstLine,
                     Field.append(P + Start, I - Start);
                     if (I >= N)
                         throw EVexloDatabaseError(
-                            QStringLiteral("The quotes opened on line %1 are never closed: the "
-                                           "file is not well-formed.")
+                            QCoreApplication::translate(
+                                "TDelimitedText",
+                                "The quotes opened on line %1 are never closed: the "
+                                "file is not well-formed.")
                                 .arg(OpenedAt));
                     ++I; // the quote
                     if (I < N && P[I] == u'"') {
@@ -436,7 +450,8 @@ void SplitRecords(QStringView Text, QChar Separator, int FirstLine,
                 }
                 if (I < N && P[I] != Separator && P[I] != u'\n' && P[I] != u'\r') {
                     if (Record.Problem.isEmpty())
-                        Record.Problem = QStringLiteral("text follows a closing quote");
+                        Record.Problem = QCoreApplication::translate(
+                            "TDelimitedText", "text follows a closing quote");
                     const qsizetype Start = I;
                     while (I < N && P[I] != Separator && P[I] != u'\n' && P[I] != u'\r')
                         ++I;
@@ -593,7 +608,8 @@ TSourceData Read(QByteArray Bytes, const TReadOptions& Options)
         if (Record.Fields.size() == 1 && Record.Fields[0].isEmpty() && Record.Problem.isEmpty())
             return; // a blank line
         if (Columns.At[0] < 0)
-            throw EVexloDatabaseError(QStringLiteral(
+            throw EVexloDatabaseError(QCoreApplication::translate(
+                "TDelimitedText",
                 "The header row names no column for the English word (English or Word)."));
         MostFields = std::max(MostFields, static_cast<int>(Record.Fields.size()));
         TSourceRow Row;

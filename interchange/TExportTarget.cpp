@@ -3,6 +3,7 @@
 #include "store/EVexloDatabaseError.h"
 #include "store/TVexloConnection.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -29,7 +30,8 @@ QString Reason(int Error)
 [[noreturn]] void CannotWrite(const QString& Path, int Error)
 {
     throw EVexloDatabaseError(
-        QStringLiteral("The file %1 cannot be written: %2.").arg(Path, Reason(Error)));
+        QCoreApplication::translate("TExportTarget", "The file %1 cannot be written: %2.")
+            .arg(Path, Reason(Error)));
 }
 
 // Refuses Target when it is a data file open in this program, or one of the files SQLite keeps
@@ -39,8 +41,9 @@ void RefuseDataFile(const QString& Path, const struct stat& Target)
     const QString Own = TVexloConnection::OpenStoreFileOf(Target);
     if (!Own.isEmpty())
         throw EVexloDatabaseError(
-            QStringLiteral("%1 is the open data file %2 under another name: writing there "
-                           "would destroy the dictionary. Choose another file.")
+            QCoreApplication::translate(
+                "TExportTarget", "%1 is the open data file %2 under another name: writing there "
+                                 "would destroy the dictionary. Choose another file.")
                 .arg(Path, Own));
 }
 
@@ -72,7 +75,9 @@ void WriteStream(const QString& Path, const QByteArray& Bytes)
     if (Fd < 0) {
         if (errno == ENXIO)
             throw EVexloDatabaseError(
-                QStringLiteral("%1 is a pipe that no program reads from; nothing was written.")
+                QCoreApplication::translate(
+                    "TExportTarget",
+                    "%1 is a pipe that no program reads from; nothing was written.")
                     .arg(Path));
         CannotWrite(Path, errno);
     }
@@ -80,7 +85,8 @@ void WriteStream(const QString& Path, const QByteArray& Bytes)
     if (::fstat(Fd, &Opened) != 0 || !(S_ISFIFO(Opened.st_mode) || S_ISCHR(Opened.st_mode))) {
         ::close(Fd);
         throw EVexloDatabaseError(
-            QStringLiteral("The file %1 changed while it was opened; nothing was written.")
+            QCoreApplication::translate(
+                "TExportTarget", "The file %1 changed while it was opened; nothing was written.")
                 .arg(Path));
     }
     try {
@@ -108,7 +114,9 @@ void WriteStream(const QString& Path, const QByteArray& Bytes)
         Error = errno;
     if (Error == EPIPE)
         throw EVexloDatabaseError(
-            QStringLiteral("The program reading from %1 stopped before the export was complete.")
+            QCoreApplication::translate(
+                "TExportTarget",
+                "The program reading from %1 stopped before the export was complete.")
                 .arg(Path));
     if (Error != 0)
         CannotWrite(Path, Error);
@@ -158,8 +166,10 @@ void Write(const QString& Path, const QByteArray& Bytes)
         }
         if (!S_ISREG(Target.st_mode))
             throw EVexloDatabaseError(
-                QStringLiteral("%1 is not a regular file (a folder, a socket or a block device); "
-                               "choose another file.")
+                QCoreApplication::translate(
+                    "TExportTarget",
+                    "%1 is not a regular file (a folder, a socket or a block device); "
+                    "choose another file.")
                     .arg(Path));
     }
     // A link is followed: the file it names is replaced, the link stays.

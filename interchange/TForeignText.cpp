@@ -2,6 +2,7 @@
 
 #include "store/EVexloDatabaseError.h"
 
+#include <QCoreApplication>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -105,18 +106,22 @@ QString Decode(const QByteArray& Bytes, const QString& Encoding)
     if (Encoding == "windows-1251") {
         if (const qsizetype Bad = Bytes.indexOf('\x98'); Bad >= 0)
             throw EVexloDatabaseError(
-                QStringLiteral("Line %1 of the file holds a byte that is no character in "
-                               "Windows-1251: the file has another encoding.")
+                QCoreApplication::translate(
+                    "TForeignText", "Line %1 of the file holds a byte that is no character in "
+                                    "Windows-1251: the file has another encoding.")
                     .arg(LineAt(Bytes, Bad)));
         return FromWindows1251(Bytes);
     }
     QStringDecoder Decoder(Encoding.toLatin1().constData(), QStringConverter::Flag::Stateless);
     if (!Decoder.isValid())
-        throw EVexloDatabaseError(QStringLiteral("The encoding %1 is not known.").arg(Encoding));
+        throw EVexloDatabaseError(
+            QCoreApplication::translate("TForeignText", "The encoding %1 is not known.")
+                .arg(Encoding));
     QString Text = Decoder.decode(Bytes);
     if (Decoder.hasError() || Text.contains(QChar::ReplacementCharacter))
         throw EVexloDatabaseError(
-            QStringLiteral("The file is not %1 text: line %2 cannot be read in that encoding.")
+            QCoreApplication::translate(
+                "TForeignText", "The file is not %1 text: line %2 cannot be read in that encoding.")
                 .arg(Encoding)
                 .arg(Text.first(std::max<qsizetype>(0, Text.indexOf(QChar::ReplacementCharacter)))
                          .count(u'\n') +

@@ -8,9 +8,9 @@
 #include "store/TDataFileTool.h"
 #include "store/TScreenSaverDataModule.h"
 #include "store/TVexloConnection.h"
-#include "store/TVexloConnection.h"
 #include "store/TextCodec.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -119,8 +119,10 @@ public:
     sqlite3_stmt* operator*() const { return FStmt; }
     [[noreturn]] void Raise() const
     {
-        throw EVexloDatabaseError(QStringLiteral("The dictionary cannot be read or written: %1.")
-                                      .arg(QString::fromUtf8(sqlite3_errmsg(FDb))));
+        throw EVexloDatabaseError(
+            QCoreApplication::translate("TInterchange",
+                                        "The dictionary cannot be read or written: %1.")
+                .arg(QString::fromUtf8(sqlite3_errmsg(FDb))));
     }
 
 private:
@@ -138,8 +140,7 @@ QString ColumnText(sqlite3_stmt* Stmt, int Column)
 
 void BindText(sqlite3_stmt* Stmt, int Index, const QByteArray& Utf8)
 {
-    sqlite3_bind_text(Stmt, Index, Utf8.constData(), static_cast<int>(Utf8.size()),
-                      SQLITE_STATIC);
+    sqlite3_bind_text(Stmt, Index, Utf8.constData(), static_cast<int>(Utf8.size()), SQLITE_STATIC);
 }
 
 // The first character of Text that a file of Format cannot carry: a surrogate without its pair
@@ -168,14 +169,16 @@ void RefuseUnwritable(const std::vector<TEnBgRecord>& Entries, TInterchangeForma
         for (const QString* Text : {&Entry.EnglishWord, &Entry.Transcription, &Entry.BulgarianText})
             if (const qsizetype At = FirstUnwritable(*Text, Format); At >= 0)
                 throw EVexloDatabaseError(
-                    QStringLiteral("Entry %1 (%2) holds the character U+%3, which a %4 file "
-                                   "cannot carry; nothing was written. Correct the entry and "
-                                   "export again.")
+                    QCoreApplication::translate(
+                        "TInterchange", "Entry %1 (%2) holds the character U+%3, which a %4 file "
+                                        "cannot carry; nothing was written. Correct the entry and "
+                                        "export again.")
                         .arg(N + 1)
                         .arg(Entry.EnglishWord.left(EnglishWidth))
                         .arg((*Text)[At].unicode(), 4, 16, QChar(u'0'))
-                        .arg(Format == TInterchangeFormat::Kvtml ? QStringLiteral("KDE vocabulary")
-                                                                 : QStringLiteral("UTF-8 text")));
+                        .arg(Format == TInterchangeFormat::Kvtml
+                                 ? QCoreApplication::translate("TInterchange", "KDE vocabulary")
+                                 : QStringLiteral("UTF-8 text")));
     }
 }
 
@@ -199,38 +202,42 @@ QString FormatName(TInterchangeFormat Format)
 {
     switch (Format) {
     case TInterchangeFormat::Tsv:
-        return QStringLiteral("tab-separated text");
+        return QCoreApplication::translate("TInterchange", "tab-separated text");
     case TInterchangeFormat::Csv:
-        return QStringLiteral("comma-separated text");
+        return QCoreApplication::translate("TInterchange", "comma-separated text");
     case TInterchangeFormat::Kvtml:
-        return QStringLiteral("KDE vocabulary document");
+        return QCoreApplication::translate("TInterchange", "KDE vocabulary document");
     case TInterchangeFormat::Access:
-        return QStringLiteral("Access database");
+        return QCoreApplication::translate("TInterchange", "Access database");
     case TInterchangeFormat::AnkiFront:
     case TInterchangeFormat::AnkiBack:
-        return QStringLiteral("flashcard notes (Basic)");
+        return QCoreApplication::translate("TInterchange", "flashcard notes (Basic)");
     case TInterchangeFormat::Unknown:
         break;
     }
-    return QStringLiteral("unknown format");
+    return QCoreApplication::translate("TInterchange", "unknown format");
 }
 
 TSourceData ReadFile(const QString& Path, TInterchangeFormat Format, const TReadOptions& Options)
 {
     if (!QFileInfo(Path).isFile())
-        throw EVexloDatabaseError(QStringLiteral("The file %1 does not exist.").arg(Path));
+        throw EVexloDatabaseError(
+            QCoreApplication::translate("TInterchange", "The file %1 does not exist.").arg(Path));
     TVexloConnection::RefuseOpenStoreFile(Path);
     if (Format == TInterchangeFormat::Unknown || Format == TInterchangeFormat::Access)
-        throw EVexloDatabaseError(
-            QStringLiteral("Words are read from .tsv, .txt, .csv and .kvtml files here."));
+        throw EVexloDatabaseError(QCoreApplication::translate(
+            "TInterchange", "Words are read from .tsv, .txt, .csv and .kvtml files here."));
     QFile File(Path);
     if (!File.open(QIODevice::ReadOnly))
         throw EVexloDatabaseError(
-            QStringLiteral("The file %1 cannot be read: %2.").arg(Path, File.errorString()));
+            QCoreApplication::translate("TInterchange", "The file %1 cannot be read: %2.")
+                .arg(Path, File.errorString()));
     if (File.size() > MaxFileSize)
         throw EVexloDatabaseError(
-            QStringLiteral("The file %1 is too large to import (%2 MB): files of up to %3 MB are "
-                           "read.")
+            QCoreApplication::translate(
+                "TInterchange",
+                "The file %1 is too large to import (%2 MB): files of up to %3 MB are "
+                "read.")
                 .arg(Path)
                 .arg(File.size() >> 20)
                 .arg(MaxFileSize >> 20));
@@ -244,7 +251,8 @@ TSourceData ReadFile(const QString& Path, TInterchangeFormat Format, const TRead
         return TDelimitedText::Read(std::move(Bytes), Reading);
     } catch (const std::bad_alloc&) {
         throw EVexloDatabaseError(
-            QStringLiteral("There is not enough memory to read the file %1 (%2 MB).")
+            QCoreApplication::translate("TInterchange",
+                                        "There is not enough memory to read the file %1 (%2 MB).")
                 .arg(Path)
                 .arg(File.size() >> 20));
     }
@@ -281,8 +289,8 @@ TColumnMap GuessColumnMap(const TAccessFile& File, const QString& Table)
     static const QStringList EnglishNames{"ename", "english", "word", "term", "front"};
     static const QStringList TranscriptionNames{"trans", "transcription", "pronunciation",
                                                 "phonetic", "ipa"};
-    static const QStringList BulgarianNames{"bulg", "bulgarian", "meaning", "translation",
-                                            "back", "definition"};
+    static const QStringList BulgarianNames{"bulg",        "bulgarian", "meaning",
+                                            "translation", "back",      "definition"};
     static const QStringList LevelNames{"level", "grade"};
     for (const TAccessFile::TColumn& Column : File.Columns(Table)) {
         if (!Column.Readable)
@@ -303,7 +311,8 @@ TColumnMap GuessColumnMap(const TAccessFile& File, const QString& Table)
 TSourceData ReadAccess(const TAccessFile& File, const TColumnMap& Map)
 {
     if (Map.English.isEmpty())
-        throw EVexloDatabaseError(QStringLiteral("Choose the column that holds the English word."));
+        throw EVexloDatabaseError(QCoreApplication::translate(
+            "TInterchange", "Choose the column that holds the English word."));
     const std::vector<TAccessFile::TColumn> Columns = File.Columns(Map.Table);
     auto IndexOf = [&](const QString& Name) {
         if (Name.isEmpty())
@@ -315,7 +324,8 @@ TSourceData ReadAccess(const TAccessFile& File, const TColumnMap& Map)
                 return static_cast<int>(I);
             }
         throw EVexloDatabaseError(
-            QStringLiteral("The table %1 has no column %2 that holds text or numbers.")
+            QCoreApplication::translate("TInterchange",
+                                        "The table %1 has no column %2 that holds text or numbers.")
                 .arg(Map.Table, Name));
     };
     const int English = IndexOf(Map.English);
@@ -367,39 +377,47 @@ bool CheckRow(const TSourceRow& Row, TEnBgRecord& Entry, QString& Reason)
         return false;
     }
     if (Row.English.trimmed().isEmpty()) {
-        Reason = QStringLiteral("the English word is empty");
+        Reason = QCoreApplication::translate("TInterchange", "the English word is empty");
         return false;
     }
     // The English word is kept as the 8-bit form holds it (ASCII always survives that).
-    Entry.EnglishWord = HasNonAscii(Row.English) ? TextCodec::ThroughNarrow(Row.English) : Row.English;
+    Entry.EnglishWord =
+        HasNonAscii(Row.English) ? TextCodec::ThroughNarrow(Row.English) : Row.English;
     Entry.Transcription = Row.Transcription;
     Entry.BulgarianText = WithCrLf(Row.Bulgarian);
     // Tabs and line breaks are kept in every part: other programs store them, and a file this
     // program wrote from such a dictionary must come back as it was.
     if (HasControl(Entry.EnglishWord)) {
-        Reason = QStringLiteral("the English word holds a control character");
+        Reason = QCoreApplication::translate("TInterchange",
+                                             "the English word holds a control character");
         return false;
     }
     if (HasControl(Entry.Transcription)) {
-        Reason = QStringLiteral("the transcription holds a control character");
+        Reason = QCoreApplication::translate("TInterchange",
+                                             "the transcription holds a control character");
         return false;
     }
     if (HasControl(Entry.BulgarianText)) {
-        Reason = QStringLiteral("the Bulgarian text holds a control character");
+        Reason = QCoreApplication::translate("TInterchange",
+                                             "the Bulgarian text holds a control character");
         return false;
     }
     if (Entry.EnglishWord.size() > EnglishWidth) {
-        Reason = QStringLiteral("the English word is longer than %1 characters").arg(EnglishWidth);
+        Reason = QCoreApplication::translate("TInterchange",
+                                             "the English word is longer than %1 characters")
+                     .arg(EnglishWidth);
         return false;
     }
     if (Entry.Transcription.size() > TranscriptionWidth) {
-        Reason = QStringLiteral("the transcription is longer than %1 characters")
+        Reason = QCoreApplication::translate("TInterchange",
+                                             "the transcription is longer than %1 characters")
                      .arg(TranscriptionWidth);
         return false;
     }
     if (Entry.BulgarianText.size() > BulgarianWidth) {
-        Reason =
-            QStringLiteral("the Bulgarian text is longer than %1 characters").arg(BulgarianWidth);
+        Reason = QCoreApplication::translate("TInterchange",
+                                             "the Bulgarian text is longer than %1 characters")
+                     .arg(BulgarianWidth);
         return false;
     }
     const QString Level = Row.Level.trimmed();
@@ -408,7 +426,8 @@ bool CheckRow(const TSourceRow& Row, TEnBgRecord& Entry, QString& Reason)
         bool Ok = false;
         const int Value = Level.toInt(&Ok);
         if (!Ok || Value < 0 || Value > 9) {
-            Reason = QStringLiteral("the level is not a number from 0 to 9");
+            Reason = QCoreApplication::translate("TInterchange",
+                                                 "the level is not a number from 0 to 9");
             return false;
         }
         Entry.WordLevel = Value;
@@ -418,37 +437,46 @@ bool CheckRow(const TSourceRow& Row, TEnBgRecord& Entry, QString& Reason)
 
 QString TImportSummary::OneLine() const
 {
-    QString Text = Committed ? QStringLiteral("Added %1 %2").arg(Added).arg(Added == 1 ? "entry"
-                                                                                      : "entries")
-                             : (Cancelled ? QStringLiteral("Cancelled: nothing was added")
-                                          : QStringLiteral("Nothing was added"));
-    Text += QStringLiteral(", skipped %1, duplicates %2")
+    QString Text =
+        Committed
+            ? (Added == 1 ? QCoreApplication::translate("TInterchange", "Added %1 entry")
+                          : QCoreApplication::translate("TInterchange", "Added %1 entries"))
+                  .arg(Added)
+            : (Cancelled
+                   ? QCoreApplication::translate("TInterchange", "Cancelled: nothing was added")
+                   : QCoreApplication::translate("TInterchange", "Nothing was added"));
+    Text += QCoreApplication::translate("TInterchange", ", skipped %1, duplicates %2")
                 .arg(static_cast<qsizetype>(Skipped.size()))
                 .arg(Duplicates);
     if (EmptyRows > 0)
-        Text += QStringLiteral(", empty rows %1").arg(EmptyRows);
+        Text += QCoreApplication::translate("TInterchange", ", empty rows %1").arg(EmptyRows);
     return Text + u'.';
 }
 
 QString TImportSummary::Report(int MaxListed) const
 {
-    QString Text = QStringLiteral("Rows read: %1\nTo add: %2\nSkipped: %3\nDuplicates: %4")
+    QString Text = QCoreApplication::translate(
+                       "TInterchange", "Rows read: %1\nTo add: %2\nSkipped: %3\nDuplicates: %4")
                        .arg(Read)
                        .arg(Added)
                        .arg(static_cast<qsizetype>(Skipped.size()))
                        .arg(Duplicates);
     if (EmptyRows > 0)
-        Text += QStringLiteral("\nEmpty rows (left out): %1").arg(EmptyRows);
+        Text += QCoreApplication::translate("TInterchange", "\nEmpty rows (left out): %1")
+                    .arg(EmptyRows);
     if (!Note.isEmpty())
         Text += u'\n' + Note;
     if (!Skipped.empty()) {
-        Text += QStringLiteral("\n\nSkipped rows:");
+        Text += QCoreApplication::translate("TInterchange", "\n\nSkipped rows:");
         const int Shown = std::min<int>(MaxListed, static_cast<int>(Skipped.size()));
         for (int I = 0; I < Shown; ++I)
-            Text += QStringLiteral("\n%1 %2: %3").arg(LineWord).arg(Skipped[I].Line).arg(
-                Skipped[I].Reason);
+            Text += QStringLiteral("\n%1 %2: %3")
+                        .arg(LineWord)
+                        .arg(Skipped[I].Line)
+                        .arg(Skipped[I].Reason);
         if (Shown < static_cast<int>(Skipped.size()))
-            Text += QStringLiteral("\n... and %1 more").arg(Skipped.size() - Shown);
+            Text += QCoreApplication::translate("TInterchange", "\n... and %1 more")
+                        .arg(Skipped.size() - Shown);
     }
     return Text;
 }
@@ -458,8 +486,8 @@ TImportSummary Import(TVexloConnection& Connection, const TSourceData& Data,
 {
     Connection.CheckConnected();
     if (Connection.InTransaction())
-        throw EVexloDatabaseError(
-            QStringLiteral("The dictionary is busy with another change; try again."));
+        throw EVexloDatabaseError(QCoreApplication::translate(
+            "TInterchange", "The dictionary is busy with another change; try again."));
     sqlite3* Db = Connection.Handle();
     TImportSummary Summary;
     Summary.LineWord = Data.LineWord;
@@ -518,7 +546,9 @@ TImportSummary Import(TVexloConnection& Connection, const TSourceData& Data,
                 continue;
             }
             if (NextId > std::numeric_limits<int32_t>::max()) {
-                Summary.Skipped.push_back({Row.Line, QStringLiteral("the dictionary is full")});
+                Summary.Skipped.push_back(
+                    {Row.Line,
+                     QCoreApplication::translate("TInterchange", "the dictionary is full")});
                 continue;
             }
             const QByteArray English = Entry.EnglishWord.toUtf8();
@@ -601,9 +631,10 @@ std::vector<TEnBgRecord> ReadEntries(TVexloConnection& Connection)
         sqlite3_reset(*Raw);
         if (Bad)
             throw EVexloDatabaseError(
-                QStringLiteral("Entry %1 (%2) holds bytes that are not UTF-8 text (written by "
-                               "another program); nothing was written. Correct the entry and "
-                               "export again.")
+                QCoreApplication::translate(
+                    "TInterchange", "Entry %1 (%2) holds bytes that are not UTF-8 text (written by "
+                                    "another program); nothing was written. Correct the entry and "
+                                    "export again.")
                     .arg(Entries.size() + 1)
                     .arg(English));
         return Text;
@@ -638,11 +669,13 @@ QByteArray Encode(const std::vector<TEnBgRecord>& Entries, TInterchangeFormat Fo
     case TInterchangeFormat::AnkiBack:
         return TDelimitedText::WriteAnki(Entries, Format == TInterchangeFormat::AnkiFront);
     case TInterchangeFormat::Access:
-        throw EVexloDatabaseError(QStringLiteral("Access files are only read, never written."));
+        throw EVexloDatabaseError(QCoreApplication::translate(
+            "TInterchange", "Access files are only read, never written."));
     case TInterchangeFormat::Unknown:
         break;
     }
-    throw EVexloDatabaseError(QStringLiteral(
+    throw EVexloDatabaseError(QCoreApplication::translate(
+        "TInterchange",
         "The file name does not tell the format: end it in .tsv, .txt, .csv or .kvtml."));
 }
 
@@ -659,7 +692,9 @@ int Export(TVexloConnection& Connection, const QString& Path, TInterchangeFormat
         Bytes = Encode(Entries, Format, QFileInfo(Path).completeBaseName(), Options);
     } catch (const std::bad_alloc&) {
         throw EVexloDatabaseError(
-            QStringLiteral("There is not enough memory to export the dictionary to %1.").arg(Path));
+            QCoreApplication::translate(
+                "TInterchange", "There is not enough memory to export the dictionary to %1.")
+                .arg(Path));
     }
     TExportTarget::Write(Path, Bytes);
     return static_cast<int>(Entries.size());
@@ -686,8 +721,9 @@ QString ConvertAccessFile(const QString& Source, const QString& Target, const TC
         Columns = *English;
     } else {
         throw EVexloDatabaseError(
-            QStringLiteral("The Access file %1 has no vocabulary table English (with a column "
-                           "ENAME); choose a table and its columns.")
+            QCoreApplication::translate(
+                "TInterchange", "The Access file %1 has no vocabulary table English (with a column "
+                                "ENAME); choose a table and its columns.")
                 .arg(Source));
     }
     const TSourceData Data = ReadAccess(File, Columns);

@@ -4,7 +4,6 @@
 #include "interchange/TForeignText.h"
 #include "widgets/TFileDialog.h"
 #include "widgets/TProgressForm.h"
-#include "store/EVexloDatabaseError.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -28,15 +27,23 @@ struct TFilter
 };
 
 const TFilter Filters[] = {
-    {"Tab-separated text, flashcard programs (*.tsv *.txt *.tab)", TInterchangeFormat::Tsv, true},
-    {"Comma-separated text (*.csv)", TInterchangeFormat::Csv, true},
-    {"KDE vocabulary documents (*.kvtml)", TInterchangeFormat::Kvtml, true},
-    {"Anki notes, transcription on the front (*.txt)", TInterchangeFormat::AnkiFront, true},
-    {"Anki notes, transcription on the back (*.txt)", TInterchangeFormat::AnkiBack, true},
-    {"Access databases (*.mdb *.accdb)", TInterchangeFormat::Access, false},
+    {QT_TRANSLATE_NOOP("TInterchangeDialogs",
+                       "Tab-separated text, flashcard programs (*.tsv *.txt *.tab)"),
+     TInterchangeFormat::Tsv, true},
+    {QT_TRANSLATE_NOOP("TInterchangeDialogs", "Comma-separated text (*.csv)"),
+     TInterchangeFormat::Csv, true},
+    {QT_TRANSLATE_NOOP("TInterchangeDialogs", "KDE vocabulary documents (*.kvtml)"),
+     TInterchangeFormat::Kvtml, true},
+    {QT_TRANSLATE_NOOP("TInterchangeDialogs", "Anki notes, transcription on the front (*.txt)"),
+     TInterchangeFormat::AnkiFront, true},
+    {QT_TRANSLATE_NOOP("TInterchangeDialogs", "Anki notes, transcription on the back (*.txt)"),
+     TInterchangeFormat::AnkiBack, true},
+    {QT_TRANSLATE_NOOP("TInterchangeDialogs", "Access databases (*.mdb *.accdb)"),
+     TInterchangeFormat::Access, false},
 };
 
-const char* const AllFilter = "All word files (*.tsv *.txt *.tab *.csv *.kvtml *.mdb *.accdb)";
+const char* const AllFilter = QT_TRANSLATE_NOOP(
+    "TInterchangeDialogs", "All word files (*.tsv *.txt *.tab *.csv *.kvtml *.mdb *.accdb)");
 
 QString Suffix(TInterchangeFormat Format)
 {
@@ -65,11 +72,13 @@ bool ChooseFile(QWidget* Parent, bool Save, QString& Path, TInterchangeFormat& F
     }
     QStringList Names;
     if (!Save)
-        Names << QString::fromLatin1(AllFilter);
+        Names << QCoreApplication::translate("TInterchangeDialogs", AllFilter);
     for (const TFilter& Filter : Filters)
         if (Filter.Save || !Save)
-            Names << QString::fromLatin1(Filter.Text);
-    QFileDialog Dialog(Parent, Save ? QStringLiteral("Export Words") : QStringLiteral("Import Words"));
+            Names << QCoreApplication::translate("TInterchangeDialogs", Filter.Text);
+    QFileDialog Dialog(Parent,
+                       Save ? QCoreApplication::translate("TInterchangeDialogs", "Export Words")
+                            : QCoreApplication::translate("TInterchangeDialogs", "Import Words"));
     TFileDialog::KeepFilesClosed(Dialog);
     Dialog.setNameFilters(Names);
     Dialog.setAcceptMode(Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -81,7 +90,8 @@ bool ChooseFile(QWidget* Parent, bool Save, QString& Path, TInterchangeFormat& F
     Path = Dialog.selectedFiles().constFirst();
     Format = TInterchange::FormatOf(Path);
     for (const TFilter& Filter : Filters)
-        if (Dialog.selectedNameFilter() == QString::fromLatin1(Filter.Text)) {
+        if (Dialog.selectedNameFilter() ==
+            QCoreApplication::translate("TInterchangeDialogs", Filter.Text)) {
             // The chosen filter decides; a name without a suffix of that format gets one.
             if (Save && Format != Filter.Format &&
                 !Path.endsWith(Suffix(Filter.Format), Qt::CaseInsensitive))
@@ -149,21 +159,25 @@ bool ReadFileAsking(QWidget* Parent, const QString& Path, TInterchangeFormat For
                 const QString Answer =
                     EncodingAnswer
                         ? EncodingAnswer(Question.Message())
-                        : AskChoices(Parent, QStringLiteral("Import"),
-                                     Question.Message() +
-                                         QStringLiteral("\n\nWhich encoding was it saved in?"),
-                                     {QStringLiteral("&Encoding:")},
-                                     {QStringLiteral("windows-1251"), QStringLiteral("iso-8859-1"),
-                                      QStringLiteral("koi8-r"), QStringLiteral("iso-8859-5"),
-                                      QStringLiteral("ibm866"), QStringLiteral("windows-1252")},
-                                     {})
+                        : AskChoices(
+                              Parent, QStringLiteral("Import"),
+                              Question.Message() +
+                                  QCoreApplication::translate(
+                                      "TInterchangeDialogs", "\n\nWhich encoding was it saved in?"),
+                              {QStringLiteral("&Encoding:")},
+                              {QStringLiteral("windows-1251"), QStringLiteral("iso-8859-1"),
+                               QStringLiteral("koi8-r"), QStringLiteral("iso-8859-5"),
+                               QStringLiteral("ibm866"), QStringLiteral("windows-1252")},
+                              {})
                               .value(0);
                 if (Answer.isEmpty())
                     return false;
                 Options.Encoding = TForeignText::EncodingName(Answer);
                 if (Options.Encoding.isEmpty())
                     throw EVexloDatabaseError(
-                        QStringLiteral("The encoding %1 is not known.").arg(Answer));
+                        QCoreApplication::translate("TInterchangeDialogs",
+                                                    "The encoding %1 is not known.")
+                            .arg(Answer));
             } else {
                 const QStringList Parts{QStringLiteral("English"), QStringLiteral("Transcription"),
                                         QStringLiteral("Bulgarian"), QStringLiteral("Level"),
@@ -203,7 +217,8 @@ bool ChooseAccessColumns(QWidget* Parent, const TAccessFile& File, TInterchange:
     }
     const QStringList Tables = File.TableNames();
     if (Tables.isEmpty())
-        throw EVexloDatabaseError(QStringLiteral("The Access file holds no tables."));
+        throw EVexloDatabaseError(
+            QCoreApplication::translate("TInterchangeDialogs", "The Access file holds no tables."));
     Map = TInterchange::GuessColumnMap(File, Tables.constFirst());
     return ChooseColumns(Parent, File, Map);
 }
@@ -226,8 +241,8 @@ TInterchange::TImportSummary ImportWithProgress(QWidget* Parent, TScreenSaverDat
     TInterchange::TProgress Progress;
     if (Rows >= ProgressFrom) {
         Form = std::make_unique<TProgressForm>(Parent);
-        Form->setWindowTitle(QStringLiteral("Import"));
-        Form->StopBitBtn->setText(QStringLiteral("Cancel"));
+        Form->setWindowTitle(QCoreApplication::translate("TInterchangeDialogs", "Import"));
+        Form->StopBitBtn->setText(QCoreApplication::translate("TInterchangeDialogs", "Cancel"));
         // The import holds the write transaction until it is confirmed: nothing in the main
         // window may run meanwhile.
         Form->setWindowModality(Qt::ApplicationModal);
@@ -255,12 +270,15 @@ TColumnMapDialog::TColumnMapDialog(QWidget* Parent, const TAccessFile& File,
                                    const TInterchange::TColumnMap& Map)
     : QDialog(Parent), FFile(File)
 {
-    setWindowTitle(QStringLiteral("Import from an Access table"));
+    setWindowTitle(
+        QCoreApplication::translate("TInterchangeDialogs", "Import from an Access table"));
     auto* Layout = new QVBoxLayout(this);
-    auto* Note = new QLabel(QStringLiteral("Choose the table and the columns that hold the "
-                                           "English word, its transcription, the Bulgarian "
-                                           "text and the level."),
-                            this);
+    auto* Note =
+        new QLabel(QCoreApplication::translate("TInterchangeDialogs",
+                                               "Choose the table and the columns that hold the "
+                                               "English word, its transcription, the Bulgarian "
+                                               "text and the level."),
+                   this);
     Note->setTextFormat(Qt::PlainText);
     Note->setWordWrap(true);
     Layout->addWidget(Note);
@@ -270,11 +288,12 @@ TColumnMapDialog::TColumnMapDialog(QWidget* Parent, const TAccessFile& File,
     TranscriptionBox = new QComboBox(this);
     BulgarianBox = new QComboBox(this);
     LevelBox = new QComboBox(this);
-    Form->addRow(QStringLiteral("&Table:"), TableBox);
-    Form->addRow(QStringLiteral("&English:"), EnglishBox);
-    Form->addRow(QStringLiteral("T&ranscription:"), TranscriptionBox);
-    Form->addRow(QStringLiteral("&Bulgarian:"), BulgarianBox);
-    Form->addRow(QStringLiteral("&Level:"), LevelBox);
+    Form->addRow(QCoreApplication::translate("TInterchangeDialogs", "&Table:"), TableBox);
+    Form->addRow(QCoreApplication::translate("TInterchangeDialogs", "&English:"), EnglishBox);
+    Form->addRow(QCoreApplication::translate("TInterchangeDialogs", "T&ranscription:"),
+                 TranscriptionBox);
+    Form->addRow(QCoreApplication::translate("TInterchangeDialogs", "&Bulgarian:"), BulgarianBox);
+    Form->addRow(QCoreApplication::translate("TInterchangeDialogs", "&Level:"), LevelBox);
     Layout->addLayout(Form);
     auto* Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     Layout->addWidget(Buttons);
@@ -296,7 +315,7 @@ TColumnMapDialog::TColumnMapDialog(QWidget* Parent, const TAccessFile& File,
 
 void TColumnMapDialog::FillColumns(const TInterchange::TColumnMap& Map)
 {
-    QStringList Names{QStringLiteral("(none)")};
+    QStringList Names{QCoreApplication::translate("TInterchangeDialogs", "(none)")};
     for (const TAccessFile::TColumn& Column : FFile.Columns(TableBox->currentText()))
         if (Column.Readable)
             Names << Column.Name;

@@ -2,6 +2,7 @@
 
 #include "store/EVexloDatabaseError.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QMap>
 #include <QRegularExpression>
@@ -32,7 +33,9 @@ constexpr qint64 MaxExpansion = 1'000'000;
 [[noreturn]] void Fail(const QXmlStreamReader& Xml, const QString& What)
 {
     throw EVexloDatabaseError(
-        QStringLiteral("The file is not a KDE vocabulary document that can be read: %1 (line %2).")
+        QCoreApplication::translate(
+            "TKvtmlDocument",
+            "The file is not a KDE vocabulary document that can be read: %1 (line %2).")
             .arg(What)
             .arg(Xml.lineNumber()));
 }
@@ -90,14 +93,16 @@ void CheckEntities(const QXmlStreamReader& Xml, const QByteArray& Bytes)
     QStringDecoder Decoder =
         Encoding ? QStringDecoder(*Encoding) : QStringDecoder(Declared.constData());
     if (!Decoder.isValid())
-        Fail(Xml, QStringLiteral("it declares entities in an encoding that is not read"));
+        Fail(Xml, QCoreApplication::translate(
+                      "TKvtmlDocument", "it declares entities in an encoding that is not read"));
     const QString Text = Decoder.decode(Bytes);
     QHash<QString, qint64> Sizes;
     qint64 Total = 0;
     AddReferences(Text, Values, Sizes, Total);
     if (Total > MaxExpansion)
-        Fail(Xml,
-             QStringLiteral("its entities expand to more than %1 characters").arg(MaxExpansion));
+        Fail(Xml, QCoreApplication::translate("TKvtmlDocument",
+                                              "its entities expand to more than %1 characters")
+                      .arg(MaxExpansion));
 }
 
 // The document's elements, read without recursion and with the limits above.
@@ -144,7 +149,9 @@ private:
     {
         const QXmlStreamReader::TokenType Token = Xml.readNext();
         if (Token == QXmlStreamReader::StartElement && ++FDepth > MaxDepth)
-            Fail(Xml, QStringLiteral("elements are nested more than %1 deep").arg(MaxDepth));
+            Fail(Xml, QCoreApplication::translate("TKvtmlDocument",
+                                                  "elements are nested more than %1 deep")
+                          .arg(MaxDepth));
         if (Token == QXmlStreamReader::EndElement)
             --FDepth;
         if (Token == QXmlStreamReader::DTD)
@@ -225,7 +232,8 @@ std::pair<QString, QString> ChooseLanguages(const std::vector<TLanguage>& Langua
         if (I != English && I != Bulgarian)
             Left << (Languages[I].Name.isEmpty() ? Languages[I].Locale : Languages[I].Name);
     if (!Left.isEmpty())
-        Note = QStringLiteral("Languages left out: %1.").arg(Left.join(QStringLiteral(", ")));
+        Note = QCoreApplication::translate("TKvtmlDocument", "Languages left out: %1.")
+                   .arg(Left.join(QStringLiteral(", ")));
     auto IdOf = [&](qsizetype At, const char* Default) {
         return At >= 0 ? Languages[At].Id : QString::fromLatin1(Default);
     };
@@ -265,12 +273,13 @@ TSourceData Read(const QByteArray& Bytes)
     if (!Reader.NextStart()) {
         if (Xml.hasError())
             Fail(Xml, Xml.errorString());
-        Fail(Xml, QStringLiteral("it holds no element"));
+        Fail(Xml, QCoreApplication::translate("TKvtmlDocument", "it holds no element"));
     }
     if (Xml.name() != u"kvtml")
-        Fail(Xml, QStringLiteral("its root element is not kvtml"));
+        Fail(Xml, QCoreApplication::translate("TKvtmlDocument", "its root element is not kvtml"));
     if (!Xml.attributes().value("version").startsWith(u"2"))
-        Fail(Xml, QStringLiteral("only version 2 documents are read"));
+        Fail(Xml,
+             QCoreApplication::translate("TKvtmlDocument", "only version 2 documents are read"));
 
     std::vector<TLanguage> Identifiers; // in document order
     std::vector<std::pair<QString, TEntry>> Entries;

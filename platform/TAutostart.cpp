@@ -118,6 +118,7 @@ QByteArray DesktopEntry(const QString& Program)
                        "Type=Application\n"
                        "Name=Vexlo Vocabulary 2007\n"
                        "Comment=English-Bulgarian vocabulary, started hidden in the tray\n"
+                       "Comment[bg]=Англо-български речник, пуснат скрит в системната област\n"
                        "Icon=vexlo-vocabulary\n");
     // Once the program is removed, desktops skip an entry whose TryExec names no program.
     Text += QLatin1String("TryExec=") + EscapeValue(Program) + QLatin1Char('\n');

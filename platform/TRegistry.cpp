@@ -1,5 +1,6 @@
 #include "platform/TRegistry.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -23,10 +24,12 @@ QString Refusal(const QString& Path)
     if (!Info.exists())
         return {};
     if (!Info.isFile())
-        return QStringLiteral("The settings file %1 is not a regular file; it was left as it is.")
+        return QCoreApplication::translate(
+                   "TRegistry", "The settings file %1 is not a regular file; it was left as it is.")
             .arg(Path);
     if (Info.size() > TRegistry::MaxHiveSize)
-        return QStringLiteral("The settings file %1 is larger than %2 MB; it was left as it is.")
+        return QCoreApplication::translate(
+                   "TRegistry", "The settings file %1 is larger than %2 MB; it was left as it is.")
             .arg(Path)
             .arg(TRegistry::MaxHiveSize / (1024 * 1024));
     return {};
@@ -261,7 +264,8 @@ namespace {
 
 [[noreturn]] void FailedToSet(const QString& Name)
 {
-    QString Message = QStringLiteral("Failed to set data for '%1'").arg(Name);
+    QString Message =
+        QCoreApplication::translate("TRegistry", "Failed to set data for '%1'").arg(Name);
     if (const QString Problem = TRegistry::HiveProblem(); !Problem.isEmpty())
         Message += QStringLiteral(": ") + Problem;
     throw ERegistryException(Message);

@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 #include <QFileInfo>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLocalServer>
@@ -52,16 +53,16 @@ QString UnsafeBecause(const QString& Path)
     const QByteArray Native = QFile::encodeName(Path);
     struct stat St = {};
     if (lstat(Native.constData(), &St) != 0)
-        return QStringLiteral("it cannot be looked at (%1)")
+        return QCoreApplication::translate("TSingleInstance", "it cannot be looked at (%1)")
             .arg(QString::fromLocal8Bit(strerror(errno)));
     if (S_ISLNK(St.st_mode))
-        return QStringLiteral("it is a symbolic link");
+        return QCoreApplication::translate("TSingleInstance", "it is a symbolic link");
     if (!S_ISDIR(St.st_mode))
-        return QStringLiteral("it is not a directory");
+        return QCoreApplication::translate("TSingleInstance", "it is not a directory");
     if (St.st_uid != geteuid())
-        return QStringLiteral("it belongs to another user");
+        return QCoreApplication::translate("TSingleInstance", "it belongs to another user");
     if (St.st_mode & 077)
-        return QStringLiteral("others have access to it");
+        return QCoreApplication::translate("TSingleInstance", "others have access to it");
     return {};
 }
 
@@ -82,15 +83,19 @@ bool TSingleInstance::CheckDirectory()
     FProblem.clear();
     // Made by us, for us alone, when it is not there yet.
     if (mkdir(QFile::encodeName(FDirectory).constData(), 0700) != 0 && errno != EEXIST) {
-        FProblem = QStringLiteral("The directory %1 for the single-instance lock cannot be made "
-                                  "(%2); this copy runs on its own.")
-                       .arg(FDirectory, QString::fromLocal8Bit(strerror(errno)));
+        FProblem =
+            QCoreApplication::translate(
+                "TSingleInstance", "The directory %1 for the single-instance lock cannot be made "
+                                   "(%2); this copy runs on its own.")
+                .arg(FDirectory, QString::fromLocal8Bit(strerror(errno)));
         return false;
     }
     if (const QString Why = UnsafeBecause(FDirectory); !Why.isEmpty()) {
-        FProblem = QStringLiteral("The directory %1 for the single-instance lock is not safe: %2. "
-                                  "This copy runs on its own and hands nothing over.")
-                       .arg(FDirectory, Why);
+        FProblem =
+            QCoreApplication::translate(
+                "TSingleInstance", "The directory %1 for the single-instance lock is not safe: %2. "
+                                   "This copy runs on its own and hands nothing over.")
+                .arg(FDirectory, Why);
         return false;
     }
     return true;

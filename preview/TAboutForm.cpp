@@ -1,11 +1,11 @@
 #include "preview/TAboutForm.h"
 
 #include "VexloVersion.h"
-#include "widgets/TMessageBox.h"
 #include "platform/TickClock.h"
 #include "preview/TPaintMachine.h"
 #include "preview/VexloGraphics.h"
 #include "ui_TAboutForm.h"
+#include "widgets/TMessageBox.h"
 
 #include <QDesktopServices>
 #include <QEnterEvent>
@@ -89,7 +89,7 @@ TAboutForm::TAboutForm(QWidget* Parent)
       ui(new Ui::TAboutForm), TimeTimer(new QTimer(this))
 {
     ui->setupUi(this);
-    ui->SaverLabel->setText(QStringLiteral("Vexlo Vocabulary Version " VEXLO_VERSION));
+    ui->SaverLabel->setText(tr("Vexlo Vocabulary Version %1").arg(QStringLiteral(VEXLO_VERSION)));
     // The sizes as the dialog was designed: fonts in pixels, not points.
     QFont Base = font();
     Base.setPixelSize(11);

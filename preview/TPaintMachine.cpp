@@ -4,6 +4,7 @@
 #include "store/TScreenSaverDataModule.h"
 #include "store/TVexloWideStrings.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 
 #include <exception>
@@ -102,7 +103,9 @@ void TPaintMachine::LoadBackgroundPicture()
     try {
         Picture = LoadPictureFile(Settings->BackgroundFile);
     } catch (const std::bad_alloc&) {
-        Messages.append("Not enough memory for the background picture");
+        Messages.append(QCoreApplication::translate("TPaintMachine",
+                                                    "Not enough memory for the background picture")
+                            .toLocal8Bit());
     } catch (const std::exception& E) {
         Messages.append(QByteArray(E.what()));
     }
@@ -328,13 +331,18 @@ void TPaintMachine::NextFrame()
         Frame.Font.Bold = true;
         Frame.Font.Size = 6;
         const QByteArray T1 =
-            "Have a Problem with - " + FileNamePart(Settings->DataFile).toLocal8Bit() + "!";
+            QCoreApplication::translate("TPaintMachine", "Have a Problem with - %1!")
+                .arg(FileNamePart(Settings->DataFile))
+                .toLocal8Bit();
         int X = CenteredLeft(Frame, T1);
         const int Y = (Frame.Height() - 2 * Frame.TextHeight(QString::fromLocal8Bit(T1))) / 2;
         Frame.Font.Color = clRed;
         DrawMessageShadow(X + ShadowOffset, Y + ShadowOffset, T1);
         Frame.TextOut(X, Y, QString::fromLocal8Bit(T1));
-        const QByteArray T2 = "Please Select Correct DataBase File in ScreenSaver Settings... !";
+        const QByteArray T2 =
+            QCoreApplication::translate(
+                "TPaintMachine", "Please Select Correct DataBase File in ScreenSaver Settings... !")
+                .toLocal8Bit();
         X = CenteredLeft(Frame, T2);
         const int Y2 = Y + 10 + Frame.TextHeight(QString::fromLocal8Bit(T2));
         DrawMessageShadow(X + ShadowOffset, Y2 + ShadowOffset, T2);
@@ -342,7 +350,9 @@ void TPaintMachine::NextFrame()
     } else if (StoreEntryCount() < 1) {
         Frame.Font.Bold = true;
         Frame.Font.Size = 12;
-        const QByteArray T = "There are no records in the Database";
+        const QByteArray T =
+            QCoreApplication::translate("TPaintMachine", "There are no records in the Database")
+                .toLocal8Bit();
         const int X = CenteredLeft(Frame, T);
         const int Y = (Frame.Height() - 2 * Frame.TextHeight(QString::fromLocal8Bit(T))) / 2;
         Frame.Font.Color = clRed;

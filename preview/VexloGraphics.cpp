@@ -1,6 +1,7 @@
 #include "preview/VexloGraphics.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -532,7 +533,8 @@ void CheckPictureSize(qint64 Width, qint64 Height, const QString& Name)
 {
     if (Width <= 0 || Height <= 0 || Width > MaxPictureSide || Height > MaxPictureSide ||
         Width * Height > MaxPicturePixels)
-        throw TPictureError(QStringLiteral("Picture %1 is too large or has no size (%2 x %3)")
+        throw TPictureError(QCoreApplication::translate(
+                                "VexloGraphics", "Picture %1 is too large or has no size (%2 x %3)")
                                 .arg(FileNameOf(Name))
                                 .arg(Width)
                                 .arg(Height)
@@ -687,7 +689,9 @@ TBitmapPtr LoadBmpData(const QByteArray& Data, const QString& Name)
     // The header is checked by hand first: its size claims decide whether we decode at all.
     if (Data.size() < 26 || Data[0] != 'B' || Data[1] != 'M')
         throw TPictureError(
-            QStringLiteral("%1 is not a valid Windows bitmap file").arg(File).toStdString());
+            QCoreApplication::translate("VexloGraphics", "%1 is not a valid Windows bitmap file")
+                .arg(File)
+                .toStdString());
     const auto HeaderInt = [&Data](int At) {
         return qint32(quint32(uchar(Data[At])) | quint32(uchar(Data[At + 1])) << 8 |
                       quint32(uchar(Data[At + 2])) << 16 | quint32(uchar(Data[At + 3])) << 24);
@@ -706,7 +710,8 @@ TBitmapPtr LoadBmpData(const QByteArray& Data, const QString& Name)
                 qint64(quint32(HeaderInt(10))) + RowBytes * (Height < 0 ? -Height : Height);
             if (Data.size() < Needed)
                 throw TPictureError(
-                    QStringLiteral("Windows bitmap %1 is truncated (%2 of %3 bytes)")
+                    QCoreApplication::translate("VexloGraphics",
+                                                "Windows bitmap %1 is truncated (%2 of %3 bytes)")
                         .arg(File)
                         .arg(Data.size())
                         .arg(Needed)
@@ -724,15 +729,17 @@ TBitmapPtr LoadBmpData(const QByteArray& Data, const QString& Name)
     if (Size.height() < 0)
         Size.setHeight(-Size.height());
     if (!Size.isValid())
-        throw TPictureError(QStringLiteral("%1 is not a valid Windows bitmap file: %2")
+        throw TPictureError(QCoreApplication::translate("VexloGraphics",
+                                                        "%1 is not a valid Windows bitmap file: %2")
                                 .arg(File, Reader.errorString())
                                 .toStdString());
     CheckPictureSize(Size.width(), Size.height(), Name);
     QImage Image;
     if (!Reader.read(&Image) || Image.isNull())
-        throw TPictureError(QStringLiteral("Cannot read Windows bitmap %1: %2")
-                                .arg(File, Reader.errorString())
-                                .toStdString());
+        throw TPictureError(
+            QCoreApplication::translate("VexloGraphics", "Cannot read Windows bitmap %1: %2")
+                .arg(File, Reader.errorString())
+                .toStdString());
     return std::make_unique<TBitmap>(std::move(Image));
 }
 
@@ -741,7 +748,7 @@ TBitmapPtr LoadJpegData(const QByteArray& Data, const QString& Name)
     auto Job = std::make_unique<TJpegDecode>();
     if (!DecodeJpeg(Job.get(), reinterpret_cast<const uchar*>(Data.constData()),
                     static_cast<unsigned long>(Data.size()), false))
-        throw TPictureError(QStringLiteral("JPEG error in %1: %2")
+        throw TPictureError(QCoreApplication::translate("VexloGraphics", "JPEG error in %1: %2")
                                 .arg(FileNameOf(Name), QString::fromLocal8Bit(Job->Error.Message))
                                 .toStdString());
     return std::make_unique<TBitmap>(std::move(Job->Out));
@@ -751,9 +758,10 @@ namespace {
 
 [[noreturn]] void NotARegularFile(const QString& Path)
 {
-    throw TPictureError(QStringLiteral("Picture file %1 is not a regular file")
-                            .arg(FileNameOf(Path))
-                            .toStdString());
+    throw TPictureError(
+        QCoreApplication::translate("VexloGraphics", "Picture file %1 is not a regular file")
+            .arg(FileNameOf(Path))
+            .toStdString());
 }
 
 // The whole file, when it is a regular file (after following links) of at most the cap. A pipe
@@ -769,9 +777,10 @@ QByteArray ReadPictureBytes(const QString& Path)
     // Not blocking in open(), in case a pipe took the file's place meanwhile.
     const int Fd = ::open(Native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (Fd < 0)
-        throw TPictureError(QStringLiteral("Cannot open picture file %1: %2")
-                                .arg(FileNameOf(Path), QString::fromLocal8Bit(strerror(errno)))
-                                .toStdString());
+        throw TPictureError(
+            QCoreApplication::translate("VexloGraphics", "Cannot open picture file %1: %2")
+                .arg(FileNameOf(Path), QString::fromLocal8Bit(strerror(errno)))
+                .toStdString());
     if (::fstat(Fd, &St) != 0 || !S_ISREG(St.st_mode)) {
         ::close(Fd);
         NotARegularFile(Path);
@@ -780,14 +789,17 @@ QByteArray ReadPictureBytes(const QString& Path)
     QFile File;
     if (!File.open(Fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(Fd);
-        throw TPictureError(QStringLiteral("Cannot open picture file %1: %2")
-                                .arg(FileNameOf(Path), File.errorString())
-                                .toStdString());
+        throw TPictureError(
+            QCoreApplication::translate("VexloGraphics", "Cannot open picture file %1: %2")
+                .arg(FileNameOf(Path), File.errorString())
+                .toStdString());
     }
     const QByteArray Data = File.read(MaxFileSize + 1);
     if (Data.size() > MaxFileSize)
         throw TPictureError(
-            QStringLiteral("Picture file %1 is too large").arg(FileNameOf(Path)).toStdString());
+            QCoreApplication::translate("VexloGraphics", "Picture file %1 is too large")
+                .arg(FileNameOf(Path))
+                .toStdString());
     return Data;
 }
 

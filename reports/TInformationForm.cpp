@@ -2,15 +2,15 @@
 
 #include "ui_TInformationForm.h"
 
-#include "widgets/TFileDialog.h"
-#include "widgets/TMessageBox.h"
 #include "platform/TWholeFile.h"
 #include "reports/TPageView.h"
-#include "widgets/TProgressForm.h"
 #include "reports/TReportPages.h"
 #include "settings/TRegInfo.h"
 #include "store/TScreenSaverDataModule.h"
 #include "store/TVexloTable.h"
+#include "widgets/TFileDialog.h"
+#include "widgets/TMessageBox.h"
+#include "widgets/TProgressForm.h"
 
 #include <QAction>
 #include <QBoxLayout>
@@ -46,10 +46,13 @@ QByteArray Escaped(const QString& Text)
 QByteArray ErrorPage(const QUrl& Url, const QString& Reason)
 {
     return "<html>\r\n<head>\r\n<title>Report</title>\r\n</head>\r\n<body bgcolor=\"#E9E9E9\">\r\n"
-           "<p><b>The page could not be opened</b></p>\r\n<p><font size=\"2\">" +
-           Escaped(Url.toString()) + "</font></p>\r\n<p><font size=\"2\">" + Escaped(Reason) +
-           "</font></p>\r\n<p><font size=\"2\"><a href=\"" + ReportUrl().toEncoded() +
-           "\">Back to the report</a></font></p>\r\n</body>\r\n</html>\r\n";
+           "<p><b>" +
+           Escaped(TInformationForm::tr("The page could not be opened")) +
+           "</b></p>\r\n<p><font size=\"2\">" + Escaped(Url.toString()) +
+           "</font></p>\r\n<p><font size=\"2\">" + Escaped(Reason) +
+           "</font></p>\r\n<p><font size=\"2\"><a href=\"" + ReportUrl().toEncoded() + "\">" +
+           Escaped(TInformationForm::tr("Back to the report")) +
+           "</a></font></p>\r\n</body>\r\n</html>\r\n";
 }
 
 } // namespace
@@ -227,8 +230,8 @@ void TInformationForm::NetworkFinished(QNetworkReply* Reply)
         Body = "<html><body><pre>" + EscapeHtml(Body) + "</pre></body></html>";
     } else if (!Type.isEmpty() && !Type.startsWith(QLatin1String("text/")) &&
                !Type.contains(QLatin1String("html"))) {
-        ShowPage(ErrorPage(Url, tr("The report window cannot show this kind of content (%1).")
-                                    .arg(Type)),
+        ShowPage(ErrorPage(
+                     Url, tr("The report window cannot show this kind of content (%1).").arg(Type)),
                  Url);
         return;
     }
@@ -336,9 +339,8 @@ void TInformationForm::CreateCommands()
     Escape->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     connect(Escape, &QAction::triggered, this, CloseFindBar);
     FindBar->addAction(Escape);
-    connect(FindEdit, &QLineEdit::returnPressed, this, [this] {
-        FindNext(QGuiApplication::keyboardModifiers() & Qt::ShiftModifier);
-    });
+    connect(FindEdit, &QLineEdit::returnPressed, this,
+            [this] { FindNext(QGuiApplication::keyboardModifiers() & Qt::ShiftModifier); });
     connect(WebBrowser, &TPageView::CopyStarted, this,
             [this] { WebBrowserStatusTextChange(tr("Copying...")); });
     connect(WebBrowser, &TPageView::CopyFinished, this,

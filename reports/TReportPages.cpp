@@ -7,6 +7,8 @@
 
 #include <sqlite3.h>
 
+#include <QCoreApplication>
+
 namespace {
 
 const char* const CRLF = "\r\n";
@@ -193,6 +195,14 @@ QByteArray EncodeText(const QString& T)
     return Out;
 }
 
+// A fixed text of the pages: its English bytes as ever, or, where the catalog of the language the
+// user chose translates it, the translation written as the pages write any text.
+QByteArray PageText(const char* Source)
+{
+    const QString Text = QCoreApplication::translate("TReportPages", Source);
+    return Text == QLatin1String(Source) ? QByteArray(Source) : EncodeText(Text);
+}
+
 QByteArray EscapeHtml(const QByteArray& Text)
 {
     QByteArray Out;
@@ -204,7 +214,7 @@ QByteArray EscapeHtml(const QByteArray& Text)
 QByteArray FooterLine()
 {
     return QByteArrayLiteral("<div align=\"right\"><font size=\"2\"><b>") +
-           "Vexlo Vocabulary project" +
+           PageText(QT_TRANSLATE_NOOP("TReportPages", "Vexlo Vocabulary project")) +
            "</b></font><br><a href=\"https://vexlo.example.org/\" "
            "target=\"_self\">https://vexlo.example.org/</a></div>";
 }
@@ -220,13 +230,15 @@ QByteArray BuildStatisticsPage(const TStatisticsFigures& Figures)
     const QByteArray C0 = LevelColors[0];
     Line("<html>");
     Line("<head>");
-    Line("<title>Report</title>");
+    Line("<title>" + PageText(QT_TRANSLATE_NOOP("TReportPages", "Report")) + "</title>");
     Line("</head>");
     Line("<body scroll=auto bgcolor=\"#E9E9E9\">");
     Line("<p align=\"center\"><b>Vexlo Vocabulary 2006</b></p>");
     Line("<table align=\"center\" border=\"0\" cellspacing=\"1\" bgcolor=\"black\">");
-    Line("<tr><th bgcolor=\"#FF5050\"><font size=\"2\">Word Level</font></th>");
-    Line("<th bgcolor=\"#FF5050\"><font size=\"2\">Count</font></th></tr>");
+    Line("<tr><th bgcolor=\"#FF5050\"><font size=\"2\">" +
+         PageText(QT_TRANSLATE_NOOP("TReportPages", "Word Level")) + "</font></th>");
+    Line("<th bgcolor=\"#FF5050\"><font size=\"2\">" +
+         PageText(QT_TRANSLATE_NOOP("TReportPages", "Count")) + "</font></th></tr>");
     Line("<tr>");
     Line("<td align=\"right\" bgcolor=\"" + C0 + "\"><font size=\"2\">");
     Line("<b>0 - 9</b>&nbsp;</font></td>");
@@ -242,9 +254,10 @@ QByteArray BuildStatisticsPage(const TStatisticsFigures& Figures)
              "</font></td></tr>");
     }
     Line("</table></font>");
-    Line("<p><font size=\"2\"><b>DataBase File</b> " + EscapeHtml(Figures.DataFile) +
-         "</font></p>");
-    Line("<p><font size=\"2\"><b>Last filled word <font color=\"red\">" +
+    Line("<p><font size=\"2\"><b>" + PageText(QT_TRANSLATE_NOOP("TReportPages", "DataBase File")) +
+         "</b> " + EscapeHtml(Figures.DataFile) + "</font></p>");
+    Line("<p><font size=\"2\"><b>" +
+         PageText(QT_TRANSLATE_NOOP("TReportPages", "Last filled word")) + " <font color=\"red\">" +
          EscapeHtml(Figures.LastWord) + "</font></b></font></p>");
     Line("<hr>");
     Line(FooterLine());
@@ -291,8 +304,8 @@ qsizetype HeadingBlockSize(QByteArrayView Letter)
     return Length(HeadingStart) + Letter.size() + Length(HeadingEnd);
 }
 
-void AppendEntryBlock(QByteArray& Out, bool Odd, QByteArrayView Word,
-                      QByteArrayView Transcription, QByteArrayView Bulgarian)
+void AppendEntryBlock(QByteArray& Out, bool Odd, QByteArrayView Word, QByteArrayView Transcription,
+                      QByteArrayView Bulgarian)
 {
     const char* Colour = RowColour(Odd);
     Out.append(EntryLine1);
@@ -326,10 +339,11 @@ TPreviewPageBuilder::TPreviewPageBuilder(int ExpectedEntries)
     : FBlocks(TPageBlocks::Compact(
           "<html>\r\n<head>\r\n"
           "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=win-1251\">\r\n"
-          "<title>Report</title>\r\n</head>\r\n<body scroll=auto bgcolor=\"#CCCCCC\">\r\n",
+          "<title>" +
+              PageText(QT_TRANSLATE_NOOP("TReportPages", "Report")) +
+              "</title>\r\n</head>\r\n<body scroll=auto bgcolor=\"#CCCCCC\">\r\n",
           qsizetype(qMax(0, ExpectedEntries)) + 32))
-{
-}
+{}
 
 void TPreviewPageBuilder::AddEntry(const QByteArray& EnglishWord, const QString& Transcription,
                                    const QString& BulgarianText)

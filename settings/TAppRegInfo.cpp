@@ -3,6 +3,7 @@
 #include "platform/TAutostart.h"
 #include "platform/TRegistry.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -170,6 +171,7 @@ void TAppRegInfo::Load()
     LookUp.Load();
     Reference.Load();
     Review.Load();
+    Interface.Load();
 }
 
 void TAppRegInfo::Save()
@@ -190,6 +192,7 @@ void TAppRegInfo::Save()
         LookUp.Save();
         Reference.Save();
         Review.Save();
+        Interface.Save();
     } else if (const QString Problem = TRegistry::HiveProblem(); !Problem.isEmpty()) {
         throw ERegistryException(Problem);
     }
@@ -204,7 +207,8 @@ void TAppRegInfo::Save()
     Reg.CloseKey();
     // The desktop acts on its own autostart entry, kept in step with the Run value.
     if (!TAutostart::SetDesktopEntry(RunOnWindowsStart))
-        throw ERegistryException(QStringLiteral("Failed to set data for '%1'").arg(RunName));
+        throw ERegistryException(
+            QCoreApplication::translate("TAppRegInfo", "Failed to set data for '%1'").arg(RunName));
 }
 
 QSize TAppRegInfo::ScreenSize()

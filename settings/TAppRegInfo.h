@@ -1,6 +1,7 @@
 #pragma once
 
 #include "review/TReviewSettings.h"
+#include "settings/TInterfaceLanguage.h"
 #include "settings/TLookUpSettings.h"
 #include "settings/TReferenceSettings.h"
 #include "settings/TSpeechSettings.h"
@@ -125,6 +126,8 @@ public:
     TReferenceSettings Reference;
     // The review's settings (what notes show among them); in a subkey of their own.
     TReviewSettings Review;
+    // The language of the windows; in a subkey of its own too.
+    TInterfaceLanguage Interface;
 
     const TAppRegInfoData* NoteData() const { return this; }
     TAppRegInfoData* NoteData() { return this; }

@@ -3,8 +3,8 @@
 #include "ui_TOptionsForm.h"
 
 #include "widgets/TMenuImages.h"
-#include "widgets/VexloComponents.h"
 #include "widgets/TScreenPlacement.h"
+#include "widgets/VexloComponents.h"
 
 #include <QColorDialog>
 #include <QComboBox>
@@ -93,6 +93,7 @@ TOptionsForm::TOptionsForm(TAppRegInfoData& Settings, QWidget* Owner)
     CreateLookUpPage();
     CreateNotesShowPage();
     CreateReferencePage();
+    CreateLanguagePage();
 }
 
 TOptionsForm::~TOptionsForm() = default;
@@ -272,6 +273,7 @@ void TOptionsForm::OKBitBtnClick()
     LookUpPageOK();
     NotesShowPageOK();
     ReferencePageOK();
+    LanguagePageOK();
     accept();
 }
 

@@ -21,6 +21,7 @@ struct TReferenceSettings;
 class QLineEdit;
 class QToolButton;
 struct TReviewSettings;
+struct TInterfaceLanguage;
 
 namespace Ui {
 class TOptionsForm;
@@ -100,6 +101,11 @@ public:
     void SetReviewSettings(TReviewSettings* Review);
     QGroupBox* NotesShowGroupBox = nullptr;
     QComboBox* NotesShowComboBox = nullptr;
+    // Interface language, below look-up (TOptionsFormLanguage.cpp): the system's, English or
+    // Bulgarian, from the next start.
+    void SetInterfaceLanguage(TInterfaceLanguage* Language);
+    QGroupBox* LanguageGroupBox = nullptr;
+    QComboBox* LanguageComboBox = nullptr;
 
 protected:
     bool event(QEvent* Event) override;
@@ -119,6 +125,9 @@ private:
     void CreateNotesShowPage();
     void NotesShowPageOK();
     TReviewSettings* FReview = nullptr;
+    void CreateLanguagePage();
+    void LanguagePageOK();
+    TInterfaceLanguage* FLanguage = nullptr;
 
     TAppRegInfoData& FSettings;
     QWidget* FOwner;

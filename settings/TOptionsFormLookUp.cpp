@@ -7,6 +7,7 @@
 #include "settings/TLookUpSettings.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 
 namespace {
@@ -16,17 +17,18 @@ constexpr int Grown = GroupHeight + 7;
 
 void TOptionsForm::CreateLookUpPage()
 {
-    LookUpGroupBox = new QGroupBox(QStringLiteral("On look-up"), this);
+    LookUpGroupBox = new QGroupBox(QCoreApplication::translate("TOptionsForm", "On look-up"), this);
     LookUpGroupBox->setObjectName(QStringLiteral("LookUpGroupBox"));
     LookUpGroupBox->setGeometry(2, SpeechGroupBox->geometry().bottom() + 8, 270, GroupHeight);
 
     LookUpComboBox = new QComboBox(LookUpGroupBox);
     LookUpComboBox->setObjectName(QStringLiteral("LookUpComboBox"));
     LookUpComboBox->setGeometry(8, 16, 254, 21);
-    LookUpComboBox->addItems({QStringLiteral("Bring the window forward, take the keyboard"),
-                              QStringLiteral("Show the window, leave the keyboard")});
-    LookUpComboBox->setStatusTip(
-        QStringLiteral("What the window does when copied text is looked up"));
+    LookUpComboBox->addItems(
+        {QCoreApplication::translate("TOptionsForm", "Bring the window forward, take the keyboard"),
+         QCoreApplication::translate("TOptionsForm", "Show the window, leave the keyboard")});
+    LookUpComboBox->setStatusTip(QCoreApplication::translate(
+        "TOptionsForm", "What the window does when copied text is looked up"));
     LookUpComboBox->setCurrentIndex(TLookUpSettings().TakeKeyboard ? 0 : 1);
 
     for (QWidget* Button :

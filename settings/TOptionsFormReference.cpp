@@ -72,7 +72,6 @@ void TOptionsForm::CreateReferencePage()
     setTabOrder(NotesShowComboBox, ReferenceCheckBox);
     setTabOrder(ReferenceCheckBox, ReferenceEdit);
     setTabOrder(ReferenceEdit, ReferenceBrowseButton);
-    setTabOrder(ReferenceBrowseButton, ui->OKBitBtn);
 }
 
 void TOptionsForm::ShowReferenceStatus()

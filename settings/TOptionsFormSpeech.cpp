@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 
@@ -24,30 +25,32 @@ bool TOptionsForm::Execute(TAppRegInfo& Settings, QWidget* Owner)
     Form.SetLookUpSettings(&Settings.LookUp);
     Form.SetReferenceSettings(&Settings.Reference);
     Form.SetReviewSettings(&Settings.Review);
+    Form.SetInterfaceLanguage(&Settings.Interface);
     return Form.exec() == QDialog::Accepted;
 }
 
 void TOptionsForm::CreateSpeechPage()
 {
-    SpeechGroupBox = new QGroupBox(QStringLiteral("Speech"), this);
+    SpeechGroupBox = new QGroupBox(QCoreApplication::translate("TOptionsForm", "Speech"), this);
     SpeechGroupBox->setObjectName(QStringLiteral("SpeechGroupBox"));
     SpeechGroupBox->setGeometry(2, GroupTop, 270, GroupHeight);
 
-    VoiceLabel = new QLabel(QStringLiteral("Voice"), SpeechGroupBox);
+    VoiceLabel = new QLabel(QCoreApplication::translate("TOptionsForm", "Voice"), SpeechGroupBox);
     VoiceLabel->setObjectName(QStringLiteral("VoiceLabel"));
     VoiceLabel->setGeometry(8, 19, 46, 13);
     VoiceComboBox = new QComboBox(SpeechGroupBox);
     VoiceComboBox->setObjectName(QStringLiteral("VoiceComboBox"));
     VoiceComboBox->setGeometry(56, 15, 130, 21);
-    VoiceComboBox->addItems(
-        {QStringLiteral("British English"), QStringLiteral("American English")});
+    VoiceComboBox->addItems({QCoreApplication::translate("TOptionsForm", "British English"),
+                             QCoreApplication::translate("TOptionsForm", "American English")});
     VoiceLabel->setBuddy(VoiceComboBox);
 
-    NotesSpeakCheckBox = new QCheckBox(QStringLiteral("Notes say their word"), SpeechGroupBox);
+    NotesSpeakCheckBox = new QCheckBox(
+        QCoreApplication::translate("TOptionsForm", "Notes say their word"), SpeechGroupBox);
     NotesSpeakCheckBox->setObjectName(QStringLiteral("NotesSpeakCheckBox"));
     NotesSpeakCheckBox->setGeometry(8, 41, 200, 17);
-    NotesSpeakCheckBox->setStatusTip(
-        QStringLiteral("A learning note says its English word when it appears"));
+    NotesSpeakCheckBox->setStatusTip(QCoreApplication::translate(
+        "TOptionsForm", "A learning note says its English word when it appears"));
 
     const TSpeechSettings Defaults;
     VoiceComboBox->setCurrentIndex(int(Defaults.Voice));

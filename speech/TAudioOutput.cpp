@@ -3,6 +3,7 @@
 #include <pcaudiolib/audio.h>
 
 #include <QByteArray>
+#include <QCoreApplication>
 
 namespace {
 
@@ -24,14 +25,16 @@ public:
         FObject = create_audio_device_object(FDevice.isEmpty() ? nullptr : FDevice.constData(),
                                              "Vexlo Vocabulary", "Pronunciation");
         if (!FObject) {
-            Error = QStringLiteral("No sound device was found, so words cannot be spoken.");
+            Error = QCoreApplication::translate(
+                "TAudioOutput", "No sound device was found, so words cannot be spoken.");
             return false;
         }
         const int Result =
             audio_object_open(FObject, AUDIO_OBJECT_FORMAT_S16LE, uint32_t(SampleRate), 1);
         if (Result != 0) {
             const char* Why = audio_object_strerror(FObject, Result);
-            Error = QStringLiteral("No sound device could be opened, so words cannot be spoken");
+            Error = QCoreApplication::translate(
+                "TAudioOutput", "No sound device could be opened, so words cannot be spoken");
             if (Why && *Why)
                 Error += QStringLiteral(" (") + QString::fromLocal8Bit(Why) + QLatin1Char(')');
             Error += QLatin1Char('.');

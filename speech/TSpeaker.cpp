@@ -123,7 +123,9 @@ void TSpeaker::SayOne(const QString& Text, TSpeechVoice Voice, unsigned Generati
     std::unique_ptr<TAudioOutput> Output = Factory();
     const int Rate = TSpeechEngine::SampleRate();
     if (!Output || !Output->Open(Rate, Error)) {
-        emit Failed(Error.isEmpty() ? QStringLiteral("No sound device could be opened.") : Error);
+        emit Failed(Error.isEmpty() ? QCoreApplication::translate(
+                                          "TSpeaker", "No sound device could be opened.")
+                                    : Error);
         return;
     }
     // Written in pieces of 50 ms, so that a new word or Stop cuts this one short soon.

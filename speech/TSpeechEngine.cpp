@@ -3,6 +3,7 @@
 #include "speech/TSpeechHelper.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <mutex>
@@ -33,8 +34,9 @@ TEngineState& State()
     return S;
 }
 
-const QString EngineStopped =
-    QStringLiteral("The speech engine stopped on this text; it is started again for the next one.");
+const QString EngineStopped = QCoreApplication::translate(
+    "TSpeechEngine",
+    "The speech engine stopped on this text; it is started again for the next one.");
 
 // Under the lock.
 bool LoadLocked()
@@ -48,7 +50,8 @@ bool LoadLocked()
     if (!S.Helper.Start(Hello)) {
         S.Failed = true;
         S.Error = Hello.Error.isEmpty()
-                      ? QStringLiteral("The speech data of espeak-ng could not be loaded.")
+                      ? QCoreApplication::translate(
+                            "TSpeechEngine", "The speech data of espeak-ng could not be loaded.")
                       : Hello.Error;
         return false;
     }
@@ -119,7 +122,8 @@ bool Synthesize(const QString& Text, TSpeechVoice Voice, const TSampleSink& Sink
         return true;
     case TSpeechHelper::TOutcome::Refused:
         if (Error)
-            *Error = QStringLiteral("espeak-ng could not pronounce this text.");
+            *Error = QCoreApplication::translate("TSpeechEngine",
+                                                 "espeak-ng could not pronounce this text.");
         return false;
     case TSpeechHelper::TOutcome::Ended:
         break;

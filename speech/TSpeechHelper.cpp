@@ -14,6 +14,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
+
 namespace {
 
 // The longest the helper may stay silent while it works on a request: far more than any text
@@ -65,14 +67,12 @@ bool ReceiveAll(int Fd, void* Data, size_t Size, int TimeoutMs)
     return true;
 }
 
-template <typename T>
-bool Send(int Fd, T Value)
+template <typename T> bool Send(int Fd, T Value)
 {
     return SendAll(Fd, &Value, sizeof Value);
 }
 
-template <typename T>
-bool Receive(int Fd, T& Value, int TimeoutMs)
+template <typename T> bool Receive(int Fd, T& Value, int TimeoutMs)
 {
     return ReceiveAll(Fd, &Value, sizeof Value, TimeoutMs);
 }
@@ -181,8 +181,9 @@ int ServeSamples(short* Samples, int Count, espeak_EVENT*)
         } else {
             Server.Stopped = false;
             Server.Lost = false;
-            const bool Said = Voiced && espeak_Synth(Text.c_str(), Text.size() + 1, 0, POS_CHARACTER,
-                                                     0, espeakCHARS_UTF8, nullptr, nullptr) == EE_OK;
+            const bool Said =
+                Voiced && espeak_Synth(Text.c_str(), Text.size() + 1, 0, POS_CHARACTER, 0,
+                                       espeakCHARS_UTF8, nullptr, nullptr) == EE_OK;
             if (Server.Lost || !Send(Fd, Said ? EndDone : EndRefused))
                 ::_exit(0);
         }
@@ -230,7 +231,8 @@ bool TSpeechHelper::Start(THello& Hello)
     End();
     int Pair[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, Pair) != 0) {
-        Hello.Error = QStringLiteral("The speech engine could not be started: %1")
+        Hello.Error = QCoreApplication::translate("TSpeechHelper",
+                                                  "The speech engine could not be started: %1")
                           .arg(QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
@@ -243,7 +245,8 @@ bool TSpeechHelper::Start(THello& Hello)
     ::close(Pair[1]);
     if (Pid < 0) {
         ::close(Pair[0]);
-        Hello.Error = QStringLiteral("The speech engine could not be started: %1")
+        Hello.Error = QCoreApplication::translate("TSpeechHelper",
+                                                  "The speech engine could not be started: %1")
                           .arg(QString::fromLocal8Bit(std::strerror(ForkError)));
         return false;
     }
@@ -306,8 +309,7 @@ TSpeechHelper::TOutcome TSpeechHelper::Synthesize(const QByteArray& Text, const 
     std::vector<int16_t> Samples;
     for (;;) {
         int32_t Count = 0;
-        if (!Receive(FSocket, Count, SilenceLimitMs) || Count < EndRefused ||
-            Count > (1 << 24)) {
+        if (!Receive(FSocket, Count, SilenceLimitMs) || Count < EndRefused || Count > (1 << 24)) {
             End();
             return TOutcome::Ended;
         }
@@ -316,8 +318,7 @@ TSpeechHelper::TOutcome TSpeechHelper::Synthesize(const QByteArray& Text, const 
         if (Count == EndRefused)
             return TOutcome::Refused;
         Samples.resize(size_t(Count));
-        if (!ReceiveAll(FSocket, Samples.data(), size_t(Count) * sizeof(int16_t),
-                        SilenceLimitMs) ||
+        if (!ReceiveAll(FSocket, Samples.data(), size_t(Count) * sizeof(int16_t), SilenceLimitMs) ||
             !Send(FSocket, char(Sink(Samples.data(), Count) ? 1 : 0))) {
             End();
             return TOutcome::Ended;

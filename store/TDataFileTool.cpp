@@ -3,6 +3,7 @@
 #include "store/EVexloDatabaseError.h"
 #include "store/TextCodec.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -19,8 +20,9 @@ namespace {
 void Exec(sqlite3* Db, const char* Sql)
 {
     if (sqlite3_exec(Db, Sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-        throw EVexloDatabaseError(QStringLiteral("Cannot make the data file: %1.")
-                                      .arg(QString::fromUtf8(sqlite3_errmsg(Db))));
+        throw EVexloDatabaseError(
+            QCoreApplication::translate("TDataFileTool", "Cannot make the data file: %1.")
+                .arg(QString::fromUtf8(sqlite3_errmsg(Db))));
 }
 
 void BindText(sqlite3_stmt* Stmt, int Index, const QString& Text)
@@ -57,10 +59,12 @@ void ClearLeftovers(const QString& Path)
     }
     if (!InTheWay.isEmpty())
         throw EVexloDatabaseError(
-            QStringLiteral("The file %1 was not made: %2 is left over from an earlier data file "
-                           "of that name (a program may still have it open) and would be taken "
-                           "for part of the new one. Close that program, or remove the leftover "
-                           "file, and try again.")
+            QCoreApplication::translate(
+                "TDataFileTool",
+                "The file %1 was not made: %2 is left over from an earlier data file "
+                "of that name (a program may still have it open) and would be taken "
+                "for part of the new one. Close that program, or remove the leftover "
+                "file, and try again.")
                 .arg(Path, InTheWay.join(QStringLiteral(" and "))));
     QFile::remove(Path + QStringLiteral("-shm")); // rebuilt by the engine from the log anyway
 }
@@ -70,14 +74,18 @@ void ClearLeftovers(const QString& Path)
 void CreateDataFile(const QString& Path, const QList<TEnBgRecord>& Entries)
 {
     if (Path.isEmpty())
-        throw EVexloDatabaseError(QStringLiteral("No file name was given."));
+        throw EVexloDatabaseError(
+            QCoreApplication::translate("TDataFileTool", "No file name was given."));
     const QFileInfo Info(Path);
     if (Info.exists() || Info.isSymLink())
         throw EVexloDatabaseError(
-            QStringLiteral("The file %1 already exists; it is left as it is.").arg(Path));
+            QCoreApplication::translate("TDataFileTool",
+                                        "The file %1 already exists; it is left as it is.")
+                .arg(Path));
     if (!QFileInfo(Info.absolutePath()).isDir())
         throw EVexloDatabaseError(
-            QStringLiteral("The folder %1 does not exist.").arg(Info.absolutePath()));
+            QCoreApplication::translate("TDataFileTool", "The folder %1 does not exist.")
+                .arg(Info.absolutePath()));
     ClearLeftovers(Path);
     const QString Temp = Info.absolutePath() + QStringLiteral("/.") + Info.fileName() +
                          QStringLiteral(".%1.tmp").arg(::getpid());
@@ -89,7 +97,8 @@ void CreateDataFile(const QString& Path, const QList<TEnBgRecord>& Entries)
         const QString Reason = Db ? QString::fromUtf8(sqlite3_errmsg(Db)) : QString();
         sqlite3_close_v2(Db);
         throw EVexloDatabaseError(
-            QStringLiteral("Cannot create the file %1: %2.").arg(Path, Reason));
+            QCoreApplication::translate("TDataFileTool", "Cannot create the file %1: %2.")
+                .arg(Path, Reason));
     }
     try {
         // Write-ahead logging: a change costs one append to the log instead of two file syncs,
@@ -130,7 +139,9 @@ void CreateDataFile(const QString& Path, const QList<TEnBgRecord>& Entries)
         // The log could not be folded into the file (a full disk): the file is incomplete.
         RemoveWithCompanions(Temp);
         throw EVexloDatabaseError(
-            QStringLiteral("Cannot make the data file %1: the disk is full or cannot be written.")
+            QCoreApplication::translate(
+                "TDataFileTool",
+                "Cannot make the data file %1: the disk is full or cannot be written.")
                 .arg(Path));
     }
     const QByteArray Target = QFile::encodeName(Path);
@@ -140,8 +151,10 @@ void CreateDataFile(const QString& Path, const QList<TEnBgRecord>& Entries)
     if (Linked != 0)
         throw EVexloDatabaseError(
             Error == EEXIST
-                ? QStringLiteral("The file %1 already exists; it is left as it is.").arg(Path)
-                : QStringLiteral("Cannot create the file %1: %2.")
+                ? QCoreApplication::translate("TDataFileTool",
+                                              "The file %1 already exists; it is left as it is.")
+                      .arg(Path)
+                : QCoreApplication::translate("TDataFileTool", "Cannot create the file %1: %2.")
                       .arg(Path, QString::fromLocal8Bit(strerror(Error))));
 }
 
@@ -193,17 +206,21 @@ QList<TEnBgRecord> TDataFileTool::ParseVocabulary(const QString& Text)
         const QStringList Parts = Line.split(QLatin1Char('|'));
         auto Fail = [&](const QString& Why) {
             throw EVexloDatabaseError(
-                QStringLiteral("Sample vocabulary, line %1: %2").arg(I + 1).arg(Why));
+                QCoreApplication::translate("TDataFileTool", "Sample vocabulary, line %1: %2")
+                    .arg(I + 1)
+                    .arg(Why));
         };
         if (Parts.size() < 4 || Parts.size() > 6)
-            Fail(QStringLiteral("expected word | transcription | level | one to three lines."));
+            Fail(QCoreApplication::translate(
+                "TDataFileTool", "expected word | transcription | level | one to three lines."));
         TEnBgRecord Entry;
         Entry.EnglishWord = Parts[0].trimmed();
         Entry.Transcription = Parts[1].trimmed();
         bool Ok = false;
         Entry.WordLevel = Parts[2].trimmed().toInt(&Ok);
         if (!Ok || Entry.WordLevel < 0 || Entry.WordLevel > 9)
-            Fail(QStringLiteral("the level must be a number from 0 to 9."));
+            Fail(QCoreApplication::translate("TDataFileTool",
+                                             "the level must be a number from 0 to 9."));
         QStringList Meaning;
         for (int P = 3; P < Parts.size(); ++P)
             Meaning << Parts[P].trimmed();
@@ -211,7 +228,7 @@ QList<TEnBgRecord> TDataFileTool::ParseVocabulary(const QString& Text)
         if (Entry.EnglishWord.isEmpty() || Entry.EnglishWord.size() > 30 ||
             Entry.Transcription.size() > 30 || Entry.BulgarianText.size() > 255 ||
             Meaning.contains(QString()))
-            Fail(QStringLiteral("a text is empty or too long."));
+            Fail(QCoreApplication::translate("TDataFileTool", "a text is empty or too long."));
         Result.append(Entry);
     }
     return Result;

@@ -3,6 +3,7 @@
 #include "store/TReviewKeys.h"
 #include "store/TextCodec.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include <chrono>
@@ -12,10 +13,11 @@ TScreenSaverDataModule* ScreenSaverDataModule = nullptr;
 
 namespace {
 
-const char ChangedByAnotherProgram[] =
+const char ChangedByAnotherProgram[] = QT_TRANSLATE_NOOP(
+    "TScreenSaverDataModule",
     "The dictionary was changed by another program (or another copy of Vexlo Vocabulary) after "
     "it was shown here, so nothing was saved. The list now shows the dictionary as it is; make "
-    "the change again if it is still needed.";
+    "the change again if it is still needed.");
 
 // Renumbering under a unique index goes through numbers far below any real one.
 constexpr int64_t RenumberOffset = int64_t(1) << 40;
@@ -92,7 +94,9 @@ void TScreenSaverDataModule::OpenDataFile(const QString& Path, QStringList& Mess
         std::chrono::high_resolution_clock::now().time_since_epoch().count()));
     const QFileInfo Info(Path);
     if (Path.isEmpty() || (!Info.exists() && !Info.isSymLink())) {
-        Messages.append(QStringLiteral("The file ") + Path + QStringLiteral(" does not exists !"));
+        Messages.append(
+            QCoreApplication::translate("TScreenSaverDataModule", "The file %1 does not exists !")
+                .arg(Path));
         return;
     }
     ADOTable->Close();
@@ -292,22 +296,27 @@ QString TScreenSaverDataModule::CheckDataFile(bool* Reloaded)
         return {};
     case TVexloConnection::TFileState::fsReplaced: {
         LetGoOfMovedFile();
-        const QByteArray Word =
-            ADOTable->Active() && ADOTable->RecNo() > 0 ? ADOTableENAME->AsAnsiString() : QByteArray();
+        const QByteArray Word = ADOTable->Active() && ADOTable->RecNo() > 0
+                                    ? ADOTableENAME->AsAnsiString()
+                                    : QByteArray();
         QStringList Messages;
         OpenDataFile(Path, Messages);
         if (Reloaded)
             *Reloaded = true;
         if (ADOTable->Active() && !Word.isEmpty())
             ADOTable->Locate("ENAME", TextCodec::WidenText(Word), 0);
-        QString Text = QStringLiteral("The dictionary file %1 was replaced by another file while "
-                                      "Vexlo Vocabulary had it open. Nothing was saved to either "
-                                      "file; the list now shows the new file.")
-                           .arg(Path);
+        QString Text =
+            QCoreApplication::translate("TScreenSaverDataModule",
+                                        "The dictionary file %1 was replaced by another file while "
+                                        "Vexlo Vocabulary had it open. Nothing was saved to either "
+                                        "file; the list now shows the new file.")
+                .arg(Path);
         if (!Messages.isEmpty())
-            Text = QStringLiteral("The dictionary file %1 was replaced by another file while "
-                                  "Vexlo Vocabulary had it open. Nothing was saved to either "
-                                  "file, and the new file cannot be opened:\n")
+            Text = QCoreApplication::translate(
+                       "TScreenSaverDataModule",
+                       "The dictionary file %1 was replaced by another file while "
+                       "Vexlo Vocabulary had it open. Nothing was saved to either "
+                       "file, and the new file cannot be opened:\n")
                        .arg(Path) +
                    Messages.join(QLatin1Char('\n'));
         return Text;
@@ -317,9 +326,11 @@ QString TScreenSaverDataModule::CheckDataFile(bool* Reloaded)
     }
     LetGoOfMovedFile();
     const QString Text =
-        QStringLiteral("The dictionary file %1 was deleted or moved away by another program "
-                       "while Vexlo Vocabulary had it open. Nothing can be saved until the file "
-                       "is back at that place; open another file or put it back.")
+        QCoreApplication::translate(
+            "TScreenSaverDataModule",
+            "The dictionary file %1 was deleted or moved away by another program "
+            "while Vexlo Vocabulary had it open. Nothing can be saved until the file "
+            "is back at that place; open another file or put it back.")
             .arg(Path);
     if (FReportedFileProblem == Text)
         return {};
@@ -379,7 +390,8 @@ void TScreenSaverDataModule::ChangeData(const std::function<void()>& Work)
     FMaxID = -1;
     ADOTable->Cancel();
     ADOTable->Refresh();
-    throw EVexloChangedError(QString::fromUtf8(ChangedByAnotherProgram));
+    throw EVexloChangedError(
+        QCoreApplication::translate("TScreenSaverDataModule", ChangedByAnotherProgram));
 }
 
 void TScreenSaverDataModule::AppendEntry(const TEnBgRecord& Rec)
@@ -412,7 +424,8 @@ void TScreenSaverDataModule::UpdateCurrentEntry(const TEnBgRecord& Rec)
 void TScreenSaverDataModule::DeleteCurrentEntry()
 {
     if (!ADOTable->Active() || ADOTable->RecNo() < 1)
-        throw EVexloDatabaseError(QStringLiteral("There is no entry to delete."));
+        throw EVexloDatabaseError(
+            QCoreApplication::translate("TScreenSaverDataModule", "There is no entry to delete."));
     const int32_t N = ADOTableID->AsInteger();
     // The delete and the renumbering are one transaction: an interrupted delete never leaves a
     // gap in the numbers.
@@ -445,8 +458,10 @@ void TScreenSaverDataModule::DeleteCurrentEntry()
             const int Renumbered = sqlite3_changes(ADOConnection->Handle());
             if (Renumbered != Expected)
                 throw EVexloDatabaseError(
-                    QStringLiteral("The entries after the deleted one could not be numbered "
-                                   "again (%1 of %2 changed). Nothing was deleted.")
+                    QCoreApplication::translate(
+                        "TScreenSaverDataModule",
+                        "The entries after the deleted one could not be numbered "
+                        "again (%1 of %2 changed). Nothing was deleted.")
                         .arg(Renumbered)
                         .arg(Expected));
         });

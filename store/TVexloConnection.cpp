@@ -2,14 +2,15 @@
 
 #include "store/TVexloTable.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
+#include <fcntl.h>
 #include <mutex>
 #include <set>
-#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,8 +40,7 @@ bool IsAccessFile(const QString& Path)
                       ::read(Fd, Head, sizeof Head) == static_cast<ssize_t>(sizeof Head);
     ::close(Fd);
     const QByteArray Bytes(Head, sizeof Head);
-    return Read &&
-           (Bytes.mid(4, 15) == "Standard Jet DB" || Bytes.mid(4, 16) == "Standard ACE DB");
+    return Read && (Bytes.mid(4, 15) == "Standard Jet DB" || Bytes.mid(4, 16) == "Standard ACE DB");
 }
 
 bool StatPath(const QString& Path, struct stat& St)
@@ -70,7 +70,8 @@ std::set<const TVexloConnection*>& OpenConnections()
 
 QString Problem(const QString& Path, const QString& What)
 {
-    return QStringLiteral("Cannot open the data file %1: %2").arg(Path, What);
+    return QCoreApplication::translate("TVexloConnection", "Cannot open the data file %1: %2")
+        .arg(Path, What);
 }
 
 } // namespace
@@ -89,35 +90,47 @@ void TVexloConnection::Open()
     QString Path = DefaultDatabase.isEmpty() ? DataFileFromConnectionString(ConnectionString)
                                              : DefaultDatabase;
     if (Path.isEmpty())
-        throw EVexloDatabaseError(QStringLiteral("No data file is given to open."));
+        throw EVexloDatabaseError(
+            QCoreApplication::translate("TVexloConnection", "No data file is given to open."));
     const QFileInfo Info(Path);
     if (!Info.exists())
-        throw EVexloDatabaseError(Problem(Path, QStringLiteral("the file does not exist.")));
+        throw EVexloDatabaseError(Problem(
+            Path, QCoreApplication::translate("TVexloConnection", "the file does not exist.")));
     if (Info.isDir())
         throw EVexloDatabaseError(
-            Problem(Path, QStringLiteral("it is a folder, not a vocabulary data file.")));
+            Problem(Path, QCoreApplication::translate(
+                              "TVexloConnection", "it is a folder, not a vocabulary data file.")));
     // A pipe, a device or a socket would block or never end; they are never opened.
     struct stat Before;
     if (!StatPath(Path, Before) || !S_ISREG(Before.st_mode))
-        throw EVexloDatabaseError(Problem(
-            Path, QStringLiteral("it is not a regular file (a pipe, a device or a socket), so it "
-                                 "cannot be a vocabulary data file.")));
+        throw EVexloDatabaseError(
+            Problem(Path, QCoreApplication::translate(
+                              "TVexloConnection",
+                              "it is not a regular file (a pipe, a device or a socket), so it "
+                              "cannot be a vocabulary data file.")));
     if (!Info.isReadable())
         throw EVexloDatabaseError(
-            Problem(Path, QStringLiteral("you have no permission to read it.")));
+            Problem(Path, QCoreApplication::translate("TVexloConnection",
+                                                      "you have no permission to read it.")));
     if (!Info.isWritable())
         throw EVexloDatabaseError(
-            Problem(Path, QStringLiteral("you have no permission to change it.")));
+            Problem(Path, QCoreApplication::translate("TVexloConnection",
+                                                      "you have no permission to change it.")));
     if (!QFileInfo(Info.absolutePath()).isWritable())
         throw EVexloDatabaseError(Problem(
-            Path, QStringLiteral("its folder is not writable, so changes could not be saved "
-                                 "safely.")));
+            Path,
+            QCoreApplication::translate("TVexloConnection",
+                                        "its folder is not writable, so changes could not be saved "
+                                        "safely.")));
     if (!IsOpenStoreFile(Path) && IsAccessFile(Path))
-        throw EVexloDatabaseError(Problem(
-            Path, QStringLiteral("it is a Microsoft Access database; this program reads SQLite "
-                                 "vocabulary files (create one with --create-empty).")));
+        throw EVexloDatabaseError(
+            Problem(Path, QCoreApplication::translate(
+                              "TVexloConnection",
+                              "it is a Microsoft Access database; this program reads SQLite "
+                              "vocabulary files (create one with --create-empty).")));
     if (Info.size() > 0 && Info.size() < 100)
-        throw EVexloDatabaseError(Problem(Path, QStringLiteral("it is not a database file.")));
+        throw EVexloDatabaseError(Problem(
+            Path, QCoreApplication::translate("TVexloConnection", "it is not a database file.")));
 
     sqlite3* Db = nullptr;
     const QByteArray Name = QFile::encodeName(Path);
@@ -130,11 +143,12 @@ void TVexloConnection::Open()
         // Reading the schema makes the engine look at the file's header.
         Rc = sqlite3_exec(Db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
         if ((Rc & 0xFF) == SQLITE_NOTADB)
-            Failure = QStringLiteral("it is not a database file.");
+            Failure = QCoreApplication::translate("TVexloConnection", "it is not a database file.");
         else if (Rc != SQLITE_OK)
             Failure = QString::fromUtf8(sqlite3_errmsg(Db)) + QLatin1Char('.');
         else if (sqlite3_db_readonly(Db, "main") == 1)
-            Failure = QStringLiteral("you have no permission to change it.");
+            Failure = QCoreApplication::translate("TVexloConnection",
+                                                  "you have no permission to change it.");
         else {
             // The file the engine opened must be the one looked at above.
             struct stat After;
@@ -143,7 +157,8 @@ void TVexloConnection::Open()
                 Moved = 0;
             if (Moved || !StatPath(Path, After) || After.st_dev != Before.st_dev ||
                 After.st_ino != Before.st_ino)
-                Failure = QStringLiteral("another program replaced it while it was being opened.");
+                Failure = QCoreApplication::translate(
+                    "TVexloConnection", "another program replaced it while it was being opened.");
         }
         if (Failure.isEmpty() && IsWalFile(Db))
             // With the write-ahead log, syncing at checkpoints only still keeps every change
@@ -151,7 +166,7 @@ void TVexloConnection::Open()
             sqlite3_exec(Db, "PRAGMA synchronous = NORMAL", nullptr, nullptr, nullptr);
     } else {
         Failure = Db ? QString::fromUtf8(sqlite3_errmsg(Db)) + QLatin1Char('.')
-                     : QStringLiteral("out of memory.");
+                     : QCoreApplication::translate("TVexloConnection", "out of memory.");
     }
     if (!Failure.isEmpty()) {
         sqlite3_close_v2(Db);
@@ -170,8 +185,10 @@ void TVexloConnection::RefuseOpenStoreFile(const QString& Path)
 {
     if (IsOpenStoreFile(Path))
         throw EVexloDatabaseError(
-            QStringLiteral("The file %1 is the dictionary open in this program (or a file the "
-                           "database keeps beside it); its words are already here.")
+            QCoreApplication::translate(
+                "TVexloConnection",
+                "The file %1 is the dictionary open in this program (or a file the "
+                "database keeps beside it); its words are already here.")
                 .arg(Path));
 }
 
@@ -222,7 +239,8 @@ int64_t TVexloConnection::DataVersion() const
         Version = sqlite3_column_int64(Stmt, 0);
     sqlite3_finalize(Stmt);
     if (Version < 0)
-        RaiseEngineError(QStringLiteral("Cannot read the data file"));
+        RaiseEngineError(
+            QCoreApplication::translate("TVexloConnection", "Cannot read the data file"));
     return Version;
 }
 
@@ -296,13 +314,15 @@ void TVexloConnection::Close()
 void TVexloConnection::CheckConnected() const
 {
     if (!FDb)
-        throw EVexloDatabaseError(QStringLiteral("The data file is not open."));
+        throw EVexloDatabaseError(
+            QCoreApplication::translate("TVexloConnection", "The data file is not open."));
 }
 
 void TVexloConnection::RaiseEngineError(const QString& What) const
 {
     const QString Reason =
-        FDb ? QString::fromUtf8(sqlite3_errmsg(FDb)) : QStringLiteral("the data file is not open");
+        FDb ? QString::fromUtf8(sqlite3_errmsg(FDb))
+            : QCoreApplication::translate("TVexloConnection", "the data file is not open");
     throw EVexloDatabaseError(What + QStringLiteral(": ") + Reason + QLatin1Char('.'));
 }
 
@@ -311,21 +331,24 @@ void TVexloConnection::Execute(const QString& Sql)
     CheckConnected();
     const QByteArray Text = Sql.toUtf8();
     if (sqlite3_exec(FDb, Text.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
-        RaiseEngineError(QStringLiteral("The data file refused a command"));
+        RaiseEngineError(
+            QCoreApplication::translate("TVexloConnection", "The data file refused a command"));
 }
 
 void TVexloConnection::BeginTrans()
 {
     CheckConnected();
     if (sqlite3_exec(FDb, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
-        RaiseEngineError(QStringLiteral("Cannot start a change of the data file"));
+        RaiseEngineError(QCoreApplication::translate("TVexloConnection",
+                                                     "Cannot start a change of the data file"));
 }
 
 void TVexloConnection::CommitTrans()
 {
     CheckConnected();
     if (sqlite3_exec(FDb, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
-        RaiseEngineError(QStringLiteral("Cannot save the change to the data file"));
+        RaiseEngineError(QCoreApplication::translate("TVexloConnection",
+                                                     "Cannot save the change to the data file"));
 }
 
 void TVexloConnection::RollbackTrans()

@@ -5,6 +5,8 @@
 
 #include <sqlite3.h>
 
+#include <QCoreApplication>
+
 QByteArray TVexloValue::AsAnsiString() const
 {
     return TextCodec::NarrowText(FValue.toString());
@@ -14,14 +16,16 @@ void TVexloQuery::Open()
 {
     Close();
     if (!Connection)
-        throw EVexloDatabaseError(QStringLiteral("The query has no connection."));
+        throw EVexloDatabaseError(
+            QCoreApplication::translate("TVexloQuery", "The query has no connection."));
     Connection->CheckConnected();
     sqlite3* Db = Connection->Handle();
     const QByteArray Text = SQL.toUtf8();
     sqlite3_stmt* Stmt = nullptr;
     if (sqlite3_prepare_v2(Db, Text.constData(), static_cast<int>(Text.size()), &Stmt, nullptr) !=
         SQLITE_OK)
-        Connection->RaiseEngineError(QStringLiteral("The data file refused a query"));
+        Connection->RaiseEngineError(
+            QCoreApplication::translate("TVexloQuery", "The data file refused a query"));
     const int Columns = sqlite3_column_count(Stmt);
     for (int C = 0; C < Columns; ++C)
         FColumns << QString::fromUtf8(sqlite3_column_name(Stmt, C));
@@ -51,7 +55,8 @@ void TVexloQuery::Open()
     if (Rc != SQLITE_DONE) {
         FRows.clear();
         FColumns.clear();
-        Connection->RaiseEngineError(QStringLiteral("The data file refused a query"));
+        Connection->RaiseEngineError(
+            QCoreApplication::translate("TVexloQuery", "The data file refused a query"));
     }
     FActive = true;
     FRecord = 0;
@@ -74,7 +79,8 @@ TVexloValue TVexloQuery::FieldByName(const QString& Name) const
             return TVexloValue(FRows[static_cast<size_t>(FRecord)][static_cast<size_t>(C)]);
         }
     }
-    throw EVexloDatabaseError(QStringLiteral("The query has no column %1.").arg(Name));
+    throw EVexloDatabaseError(
+        QCoreApplication::translate("TVexloQuery", "The query has no column %1.").arg(Name));
 }
 
 void TVexloQuery::First()

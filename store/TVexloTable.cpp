@@ -3,6 +3,7 @@
 #include "store/TVexloConnection.h"
 #include "store/TextCodec.h"
 
+#include <QCoreApplication>
 #include <QSet>
 
 #include <algorithm>
@@ -192,8 +193,8 @@ TVexloTable::~TVexloTable()
 void TVexloTable::SetConnection(TVexloConnection* Connection)
 {
     if (Active())
-        throw EVexloDatabaseError(
-            QStringLiteral("The table must be closed before it changes its connection."));
+        throw EVexloDatabaseError(QCoreApplication::translate(
+            "TVexloTable", "The table must be closed before it changes its connection."));
     if (FConnection)
         FConnection->DetachTable(this);
     FConnection = Connection;
@@ -218,13 +219,16 @@ sqlite3_stmt* TVexloTable::Statement(int Which) const
             Sql = "SELECT BULG, TRANS FROM " + Table + " WHERE " + FKeyExpr + " = ?";
             break;
         case stInsert:
-            Sql = "INSERT INTO " + Table + " (ID, ENAME, BULG, TRANS, LEVEL) VALUES (?, ?, ?, ?, ?)";
+            Sql =
+                "INSERT INTO " + Table + " (ID, ENAME, BULG, TRANS, LEVEL) VALUES (?, ?, ?, ?, ?)";
             break;
         case stUpdate:
             // A NULL parameter leaves its column exactly as it is.
-            Sql = "UPDATE " + Table + " SET ID = coalesce(?1, ID), ENAME = coalesce(?2, ENAME), "
+            Sql = "UPDATE " + Table +
+                  " SET ID = coalesce(?1, ID), ENAME = coalesce(?2, ENAME), "
                   "BULG = coalesce(?3, BULG), TRANS = coalesce(?4, TRANS), "
-                  "LEVEL = coalesce(?5, LEVEL) WHERE " + FKeyExpr + " = ?6";
+                  "LEVEL = coalesce(?5, LEVEL) WHERE " +
+                  FKeyExpr + " = ?6";
             break;
         default:
             Sql = "DELETE FROM " + Table + " WHERE " + FKeyExpr + " = ?";
@@ -233,7 +237,8 @@ sqlite3_stmt* TVexloTable::Statement(int Which) const
         if (sqlite3_prepare_v3(FConnection->Handle(), Sql.constData(), -1,
                                SQLITE_PREPARE_PERSISTENT, &Stmt, nullptr) != SQLITE_OK) {
             Stmt = nullptr;
-            FConnection->RaiseEngineError(QStringLiteral("The data file refused a statement"));
+            FConnection->RaiseEngineError(
+                QCoreApplication::translate("TVexloTable", "The data file refused a statement"));
         }
     }
     return Stmt;
@@ -257,7 +262,8 @@ void TVexloTable::Open()
     if (Active())
         return;
     if (!FConnection)
-        throw EVexloDatabaseError(QStringLiteral("The table has no connection."));
+        throw EVexloDatabaseError(
+            QCoreApplication::translate("TVexloTable", "The table has no connection."));
     FConnection->CheckConnected();
     ReadSchema();
     LoadRows();
@@ -275,13 +281,15 @@ void TVexloTable::ReadSchema()
     auto ForEachRow = [&](const QByteArray& Sql, const std::function<void(sqlite3_stmt*)>& Row) {
         sqlite3_stmt* Stmt = nullptr;
         if (sqlite3_prepare_v2(Db, Sql.constData(), -1, &Stmt, nullptr) != SQLITE_OK)
-            FConnection->RaiseEngineError(QStringLiteral("Cannot read the data file"));
+            FConnection->RaiseEngineError(
+                QCoreApplication::translate("TVexloTable", "Cannot read the data file"));
         int Rc;
         while ((Rc = sqlite3_step(Stmt)) == SQLITE_ROW)
             Row(Stmt);
         sqlite3_finalize(Stmt);
         if (Rc != SQLITE_DONE)
-            FConnection->RaiseEngineError(QStringLiteral("Cannot read the data file"));
+            FConnection->RaiseEngineError(
+                QCoreApplication::translate("TVexloTable", "Cannot read the data file"));
     };
 
     // The table and the five columns must be there.
@@ -302,12 +310,14 @@ void TVexloTable::ReadSchema()
     });
     if (Columns.isEmpty())
         throw EVexloDatabaseError(
-            QStringLiteral("The file %1 is not a vocabulary data file: it has no table %2.")
+            QCoreApplication::translate(
+                "TVexloTable", "The file %1 is not a vocabulary data file: it has no table %2.")
                 .arg(FConnection->FileName(), TableName));
     for (const char* Name : FieldNames) {
         if (!Columns.contains(QLatin1String(Name)))
             throw EVexloDatabaseError(
-                QStringLiteral(
+                QCoreApplication::translate(
+                    "TVexloTable",
                     "The file %1 is not a vocabulary data file: table %2 has no column %3.")
                     .arg(FConnection->FileName(), TableName, QLatin1String(Name)));
     }
@@ -354,14 +364,16 @@ void TVexloTable::LoadRows()
     FDeadNameBytes = 0;
     InvalidateCache();
     sqlite3* Db = FConnection->Handle();
-    const QByteArray Sql = "SELECT " + FKeyExpr + ", CAST(ID AS INTEGER), ENAME, "
-                           "CAST(LEVEL AS INTEGER) FROM " + QuoteName(TableName) +
-                           " ORDER BY ENAME COLLATE NOCASE, ID";
+    const QByteArray Sql = "SELECT " + FKeyExpr +
+                           ", CAST(ID AS INTEGER), ENAME, "
+                           "CAST(LEVEL AS INTEGER) FROM " +
+                           QuoteName(TableName) + " ORDER BY ENAME COLLATE NOCASE, ID";
     // The rows and the data version come from one read transaction, so a change committed by
     // another program in between is always noticed before the next write.
     const bool OwnTransaction = !FConnection->InTransaction();
     if (OwnTransaction && sqlite3_exec(Db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
-        FConnection->RaiseEngineError(QStringLiteral("Cannot read the table"));
+        FConnection->RaiseEngineError(
+            QCoreApplication::translate("TVexloTable", "Cannot read the table"));
     sqlite3_stmt* Stmt = nullptr;
     int Rc = sqlite3_prepare_v2(Db, Sql.constData(), -1, &Stmt, nullptr);
     if (Rc == SQLITE_OK) {
@@ -394,7 +406,8 @@ void TVexloTable::LoadRows()
     if (!Read || Version < 0) {
         FRows.clear();
         FNames.clear();
-        throw EVexloDatabaseError(QStringLiteral("Cannot read the table: %1.").arg(Error));
+        throw EVexloDatabaseError(
+            QCoreApplication::translate("TVexloTable", "Cannot read the table: %1.").arg(Error));
     }
     FDataVersion = Version;
     // The engine orders by A-Z folding only; the binary searches need full case folding.
@@ -476,15 +489,16 @@ void TVexloTable::Refresh()
 void TVexloTable::CheckActive() const
 {
     if (!Active())
-        throw EVexloDatabaseError(QStringLiteral("The table %1 is not open.").arg(TableName));
+        throw EVexloDatabaseError(
+            QCoreApplication::translate("TVexloTable", "The table %1 is not open.").arg(TableName));
 }
 
 void TVexloTable::CheckBrowseMode() const
 {
     CheckActive();
     if (FState != TDataSetState::dsBrowse)
-        throw EVexloDatabaseError(
-            QStringLiteral("Finish or cancel the change of the current entry first."));
+        throw EVexloDatabaseError(QCoreApplication::translate(
+            "TVexloTable", "Finish or cancel the change of the current entry first."));
 }
 
 void TVexloTable::FixFlags()
@@ -617,7 +631,9 @@ void TVexloTable::ForgetName(const TRowKey& Row)
 TVexloField* TVexloTable::Fields(int Index) const
 {
     if (Index < 0 || Index >= FieldCount())
-        throw EVexloDatabaseError(QStringLiteral("The table has no field number %1.").arg(Index));
+        throw EVexloDatabaseError(
+            QCoreApplication::translate("TVexloTable", "The table has no field number %1.")
+                .arg(Index));
     return FFields[static_cast<size_t>(Index)].get();
 }
 
@@ -633,7 +649,8 @@ TVexloField* TVexloTable::FieldByName(const QString& Name) const
 {
     if (TVexloField* Field = FindField(Name))
         return Field;
-    throw EVexloDatabaseError(QStringLiteral("The table has no field %1.").arg(Name));
+    throw EVexloDatabaseError(
+        QCoreApplication::translate("TVexloTable", "The table has no field %1.").arg(Name));
 }
 
 void TVexloTable::InvalidateCache() const
@@ -659,7 +676,8 @@ void TVexloTable::FetchDetails(int64_t RowId, QString& BULG, QString& TRANS) con
         BULG.clear();
         TRANS.clear();
     } else {
-        FConnection->RaiseEngineError(QStringLiteral("Cannot read an entry"));
+        FConnection->RaiseEngineError(
+            QCoreApplication::translate("TVexloTable", "Cannot read an entry"));
     }
     if (FDetailCache.size() >= MaxCachedDetails)
         FDetailCache.clear();
@@ -747,15 +765,18 @@ void TVexloTable::SetFieldValue(int Index, const QVariant& Value)
 {
     if (FState != TDataSetState::dsEdit && FState != TDataSetState::dsInsert)
         throw EVexloDatabaseError(
-            QStringLiteral("The table is not being edited: field %1 cannot be set.")
+            QCoreApplication::translate("TVexloTable",
+                                        "The table is not being edited: field %1 cannot be set.")
                 .arg(FFields[static_cast<size_t>(Index)]->FieldName()));
     bool Ok = true;
     switch (Index) {
     case 0: {
         const qlonglong V = Value.toLongLong(&Ok);
         if (!Ok || V < INT32_MIN || V > INT32_MAX)
-            throw EVexloDatabaseError(QStringLiteral("The entry number %1 is not a 32-bit integer.")
-                                          .arg(Value.toString()));
+            throw EVexloDatabaseError(
+                QCoreApplication::translate("TVexloTable",
+                                            "The entry number %1 is not a 32-bit integer.")
+                    .arg(Value.toString()));
         FBuffer.ID = static_cast<int32_t>(V);
         break;
     }
@@ -772,7 +793,8 @@ void TVexloTable::SetFieldValue(int Index, const QVariant& Value)
         const qlonglong V = Value.toLongLong(&Ok);
         if (!Ok || V < 0 || V > 65535)
             throw EVexloDatabaseError(
-                QStringLiteral("The level %1 is not a number from 0 to 65535.")
+                QCoreApplication::translate("TVexloTable",
+                                            "The level %1 is not a number from 0 to 65535.")
                     .arg(Value.toString()));
         FBuffer.LEVEL = static_cast<int32_t>(V);
         break;
@@ -798,9 +820,11 @@ void TVexloTable::Edit()
     if (FState == TDataSetState::dsEdit)
         return;
     if (FState == TDataSetState::dsInsert)
-        throw EVexloDatabaseError(QStringLiteral("Finish or cancel the new entry first."));
+        throw EVexloDatabaseError(
+            QCoreApplication::translate("TVexloTable", "Finish or cancel the new entry first."));
     if (FCurrent < 0)
-        throw EVexloDatabaseError(QStringLiteral("There is no entry to edit."));
+        throw EVexloDatabaseError(
+            QCoreApplication::translate("TVexloTable", "There is no entry to edit."));
     FBuffer = RowAt(FCurrent);
     FState = TDataSetState::dsEdit;
 }
@@ -821,8 +845,9 @@ void TVexloTable::CheckChangedOneRow(const QString& What) const
     const int Changed = sqlite3_changes(FConnection->Handle());
     if (Changed != 1)
         throw EVexloDatabaseError(
-            QStringLiteral("%1: the data file holds %2 rows for this entry instead of one. "
-                           "Nothing was saved.")
+            QCoreApplication::translate(
+                "TVexloTable", "%1: the data file holds %2 rows for this entry instead of one. "
+                               "Nothing was saved.")
                 .arg(What)
                 .arg(Changed));
 }
@@ -837,14 +862,15 @@ void TVexloTable::Post()
         const QString* Text;
         int Size;
         const char* What;
-    } Limits[] = {{&FBuffer.ENAME, 30, "The English word"},
-                  {&FBuffer.BULG, 255, "The Bulgarian text"},
-                  {&FBuffer.TRANS, 30, "The transcription"}};
+    } Limits[] = {{&FBuffer.ENAME, 30, QT_TRANSLATE_NOOP("TVexloTable", "The English word")},
+                  {&FBuffer.BULG, 255, QT_TRANSLATE_NOOP("TVexloTable", "The Bulgarian text")},
+                  {&FBuffer.TRANS, 30, QT_TRANSLATE_NOOP("TVexloTable", "The transcription")}};
     for (const TLimit& Limit : Limits) {
         if (Limit.Text->size() > Limit.Size)
             throw EVexloDatabaseError(
-                QStringLiteral("%1 has %2 characters, but at most %3 fit. Nothing was saved.")
-                    .arg(QLatin1String(Limit.What))
+                QCoreApplication::translate(
+                    "TVexloTable", "%1 has %2 characters, but at most %3 fit. Nothing was saved.")
+                    .arg(QCoreApplication::translate("TVexloTable", Limit.What))
                     .arg(Limit.Text->size())
                     .arg(Limit.Size));
     }
@@ -861,7 +887,8 @@ void TVexloTable::Post()
         BindText(Stmt, 4, FBuffer.TRANS);
         sqlite3_bind_int(Stmt, 5, FBuffer.LEVEL);
         if (sqlite3_step(Stmt) != SQLITE_DONE)
-            FConnection->RaiseEngineError(QStringLiteral("The data file refused the entry"));
+            FConnection->RaiseEngineError(
+                QCoreApplication::translate("TVexloTable", "The data file refused the entry"));
         Key.RowId = FKeyIsId ? FBuffer.ID : sqlite3_last_insert_rowid(FConnection->Handle());
     } else {
         // Only what changed is written: the other columns keep their bytes and storage class.
@@ -886,11 +913,14 @@ void TVexloTable::Post()
                 sqlite3_bind_int(Stmt, 5, FBuffer.LEVEL);
             sqlite3_bind_int64(Stmt, 6, Old.RowId);
             if (sqlite3_step(Stmt) != SQLITE_DONE)
-                FConnection->RaiseEngineError(QStringLiteral("The data file refused the entry"));
-            CheckChangedOneRow(QStringLiteral("The entry could not be changed"));
+                FConnection->RaiseEngineError(
+                    QCoreApplication::translate("TVexloTable", "The data file refused the entry"));
+            CheckChangedOneRow(
+                QCoreApplication::translate("TVexloTable", "The entry could not be changed"));
         }
         if (!Savepoint.Release())
-            FConnection->RaiseEngineError(QStringLiteral("Cannot save the change to the data file"));
+            FConnection->RaiseEngineError(QCoreApplication::translate(
+                "TVexloTable", "Cannot save the change to the data file"));
         Key.RowId = FKeyIsId ? FBuffer.ID : Old.RowId;
         FDetailCache.erase(Old.RowId);
         ForgetName(Old);
@@ -932,7 +962,8 @@ void TVexloTable::Delete()
         return;
     }
     if (FCurrent < 0)
-        throw EVexloDatabaseError(QStringLiteral("There is no entry to delete."));
+        throw EVexloDatabaseError(
+            QCoreApplication::translate("TVexloTable", "There is no entry to delete."));
     FState = TDataSetState::dsBrowse;
     FBuffer = {};
     const size_t Index = static_cast<size_t>(FCurrent);
@@ -943,13 +974,14 @@ void TVexloTable::Delete()
             TStatementReset Reset{Stmt};
             sqlite3_bind_int64(Stmt, 1, FRows[Index].RowId);
             if (sqlite3_step(Stmt) != SQLITE_DONE)
-                FConnection->RaiseEngineError(
-                    QStringLiteral("The data file refused to delete the entry"));
-            CheckChangedOneRow(QStringLiteral("The entry could not be deleted"));
+                FConnection->RaiseEngineError(QCoreApplication::translate(
+                    "TVexloTable", "The data file refused to delete the entry"));
+            CheckChangedOneRow(
+                QCoreApplication::translate("TVexloTable", "The entry could not be deleted"));
         }
         if (!Savepoint.Release())
-            FConnection->RaiseEngineError(
-                QStringLiteral("The data file refused to delete the entry"));
+            FConnection->RaiseEngineError(QCoreApplication::translate(
+                "TVexloTable", "The data file refused to delete the entry"));
     }
     FDetailCache.erase(FRows[Index].RowId);
     ForgetName(FRows[Index]);
@@ -974,8 +1006,8 @@ void TVexloTable::ShiftIdsAbove(int32_t AfterID, int32_t Delta)
 
 int TVexloTable::CountIdsAbove(int32_t AfterID) const
 {
-    return static_cast<int>(std::count_if(FRows.begin(), FRows.end(),
-                                          [AfterID](const TRowKey& Row) { return Row.ID > AfterID; }));
+    return static_cast<int>(std::count_if(
+        FRows.begin(), FRows.end(), [AfterID](const TRowKey& Row) { return Row.ID > AfterID; }));
 }
 
 int TVexloTable::IndexOfMaxId() const
@@ -1042,12 +1074,13 @@ bool TVexloTable::Locate(const QString& KeyField, const QVariant& KeyValue, TLoc
         const QString Key = KeyValue.toString();
         const Qt::CaseSensitivity Cs = NoCase ? Qt::CaseInsensitive : Qt::CaseSensitive;
         std::unordered_set<int64_t> Matching;
-        const QByteArray Sql =
-            "SELECT " + FKeyExpr + ", " + Field->FieldName().toUtf8() + " FROM " + QuoteName(TableName);
+        const QByteArray Sql = "SELECT " + FKeyExpr + ", " + Field->FieldName().toUtf8() +
+                               " FROM " + QuoteName(TableName);
         sqlite3_stmt* Stmt = nullptr;
         if (sqlite3_prepare_v2(FConnection->Handle(), Sql.constData(), -1, &Stmt, nullptr) !=
             SQLITE_OK)
-            FConnection->RaiseEngineError(QStringLiteral("Cannot search the table"));
+            FConnection->RaiseEngineError(
+                QCoreApplication::translate("TVexloTable", "Cannot search the table"));
         while (sqlite3_step(Stmt) == SQLITE_ROW) {
             const QString Text = ColumnText(Stmt, 1);
             if (Partial ? Text.startsWith(Key, Cs) : Text.compare(Key, Cs) == 0)

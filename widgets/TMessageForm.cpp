@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QScreen>
@@ -80,7 +81,7 @@ TMessageForm::TMessageForm(QWidget* Owner, const QString& Text)
     : QWidget(Owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
     setObjectName("MessageForm");
-    setWindowTitle("Message");
+    setWindowTitle(QCoreApplication::translate("TMessageForm", "Message"));
     QFont Font("MS Sans Serif");
     Font.setPixelSize(11);
     setFont(Font);

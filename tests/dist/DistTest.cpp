@@ -90,6 +90,7 @@ TEST_F(InstallTest, FilesGoWhereTheDesktopLooksForThem)
         "share/icons/hicolor/256x256/apps/vexlo-vocabulary.png",
         "share/man/man1/vexlo-vocabulary.1.gz",
         "share/doc/vexlo-vocabulary/copyright",
+        "share/vexlo-vocabulary/translations/vexlo_bg.qm",
     };
     for (const char* File : Files)
         EXPECT_TRUE(QFileInfo(Path(File)).isFile()) << File;
@@ -172,9 +173,16 @@ TEST_F(InstallTest, ValidatorsAcceptTheDesktopFiles)
     const QByteArray Text = Launcher.readAll();
     EXPECT_TRUE(Text.contains("\nIcon=vexlo-vocabulary\n"));
     EXPECT_TRUE(Text.contains("\nExec=vexlo-vocabulary\n"));
+    // And speaks Bulgarian to Bulgarian desktops.
+    for (const char* Key : {"\nName[bg]=", "\nGenericName[bg]=", "\nComment[bg]=", "\nKeywords[bg]="})
+        EXPECT_TRUE(Text.contains(Key)) << Key;
     QFile Metainfo(Path("share/metainfo/example.vexlo.Vocabulary.metainfo.xml"));
     ASSERT_TRUE(Metainfo.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(Metainfo.readAll().contains("<release version=\"" VEXLO_VERSION "\""));
+    const QByteArray Component = Metainfo.readAll();
+    EXPECT_TRUE(Component.contains("<release version=\"" VEXLO_VERSION "\""));
+    for (const char* Element : {"<name xml:lang=\"bg\">", "<summary xml:lang=\"bg\">",
+                                "<p xml:lang=\"bg\">"})
+        EXPECT_TRUE(Component.contains(Element)) << Element;
 }
 
 // The options a text names: "--word" tokens, and the bare "startup" argument.

@@ -1,10 +1,11 @@
-#include "widgets/TMenuImages.h"
 #include "settings/TOptionsForm.h"
+#include "widgets/TMenuImages.h"
 
 #include "widgets/VexloComponents.h"
 
 #include "ui_TOptionsForm.h"
 
+#include "settings/TInterfaceLanguage.h"
 #include "settings/TLookUpSettings.h"
 #include "settings/TReferenceSettings.h"
 #include "reference/TReference.h"
@@ -285,8 +286,8 @@ TEST_F(OptionsFormTest, ExecuteReturnsTrueOnOK)
         const QRect Mine = Form->frameGeometry();
         EXPECT_LE(std::abs(Mine.center().x() - Outer.center().x()), 1);
         EXPECT_LE(std::abs(Mine.center().y() - Outer.center().y()), 1);
-        // Grown by the speech, look-up, "Notes show" and reference groups below.
-        EXPECT_EQ(Form->size(), QSize(274, 579));
+        // Grown by the speech, look-up, "Notes show", reference and language groups below.
+        EXPECT_EQ(Form->size(), QSize(274, 631));
         // "OK" carries the same glyph as the word editor's.
         EXPECT_EQ(Form->ui->OKBitBtn->icon().pixmap(16, 16).toImage(),
                   TMenuImages::CheckMarkGlyph().pixmap(16, 16).toImage());
@@ -307,17 +308,18 @@ TEST_F(OptionsFormTest, SpeechGroupBelowTheNoteOptions)
 {
     {
         TOptionsForm Form(Settings, nullptr);
-        // The speech group, then the look-up, "Notes show" and reference groups, below the note
-        // options.
-        EXPECT_EQ(Form.size(), QSize(274, 579));
+        // The speech group, then the look-up, "Notes show", reference and language groups, below
+        // the note options.
+        EXPECT_EQ(Form.size(), QSize(274, 631));
         EXPECT_EQ(Form.ui->NoteGroupBox->geometry(), QRect(2, 168, 270, 89));
         EXPECT_EQ(Form.ui->GroupBox3->geometry(), QRect(2, 0, 270, 65));
         EXPECT_EQ(Form.SpeechGroupBox->geometry(), QRect(2, 264, 270, 65));
         EXPECT_EQ(Form.LookUpGroupBox->geometry(), QRect(2, 336, 270, 45));
         EXPECT_EQ(Form.NotesShowGroupBox->geometry(), QRect(2, 388, 270, 45));
         EXPECT_EQ(Form.ReferenceGroupBox->geometry(), QRect(2, 440, 270, 100));
-        EXPECT_EQ(Form.ui->OKBitBtn->geometry(), QRect(120, 547, 73, 25));
-        EXPECT_EQ(Form.ui->CancelBitBtn->geometry(), QRect(198, 547, 73, 25));
+        EXPECT_EQ(Form.LanguageGroupBox->geometry(), QRect(2, 547, 270, 45));
+        EXPECT_EQ(Form.ui->OKBitBtn->geometry(), QRect(120, 599, 73, 25));
+        EXPECT_EQ(Form.ui->CancelBitBtn->geometry(), QRect(198, 599, 73, 25));
         // Without speech settings to edit, the group shows the defaults.
         EXPECT_EQ(Form.VoiceComboBox->currentText(), QStringLiteral("British English"));
         EXPECT_FALSE(Form.NotesSpeakCheckBox->isChecked());
@@ -422,6 +424,31 @@ TEST_F(OptionsFormTest, ReferenceGroupShowsTheSettingsAndHowToGetTheDictionary)
     TReference::SetDefaultIndexPath({});
 }
 
+// "Interface language": the system's, English or Bulgarian, each language named in itself; OK
+// copies the choice back, Cancel does not.
+TEST_F(OptionsFormTest, LanguageChoiceShowsTheSettingAndOKCopiesItBack)
+{
+    TOptionsForm Plain(Settings, nullptr);
+    EXPECT_EQ(Plain.LanguageComboBox->currentIndex(), 0);
+    ASSERT_EQ(Plain.LanguageComboBox->count(), 3);
+    EXPECT_EQ(Plain.LanguageComboBox->itemText(0), QStringLiteral("System"));
+    EXPECT_EQ(Plain.LanguageComboBox->itemText(1), QStringLiteral("English"));
+    EXPECT_EQ(Plain.LanguageComboBox->itemText(2), QStringLiteral("Български"));
+    for (const int Choice : {0, 1, 2})
+        for (const bool PressOK : {true, false}) {
+            SCOPED_TRACE(Choice * 2 + PressOK);
+            TInterfaceLanguage Language;
+            Language.Choice = Choice;
+            TOptionsForm Form(Settings, nullptr);
+            Form.SetInterfaceLanguage(&Language);
+            EXPECT_EQ(Form.LanguageComboBox->currentIndex(), Choice);
+            const int Other = (Choice + 1) % 3;
+            Form.LanguageComboBox->setCurrentIndex(Other);
+            (PressOK ? Form.ui->OKBitBtn : Form.ui->CancelBitBtn)->click();
+            EXPECT_EQ(Language.Choice, PressOK ? Other : Choice);
+        }
+}
+
 // The text field of a closed drop-down list, where its current item is drawn.
 QRect EditField(QComboBox* Box)
 {
@@ -437,7 +464,8 @@ QRect EditField(QComboBox* Box)
 TEST_F(OptionsFormTest, EveryDropDownItemShowsWhole)
 {
     TOptionsForm Form(Settings, nullptr);
-    for (QComboBox* Box : {Form.ui->PositionComboBox, Form.ui->AxisComboBox, Form.LookUpComboBox}) {
+    for (QComboBox* Box : {Form.ui->PositionComboBox, Form.ui->AxisComboBox, Form.LookUpComboBox,
+                           Form.LanguageComboBox}) {
         SCOPED_TRACE(Box->objectName().toStdString());
         const QFontMetrics Metrics(Box->font());
         for (int I = 0; I < Box->count(); ++I) {

@@ -1,0 +1,301 @@
+// The windows in Bulgarian: with the Bulgarian catalog installed, every window and dialog shows
+// no English text but names (of the program, formats, keys) and the user's own words.
+#include "tests/app/AdminFormFixture.h"
+
+#include "editor/TEditForm.h"
+#include "finder/TFindForm.h"
+#include "interchange/TAccessFile.h"
+#include "interchange/TInterchangeDialogs.h"
+#include "preview/TAboutForm.h"
+#include "reports/TInformationForm.h"
+#include "reports/TReportPages.h"
+#include "settings/TInterfaceLanguage.h"
+#include "settings/TOptionsForm.h"
+#include "widgets/TMessageForm.h"
+#include "widgets/TProgressForm.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QToolButton>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTimer>
+#include <QTranslator>
+
+namespace {
+
+// Words that stay as they are in any language (compared in lower case): names of the program and
+// its makers, of formats, programs and keys; the language's own name in the language list.
+const QSet<QString> Names = {
+    "vexlo", "vocabulary", "software", "www", "example", "ok", "english", "html", "pdf", "espeak",
+    "ng", "ctrl", "shift", "alt", "del", "esc", "kde", "access", "microsoft", "utf", "sqlite",
+    "tsv", "txt", "tab", "csv", "kvtml", "mdb", "accdb", "htm", "mb", "windows", "bitmap",
+    "jpeg", "nul", "ename", "learnform", "anki", "basic"};
+
+class BulgarianWindowsTest : public AdminFormTest
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        ASSERT_EQ(TInterfaceLanguage::Install(qApp, QStringLiteral("bg"),
+                                              {QStringLiteral(VEXLO_BINARY_DIR "/translations")}),
+                  QStringLiteral("bg"));
+    }
+
+    // Every text a person sees on Window and its children: titles, labels, buttons, group
+    // titles, list items, menu commands and their hints.
+    static QStringList TextsOf(QWidget* Window)
+    {
+        QStringList Texts{Window->windowTitle()};
+        QList<QWidget*> Widgets = Window->findChildren<QWidget*>();
+        Widgets.prepend(Window);
+        for (QWidget* W : Widgets) {
+            if (auto* Label = qobject_cast<QLabel*>(W))
+                Texts << Label->text();
+            if (auto* Button = qobject_cast<QAbstractButton*>(W))
+                Texts << Button->text();
+            if (auto* Group = qobject_cast<QGroupBox*>(W))
+                Texts << Group->title();
+            if (auto* Box = qobject_cast<QComboBox*>(W); Box && !Box->isEditable())
+                for (int I = 0; I < Box->count(); ++I)
+                    Texts << Box->itemText(I);
+            Texts << W->statusTip() << W->toolTip();
+            for (QAction* Action : W->actions()) {
+                Texts << Action->text() << Action->statusTip() << Action->toolTip();
+                if (QMenu* Menu = Action->menu())
+                    Texts << TextsOf(Menu);
+            }
+        }
+        return Texts;
+    }
+
+    // The texts among Texts that hold an English word.
+    QStringList English(const QStringList& Texts) const
+    {
+        static const QRegularExpression Word(QStringLiteral("[A-Za-z]{2,}"));
+        QStringList Found;
+        for (const QString& Text : Texts) {
+            // Links, addresses and the user's paths are names too.
+            QString Shown = Text;
+            Shown.remove(QRegularExpression(QStringLiteral("<[^>]*>|https?://\\S+|/\\S*")));
+            for (auto It = Word.globalMatch(Shown); It.hasNext();) {
+                const QString W = It.next().captured();
+                if (!Names.contains(W.toLower()) && !UserWords.contains(W.toLower())) {
+                    Found << Text;
+                    break;
+                }
+            }
+        }
+        return Found;
+    }
+
+    void ExpectBulgarian(QWidget* Window, const char* What)
+    {
+        const QStringList Texts = TextsOf(Window);
+        EXPECT_GT(Texts.size(), 1) << What;
+        EXPECT_EQ(English(Texts), QStringList()) << What;
+    }
+
+    void AddUserWords(const QString& Text)
+    {
+        for (const QString& W : Text.split(QRegularExpression(QStringLiteral("[^A-Za-z]+")),
+                                           Qt::SkipEmptyParts))
+            UserWords += W.toLower();
+    }
+
+    QSet<QString> UserWords = {"banana", "apple", "apricot", "band", "cherry"};
+};
+
+TEST_F(BulgarianWindowsTest, EveryWindowAndDialogSpeaksBulgarian)
+{
+    Open(Fruits);
+    Form->show();
+    ExpectBulgarian(Form.get(), "main window");
+    ASSERT_NE(Form->Tray, nullptr);
+    ASSERT_NE(Form->Tray->TrayPopupMenu, nullptr);
+    ExpectBulgarian(Form->Tray->TrayPopupMenu, "tray menu");
+
+    {
+        TAppRegInfo Settings(nullptr);
+        TOptionsForm Options(Settings, Form.get());
+        Options.SetSpeechSettings(&Settings.Speech);
+        Options.SetLookUpSettings(&Settings.LookUp);
+        Options.SetInterfaceLanguage(&Settings.Interface);
+        ExpectBulgarian(&Options, "options");
+    }
+    {
+        TEditForm Editor(Form.get());
+        ExpectBulgarian(&Editor, "word editor");
+    }
+    {
+        TFindForm Find(Form.get());
+        ExpectBulgarian(&Find, "find dialog");
+    }
+    {
+        TAboutForm About(Form.get());
+        ExpectBulgarian(&About, "about box");
+    }
+    for (const bool Statistics : {true, false}) {
+        TInformationForm Report(Form.get());
+        ExpectBulgarian(&Report, Statistics ? "statistics" : "dictionary page");
+    }
+    {
+        TProgressForm Progress(Form.get());
+        ExpectBulgarian(&Progress, "progress window");
+    }
+    {
+        TMessageForm Message(Form.get(), QStringLiteral("…"));
+        ExpectBulgarian(&Message, "wait window");
+    }
+    {
+        // The tables and columns of the user's Access file are the user's words.
+        TAccessFile Access(QStringLiteral("/work/shared/testdata/access/nwind.mdb"));
+        for (const QString& Table : Access.TableNames()) {
+            AddUserWords(Table);
+            for (const TAccessFile::TColumn& Column : Access.Columns(Table))
+                AddUserWords(Column.Name);
+        }
+        TColumnMapDialog Columns(Form.get(), Access,
+                                 TInterchange::GuessColumnMap(Access, Access.TableNames().value(0)));
+        ExpectBulgarian(&Columns, "Access columns");
+    }
+    {
+        // The program's questions, answered "no" without showing them.
+        TMessageBox::ClearAnswers();
+        TMessageBox::SetNextAnswer(QMessageBox::No);
+        UI(Form, Delete)->trigger();
+        TMessageBox::SetNextAnswer(QMessageBox::No);
+        UI(Form, DeleteAll)->trigger();
+        ASSERT_EQ(TMessageBox::Answered().size(), 2);
+        for (const TMessageBox::TShown& Shown : TMessageBox::Answered())
+            EXPECT_EQ(English({Shown.Caption, Shown.Text}), QStringList()) << "questions";
+        TMessageBox::ClearAnswers();
+    }
+    for (const bool Save : {false, true}) {
+        // The import and export file dialogs: their filters and Qt's own texts.
+        QStringList Texts;
+        QTimer::singleShot(0, [&] {
+            auto* Dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(Dialog, nullptr);
+            Texts = TextsOf(Dialog);
+            Dialog->reject();
+        });
+        QString Path;
+        TInterchangeFormat Format{};
+        EXPECT_FALSE(TInterchangeDialogs::ChooseFile(Form.get(), Save, Path, Format));
+        EXPECT_GT(Texts.size(), 1);
+        EXPECT_EQ(English(Texts), QStringList()) << (Save ? "export dialog" : "import dialog");
+    }
+    {
+        // Qt's own dialogs and buttons come from Qt's catalog.
+        QMessageBox Box(QMessageBox::Question, QStringLiteral("Въпрос"), QStringLiteral("Да?"),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, Form.get());
+        ExpectBulgarian(&Box, "message box");
+        QFileDialog Files(Form.get(), QStringLiteral("Файл"));
+        Files.setOption(QFileDialog::DontUseNativeDialog);
+        ExpectBulgarian(&Files, "file dialog");
+    }
+}
+
+// The Options dialog keeps its layout, so its Bulgarian texts must fit the places of the English
+// ones: every label, check box and drop-down item shows whole.
+TEST_F(BulgarianWindowsTest, OptionsTextsFitTheirPlaces)
+{
+    TAppRegInfo Settings(nullptr);
+    TOptionsForm Options(Settings, nullptr);
+    Options.show();
+    for (QLabel* Label : Options.findChildren<QLabel*>()) {
+        SCOPED_TRACE(Label->text().toStdString());
+        EXPECT_LE(Label->fontMetrics().horizontalAdvance(Label->text()), Label->width());
+    }
+    for (QCheckBox* Box : Options.findChildren<QCheckBox*>()) {
+        SCOPED_TRACE(Box->text().toStdString());
+        QStyleOptionButton Option;
+        Option.initFrom(Box);
+        Option.text = Box->text();
+        const QRect Text = Box->style()->subElementRect(QStyle::SE_CheckBoxContents, &Option, Box);
+        EXPECT_LE(Box->fontMetrics().horizontalAdvance(Box->text()), Text.width());
+    }
+    for (QComboBox* Box : Options.findChildren<QComboBox*>()) {
+        QStyleOptionComboBox Option;
+        Option.initFrom(Box);
+        const QRect Field = Box->style()->subControlRect(QStyle::CC_ComboBox, &Option,
+                                                         QStyle::SC_ComboBoxEditField, Box);
+        for (int I = 0; I < Box->count(); ++I) {
+            SCOPED_TRACE(Box->itemText(I).toStdString());
+            EXPECT_LE(Box->fontMetrics().horizontalAdvance(Box->itemText(I)), Field.width());
+        }
+    }
+}
+
+// The buttons below the list keep their sizes: their Bulgarian texts show whole.
+TEST_F(BulgarianWindowsTest, ButtonsBelowTheListShowTheirWholeTexts)
+{
+    Open(Fruits);
+    Form->show();
+    for (QToolButton* Button :
+         {UI(Form, NewBitBtn), UI(Form, RedactBitBtn), UI(Form, DeleteBitBtn)}) {
+        SCOPED_TRACE(Button->text().toStdString());
+        // The style draws the text beside the icon inside the frame, shortened to what is left.
+        const int Frame = Button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, Button);
+        const int Room = Button->width() - 2 * Frame - Button->iconSize().width() - 4;
+        EXPECT_LE(Button->fontMetrics().horizontalAdvance(Button->text()), Room);
+    }
+    QPushButton* Random = UI(Form, RandomBitBtn);
+    QStyleOptionButton Option;
+    Option.initFrom(Random);
+    const QRect Text = Random->style()->subElementRect(QStyle::SE_PushButtonContents, &Option, Random);
+    EXPECT_LE(Random->fontMetrics().horizontalAdvance(Random->text()), Text.width())
+        << Random->text().toStdString();
+}
+
+// The report pages take their fixed texts (title, headings, labels, footer) from the catalog and
+// write them as they write any text; the figures and the user's words stay as they are.
+TEST_F(BulgarianWindowsTest, ReportPagesTakeTheirFixedTextsFromTheCatalog)
+{
+    TStatisticsFigures Figures;
+    Figures.Counts = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    Figures.Total = 55;
+    Figures.DataFile = "/home/ana/words.db";
+    Figures.LastWord = "cherry";
+    const QByteArray Statistics = BuildStatisticsPage(Figures);
+    TPreviewPageBuilder Builder;
+    Builder.AddEntry("cherry", QStringLiteral("ˈtʃeri"), QStringLiteral("череша"));
+    const QByteArray Preview = Builder.Finish();
+    struct TCase
+    {
+        const QByteArray& Page;
+        const char* English;
+        const char* Bulgarian;
+    } const Cases[] = {
+        {Statistics, "<title>Report</title>", "Справка"},
+        {Statistics, "Word Level", "Ниво на думите"},
+        {Statistics, ">Count<", "Брой"},
+        {Statistics, "DataBase File", "Файл с данни"},
+        {Statistics, "Last filled word", "Последна въведена дума"},
+        {Statistics, "Vexlo Vocabulary project", "Проектът Vexlo Vocabulary"},
+        {Preview, "<title>Report</title>", "Справка"},
+        {Preview, "Vexlo Vocabulary project", "Проектът Vexlo Vocabulary"},
+    };
+    for (const TCase& C : Cases) {
+        SCOPED_TRACE(C.Bulgarian);
+        EXPECT_FALSE(C.Page.contains(C.English));
+        EXPECT_TRUE(C.Page.contains(EncodeText(QString::fromUtf8(C.Bulgarian))));
+    }
+    EXPECT_TRUE(Statistics.contains("/home/ana/words.db"));
+    EXPECT_TRUE(Statistics.contains(">cherry<"));
+    EXPECT_TRUE(Preview.contains(EncodeText(QStringLiteral("череша"))));
+}
+
+} // namespace

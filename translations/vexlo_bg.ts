@@ -1,0 +1,1876 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="bg_BG">
+<context>
+    <name>TAboutForm</name>
+    <message>
+        <source>About Vexlo Vocabulary</source>
+        <translation>Относно Vexlo Vocabulary</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Vexlo Vocabulary Version 1.4.3</source>
+        <translation>Vexlo Vocabulary, версия 1.4.3</translation>
+    </message>
+    <message>
+        <source>Copyright (C) Vexlo Software</source>
+        <translation>Авторски права © Vexlo Software</translation>
+    </message>
+    <message>
+        <source>www.vexlo.example</source>
+        <translation>www.vexlo.example</translation>
+    </message>
+    <message>
+        <source>Vexlo Vocabulary Version %1</source>
+        <translation>Vexlo Vocabulary, версия %1</translation>
+    </message>
+</context>
+<context>
+    <name>TAccessFile</name>
+    <message>
+        <source>The Access file %1 has no table %2 that can be read.</source>
+        <translation>Във файла на Access %1 няма таблица %2, която да може да се прочете.</translation>
+    </message>
+    <message>
+        <source>The file %1 does not exist.</source>
+        <translation>Файлът %1 не съществува.</translation>
+    </message>
+    <message>
+        <source>The file %1 cannot be read.</source>
+        <translation>Файлът %1 не може да се прочете.</translation>
+    </message>
+    <message>
+        <source>The file %1 is not an Access database that can be read.</source>
+        <translation>Файлът %1 не е база от данни на Access, която може да се прочете.</translation>
+    </message>
+    <message>
+        <source>The list of tables in the Access file %1 cannot be read.</source>
+        <translation>Списъкът с таблици във файла на Access %1 не може да се прочете.</translation>
+    </message>
+</context>
+<context>
+    <name>TAdminForm</name>
+    <message>
+        <source>Dictionary</source>
+        <translation>Речник</translation>
+    </message>
+    <message>
+        <source>Random</source>
+        <translation>Наслуки</translation>
+    </message>
+    <message>
+        <source>Show random data</source>
+        <translation>Показва случайна дума</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Файл</translation>
+    </message>
+    <message>
+        <source>&amp;Tools</source>
+        <translation>&amp;Инструменти</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Помощ</translation>
+    </message>
+    <message>
+        <source>New</source>
+        <translation>Нова</translation>
+    </message>
+    <message>
+        <source>Create new record</source>
+        <translation>Добавя нова дума</translation>
+    </message>
+    <message>
+        <source>Ctrl+N</source>
+        <translation>Ctrl+N</translation>
+    </message>
+    <message>
+        <source>Redact</source>
+        <translation>Промяна</translation>
+    </message>
+    <message>
+        <source>Edit record</source>
+        <translation>Променя текущата дума</translation>
+    </message>
+    <message>
+        <source>Ctrl+R</source>
+        <translation>Ctrl+R</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Изтриване</translation>
+    </message>
+    <message>
+        <source>Delete current record</source>
+        <translation>Изтрива текущата дума</translation>
+    </message>
+    <message>
+        <source>Ctrl+D</source>
+        <translation>Ctrl+D</translation>
+    </message>
+    <message>
+        <source>Delete All</source>
+        <translation>Изтриване на всички</translation>
+    </message>
+    <message>
+        <source>Delete all</source>
+        <translation>Изтриване на всички</translation>
+    </message>
+    <message>
+        <source>Delete all records from database</source>
+        <translation>Изтрива всички думи от речника</translation>
+    </message>
+    <message>
+        <source>Hide</source>
+        <translation>Скриване</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Изход</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Отваряне</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>Относно</translation>
+    </message>
+    <message>
+        <source>Options</source>
+        <translation>Настройки</translation>
+    </message>
+    <message>
+        <source>Information</source>
+        <translation>Статистика</translation>
+    </message>
+    <message>
+        <source>Information about entered words</source>
+        <translation>Колко думи има на всяко ниво</translation>
+    </message>
+    <message>
+        <source>HTML Preview</source>
+        <translation>Целият речник като страница</translation>
+    </message>
+    <message>
+        <source>Generate HTML preview - for big databases slow procedure</source>
+        <translation>Показва целия речник на една страница (за голям речник отнема време)</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Грешка</translation>
+    </message>
+    <message numerus="yes">
+        <source>Vexlo Vocabulary - %n records</source>
+        <translation>
+            <numerusform>Vexlo Vocabulary - %n дума</numerusform>
+            <numerusform>Vexlo Vocabulary - %n думи</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source> Pos:%1</source>
+        <translation> (поз. %1)</translation>
+    </message>
+    <message>
+        <source>Delete the word %1 ?</source>
+        <translation>Да се изтрие ли думата %1?</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>Потвърждение</translation>
+    </message>
+    <message>
+        <source>Please wait for a moment</source>
+        <translation>Моля, изчакайте малко</translation>
+    </message>
+    <message>
+        <source>Attention</source>
+        <translation>Внимание</translation>
+    </message>
+    <message>
+        <source>Delete all words from DataBase ?</source>
+        <translation>Да се изтрият ли всички думи от речника?</translation>
+    </message>
+    <message>
+        <source>Redact</source>
+        <comment>the button below the list</comment>
+        <translation>Смени</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <comment>the button below the list</comment>
+        <translation>Изтрий</translation>
+    </message>
+</context>
+<context>
+    <name>TAppRegInfo</name>
+    <message>
+        <source>Failed to set data for &apos;%1&apos;</source>
+        <translation>Стойността „%1“ не може да се запише</translation>
+    </message>
+</context>
+<context>
+    <name>TAudioOutput</name>
+    <message>
+        <source>No sound device was found, so words cannot be spoken.</source>
+        <translation>Не е намерено звуково устройство, затова думите не могат да се изговарят.</translation>
+    </message>
+    <message>
+        <source>No sound device could be opened, so words cannot be spoken</source>
+        <translation>Звуковото устройство не може да се отвори, затова думите не могат да се изговарят</translation>
+    </message>
+</context>
+<context>
+    <name>TDataFileTool</name>
+    <message>
+        <source>Cannot make the data file: %1.</source>
+        <translation>Файлът с данни не може да се създаде: %1.</translation>
+    </message>
+    <message>
+        <source>The file %1 was not made: %2 is left over from an earlier data file of that name (a program may still have it open) and would be taken for part of the new one. Close that program, or remove the leftover file, and try again.</source>
+        <translation>Файлът %1 не е създаден: %2 е останал от по-ранен файл с данни със същото име (някоя програма може още да го държи отворен) и би се приел за част от новия. Затворете тази програма или изтрийте останалия файл и опитайте отново.</translation>
+    </message>
+    <message>
+        <source>No file name was given.</source>
+        <translation>Не е зададено име на файл.</translation>
+    </message>
+    <message>
+        <source>The file %1 already exists; it is left as it is.</source>
+        <translation>Файлът %1 вече съществува; оставен е както е.</translation>
+    </message>
+    <message>
+        <source>The folder %1 does not exist.</source>
+        <translation>Папката %1 не съществува.</translation>
+    </message>
+    <message>
+        <source>Cannot create the file %1: %2.</source>
+        <translation>Файлът %1 не може да се създаде: %2.</translation>
+    </message>
+    <message>
+        <source>Cannot make the data file %1: the disk is full or cannot be written.</source>
+        <translation>Файлът с данни %1 не може да се създаде: дискът е пълен или в него не може да се записва.</translation>
+    </message>
+    <message>
+        <source>Sample vocabulary, line %1: %2</source>
+        <translation>Примерен речник, ред %1: %2</translation>
+    </message>
+    <message>
+        <source>expected word | transcription | level | one to three lines.</source>
+        <translation>очаква се дума | транскрипция | ниво | един до три реда.</translation>
+    </message>
+    <message>
+        <source>the level must be a number from 0 to 9.</source>
+        <translation>нивото трябва да е число от 0 до 9.</translation>
+    </message>
+    <message>
+        <source>a text is empty or too long.</source>
+        <translation>някой текст е празен или твърде дълъг.</translation>
+    </message>
+</context>
+<context>
+    <name>TDelimitedText</name>
+    <message>
+        <source>The file is marked as UTF-16 text but ends in the middle of a character.</source>
+        <translation>Файлът е означен като текст в UTF-16, но свършва по средата на знак.</translation>
+    </message>
+    <message>
+        <source>The file is marked as UTF-16 text but line %1 is not well-formed UTF-16 (half of a character pair stands alone).</source>
+        <translation>Файлът е означен като текст в UTF-16, но ред %1 не е правилен UTF-16 (половин двойка знаци стои сама).</translation>
+    </message>
+    <message>
+        <source>The file is marked as UTF-8 text but line %1 is not UTF-8.</source>
+        <translation>Файлът е означен като текст в UTF-8, но ред %1 не е в UTF-8.</translation>
+    </message>
+    <message>
+        <source>The file is UTF-32 text, not UTF-8 or UTF-16: save it as UTF-8 and import it again.</source>
+        <translation>Файлът е текст в UTF-32, а не в UTF-8 или UTF-16: запишете го в UTF-8 и го внесете отново.</translation>
+    </message>
+    <message>
+        <source>Line %1 of the file holds a NUL byte: this is not a text file, or it is UTF-16 text without a byte-order mark. Save it as UTF-8.</source>
+        <translation>Ред %1 на файла съдържа байт NUL: това не е текстов файл или е текст в UTF-16 без знак за реда на байтовете. Запишете го в UTF-8.</translation>
+    </message>
+    <message>
+        <source>Line %1 of the file is not UTF-8 text. Save the file as UTF-8 (or UTF-16 with a byte-order mark) and import it again.</source>
+        <translation>Ред %1 на файла не е текст в UTF-8. Запишете файла в UTF-8 (или в UTF-16 със знак за реда на байтовете) и го внесете отново.</translation>
+    </message>
+    <message>
+        <source>The quotes opened on line %1 are never closed: the file is not well-formed.</source>
+        <translation>Кавичките, отворени на ред %1, никъде не се затварят: файлът не е правилен.</translation>
+    </message>
+    <message>
+        <source>text follows a closing quote</source>
+        <translation>след затварящите кавички има текст</translation>
+    </message>
+    <message>
+        <source>The header row names no column for the English word (English or Word).</source>
+        <translation>Заглавният ред не посочва колона за английската дума (English или Word).</translation>
+    </message>
+    <message>
+        <source>A column holds English, Transcription, Bulgarian or Level, or - for one to leave out; &quot;%1&quot; is none of them.</source>
+        <translation>Колоната съдържа English, Transcription, Bulgarian или Level, или - за колона, която се пропуска; „%1“ не е нито едно от тях.</translation>
+    </message>
+    <message>
+        <source>One of the columns must be English.</source>
+        <translation>Една от колоните трябва да е English.</translation>
+    </message>
+    <message>
+        <source>The file has three columns and no header row, and the third is not a level: say what the columns hold (English, Transcription, Bulgarian, Level, or - to leave one out).</source>
+        <translation>Файлът има три колони без заглавен ред, а третата не е ниво: посочете какво съдържат колоните (English, Transcription, Bulgarian, Level или - за колона, която се пропуска).</translation>
+    </message>
+</context>
+<context>
+    <name>TDictionaryCommands</name>
+    <message>
+        <source>Dictionaries (*.db *.mdb *.sqlite);;All files (*)</source>
+        <translation>Речници (*.db *.mdb *.sqlite);;Всички файлове (*)</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Грешка</translation>
+    </message>
+    <message>
+        <source>New Dictionary…</source>
+        <translation>Нов речник…</translation>
+    </message>
+    <message>
+        <source>Create a new, empty dictionary file</source>
+        <translation>Създава нов, празен файл с речник</translation>
+    </message>
+    <message>
+        <source>Open Dictionary…</source>
+        <translation>Отваряне на речник…</translation>
+    </message>
+    <message>
+        <source>Open another dictionary file</source>
+        <translation>Отваря друг файл с речник</translation>
+    </message>
+    <message>
+        <source>The folder %1 for your dictionary cannot be made: %2.</source>
+        <translation>Папката %1 за вашия речник не може да се създаде: %2.</translation>
+    </message>
+    <message>
+        <source>
+
+Open a dictionary you have, make a new one (Save), or close the program?</source>
+        <translation>
+
+Да се отвори ли речник, който имате, да се създаде ли нов („Запазване“), или да се затвори програмата?</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>Потвърждение</translation>
+    </message>
+    <message>
+        <source>Your new dictionary %1 is empty. Fill it with the sample vocabulary ?</source>
+        <translation>Новият ви речник %1 е празен. Да се попълни ли с примерните думи?</translation>
+    </message>
+    <message>
+        <source>Open Dictionary</source>
+        <translation>Отваряне на речник</translation>
+    </message>
+    <message>
+        <source>The file %1 is an Access database, which this program cannot open.</source>
+        <translation>Файлът %1 е база от данни на Access, която тази програма не може да отвори.</translation>
+    </message>
+    <message>
+        <source>New Dictionary</source>
+        <translation>Нов речник</translation>
+    </message>
+    <message>
+        <source>The file %1 already exists !</source>
+        <translation>Файлът %1 вече съществува!</translation>
+    </message>
+    <message>
+        <source>Cannot write the settings file %1</source>
+        <translation>Файлът с настройки %1 не може да се запише</translation>
+    </message>
+    <message>
+        <source>Dictionary</source>
+        <translation>Речник</translation>
+    </message>
+    <message>
+        <source>Unify Stress Marks…</source>
+        <translation>Уеднаквяване на ударенията…</translation>
+    </message>
+    <message>
+        <source>Write every transcription&apos;s stress mark the dictionary&apos;s way (ˋ)</source>
+        <translation>Изписва ударението във всяка транскрипция както в речника (ˋ)</translation>
+    </message>
+    <message>
+        <source>Unify Stress Marks</source>
+        <translation>Уеднаквяване на ударенията</translation>
+    </message>
+    <message>
+        <source>Every transcription already writes its stress mark as ˋ.</source>
+        <translation>Всички транскрипции вече изписват ударението като ˋ.</translation>
+    </message>
+    <message>
+        <source>1 transcription writes</source>
+        <translation>1 транскрипция изписва</translation>
+    </message>
+    <message>
+        <source>%1 transcriptions write</source>
+        <translation>%1 транскрипции изписват</translation>
+    </message>
+    <message>
+        <source> the stress mark as ˈ. Write it as ˋ, as the rest of the dictionary does?</source>
+        <translation> ударението като ˈ. Да се изпише ли като ˋ, както в останалата част от речника?</translation>
+    </message>
+    <message>
+        <source>1 transcription changed.</source>
+        <translation>Променена е 1 транскрипция.</translation>
+    </message>
+    <message>
+        <source>%1 transcriptions changed.</source>
+        <translation>Променени са %1 транскрипции.</translation>
+    </message>
+</context>
+<context>
+    <name>TEditForm</name>
+    <message>
+        <source>Edit Data</source>
+        <translation>Промяна на дума</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>Английски</translation>
+    </message>
+    <message>
+        <source>Word difficulty level</source>
+        <translation>Ниво на трудност на думата</translation>
+    </message>
+    <message>
+        <source>0</source>
+        <translation>0</translation>
+    </message>
+    <message>
+        <source>Transcription</source>
+        <translation>Транскрипция</translation>
+    </message>
+    <message>
+        <source>Click here to add a special transcript char to Transcription</source>
+        <translation>Щракнете, за да добавите фонетичен знак към транскрипцията</translation>
+    </message>
+    <message>
+        <source>Bulgarian</source>
+        <translation>Български</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Confirm changes</source>
+        <translation>Запазва промените</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отказ</translation>
+    </message>
+    <message>
+        <source>Cancel changes</source>
+        <translation>Отказва промените</translation>
+    </message>
+    <message>
+        <source>New Data</source>
+        <translation>Нова дума</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Грешка</translation>
+    </message>
+    <message>
+        <source>Enter valid word</source>
+        <translation>Въведете правилна дума</translation>
+    </message>
+    <message>
+        <source>The vocabulary is not open.</source>
+        <translation>Речникът не е отворен.</translation>
+    </message>
+    <message>
+        <source>
+The word &quot;%1&quot; is no longer in the dictionary: OK adds what you typed as a new word.</source>
+        <translation>
+Думата „%1“ вече не е в речника: OK ще добави написаното като нова дума.</translation>
+    </message>
+    <message>
+        <source>Speak</source>
+        <translation>Изговаряне</translation>
+    </message>
+    <message>
+        <source>Say the English word aloud (F8)</source>
+        <translation>Изговаря английската дума на глас (F8)</translation>
+    </message>
+    <message>
+        <source>Suggest</source>
+        <translation>Предложи</translation>
+    </message>
+    <message>
+        <source>Fill in the transcription from the English word (Ctrl+T)</source>
+        <translation>Попълва транскрипцията по английската дума (Ctrl+T)</translation>
+    </message>
+    <message>
+        <source>Type the English word first.</source>
+        <translation>Първо напишете английската дума.</translation>
+    </message>
+    <message>
+        <source>There is no pronunciation for this text.</source>
+        <translation>За този текст няма произношение.</translation>
+    </message>
+    <message>
+        <source>The transcription is the suggested one.</source>
+        <translation>Транскрипцията вече е предложената.</translation>
+    </message>
+    <message>
+        <source>Replace the transcription [%1] with [%2]?</source>
+        <translation>Да се замени ли транскрипцията [%1] с [%2]?</translation>
+    </message>
+    <message>
+        <source>The suggestion has %1 characters, but a transcription holds %2; shorten it.</source>
+        <translation>Предложението има %1 знака, а транскрипцията побира %2; съкратете го.</translation>
+    </message>
+    <message>
+        <source>Suggested by espeak-ng; check it before saving.</source>
+        <translation>Предложено от espeak-ng; проверете го, преди да запишете.</translation>
+    </message>
+</context>
+<context>
+    <name>TExportTarget</name>
+    <message>
+        <source>The file %1 cannot be written: %2.</source>
+        <translation>Във файла %1 не може да се запише: %2.</translation>
+    </message>
+    <message>
+        <source>%1 is the open data file %2 under another name: writing there would destroy the dictionary. Choose another file.</source>
+        <translation>%1 е отвореният файл с данни %2 под друго име: записът там би унищожил речника. Изберете друг файл.</translation>
+    </message>
+    <message>
+        <source>%1 is a pipe that no program reads from; nothing was written.</source>
+        <translation>%1 е канал, от който никоя програма не чете; нищо не е записано.</translation>
+    </message>
+    <message>
+        <source>The file %1 changed while it was opened; nothing was written.</source>
+        <translation>Файлът %1 се промени, докато се отваряше; нищо не е записано.</translation>
+    </message>
+    <message>
+        <source>The program reading from %1 stopped before the export was complete.</source>
+        <translation>Програмата, която чете от %1, спря, преди изнасянето да завърши.</translation>
+    </message>
+    <message>
+        <source>%1 is not a regular file (a folder, a socket or a block device); choose another file.</source>
+        <translation>%1 не е обикновен файл (а папка, гнездо или блоково устройство); изберете друг файл.</translation>
+    </message>
+</context>
+<context>
+    <name>TFieldCounter</name>
+    <message>
+        <source>%1: %2 of %3</source>
+        <translation>%1: %2 от %3</translation>
+    </message>
+</context>
+<context>
+    <name>TFindCommand</name>
+    <message>
+        <source>&amp;Find...</source>
+        <translation>&amp;Търсене…</translation>
+    </message>
+    <message>
+        <source>Find a text in the English words, transcriptions and Bulgarian texts</source>
+        <translation>Търси текст в английските думи, транскрипциите и българските текстове</translation>
+    </message>
+    <message>
+        <source>That entry is no longer in the dictionary.</source>
+        <translation>Тази дума вече не е в речника.</translation>
+    </message>
+</context>
+<context>
+    <name>TFindForm</name>
+    <message>
+        <source>English</source>
+        <translation>Английски</translation>
+    </message>
+    <message>
+        <source>Transcription</source>
+        <translation>Транскрипция</translation>
+    </message>
+    <message>
+        <source>Bulgarian</source>
+        <translation>Български</translation>
+    </message>
+    <message>
+        <source>Find</source>
+        <translation>Търсене</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Спиране</translation>
+    </message>
+    <message>
+        <source>Everywhere</source>
+        <translation>Навсякъде</translation>
+    </message>
+    <message>
+        <source>&amp;Whole words</source>
+        <translation>&amp;Цели думи</translation>
+    </message>
+    <message>
+        <source>Found in</source>
+        <translation>Намерено в</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>Текст</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Грешка</translation>
+    </message>
+    <message>
+        <source>The dictionary cannot be searched: </source>
+        <translation>В речника не може да се търси: </translation>
+    </message>
+    <message>
+        <source>Stopped: %1 found so far</source>
+        <translation>Спряно: намерени досега %1</translation>
+    </message>
+    <message>
+        <source>Nothing found</source>
+        <translation>Нищо не е намерено</translation>
+    </message>
+    <message>
+        <source>%1 found; the first %2 are listed</source>
+        <translation>Намерени %1; показани са първите %2</translation>
+    </message>
+    <message>
+        <source>&amp;Find:</source>
+        <translation>&amp;Търсене:</translation>
+    </message>
+    <message>
+        <source>&amp;In:</source>
+        <translation>&amp;В:</translation>
+    </message>
+</context>
+<context>
+    <name>TForeignText</name>
+    <message>
+        <source>Line %1 of the file holds a byte that is no character in Windows-1251: the file has another encoding.</source>
+        <translation>Ред %1 на файла съдържа байт, който не е знак в Windows-1251: файлът е в друго кодиране.</translation>
+    </message>
+    <message>
+        <source>The encoding %1 is not known.</source>
+        <translation>Кодирането %1 не е познато.</translation>
+    </message>
+    <message>
+        <source>The file is not %1 text: line %2 cannot be read in that encoding.</source>
+        <translation>Файлът не е текст в %1: ред %2 не може да се прочете в това кодиране.</translation>
+    </message>
+</context>
+<context>
+    <name>TInformationForm</name>
+    <message>
+        <source>Information</source>
+        <translation>Справка</translation>
+    </message>
+    <message>
+        <source>The page could not be opened</source>
+        <translation>Страницата не може да се отвори</translation>
+    </message>
+    <message>
+        <source>Back to the report</source>
+        <translation>Обратно към справката</translation>
+    </message>
+    <message>
+        <source>The report window cannot open this kind of address.</source>
+        <translation>Прозорецът на справката не може да отвори такъв адрес.</translation>
+    </message>
+    <message>
+        <source>Opening %1 ...</source>
+        <translation>Отваряне на %1…</translation>
+    </message>
+    <message>
+        <source>The report window cannot show this kind of content (%1).</source>
+        <translation>Прозорецът на справката не може да покаже такова съдържание (%1).</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Копиране</translation>
+    </message>
+    <message>
+        <source>Select &amp;All</source>
+        <translation>Избиране на &amp;всичко</translation>
+    </message>
+    <message>
+        <source>&amp;Find...</source>
+        <translation>&amp;Търсене…</translation>
+    </message>
+    <message>
+        <source>Find &amp;Next</source>
+        <translation>&amp;Следващо</translation>
+    </message>
+    <message>
+        <source>Find &amp;Previous</source>
+        <translation>&amp;Предишно</translation>
+    </message>
+    <message>
+        <source>&amp;Save as HTML...</source>
+        <translation>&amp;Запазване като HTML…</translation>
+    </message>
+    <message>
+        <source>&amp;Print...</source>
+        <translation>&amp;Печат…</translation>
+    </message>
+    <message>
+        <source>&amp;Export PDF...</source>
+        <translation>&amp;Изнасяне в PDF…</translation>
+    </message>
+    <message>
+        <source>&amp;Back</source>
+        <translation>&amp;Назад</translation>
+    </message>
+    <message>
+        <source>Find:</source>
+        <translation>Търсене:</translation>
+    </message>
+    <message>
+        <source>Next</source>
+        <translation>Следващо</translation>
+    </message>
+    <message>
+        <source>Previous</source>
+        <translation>Предишно</translation>
+    </message>
+    <message>
+        <source>Searching...</source>
+        <translation>Търсене…</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Затваряне</translation>
+    </message>
+    <message>
+        <source>Copying...</source>
+        <translation>Копиране…</translation>
+    </message>
+    <message>
+        <source>Not found</source>
+        <translation>Не е намерено</translation>
+    </message>
+    <message>
+        <source>The page could not be saved as %1: %2</source>
+        <translation>Страницата не може да се запише като %1: %2</translation>
+    </message>
+    <message>
+        <source>Save as HTML</source>
+        <translation>Запазване като HTML</translation>
+    </message>
+    <message>
+        <source>HTML pages (*.html *.htm);;All files (*)</source>
+        <translation>Страници HTML (*.html *.htm);;Всички файлове (*)</translation>
+    </message>
+    <message>
+        <source>The printer could not be used.</source>
+        <translation>Принтерът не може да се използва.</translation>
+    </message>
+    <message>
+        <source>The file %1 could not be written.</source>
+        <translation>Файлът %1 не може да се запише.</translation>
+    </message>
+    <message>
+        <source>Printing...</source>
+        <translation>Печат…</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отказ</translation>
+    </message>
+    <message>
+        <source>The file %1 could not be written: %2</source>
+        <translation>Файлът %1 не може да се запише: %2</translation>
+    </message>
+    <message>
+        <source>Export PDF</source>
+        <translation>Изнасяне в PDF</translation>
+    </message>
+    <message>
+        <source>PDF documents (*.pdf);;All files (*)</source>
+        <translation>Документи PDF (*.pdf);;Всички файлове (*)</translation>
+    </message>
+</context>
+<context>
+    <name>TInterchange</name>
+    <message>
+        <source>The dictionary cannot be read or written: %1.</source>
+        <translation>Речникът не може да се чете или записва: %1.</translation>
+    </message>
+    <message>
+        <source>Entry %1 (%2) holds the character U+%3, which a %4 file cannot carry; nothing was written. Correct the entry and export again.</source>
+        <translation>Записът %1 (%2) съдържа знака U+%3, който не може да се запише във файл %4; нищо не е записано. Поправете записа и изнесете отново.</translation>
+    </message>
+    <message>
+        <source>KDE vocabulary</source>
+        <translation>с речник на KDE</translation>
+    </message>
+    <message>
+        <source>tab-separated text</source>
+        <translation>текст, разделен с табулации</translation>
+    </message>
+    <message>
+        <source>comma-separated text</source>
+        <translation>текст, разделен със запетаи</translation>
+    </message>
+    <message>
+        <source>KDE vocabulary document</source>
+        <translation>речник на KDE</translation>
+    </message>
+    <message>
+        <source>Access database</source>
+        <translation>база от данни на Access</translation>
+    </message>
+    <message>
+        <source>unknown format</source>
+        <translation>непознат формат</translation>
+    </message>
+    <message>
+        <source>The file %1 does not exist.</source>
+        <translation>Файлът %1 не съществува.</translation>
+    </message>
+    <message>
+        <source>Words are read from .tsv, .txt, .csv and .kvtml files here.</source>
+        <translation>Тук думи се внасят от файлове .tsv, .txt, .csv и .kvtml.</translation>
+    </message>
+    <message>
+        <source>The file %1 cannot be read: %2.</source>
+        <translation>Файлът %1 не може да се прочете: %2.</translation>
+    </message>
+    <message>
+        <source>The file %1 is too large to import (%2 MB): files of up to %3 MB are read.</source>
+        <translation>Файлът %1 е твърде голям за внасяне (%2 MB): четат се файлове до %3 MB.</translation>
+    </message>
+    <message>
+        <source>There is not enough memory to read the file %1 (%2 MB).</source>
+        <translation>Няма достатъчно памет, за да се прочете файлът %1 (%2 MB).</translation>
+    </message>
+    <message>
+        <source>Choose the column that holds the English word.</source>
+        <translation>Изберете колоната с английската дума.</translation>
+    </message>
+    <message>
+        <source>The table %1 has no column %2 that holds text or numbers.</source>
+        <translation>В таблицата %1 няма колона %2 с текст или числа.</translation>
+    </message>
+    <message>
+        <source>the English word is empty</source>
+        <translation>английската дума е празна</translation>
+    </message>
+    <message>
+        <source>the English word holds a control character</source>
+        <translation>английската дума съдържа управляващ знак</translation>
+    </message>
+    <message>
+        <source>the transcription holds a control character</source>
+        <translation>транскрипцията съдържа управляващ знак</translation>
+    </message>
+    <message>
+        <source>the Bulgarian text holds a control character</source>
+        <translation>българският текст съдържа управляващ знак</translation>
+    </message>
+    <message>
+        <source>the English word is longer than %1 characters</source>
+        <translation>английската дума е по-дълга от %1 знака</translation>
+    </message>
+    <message>
+        <source>the transcription is longer than %1 characters</source>
+        <translation>транскрипцията е по-дълга от %1 знака</translation>
+    </message>
+    <message>
+        <source>the Bulgarian text is longer than %1 characters</source>
+        <translation>българският текст е по-дълъг от %1 знака</translation>
+    </message>
+    <message>
+        <source>the level is not a number from 0 to 9</source>
+        <translation>нивото не е число от 0 до 9</translation>
+    </message>
+    <message>
+        <source>Cancelled: nothing was added</source>
+        <translation>Отказано: нищо не е добавено</translation>
+    </message>
+    <message>
+        <source>Nothing was added</source>
+        <translation>Нищо не е добавено</translation>
+    </message>
+    <message>
+        <source>Rows read: %1
+To add: %2
+Skipped: %3
+Duplicates: %4</source>
+        <translation>Прочетени редове: %1
+За добавяне: %2
+Пропуснати: %3
+Повторения: %4</translation>
+    </message>
+    <message>
+        <source>
+
+Skipped rows:</source>
+        <translation>
+
+Пропуснати редове:</translation>
+    </message>
+    <message>
+        <source>
+... and %1 more</source>
+        <translation>
+… и още %1</translation>
+    </message>
+    <message>
+        <source>The dictionary is busy with another change; try again.</source>
+        <translation>Речникът е зает с друга промяна; опитайте отново.</translation>
+    </message>
+    <message>
+        <source>the dictionary is full</source>
+        <translation>речникът е пълен</translation>
+    </message>
+    <message>
+        <source>Entry %1 (%2) holds bytes that are not UTF-8 text (written by another program); nothing was written. Correct the entry and export again.</source>
+        <translation>Записът %1 (%2) съдържа байтове, които не са текст в UTF-8 (записани от друга програма); нищо не е записано. Поправете записа и изнесете отново.</translation>
+    </message>
+    <message>
+        <source>Access files are only read, never written.</source>
+        <translation>Файловете на Access само се четат, никога не се записват.</translation>
+    </message>
+    <message>
+        <source>The file name does not tell the format: end it in .tsv, .txt, .csv or .kvtml.</source>
+        <translation>От името на файла не личи форматът: завършете го с .tsv, .txt, .csv или .kvtml.</translation>
+    </message>
+    <message>
+        <source>There is not enough memory to export the dictionary to %1.</source>
+        <translation>Няма достатъчно памет, за да се изнесе речникът в %1.</translation>
+    </message>
+    <message>
+        <source>The Access file %1 has no vocabulary table English (with a column ENAME); choose a table and its columns.</source>
+        <translation>Във файла на Access %1 няма речникова таблица English (с колона ENAME); изберете таблица и колоните ѝ.</translation>
+    </message>
+    <message>
+        <source>Added %1 entry</source>
+        <translation>Добавена е %1 дума</translation>
+    </message>
+    <message>
+        <source>Added %1 entries</source>
+        <translation>Добавени са %1 думи</translation>
+    </message>
+    <message>
+        <source>flashcard notes (Basic)</source>
+        <translation>бележки с флаш карти (Basic)</translation>
+    </message>
+    <message>
+        <source>, skipped %1, duplicates %2</source>
+        <translation>, пропуснати %1, повторения %2</translation>
+    </message>
+    <message>
+        <source>, empty rows %1</source>
+        <translation>, празни редове %1</translation>
+    </message>
+    <message>
+        <source>
+Empty rows (left out): %1</source>
+        <translation>
+Празни редове (пропуснати): %1</translation>
+    </message>
+</context>
+<context>
+    <name>TInterchangeCommands</name>
+    <message>
+        <source>Import</source>
+        <translation>Внасяне</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Изнасяне</translation>
+    </message>
+    <message>
+        <source>An import is running. Wait for it to end, or cancel it, and try again.</source>
+        <translation>Тече внасяне. Изчакайте го да свърши или го откажете и опитайте отново.</translation>
+    </message>
+    <message>
+        <source>There is not enough memory for this; nothing was changed.</source>
+        <translation>Няма достатъчно памет за това; нищо не е променено.</translation>
+    </message>
+    <message>
+        <source>&amp;Import...</source>
+        <translation>&amp;Внасяне…</translation>
+    </message>
+    <message>
+        <source>Add words from a text, KDE vocabulary or Access file</source>
+        <translation>Добавя думи от текстов файл, речник на KDE или файл на Access</translation>
+    </message>
+    <message>
+        <source>E&amp;xport...</source>
+        <translation>И&amp;знасяне…</translation>
+    </message>
+    <message>
+        <source>Write every word to a text or KDE vocabulary file</source>
+        <translation>Записва всички думи в текстов файл или речник на KDE</translation>
+    </message>
+    <message>
+        <source>New Dictionary</source>
+        <translation>Нов речник</translation>
+    </message>
+    <message>
+        <source>Dictionaries (*.db *.sqlite)</source>
+        <translation>Речници (*.db *.sqlite)</translation>
+    </message>
+    <message>
+        <source>No dictionary is open.</source>
+        <translation>Няма отворен речник.</translation>
+    </message>
+    <message>
+        <source>%1 holds no words.</source>
+        <translation>В %1 няма думи.</translation>
+    </message>
+    <message>
+        <source>
+
+Add these entries to the dictionary?</source>
+        <translation>
+
+Да се добавят ли тези думи към речника?</translation>
+    </message>
+    <message>
+        <source>The import was cancelled; the dictionary is unchanged.</source>
+        <translation>Внасянето е отказано; речникът е непроменен.</translation>
+    </message>
+    <message>
+        <source>
+
+There is nothing to add.</source>
+        <translation>
+
+Няма нищо за добавяне.</translation>
+    </message>
+    <message>
+        <source>Exported %1 entry to %2.</source>
+        <translation>Изнесена е %1 дума в %2.</translation>
+    </message>
+    <message>
+        <source>Exported %1 entries to %2.</source>
+        <translation>Изнесени са %1 думи в %2.</translation>
+    </message>
+</context>
+<context>
+    <name>TInterchangeDialogs</name>
+    <message>
+        <source>Tab-separated text, flashcard programs (*.tsv *.txt *.tab)</source>
+        <translation>Текст, разделен с табулации, за програми с флаш карти (*.tsv *.txt *.tab)</translation>
+    </message>
+    <message>
+        <source>Comma-separated text (*.csv)</source>
+        <translation>Текст, разделен със запетаи (*.csv)</translation>
+    </message>
+    <message>
+        <source>KDE vocabulary documents (*.kvtml)</source>
+        <translation>Речници на KDE (*.kvtml)</translation>
+    </message>
+    <message>
+        <source>Access databases (*.mdb *.accdb)</source>
+        <translation>Бази от данни на Access (*.mdb *.accdb)</translation>
+    </message>
+    <message>
+        <source>All word files (*.tsv *.txt *.tab *.csv *.kvtml *.mdb *.accdb)</source>
+        <translation>Всички файлове с думи (*.tsv *.txt *.tab *.csv *.kvtml *.mdb *.accdb)</translation>
+    </message>
+    <message>
+        <source>Export Words</source>
+        <translation>Изнасяне на думи</translation>
+    </message>
+    <message>
+        <source>Import Words</source>
+        <translation>Внасяне на думи</translation>
+    </message>
+    <message>
+        <source>The Access file holds no tables.</source>
+        <translation>Във файла на Access няма таблици.</translation>
+    </message>
+    <message>
+        <source>Import</source>
+        <translation>Внасяне</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отказ</translation>
+    </message>
+    <message>
+        <source>Import from an Access table</source>
+        <translation>Внасяне от таблица на Access</translation>
+    </message>
+    <message>
+        <source>Choose the table and the columns that hold the English word, its transcription, the Bulgarian text and the level.</source>
+        <translation>Изберете таблицата и колоните, в които са английската дума, транскрипцията ѝ, българският текст и нивото.</translation>
+    </message>
+    <message>
+        <source>&amp;Table:</source>
+        <translation>&amp;Таблица:</translation>
+    </message>
+    <message>
+        <source>&amp;English:</source>
+        <translation>&amp;Английски:</translation>
+    </message>
+    <message>
+        <source>T&amp;ranscription:</source>
+        <translation>Т&amp;ранскрипция:</translation>
+    </message>
+    <message>
+        <source>&amp;Bulgarian:</source>
+        <translation>&amp;Български:</translation>
+    </message>
+    <message>
+        <source>&amp;Level:</source>
+        <translation>&amp;Ниво:</translation>
+    </message>
+    <message>
+        <source>(none)</source>
+        <translation>(няма)</translation>
+    </message>
+    <message>
+        <source>Anki notes, transcription on the front (*.txt)</source>
+        <translation>Бележки за Anki, транскрипцията отпред (*.txt)</translation>
+    </message>
+    <message>
+        <source>Anki notes, transcription on the back (*.txt)</source>
+        <translation>Бележки за Anki, транскрипцията отзад (*.txt)</translation>
+    </message>
+    <message>
+        <source>
+
+Which encoding was it saved in?</source>
+        <translation>
+
+В какво кодиране е записан?</translation>
+    </message>
+    <message>
+        <source>The encoding %1 is not known.</source>
+        <translation>Кодирането %1 не е познато.</translation>
+    </message>
+</context>
+<context>
+    <name>TKvtmlDocument</name>
+    <message>
+        <source>The file is not a KDE vocabulary document that can be read: %1 (line %2).</source>
+        <translation>Файлът не е речник на KDE, който може да се прочете: %1 (ред %2).</translation>
+    </message>
+    <message>
+        <source>it declares entities in an encoding that is not read</source>
+        <translation>обявява същности в кодиране, което не се чете</translation>
+    </message>
+    <message>
+        <source>its entities expand to more than %1 characters</source>
+        <translation>същностите му се разгръщат в повече от %1 знака</translation>
+    </message>
+    <message>
+        <source>elements are nested more than %1 deep</source>
+        <translation>елементите са вложени на повече от %1 нива</translation>
+    </message>
+    <message>
+        <source>it holds no element</source>
+        <translation>в него няма нито един елемент</translation>
+    </message>
+    <message>
+        <source>its root element is not kvtml</source>
+        <translation>коренният му елемент не е kvtml</translation>
+    </message>
+    <message>
+        <source>only version 2 documents are read</source>
+        <translation>четат се само документи от версия 2</translation>
+    </message>
+    <message>
+        <source>Languages left out: %1.</source>
+        <translation>Пропуснати езици: %1.</translation>
+    </message>
+</context>
+<context>
+    <name>TLearnForm</name>
+    <message>
+        <source>LearnForm</source>
+        <translation>Бележка за учене</translation>
+    </message>
+</context>
+<context>
+    <name>TLearnNotes</name>
+    <message>
+        <source>Stop LM</source>
+        <translation>Спиране на бележките</translation>
+    </message>
+    <message>
+        <source>Start LM</source>
+        <translation>Пускане на бележките</translation>
+    </message>
+</context>
+<context>
+    <name>TMeaningFinder</name>
+    <message>
+        <source>Meanings cannot be searched: </source>
+        <translation>В значенията не може да се търси: </translation>
+    </message>
+    <message>
+        <source>No meaning begins so</source>
+        <translation>Никое значение не започва така</translation>
+    </message>
+    <message>
+        <source>Meaning %1 of %2</source>
+        <translation>Значение %1 от %2</translation>
+    </message>
+    <message>
+        <source>%1 meanings begin so</source>
+        <translation>%1 значения започват така</translation>
+    </message>
+</context>
+<context>
+    <name>TMessageForm</name>
+    <message>
+        <source>Message</source>
+        <translation>Съобщение</translation>
+    </message>
+</context>
+<context>
+    <name>TOptionsForm</name>
+    <message>
+        <source>Options</source>
+        <translation>Настройки</translation>
+    </message>
+    <message>
+        <source>Basic</source>
+        <translation>Основни</translation>
+    </message>
+    <message>
+        <source>Star Learning Notes</source>
+        <translation>Бележки за учене</translation>
+    </message>
+    <message>
+        <source>Start with Windows</source>
+        <translation>Старт при влизане</translation>
+    </message>
+    <message>
+        <source>Get clipboard text</source>
+        <translation>Търси копираното</translation>
+    </message>
+    <message>
+        <source>Hide on close button</source>
+        <translation>Затваряне скрива</translation>
+    </message>
+    <message>
+        <source>Word Colors</source>
+        <translation>Цветове на думите</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>Английски</translation>
+    </message>
+    <message>
+        <source>Transcription</source>
+        <translation>Транскрипция</translation>
+    </message>
+    <message>
+        <source>Bulgarian</source>
+        <translation>Български</translation>
+    </message>
+    <message>
+        <source>Repeat Task</source>
+        <translation>Време в секунди</translation>
+    </message>
+    <message>
+        <source>Every</source>
+        <translation>На всеки</translation>
+    </message>
+    <message>
+        <source>0</source>
+        <translation>0</translation>
+    </message>
+    <message>
+        <source>Duration</source>
+        <translation>Трае</translation>
+    </message>
+    <message>
+        <source>Delay BG</source>
+        <translation>Превод</translation>
+    </message>
+    <message>
+        <source>Note</source>
+        <translation>Бележка</translation>
+    </message>
+    <message>
+        <source>Color</source>
+        <translation>Цвят</translation>
+    </message>
+    <message>
+        <source>Position</source>
+        <translation>Място</translation>
+    </message>
+    <message>
+        <source>Upper Left Corner</source>
+        <translation>Горе вляво</translation>
+    </message>
+    <message>
+        <source>Upper Right Corner</source>
+        <translation>Горе вдясно</translation>
+    </message>
+    <message>
+        <source>Down Left Corner</source>
+        <translation>Долу вляво</translation>
+    </message>
+    <message>
+        <source>Down Right Corner</source>
+        <translation>Долу вдясно</translation>
+    </message>
+    <message>
+        <source>Transparent</source>
+        <translation>Прозрачна</translation>
+    </message>
+    <message>
+        <source>Animate</source>
+        <translation>Движение</translation>
+    </message>
+    <message>
+        <source>Animate Axis</source>
+        <translation>Посока</translation>
+    </message>
+    <message>
+        <source>X Axis</source>
+        <translation>По X</translation>
+    </message>
+    <message>
+        <source>Y Axis</source>
+        <translation>По Y</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Confirm changes</source>
+        <translation>Запазва промените</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отказ</translation>
+    </message>
+    <message>
+        <source>Cancel changes</source>
+        <translation>Отказва промените</translation>
+    </message>
+    <message>
+        <source>Interface language</source>
+        <translation>Език на интерфейса</translation>
+    </message>
+    <message>
+        <source>System</source>
+        <translation>Според системата</translation>
+    </message>
+    <message>
+        <source>The language of the windows, from the next start of the program</source>
+        <translation>Езикът на прозорците, от следващото стартиране на програмата</translation>
+    </message>
+    <message>
+        <source>On look-up</source>
+        <translation>При търсене на копиран текст</translation>
+    </message>
+    <message>
+        <source>Bring the window forward, take the keyboard</source>
+        <translation>Прозорецът отпред, с клавиатурата</translation>
+    </message>
+    <message>
+        <source>Show the window, leave the keyboard</source>
+        <translation>Прозорецът се показва, без клавиатурата</translation>
+    </message>
+    <message>
+        <source>What the window does when copied text is looked up</source>
+        <translation>Какво прави прозорецът, когато търси копиран текст</translation>
+    </message>
+    <message>
+        <source>Speech</source>
+        <translation>Говор</translation>
+    </message>
+    <message>
+        <source>Voice</source>
+        <translation>Глас</translation>
+    </message>
+    <message>
+        <source>British English</source>
+        <translation>Британски</translation>
+    </message>
+    <message>
+        <source>American English</source>
+        <translation>Американски</translation>
+    </message>
+    <message>
+        <source>Notes say their word</source>
+        <translation>Бележките изговарят думата си</translation>
+    </message>
+    <message>
+        <source>A learning note says its English word when it appears</source>
+        <translation>Бележката за учене изговаря английската си дума, когато се появи</translation>
+    </message>
+</context>
+<context>
+    <name>TPaintMachine</name>
+    <message>
+        <source>Not enough memory for the background picture</source>
+        <translation>Няма достатъчно памет за фоновата картина</translation>
+    </message>
+    <message>
+        <source>Have a Problem with - %1!</source>
+        <translation>Проблем с %1!</translation>
+    </message>
+    <message>
+        <source>Please Select Correct DataBase File in ScreenSaver Settings... !</source>
+        <translation>Изберете правилния файл с данни в настройките на скрийнсейвъра!</translation>
+    </message>
+    <message>
+        <source>There are no records in the Database</source>
+        <translation>В речника няма нито една дума</translation>
+    </message>
+</context>
+<context>
+    <name>TProgressForm</name>
+    <message>
+        <source>Progres</source>
+        <translation>Напредък</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Спиране</translation>
+    </message>
+</context>
+<context>
+    <name>TRegistry</name>
+    <message>
+        <source>The settings file %1 is not a regular file; it was left as it is.</source>
+        <translation>Файлът с настройки %1 не е обикновен файл; оставен е както е.</translation>
+    </message>
+    <message>
+        <source>The settings file %1 is larger than %2 MB; it was left as it is.</source>
+        <translation>Файлът с настройки %1 е по-голям от %2 MB; оставен е както е.</translation>
+    </message>
+    <message>
+        <source>Failed to set data for &apos;%1&apos;</source>
+        <translation>Стойността „%1“ не може да се запише</translation>
+    </message>
+</context>
+<context>
+    <name>TReportPages</name>
+    <message>
+        <source>Vexlo Vocabulary project</source>
+        <translation>Проектът Vexlo Vocabulary</translation>
+    </message>
+    <message>
+        <source>Report</source>
+        <translation>Справка</translation>
+    </message>
+    <message>
+        <source>Word Level</source>
+        <translation>Ниво на думите</translation>
+    </message>
+    <message>
+        <source>Count</source>
+        <translation>Брой</translation>
+    </message>
+    <message>
+        <source>DataBase File</source>
+        <translation>Файл с данни</translation>
+    </message>
+    <message>
+        <source>Last filled word</source>
+        <translation>Последна въведена дума</translation>
+    </message>
+</context>
+<context>
+    <name>TScreenSaverDataModule</name>
+    <message>
+        <source>The dictionary was changed by another program (or another copy of Vexlo Vocabulary) after it was shown here, so nothing was saved. The list now shows the dictionary as it is; make the change again if it is still needed.</source>
+        <translation>Речникът е променен от друга програма (или от друго копие на Vexlo Vocabulary), след като е показан тук, затова нищо не е записано. Списъкът вече показва речника такъв, какъвто е; направете промяната отново, ако още е нужна.</translation>
+    </message>
+    <message>
+        <source>The file %1 does not exists !</source>
+        <translation>Файлът %1 не съществува!</translation>
+    </message>
+    <message>
+        <source>The dictionary file %1 was replaced by another file while Vexlo Vocabulary had it open. Nothing was saved to either file; the list now shows the new file.</source>
+        <translation>Файлът с речника %1 беше заменен с друг файл, докато Vexlo Vocabulary го държеше отворен. Нищо не е записано в никой от двата файла; списъкът вече показва новия файл.</translation>
+    </message>
+    <message>
+        <source>The dictionary file %1 was replaced by another file while Vexlo Vocabulary had it open. Nothing was saved to either file, and the new file cannot be opened:
+</source>
+        <translation>Файлът с речника %1 беше заменен с друг файл, докато Vexlo Vocabulary го държеше отворен. Нищо не е записано в никой от двата файла, а новият файл не може да се отвори:
+</translation>
+    </message>
+    <message>
+        <source>The dictionary file %1 was deleted or moved away by another program while Vexlo Vocabulary had it open. Nothing can be saved until the file is back at that place; open another file or put it back.</source>
+        <translation>Файлът с речника %1 беше изтрит или преместен от друга програма, докато Vexlo Vocabulary го държеше отворен. Нищо не може да се запише, докато файлът не се върне на мястото си; отворете друг файл или го върнете.</translation>
+    </message>
+    <message>
+        <source>There is no entry to delete.</source>
+        <translation>Няма дума за изтриване.</translation>
+    </message>
+    <message>
+        <source>The entries after the deleted one could not be numbered again (%1 of %2 changed). Nothing was deleted.</source>
+        <translation>Думите след изтритата не можаха да се преномерират (променени са %1 от %2). Нищо не е изтрито.</translation>
+    </message>
+</context>
+<context>
+    <name>TSingleInstance</name>
+    <message>
+        <source>it cannot be looked at (%1)</source>
+        <translation>не може да се провери (%1)</translation>
+    </message>
+    <message>
+        <source>it is a symbolic link</source>
+        <translation>тя е символна връзка</translation>
+    </message>
+    <message>
+        <source>it is not a directory</source>
+        <translation>тя не е папка</translation>
+    </message>
+    <message>
+        <source>it belongs to another user</source>
+        <translation>тя принадлежи на друг потребител</translation>
+    </message>
+    <message>
+        <source>others have access to it</source>
+        <translation>други имат достъп до нея</translation>
+    </message>
+    <message>
+        <source>The directory %1 for the single-instance lock cannot be made (%2); this copy runs on its own.</source>
+        <translation>Папката %1 за заключването срещу второ копие не може да се създаде (%2); това копие работи самостоятелно.</translation>
+    </message>
+    <message>
+        <source>The directory %1 for the single-instance lock is not safe: %2. This copy runs on its own and hands nothing over.</source>
+        <translation>Папката %1 за заключването срещу второ копие не е безопасна: %2. Това копие работи самостоятелно и не предава нищо.</translation>
+    </message>
+</context>
+<context>
+    <name>TSpeaker</name>
+    <message>
+        <source>No sound device could be opened.</source>
+        <translation>Звуковото устройство не може да се отвори.</translation>
+    </message>
+</context>
+<context>
+    <name>TSpeechCommands</name>
+    <message>
+        <source>Add &quot;%1&quot;…</source>
+        <translation>Добавяне на „%1“…</translation>
+    </message>
+    <message>
+        <source>Speak</source>
+        <translation>Изговаряне</translation>
+    </message>
+    <message>
+        <source>Say the word aloud</source>
+        <translation>Изговаря думата на глас</translation>
+    </message>
+    <message>
+        <source>Add the word that was not found</source>
+        <translation>Добавя думата, която не е намерена</translation>
+    </message>
+    <message>
+        <source>There is no word to say.</source>
+        <translation>Няма дума за изговаряне.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; not found</source>
+        <translation>„%1“ не е намерена</translation>
+    </message>
+    <message>
+        <source> — nearest: &quot;%1…&quot;</source>
+        <translation> — най-близо: „%1…“</translation>
+    </message>
+</context>
+<context>
+    <name>TSpeechEngine</name>
+    <message>
+        <source>The speech engine stopped on this text; it is started again for the next one.</source>
+        <translation>Говорният модул спря на този текст; за следващия ще се стартира отново.</translation>
+    </message>
+    <message>
+        <source>The speech data of espeak-ng could not be loaded.</source>
+        <translation>Говорните данни на espeak-ng не могат да се заредят.</translation>
+    </message>
+    <message>
+        <source>espeak-ng could not pronounce this text.</source>
+        <translation>espeak-ng не може да произнесе този текст.</translation>
+    </message>
+</context>
+<context>
+    <name>TSpeechHelper</name>
+    <message>
+        <source>The speech engine could not be started: %1</source>
+        <translation>Говорният модул не може да се стартира: %1</translation>
+    </message>
+</context>
+<context>
+    <name>TTrayControl</name>
+    <message>
+        <source>Start LM</source>
+        <translation>Пускане на бележките</translation>
+    </message>
+</context>
+<context>
+    <name>TVexloConnection</name>
+    <message>
+        <source>Cannot open the data file %1: %2</source>
+        <translation>Файлът с данни %1 не може да се отвори: %2</translation>
+    </message>
+    <message>
+        <source>No data file is given to open.</source>
+        <translation>Не е зададен файл с данни за отваряне.</translation>
+    </message>
+    <message>
+        <source>the file does not exist.</source>
+        <translation>файлът не съществува.</translation>
+    </message>
+    <message>
+        <source>it is a folder, not a vocabulary data file.</source>
+        <translation>това е папка, а не файл с речник.</translation>
+    </message>
+    <message>
+        <source>it is not a regular file (a pipe, a device or a socket), so it cannot be a vocabulary data file.</source>
+        <translation>това не е обикновен файл (а канал, устройство или гнездо), затова не може да е файл с речник.</translation>
+    </message>
+    <message>
+        <source>you have no permission to read it.</source>
+        <translation>нямате право да го четете.</translation>
+    </message>
+    <message>
+        <source>you have no permission to change it.</source>
+        <translation>нямате право да го променяте.</translation>
+    </message>
+    <message>
+        <source>its folder is not writable, so changes could not be saved safely.</source>
+        <translation>в папката му не може да се записва, затова промените не биха се записали безопасно.</translation>
+    </message>
+    <message>
+        <source>it is a Microsoft Access database; this program reads SQLite vocabulary files (create one with --create-empty).</source>
+        <translation>това е база от данни на Microsoft Access; тази програма чете речници във файлове на SQLite (създайте такъв с --create-empty).</translation>
+    </message>
+    <message>
+        <source>it is not a database file.</source>
+        <translation>това не е файл с база от данни.</translation>
+    </message>
+    <message>
+        <source>another program replaced it while it was being opened.</source>
+        <translation>друга програма го замени, докато се отваряше.</translation>
+    </message>
+    <message>
+        <source>out of memory.</source>
+        <translation>няма достатъчно памет.</translation>
+    </message>
+    <message>
+        <source>The file %1 is the dictionary open in this program (or a file the database keeps beside it); its words are already here.</source>
+        <translation>Файлът %1 е речникът, отворен в тази програма (или файл, който базата от данни държи до него); думите му вече са тук.</translation>
+    </message>
+    <message>
+        <source>Cannot read the data file</source>
+        <translation>Файлът с данни не може да се прочете</translation>
+    </message>
+    <message>
+        <source>The data file is not open.</source>
+        <translation>Файлът с данни не е отворен.</translation>
+    </message>
+    <message>
+        <source>the data file is not open</source>
+        <translation>файлът с данни не е отворен</translation>
+    </message>
+    <message>
+        <source>The data file refused a command</source>
+        <translation>Файлът с данни отказа команда</translation>
+    </message>
+    <message>
+        <source>Cannot start a change of the data file</source>
+        <translation>Промяна на файла с данни не може да започне</translation>
+    </message>
+    <message>
+        <source>Cannot save the change to the data file</source>
+        <translation>Промяната не може да се запише във файла с данни</translation>
+    </message>
+</context>
+<context>
+    <name>TVexloQuery</name>
+    <message>
+        <source>The query has no connection.</source>
+        <translation>Заявката няма връзка.</translation>
+    </message>
+    <message>
+        <source>The data file refused a query</source>
+        <translation>Файлът с данни отказа заявка</translation>
+    </message>
+    <message>
+        <source>The query has no column %1.</source>
+        <translation>Заявката няма колона %1.</translation>
+    </message>
+</context>
+<context>
+    <name>TVexloTable</name>
+    <message>
+        <source>The table must be closed before it changes its connection.</source>
+        <translation>Таблицата трябва да е затворена, преди да смени връзката си.</translation>
+    </message>
+    <message>
+        <source>The data file refused a statement</source>
+        <translation>Файлът с данни отказа команда</translation>
+    </message>
+    <message>
+        <source>The table has no connection.</source>
+        <translation>Таблицата няма връзка.</translation>
+    </message>
+    <message>
+        <source>Cannot read the data file</source>
+        <translation>Файлът с данни не може да се прочете</translation>
+    </message>
+    <message>
+        <source>The file %1 is not a vocabulary data file: it has no table %2.</source>
+        <translation>Файлът %1 не е файл с речник: в него няма таблица %2.</translation>
+    </message>
+    <message>
+        <source>The file %1 is not a vocabulary data file: table %2 has no column %3.</source>
+        <translation>Файлът %1 не е файл с речник: таблицата %2 няма колона %3.</translation>
+    </message>
+    <message>
+        <source>Cannot read the table</source>
+        <translation>Таблицата не може да се прочете</translation>
+    </message>
+    <message>
+        <source>Cannot read the table: %1.</source>
+        <translation>Таблицата не може да се прочете: %1.</translation>
+    </message>
+    <message>
+        <source>The table %1 is not open.</source>
+        <translation>Таблицата %1 не е отворена.</translation>
+    </message>
+    <message>
+        <source>Finish or cancel the change of the current entry first.</source>
+        <translation>Първо завършете или откажете промяната на текущата дума.</translation>
+    </message>
+    <message>
+        <source>The table has no field number %1.</source>
+        <translation>Таблицата няма поле с номер %1.</translation>
+    </message>
+    <message>
+        <source>The table has no field %1.</source>
+        <translation>Таблицата няма поле %1.</translation>
+    </message>
+    <message>
+        <source>Cannot read an entry</source>
+        <translation>Запис не може да се прочете</translation>
+    </message>
+    <message>
+        <source>The table is not being edited: field %1 cannot be set.</source>
+        <translation>Таблицата не се редактира: полето %1 не може да се зададе.</translation>
+    </message>
+    <message>
+        <source>The entry number %1 is not a 32-bit integer.</source>
+        <translation>Номерът на записа %1 не е 32-битово цяло число.</translation>
+    </message>
+    <message>
+        <source>The level %1 is not a number from 0 to 65535.</source>
+        <translation>Нивото %1 не е число от 0 до 65535.</translation>
+    </message>
+    <message>
+        <source>Finish or cancel the new entry first.</source>
+        <translation>Първо завършете или откажете новата дума.</translation>
+    </message>
+    <message>
+        <source>There is no entry to edit.</source>
+        <translation>Няма дума за промяна.</translation>
+    </message>
+    <message>
+        <source>%1: the data file holds %2 rows for this entry instead of one. Nothing was saved.</source>
+        <translation>%1: файлът с данни съдържа %2 реда за тази дума вместо един. Нищо не е записано.</translation>
+    </message>
+    <message>
+        <source>The English word</source>
+        <translation>Английската дума</translation>
+    </message>
+    <message>
+        <source>The Bulgarian text</source>
+        <translation>Българският текст</translation>
+    </message>
+    <message>
+        <source>The transcription</source>
+        <translation>Транскрипцията</translation>
+    </message>
+    <message>
+        <source>%1 has %2 characters, but at most %3 fit. Nothing was saved.</source>
+        <translation>%1 има %2 знака, а се побират най-много %3. Нищо не е записано.</translation>
+    </message>
+    <message>
+        <source>The data file refused the entry</source>
+        <translation>Файлът с данни отказа записа</translation>
+    </message>
+    <message>
+        <source>The entry could not be changed</source>
+        <translation>Записът не може да се промени</translation>
+    </message>
+    <message>
+        <source>Cannot save the change to the data file</source>
+        <translation>Промяната не може да се запише във файла с данни</translation>
+    </message>
+    <message>
+        <source>There is no entry to delete.</source>
+        <translation>Няма дума за изтриване.</translation>
+    </message>
+    <message>
+        <source>The data file refused to delete the entry</source>
+        <translation>Файлът с данни отказа да изтрие записа</translation>
+    </message>
+    <message>
+        <source>The entry could not be deleted</source>
+        <translation>Записът не може да се изтрие</translation>
+    </message>
+    <message>
+        <source>Cannot search the table</source>
+        <translation>В таблицата не може да се търси</translation>
+    </message>
+</context>
+<context>
+    <name>VexloGraphics</name>
+    <message>
+        <source>Picture %1 is too large or has no size (%2 x %3)</source>
+        <translation>Картината %1 е твърде голяма или няма размер (%2 x %3)</translation>
+    </message>
+    <message>
+        <source>%1 is not a valid Windows bitmap file</source>
+        <translation>%1 не е правилен файл Windows bitmap</translation>
+    </message>
+    <message>
+        <source>Windows bitmap %1 is truncated (%2 of %3 bytes)</source>
+        <translation>Картината Windows bitmap %1 е непълна (%2 от %3 байта)</translation>
+    </message>
+    <message>
+        <source>%1 is not a valid Windows bitmap file: %2</source>
+        <translation>%1 не е правилен файл Windows bitmap: %2</translation>
+    </message>
+    <message>
+        <source>Cannot read Windows bitmap %1: %2</source>
+        <translation>Картината Windows bitmap %1 не може да се прочете: %2</translation>
+    </message>
+    <message>
+        <source>JPEG error in %1: %2</source>
+        <translation>Грешка в JPEG файла %1: %2</translation>
+    </message>
+    <message>
+        <source>Picture file %1 is not a regular file</source>
+        <translation>Файлът с картина %1 не е обикновен файл</translation>
+    </message>
+    <message>
+        <source>Cannot open picture file %1: %2</source>
+        <translation>Файлът с картина %1 не може да се отвори: %2</translation>
+    </message>
+    <message>
+        <source>Picture file %1 is too large</source>
+        <translation>Файлът с картина %1 е твърде голям</translation>
+    </message>
+</context>
+</TS>
