@@ -8,6 +8,7 @@
 #include "settings/TSpeechSettings.h"
 #include "store/TScreenSaverDataModule.h"
 
+#include <QCoreApplication>
 #include <QAction>
 #include <QDateTime>
 #include <QMenu>
@@ -19,14 +20,14 @@
 TReviewCommand::TReviewCommand(QWidget* Window, QMenu* Tools, QMenu* Tray, QAction* TrayBefore)
     : QObject(Window), FWindow(Window)
 {
-    FAction = new QAction(QStringLiteral("Review"), this);
+    FAction = new QAction(QCoreApplication::translate("TReviewCommand", "Review"), this);
     FAction->setObjectName(QStringLiteral("ReviewAction"));
     FAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-    FAction->setStatusTip(QStringLiteral("Review the words that are due, then new ones"));
+    FAction->setStatusTip(QCoreApplication::translate("TReviewCommand", "Review the words that are due, then new ones"));
     FAction->setShortcutContext(Qt::WindowShortcut);
     Tools->addAction(FAction);
     Window->addAction(FAction);
-    FTrayItem = new QAction(QStringLiteral("Review"), this);
+    FTrayItem = new QAction(QCoreApplication::translate("TReviewCommand", "Review"), this);
     FTrayItem->setObjectName(QStringLiteral("ReviewTMI"));
     Tray->insertAction(TrayBefore, FTrayItem);
     connect(FAction, &QAction::triggered, this, &TReviewCommand::Execute);

@@ -149,8 +149,9 @@ void TEditForm::FormCreate()
     CreateSpeechControls();
     Reference = new TReferencePanel(this, ui->EnglishEdit, ui->BulgarianMemo);
     connect(Reference, &TReferencePanel::TranscriptionPicked, this, [this](const QString& T) {
-        OfferTranscription(T, QStringLiteral("Reference"),
-                           QStringLiteral("From the reference dictionary; check it before saving."));
+        OfferTranscription(T, QCoreApplication::translate("TEditForm", "Reference"),
+                           QCoreApplication::translate(
+                               "TEditForm", "From the reference dictionary; check it before saving."));
     });
     connect(Reference, &TReferencePanel::HeightChanged, this, [this](int Delta) {
         const int Height = height() + Delta;

@@ -171,8 +171,9 @@ void TEditForm::SuggestBitBtnClick()
             QCoreApplication::translate("TEditForm", "There is no pronunciation for this text."));
         return;
     }
-    OfferTranscription(Suggested, QStringLiteral("Suggest"),
-                       QStringLiteral("Suggested by espeak-ng; check it before saving."));
+    OfferTranscription(
+        Suggested, QCoreApplication::translate("TEditForm", "Suggest"),
+        QCoreApplication::translate("TEditForm", "Suggested by espeak-ng; check it before saving."));
 }
 
 void TEditForm::OfferTranscription(const QString& Suggested, const QString& Source,

@@ -3,6 +3,7 @@
 #include "reference/TReference.h"
 #include "settings/TReferenceSettings.h"
 
+#include <QCoreApplication>
 #include <QAction>
 #include <QCheckBox>
 #include <QDialog>
@@ -39,14 +40,14 @@ TReferencePanel::TReferencePanel(QDialog* Editor, QLineEdit* English, QPlainText
     HeaderLabel->setTextFormat(Qt::PlainText);
     SenseList = new QListWidget(Panel);
     SenseList->setObjectName(QStringLiteral("ReferenceSenseList"));
-    SenseList->setStatusTip(QStringLiteral(
-        "Check the senses to put into the Bulgarian text, one a line (from FreeDict, CC BY-SA)"));
+    SenseList->setStatusTip(QCoreApplication::translate(
+        "TReferencePanel", "Check the senses to put into the Bulgarian text, one a line (from FreeDict, CC BY-SA)"));
     SenseList->setTextElideMode(Qt::ElideRight);
     connect(SenseList, &QListWidget::itemChanged, this, &TReferencePanel::SenseToggled);
-    KeepAccentsCheckBox = new QCheckBox(QStringLiteral("Keep accents"), Panel);
+    KeepAccentsCheckBox = new QCheckBox(QCoreApplication::translate("TReferencePanel", "Keep accents"), Panel);
     KeepAccentsCheckBox->setObjectName(QStringLiteral("ReferenceKeepAccentsCheckBox"));
     KeepAccentsCheckBox->setStatusTip(
-        QStringLiteral("Keep the reference's stress accents in the Bulgarian text (къ́ща)"));
+        QCoreApplication::translate("TReferencePanel", "Keep the reference's stress accents in the Bulgarian text (къ́ща)"));
     connect(KeepAccentsCheckBox, &QCheckBox::toggled, this, [this](bool Keep) {
         TReferenceSettings::SetLiveKeepAccents(Keep);
         {
@@ -60,18 +61,18 @@ TReferencePanel::TReferencePanel(QDialog* Editor, QLineEdit* English, QPlainText
     TranscriptionButton = new QToolButton(Editor);
     TranscriptionButton->setObjectName(QStringLiteral("ReferenceTranscriptionButton"));
     TranscriptionButton->setStatusTip(
-        QStringLiteral("Fill in the transcription the reference dictionary gives"));
+        QCoreApplication::translate("TReferencePanel", "Fill in the transcription the reference dictionary gives"));
     TranscriptionButton->hide();
     connect(TranscriptionButton, &QToolButton::clicked, this, [this] {
         if (!FTranscriptions.isEmpty())
             emit TranscriptionPicked(FTranscriptions.first());
     });
-    ToggleButton = new QPushButton(QStringLiteral("Reference"), Editor);
+    ToggleButton = new QPushButton(QCoreApplication::translate("TReferencePanel", "Reference"), Editor);
     ToggleButton->setObjectName(QStringLiteral("ReferenceToggleButton"));
     ToggleButton->setCheckable(true);
     ToggleButton->setAutoDefault(false);
     ToggleButton->setStatusTip(
-        QStringLiteral("Show or hide the reference dictionary's senses (Ctrl+R goes to them)"));
+        QCoreApplication::translate("TReferencePanel", "Show or hide the reference dictionary's senses (Ctrl+R goes to them)"));
     ToggleButton->hide();
     connect(ToggleButton, &QPushButton::clicked, this, [this](bool On) { SetOpen(On); });
 

@@ -6,6 +6,7 @@
 
 #include "review/TReviewSettings.h"
 
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QGroupBox>
 
@@ -16,7 +17,7 @@ constexpr int Grown = GroupHeight + 7;
 
 void TOptionsForm::CreateNotesShowPage()
 {
-    NotesShowGroupBox = new QGroupBox(QStringLiteral("Notes show"), this);
+    NotesShowGroupBox = new QGroupBox(QCoreApplication::translate("TOptionsForm", "Notes show"), this);
     NotesShowGroupBox->setObjectName(QStringLiteral("NotesShowGroupBox"));
     NotesShowGroupBox->setGeometry(2, LookUpGroupBox->geometry().bottom() + 8, 270, GroupHeight);
 
@@ -24,9 +25,9 @@ void TOptionsForm::CreateNotesShowPage()
     NotesShowComboBox->setObjectName(QStringLiteral("NotesShowComboBox"));
     NotesShowComboBox->setGeometry(8, 16, 254, 21);
     NotesShowComboBox->addItems(
-        {QStringLiteral("A random word"), QStringLiteral("The next word due (Knew / Forgot)")});
+        {QCoreApplication::translate("TOptionsForm", "A random word"), QCoreApplication::translate("TOptionsForm", "The next word due (Knew / Forgot)")});
     NotesShowComboBox->setStatusTip(
-        QStringLiteral("What a learning note shows: a random word, or the next word to review"));
+        QCoreApplication::translate("TOptionsForm", "What a learning note shows: a random word, or the next word to review"));
     NotesShowComboBox->setCurrentIndex(0);
 
     for (QWidget* Button :

@@ -8,6 +8,7 @@
 #include "settings/TReferenceSettings.h"
 #include "widgets/TFileDialog.h"
 
+#include <QCoreApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
@@ -23,28 +24,28 @@ constexpr int Grown = GroupHeight + 7;
 
 void TOptionsForm::CreateReferencePage()
 {
-    ReferenceGroupBox = new QGroupBox(QStringLiteral("Reference dictionary"), this);
+    ReferenceGroupBox = new QGroupBox(QCoreApplication::translate("TOptionsForm", "Reference dictionary"), this);
     ReferenceGroupBox->setObjectName(QStringLiteral("ReferenceGroupBox"));
     ReferenceGroupBox->setGeometry(2, NotesShowGroupBox->geometry().bottom() + 8, 270, GroupHeight);
 
     ReferenceCheckBox =
-        new QCheckBox(QStringLiteral("Suggest meanings for new words"), ReferenceGroupBox);
+        new QCheckBox(QCoreApplication::translate("TOptionsForm", "Suggest meanings for new words"), ReferenceGroupBox);
     ReferenceCheckBox->setObjectName(QStringLiteral("ReferenceCheckBox"));
     ReferenceCheckBox->setGeometry(8, 17, 254, 17);
-    ReferenceCheckBox->setStatusTip(QStringLiteral(
-        "Show the senses of a reference dictionary in the word editor and for words not found"));
+    ReferenceCheckBox->setStatusTip(QCoreApplication::translate(
+        "TOptionsForm", "Show the senses of a reference dictionary in the word editor and for words not found"));
 
     ReferenceEdit = new QLineEdit(ReferenceGroupBox);
     ReferenceEdit->setObjectName(QStringLiteral("ReferenceEdit"));
     ReferenceEdit->setGeometry(8, 38, 226, 21);
     ReferenceEdit->setPlaceholderText(TReference::DefaultIndexPath());
     ReferenceEdit->setStatusTip(
-        QStringLiteral("The .index file of a dictd dictionary; empty for FreeDict's English–Bulgarian"));
+        QCoreApplication::translate("TOptionsForm", "The .index file of a dictd dictionary; empty for FreeDict's English–Bulgarian"));
     ReferenceBrowseButton = new QToolButton(ReferenceGroupBox);
     ReferenceBrowseButton->setObjectName(QStringLiteral("ReferenceBrowseButton"));
     ReferenceBrowseButton->setText(QStringLiteral("..."));
     ReferenceBrowseButton->setGeometry(238, 38, 24, 21);
-    ReferenceBrowseButton->setStatusTip(QStringLiteral("Choose a dictd dictionary's index file"));
+    ReferenceBrowseButton->setStatusTip(QCoreApplication::translate("TOptionsForm", "Choose a dictd dictionary's index file"));
     connect(ReferenceBrowseButton, &QToolButton::clicked, this,
             &TOptionsForm::ReferenceBrowseClick);
 
@@ -80,15 +81,15 @@ void TOptionsForm::ShowReferenceStatus()
     const bool Default = Path.isEmpty() || Path == TReference::DefaultIndexPath();
     QString Status;
     if (!ReferenceCheckBox->isChecked())
-        Status = QStringLiteral("Off: new words get no suggested meanings.");
+        Status = QCoreApplication::translate("TOptionsForm", "Off: new words get no suggested meanings.");
     else if (QFileInfo::exists(Default ? TReference::DefaultIndexPath() : Path))
-        Status = Default ? QStringLiteral("FreeDict English–Bulgarian (CC BY-SA) is installed.")
-                         : QStringLiteral("A dictd dictionary; it is read when first needed.");
+        Status = Default ? QCoreApplication::translate("TOptionsForm", "FreeDict English–Bulgarian (CC BY-SA) is installed.")
+                         : QCoreApplication::translate("TOptionsForm", "A dictd dictionary; it is read when first needed.");
     else if (Default)
-        Status = QStringLiteral("Not installed. To get it: sudo apt install %1")
+        Status = QCoreApplication::translate("TOptionsForm", "Not installed. To get it: sudo apt install %1")
                      .arg(QLatin1String(TReference::PackageName));
     else
-        Status = QStringLiteral("There is no such file.");
+        Status = QCoreApplication::translate("TOptionsForm", "There is no such file.");
     ReferenceStatusLabel->setText(Status);
 }
 
@@ -96,7 +97,7 @@ void TOptionsForm::ReferenceBrowseClick()
 {
     const QString Current = ReferenceEdit->text().trimmed();
     const QString Path = TFileDialog::OpenFileName(
-        this, QStringLiteral("Reference dictionary"),
+        this, QCoreApplication::translate("TOptionsForm", "Reference dictionary"),
         QFileInfo(Current.isEmpty() ? TReference::DefaultIndexPath() : Current).absolutePath(),
         QStringLiteral("dictd index (*.index);;All files (*)"));
     if (!Path.isEmpty())

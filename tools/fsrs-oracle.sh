@@ -6,6 +6,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-${VEXLO_BUILD_DIR:-$root/build}}
 dir=$build/fsrs-oracle
 mkdir -p "$dir"
+dir=$(cd "$dir" && pwd)
 cp "$root/tests/review/fsrs-oracle/package.json" "$root/tests/review/fsrs-oracle/oracle.js" "$dir/"
 want=$(node -p 'require(process.argv[1]).dependencies["ts-fsrs"]' "$dir/package.json")
 have=$(node -p 'try { require(process.argv[1]).version } catch (e) { "" }' \

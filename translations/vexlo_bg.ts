@@ -535,6 +535,14 @@ The word &quot;%1&quot; is no longer in the dictionary: OK adds what you typed a
         <translation>Предложението има %1 знака, а транскрипцията побира %2; съкратете го.</translation>
     </message>
     <message>
+        <source>Reference</source>
+        <translation>Справочник</translation>
+    </message>
+    <message>
+        <source>From the reference dictionary; check it before saving.</source>
+        <translation>От справочния речник; проверете я, преди да запишете.</translation>
+    </message>
+    <message>
         <source>Suggested by espeak-ng; check it before saving.</source>
         <translation>Предложено от espeak-ng; проверете го, преди да запишете.</translation>
     </message>
@@ -1413,6 +1421,62 @@ Which encoding was it saved in?</source>
         <source>A learning note says its English word when it appears</source>
         <translation>Бележката за учене изговаря английската си дума, когато се появи</translation>
     </message>
+    <message>
+        <source>Notes show</source>
+        <translation>Бележките показват</translation>
+    </message>
+    <message>
+        <source>A random word</source>
+        <translation>Случайна дума</translation>
+    </message>
+    <message>
+        <source>The next word due (Knew / Forgot)</source>
+        <translation>Следващата дума за преговор</translation>
+    </message>
+    <message>
+        <source>What a learning note shows: a random word, or the next word to review</source>
+        <translation>Какво показва бележката: случайна дума или следващата дума за преговор</translation>
+    </message>
+    <message>
+        <source>Reference dictionary</source>
+        <translation>Справочен речник</translation>
+    </message>
+    <message>
+        <source>Suggest meanings for new words</source>
+        <translation>Предлагай значения</translation>
+    </message>
+    <message>
+        <source>Show the senses of a reference dictionary in the word editor and for words not found</source>
+        <translation>Значенията от справочния речник се показват при нова дума и за ненамерени думи</translation>
+    </message>
+    <message>
+        <source>The .index file of a dictd dictionary; empty for FreeDict&apos;s English–Bulgarian</source>
+        <translation>Файлът .index на речник във формат dictd; празно за англо-българския речник на FreeDict</translation>
+    </message>
+    <message>
+        <source>Choose a dictd dictionary&apos;s index file</source>
+        <translation>Изберете файла .index на речник dictd</translation>
+    </message>
+    <message>
+        <source>Off: new words get no suggested meanings.</source>
+        <translation>Изключено: без предложени значения.</translation>
+    </message>
+    <message>
+        <source>FreeDict English–Bulgarian (CC BY-SA) is installed.</source>
+        <translation>FreeDict (CC BY-SA) е инсталиран.</translation>
+    </message>
+    <message>
+        <source>A dictd dictionary; it is read when first needed.</source>
+        <translation>Речник dictd; чете се при нужда.</translation>
+    </message>
+    <message>
+        <source>Not installed. To get it: sudo apt install %1</source>
+        <translation>Липсва: sudo apt install %1</translation>
+    </message>
+    <message>
+        <source>There is no such file.</source>
+        <translation>Няма такъв файл.</translation>
+    </message>
 </context>
 <context>
     <name>TPaintMachine</name>
@@ -1442,6 +1506,33 @@ Which encoding was it saved in?</source>
     <message>
         <source>Stop</source>
         <translation>Спиране</translation>
+    </message>
+</context>
+<context>
+    <name>TReferencePanel</name>
+    <message>
+        <source>Check the senses to put into the Bulgarian text, one a line (from FreeDict, CC BY-SA)</source>
+        <translation>Отметнете значенията за българския текст, по едно на ред (от FreeDict, CC BY-SA)</translation>
+    </message>
+    <message>
+        <source>Keep accents</source>
+        <translation>С ударения</translation>
+    </message>
+    <message>
+        <source>Keep the reference&apos;s stress accents in the Bulgarian text (къ́ща)</source>
+        <translation>Запазва ударенията от справочника в българския текст (къ́ща)</translation>
+    </message>
+    <message>
+        <source>Fill in the transcription the reference dictionary gives</source>
+        <translation>Попълва транскрипцията от справочния речник</translation>
+    </message>
+    <message>
+        <source>Reference</source>
+        <translation>Справочник</translation>
+    </message>
+    <message>
+        <source>Show or hide the reference dictionary&apos;s senses (Ctrl+R goes to them)</source>
+        <translation>Показва или скрива значенията от справочника (Ctrl+R отива при тях)</translation>
     </message>
 </context>
 <context>
@@ -1484,6 +1575,17 @@ Which encoding was it saved in?</source>
     <message>
         <source>Last filled word</source>
         <translation>Последна въведена дума</translation>
+    </message>
+</context>
+<context>
+    <name>TReviewCommand</name>
+    <message>
+        <source>Review</source>
+        <translation>Преговор</translation>
+    </message>
+    <message>
+        <source>Review the words that are due, then new ones</source>
+        <translation>Преговор на думите, чийто ред е дошъл, после на нови</translation>
     </message>
 </context>
 <context>

@@ -100,7 +100,7 @@ TEST_F(ReferencePanelTest, AnExistingWordOpensThePanelOnRequest)
         EXPECT_EQ(Editor->height(), 323 + 132);
         EXPECT_EQ(Ui.BulgarianGroupBox->geometry(), Bulgarian) << "the panel takes the new room";
         ASSERT_TRUE(WaitUntil([&] { return Panel().SenseList->count() == 2; }, 60000));
-        EXPECT_EQ(Panel().TranscriptionButton->text(), "[juˈbɪkwɪtəs]");
+        EXPECT_EQ(Panel().TranscriptionButton->text(), "[juˋbɪkwɪtəs]");
         // Replacing a transcription is asked first, as Suggest does.
         Ui.TranscriptionEdit->setText("mine");
         TMessageBox::SetNextAnswer(QMessageBox::No);

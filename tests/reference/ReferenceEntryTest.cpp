@@ -86,9 +86,9 @@ TEST(ReferenceText, TranscriptionsInTheDictionarysManner)
     } Cases[] = {
         {u"haʊs", u"haʊs"},                 // one syllable, unchanged
         {u"ˈhaʊs", u"haʊs"},                // one syllable carries no stress mark
-        {u"juˈbɪk.wɪ.təs", u"juˈbɪkwɪtəs"}, // syllable dots go
-        {u"ɪmˈpɛtʃuəs", u"ɪmˈpetʃuəs"},     // the mark stays before its onset; ɛ is e
-        {u"ˈɹʌnɚ", u"ˈrʌnər"},              // American r-sounds as the dictionary writes them
+        {u"juˈbɪk.wɪ.təs", u"juˋbɪkwɪtəs"}, // syllable dots go
+        {u"ɪmˈpɛtʃuəs", u"ɪmˋpetʃuəs"},     // the mark stays before its onset; ɛ is e
+        {u"ˈɹʌnɚ", u"ˋrʌnər"},              // American r-sounds as the dictionary writes them
         {u"-kɹəsi", u"krəsi"},              // a suffix's hyphen goes
         {u"[ɫɐɪ̯ʔ]", u"ləɪ̯ʔ"},                // brackets go; the dark l is l
     };

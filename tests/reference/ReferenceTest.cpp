@@ -55,7 +55,7 @@ TEST(FreeDict, HouseUbiquitousAndLight)
     ASSERT_EQ(Ubiquitous.Entries.size(), 1);
     EXPECT_EQ(Senses(Ubiquitous, "adj"), QStringList({"повсеместен", "вездесъщ"}));
     EXPECT_EQ(TReferenceText::HouseTranscription(Ubiquitous.Entries[0].Transcriptions.first()),
-              "juˈbɪkwɪtəs");
+              "juˋbɪkwɪtəs");
 
     const TReferenceResult Light = FreeDict().LookUp(QStringLiteral("light"));
     QStringList Parts;
