@@ -9,6 +9,7 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QGroupBox>
 #include <QPainter>
 #include <QStatusTipEvent>
 #include <QStyle>
@@ -296,4 +297,18 @@ void TOptionsForm::showEvent(QShowEvent* Event)
     if (Event->spontaneous() || !FOwner)
         return;
     TScreenPlacement::CentreFrameOn(this, FOwner);
+}
+
+void TOptionsForm::StackGroup(QGroupBox* Group, int Height, QWidget* First, QWidget* Last)
+{
+    constexpr int Gap = 7;
+    Group->setGeometry(2, FLastGroup->geometry().bottom() + 1 + Gap, 270, Height);
+    for (QWidget* Button :
+         {static_cast<QWidget*>(ui->OKBitBtn), static_cast<QWidget*>(ui->CancelBitBtn)})
+        Button->move(Button->x(), Button->y() + Height + Gap);
+    setFixedSize(width(), height() + Height + Gap);
+    setTabOrder(FLastTabStop, First);
+    setTabOrder(Last, ui->OKBitBtn);
+    FLastGroup = Group;
+    FLastTabStop = Last;
 }

@@ -113,6 +113,12 @@ protected:
 
 private:
     void FormCreate();
+    // The groups below the note options come one under the other: StackGroup puts Group, Height
+    // high, below the last one, grows the dialog by as much (OK and Cancel move down with the
+    // bottom edge), and puts the group's controls, First to Last, next in the Tab order before OK.
+    void StackGroup(QGroupBox* Group, int Height, QWidget* First, QWidget* Last);
+    QGroupBox* FLastGroup = nullptr;
+    QWidget* FLastTabStop = nullptr;
     void CreateSpeechPage();
     void SpeechPageOK();
     TSpeechSettings* FSpeech = nullptr;

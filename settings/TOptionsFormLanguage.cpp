@@ -9,16 +9,10 @@
 #include <QComboBox>
 #include <QGroupBox>
 
-namespace {
-constexpr int GroupHeight = 45;
-constexpr int Grown = GroupHeight + 7;
-} // namespace
-
 void TOptionsForm::CreateLanguagePage()
 {
     LanguageGroupBox = new QGroupBox(tr("Interface language"), this);
     LanguageGroupBox->setObjectName(QStringLiteral("LanguageGroupBox"));
-    LanguageGroupBox->setGeometry(2, ReferenceGroupBox->geometry().bottom() + 8, 270, GroupHeight);
 
     LanguageComboBox = new QComboBox(LanguageGroupBox);
     LanguageComboBox->setObjectName(QStringLiteral("LanguageComboBox"));
@@ -30,12 +24,7 @@ void TOptionsForm::CreateLanguagePage()
         tr("The language of the windows, from the next start of the program"));
     LanguageComboBox->setCurrentIndex(TInterfaceLanguage().Choice);
 
-    for (QWidget* Button :
-         {static_cast<QWidget*>(ui->OKBitBtn), static_cast<QWidget*>(ui->CancelBitBtn)})
-        Button->move(Button->x(), Button->y() + Grown);
-    setFixedSize(width(), height() + Grown);
-    setTabOrder(ReferenceBrowseButton, LanguageComboBox);
-    setTabOrder(LanguageComboBox, ui->OKBitBtn);
+    StackGroup(LanguageGroupBox, 45, LanguageComboBox, LanguageComboBox);
 }
 
 void TOptionsForm::SetInterfaceLanguage(TInterfaceLanguage* Language)

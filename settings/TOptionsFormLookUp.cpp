@@ -10,16 +10,10 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 
-namespace {
-constexpr int GroupHeight = 45;
-constexpr int Grown = GroupHeight + 7;
-} // namespace
-
 void TOptionsForm::CreateLookUpPage()
 {
     LookUpGroupBox = new QGroupBox(QCoreApplication::translate("TOptionsForm", "On look-up"), this);
     LookUpGroupBox->setObjectName(QStringLiteral("LookUpGroupBox"));
-    LookUpGroupBox->setGeometry(2, SpeechGroupBox->geometry().bottom() + 8, 270, GroupHeight);
 
     LookUpComboBox = new QComboBox(LookUpGroupBox);
     LookUpComboBox->setObjectName(QStringLiteral("LookUpComboBox"));
@@ -31,12 +25,7 @@ void TOptionsForm::CreateLookUpPage()
         "TOptionsForm", "What the window does when copied text is looked up"));
     LookUpComboBox->setCurrentIndex(TLookUpSettings().TakeKeyboard ? 0 : 1);
 
-    for (QWidget* Button :
-         {static_cast<QWidget*>(ui->OKBitBtn), static_cast<QWidget*>(ui->CancelBitBtn)})
-        Button->move(Button->x(), Button->y() + Grown);
-    setFixedSize(width(), height() + Grown);
-    setTabOrder(NotesSpeakCheckBox, LookUpComboBox);
-    setTabOrder(LookUpComboBox, ui->OKBitBtn);
+    StackGroup(LookUpGroupBox, 45, LookUpComboBox, LookUpComboBox);
 }
 
 void TOptionsForm::SetLookUpSettings(TLookUpSettings* LookUp)

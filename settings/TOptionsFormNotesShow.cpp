@@ -10,16 +10,10 @@
 #include <QComboBox>
 #include <QGroupBox>
 
-namespace {
-constexpr int GroupHeight = 45;
-constexpr int Grown = GroupHeight + 7;
-} // namespace
-
 void TOptionsForm::CreateNotesShowPage()
 {
     NotesShowGroupBox = new QGroupBox(QCoreApplication::translate("TOptionsForm", "Notes show"), this);
     NotesShowGroupBox->setObjectName(QStringLiteral("NotesShowGroupBox"));
-    NotesShowGroupBox->setGeometry(2, LookUpGroupBox->geometry().bottom() + 8, 270, GroupHeight);
 
     NotesShowComboBox = new QComboBox(NotesShowGroupBox);
     NotesShowComboBox->setObjectName(QStringLiteral("NotesShowComboBox"));
@@ -30,11 +24,7 @@ void TOptionsForm::CreateNotesShowPage()
         QCoreApplication::translate("TOptionsForm", "What a learning note shows: a random word, or the next word to review"));
     NotesShowComboBox->setCurrentIndex(0);
 
-    for (QWidget* Button :
-         {static_cast<QWidget*>(ui->OKBitBtn), static_cast<QWidget*>(ui->CancelBitBtn)})
-        Button->move(Button->x(), Button->y() + Grown);
-    setFixedSize(width(), height() + Grown);
-    setTabOrder(LookUpComboBox, NotesShowComboBox);
+    StackGroup(NotesShowGroupBox, 45, NotesShowComboBox, NotesShowComboBox);
 }
 
 void TOptionsForm::SetReviewSettings(TReviewSettings* Review)

@@ -17,16 +17,10 @@
 #include <QLineEdit>
 #include <QToolButton>
 
-namespace {
-constexpr int GroupHeight = 100;
-constexpr int Grown = GroupHeight + 7;
-} // namespace
-
 void TOptionsForm::CreateReferencePage()
 {
     ReferenceGroupBox = new QGroupBox(QCoreApplication::translate("TOptionsForm", "Reference dictionary"), this);
     ReferenceGroupBox->setObjectName(QStringLiteral("ReferenceGroupBox"));
-    ReferenceGroupBox->setGeometry(2, NotesShowGroupBox->geometry().bottom() + 8, 270, GroupHeight);
 
     ReferenceCheckBox =
         new QCheckBox(QCoreApplication::translate("TOptionsForm", "Suggest meanings for new words"), ReferenceGroupBox);
@@ -66,11 +60,7 @@ void TOptionsForm::CreateReferencePage()
     ReferenceCheckBox->setChecked(Defaults.Enabled);
     ShowReferenceStatus();
 
-    for (QWidget* Button :
-         {static_cast<QWidget*>(ui->OKBitBtn), static_cast<QWidget*>(ui->CancelBitBtn)})
-        Button->move(Button->x(), Button->y() + Grown);
-    setFixedSize(width(), height() + Grown);
-    setTabOrder(NotesShowComboBox, ReferenceCheckBox);
+    StackGroup(ReferenceGroupBox, 100, ReferenceCheckBox, ReferenceBrowseButton);
     setTabOrder(ReferenceCheckBox, ReferenceEdit);
     setTabOrder(ReferenceEdit, ReferenceBrowseButton);
 }

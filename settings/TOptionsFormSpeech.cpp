@@ -62,6 +62,9 @@ void TOptionsForm::CreateSpeechPage()
     setFixedSize(width(), height() + Grown);
     setTabOrder(ui->AxisComboBox, VoiceComboBox);
     setTabOrder(VoiceComboBox, NotesSpeakCheckBox);
+    setTabOrder(NotesSpeakCheckBox, ui->OKBitBtn);
+    FLastGroup = SpeechGroupBox;
+    FLastTabStop = NotesSpeakCheckBox;
 }
 
 void TOptionsForm::SetSpeechSettings(TSpeechSettings* Speech)
