@@ -3,32 +3,22 @@
 // and look-ups once it is loaded: a headword, one listed twice, an inflected form found through
 // its base form, a phrase that falls back to its first word, and a word that is not there.
 
+#include "bench/BenchData.h"
 #include "reference/TReference.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QFile>
 
 #include <memory>
 
 namespace {
-
-// The resident memory of this process in bytes (/proc/self/statm).
-double ResidentBytes()
-{
-    QFile F(QStringLiteral("/proc/self/statm"));
-    if (!F.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> Fields = F.readAll().split(' ');
-    return Fields.size() > 1 ? Fields[1].toDouble() * 4096.0 : 0;
-}
 
 void BM_ReferenceIndexLoad(benchmark::State& State)
 {
     double Added = 0;
     for (auto _ : State) {
         State.PauseTiming();
-        const double Before = ResidentBytes();
+        const double Before = double(ResidentBytes());
         auto Dictionary = std::make_unique<TReferenceDictionary>();
         State.ResumeTiming();
         QString Error;
@@ -37,7 +27,7 @@ void BM_ReferenceIndexLoad(benchmark::State& State)
             return;
         }
         State.PauseTiming();
-        Added = std::max(Added, ResidentBytes() - Before);
+        Added = std::max(Added, double(ResidentBytes()) - Before);
         benchmark::DoNotOptimize(Dictionary->HeadwordCount());
         Dictionary.reset();
         State.ResumeTiming();

@@ -157,14 +157,6 @@ void BM_Review_Answer_Raw(benchmark::State& State)
     sqlite3_finalize(Log);
 }
 
-long ResidentBytes()
-{
-    std::ifstream Statm("/proc/self/statm");
-    long Size = 0, Resident = 0;
-    Statm >> Size >> Resident;
-    return Resident * sysconf(_SC_PAGESIZE);
-}
-
 // The window from the command to its first word on screen: the session, the counts, the first
 // due word, the window shown. Memory: what the open window adds.
 void BM_Review_WindowOpen(benchmark::State& State)

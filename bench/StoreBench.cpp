@@ -510,14 +510,6 @@ void BM_ReadRandomEntry_Raw(benchmark::State& State)
 
 // ---- memory ----------------------------------------------------------------------------------
 
-long ResidentBytes()
-{
-    std::ifstream Statm("/proc/self/statm");
-    long Size = 0, Resident = 0;
-    Statm >> Size >> Resident;
-    return Resident * sysconf(_SC_PAGESIZE);
-}
-
 // What an open store holds at Count entries: resident memory and heap in use, both as the
 // difference from before opening.
 void BM_StoreMemory(benchmark::State& State)
