@@ -132,8 +132,6 @@ void TDictionaryCommands::UnifyStressMarksExecute()
                 Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
             return;
         const int Changed = ScreenSaverDataModule->UnifyStressMarks();
-        Form.ShowCurrentDetails();
-        Form.TableAfterPost();
         Form.StatusPanel->setText(
             Changed == 1
                 ? QCoreApplication::translate("TDictionaryCommands", "1 transcription changed.")

@@ -498,7 +498,6 @@ int TScreenSaverDataModule::CountForeignStressMarks()
 int TScreenSaverDataModule::UnifyStressMarks()
 {
     int Changed = 0;
-    const int Position = ADOTable->Active() ? ADOTable->RecNo() : -1;
     ChangeData([&] {
         const int64_t Before = sqlite3_total_changes64(ADOConnection->Handle());
         ADOConnection->Execute(
@@ -506,11 +505,9 @@ int TScreenSaverDataModule::UnifyStressMarks()
             ForeignStressMarks);
         Changed = static_cast<int>(sqlite3_total_changes64(ADOConnection->Handle()) - Before);
     });
-    // The rows were changed beside the table: it reads them again and stays where it was.
-    ADOTable->Close();
-    ADOTable->Open();
-    if (Position > 0 && ADOTable->RecordCount() >= Position)
-        ADOTable->SetRecNo(Position);
+    // The rows were changed beside the table: it reads them again and stays on the same entry.
+    if (ADOTable->Active())
+        ADOTable->Refresh();
     return Changed;
 }
 

@@ -28,10 +28,7 @@ void ExpectStep(const TMemoryState& Ours, int32_t Elapsed, const TOracleStep& Th
 // Our scheduler and the reference one give the same states and intervals for the same answers.
 TEST(FsrsOracle, SameStatesAndIntervalsAsTheReference)
 {
-    const TOracle Oracle = TOracle::Find();
-    if (Oracle.NodeMissing)
-        GTEST_SKIP() << Oracle.Why;
-    ASSERT_TRUE(Oracle.Why.empty()) << Oracle.Why;
+    FIND_ORACLE(Oracle);
     const uint32_t Seed = FuzzSeed();
     const std::vector<TOracleCase> Cases = RandomCases(Seed, 400, 16);
     const auto Expected = Oracle.Run(Cases);

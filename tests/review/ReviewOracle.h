@@ -43,6 +43,14 @@ struct TOracle
     std::vector<std::vector<TOracleStep>> Run(const std::vector<TOracleCase>& Cases) const;
 };
 
+// Declares Oracle, the reference scheduler found: the test is skipped where Node itself is missing
+// and fails where Node is there but the scheduler is not installed.
+#define FIND_ORACLE(Oracle)                                                                        \
+    const TOracle Oracle = TOracle::Find();                                                        \
+    if (Oracle.NodeMissing)                                                                        \
+        GTEST_SKIP() << Oracle.Why;                                                                \
+    ASSERT_TRUE(Oracle.Why.empty()) << Oracle.Why
+
 // The answers given to each English word (grade and time) were saved in the data file at Path:
 // its VexloReview and VexloReviewLog hold what the reference scheduler gives for them.
 void ExpectFileMatchesOracle(const QString& Path, const std::map<QString, TOracleCase>& Given,

@@ -225,10 +225,7 @@ TEST(ReviewForeignFiles, RowIdAliasAndTextIds)
 // The store's review of 30 words over months matches the reference scheduler, state and log.
 TEST_F(ReviewStore, ThirtyWordsMatchTheReference)
 {
-    const TOracle Oracle = TOracle::Find();
-    if (Oracle.NodeMissing)
-        GTEST_SKIP() << Oracle.Why;
-    ASSERT_TRUE(Oracle.Why.empty()) << Oracle.Why;
+    FIND_ORACLE(Oracle);
     std::vector<TEnBgRecord> Words;
     for (int I = 0; I < 30; ++I)
         Store->AppendEntry(MakeEntry(QStringLiteral("word%1").arg(I, 2, 10, QLatin1Char('0'))));

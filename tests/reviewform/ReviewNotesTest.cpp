@@ -71,10 +71,7 @@ protected:
 // then holds what the reference scheduler gives.
 TEST_F(ReviewNotes, ThirtyWordsOnNotesMatchTheReference)
 {
-    const TOracle Oracle = TOracle::Find();
-    if (Oracle.NodeMissing)
-        GTEST_SKIP() << Oracle.Why;
-    ASSERT_TRUE(Oracle.Why.empty()) << Oracle.Why;
+    FIND_ORACLE(Oracle);
     std::mt19937 Random(FuzzSeed());
     std::map<QString, TOracleCase> Given;
     TReviewNotes Notes;

@@ -59,10 +59,7 @@ protected:
 // reference scheduler gives for the same answers at the same times.
 TEST_F(ReviewWindow, ThirtyWordsFromTheKeyboardMatchTheReference)
 {
-    const TOracle Oracle = TOracle::Find();
-    if (Oracle.NodeMissing)
-        GTEST_SKIP() << Oracle.Why;
-    ASSERT_TRUE(Oracle.Why.empty()) << Oracle.Why;
+    FIND_ORACLE(Oracle);
     std::mt19937 Random(FuzzSeed());
     std::map<QString, TOracleCase> Given;
     TReviewSession Session(Store->ADOConnection->Handle(), Settings, [this] { return Now; },
