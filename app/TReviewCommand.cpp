@@ -4,12 +4,12 @@
 #include "reports/TReviewProgressPage.h"
 #include "review/TReviewSession.h"
 #include "reviewform/TReviewForm.h"
-#include "speech/TSpeaker.h"
 #include "settings/TSpeechSettings.h"
+#include "speech/TSpeaker.h"
 #include "store/TScreenSaverDataModule.h"
 
-#include <QCoreApplication>
 #include <QAction>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QMenu>
 #include <QTimer>
@@ -23,7 +23,8 @@ TReviewCommand::TReviewCommand(QWidget* Window, QMenu* Tools, QMenu* Tray, QActi
     FAction = new QAction(QCoreApplication::translate("TReviewCommand", "Review"), this);
     FAction->setObjectName(QStringLiteral("ReviewAction"));
     FAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-    FAction->setStatusTip(QCoreApplication::translate("TReviewCommand", "Review the words that are due, then new ones"));
+    FAction->setStatusTip(QCoreApplication::translate(
+        "TReviewCommand", "Review the words that are due, then new ones"));
     FAction->setShortcutContext(Qt::WindowShortcut);
     Tools->addAction(FAction);
     Window->addAction(FAction);
@@ -67,9 +68,9 @@ void TReviewCommand::SetLevel(const TReviewCard& Card, const TReviewAnswer& Answ
 
 void TReviewCommand::ShowProgress(QWidget* Over, TReviewStore& Store)
 {
-    const TReviewProgress Progress =
-        TReviewProgress::Read(ScreenSaverDataModule->ADOConnection->Handle(), Store.Schema().constData(),
-                              LocalDayStart(Clock()), Settings().DesiredRetention / 1000.0);
+    const TReviewProgress Progress = TReviewProgress::Read(
+        ScreenSaverDataModule->ADOConnection->Handle(), Store.Schema().constData(),
+        LocalDayStart(Clock()), Settings().DesiredRetention / 1000.0);
     TInformationForm::ShowPage(Over, BuildReviewProgressPage(Progress));
 }
 
@@ -91,12 +92,10 @@ void TReviewCommand::Execute()
         connect(&Form, &TReviewForm::SpeakRequested, this, [](const QString& Word) {
             TSpeaker::Shared()->Speak(Word, TSpeechSettings::Live().Voice);
         });
-        connect(&Form, &TReviewForm::SettingsChanged, this, [this](const TReviewSettings& S) {
-            Settings() = S;
-        });
-        connect(&Form, &TReviewForm::ProgressRequested, this, [this, &Form, &Session] {
-            ShowProgress(&Form, Session.Store());
-        });
+        connect(&Form, &TReviewForm::SettingsChanged, this,
+                [this](const TReviewSettings& S) { Settings() = S; });
+        connect(&Form, &TReviewForm::ProgressRequested, this,
+                [this, &Form, &Session] { ShowProgress(&Form, Session.Store()); });
         connect(&Form, &TReviewForm::Answered, this,
                 [this](const TReviewCard& Card, const TReviewAnswer& Answer) {
                     SetLevel(Card, Answer);

@@ -3,9 +3,9 @@
 #include "reference/TReference.h"
 #include "settings/TReferenceSettings.h"
 
-#include <QCoreApplication>
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,7 +18,7 @@
 namespace {
 
 constexpr int PanelHeight = 132;
-constexpr int RawRole = Qt::UserRole;   // the Bulgarian text as the reference writes it
+constexpr int RawRole = Qt::UserRole; // the Bulgarian text as the reference writes it
 constexpr int GlossRole = Qt::UserRole + 1;
 constexpr int LabelRole = Qt::UserRole + 2; // "n. 2."
 
@@ -41,13 +41,15 @@ TReferencePanel::TReferencePanel(QDialog* Editor, QLineEdit* English, QPlainText
     SenseList = new QListWidget(Panel);
     SenseList->setObjectName(QStringLiteral("ReferenceSenseList"));
     SenseList->setStatusTip(QCoreApplication::translate(
-        "TReferencePanel", "Check the senses to put into the Bulgarian text, one a line (from FreeDict, CC BY-SA)"));
+        "TReferencePanel",
+        "Check the senses to put into the Bulgarian text, one a line (from FreeDict, CC BY-SA)"));
     SenseList->setTextElideMode(Qt::ElideRight);
     connect(SenseList, &QListWidget::itemChanged, this, &TReferencePanel::SenseToggled);
-    KeepAccentsCheckBox = new QCheckBox(QCoreApplication::translate("TReferencePanel", "Keep accents"), Panel);
+    KeepAccentsCheckBox =
+        new QCheckBox(QCoreApplication::translate("TReferencePanel", "Keep accents"), Panel);
     KeepAccentsCheckBox->setObjectName(QStringLiteral("ReferenceKeepAccentsCheckBox"));
-    KeepAccentsCheckBox->setStatusTip(
-        QCoreApplication::translate("TReferencePanel", "Keep the reference's stress accents in the Bulgarian text (къ́ща)"));
+    KeepAccentsCheckBox->setStatusTip(QCoreApplication::translate(
+        "TReferencePanel", "Keep the reference's stress accents in the Bulgarian text (къ́ща)"));
     connect(KeepAccentsCheckBox, &QCheckBox::toggled, this, [this](bool Keep) {
         TReferenceSettings::SetLiveKeepAccents(Keep);
         {
@@ -60,19 +62,20 @@ TReferencePanel::TReferencePanel(QDialog* Editor, QLineEdit* English, QPlainText
 
     TranscriptionButton = new QToolButton(Editor);
     TranscriptionButton->setObjectName(QStringLiteral("ReferenceTranscriptionButton"));
-    TranscriptionButton->setStatusTip(
-        QCoreApplication::translate("TReferencePanel", "Fill in the transcription the reference dictionary gives"));
+    TranscriptionButton->setStatusTip(QCoreApplication::translate(
+        "TReferencePanel", "Fill in the transcription the reference dictionary gives"));
     TranscriptionButton->hide();
     connect(TranscriptionButton, &QToolButton::clicked, this, [this] {
         if (!FTranscriptions.isEmpty())
             emit TranscriptionPicked(FTranscriptions.first());
     });
-    ToggleButton = new QPushButton(QCoreApplication::translate("TReferencePanel", "Reference"), Editor);
+    ToggleButton =
+        new QPushButton(QCoreApplication::translate("TReferencePanel", "Reference"), Editor);
     ToggleButton->setObjectName(QStringLiteral("ReferenceToggleButton"));
     ToggleButton->setCheckable(true);
     ToggleButton->setAutoDefault(false);
-    ToggleButton->setStatusTip(
-        QCoreApplication::translate("TReferencePanel", "Show or hide the reference dictionary's senses (Ctrl+R goes to them)"));
+    ToggleButton->setStatusTip(QCoreApplication::translate(
+        "TReferencePanel", "Show or hide the reference dictionary's senses (Ctrl+R goes to them)"));
     ToggleButton->hide();
     connect(ToggleButton, &QPushButton::clicked, this, [this](bool On) { SetOpen(On); });
 
@@ -169,9 +172,8 @@ void TReferencePanel::Show(const TReferenceResult& Result)
             if (!House.isEmpty() && !FTranscriptions.contains(House))
                 FTranscriptions.append(House);
         }
-        const QString Part = Entry.PartOfSpeech.isEmpty()
-                                 ? QString()
-                                 : Entry.PartOfSpeech + QLatin1Char('.');
+        const QString Part =
+            Entry.PartOfSpeech.isEmpty() ? QString() : Entry.PartOfSpeech + QLatin1Char('.');
         if (!Part.isEmpty() && !Parts.contains(Part))
             Parts.append(Part);
         int Number = 0;
@@ -187,17 +189,16 @@ void TReferencePanel::Show(const TReferenceResult& Result)
                                          .arg(Number));
             Item->setText(ItemText(Item));
             Item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
-            Item->setCheckState(FInserted.contains(SenseText(Item)) ? Qt::Checked
-                                                                    : Qt::Unchecked);
+            Item->setCheckState(FInserted.contains(SenseText(Item)) ? Qt::Checked : Qt::Unchecked);
         }
     }
     QString Header;
     if (Result.Asked.isEmpty())
         Header = QStringLiteral("Type the English word to see the reference's senses.");
     else if (!Result.Found())
-        Header = Result.Error.isEmpty() ? QStringLiteral("\"%1\" is not in the reference.")
-                                              .arg(Result.Asked)
-                                        : Result.Error;
+        Header = Result.Error.isEmpty()
+                     ? QStringLiteral("\"%1\" is not in the reference.").arg(Result.Asked)
+                     : Result.Error;
     else
         Header = QStringLiteral("Reference: %1 %2").arg(Result.FoundAs, Parts.join(u' '));
     if (!Result.Note.isEmpty() && Result.Found())

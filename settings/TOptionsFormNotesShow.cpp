@@ -6,22 +6,24 @@
 
 #include "review/TReviewSettings.h"
 
-#include <QCoreApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 
 void TOptionsForm::CreateNotesShowPage()
 {
-    NotesShowGroupBox = new QGroupBox(QCoreApplication::translate("TOptionsForm", "Notes show"), this);
+    NotesShowGroupBox =
+        new QGroupBox(QCoreApplication::translate("TOptionsForm", "Notes show"), this);
     NotesShowGroupBox->setObjectName(QStringLiteral("NotesShowGroupBox"));
 
     NotesShowComboBox = new QComboBox(NotesShowGroupBox);
     NotesShowComboBox->setObjectName(QStringLiteral("NotesShowComboBox"));
     NotesShowComboBox->setGeometry(8, 16, 254, 21);
     NotesShowComboBox->addItems(
-        {QCoreApplication::translate("TOptionsForm", "A random word"), QCoreApplication::translate("TOptionsForm", "The next word due (Knew / Forgot)")});
-    NotesShowComboBox->setStatusTip(
-        QCoreApplication::translate("TOptionsForm", "What a learning note shows: a random word, or the next word to review"));
+        {QCoreApplication::translate("TOptionsForm", "A random word"),
+         QCoreApplication::translate("TOptionsForm", "The next word due (Knew / Forgot)")});
+    NotesShowComboBox->setStatusTip(QCoreApplication::translate(
+        "TOptionsForm", "What a learning note shows: a random word, or the next word to review"));
     NotesShowComboBox->setCurrentIndex(0);
 
     StackGroup(NotesShowGroupBox, 45, NotesShowComboBox, NotesShowComboBox);

@@ -8,9 +8,9 @@
 #include "settings/TReferenceSettings.h"
 #include "widgets/TFileDialog.h"
 
-#include <QCoreApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -19,27 +19,32 @@
 
 void TOptionsForm::CreateReferencePage()
 {
-    ReferenceGroupBox = new QGroupBox(QCoreApplication::translate("TOptionsForm", "Reference dictionary"), this);
+    ReferenceGroupBox =
+        new QGroupBox(QCoreApplication::translate("TOptionsForm", "Reference dictionary"), this);
     ReferenceGroupBox->setObjectName(QStringLiteral("ReferenceGroupBox"));
 
     ReferenceCheckBox =
-        new QCheckBox(QCoreApplication::translate("TOptionsForm", "Suggest meanings for new words"), ReferenceGroupBox);
+        new QCheckBox(QCoreApplication::translate("TOptionsForm", "Suggest meanings for new words"),
+                      ReferenceGroupBox);
     ReferenceCheckBox->setObjectName(QStringLiteral("ReferenceCheckBox"));
     ReferenceCheckBox->setGeometry(8, 17, 254, 17);
     ReferenceCheckBox->setStatusTip(QCoreApplication::translate(
-        "TOptionsForm", "Show the senses of a reference dictionary in the word editor and for words not found"));
+        "TOptionsForm",
+        "Show the senses of a reference dictionary in the word editor and for words not found"));
 
     ReferenceEdit = new QLineEdit(ReferenceGroupBox);
     ReferenceEdit->setObjectName(QStringLiteral("ReferenceEdit"));
     ReferenceEdit->setGeometry(8, 38, 226, 21);
     ReferenceEdit->setPlaceholderText(TReference::DefaultIndexPath());
-    ReferenceEdit->setStatusTip(
-        QCoreApplication::translate("TOptionsForm", "The .index file of a dictd dictionary; empty for FreeDict's English–Bulgarian"));
+    ReferenceEdit->setStatusTip(QCoreApplication::translate(
+        "TOptionsForm",
+        "The .index file of a dictd dictionary; empty for FreeDict's English–Bulgarian"));
     ReferenceBrowseButton = new QToolButton(ReferenceGroupBox);
     ReferenceBrowseButton->setObjectName(QStringLiteral("ReferenceBrowseButton"));
     ReferenceBrowseButton->setText(QStringLiteral("..."));
     ReferenceBrowseButton->setGeometry(238, 38, 24, 21);
-    ReferenceBrowseButton->setStatusTip(QCoreApplication::translate("TOptionsForm", "Choose a dictd dictionary's index file"));
+    ReferenceBrowseButton->setStatusTip(
+        QCoreApplication::translate("TOptionsForm", "Choose a dictd dictionary's index file"));
     connect(ReferenceBrowseButton, &QToolButton::clicked, this,
             &TOptionsForm::ReferenceBrowseClick);
 
@@ -71,12 +76,17 @@ void TOptionsForm::ShowReferenceStatus()
     const bool Default = Path.isEmpty() || Path == TReference::DefaultIndexPath();
     QString Status;
     if (!ReferenceCheckBox->isChecked())
-        Status = QCoreApplication::translate("TOptionsForm", "Off: new words get no suggested meanings.");
+        Status = QCoreApplication::translate("TOptionsForm",
+                                             "Off: new words get no suggested meanings.");
     else if (QFileInfo::exists(Default ? TReference::DefaultIndexPath() : Path))
-        Status = Default ? QCoreApplication::translate("TOptionsForm", "FreeDict English–Bulgarian (CC BY-SA) is installed.")
-                         : QCoreApplication::translate("TOptionsForm", "A dictd dictionary; it is read when first needed.");
+        Status = Default
+                     ? QCoreApplication::translate(
+                           "TOptionsForm", "FreeDict English–Bulgarian (CC BY-SA) is installed.")
+                     : QCoreApplication::translate(
+                           "TOptionsForm", "A dictd dictionary; it is read when first needed.");
     else if (Default)
-        Status = QCoreApplication::translate("TOptionsForm", "Not installed. To get it: sudo apt install %1")
+        Status = QCoreApplication::translate("TOptionsForm",
+                                             "Not installed. To get it: sudo apt install %1")
                      .arg(QLatin1String(TReference::PackageName));
     else
         Status = QCoreApplication::translate("TOptionsForm", "There is no such file.");
