@@ -73,7 +73,8 @@ template <typename TWork> void TAdminForm::Guarded(TWork&& Work)
     }
 }
 
-TAdminForm::TAdminForm(const QStringList& Arguments) : QMainWindow(nullptr)
+TAdminForm::TAdminForm(TScreenSaverDataModule& AStore, const QStringList& Arguments)
+    : QMainWindow(nullptr), Store(AStore)
 {
     setupUi(this);
     Placement = new TWindowPlacement(*this);
@@ -107,8 +108,6 @@ void TAdminForm::DesignForm()
     TWordGrid::Design(EnglishDBGrid, GridModel);
     ApplyReadableColours();
 
-    ApplyReadableColours();
-
     for (auto* Bar : {ToolBarOne, ToolBarTwo}) {
         Bar->setFrameShape(QFrame::NoFrame);
         Bar->setAutoFillBackground(true);
@@ -128,12 +127,12 @@ void TAdminForm::DesignForm()
     addAction(Open);
 
     Tray = new TTrayControl(*this);
-    Notes = new TLearnNotes(this, Tray->StartStopTMI);
+    Notes = new TLearnNotes(this, Store, Tray->StartStopTMI);
     Notes->StoreOpen = [this] { return TableBound; };
     Notes->NoDialogOpen = [this] { return NoDialogOpen(); };
     Notes->Guarded = [this](const std::function<void()>& Work) { Guarded(Work); };
 
-    Review = new TReviewCommand(this, Tools1, Tray->TrayPopupMenu, Tray->StartStopTMI);
+    Review = new TReviewCommand(this, Store, Tools1, Tray->TrayPopupMenu, Tray->StartStopTMI);
     Review->Ready = [this] { return !Busy && TableBound; };
     Review->AsDialog = [this](const std::function<void()>& Work) {
         TDialogOpen Dialog(*this);
@@ -147,19 +146,19 @@ void TAdminForm::DesignForm()
     LookUps->Ready = [this] { return !Busy && TableBound; };
     LookUps->Find = [this](const QString& Text) { CaptureText(Text); };
 
-    Meanings = new TMeaningFinder(this, SearchEdit, BulgarianDBMemo, StatusBar);
+    Meanings = new TMeaningFinder(this, Store, SearchEdit, BulgarianDBMemo, StatusBar);
     Meanings->MoveTo = [this](int Row) {
         Guarded([this, Row] {
             const QScopedValueRollback<bool> Searching(Busy, true);
-            ScreenSaverDataModule->ADOTable->SetRecNo(Row + 1);
+            Store.ADOTable->SetRecNo(Row + 1);
         });
     };
 
     FindCommand = new TFindCommand(this, File1, DeleteAll);
     FindCommand->GoToEntry = [this](int32_t ID) {
-        const int Row = TableBound ? ScreenSaverDataModule->ADOTable->IndexOfId(ID) : -1;
+        const int Row = TableBound ? Store.ADOTable->IndexOfId(ID) : -1;
         if (Row >= 0)
-            Guarded([Row] { ScreenSaverDataModule->ADOTable->SetRecNo(Row + 1); });
+            Guarded([this, Row] { Store.ADOTable->SetRecNo(Row + 1); });
         return Row >= 0;
     };
 
@@ -201,7 +200,7 @@ void TAdminForm::DesignForm()
             [this](const QModelIndex& Current) { GridCurrentRowChanged(Current.row()); });
     auto Navigate = [this](void (TVexloTable::*Move)()) {
         Guarded([this, Move] {
-            TVexloTable* Table = ScreenSaverDataModule->ADOTable;
+            TVexloTable* Table = Store.ADOTable;
             if (TableBound && Table->Active())
                 (Table->*Move)();
         });
@@ -234,8 +233,8 @@ void TAdminForm::FormCreate(const QStringList& Arguments)
     SetDoubleBufferedTree(this);
     SetDoubleBuffered(this, false);
     OpenErrors.clear();
-    ScreenSaverDataModule->OpenDataFile(ScreenSaverSettings->DataFile, OpenErrors);
-    if (!ScreenSaverDataModule->ADOTable->Active())
+    Store.OpenDataFile(ScreenSaverSettings->DataFile, OpenErrors);
+    if (!Store.ADOTable->Active())
         return;
     Busy = true;
     // The clipboard is watched from here on; what it holds now is not captured.
@@ -259,8 +258,8 @@ void TAdminForm::FormCreate(const QStringList& Arguments)
 void TAdminForm::FormDestroy()
 {
     DetachTableEvents();
-    if (TableBound && ScreenSaverDataModule) {
-        ScreenSaverDataModule->ADOTable->OnDataChange = nullptr;
+    if (TableBound) {
+        Store.ADOTable->OnDataChange = nullptr;
         TableBound = false;
     }
     delete ScreenSaverSettings;
@@ -286,7 +285,7 @@ void TAdminForm::FormDestroy()
 
 void TAdminForm::BindDataControls()
 {
-    TVexloTable* Table = ScreenSaverDataModule->DataSource->DataSet;
+    TVexloTable* Table = Store.DataSource->DataSet;
     TableBound = true;
     Table->OnDataChange = [this] {
         GridModel->DataChanged();
@@ -302,14 +301,14 @@ void TAdminForm::BindDataControls()
 // transcription, Bulgarian text, navigator.
 void TAdminForm::ShowCurrentDetails()
 {
-    TVexloTable* Table = TableBound ? ScreenSaverDataModule->ADOTable : nullptr;
+    TVexloTable* Table = TableBound ? Store.ADOTable : nullptr;
     const bool HasRow = Table && Table->Active() && Table->RecNo() > 0;
     if (HasRow) {
         // Only what can be seen is laid out, however long the stored texts are.
-        TransDBEdit->setText(TDisplayText::OneLine(ScreenSaverDataModule->ADOTableTRANS->AsString(),
+        TransDBEdit->setText(TDisplayText::OneLine(Store.ADOTableTRANS->AsString(),
                                                    TDisplayText::WordChars));
         TransDBEdit->setCursorPosition(0);
-        QString Bulgarian = ScreenSaverDataModule->ADOTableBULG->AsString();
+        QString Bulgarian = Store.ADOTableBULG->AsString();
         Bulgarian.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         BulgarianDBMemo->setPlainText(TDisplayText::Lines(Bulgarian, TDisplayText::MemoLines,
                                                           TDisplayText::MemoLineChars,
@@ -334,7 +333,7 @@ void TAdminForm::ShowCurrentDetails()
 
 void TAdminForm::UpdateNavigator()
 {
-    TVexloTable* Table = TableBound ? ScreenSaverDataModule->ADOTable : nullptr;
+    TVexloTable* Table = TableBound ? Store.ADOTable : nullptr;
     const int Pos = Table && Table->Active() ? Table->RecNo() : -1;
     const int Count = Table && Table->Active() ? Table->RecordCount() : 0;
     NavFirst->setEnabled(Pos > 1);
@@ -348,7 +347,7 @@ void TAdminForm::GridCurrentRowChanged(int Row)
     if (SyncingGrid || !TableBound || Row < 0)
         return;
     Guarded([this, Row] {
-        TVexloTable* Table = ScreenSaverDataModule->ADOTable;
+        TVexloTable* Table = Store.ADOTable;
         if (Table->Active() && Table->RecNo() != Row + 1)
             Table->SetRecNo(Row + 1);
     });
@@ -356,7 +355,7 @@ void TAdminForm::GridCurrentRowChanged(int Row)
 
 void TAdminForm::AttachTableEvents()
 {
-    TVexloTable* Table = ScreenSaverDataModule->ADOTable;
+    TVexloTable* Table = Store.ADOTable;
     Table->AfterScroll = [this] {
         ShowCurrentDetails();
         TableAfterScroll();
@@ -366,9 +365,9 @@ void TAdminForm::AttachTableEvents()
 
 void TAdminForm::DetachTableEvents()
 {
-    if (!ScreenSaverDataModule || !TableBound)
+    if (!TableBound)
         return;
-    TVexloTable* Table = ScreenSaverDataModule->ADOTable;
+    TVexloTable* Table = Store.ADOTable;
     // The data-aware controls stay bound; only this window's own handlers go.
     Table->AfterScroll = [this] { ShowCurrentDetails(); };
     Table->AfterPost = nullptr;
@@ -377,20 +376,20 @@ void TAdminForm::DetachTableEvents()
 void TAdminForm::FormActivate()
 {
     // Another program may have changed, replaced or deleted the data file meanwhile.
-    if (TableBound && ScreenSaverDataModule && ScreenSaverDataModule->ADOConnection->Connected())
+    if (TableBound && Store.ADOConnection->Connected())
         Guarded([this] {
             bool Reloaded = false;
-            const QString Problem = ScreenSaverDataModule->CheckDataFile(&Reloaded);
+            const QString Problem = Store.CheckDataFile(&Reloaded);
             if (!Problem.isEmpty())
                 OpenErrors.append(Problem);
-            if (Reloaded && ScreenSaverDataModule->ADOTable->Active()) {
+            if (Reloaded && Store.ADOTable->Active()) {
                 TableAfterPost();
                 EnableEntryCommands();
             }
         });
     Dictionaries->OfferAnotherDictionary();
     ShowOpenErrors();
-    if (ScreenSaverDataModule && !ScreenSaverDataModule->ADOConnection->Connected() &&
+    if (!Store.ADOConnection->Connected() &&
         ApplicationTerminate)
         ApplicationTerminate();
     Dictionaries->OfferSampleVocabulary();
@@ -408,7 +407,7 @@ void TAdminForm::ShowOpenErrors()
 
 void TAdminForm::UpdateCaption()
 {
-    TVexloTable* Table = ScreenSaverDataModule->ADOTable;
+    TVexloTable* Table = Store.ADOTable;
     const int RecNo = Table->RecNo();
     QString Caption = QCoreApplication::translate("TAdminForm", "Vexlo Vocabulary - %n records",
                                                   nullptr, Table->RecordCount());
@@ -422,7 +421,7 @@ void TAdminForm::UpdateCaption()
         const QString Word =
             RecNo > 0
                 ? TDisplayText::OneLine(
-                      TextCodec::WidenText(ScreenSaverDataModule->ADOTableENAME->AsAnsiString()),
+                      TextCodec::WidenText(Store.ADOTableENAME->AsAnsiString()),
                       TDisplayText::WordChars)
                 : QString();
         if (SearchEdit->text() != Word)
@@ -456,7 +455,7 @@ void TAdminForm::TableAfterScroll()
 
 void TAdminForm::TableAfterPost()
 {
-    const bool HasEntries = !ScreenSaverDataModule->IsStoreEmpty();
+    const bool HasEntries = !Store.IsStoreEmpty();
     Delete->setEnabled(HasEntries);
     DeleteAll->setEnabled(HasEntries);
     Redact->setEnabled(HasEntries);
@@ -465,7 +464,7 @@ void TAdminForm::TableAfterPost()
 
 void TAdminForm::EnableEntryCommands()
 {
-    const bool HasEntries = !ScreenSaverDataModule->IsStoreEmpty();
+    const bool HasEntries = !Store.IsStoreEmpty();
     Delete->setEnabled(HasEntries);
     DeleteAll->setEnabled(HasEntries);
     Redact->setEnabled(HasEntries);
@@ -474,7 +473,7 @@ void TAdminForm::EnableEntryCommands()
 
 void TAdminForm::DisableWhenEmpty()
 {
-    if (!ScreenSaverDataModule->IsStoreEmpty())
+    if (!Store.IsStoreEmpty())
         return;
     Delete->setEnabled(false);
     Redact->setEnabled(false);
@@ -491,7 +490,7 @@ void TAdminForm::SearchEditChange()
         return Speech->ClearSearchOutcome();
     Busy = true;
     try {
-        ScreenSaverDataModule->SearchWord(TextCodec::NarrowText(SearchEdit->text()));
+        Store.SearchWord(TextCodec::NarrowText(SearchEdit->text()));
         Speech->ShowSearchOutcome();
     } catch (...) {
         Busy = false;
@@ -535,7 +534,7 @@ void TAdminForm::DeleteExecute()
     LookUps->EntryDialogOpened();
     Guarded([this] {
         const QString Word = TDisplayText::OneLine(
-            TextCodec::WidenText(ScreenSaverDataModule->ADOTableENAME->AsAnsiString()),
+            TextCodec::WidenText(Store.ADOTableENAME->AsAnsiString()),
             TDisplayText::QuestionWordChars);
         const QString Question =
             QCoreApplication::translate("TAdminForm", "Delete the word %1 ?").arg(AsciiUpper(Word));
@@ -548,10 +547,10 @@ void TAdminForm::DeleteExecute()
         MessageForm->ShowPainted();
         try {
             // Busy: a copy or a lookup arriving while the windows are drawn must not search.
-            MessageForm->KeepPaintedDuring(ScreenSaverDataModule->ADOConnection, [this] {
+            MessageForm->KeepPaintedDuring(Store.ADOConnection, [this] {
                 const bool WasBusy = std::exchange(Busy, true);
                 try {
-                    ScreenSaverDataModule->DeleteCurrentEntry();
+                    Store.DeleteCurrentEntry();
                 } catch (...) {
                     Busy = WasBusy;
                     throw;
@@ -580,7 +579,7 @@ void TAdminForm::DeleteAllExecute()
                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
             return;
         SearchEdit->clear();
-        ScreenSaverDataModule->DeleteAllEntries();
+        Store.DeleteAllEntries();
         UpdateCaption();
         DisableWhenEmpty();
     });
@@ -588,10 +587,10 @@ void TAdminForm::DeleteAllExecute()
 
 void TAdminForm::RandomBitBtnClick()
 {
-    Guarded([] {
-        if (ScreenSaverDataModule->IsStoreEmpty())
+    Guarded([this] {
+        if (Store.IsStoreEmpty())
             return;
-        ScreenSaverDataModule->GotoRandomEntry(ScreenSaverDataModule->ADOTable);
+        Store.GotoRandomEntry(Store.ADOTable);
     });
 }
 
@@ -613,7 +612,7 @@ void TAdminForm::AboutExecute()
 {
     TDialogOpen Dialog(*this);
     Guarded([this] {
-        TAboutForm AboutForm(this);
+        TAboutForm AboutForm(&Store, this);
         AboutForm.exec();
     });
     Dialog.Close();
@@ -684,8 +683,7 @@ void TAdminForm::FormCloseQuery(bool& CanClose)
 void TAdminForm::FormClose()
 {
     DetachTableEvents();
-    if (ScreenSaverDataModule)
-        ScreenSaverDataModule->CloseData();
+    Store.CloseData();
     if (isMinimized() || isMaximized())
         Placement->RestoreNormalBounds();
     if (ApplicationTerminate)

@@ -25,6 +25,7 @@ class TFindCommand;
 class TReviewCommand;
 class TEnglishTableModel;
 class TRegInfo;
+class TScreenSaverDataModule;
 class TSpeechCommands;
 class TTrayControl;
 class TWindowPlacement;
@@ -40,11 +41,14 @@ class TAdminForm : public QMainWindow, private Ui::TAdminForm
     Q_OBJECT
 
 public:
-    // Runs FormCreate. Arguments are the program's command line (program name first).
-    explicit TAdminForm(const QStringList& Arguments = QStringList());
+    // Runs FormCreate over Store, which outlives the window. Arguments are the program's command
+    // line (program name first).
+    explicit TAdminForm(TScreenSaverDataModule& Store, const QStringList& Arguments = QStringList());
     // Runs FormDestroy: saves every setting.
     ~TAdminForm() override;
 
+    // The vocabulary store the window browses and changes; its parts reach it from here.
+    TScreenSaverDataModule& Store;
     bool Busy = false;
     TRegInfo* ScreenSaverSettings = nullptr;
     QStringList OpenErrors;

@@ -109,7 +109,7 @@ void TDictionaryCommands::UnifyStressMarksExecute()
         return;
     TAdminForm::TDialogOpen Dialog(Form);
     try {
-        const int Count = ScreenSaverDataModule->CountForeignStressMarks();
+        const int Count = Form.Store.CountForeignStressMarks();
         if (Count == 0) {
             TMessageBox::Information(
                 &Form, QCoreApplication::translate("TDictionaryCommands", "Unify Stress Marks"),
@@ -131,7 +131,7 @@ void TDictionaryCommands::UnifyStressMarksExecute()
                 &Form, QCoreApplication::translate("TDictionaryCommands", "Unify Stress Marks"),
                 Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
             return;
-        const int Changed = ScreenSaverDataModule->UnifyStressMarks();
+        const int Changed = Form.Store.UnifyStressMarks();
         Form.StatusPanel->setText(
             Changed == 1
                 ? QCoreApplication::translate("TDictionaryCommands", "1 transcription changed.")
@@ -201,8 +201,7 @@ void TDictionaryCommands::PrepareFirstRun()
 
 void TDictionaryCommands::OfferAnotherDictionary()
 {
-    if (FirstRunProblem.isEmpty() || !ScreenSaverDataModule ||
-        ScreenSaverDataModule->ADOConnection->Connected())
+    if (FirstRunProblem.isEmpty() || Form.Store.ADOConnection->Connected())
         return;
     const QString Problem = FirstRunProblem;
     FirstRunProblem.clear();
@@ -214,7 +213,7 @@ void TDictionaryCommands::OfferAnotherDictionary()
                                        "TDictionaryCommands",
                                        "\n\nOpen a dictionary you have, make a new one (Save), or "
                                        "close the program?");
-    while (!ScreenSaverDataModule->ADOConnection->Connected()) {
+    while (!Form.Store.ADOConnection->Connected()) {
         TAdminForm::TDialogOpen Dialog(Form);
         const auto Answer = TMessageBox::Show(
             &Form, QMessageBox::Warning,
@@ -235,8 +234,8 @@ void TDictionaryCommands::OfferSampleVocabulary()
     if (!FirstRunCreated)
         return;
     FirstRunCreated = false;
-    TVexloTable* Table = ScreenSaverDataModule ? ScreenSaverDataModule->ADOTable : nullptr;
-    if (!Form.TableBound || !Table->Active() || !ScreenSaverDataModule->IsStoreEmpty())
+    TVexloTable* Table = Form.Store.ADOTable;
+    if (!Form.TableBound || !Table->Active() || !Form.Store.IsStoreEmpty())
         return;
     TAdminForm::TDialogOpen Dialog(Form);
     const bool Fill =
@@ -252,7 +251,7 @@ void TDictionaryCommands::OfferSampleVocabulary()
     const QString Path = Form.ScreenSaverSettings->DataFile;
     try {
         // Still empty, so nothing is lost: the file is made again with the sample in it.
-        ScreenSaverDataModule->CloseData();
+        Form.Store.CloseData();
         QFile::remove(Path);
         TDataFileTool::CreateSampleDataFile(Path);
     } catch (const std::exception& Failure) {
@@ -334,17 +333,17 @@ void TDictionaryCommands::NewDictionaryExecute()
 
 bool TDictionaryCommands::SwitchDictionary(const QString& Path, bool Remember)
 {
-    TVexloTable* Table = ScreenSaverDataModule->ADOTable;
+    TVexloTable* Table = Form.Store.ADOTable;
     const QString Previous = Form.ScreenSaverSettings->DataFile;
     const int PreviousRecNo = Table->Active() ? Table->RecNo() : -1;
     QStringList Messages;
-    ScreenSaverDataModule->OpenDataFile(Path, Messages);
+    Form.Store.OpenDataFile(Path, Messages);
     // A missing file leaves the open one as it was; any other failure has closed it.
     const bool Opened = Messages.isEmpty() && Table->Active();
     if (!Opened) {
         if (!Table->Active() && !Previous.isEmpty()) {
             QStringList Again;
-            ScreenSaverDataModule->OpenDataFile(Previous, Again);
+            Form.Store.OpenDataFile(Previous, Again);
             Messages += Again;
             if (Table->Active() && PreviousRecNo > 0 && PreviousRecNo <= Table->RecordCount())
                 Table->SetRecNo(PreviousRecNo);

@@ -111,9 +111,9 @@ void TInterchangeCommands::ImportExecute()
 
 bool TInterchangeCommands::RefusedWhileImporting()
 {
-    if (!ScreenSaverDataModule || ScreenSaverDataModule->ChangesHeldBy.isEmpty())
+    if (Form.Store.ChangesHeldBy.isEmpty())
         return false;
-    TMessageBox::Information(&Form, ImportCaption(), ScreenSaverDataModule->ChangesHeldBy);
+    TMessageBox::Information(&Form, ImportCaption(), Form.Store.ChangesHeldBy);
     return true;
 }
 
@@ -129,7 +129,7 @@ void TInterchangeCommands::ExportExecute()
 
 bool TInterchangeCommands::ImportFile(const QString& Path, TInterchangeFormat Format)
 {
-    if (!ScreenSaverDataModule || !ScreenSaverDataModule->ADOTable->Active()) {
+    if (!Form.Store.ADOTable->Active()) {
         TMessageBox::Error(
             &Form, ImportCaption(),
             QCoreApplication::translate("TInterchangeCommands", "No dictionary is open."));
@@ -138,10 +138,10 @@ bool TInterchangeCommands::ImportFile(const QString& Path, TInterchangeFormat Fo
     TInterchange::TImportSummary Summary;
     // Until the import has ended, the entry commands are refused and a request to end the
     // program waits (answering "no" to the import's windows, which rolls it back).
-    ScreenSaverDataModule->ChangesHeldBy = ImportRunningText();
+    Form.Store.ChangesHeldBy = ImportRunningText();
     Form.LookUps->EntryDialogOpened();
     const auto Release = qScopeGuard([this] {
-        ScreenSaverDataModule->ChangesHeldBy.clear();
+        Form.Store.ChangesHeldBy.clear();
         Form.LookUps->EntryDialogClosed();
     });
     Form.Busy = true;
@@ -168,7 +168,7 @@ bool TInterchangeCommands::ImportFile(const QString& Path, TInterchangeFormat Fo
             return false;
         }
         Summary = TInterchangeDialogs::ImportWithProgress(
-            &Form, *ScreenSaverDataModule, Data, [this](const TInterchange::TImportSummary& S) {
+            &Form, Form.Store, Data, [this](const TInterchange::TImportSummary& S) {
                 return TMessageBox::Question(
                            &Form, ImportCaption(),
                            S.Report() + QCoreApplication::translate("TInterchangeCommands",
@@ -203,14 +203,14 @@ bool TInterchangeCommands::ImportFile(const QString& Path, TInterchangeFormat Fo
 
 bool TInterchangeCommands::ExportFile(const QString& Path, TInterchangeFormat Format)
 {
-    if (!ScreenSaverDataModule || !ScreenSaverDataModule->ADOConnection->Connected()) {
+    if (!Form.Store.ADOConnection->Connected()) {
         TMessageBox::Error(
             &Form, ExportCaption(),
             QCoreApplication::translate("TInterchangeCommands", "No dictionary is open."));
         return false;
     }
     try {
-        const int Count = TInterchange::Export(*ScreenSaverDataModule->ADOConnection, Path, Format);
+        const int Count = TInterchange::Export(*Form.Store.ADOConnection, Path, Format);
         TMessageBox::Information(
             &Form, ExportCaption(),
             AsPlainText((Count == 1 ? QCoreApplication::translate("TInterchangeCommands",

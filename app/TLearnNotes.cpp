@@ -27,10 +27,10 @@ TNoteLibrary TNoteLibrary::Default()
     return {&::CanShow, &::ShowLearnForm};
 }
 
-TLearnNotes::TLearnNotes(QObject* Parent, QAction* StartStop)
-    : QObject(Parent), FStartStop(StartStop)
+TLearnNotes::TLearnNotes(QObject* Parent, TScreenSaverDataModule& Store, QAction* StartStop)
+    : QObject(Parent), FStore(Store), FStartStop(StartStop)
 {
-    Review = new TReviewNotes(this);
+    Review = new TReviewNotes(Store, this);
     LearnTimer = new QTimer(this);
     LearnTimer->setObjectName("LearnTimer");
     LearnTimer->setInterval(1000);
@@ -90,7 +90,7 @@ void TLearnNotes::LearnTimerTimer()
         return;
     if (!NoteLibrary.CanShow || !NoteLibrary.CanShow())
         return;
-    if (ScreenSaverDataModule->IsStoreEmpty())
+    if (FStore.IsStoreEmpty())
         return;
     // With nothing to review now, a random word comes as before.
     if (Settings->Review.NotesShowDue && Review->ShowNext(*Settings))
@@ -101,7 +101,7 @@ void TLearnNotes::LearnTimerTimer()
 void TLearnNotes::ShowRandomNote()
 {
     TEnBgRecord Rec;
-    ScreenSaverDataModule->ReadRandomEntry(Rec);
+    FStore.ReadRandomEntry(Rec);
     NoteEntry = Rec;
     // A note shows what fits on it; the stored entry keeps its texts whole.
     NoteEntry.EnglishWord = TDisplayText::OneLine(NoteEntry.EnglishWord, TDisplayText::WordChars);

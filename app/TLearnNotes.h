@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 
+class TScreenSaverDataModule;
 class QAction;
 class QTimer;
 class TAppRegInfo;
@@ -31,8 +32,9 @@ class TLearnNotes : public QObject
     Q_OBJECT
 
 public:
-    // StartStop is the tray menu's item, kept in step with the mode.
-    TLearnNotes(QObject* Parent, QAction* StartStop);
+    // Notes show the words of Store, which outlives them. StartStop is the tray menu's item, kept
+    // in step with the mode.
+    TLearnNotes(QObject* Parent, TScreenSaverDataModule& Store, QAction* StartStop);
 
     // The window's settings while it has them (null before and after).
     TAppRegInfo* Settings = nullptr;
@@ -61,6 +63,7 @@ public:
     void ShowRandomNote();
 
 private:
+    TScreenSaverDataModule& FStore;
     void SpeakNoteWord();
     QAction* FStartStop;
 };

@@ -16,9 +16,10 @@
 #include <QTimer>
 #include <QCoreApplication>
 
-TMeaningFinder::TMeaningFinder(QWidget* Window, QLineEdit* SearchEdit, QPlainTextEdit* Meaning,
+TMeaningFinder::TMeaningFinder(QWidget* Window, TScreenSaverDataModule& Store,
+                               QLineEdit* SearchEdit, QPlainTextEdit* Meaning,
                                QStatusBar* StatusBar)
-    : QObject(Window), FSearchEdit(SearchEdit), FMeaning(Meaning)
+    : QObject(Window), FStore(Store), FSearchEdit(SearchEdit), FMeaning(Meaning)
 {
     FIndexer = new TMeaningIndexer(this);
     connect(FIndexer, &TMeaningIndexer::Built, this, &TMeaningFinder::IndexBuilt);
@@ -88,7 +89,7 @@ void TMeaningFinder::End()
 
 void TMeaningFinder::DataChanged()
 {
-    FSearch.SetTable(ScreenSaverDataModule->ADOTable);
+    FSearch.SetTable(FStore.ADOTable);
     FStale = true;
     // Several changes in a row (an import, a reload) make one new index.
     if (FWanted && !FRebuildQueued) {
@@ -107,17 +108,17 @@ void TMeaningFinder::DataChanged()
 
 void TMeaningFinder::StartIndex()
 {
-    if (!ScreenSaverDataModule->ADOTable->Active())
+    if (!FStore.ADOTable->Active())
         return;
     FStale = false;
     FFailure.clear();
-    FIndexer->Rebuild(ScreenSaverDataModule->ADOConnection->FileName(), ScreenSaverDataModule->ADOTable->TableName,
-                      ScreenSaverDataModule->ADOTable->IdExpression());
+    FIndexer->Rebuild(FStore.ADOConnection->FileName(), FStore.ADOTable->TableName,
+                      FStore.ADOTable->IdExpression());
 }
 
 void TMeaningFinder::IndexBuilt(std::shared_ptr<const TMeaningIndex> Index)
 {
-    FSearch.SetTable(ScreenSaverDataModule->ADOTable);
+    FSearch.SetTable(FStore.ADOTable);
     FSearch.SetIndex(std::move(Index));
     if (!FActive)
         return;
@@ -131,7 +132,7 @@ void TMeaningFinder::IndexBuilt(std::shared_ptr<const TMeaningIndex> Index)
 
 int TMeaningFinder::CurrentRow() const
 {
-    const TVexloTable* Table = ScreenSaverDataModule->ADOTable;
+    const TVexloTable* Table = FStore.ADOTable;
     return Table->Active() ? Table->RecNo() - 1 : -1;
 }
 

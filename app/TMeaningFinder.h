@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+class TScreenSaverDataModule;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -28,8 +29,8 @@ class TMeaningFinder : public QObject
     Q_OBJECT
 
 public:
-    TMeaningFinder(QWidget* Window, QLineEdit* SearchEdit, QPlainTextEdit* Meaning,
-                   QStatusBar* StatusBar);
+    TMeaningFinder(QWidget* Window, TScreenSaverDataModule& Store, QLineEdit* SearchEdit,
+                   QPlainTextEdit* Meaning, QStatusBar* StatusBar);
     ~TMeaningFinder() override;
 
     // Makes Row (0-based, table order) current without the window taking the search box's text
@@ -59,6 +60,7 @@ private:
     void MarkMeaning();
     int CurrentRow() const;
 
+    TScreenSaverDataModule& FStore;
     QLineEdit* FSearchEdit;
     QPlainTextEdit* FMeaning;
     TMeaningIndexer* FIndexer;

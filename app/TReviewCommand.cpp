@@ -17,8 +17,9 @@
 #include <algorithm>
 #include <cmath>
 
-TReviewCommand::TReviewCommand(QWidget* Window, QMenu* Tools, QMenu* Tray, QAction* TrayBefore)
-    : QObject(Window), FWindow(Window)
+TReviewCommand::TReviewCommand(QWidget* Window, TScreenSaverDataModule& Store, QMenu* Tools,
+                               QMenu* Tray, QAction* TrayBefore)
+    : QObject(Window), FWindow(Window), FStore(Store)
 {
     FAction = new QAction(QCoreApplication::translate("TReviewCommand", "Review"), this);
     FAction->setObjectName(QStringLiteral("ReviewAction"));
@@ -51,25 +52,24 @@ int32_t TReviewCommand::LevelOfDifficulty(double Difficulty)
 
 void TReviewCommand::SetLevel(const TReviewCard& Card, const TReviewAnswer& Answer)
 {
-    if (!Settings().LevelFromReview || !ScreenSaverDataModule)
+    if (!Settings().LevelFromReview)
         return;
-    TScreenSaverDataModule* Store = ScreenSaverDataModule;
     const int32_t Level = LevelOfDifficulty(Answer.After.Difficulty);
-    if (Level == Card.Level || !Store->ADOTable->Active() ||
-        !Store->ADOTable->Locate(QStringLiteral("ID"), Card.ID, 0))
+    if (Level == Card.Level || !FStore.ADOTable->Active() ||
+        !FStore.ADOTable->Locate(QStringLiteral("ID"), Card.ID, 0))
         return;
     TEnBgRecord Rec;
-    Store->ReadCurrentEntry(Rec);
+    FStore.ReadCurrentEntry(Rec);
     if (Rec.EnglishWord != Card.Word || Rec.BulgarianText != Card.Meaning)
         return;
     Rec.WordLevel = Level;
-    Store->UpdateCurrentEntry(Rec);
+    FStore.UpdateCurrentEntry(Rec);
 }
 
 void TReviewCommand::ShowProgress(QWidget* Over, TReviewStore& Store)
 {
     const TReviewProgress Progress = TReviewProgress::Read(
-        ScreenSaverDataModule->ADOConnection->Handle(), Store.Schema().constData(),
+        FStore.ADOConnection->Handle(), Store.Schema().constData(),
         LocalDayStart(Clock()), Settings().DesiredRetention / 1000.0);
     TInformationForm::ShowPage(Over, BuildReviewProgressPage(Progress));
 }
@@ -81,11 +81,10 @@ void TReviewCommand::Execute()
         FForm->activateWindow();
         return;
     }
-    if ((Ready && !Ready()) || !ScreenSaverDataModule ||
-        !ScreenSaverDataModule->ADOConnection->Connected())
+    if ((Ready && !Ready()) || !FStore.ADOConnection->Connected())
         return;
     auto Run = [this] {
-        TReviewSession Session(ScreenSaverDataModule->ADOConnection->Handle(), Settings(), Clock,
+        TReviewSession Session(FStore.ADOConnection->Handle(), Settings(), Clock,
                                &TReviewCommand::LocalDayStart);
         TReviewForm Form(&Session, FWindow);
         FForm = &Form;

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+class TScreenSaverDataModule;
 class QAction;
 class QMenu;
 class QWidget;
@@ -26,7 +27,8 @@ class TReviewCommand : public QObject
 
 public:
     // Adds Review to Tools and to Tray (before TrayBefore).
-    TReviewCommand(QWidget* Window, QMenu* Tools, QMenu* Tray, QAction* TrayBefore);
+    TReviewCommand(QWidget* Window, TScreenSaverDataModule& Store, QMenu* Tools, QMenu* Tray,
+                   QAction* TrayBefore);
     ~TReviewCommand() override;
 
     // Whether the store is open and free for a review.
@@ -60,6 +62,7 @@ private:
     void ShowProgress(QWidget* Over, TReviewStore& Store);
 
     QWidget* FWindow;
+    TScreenSaverDataModule& FStore;
     QAction* FAction;
     QAction* FTrayItem;
     TReviewSettings FSettings;

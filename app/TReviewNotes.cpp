@@ -32,7 +32,8 @@ int64_t LocalDayStart(int64_t Time)
 
 } // namespace
 
-TReviewNotes::TReviewNotes(QObject* Parent) : QObject(Parent), ShowReviewNote(&::ShowReviewNote)
+TReviewNotes::TReviewNotes(TScreenSaverDataModule& Store, QObject* Parent)
+    : QObject(Parent), ShowReviewNote(&::ShowReviewNote), FStore(Store)
 {
     Clock = [] { return QDateTime::currentMSecsSinceEpoch(); };
     Alive().insert(this);
@@ -51,10 +52,10 @@ void TReviewNotes::NoteGraded(void* Context, int32_t Grade)
 
 bool TReviewNotes::ShowNext(const TAppRegInfo& Settings)
 {
-    if (!ScreenSaverDataModule || !ScreenSaverDataModule->ADOConnection->Connected())
+    if (!FStore.ADOConnection->Connected())
         return false;
     FSettings = Settings.Review;
-    TReviewSession Session(ScreenSaverDataModule->ADOConnection->Handle(), FSettings, Clock,
+    TReviewSession Session(FStore.ADOConnection->Handle(), FSettings, Clock,
                            &LocalDayStart);
     if (!Session.Advance())
         return false;
@@ -81,11 +82,10 @@ void TReviewNotes::Grade(int32_t Grade)
         return;
     const TReviewCard Card = *FCard;
     FCard.reset();
-    if ((Grade != 1 && Grade != 3) || !ScreenSaverDataModule ||
-        !ScreenSaverDataModule->ADOConnection->Connected())
+    if ((Grade != 1 && Grade != 3) || !FStore.ADOConnection->Connected())
         return;
     try {
-        TReviewStore Store(ScreenSaverDataModule->ADOConnection->Handle());
+        TReviewStore Store(FStore.ADOConnection->Handle());
         Store.Record(Card, static_cast<TGrade>(Grade), Clock(), TFsrs(FSettings.Parameters()));
         emit Answered({});
     } catch (const EVexloDatabaseError& E) {

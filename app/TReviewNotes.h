@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 
+class TScreenSaverDataModule;
 class TAppRegInfo;
 
 // Learning notes that review ("Notes show: the next word due"): a note asks the next word due
@@ -20,7 +21,8 @@ class TReviewNotes : public QObject
     Q_OBJECT
 
 public:
-    explicit TReviewNotes(QObject* Parent = nullptr);
+    // Reviews the words of Store, which outlives the notes.
+    explicit TReviewNotes(TScreenSaverDataModule& Store, QObject* Parent = nullptr);
     ~TReviewNotes() override;
 
     // The note library's entry point for notes that review; tests put their own in.
@@ -45,6 +47,7 @@ signals:
     void Answered(const QString& Error);
 
 private:
+    TScreenSaverDataModule& FStore;
     std::optional<TReviewCard> FCard;
     TReviewSettings FSettings;
     QString FEnglish, FBulgarian, FTranscription;

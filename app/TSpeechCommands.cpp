@@ -102,8 +102,8 @@ TSpeechCommands::TSpeechCommands(TAdminForm& Form) : QObject(&Form), Form(Form)
 void TSpeechCommands::SpeakExecute()
 {
     QString Word = Form.SearchEdit->text().trimmed();
-    if (Word.isEmpty() && Form.TableBound && ScreenSaverDataModule->ADOTable->RecNo() > 0)
-        Word = ScreenSaverDataModule->ADOTableENAME->AsString().trimmed();
+    if (Word.isEmpty() && Form.TableBound && Form.Store.ADOTable->RecNo() > 0)
+        Word = Form.Store.ADOTableENAME->AsString().trimmed();
     if (Word.isEmpty()) {
         Form.StatusPanel->setText(
             QCoreApplication::translate("TSpeechCommands", "There is no word to say."));
@@ -130,9 +130,9 @@ void TSpeechCommands::SpeechFailed(const QString& Message)
 void TSpeechCommands::ShowSearchOutcome()
 {
     const QString Searched = SearchedText(Form.SearchEdit->text());
-    TVexloTable* Table = ScreenSaverDataModule->ADOTable;
+    TVexloTable* Table = Form.Store.ADOTable;
     const QString Current = Table->Active() && Table->RecNo() > 0
-                                ? ScreenSaverDataModule->ADOTableENAME->AsString()
+                                ? Form.Store.ADOTableENAME->AsString()
                                 : QString();
     if (Searched.isEmpty() || Current.startsWith(Searched, Qt::CaseInsensitive)) {
         ClearSearchOutcome();

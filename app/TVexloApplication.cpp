@@ -257,8 +257,8 @@ int Run(int argc, char* argv[])
     TInterfaceLanguage::Install(&Application, Language.Language());
 
     auto* DataModule = new TScreenSaverDataModule();
-    auto* AdminForm = new TAdminForm(Arguments);
-    AdminForm->EditForm = new TEditForm(AdminForm);
+    auto* AdminForm = new TAdminForm(*DataModule, Arguments);
+    AdminForm->EditForm = new TEditForm(DataModule, AdminForm);
     // Open Dictionary on an Access database reads it into a new dictionary beside it.
     AdminForm->Dictionaries->ConvertAccessDatabase = [AdminForm](const QString& AccessPath) {
         return AdminForm->Interchange->ConvertAccessWithDialogs(AccessPath);

@@ -187,7 +187,7 @@ void BM_WindowWithLongTexts(benchmark::State& State)
     }
     for (auto _ : State) {
         auto Store = std::make_unique<TScreenSaverDataModule>();
-        auto Form = std::make_unique<TAdminForm>(QStringList{"vexlo-bench"});
+        auto Form = std::make_unique<TAdminForm>(*Store, QStringList{"vexlo-bench"});
         Form->show();
         Form->UpdateCaption();
         QCoreApplication::processEvents();

@@ -75,7 +75,7 @@ struct TPreviewSetup
 static void BM_PreviewNextFrame(benchmark::State& State)
 {
     TPreviewSetup Setup;
-    TPaintMachine Machine(168, 132);
+    TPaintMachine Machine(168, 132, Setup.Store.get());
     for (auto _ : State)
         Machine.NextFrame();
 }
@@ -84,7 +84,7 @@ BENCHMARK(BM_PreviewNextFrame)->Unit(benchmark::kMillisecond);
 static void BM_PreviewDrawFadeStep(benchmark::State& State)
 {
     TPreviewSetup Setup;
-    TPaintMachine Machine(168, 132);
+    TPaintMachine Machine(168, 132, Setup.Store.get());
     Machine.Entry.BulgarianText = QStringLiteral("речник\r\nсловесен запас");
     Machine.NextFrame();
     Machine.Entry.BulgarianText = QStringLiteral("речник\r\nсловесен запас");
@@ -99,7 +99,7 @@ BENCHMARK(BM_PreviewDrawFadeStep)->Unit(benchmark::kMillisecond);
 static void BM_PreviewDrawClock(benchmark::State& State)
 {
     TPreviewSetup Setup;
-    TPaintMachine Machine(168, 132);
+    TPaintMachine Machine(168, 132, Setup.Store.get());
     Machine.NextFrame();
     for (auto _ : State)
         benchmark::DoNotOptimize(Machine.DrawClock());
@@ -111,7 +111,7 @@ static void BM_PreviewAboutBoxCpu(benchmark::State& State)
 {
     TPreviewSetup Setup;
     for (auto _ : State) {
-        TAboutForm Form;
+        TAboutForm Form(Setup.Store.get());
         Form.show();
         const std::clock_t Cpu0 = std::clock();
         QElapsedTimer Wall;

@@ -148,7 +148,7 @@ void BM_FormCreateToCaption(benchmark::State& State)
     qputenv("VEXLO_REGISTRY", D.Registry.toUtf8());
     for (auto _ : State) {
         auto Store = std::make_unique<TScreenSaverDataModule>();
-        auto Form = std::make_unique<TAdminForm>(QStringList{"vexlo-bench"});
+        auto Form = std::make_unique<TAdminForm>(*Store, QStringList{"vexlo-bench"});
         Form->show();
         QCoreApplication::processEvents();
         benchmark::DoNotOptimize(Form->windowTitle());
@@ -175,7 +175,7 @@ void BM_SearchOneLetter(benchmark::State& State)
     TDictionary& D = Dictionary(Count);
     qputenv("VEXLO_REGISTRY", D.Registry.toUtf8());
     auto Store = std::make_unique<TScreenSaverDataModule>();
-    auto Form = std::make_unique<TAdminForm>(QStringList{"vexlo-bench"});
+    auto Form = std::make_unique<TAdminForm>(*Store, QStringList{"vexlo-bench"});
     Form->show();
     QCoreApplication::processEvents();
     // Each step types the third letter of another word after its first two.

@@ -77,9 +77,9 @@ QIcon EditorIcon()
 
 } // namespace
 
-TEditForm::TEditForm(QWidget* MainForm)
+TEditForm::TEditForm(TScreenSaverDataModule* Store, QWidget* MainForm)
     : QDialog(MainForm, Qt::Dialog | Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      ui(std::make_unique<Ui::TEditForm>()), FMainForm(MainForm)
+      ui(std::make_unique<Ui::TEditForm>()), FStore(Store), FMainForm(MainForm)
 {
     ui->setupUi(this);
     FormCreate();
@@ -191,8 +191,8 @@ void TEditForm::PrepareForNew()
 void TEditForm::PrepareForEdit()
 {
     TEnBgRecord Rec;
-    if (ScreenSaverDataModule)
-        ScreenSaverDataModule->ReadCurrentEntry(Rec);
+    if (FStore)
+        FStore->ReadCurrentEntry(Rec);
     setWindowTitle(QCoreApplication::translate("TEditForm", "Edit Data"));
     FEditedWord = Rec.EnglishWord;
     ui->EnglishEdit->setText(Rec.EnglishWord);
@@ -350,11 +350,11 @@ void TEditForm::TranscriptStringGridClick()
 
 bool TEditForm::EditedEntryIsCurrent() const
 {
-    if (!ScreenSaverDataModule || !ScreenSaverDataModule->ADOTable->Active() ||
-        ScreenSaverDataModule->ADOTable->IsEmpty())
+    if (!FStore || !FStore->ADOTable->Active() ||
+        FStore->ADOTable->IsEmpty())
         return false;
     TEnBgRecord Rec;
-    ScreenSaverDataModule->ReadCurrentEntry(Rec);
+    FStore->ReadCurrentEntry(Rec);
     return Rec.EnglishWord == FEditedWord;
 }
 
@@ -381,13 +381,13 @@ void TEditForm::OKBitBtnClick()
     // A row the store refuses (a text longer than its field, for instance) is reported, and the
     // dialog stays open with everything typed so that the user can shorten it.
     try {
-        if (!ScreenSaverDataModule)
+        if (!FStore)
             throw EVexloDatabaseError(
                 QCoreApplication::translate("TEditForm", "The vocabulary is not open."));
         if (FMode == emNew)
-            ScreenSaverDataModule->AppendEntry(Rec);
+            FStore->AppendEntry(Rec);
         else
-            ScreenSaverDataModule->UpdateCurrentEntry(Rec);
+            FStore->UpdateCurrentEntry(Rec);
     } catch (const EVexloDatabaseError& Error) {
         // Another program may have changed the file meanwhile; the store has read it again and
         // kept the current entry by its word. When the entry being edited is gone, OK must not

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class TScreenSaverDataModule;
 class QAction;
 class QCompleter;
 class QPainter;
@@ -22,7 +23,7 @@ enum TEditMode
 };
 
 // The word editor: a modal dialog that creates a new entry or changes the current one in the
-// store (the global ScreenSaverDataModule). One instance lives for the whole program and is
+// store it is given (none: OK only says that the vocabulary is not open). One instance lives for the whole program and is
 // reused for every opening; ShowEditor resets or reloads every field.
 //
 // MainForm is the main window: the dialog is its child and centres on it at every opening. When
@@ -31,7 +32,7 @@ class TEditForm : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TEditForm(QWidget* MainForm = nullptr);
+    explicit TEditForm(TScreenSaverDataModule* Store, QWidget* MainForm = nullptr);
     ~TEditForm() override;
 
     // Prepares the dialog for Mode, shows it modally and returns when it closes.
@@ -105,6 +106,7 @@ private:
     void InsertPhoneticCode(const QString& Symbol);
     void InsertFromPaletteByKey();
 
+    TScreenSaverDataModule* FStore;
     QWidget* FMainForm;
     QString FNewWord;
     int FCodeStart = -1;

@@ -200,8 +200,8 @@ void TEditForm::OfferTranscription(const QString& Suggested, const QString& Sour
     Edit->end(false);
     FTranscriptionCaret = int(Suggested.size());
     // A phrase can give more than the store's field holds: say so now rather than at OK.
-    const int Room = ScreenSaverDataModule && ScreenSaverDataModule->ADOTableTRANS
-                         ? ScreenSaverDataModule->ADOTableTRANS->Size()
+    const int Room = FStore && FStore->ADOTableTRANS
+                         ? FStore->ADOTableTRANS->Size()
                          : 0;
     if (Room > 0 && Suggested.size() > Room)
         ui->StatusBar->showMessage(

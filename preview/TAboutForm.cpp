@@ -84,10 +84,11 @@ QImage TAboutForm::MakeMonitorPicture()
     return Picture;
 }
 
-TAboutForm::TAboutForm(QWidget* Parent)
+TAboutForm::TAboutForm(TScreenSaverDataModule* Store, QWidget* Parent)
     : QDialog(Parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       ui(new Ui::TAboutForm), TimeTimer(new QTimer(this))
 {
+    FStore = Store;
     ui->setupUi(this);
     ui->SaverLabel->setText(tr("Vexlo Vocabulary Version %1").arg(QStringLiteral(VEXLO_VERSION)));
     // The sizes as the dialog was designed: fonts in pixels, not points.
@@ -144,7 +145,7 @@ template <typename TStep> bool TAboutForm::Guarded(TStep Step)
 
 void TAboutForm::FormCreate()
 {
-    FPaintMachine = std::make_unique<TPaintMachine>(ScreenWidth, ScreenHeight);
+    FPaintMachine = std::make_unique<TPaintMachine>(ScreenWidth, ScreenHeight, FStore);
     CenterMonitor();
     FPaintMachine->Settings->Load();
     QImage Picture = MakeMonitorPicture();

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+class TScreenSaverDataModule;
 class TPaintMachine;
 
 namespace Ui {
@@ -21,7 +22,8 @@ class TAboutForm : public QDialog
     Q_OBJECT
 
 public:
-    explicit TAboutForm(QWidget* Parent = nullptr);
+    // The preview shows the words of Store (none: the preview says the database is not open).
+    explicit TAboutForm(TScreenSaverDataModule* Store, QWidget* Parent = nullptr);
     ~TAboutForm() override;
 
     // Where the monitor's screen starts inside the monitor picture, and its size.
@@ -69,6 +71,7 @@ private:
     // Runs one step of the preview; a store error stops the preview and is reported once.
     template <typename TStep> bool Guarded(TStep Step);
 
+    TScreenSaverDataModule* FStore = nullptr;
     std::unique_ptr<TPaintMachine> FPaintMachine;
     QImage FMonitorPicture;
 };

@@ -16,24 +16,6 @@ std::function<QDateTime()> TPaintMachine::ClockSource;
 
 namespace {
 
-// What the machine asks of the store. No data module at all counts as a database that is not
-// connected.
-bool StoreConnected()
-{
-    return ScreenSaverDataModule && ScreenSaverDataModule->ADOConnection &&
-           ScreenSaverDataModule->ADOConnection->Connected();
-}
-
-int StoreEntryCount()
-{
-    return ScreenSaverDataModule->GetEntryCount();
-}
-
-void StoreReadRandomEntry(TEnBgRecord& Entry)
-{
-    ScreenSaverDataModule->ReadRandomEntry(Entry);
-}
-
 // The file-name part of a path written with either kind of separator.
 QString FileNamePart(const QString& Path)
 {
@@ -44,11 +26,11 @@ QString FileNamePart(const QString& Path)
 
 } // namespace
 
-TPaintMachine::TPaintMachine(int AWidth, int AHeight)
-    : Width(std::max(AWidth, 0)), Height(std::max(AHeight, 0))
+TPaintMachine::TPaintMachine(int AWidth, int AHeight, TScreenSaverDataModule* AStore)
+    : Width(std::max(AWidth, 0)), Height(std::max(AHeight, 0)), Store(AStore)
 {
-    if (ScreenSaverDataModule)
-        ScreenSaverDataModule->SeedRandom(uint32_t(QDateTime::currentMSecsSinceEpoch()));
+    if (Store)
+        Store->SeedRandom(uint32_t(QDateTime::currentMSecsSinceEpoch()));
     Settings = std::make_unique<TRegInfo>();
     Settings->Load();
     CreateFonts();
@@ -68,6 +50,11 @@ TPaintMachine::TPaintMachine(int AWidth, int AHeight)
 }
 
 TPaintMachine::~TPaintMachine() = default;
+
+bool TPaintMachine::StoreConnected() const
+{
+    return Store && Store->ADOConnection && Store->ADOConnection->Connected();
+}
 
 void TPaintMachine::CreateFonts()
 {
@@ -347,7 +334,7 @@ void TPaintMachine::NextFrame()
         const int Y2 = Y + 10 + Frame.TextHeight(QString::fromLocal8Bit(T2));
         DrawMessageShadow(X + ShadowOffset, Y2 + ShadowOffset, T2);
         Frame.TextOut(X, Y2, QString::fromLocal8Bit(T2));
-    } else if (StoreEntryCount() < 1) {
+    } else if (Store->GetEntryCount() < 1) {
         Frame.Font.Bold = true;
         Frame.Font.Size = 12;
         const QByteArray T =
@@ -360,7 +347,7 @@ void TPaintMachine::NextFrame()
         Frame.TextOut(X, Y, QString::fromLocal8Bit(T));
     } else {
         Entry = TEnBgRecord();
-        StoreReadRandomEntry(Entry);
+        Store->ReadRandomEntry(Entry);
         Frame.Font = EnglishFont;
         int X = CenteredLeftW(Frame, Entry.EnglishWord);
         DrawWordLine(X, 1, Entry.EnglishWord);
@@ -379,7 +366,7 @@ QRect TPaintMachine::DrawFadeStep(int Step)
     if (Step < 0 || Step > 14)
         return QRect();
     if (!Messages.isEmpty() || !StoreConnected() || (Step != 14 && !Settings->AlphaColors) ||
-        StoreEntryCount() <= 0)
+        Store->GetEntryCount() <= 0)
         return QRect();
     return DrawBulgarianLines(Step, false);
 }

@@ -17,10 +17,13 @@
 // or a picture), one random entry as English word, transcription and Bulgarian lines, shadows and
 // blending chosen by the screen saver's settings, a clock in the lower left corner and the author
 // caption in the lower right one. A host decides when to compose and copies the results.
+class TScreenSaverDataModule;
 class TPaintMachine
 {
 public:
-    TPaintMachine(int Width, int Height);
+    // The words come from Store, which outlives the machine; none counts as a database that is
+    // not connected.
+    TPaintMachine(int Width, int Height, TScreenSaverDataModule* Store);
     virtual ~TPaintMachine();
     TPaintMachine(const TPaintMachine&) = delete;
     TPaintMachine& operator=(const TPaintMachine&) = delete;
@@ -75,4 +78,6 @@ private:
 
     int Width;
     int Height;
+    TScreenSaverDataModule* Store;
+    bool StoreConnected() const;
 };

@@ -114,7 +114,7 @@ protected:
     void OpenForm(QStringList Arguments = {"vexlo-vocabulary"})
     {
         Store = std::make_unique<TScreenSaverDataModule>();
-        Form = std::make_unique<TAdminForm>(Arguments);
+        Form = std::make_unique<TAdminForm>(*Store, Arguments);
         Form->ApplicationTerminate = [this] { ++Terminated; };
     }
 

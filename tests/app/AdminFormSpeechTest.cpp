@@ -117,7 +117,7 @@ TEST_F(AdminFormTest, CapturedWordThatIsMissingIsHintedToo)
 TEST_F(AdminFormTest, AddOpensTheEditorWithTheMissingWord)
 {
     Open(Fruits);
-    Form->EditForm = new TEditForm(Form.get());
+    Form->EditForm = new TEditForm(&Form->Store, Form.get());
     // The menu holds the commands.
     const QList<QAction*> File = UI(Form, File1)->actions();
     EXPECT_EQ(File.indexOf(Form->Speech->AddMissingAction), File.indexOf(UI(Form, New)) + 1);

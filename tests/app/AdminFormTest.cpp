@@ -139,7 +139,7 @@ TEST_F(AdminFormTest, MovingShowsTheWordWithoutStartingASearch)
 TEST_F(AdminFormTest, NewEntryThroughTheEditorEnablesTheCommands)
 {
     Open({});
-    Form->EditForm = new TEditForm(Form.get());
+    Form->EditForm = new TEditForm(&Form->Store, Form.get());
     bool DialogSeen = false;
     QTimer::singleShot(0, Form.get(), [&] {
         DialogSeen = !Form->NoDialogOpen();

@@ -175,7 +175,7 @@ protected:
     void OpenForm()
     {
         Store = std::make_unique<TScreenSaverDataModule>();
-        Form = std::make_unique<TAdminForm>(QStringList{"vexlo-vocabulary"});
+        Form = std::make_unique<TAdminForm>(*Store, QStringList{"vexlo-vocabulary"});
         Form->ApplicationTerminate = [] {};
     }
 

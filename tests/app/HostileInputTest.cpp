@@ -85,7 +85,7 @@ protected:
 TEST_F(HostileInputTest, EditorActsOnItsEntryWhatEverIsLookedUpMeanwhile)
 {
     Open({{"abundant", "изобилен"}, {"advice", "съвет"}, {"apple", "ябълка"}});
-    Form->EditForm = new TEditForm(Form.get());
+    Form->EditForm = new TEditForm(&Form->Store, Form.get());
     UI(Form, SearchEdit)->setText("abundant");
     ASSERT_EQ(CurrentWord(), "abundant");
     QString CurrentInEditor;

@@ -40,9 +40,9 @@ TEST_F(ReferenceWindowTest, ACopiedWordIsAddedWithSensesPickedFromTheReference)
         GTEST_SKIP() << "needs an X server with a window manager";
     TReference::Shared()->Unload(); // as in a program just started
     Store = std::make_unique<TScreenSaverDataModule>();
-    Form = std::make_unique<TAdminForm>(QStringList{"vexlo-vocabulary"});
+    Form = std::make_unique<TAdminForm>(*Store, QStringList{"vexlo-vocabulary"});
     Form->ApplicationTerminate = [] {};
-    Form->EditForm = new TEditForm(Form.get()); // as the application makes it
+    Form->EditForm = new TEditForm(&Form->Store, Form.get()); // as the application makes it
     Form->show();
     Form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get(), 10000));

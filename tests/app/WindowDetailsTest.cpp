@@ -252,7 +252,7 @@ TEST_F(WindowDetailsTest, TranscriptionAndRowIndicatorReadOnLightAndDarkPalettes
                 << Arrow->objectName().toStdString();
         }
         // The word editor's transcription.
-        Form->EditForm = new TEditForm(Form.get());
+        Form->EditForm = new TEditForm(&Form->Store, Form.get());
         auto* EditorTranscription = Form->EditForm->findChild<QLineEdit*>("TranscriptionEdit");
         ASSERT_NE(EditorTranscription, nullptr);
         const QPalette Editor = EditorTranscription->palette();

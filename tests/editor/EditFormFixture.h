@@ -65,7 +65,7 @@ protected:
         ASSERT_TRUE(Store->ADOTable->Active()) << Messages.join(u'\n').toStdString();
         Main.setGeometry(100, 80, 800, 600);
         Main.show();
-        Editor = std::make_unique<TEditForm>(&Main);
+        Editor = std::make_unique<TEditForm>(Store.get(), &Main);
     }
     void TearDown() override
     {

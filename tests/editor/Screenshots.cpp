@@ -32,7 +32,7 @@ int main(int argc, char** argv)
         std::printf("%s %s\n", Name, Saved ? "written" : "FAILED");
     };
 
-    TEditForm Editor;
+    TEditForm Editor(nullptr);
     Editor.setWindowTitle(QStringLiteral("New Data"));
     Editor.show();
     QApplication::setActiveWindow(&Editor);
@@ -62,7 +62,7 @@ int main(int argc, char** argv)
     // A new word with the reference dictionary's senses (FreeDict's, when installed): two picked,
     // the reference's transcription taken.
     {
-        TEditForm WithReference;
+        TEditForm WithReference(nullptr);
         QTimer::singleShot(0, &WithReference, [&] {
             TReferencePanel& Panel = *WithReference.Reference;
             const QDeadlineTimer Deadline(60000);

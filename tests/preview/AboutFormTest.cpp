@@ -48,7 +48,7 @@ TEST_P(AboutSchedule, FollowsTheTickArithmetic)
                   {"AlphaColors", C.AlphaColors},
                   {"ShowTime", 1}});
     Env.OpenStore({TPreviewEnvironment::Word("one", "w", "едно\r\nдве")});
-    TAboutForm Form;
+    TAboutForm Form(Env.Store.get());
     TPaintMachine& M = *Form.PaintMachine();
     EXPECT_EQ(M.WordTick, Env.Now);
     QList<int> Words;
@@ -95,7 +95,7 @@ TEST(AboutForm, WebLabelHoverAndClick)
 {
     TPreviewEnvironment Env;
     Env.Settings({{"Wall", 0}});
-    TAboutForm Form;
+    TAboutForm Form(Env.Store.get());
     EXPECT_EQ(Form.windowTitle(), "About Vexlo Vocabulary");
     EXPECT_EQ(Form.size(), QSize(341, 279));
     EXPECT_EQ(Form.MonitorRect(), QRect(70, 8, 200, 200));
@@ -126,7 +126,7 @@ TEST(AboutForm, MonitorPictureKeepsItsScreenAndTransparentSurround)
     TPreviewEnvironment Env;
     Env.Settings({{"Wall", 0}});
     Env.OpenStore({});
-    TAboutForm Form; // an empty store: constructed safely, shows its message frame
+    TAboutForm Form(Env.Store.get()); // an empty store: constructed safely, shows its message frame
     EXPECT_TRUE(Form.PreviewError.isEmpty());
     EXPECT_EQ(qAlpha(Form.MonitorPicture().pixel(0, 199)), 0);
     EXPECT_EQ(qAlpha(Form.MonitorPicture().pixel(100, 100)), 255);
@@ -139,7 +139,7 @@ TEST(AboutForm, MonitorIsCentredOnTheOuterWidthOnceFramed)
 {
     TPreviewEnvironment Env;
     Env.Settings({{"Wall", 0}});
-    TAboutForm Form;
+    TAboutForm Form(Env.Store.get());
     Form.show();
     QCoreApplication::processEvents();
     const int Outer = Form.frameGeometry().width();

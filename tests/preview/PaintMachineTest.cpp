@@ -17,7 +17,7 @@ class PaintMachineTest : public testing::Test
 protected:
     TPreviewEnvironment Env;
 
-    std::unique_ptr<TPaintMachine> Make() { return std::make_unique<TPaintMachine>(168, 132); }
+    std::unique_ptr<TPaintMachine> Make() { return std::make_unique<TPaintMachine>(168, 132, Env.Store.get()); }
 
     static int CountColour(const QImage& Image, QColor C, const QRect& Area = QRect())
     {

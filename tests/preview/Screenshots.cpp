@@ -41,7 +41,7 @@ int main(int argc, char** argv)
                                                      "речник\r\nсловесен запас")});
         else
             Env.ClosedStore();
-        TAboutForm Form;
+        TAboutForm Form(Env.Store.get());
         Form.show();
         for (int I = 0; I < Ticks; ++I) {
             Env.Now += 100;

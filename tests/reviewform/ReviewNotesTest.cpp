@@ -74,7 +74,7 @@ TEST_F(ReviewNotes, ThirtyWordsOnNotesMatchTheReference)
     FIND_ORACLE(Oracle);
     std::mt19937 Random(FuzzSeed());
     std::map<QString, TOracleCase> Given;
-    TReviewNotes Notes;
+    TReviewNotes Notes(*Store);
     Notes.Clock = [this] { return Now; };
     int Saved = 0;
     QObject::connect(&Notes, &TReviewNotes::Answered, [&](const QString& Error) {
@@ -115,7 +115,7 @@ TEST_F(ReviewNotes, ThirtyWordsOnNotesMatchTheReference)
 TEST_F(ReviewNotes, NothingDueFallsBackToARandomNoteAndUnansweredSavesNothing)
 {
     Settings->Review.NewPerDay = 1;
-    TReviewNotes Notes;
+    TReviewNotes Notes(*Store);
     Notes.Clock = [this] { return Now; };
     ASSERT_TRUE(Notes.ShowNext(*Settings));
     QWidget* Note = nullptr;
@@ -128,7 +128,7 @@ TEST_F(ReviewNotes, NothingDueFallsBackToARandomNoteAndUnansweredSavesNothing)
     ASSERT_TRUE(Notes.ShowNext(*Settings));
     Notes.Grade(3);
     EXPECT_FALSE(Notes.ShowNext(*Settings));
-    TLearnNotes Learn(nullptr, new QAction(qApp));
+    TLearnNotes Learn(nullptr, *Store, new QAction(qApp));
     int RandomNotes = 0;
     Learn.Settings = Settings.get();
     Learn.NoteLibrary.CanShow = [] { return true; };
@@ -147,7 +147,7 @@ TEST_F(ReviewNotes, NothingDueFallsBackToARandomNoteAndUnansweredSavesNothing)
 // its own word: the old note's unanswered close does not take it away.
 TEST_F(ReviewNotes, ANoteReplacingAnotherKeepsItsWord)
 {
-    TReviewNotes Notes;
+    TReviewNotes Notes(*Store);
     Notes.Clock = [this] { return Now; };
     ASSERT_TRUE(Notes.ShowNext(*Settings));
     ASSERT_TRUE(WaitUntil([&] { return ShownNote() != nullptr; }));

@@ -137,7 +137,7 @@ TEST_F(BulgarianWindowsTest, EveryWindowAndDialogSpeaksBulgarian)
         ExpectBulgarian(&Options, "options");
     }
     {
-        TEditForm Editor(Form.get());
+        TEditForm Editor(&Form->Store, Form.get());
         ExpectBulgarian(&Editor, "word editor");
     }
     {
@@ -145,7 +145,7 @@ TEST_F(BulgarianWindowsTest, EveryWindowAndDialogSpeaksBulgarian)
         ExpectBulgarian(&Find, "find dialog");
     }
     {
-        TAboutForm About(Form.get());
+        TAboutForm About(&Form->Store, Form.get());
         ExpectBulgarian(&About, "about box");
     }
     for (const bool Statistics : {true, false}) {

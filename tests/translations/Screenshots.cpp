@@ -46,7 +46,7 @@ int main(int argc, char** argv)
     TAppRegInfo::SetScreenSizeSource([] { return QSize(1280, 1024); });
     TTrayIcon::SetAvailabilitySource([] { return true; });
     TScreenSaverDataModule Store;
-    TAdminForm Form({QStringLiteral("vexlo-vocabulary")});
+    TAdminForm Form(Store, {QStringLiteral("vexlo-vocabulary")});
     Form.show();
     QApplication::setActiveWindow(&Form);
     QApplication::processEvents();
