@@ -3,6 +3,7 @@
 #include "app/TDictionaryCommands.h"
 #include "app/TElidedToolButton.h"
 #include "app/TEnglishTableModel.h"
+#include "app/TEntryView.h"
 #include "app/TInterchangeCommands.h"
 #include "app/TLearnNotes.h"
 #include "app/TLookUp.h"
@@ -25,7 +26,6 @@
 #include "widgets/TMenuImages.h"
 #include "widgets/TMessageBox.h"
 #include "widgets/TMessageForm.h"
-#include "widgets/TReadableColours.h"
 #include "widgets/VexloComponents.h"
 
 #include <QApplication>
@@ -33,7 +33,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QHeaderView>
 #include <QLabel>
 #include <QScrollBar>
 #include <QStatusTipEvent>
@@ -61,10 +60,9 @@ QString ErrorText(const std::exception& Error)
     return QString::fromUtf8(Error.what());
 }
 
-
 } // namespace
 
-template <typename TWork> void TAdminForm::Guarded(TWork&& Work)
+void TAdminForm::Guarded(const std::function<void()>& Work)
 {
     try {
         Work();
@@ -106,7 +104,8 @@ void TAdminForm::DesignForm()
     BulgarianDBMemo->setFont(TWordGrid::DesignFont("Lucida Sans Unicode", 13));
     GridModel = new TEnglishTableModel(this);
     TWordGrid::Design(EnglishDBGrid, GridModel);
-    ApplyReadableColours();
+    View = new TEntryView(*this);
+    View->ApplyReadableColours();
 
     for (auto* Bar : {ToolBarOne, ToolBarTwo}) {
         Bar->setFrameShape(QFrame::NoFrame);
@@ -193,22 +192,12 @@ void TAdminForm::DesignForm()
     connect(Options, &QAction::triggered, this, &TAdminForm::OptionsExecute);
     connect(Information1, &QAction::triggered, this, &TAdminForm::Information1Click);
     connect(HTMLPreview1, &QAction::triggered, this, &TAdminForm::HTMLPreview1Click);
-    AttachSearchEditChange();
+    connect(SearchEdit, &QLineEdit::textChanged, this, [this] {
+        if (!SearchQuiet)
+            Guarded([this] { SearchEditChange(); });
+    });
     connect(RandomBitBtn, &QPushButton::clicked, this, &TAdminForm::RandomBitBtnClick);
     connect(EnglishDBGrid, &QTableView::doubleClicked, this, &TAdminForm::EnglishDBGridDblClick);
-    connect(EnglishDBGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& Current) { GridCurrentRowChanged(Current.row()); });
-    auto Navigate = [this](void (TVexloTable::*Move)()) {
-        Guarded([this, Move] {
-            TVexloTable* Table = Store.ADOTable;
-            if (TableBound && Table->Active())
-                (Table->*Move)();
-        });
-    };
-    connect(NavFirst, &QToolButton::clicked, this, [=] { Navigate(&TVexloTable::First); });
-    connect(NavPrior, &QToolButton::clicked, this, [=] { Navigate(&TVexloTable::Prior); });
-    connect(NavNext, &QToolButton::clicked, this, [=] { Navigate(&TVexloTable::Next); });
-    connect(NavLast, &QToolButton::clicked, this, [=] { Navigate(&TVexloTable::Last); });
     Dictionaries = new TDictionaryCommands(*this);
 
     // Tool tips are off everywhere; hints show their long part in the status bar.
@@ -240,8 +229,8 @@ void TAdminForm::FormCreate(const QStringList& Arguments)
     // The clipboard is watched from here on; what it holds now is not captured.
     if (auto* Gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         connect(Gui->clipboard(), &QClipboard::dataChanged, LookUps, &TLookUp::WMDrawClipboard);
-    BindDataControls();
-    AttachTableEvents();
+    View->Bind();
+    View->AttachTableEvents();
     New->setEnabled(true);
     EnableEntryCommands();
     UpdateCaption();
@@ -257,7 +246,7 @@ void TAdminForm::FormCreate(const QStringList& Arguments)
 
 void TAdminForm::FormDestroy()
 {
-    DetachTableEvents();
+    View->DetachTableEvents();
     if (TableBound) {
         Store.ADOTable->OnDataChange = nullptr;
         TableBound = false;
@@ -281,96 +270,6 @@ void TAdminForm::FormDestroy()
     Notes->LearnTimer->stop();
     if (auto* Gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         disconnect(Gui->clipboard(), nullptr, LookUps, nullptr);
-}
-
-void TAdminForm::BindDataControls()
-{
-    TVexloTable* Table = Store.DataSource->DataSet;
-    TableBound = true;
-    Table->OnDataChange = [this] {
-        GridModel->DataChanged();
-        ShowCurrentDetails();
-        Meanings->DataChanged();
-    };
-    GridModel->SetTable(Table);
-    Meanings->DataChanged();
-    ShowCurrentDetails();
-}
-
-// The data-aware controls follow the current row: grid selection and row indicator,
-// transcription, Bulgarian text, navigator.
-void TAdminForm::ShowCurrentDetails()
-{
-    TVexloTable* Table = TableBound ? Store.ADOTable : nullptr;
-    const bool HasRow = Table && Table->Active() && Table->RecNo() > 0;
-    if (HasRow) {
-        // Only what can be seen is laid out, however long the stored texts are.
-        TransDBEdit->setText(TDisplayText::OneLine(Store.ADOTableTRANS->AsString(),
-                                                   TDisplayText::WordChars));
-        TransDBEdit->setCursorPosition(0);
-        QString Bulgarian = Store.ADOTableBULG->AsString();
-        Bulgarian.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        BulgarianDBMemo->setPlainText(TDisplayText::Lines(Bulgarian, TDisplayText::MemoLines,
-                                                          TDisplayText::MemoLineChars,
-                                                          TDisplayText::MemoChars));
-    } else {
-        TransDBEdit->clear();
-        BulgarianDBMemo->clear();
-    }
-    GridModel->CurrentChanged();
-    SyncingGrid = true;
-    if (HasRow) {
-        const QModelIndex Index = GridModel->index(Table->RecNo() - 1, 0);
-        EnglishDBGrid->selectionModel()->setCurrentIndex(
-            Index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        EnglishDBGrid->scrollTo(Index);
-    } else {
-        EnglishDBGrid->selectionModel()->clear();
-    }
-    SyncingGrid = false;
-    UpdateNavigator();
-}
-
-void TAdminForm::UpdateNavigator()
-{
-    TVexloTable* Table = TableBound ? Store.ADOTable : nullptr;
-    const int Pos = Table && Table->Active() ? Table->RecNo() : -1;
-    const int Count = Table && Table->Active() ? Table->RecordCount() : 0;
-    NavFirst->setEnabled(Pos > 1);
-    NavPrior->setEnabled(Pos > 1);
-    NavNext->setEnabled(Pos > 0 && Pos < Count);
-    NavLast->setEnabled(Pos > 0 && Pos < Count);
-}
-
-void TAdminForm::GridCurrentRowChanged(int Row)
-{
-    if (SyncingGrid || !TableBound || Row < 0)
-        return;
-    Guarded([this, Row] {
-        TVexloTable* Table = Store.ADOTable;
-        if (Table->Active() && Table->RecNo() != Row + 1)
-            Table->SetRecNo(Row + 1);
-    });
-}
-
-void TAdminForm::AttachTableEvents()
-{
-    TVexloTable* Table = Store.ADOTable;
-    Table->AfterScroll = [this] {
-        ShowCurrentDetails();
-        TableAfterScroll();
-    };
-    Table->AfterPost = [this] { TableAfterPost(); };
-}
-
-void TAdminForm::DetachTableEvents()
-{
-    if (!TableBound)
-        return;
-    TVexloTable* Table = Store.ADOTable;
-    // The data-aware controls stay bound; only this window's own handlers go.
-    Table->AfterScroll = [this] { ShowCurrentDetails(); };
-    Table->AfterPost = nullptr;
 }
 
 void TAdminForm::FormActivate()
@@ -416,34 +315,13 @@ void TAdminForm::UpdateCaption()
     setWindowTitle(Caption);
     if (Busy)
         return;
-    DetachSearchEditChange();
-    try {
-        const QString Word =
-            RecNo > 0
-                ? TDisplayText::OneLine(
-                      TextCodec::WidenText(Store.ADOTableENAME->AsAnsiString()),
-                      TDisplayText::WordChars)
-                : QString();
-        if (SearchEdit->text() != Word)
-            SearchEdit->setText(Word);
-    } catch (...) {
-        AttachSearchEditChange();
-        throw;
-    }
-    AttachSearchEditChange();
-}
-
-void TAdminForm::AttachSearchEditChange()
-{
-    if (!SearchEditConnection)
-        SearchEditConnection = connect(SearchEdit, &QLineEdit::textChanged, this,
-                                       [this] { Guarded([this] { SearchEditChange(); }); });
-}
-
-void TAdminForm::DetachSearchEditChange()
-{
-    disconnect(SearchEditConnection);
-    SearchEditConnection = {};
+    const QScopedValueRollback<bool> Quiet(SearchQuiet, true);
+    const QString Word =
+        RecNo > 0 ? TDisplayText::OneLine(TextCodec::WidenText(Store.ADOTableENAME->AsAnsiString()),
+                                          TDisplayText::WordChars)
+                  : QString();
+    if (SearchEdit->text() != Word)
+        SearchEdit->setText(Word);
 }
 
 void TAdminForm::TableAfterScroll()
@@ -682,7 +560,7 @@ void TAdminForm::FormCloseQuery(bool& CanClose)
 
 void TAdminForm::FormClose()
 {
-    DetachTableEvents();
+    View->DetachTableEvents();
     Store.CloseData();
     if (isMinimized() || isMaximized())
         Placement->RestoreNormalBounds();
@@ -707,17 +585,13 @@ QByteArray TAdminForm::InstanceState()
 void TAdminForm::CaptureText(const QString& Text)
 {
     const QString Word = TLookUp::CapturedWord(Text);
-    DetachSearchEditChange();
-    try {
+    {
+        const QScopedValueRollback<bool> Quiet(SearchQuiet, true);
         SearchEdit->clear();
         SearchEdit->insert(Word);
         if (!SearchEdit->text().isEmpty())
             SearchEditChange();
-    } catch (...) {
-        AttachSearchEditChange();
-        throw;
     }
-    AttachSearchEditChange();
     ShowAfterCapture();
 }
 
@@ -753,7 +627,7 @@ void TAdminForm::changeEvent(QEvent* Event)
 {
     QMainWindow::changeEvent(Event);
     if (Event->type() == QEvent::PaletteChange)
-        ApplyReadableColours();
+        View->ApplyReadableColours();
     if (Event->type() == QEvent::ActivationChange && isActiveWindow()) {
         Placement->NoteNormalFrame();
         FormActivate();
@@ -797,27 +671,3 @@ void TAdminForm::ReportError(const QString& Message)
                       QMessageBox::Ok, QMessageBox::Ok);
 }
 
-void TAdminForm::ApplyReadableColours()
-{
-    // The controls take their grounds from the window's palette, which is already the new one
-    // when it changes; theirs follow a moment later.
-    QPalette TransPalette = TransDBEdit->palette();
-    TransPalette.setColor(QPalette::Text,
-                          TReadableColours::TranscriptionInk(palette().color(QPalette::Base)));
-    TransDBEdit->setPalette(TransPalette);
-    // The navigator's arrows in their navy, or what reads on the buttons.
-    const QColor Arrows = TReadableColours::Readable(
-        TMenuImages::NavigatorInk, palette().color(QPalette::Button),
-        palette().color(QPalette::ButtonText));
-    NavFirst->setIcon(TMenuImages::NavigatorGlyph(TMenuImages::ngFirst, Arrows));
-    NavPrior->setIcon(TMenuImages::NavigatorGlyph(TMenuImages::ngPrior, Arrows));
-    NavNext->setIcon(TMenuImages::NavigatorGlyph(TMenuImages::ngNext, Arrows));
-    NavLast->setIcon(TMenuImages::NavigatorGlyph(TMenuImages::ngLast, Arrows));
-    if (GridModel) {
-        const QColor Indicator = palette().color(QPalette::ButtonText);
-        if (GridModel->IndicatorColor != Indicator) {
-            GridModel->IndicatorColor = Indicator;
-            EnglishDBGrid->verticalHeader()->viewport()->update();
-        }
-    }
-}

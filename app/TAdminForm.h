@@ -17,6 +17,7 @@ class QTimer;
 class QToolButton;
 class TDictionaryCommands;
 class TEditForm;
+class TEntryView;
 class TInterchangeCommands;
 class TLearnNotes;
 class TLookUp;
@@ -114,9 +115,6 @@ public:
     // Brings the window forward for a later start of the program (and the dialog open over it).
     void BringForward();
 
-    // The transcription and the grid's row indicator stay readable on dark palettes too.
-    void ApplyReadableColours();
-
     void UpdateCaption();
     void TableAfterScroll();
     void TableAfterPost();
@@ -133,6 +131,7 @@ public:
     TInterchangeCommands* Interchange = nullptr;
     TSpeechCommands* Speech = nullptr;
     TWindowPlacement* Placement = nullptr;
+    TEntryView* View = nullptr;             // the grid, details and navigator
 
     // What the instance socket answers to "state": "starting" until a hidden start has decided
     // whether the window must show after all, then "shown" or "hidden"; then "clipboard N", the
@@ -160,25 +159,18 @@ public:
 
 private:
     friend class TDictionaryCommands;
+    friend class TEntryView;
     friend class TInterchangeCommands;
     friend class TSpeechCommands;
     friend class TTrayControl;
     void FormCreate(const QStringList& Arguments);
     void FormDestroy();
     void DesignForm();
-    void BindDataControls();
-    void ShowCurrentDetails();
-    void UpdateNavigator();
-    void GridCurrentRowChanged(int Row);
-    void AttachSearchEditChange();
-    void DetachSearchEditChange();
-    void AttachTableEvents();
-    void DetachTableEvents();
     void ReportError(const QString& Message);
     void CaptureText(const QString& Text);
-    template <typename TWork> void Guarded(TWork&& Work);
-    bool SyncingGrid = false;
+    // Runs Work; an error it throws is reported in a message box.
+    void Guarded(const std::function<void()>& Work);
     bool TableBound = false;
-    QMetaObject::Connection SearchEditConnection;
+    bool SearchQuiet = false; // the search box's text is being set: no search for it
     int FDialogsOpen = 0;
 };

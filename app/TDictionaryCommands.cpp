@@ -2,6 +2,7 @@
 // or creating another data file from the File menu.
 
 #include "app/TDictionaryCommands.h"
+#include "app/TEntryView.h"
 
 #include "app/TAdminForm.h"
 
@@ -373,15 +374,15 @@ bool TDictionaryCommands::SwitchDictionary(const QString& Path, bool Remember)
             if (auto* Gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
                 connect(Gui->clipboard(), &QClipboard::dataChanged, Form.LookUps,
                         &TLookUp::WMDrawClipboard, Qt::UniqueConnection);
-            Form.BindDataControls();
+            Form.View->Bind();
             Form.EnglishDBGrid->viewport()->installEventFilter(&Form);
             Form.EnglishDBGrid->verticalScrollBar()->installEventFilter(&Form);
             Form.Tray->AddTrayIcon();
         } else {
             Form.GridModel->DataChanged();
-            Form.ShowCurrentDetails();
+            Form.View->ShowCurrent();
         }
-        Form.AttachTableEvents();
+        Form.View->AttachTableEvents();
         Form.New->setEnabled(true);
         Form.EnableEntryCommands();
         Form.Busy = false;
@@ -389,7 +390,7 @@ bool TDictionaryCommands::SwitchDictionary(const QString& Path, bool Remember)
     } else {
         // Neither file opens: nothing to browse or change.
         Form.GridModel->DataChanged();
-        Form.ShowCurrentDetails();
+        Form.View->ShowCurrent();
         for (QAction* Command : {Form.New, Form.Redact, Form.Delete, Form.DeleteAll})
             Command->setEnabled(false);
         Form.RandomBitBtn->setEnabled(false);
