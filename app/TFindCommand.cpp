@@ -39,6 +39,7 @@ void TFindCommand::FindExecute()
 void TFindCommand::EntryChosen(int32_t ID)
 {
     if (GoToEntry && !GoToEntry(ID))
-        TMessageBox::Information(FForm, QStringLiteral("Find"),
-                                 QCoreApplication::translate("TFindCommand", "That entry is no longer in the dictionary."));
+        TMessageBox::Information(FForm, QCoreApplication::translate("TFindCommand", "Find"),
+                                 QCoreApplication::translate(
+                                     "TFindCommand", "That entry is no longer in the dictionary."));
 }

@@ -14,8 +14,8 @@ QString TReferenceHint::For(const QString& Word)
     const TReferenceResult Result = TReference::Shared()->LookUp(Word);
     if (!Result.Found())
         return {};
-    QString Hint = QStringLiteral(" \u2014 reference: %1")
-                       .arg(TReferenceText::FirstWords(Result.Entries, Words));
+    QString Hint = QStringLiteral(" \u2014 ") +
+                   tr("reference: %1").arg(TReferenceText::FirstWords(Result.Entries, Words));
     if (!Result.Note.isEmpty())
         Hint += QStringLiteral(" (%1)").arg(Result.Note);
     return Hint;

@@ -153,7 +153,8 @@ void TReferencePanel::Refresh()
         TranscriptionButton->hide();
         HeaderLabel->setText(Reference->State() == TReference::TState::Failed
                                  ? Reference->ErrorText()
-                                 : QStringLiteral("Reading the reference dictionary…"));
+                                 : QCoreApplication::translate(
+                                       "TReferencePanel", "Reading the reference dictionary…"));
         HeaderLabel->setToolTip(QString());
         return;
     }
@@ -194,13 +195,17 @@ void TReferencePanel::Show(const TReferenceResult& Result)
     }
     QString Header;
     if (Result.Asked.isEmpty())
-        Header = QStringLiteral("Type the English word to see the reference's senses.");
+        Header = QCoreApplication::translate(
+            "TReferencePanel", "Type the English word to see the reference's senses.");
     else if (!Result.Found())
-        Header = Result.Error.isEmpty()
-                     ? QStringLiteral("\"%1\" is not in the reference.").arg(Result.Asked)
-                     : Result.Error;
+        Header =
+            Result.Error.isEmpty()
+                ? QCoreApplication::translate("TReferencePanel", "\"%1\" is not in the reference.")
+                      .arg(Result.Asked)
+                : Result.Error;
     else
-        Header = QStringLiteral("Reference: %1 %2").arg(Result.FoundAs, Parts.join(u' '));
+        Header = QCoreApplication::translate("TReferencePanel", "Reference: %1 %2")
+                     .arg(Result.FoundAs, Parts.join(u' '));
     if (!Result.Note.isEmpty() && Result.Found())
         Header += QStringLiteral(" (%1)").arg(Result.Note);
     HeaderLabel->setText(Header);

@@ -114,7 +114,7 @@ void TFindForm::FindExecute()
     if (FindEdit->text().isEmpty() || !Table || !Table->Active())
         return;
     ShowRunning(true);
-    CountLabel->setText(QStringLiteral("Searching…"));
+    CountLabel->setText(tr("Searching…"));
     FSearch->Start(ScreenSaverDataModule->ADOConnection->FileName(), Table->TableName,
                    Table->IdExpression(),
                    {FindEdit->text(), FieldBox->currentData().toInt(), WholeWordsBox->isChecked()});
@@ -145,7 +145,7 @@ void TFindForm::Add(const QVector<TFoundEntry>& Entries, int Counted)
     if (FListed == 0 && ResultList->rowCount() > 0)
         ResultList->selectRow(0);
     FListed = Counted;
-    CountLabel->setText(QStringLiteral("Searching… %1 found").arg(Counted));
+    CountLabel->setText(tr("Searching… %1 found").arg(Counted));
 }
 
 void TFindForm::Done(int Count)
@@ -159,7 +159,7 @@ void TFindForm::Done(int Count)
                                 .arg(Count)
                                 .arg(ResultList->rowCount()));
     else
-        CountLabel->setText(QStringLiteral("%1 found").arg(Count));
+        CountLabel->setText(tr("%1 found").arg(Count));
 }
 
 void TFindForm::ShowRunning(bool Running)

@@ -160,11 +160,11 @@ bool ReadFileAsking(QWidget* Parent, const QString& Path, TInterchangeFormat For
                     EncodingAnswer
                         ? EncodingAnswer(Question.Message())
                         : AskChoices(
-                              Parent, QStringLiteral("Import"),
+                              Parent, QCoreApplication::translate("TInterchangeDialogs", "Import"),
                               Question.Message() +
                                   QCoreApplication::translate(
                                       "TInterchangeDialogs", "\n\nWhich encoding was it saved in?"),
-                              {QStringLiteral("&Encoding:")},
+                              {QCoreApplication::translate("TInterchangeDialogs", "&Encoding:")},
                               {QStringLiteral("windows-1251"), QStringLiteral("iso-8859-1"),
                                QStringLiteral("koi8-r"), QStringLiteral("iso-8859-5"),
                                QStringLiteral("ibm866"), QStringLiteral("windows-1252")},
@@ -185,12 +185,14 @@ bool ReadFileAsking(QWidget* Parent, const QString& Path, TInterchangeFormat For
                 Options.Columns =
                     TextColumnsAnswer
                         ? TextColumnsAnswer(Question.Sample)
-                        : AskChoices(Parent, QStringLiteral("Import"),
-                                     Question.Message() + QStringLiteral("\n\n") +
-                                         Question.Sample.join(u'\n'),
-                                     {QStringLiteral("Column &1:"), QStringLiteral("Column &2:"),
-                                      QStringLiteral("Column &3:")},
-                                     Parts, {Parts[0], Parts[1], Parts[2]});
+                        : AskChoices(
+                              Parent, QCoreApplication::translate("TInterchangeDialogs", "Import"),
+                              Question.Message() + QStringLiteral("\n\n") +
+                                  Question.Sample.join(u'\n'),
+                              {QCoreApplication::translate("TInterchangeDialogs", "Column &1:"),
+                               QCoreApplication::translate("TInterchangeDialogs", "Column &2:"),
+                               QCoreApplication::translate("TInterchangeDialogs", "Column &3:")},
+                              Parts, {Parts[0], Parts[1], Parts[2]});
                 if (Options.Columns.isEmpty())
                     return false;
             }

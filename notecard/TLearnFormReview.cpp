@@ -5,9 +5,29 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace {
 constexpr int ButtonWidth = 52;
 constexpr int ButtonHeight = 16;
+
+QFont ButtonFont()
+{
+    QFont Font(QStringLiteral("Arial"));
+    Font.setPointSize(8);
+    Font.setBold(true);
+    return Font;
+}
+
+// Wide enough for the longer of the two texts in the interface's language, and never narrower
+// than the English ones need.
+int ButtonWidthForTexts()
+{
+    const QFontMetrics Metrics(ButtonFont());
+    return std::max(ButtonWidth, std::max(Metrics.horizontalAdvance(TLearnForm::tr("Knew")),
+                                          Metrics.horizontalAdvance(TLearnForm::tr("Forgot"))) +
+                                     8);
+}
 } // namespace
 
 void TLearnForm::SetReview(bool EnglishFirst, void (*OnGrade)(void*, int32_t), void* Context)
@@ -21,28 +41,27 @@ void TLearnForm::SetReview(bool EnglishFirst, void (*OnGrade)(void*, int32_t), v
 
 QRect TLearnForm::KnewRect() const
 {
-    return QRect(NoteWidth - CardInset - 6 - 2 * ButtonWidth - 4,
-                 NoteHeight - CardInset - 4 - ButtonHeight, ButtonWidth, ButtonHeight);
+    const int Width = ButtonWidthForTexts();
+    return QRect(NoteWidth - CardInset - 6 - 2 * Width - 4,
+                 NoteHeight - CardInset - 4 - ButtonHeight, Width, ButtonHeight);
 }
 
 QRect TLearnForm::ForgotRect() const
 {
-    return KnewRect().translated(ButtonWidth + 4, 0);
+    const QRect Knew = KnewRect();
+    return Knew.translated(Knew.width() + 4, 0);
 }
 
 void TLearnForm::PaintReviewButtons(QPainter& P, bool ForMask) const
 {
     if (!ReviewMode() || !FRevealed)
         return;
-    QFont Font = P.font();
-    Font.setPointSize(8);
-    Font.setBold(true);
-    P.setFont(Font);
+    P.setFont(ButtonFont());
     const struct
     {
         QRect Box;
         const char* Text;
-    } Buttons[] = {{KnewRect(), "Knew"}, {ForgotRect(), "Forgot"}};
+    } Buttons[] = {{KnewRect(), QT_TR_NOOP("Knew")}, {ForgotRect(), QT_TR_NOOP("Forgot")}};
     for (const auto& B : Buttons) {
         if (ForMask) {
             P.fillRect(B.Box, Qt::color1);
@@ -53,7 +72,7 @@ void TLearnForm::PaintReviewButtons(QPainter& P, bool ForMask) const
         P.drawRoundedRect(QRectF(B.Box).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
         P.setBrush(Qt::NoBrush);
         P.setPen(palette().color(QPalette::ButtonText));
-        P.drawText(B.Box, Qt::AlignCenter, QString::fromLatin1(B.Text));
+        P.drawText(B.Box, Qt::AlignCenter, tr(B.Text));
     }
 }
 

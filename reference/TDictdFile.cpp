@@ -1,5 +1,6 @@
 #include "reference/TDictdFile.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QStringDecoder>
 
@@ -64,14 +65,16 @@ bool TDictdIndex::Load(const QString& Path, QString* Error)
 {
     QFile File(Path);
     if (!File.open(QIODevice::ReadOnly)) {
-        *Error = QStringLiteral("The reference index %1 cannot be read: %2.")
-                     .arg(QFileInfo(Path).fileName(), File.errorString());
+        *Error =
+            QCoreApplication::translate("TDictdFile", "The reference index %1 cannot be read: %2.")
+                .arg(QFileInfo(Path).fileName(), File.errorString());
         return false;
     }
     // An index of dictd holds tens of thousands of lines, a few MB at most.
     constexpr qint64 MaxIndexSize = 64 * 1024 * 1024;
     if (File.size() > MaxIndexSize) {
-        *Error = QStringLiteral("The reference index %1 is too large to be a dictd index.")
+        *Error = QCoreApplication::translate(
+                     "TDictdFile", "The reference index %1 is too large to be a dictd index.")
                      .arg(QFileInfo(Path).fileName());
         return false;
     }
@@ -109,8 +112,9 @@ bool TDictdIndex::LoadBytes(const QByteArray& Bytes, const QString& Name, QStrin
             !DecodeNumber(Line.sliced(Tab1 + 1, Tab2 - Tab1 - 1).toByteArray(), &Offset) ||
             !DecodeNumber(Line.sliced(Tab2 + 1, Tab3 - Tab2 - 1).toByteArray(), &Length) ||
             Length > UINT32_MAX || Offset > (uint64_t(1) << 40)) {
-            *Error = QStringLiteral("The reference index %1 is damaged or not a dictd index "
-                                    "(line %2 is not \"headword<TAB>offset<TAB>length\").")
+            *Error = QCoreApplication::translate(
+                         "TDictdFile", "The reference index %1 is damaged or not a dictd index "
+                                       "(line %2 is not \"headword<TAB>offset<TAB>length\").")
                          .arg(Name)
                          .arg(LineNumber);
             return false;
@@ -120,7 +124,8 @@ bool TDictdIndex::LoadBytes(const QByteArray& Bytes, const QString& Name, QStrin
             continue;
         QByteArray Folded;
         if (!Fold(Key, &Folded)) {
-            *Error = QStringLiteral("The reference index %1 is damaged: line %2 is not UTF-8.")
+            *Error = QCoreApplication::translate(
+                         "TDictdFile", "The reference index %1 is damaged: line %2 is not UTF-8.")
                          .arg(Name)
                          .arg(LineNumber);
             return false;
@@ -132,7 +137,9 @@ bool TDictdIndex::LoadBytes(const QByteArray& Bytes, const QString& Name, QStrin
         End = std::max(End, Offset + Length);
     }
     if (Entries.empty()) {
-        *Error = QStringLiteral("The reference index %1 holds no headwords.").arg(Name);
+        *Error =
+            QCoreApplication::translate("TDictdFile", "The reference index %1 holds no headwords.")
+                .arg(Name);
         return false;
     }
     const char* Base = Keys.constData();
@@ -165,7 +172,8 @@ std::vector<TDictdIndex::TEntry> TDictdIndex::Find(const QString& Headword) cons
 
 QString TDictdData::Damaged(const QString& What) const
 {
-    return QStringLiteral("The reference dictionary %1 is damaged or not a dictd file (%2).")
+    return QCoreApplication::translate(
+               "TDictdFile", "The reference dictionary %1 is damaged or not a dictd file (%2).")
         .arg(FName, What);
 }
 
@@ -180,7 +188,8 @@ bool TDictdData::Open(const QString& Path, QString* Error)
     FCache.clear();
     FSize = 0;
     if (!FFile.open(QIODevice::ReadOnly)) {
-        *Error = QStringLiteral("The reference dictionary %1 cannot be read: %2.")
+        *Error = QCoreApplication::translate("TDictdFile",
+                                             "The reference dictionary %1 cannot be read: %2.")
                      .arg(FName, FFile.errorString());
         return false;
     }
@@ -199,21 +208,24 @@ bool TDictdData::ReadHeader(QString* Error)
     const QByteArray Head = FFile.peek(10 + 2 + 65535 + 4096);
     auto Byte = [&Head](qsizetype I) { return static_cast<uint8_t>(Head[I]); };
     if (Head.size() < 10 || Byte(2) != 8) {
-        *Error = Damaged(QStringLiteral("the gzip header is incomplete"));
+        *Error =
+            Damaged(QCoreApplication::translate("TDictdFile", "the gzip header is incomplete"));
         return false;
     }
     const uint8_t Flags = Byte(3);
     qsizetype Pos = 10;
     if (Flags & 0x04) {
         if (Head.size() < Pos + 2) {
-            *Error = Damaged(QStringLiteral("the gzip header is incomplete"));
+            *Error =
+                Damaged(QCoreApplication::translate("TDictdFile", "the gzip header is incomplete"));
             return false;
         }
         const qsizetype ExtraLength = Byte(Pos) | (Byte(Pos + 1) << 8);
         Pos += 2;
         const qsizetype ExtraEnd = Pos + ExtraLength;
         if (Head.size() < ExtraEnd) {
-            *Error = Damaged(QStringLiteral("the gzip header is incomplete"));
+            *Error =
+                Damaged(QCoreApplication::translate("TDictdFile", "the gzip header is incomplete"));
             return false;
         }
         while (Pos + 4 <= ExtraEnd) {
@@ -221,14 +233,16 @@ bool TDictdData::ReadHeader(QString* Error)
             const qsizetype Length = Byte(Pos + 2) | (Byte(Pos + 3) << 8);
             const qsizetype Data = Pos + 4;
             if (Data + Length > ExtraEnd) {
-                *Error = Damaged(QStringLiteral("the gzip extra field is malformed"));
+                *Error = Damaged(
+                    QCoreApplication::translate("TDictdFile", "the gzip extra field is malformed"));
                 return false;
             }
             if (RandomAccess && Length >= 6) {
                 FChunkLength = Byte(Data + 2) | (Byte(Data + 3) << 8);
                 const qsizetype Count = Byte(Data + 4) | (Byte(Data + 5) << 8);
                 if (FChunkLength == 0 || Length < 6 + 2 * Count) {
-                    *Error = Damaged(QStringLiteral("the dictzip chunk table is malformed"));
+                    *Error = Damaged(QCoreApplication::translate(
+                        "TDictdFile", "the dictzip chunk table is malformed"));
                     return false;
                 }
                 FChunkStarts.assign(static_cast<size_t>(Count) + 1, 0);
@@ -244,7 +258,8 @@ bool TDictdData::ReadHeader(QString* Error)
             continue;
         const qsizetype Zero = Head.indexOf('\0', Pos);
         if (Zero < 0) {
-            *Error = Damaged(QStringLiteral("the gzip header is incomplete"));
+            *Error =
+                Damaged(QCoreApplication::translate("TDictdFile", "the gzip header is incomplete"));
             return false;
         }
         Pos = Zero + 1;
@@ -255,15 +270,16 @@ bool TDictdData::ReadHeader(QString* Error)
     if (FChunkStarts.empty()) {
         // A gzip file without a chunk table: inflated once, whole.
         if (FFile.size() > MaxWholeSize) {
-            *Error = QStringLiteral("The reference dictionary %1 is too large to read without "
-                                    "dictzip's chunk table.")
+            *Error = QCoreApplication::translate(
+                         "TDictdFile", "The reference dictionary %1 is too large to read without "
+                                       "dictzip's chunk table.")
                          .arg(FName);
             return false;
         }
         const QByteArray All = FFile.readAll();
         z_stream Stream{};
         if (inflateInit2(&Stream, 15 + 16) != Z_OK) {
-            *Error = Damaged(QStringLiteral("zlib cannot start"));
+            *Error = Damaged(QCoreApplication::translate("TDictdFile", "zlib cannot start"));
             return false;
         }
         Stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(All.constData()));
@@ -273,7 +289,8 @@ bool TDictdData::ReadHeader(QString* Error)
         while (Result == Z_OK) {
             if (Out.size() >= MaxWholeSize) {
                 inflateEnd(&Stream);
-                *Error = Damaged(QStringLiteral("it inflates beyond any dictionary's size"));
+                *Error = Damaged(QCoreApplication::translate(
+                    "TDictdFile", "it inflates beyond any dictionary's size"));
                 return false;
             }
             const qsizetype Before = Out.size();
@@ -285,7 +302,8 @@ bool TDictdData::ReadHeader(QString* Error)
         }
         inflateEnd(&Stream);
         if (Result != Z_STREAM_END) {
-            *Error = Damaged(QStringLiteral("the compressed data is cut short or corrupt"));
+            *Error = Damaged(QCoreApplication::translate(
+                "TDictdFile", "the compressed data is cut short or corrupt"));
             return false;
         }
         FWhole = std::move(Out);
@@ -299,8 +317,9 @@ bool TDictdData::ReadHeader(QString* Error)
         FChunkStarts[I] += FChunkStarts[I - 1];
     // The gzip trailer (CRC and size, 8 bytes) follows the last chunk.
     if (FChunkStarts.back() + 8 > FFile.size()) {
-        *Error = Damaged(QStringLiteral("the file is shorter than its chunk table says; "
-                                        "it may have been cut short"));
+        *Error = Damaged(QCoreApplication::translate(
+            "TDictdFile", "the file is shorter than its chunk table says; "
+                          "it may have been cut short"));
         return false;
     }
     FSize = uint64_t(FChunkLength) * (FChunkStarts.size() - 1);
@@ -320,13 +339,14 @@ bool TDictdData::Chunk(size_t Index, const QByteArray** Out, QString* Error)
     const qint64 Length = FChunkStarts[Index + 1] - Start;
     QByteArray Compressed;
     if (!FFile.seek(Start) || (Compressed = FFile.read(Length)).size() != Length) {
-        *Error = Damaged(QStringLiteral("chunk %1 cannot be read").arg(Index + 1));
+        *Error = Damaged(
+            QCoreApplication::translate("TDictdFile", "chunk %1 cannot be read").arg(Index + 1));
         return false;
     }
     QByteArray Bytes(FChunkLength, Qt::Uninitialized);
     z_stream Stream{};
     if (inflateInit2(&Stream, -15) != Z_OK) {
-        *Error = Damaged(QStringLiteral("zlib cannot start"));
+        *Error = Damaged(QCoreApplication::translate("TDictdFile", "zlib cannot start"));
         return false;
     }
     Stream.next_in = reinterpret_cast<Bytef*>(Compressed.data());
@@ -338,7 +358,8 @@ bool TDictdData::Chunk(size_t Index, const QByteArray** Out, QString* Error)
     inflateEnd(&Stream);
     const bool Last = Index + 2 == FChunkStarts.size();
     if ((Result != Z_OK && Result != Z_STREAM_END) || (!Last && Left != 0)) {
-        *Error = Damaged(QStringLiteral("chunk %1 does not inflate").arg(Index + 1));
+        *Error = Damaged(
+            QCoreApplication::translate("TDictdFile", "chunk %1 does not inflate").arg(Index + 1));
         return false;
     }
     Bytes.resize(FChunkLength - Left);
@@ -353,27 +374,30 @@ bool TDictdData::Read(uint64_t Offset, uint32_t Length, QByteArray* Out, QString
 {
     Out->clear();
     if (Length > MaxTextLength) {
-        *Error = QStringLiteral("An entry of the reference dictionary %1 is longer than any "
-                                "entry can be (%2 bytes).")
+        *Error = QCoreApplication::translate(
+                     "TDictdFile", "An entry of the reference dictionary %1 is longer than any "
+                                   "entry can be (%2 bytes).")
                      .arg(FName)
                      .arg(Length);
         return false;
     }
     if (FPlain) {
         if (Offset + Length > FSize || !FFile.seek(static_cast<qint64>(Offset))) {
-            *Error = Damaged(QStringLiteral("an entry lies beyond its end"));
+            *Error =
+                Damaged(QCoreApplication::translate("TDictdFile", "an entry lies beyond its end"));
             return false;
         }
         *Out = FFile.read(Length);
         if (Out->size() != qsizetype(Length)) {
-            *Error = Damaged(QStringLiteral("an entry cannot be read"));
+            *Error = Damaged(QCoreApplication::translate("TDictdFile", "an entry cannot be read"));
             return false;
         }
         return true;
     }
     if (!IsDictzip()) {
         if (Offset + Length > FSize) {
-            *Error = Damaged(QStringLiteral("an entry lies beyond its end"));
+            *Error =
+                Damaged(QCoreApplication::translate("TDictdFile", "an entry lies beyond its end"));
             return false;
         }
         *Out = FWhole.mid(static_cast<qsizetype>(Offset), Length);
@@ -384,7 +408,8 @@ bool TDictdData::Read(uint64_t Offset, uint32_t Length, QByteArray* Out, QString
     while (Position < End) {
         const size_t Index = static_cast<size_t>(Position / FChunkLength);
         if (Index + 1 >= FChunkStarts.size()) {
-            *Error = Damaged(QStringLiteral("an entry lies beyond its end"));
+            *Error =
+                Damaged(QCoreApplication::translate("TDictdFile", "an entry lies beyond its end"));
             return false;
         }
         const QByteArray* Bytes = nullptr;
@@ -393,7 +418,8 @@ bool TDictdData::Read(uint64_t Offset, uint32_t Length, QByteArray* Out, QString
         const uint64_t Within = Position - uint64_t(Index) * FChunkLength;
         const uint64_t Take = std::min<uint64_t>(End - Position, uint64_t(Bytes->size()) - Within);
         if (Within >= uint64_t(Bytes->size()) || Take == 0) {
-            *Error = Damaged(QStringLiteral("an entry lies beyond its end"));
+            *Error =
+                Damaged(QCoreApplication::translate("TDictdFile", "an entry lies beyond its end"));
             return false;
         }
         Out->append(Bytes->constData() + Within, static_cast<qsizetype>(Take));

@@ -2,6 +2,7 @@
 
 #include "reference/TInflection.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 QString TReferenceDictionary::DataPathFor(const QString& IndexPath)
@@ -19,14 +20,18 @@ bool TReferenceDictionary::Open(const QString& IndexPath, QString* Error)
 {
     const QString DataPath = DataPathFor(IndexPath);
     if (!QFileInfo::exists(IndexPath)) {
-        *Error = QStringLiteral("The reference index %1 does not exist.").arg(IndexPath);
+        *Error = QCoreApplication::translate("TReferenceDictionary",
+                                             "The reference index %1 does not exist.")
+                     .arg(IndexPath);
         return false;
     }
     if (!FData.Open(DataPath, Error) || !FIndex.Load(IndexPath, Error))
         return false;
     if (FData.Size() != 0 && FIndex.End() > FData.Size()) {
-        *Error = QStringLiteral("The reference dictionary %1 is shorter than its index says; "
-                                "it may have been cut short or belong to another index.")
+        *Error = QCoreApplication::translate(
+                     "TReferenceDictionary",
+                     "The reference dictionary %1 is shorter than its index says; "
+                     "it may have been cut short or belong to another index.")
                      .arg(QFileInfo(DataPath).fileName());
         return false;
     }
@@ -62,9 +67,11 @@ bool TReferenceDictionary::LookUpWord(const QString& Word, TReferenceResult* Res
             continue;
         if (!Result->Found()) {
             Result->FoundAs = More.first().Headword;
-            Result->Note = QStringLiteral("a form of %1").arg(Base);
+            Result->Note =
+                QCoreApplication::translate("TReferenceDictionary", "a form of %1").arg(Base);
         } else {
-            Result->Note = QStringLiteral("also a form of %1").arg(Base);
+            Result->Note =
+                QCoreApplication::translate("TReferenceDictionary", "also a form of %1").arg(Base);
         }
         Result->Entries += More;
         break;
@@ -94,7 +101,8 @@ TReferenceResult TReferenceDictionary::LookUp(const QString& Text)
             First.chop(1);
         if (!First.isEmpty() && LookUpWord(First, &Result)) {
             const QString Form = Result.Note;
-            Result.Note = QStringLiteral("the phrase is not in the reference; its first word is");
+            Result.Note = QCoreApplication::translate(
+                "TReferenceDictionary", "the phrase is not in the reference; its first word is");
             if (!Form.isEmpty())
                 Result.Note += QStringLiteral(" (%1)").arg(Form);
         }

@@ -195,12 +195,18 @@ QByteArray EncodeText(const QString& T)
     return Out;
 }
 
-// A fixed text of the pages: its English bytes as ever, or, where the catalog of the language the
-// user chose translates it, the translation written as the pages write any text.
+QByteArray PageText(const char* Context, const char* Source, const QStringList& Figures)
+{
+    const QString Translated = QCoreApplication::translate(Context, Source);
+    QString Text = Translated;
+    for (const QString& Figure : Figures)
+        Text = Text.arg(Figure);
+    return Translated == QLatin1String(Source) ? Text.toLatin1() : EncodeText(Text);
+}
+
 QByteArray PageText(const char* Source)
 {
-    const QString Text = QCoreApplication::translate("TReportPages", Source);
-    return Text == QLatin1String(Source) ? QByteArray(Source) : EncodeText(Text);
+    return PageText("TReportPages", Source);
 }
 
 QByteArray EscapeHtml(const QByteArray& Text)

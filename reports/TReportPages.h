@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -24,6 +25,11 @@ QByteArray EncodeChar(char16_t C);
 // A text cut into trimmed lines, each line's code units encoded with EncodeChar, non-empty lines
 // followed by ", " unless they are the last line.
 QByteArray EncodeText(const QString& T);
+
+// A fixed text of a page, from the catalog's Context, its %1, %2... filled with Figures in turn:
+// its English bytes as ever, or, where the catalog of the language the user chose translates it,
+// the translation written as the pages write any text (EncodeText).
+QByteArray PageText(const char* Context, const char* Source, const QStringList& Figures = {});
 
 // Escapes &, <, > and " so that a stored value can never change the structure of a page.
 QByteArray EscapeHtml(const QByteArray& Text);

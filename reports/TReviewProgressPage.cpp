@@ -1,11 +1,18 @@
 #include "reports/TReviewProgressPage.h"
 
+#include "reports/TReportPages.h"
+
 #include <algorithm>
 #include <functional>
 
 namespace {
 
 constexpr int BarWidth = 300; // pixels of the longest bar
+
+QByteArray Text(const char* Source, const QStringList& Figures = {})
+{
+    return PageText("TReviewProgressPage", Source, Figures);
+}
 
 // One bar: a coloured cell as long as Share of the longest, then the rest of the row empty.
 QByteArray Bar(double Share, const QByteArray& Colour)
@@ -29,8 +36,9 @@ void AppendChart(QByteArray& Page, const QByteArray& Title, const int64_t* Value
     int64_t Total = 0;
     for (size_t I = 0; I < Count; ++I)
         Total += Values[I];
-    Page += "<p align=\"center\"><b>" + Title + "</b> (" + QByteArray::number(Total) +
-            " in all)</p>\r\n<table align=\"center\" border=\"0\" cellspacing=\"0\" "
+    Page += "<p align=\"center\"><b>" + Title + "</b> (" +
+            Text(QT_TRANSLATE_NOOP("TReviewProgressPage", "%1 in all"), {QString::number(Total)}) +
+            ")</p>\r\n<table align=\"center\" border=\"0\" cellspacing=\"0\" "
             "cellpadding=\"0\">\r\n";
     for (size_t I = 0; I < Count; ++I)
         Page += "<tr><td align=\"right\"><font size=\"1\">" + Label(I) +
@@ -50,39 +58,49 @@ QByteArray Percent(double Share)
 QByteArray BuildReviewProgressPage(const TReviewProgress& P)
 {
     QByteArray Page;
-    Page += "<html>\r\n<head>\r\n<title>Review Progress</title>\r\n</head>\r\n"
-            "<body bgcolor=\"#E9E9E9\">\r\n<p align=\"center\"><b>Review Progress</b></p>\r\n";
-    const int64_t Tomorrow = P.DueByDay[1];
-    Page += "<p align=\"center\">Due today: <b>" + QByteArray::number(P.DueByDay[0]) +
-            "</b> &nbsp; Due tomorrow: <b>" + QByteArray::number(Tomorrow) + "</b></p>\r\n";
-    AppendChart(Page, "Words due over the next 30 days", P.DueByDay.data(), P.DueByDay.size(),
-                "#3070C0", [](size_t I) {
-                    return I == 0 ? QByteArray("today") : I == 1 ? QByteArray("tomorrow")
-                                                                 : "+" + QByteArray::number(qsizetype(I));
-                });
-    AppendChart(Page, "Answers over the last 90 days", P.AnswersByDay.data(),
-                P.AnswersByDay.size(), "#40A040", [&P](size_t I) {
+    const QByteArray Title = Text(QT_TRANSLATE_NOOP("TReviewProgressPage", "Review Progress"));
+    Page += "<html>\r\n<head>\r\n<title>" + Title + "</title>\r\n</head>\r\n";
+    Page += "<body bgcolor=\"#E9E9E9\">\r\n<p align=\"center\"><b>" + Title + "</b></p>\r\n";
+    Page += "<p align=\"center\">" + Text(QT_TRANSLATE_NOOP("TReviewProgressPage", "Due today:")) +
+            " <b>" + QByteArray::number(P.DueByDay[0]) + "</b> &nbsp; " +
+            Text(QT_TRANSLATE_NOOP("TReviewProgressPage", "Due tomorrow:")) + " <b>" +
+            QByteArray::number(P.DueByDay[1]) + "</b></p>\r\n";
+    const QByteArray Today = Text(QT_TRANSLATE_NOOP("TReviewProgressPage", "today"));
+    const QByteArray Tomorrow = Text(QT_TRANSLATE_NOOP("TReviewProgressPage", "tomorrow"));
+    AppendChart(
+        Page, Text(QT_TRANSLATE_NOOP("TReviewProgressPage", "Words due over the next 30 days")),
+        P.DueByDay.data(), P.DueByDay.size(), "#3070C0", [&](size_t I) {
+            return I == 0 ? Today : I == 1 ? Tomorrow : "+" + QByteArray::number(qsizetype(I));
+        });
+    AppendChart(Page,
+                Text(QT_TRANSLATE_NOOP("TReviewProgressPage", "Answers over the last 90 days")),
+                P.AnswersByDay.data(), P.AnswersByDay.size(), "#40A040", [&](size_t I) {
                     const qsizetype Ago = qsizetype(P.AnswersByDay.size() - 1 - I);
-                    return Ago == 0 ? QByteArray("today") : "-" + QByteArray::number(Ago);
+                    return Ago == 0 ? Today : "-" + QByteArray::number(Ago);
                 });
     // Recall achieved against the desired retention, as two bars on one scale.
     const double Achieved = P.Reviewed > 0 ? double(P.Recalled) / double(P.Reviewed) : 0;
-    Page += "<p align=\"center\"><b>Recall over the last 90 days</b></p>\r\n"
-            "<table align=\"center\" border=\"0\" cellspacing=\"2\">\r\n";
+    Page += "<p align=\"center\"><b>" +
+            Text(QT_TRANSLATE_NOOP("TReviewProgressPage", "Recall over the last 90 days")) +
+            "</b></p>\r\n<table align=\"center\" border=\"0\" cellspacing=\"2\">\r\n";
     const struct
     {
         const char* Label;
         double Share;
         const char* Colour;
-    } Bars[] = {{"Achieved", Achieved, "#E08030"}, {"Desired", P.DesiredRetention, "#808080"}};
+    } Bars[] = {
+        {QT_TRANSLATE_NOOP("TReviewProgressPage", "Achieved"), Achieved, "#E08030"},
+        {QT_TRANSLATE_NOOP("TReviewProgressPage", "Desired"), P.DesiredRetention, "#808080"}};
     for (const auto& B : Bars)
-        Page += QByteArray("<tr><td align=\"right\"><font size=\"2\">") + B.Label +
-                "&nbsp;</font></td><td>" + Bar(B.Share, B.Colour) + "</td><td><font size=\"2\">&nbsp;" +
-                Percent(B.Share) + "</font></td></tr>\r\n";
+        Page += "<tr><td align=\"right\"><font size=\"2\">" + Text(B.Label) +
+                "&nbsp;</font></td><td>" + Bar(B.Share, B.Colour) +
+                "</td><td><font size=\"2\">&nbsp;" + Percent(B.Share) + "</font></td></tr>\r\n";
     Page += "</table>\r\n<p align=\"center\"><font size=\"2\">" +
-            (P.Reviewed > 0 ? QByteArray::number(P.Recalled) + " of " +
-                                  QByteArray::number(P.Reviewed) + " reviews recalled"
-                            : QByteArray("No reviews of words seen before yet")) +
+            (P.Reviewed > 0
+                 ? Text(QT_TRANSLATE_NOOP("TReviewProgressPage", "%1 of %2 reviews recalled"),
+                        {QString::number(P.Recalled), QString::number(P.Reviewed)})
+                 : Text(QT_TRANSLATE_NOOP("TReviewProgressPage",
+                                          "No reviews of words seen before yet"))) +
             "</font></p>\r\n</body>\r\n</html>\r\n";
     return Page;
 }

@@ -4,6 +4,8 @@
 
 #include <sqlite3.h>
 
+#include <QCoreApplication>
+
 TReviewSession::TReviewSession(sqlite3* Db, const TReviewSettings& Settings,
                                std::function<int64_t()> Clock,
                                std::function<int64_t(int64_t)> DayStart)
@@ -44,7 +46,8 @@ bool TReviewSession::Advance()
 TReviewAnswer TReviewSession::Answer(TGrade Grade)
 {
     if (!FCurrent)
-        throw EVexloDatabaseError(QStringLiteral("There is no word to answer."));
+        throw EVexloDatabaseError(
+            QCoreApplication::translate("TReviewSession", "There is no word to answer."));
     const TReviewAnswer Result = FStore.Record(*FCurrent, Grade, FClock(), FScheduler);
     FLast.emplace(Result, *FCurrent);
     FLastGrade = Grade;

@@ -4,6 +4,8 @@
 
 #include <sqlite3.h>
 
+#include <QCoreApplication>
+
 #include <memory>
 
 namespace {
@@ -79,8 +81,9 @@ QString TReviewStore::TakeNotice()
     if (FNoticeGiven || !InMemory())
         return {};
     FNoticeGiven = true;
-    return QStringLiteral("The dictionary file cannot be changed, so this review is kept in "
-                          "memory only: the answers are lost when the program ends.");
+    return QCoreApplication::translate(
+        "TReviewStore", "The dictionary file cannot be changed, so this review is kept in "
+                        "memory only: the answers are lost when the program ends.");
 }
 
 bool TReviewStore::HasTables()
@@ -98,7 +101,8 @@ void TReviewStore::EnsureTables()
         const QString Message = QString::fromUtf8(Error ? Error : "unknown error");
         sqlite3_free(Error);
         throw EVexloDatabaseError(
-            QStringLiteral("The review's memory cannot be made in the dictionary file: %1")
+            QCoreApplication::translate(
+                "TReviewStore", "The review's memory cannot be made in the dictionary file: %1")
                 .arg(Message));
     }
 }
@@ -112,7 +116,8 @@ void TReviewStore::Begin()
     if (sqlite3_exec(FDb, InMemory() ? "BEGIN" : "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) !=
         SQLITE_OK)
         throw EVexloDatabaseError(
-            QStringLiteral("The answer cannot be saved: %1").arg(QString::fromUtf8(sqlite3_errmsg(FDb))));
+            QCoreApplication::translate("TReviewStore", "The answer cannot be saved: %1")
+                .arg(QString::fromUtf8(sqlite3_errmsg(FDb))));
 }
 
 void TReviewStore::Commit()
@@ -120,7 +125,9 @@ void TReviewStore::Commit()
     if (sqlite3_exec(FDb, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
         const QString Message = QString::fromUtf8(sqlite3_errmsg(FDb));
         Rollback();
-        throw EVexloDatabaseError(QStringLiteral("The answer cannot be saved: %1").arg(Message));
+        throw EVexloDatabaseError(
+            QCoreApplication::translate("TReviewStore", "The answer cannot be saved: %1")
+                .arg(Message));
     }
 }
 
@@ -277,8 +284,9 @@ TReviewAnswer TReviewStore::Record(const TReviewCard& Card, TGrade Grade, int64_
                 sqlite3_bind_int(Raw, 13, Answer.ElapsedDays);
             }
             if (sqlite3_step(Raw) != SQLITE_DONE)
-                throw EVexloDatabaseError(QStringLiteral("The answer cannot be saved: %1")
-                                              .arg(QString::fromUtf8(sqlite3_errmsg(FDb))));
+                throw EVexloDatabaseError(
+                    QCoreApplication::translate("TReviewStore", "The answer cannot be saved: %1")
+                        .arg(QString::fromUtf8(sqlite3_errmsg(FDb))));
         }
         Answer.LogId = sqlite3_last_insert_rowid(FDb);
         Commit();

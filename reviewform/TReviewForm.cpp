@@ -46,7 +46,7 @@ TReviewForm::TReviewForm(TReviewSession* Session, QWidget* Parent)
     : QDialog(Parent), FSession(Session)
 {
     setObjectName(QStringLiteral("ReviewForm"));
-    setWindowTitle(QStringLiteral("Review"));
+    setWindowTitle(tr("Review"));
     setAttribute(Qt::WA_DeleteOnClose, false);
     resize(460, 320);
     FCounts = PlainLabel(this, "CountsLabel");
@@ -54,20 +54,21 @@ TReviewForm::TReviewForm(TReviewSession* Session, QWidget* Parent)
     FTranscription = PlainLabel(this, "TranscriptionLabel", 12);
     FAnswer = PlainLabel(this, "AnswerLabel", 14);
     FSummary = PlainLabel(this, "SummaryLabel", 11);
-    FShow = Button(this, "ShowButton", QStringLiteral("Show answer (Space)"));
+    FShow = Button(this, "ShowButton", tr("Show answer (Space)"));
     const char* Names[] = {"AgainButton", "HardButton", "GoodButton", "EasyButton"};
-    const char* Texts[] = {"1 Again", "2 Hard", "3 Good", "4 Easy"};
+    const char* Texts[] = {QT_TR_NOOP("1 Again"), QT_TR_NOOP("2 Hard"), QT_TR_NOOP("3 Good"),
+                           QT_TR_NOOP("4 Easy")};
     for (int I = 0; I < 4; ++I) {
-        FGrades[I] = Button(this, Names[I], QString::fromUtf8(Texts[I]));
+        FGrades[I] = Button(this, Names[I], tr(Texts[I]));
         connect(FGrades[I], &QPushButton::clicked, this,
                 [this, I] { Grade(static_cast<TGrade>(I + 1)); });
     }
-    FForgot = Button(this, "ForgotButton", QStringLiteral("1 Forgot"));
-    FKnew = Button(this, "KnewButton", QStringLiteral("2 Knew"));
-    FSpeak = Button(this, "SpeakButton", QStringLiteral("Speak (F8)"));
-    FUndo = Button(this, "UndoButton", QStringLiteral("Undo (Ctrl+Z)"));
-    FSettings = Button(this, "SettingsButton", QStringLiteral("Settings..."));
-    FProgress = Button(this, "ProgressButton", QStringLiteral("Progress..."));
+    FForgot = Button(this, "ForgotButton", tr("1 Forgot"));
+    FKnew = Button(this, "KnewButton", tr("2 Knew"));
+    FSpeak = Button(this, "SpeakButton", tr("Speak (F8)"));
+    FUndo = Button(this, "UndoButton", tr("Undo (Ctrl+Z)"));
+    FSettings = Button(this, "SettingsButton", tr("Settings..."));
+    FProgress = Button(this, "ProgressButton", tr("Progress..."));
     connect(FProgress, &QPushButton::clicked, this, &TReviewForm::ProgressRequested);
     connect(FShow, &QPushButton::clicked, this, &TReviewForm::Reveal);
     connect(FForgot, &QPushButton::clicked, this, [this] { Grade(TGrade::grAgain); });
@@ -123,7 +124,7 @@ TReviewForm::TReviewForm(TReviewSession* Session, QWidget* Parent)
 
 void TReviewForm::Report(const QString& Text)
 {
-    TMessageBox::Error(this, QStringLiteral("Review"), Text);
+    TMessageBox::Error(this, tr("Review"), Text);
 }
 
 void TReviewForm::Start()
@@ -131,7 +132,7 @@ void TReviewForm::Start()
     try {
         const QString Notice = FSession->TakeNotice();
         if (!Notice.isEmpty())
-            TMessageBox::Information(this, QStringLiteral("Review"), Notice);
+            TMessageBox::Information(this, tr("Review"), Notice);
         FSession->Advance();
     } catch (const EVexloDatabaseError& E) {
         Report(E.Message());
@@ -176,7 +177,7 @@ void TReviewForm::ShowCard()
 void TReviewForm::ShowCounts()
 {
     try {
-        FCounts->setText(QStringLiteral("Due: %1    New: %2    Done: %3")
+        FCounts->setText(tr("Due: %1    New: %2    Done: %3")
                              .arg(FSession->DueCount())
                              .arg(FSession->NewLeft())
                              .arg(FSession->Done()));
@@ -189,17 +190,18 @@ void TReviewForm::ShowSummary()
 {
     const auto& G = FSession->Grades();
     QString Text = FSession->Done() == 0
-                       ? QStringLiteral("Nothing to review now.")
-                       : QStringLiteral("Well done: %1 answers (Again %2, Hard %3, Good %4, Easy %5).")
+                       ? tr("Nothing to review now.")
+                       : tr("Well done: %1 answers (Again %2, Hard %3, Good %4, Easy %5).")
                              .arg(FSession->Done())
                              .arg(G[1])
                              .arg(G[2])
                              .arg(G[3])
                              .arg(G[4]);
-    if (const int64_t Next = FSession->NextDueAfter(); Next > 0)
-        Text += QStringLiteral("\nNext word due: %1.")
-                    .arg(QLocale().toString(QDateTime::fromMSecsSinceEpoch(Next),
-                                            QLocale::ShortFormat));
+    if (const int64_t Next = FSession->NextDueAfter(); Next > 0) {
+        const QString When =
+            QLocale().toString(QDateTime::fromMSecsSinceEpoch(Next), QLocale::ShortFormat);
+        Text += QLatin1Char('\n') + tr("Next word due: %1.").arg(When);
+    }
     FSummary->setText(Text);
 }
 

@@ -99,7 +99,7 @@ void TOptionsForm::ReferenceBrowseClick()
     const QString Path = TFileDialog::OpenFileName(
         this, QCoreApplication::translate("TOptionsForm", "Reference dictionary"),
         QFileInfo(Current.isEmpty() ? TReference::DefaultIndexPath() : Current).absolutePath(),
-        QStringLiteral("dictd index (*.index);;All files (*)"));
+        QCoreApplication::translate("TOptionsForm", "dictd index (*.index);;All files (*)"));
     if (!Path.isEmpty())
         ReferenceEdit->setText(Path == TReference::DefaultIndexPath() ? QString() : Path);
 }

@@ -324,6 +324,89 @@
     </message>
 </context>
 <context>
+    <name>TDictdFile</name>
+    <message>
+        <source>The reference index %1 cannot be read: %2.</source>
+        <translation>Индексът на справочника %1 не може да се прочете: %2.</translation>
+    </message>
+    <message>
+        <source>The reference index %1 is too large to be a dictd index.</source>
+        <translation>Индексът на справочника %1 е твърде голям, за да е индекс на dictd.</translation>
+    </message>
+    <message>
+        <source>The reference index %1 is damaged or not a dictd index (line %2 is not &quot;headword&lt;TAB&gt;offset&lt;TAB&gt;length&quot;).</source>
+        <translation>Индексът на справочника %1 е повреден или не е индекс на dictd (ред %2 не е „дума&lt;TAB&gt;отместване&lt;TAB&gt;дължина“).</translation>
+    </message>
+    <message>
+        <source>The reference index %1 is damaged: line %2 is not UTF-8.</source>
+        <translation>Индексът на справочника %1 е повреден: ред %2 не е в UTF-8.</translation>
+    </message>
+    <message>
+        <source>The reference index %1 holds no headwords.</source>
+        <translation>Индексът на справочника %1 не съдържа нито една дума.</translation>
+    </message>
+    <message>
+        <source>The reference dictionary %1 is damaged or not a dictd file (%2).</source>
+        <translation>Справочният речник %1 е повреден или не е файл на dictd (%2).</translation>
+    </message>
+    <message>
+        <source>The reference dictionary %1 cannot be read: %2.</source>
+        <translation>Справочният речник %1 не може да се прочете: %2.</translation>
+    </message>
+    <message>
+        <source>the gzip header is incomplete</source>
+        <translation>заглавната част на gzip е непълна</translation>
+    </message>
+    <message>
+        <source>the gzip extra field is malformed</source>
+        <translation>допълнителното поле на gzip е неправилно</translation>
+    </message>
+    <message>
+        <source>the dictzip chunk table is malformed</source>
+        <translation>таблицата с блоковете на dictzip е неправилна</translation>
+    </message>
+    <message>
+        <source>The reference dictionary %1 is too large to read without dictzip&apos;s chunk table.</source>
+        <translation>Справочният речник %1 е твърде голям, за да се чете без таблицата с блоковете на dictzip.</translation>
+    </message>
+    <message>
+        <source>zlib cannot start</source>
+        <translation>zlib не може да започне работа</translation>
+    </message>
+    <message>
+        <source>it inflates beyond any dictionary&apos;s size</source>
+        <translation>разгънат, той е по-голям от всеки речник</translation>
+    </message>
+    <message>
+        <source>the compressed data is cut short or corrupt</source>
+        <translation>компресираните данни са непълни или повредени</translation>
+    </message>
+    <message>
+        <source>the file is shorter than its chunk table says; it may have been cut short</source>
+        <translation>файлът е по-къс, отколкото сочи таблицата му с блоковете; може да е отрязан</translation>
+    </message>
+    <message>
+        <source>chunk %1 cannot be read</source>
+        <translation>блок %1 не може да се прочете</translation>
+    </message>
+    <message>
+        <source>chunk %1 does not inflate</source>
+        <translation>блок %1 не може да се разгъне</translation>
+    </message>
+    <message>
+        <source>An entry of the reference dictionary %1 is longer than any entry can be (%2 bytes).</source>
+        <translation>Статия в справочния речник %1 е по-дълга, отколкото може да бъде която и да е статия (%2 байта).</translation>
+    </message>
+    <message>
+        <source>an entry lies beyond its end</source>
+        <translation>статия излиза извън края на файла</translation>
+    </message>
+    <message>
+        <source>an entry cannot be read</source>
+        <translation>статия не може да се прочете</translation>
+    </message>
+</context>
+<context>
     <name>TDictionaryCommands</name>
     <message>
         <source>Dictionaries (*.db *.mdb *.sqlite);;All files (*)</source>
@@ -595,6 +678,10 @@ The word &quot;%1&quot; is no longer in the dictionary: OK adds what you typed a
         <source>That entry is no longer in the dictionary.</source>
         <translation>Тази дума вече не е в речника.</translation>
     </message>
+    <message>
+        <source>Find</source>
+        <translation>Търсене</translation>
+    </message>
 </context>
 <context>
     <name>TFindForm</name>
@@ -661,6 +748,18 @@ The word &quot;%1&quot; is no longer in the dictionary: OK adds what you typed a
     <message>
         <source>&amp;In:</source>
         <translation>&amp;В:</translation>
+    </message>
+    <message>
+        <source>Searching…</source>
+        <translation>Търсене…</translation>
+    </message>
+    <message>
+        <source>Searching… %1 found</source>
+        <translation>Търсене… намерени %1</translation>
+    </message>
+    <message>
+        <source>%1 found</source>
+        <translation>Намерени %1</translation>
     </message>
 </context>
 <context>
@@ -1163,6 +1262,22 @@ Which encoding was it saved in?</source>
         <source>The encoding %1 is not known.</source>
         <translation>Кодирането %1 не е познато.</translation>
     </message>
+    <message>
+        <source>&amp;Encoding:</source>
+        <translation>&amp;Кодиране:</translation>
+    </message>
+    <message>
+        <source>Column &amp;1:</source>
+        <translation>Колона &amp;1:</translation>
+    </message>
+    <message>
+        <source>Column &amp;2:</source>
+        <translation>Колона &amp;2:</translation>
+    </message>
+    <message>
+        <source>Column &amp;3:</source>
+        <translation>Колона &amp;3:</translation>
+    </message>
 </context>
 <context>
     <name>TKvtmlDocument</name>
@@ -1204,6 +1319,14 @@ Which encoding was it saved in?</source>
     <message>
         <source>LearnForm</source>
         <translation>Бележка за учене</translation>
+    </message>
+    <message>
+        <source>Knew</source>
+        <translation>Знаех</translation>
+    </message>
+    <message>
+        <source>Forgot</source>
+        <translation>Забравих</translation>
     </message>
 </context>
 <context>
@@ -1477,6 +1600,10 @@ Which encoding was it saved in?</source>
         <source>There is no such file.</source>
         <translation>Няма такъв файл.</translation>
     </message>
+    <message>
+        <source>dictd index (*.index);;All files (*)</source>
+        <translation>Индекс на dictd (*.index);;Всички файлове (*)</translation>
+    </message>
 </context>
 <context>
     <name>TPaintMachine</name>
@@ -1509,6 +1636,36 @@ Which encoding was it saved in?</source>
     </message>
 </context>
 <context>
+    <name>TReferenceDictionary</name>
+    <message>
+        <source>The reference index %1 does not exist.</source>
+        <translation>Индексът на справочника %1 не съществува.</translation>
+    </message>
+    <message>
+        <source>The reference dictionary %1 is shorter than its index says; it may have been cut short or belong to another index.</source>
+        <translation>Справочният речник %1 е по-къс, отколкото сочи индексът му; може да е отрязан или да е от друг индекс.</translation>
+    </message>
+    <message>
+        <source>a form of %1</source>
+        <translation>форма на %1</translation>
+    </message>
+    <message>
+        <source>also a form of %1</source>
+        <translation>също форма на %1</translation>
+    </message>
+    <message>
+        <source>the phrase is not in the reference; its first word is</source>
+        <translation>изразът липсва в справочника; първата му дума е</translation>
+    </message>
+</context>
+<context>
+    <name>TReferenceHint</name>
+    <message>
+        <source>reference: %1</source>
+        <translation>справочник: %1</translation>
+    </message>
+</context>
+<context>
     <name>TReferencePanel</name>
     <message>
         <source>Check the senses to put into the Bulgarian text, one a line (from FreeDict, CC BY-SA)</source>
@@ -1533,6 +1690,22 @@ Which encoding was it saved in?</source>
     <message>
         <source>Show or hide the reference dictionary&apos;s senses (Ctrl+R goes to them)</source>
         <translation>Показва или скрива значенията от справочника (Ctrl+R отива при тях)</translation>
+    </message>
+    <message>
+        <source>Reading the reference dictionary…</source>
+        <translation>Справочният речник се зарежда…</translation>
+    </message>
+    <message>
+        <source>Type the English word to see the reference&apos;s senses.</source>
+        <translation>Напишете английската дума, за да видите значенията ѝ в справочника.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not in the reference.</source>
+        <translation>„%1“ липсва в справочника.</translation>
+    </message>
+    <message>
+        <source>Reference: %1 %2</source>
+        <translation>Справочник: %1 %2</translation>
     </message>
 </context>
 <context>
@@ -1586,6 +1759,201 @@ Which encoding was it saved in?</source>
     <message>
         <source>Review the words that are due, then new ones</source>
         <translation>Преговор на думите, чийто ред е дошъл, после на нови</translation>
+    </message>
+</context>
+<context>
+    <name>TReviewForm</name>
+    <message>
+        <source>Review</source>
+        <translation>Преговор</translation>
+    </message>
+    <message>
+        <source>Show answer (Space)</source>
+        <translation>Показване на отговора (интервал)</translation>
+    </message>
+    <message>
+        <source>1 Again</source>
+        <translation>1 Отново</translation>
+    </message>
+    <message>
+        <source>2 Hard</source>
+        <translation>2 Трудно</translation>
+    </message>
+    <message>
+        <source>3 Good</source>
+        <translation>3 Добре</translation>
+    </message>
+    <message>
+        <source>4 Easy</source>
+        <translation>4 Лесно</translation>
+    </message>
+    <message>
+        <source>1 Forgot</source>
+        <translation>1 Забравих</translation>
+    </message>
+    <message>
+        <source>2 Knew</source>
+        <translation>2 Знаех</translation>
+    </message>
+    <message>
+        <source>Speak (F8)</source>
+        <translation>Изговаряне (F8)</translation>
+    </message>
+    <message>
+        <source>Undo (Ctrl+Z)</source>
+        <translation>Отмяна (Ctrl+Z)</translation>
+    </message>
+    <message>
+        <source>Settings...</source>
+        <translation>Настройки…</translation>
+    </message>
+    <message>
+        <source>Progress...</source>
+        <translation>Напредък…</translation>
+    </message>
+    <message>
+        <source>Due: %1    New: %2    Done: %3</source>
+        <translation>За преговор: %1    Нови: %2    Готови: %3</translation>
+    </message>
+    <message>
+        <source>Nothing to review now.</source>
+        <translation>Засега няма нищо за преговор.</translation>
+    </message>
+    <message>
+        <source>Well done: %1 answers (Again %2, Hard %3, Good %4, Easy %5).</source>
+        <translation>Браво! Отговори: %1 (отново %2, трудно %3, добре %4, лесно %5).</translation>
+    </message>
+    <message>
+        <source>Next word due: %1.</source>
+        <translation>Следващата дума за преговор: %1.</translation>
+    </message>
+</context>
+<context>
+    <name>TReviewProgressPage</name>
+    <message>
+        <source>%1 in all</source>
+        <translation>общо %1</translation>
+    </message>
+    <message>
+        <source>Review Progress</source>
+        <translation>Напредък в преговора</translation>
+    </message>
+    <message>
+        <source>Due today:</source>
+        <translation>За преговор днес:</translation>
+    </message>
+    <message>
+        <source>Due tomorrow:</source>
+        <translation>За преговор утре:</translation>
+    </message>
+    <message>
+        <source>today</source>
+        <translation>днес</translation>
+    </message>
+    <message>
+        <source>tomorrow</source>
+        <translation>утре</translation>
+    </message>
+    <message>
+        <source>Words due over the next 30 days</source>
+        <translation>Думи за преговор през следващите 30 дни</translation>
+    </message>
+    <message>
+        <source>Answers over the last 90 days</source>
+        <translation>Отговори през последните 90 дни</translation>
+    </message>
+    <message>
+        <source>Recall over the last 90 days</source>
+        <translation>Запомняне през последните 90 дни</translation>
+    </message>
+    <message>
+        <source>Achieved</source>
+        <translation>Постигнато</translation>
+    </message>
+    <message>
+        <source>Desired</source>
+        <translation>Желано</translation>
+    </message>
+    <message>
+        <source>%1 of %2 reviews recalled</source>
+        <translation>Спомнени %1 от %2 преговора</translation>
+    </message>
+    <message>
+        <source>No reviews of words seen before yet</source>
+        <translation>Още няма преговор на вече виждани думи</translation>
+    </message>
+</context>
+<context>
+    <name>TReviewSession</name>
+    <message>
+        <source>There is no word to answer.</source>
+        <translation>Няма дума, на която да се отговори.</translation>
+    </message>
+</context>
+<context>
+    <name>TReviewSettingsForm</name>
+    <message>
+        <source>Review Settings</source>
+        <translation>Настройки на преговора</translation>
+    </message>
+    <message>
+        <source>&amp;Desired retention:</source>
+        <translation>&amp;Желано запомняне:</translation>
+    </message>
+    <message>
+        <source> days</source>
+        <translation> дни</translation>
+    </message>
+    <message>
+        <source>&amp;Maximum interval:</source>
+        <translation>Най-дълъг &amp;интервал:</translation>
+    </message>
+    <message>
+        <source>&amp;New words a day:</source>
+        <translation>&amp;Нови думи на ден:</translation>
+    </message>
+    <message>
+        <source>English → Bulgarian</source>
+        <translation>Английски → български</translation>
+    </message>
+    <message>
+        <source>Bulgarian → English</source>
+        <translation>Български → английски</translation>
+    </message>
+    <message>
+        <source>Mixed</source>
+        <translation>Смесено</translation>
+    </message>
+    <message>
+        <source>&amp;Ask:</source>
+        <translation>&amp;Посока:</translation>
+    </message>
+    <message>
+        <source>&amp;Two buttons: Knew / Forgot</source>
+        <translation>&amp;Два бутона: Знаех / Забравих</translation>
+    </message>
+    <message>
+        <source>&amp;Spread the intervals a little</source>
+        <translation>&amp;Леко разпръскване на интервалите</translation>
+    </message>
+    <message>
+        <source>Set the &amp;level from the review</source>
+        <translation>Нивото на думата &amp;според преговора</translation>
+    </message>
+</context>
+<context>
+    <name>TReviewStore</name>
+    <message>
+        <source>The dictionary file cannot be changed, so this review is kept in memory only: the answers are lost when the program ends.</source>
+        <translation>Файлът на речника не може да се променя, затова този преговор се пази само в паметта: отговорите се губят, когато програмата се затвори.</translation>
+    </message>
+    <message>
+        <source>The review&apos;s memory cannot be made in the dictionary file: %1</source>
+        <translation>Паметта на преговора не може да се създаде във файла на речника: %1</translation>
+    </message>
+    <message>
+        <source>The answer cannot be saved: %1</source>
+        <translation>Отговорът не може да се запише: %1</translation>
     </message>
 </context>
 <context>

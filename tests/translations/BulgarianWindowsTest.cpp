@@ -1,6 +1,10 @@
 // The windows in Bulgarian: with the Bulgarian catalog installed, every window and dialog shows
 // no English text but names (of the program, formats, keys) and the user's own words.
 #include "tests/app/AdminFormFixture.h"
+#include "tests/reference/ReferenceFixtures.h"
+#include "tests/support/WaitUntil.h"
+
+#include "app/TReferenceHint.h"
 
 #include "editor/TEditForm.h"
 #include "finder/TFindForm.h"
@@ -9,17 +13,20 @@
 #include "preview/TAboutForm.h"
 #include "reports/TInformationForm.h"
 #include "reports/TReportPages.h"
+#include "reports/TReviewProgressPage.h"
+#include "review/TReviewSession.h"
+#include "reviewform/TReviewForm.h"
+#include "reviewform/TReviewSettingsForm.h"
 #include "settings/TInterfaceLanguage.h"
 #include "settings/TOptionsForm.h"
+#include "settings/TReferenceSettings.h"
 #include "widgets/TMessageForm.h"
 #include "widgets/TProgressForm.h"
 
 #include <QAbstractButton>
-#include <QCheckBox>
-#include <QStyleOptionButton>
-#include <QStyleOptionComboBox>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -27,10 +34,14 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QToolButton>
 #include <QRegularExpression>
 #include <QSet>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
 #include <QTimer>
+#include <QToolButton>
 #include <QTranslator>
 
 namespace {
@@ -40,10 +51,11 @@ namespace {
 const QSet<QString> Names = {
     "vexlo", "vocabulary", "software", "www", "example", "ok", "english", "html", "pdf", "espeak",
     "ng", "ctrl", "shift", "alt", "del", "esc", "kde", "access", "microsoft", "utf", "sqlite",
-    "tsv", "txt", "tab", "csv", "kvtml", "mdb", "accdb", "htm", "mb", "windows", "bitmap",
-    "jpeg", "nul", "ename", "learnform", "anki", "basic",
+    "tsv", "txt", "tab", "csv", "kvtml", "mdb", "accdb", "htm", "mb", "windows", "bitmap", "jpeg",
+    "nul", "ename", "learnform", "anki", "basic",
     // the reference dictionary: its name, licence, format and the command that installs it
-    "freedict", "cc", "by", "sa", "dictd", "index", "sudo", "apt", "install", "dict", "eng", "bul"};
+    "freedict", "cc", "by", "sa", "dictd", "index", "dictzip", "gzip", "zlib", "sudo", "apt",
+    "install", "dict", "eng", "bul"};
 
 class BulgarianWindowsTest : public AdminFormTest
 {
@@ -72,6 +84,8 @@ protected:
             if (auto* Box = qobject_cast<QComboBox*>(W); Box && !Box->isEditable())
                 for (int I = 0; I < Box->count(); ++I)
                     Texts << Box->itemText(I);
+            if (auto* Spin = qobject_cast<QSpinBox*>(W))
+                Texts << Spin->prefix() << Spin->suffix();
             Texts << W->statusTip() << W->toolTip();
             for (QAction* Action : W->actions()) {
                 Texts << Action->text() << Action->statusTip() << Action->toolTip();
@@ -298,6 +312,92 @@ TEST_F(BulgarianWindowsTest, ReportPagesTakeTheirFixedTextsFromTheCatalog)
     EXPECT_TRUE(Statistics.contains("/home/ana/words.db"));
     EXPECT_TRUE(Statistics.contains(">cherry<"));
     EXPECT_TRUE(Preview.contains(EncodeText(QStringLiteral("череша"))));
+}
+
+// The review window in both modes (the word asked, its answer, the summary), its settings and
+// the progress page, for a Bulgarian whose dates and figures follow the Bulgarian locale.
+TEST_F(BulgarianWindowsTest, TheReviewSpeaksBulgarian)
+{
+    const QLocale Before;
+    QLocale::setDefault(QLocale(QLocale::Bulgarian, QLocale::Bulgaria));
+    Open(Fruits);
+    int64_t Now = 1'760'000'000'000;
+    TReviewSettings Settings;
+    Settings.Fuzz = false;
+    for (const bool TwoButtons : {false, true}) {
+        SCOPED_TRACE(TwoButtons ? "two buttons" : "four grades");
+        Settings.TwoButtons = TwoButtons;
+        TReviewSession Session(
+            ScreenSaverDataModule->ADOConnection->Handle(), Settings, [&Now] { return Now; },
+            [](int64_t T) { return T - T % TFsrs::MsPerDay; });
+        TReviewForm Review(&Session, Form.get());
+        Review.Start();
+        ASSERT_FALSE(Review.Finished());
+        ExpectBulgarian(&Review, "review window, the word asked");
+        Review.Reveal();
+        ExpectBulgarian(&Review, "review window, the answer shown");
+        for (int Answers = 0; !Review.Finished(); ++Answers) {
+            ASSERT_LT(Answers, 10);
+            Review.Reveal();
+            Review.Grade(Answers % 2 ? TGrade::grAgain : TGrade::grGood);
+            Now += 60'000;
+        }
+        ASSERT_NE(Review.SummaryText().indexOf(QStringLiteral("Браво")), -1)
+            << Review.SummaryText().toStdString();
+        ExpectBulgarian(&Review, "review summary");
+
+        // The first sitting has seen no word before, the second recalls some of them.
+        const QByteArray Page = BuildReviewProgressPage(TReviewProgress::Read(
+            ScreenSaverDataModule->ADOConnection->Handle(), Session.Store().Schema().constData(),
+            Now - Now % TFsrs::MsPerDay, 0.9));
+        QString Shown = QString::fromLatin1(Page);
+        Shown.remove(QRegularExpression(QStringLiteral("&[#A-Za-z0-9]+;")));
+        EXPECT_EQ(English(Shown.split(QStringLiteral("\r\n"))), QStringList()) << "progress page";
+        EXPECT_TRUE(Page.contains(EncodeText(QStringLiteral("Напредък в преговора"))));
+        Now += 400 * TFsrs::MsPerDay; // every word due again
+    }
+    TReviewSettingsForm SettingsForm(Settings, nullptr);
+    ExpectBulgarian(&SettingsForm, "review settings");
+    QLocale::setDefault(Before);
+}
+
+// The reference dictionary's additions to the main window's hint, and its messages about a
+// damaged file, which the word editor shows.
+TEST_F(BulgarianWindowsTest, TheReferenceSpeaksBulgarian)
+{
+    TDictdFixture Dictionaries;
+    const QString Good =
+        Dictionaries.Make("good", {{"run", "run //rʌn// <v>\nтичам\nto move fast"}});
+    const QString Damaged =
+        Dictionaries.Make("damaged", {{"run", "run //rʌn// <v>\nтичам\nto move fast"}});
+    QFile Data(Dictionaries.Path("damaged.dict.dz"));
+    ASSERT_TRUE(Data.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(Data.resize(Data.size() / 2));
+    Data.close();
+    AddUserWords(QStringLiteral("run ran"));
+
+    TReferenceSettings Settings;
+    TReferenceSettings::SetLive(&Settings);
+    TReference::Shared()->Unload();
+    TReferenceHint Hint(nullptr);
+    QSignalSpy Loaded(&Hint, &TReferenceHint::Loaded);
+    Settings.IndexPath = Good;
+    EXPECT_EQ(Hint.For(QStringLiteral("ran")), QString()) << "nothing until the reference is read";
+    ASSERT_TRUE(WaitUntil([&] { return Loaded.count() == 1; }, 60000));
+    const QString Added = Hint.For(QStringLiteral("ran"));
+    EXPECT_EQ(Added, QStringLiteral(" \u2014 справочник: тичам (форма на run)"));
+    EXPECT_EQ(English({Added}), QStringList()) << "reference hint";
+
+    Settings.IndexPath = Damaged;
+    EXPECT_EQ(Hint.For(QStringLiteral("ran")), QString());
+    ASSERT_TRUE(WaitUntil([&] { return Loaded.count() == 2; }, 60000));
+    EXPECT_EQ(TReference::Shared()->State(), TReference::TState::Failed);
+    // The data file's name is the user's own.
+    QString Error = TReference::Shared()->ErrorText();
+    Error.remove(QStringLiteral("damaged.dict.dz"));
+    EXPECT_EQ(English({Error}), QStringList()) << "reference error";
+    TReferenceSettings::SetLive(nullptr);
+    TReference::Shared()->Unload();
 }
 
 } // namespace
