@@ -104,6 +104,12 @@ TEST_F(ImportExportWindow, NothingChangesWithoutYes)
          SparseFile(Dir.filePath("huge.tsv"), qint64(64) << 30),
          {QMessageBox::Ok},
          "is too large to import (65536 MB): files of up to 256 MB are read."},
+        // What an encrypted workbook is: a compound document.
+        {"password-protected workbook",
+         WriteFile(Dir.filePath("locked.xlsx"),
+                   QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") + QByteArray(504, '\0')),
+         {QMessageBox::Ok},
+         "is protected with a password"},
         {"all known", Fixture("no-header.csv"), {QMessageBox::Yes, QMessageBox::Ok}, ""},
     };
     Open({{"dog", "куче, пес"}, {"bird", "птица"}});
