@@ -91,7 +91,8 @@ QByteArray TZipArchive::Read(const QString& Name)
         Broken(FFormat, QCoreApplication::translate("TSpreadsheet", "its part %1 is damaged")
                             .arg(Name));
     QByteArray Bytes;
-    Bytes.reserve(static_cast<qsizetype>(Info.uncompressedSize));
+    // (not more than a little at first: the stated size may be a lie)
+    Bytes.reserve(static_cast<qsizetype>(std::min<quint64>(Info.uncompressedSize, 16 << 20)));
     char Chunk[65536];
     for (;;) {
         const qint64 Got = File.read(Chunk, sizeof Chunk);
@@ -209,6 +210,22 @@ QXmlStreamReader::TokenType TPartReader::Next()
     if (Token == Invalid)
         CheckEnd();
     return Token;
+}
+
+bool TPartReader::NextChild()
+{
+    for (;;) {
+        switch (Next()) {
+        case StartElement:
+            return true;
+        case EndElement:
+            return false;
+        case EndDocument:
+            Fail(QCoreApplication::translate("TSpreadsheet", "it ends too early"));
+        default:
+            break;
+        }
+    }
 }
 
 void TPartReader::CheckEnd()

@@ -88,14 +88,7 @@ QString ReadCellText(TPartReader& Xml)
 {
     QString Text;
     bool First = true;
-    for (;;) {
-        const auto Token = Xml.Next();
-        if (Token == QXmlStreamReader::EndElement)
-            return Text;
-        if (Token == QXmlStreamReader::EndDocument)
-            Xml.Fail(QCoreApplication::translate("TSpreadsheet", "it ends inside a cell"));
-        if (Token != QXmlStreamReader::StartElement)
-            continue;
+    while (Xml.NextChild()) {
         if (Is(Xml, TextNs, QLatin1StringView("p")) || Is(Xml, TextNs, QLatin1StringView("h"))) {
             const QString Paragraph = ReadParagraph(Xml);
             if (!First)
@@ -106,6 +99,7 @@ QString ReadCellText(TPartReader& Xml)
             Xml.skipCurrentElement(); // comments, drawings, ...
         }
     }
+    return Text;
 }
 
 // The row whose start the reader is at; the reader ends at its end.
@@ -116,14 +110,7 @@ void ReadRow(TPartReader& Xml, TSheetRows& Rows, qint64& Number)
               qint64(1) << 32);
     Rows.StartRow(Number);
     qint64 Column = 0;
-    for (;;) {
-        const auto Token = Xml.Next();
-        if (Token == QXmlStreamReader::EndElement)
-            break;
-        if (Token == QXmlStreamReader::EndDocument)
-            Xml.Fail(QCoreApplication::translate("TSpreadsheet", "it ends inside a row"));
-        if (Token != QXmlStreamReader::StartElement)
-            continue;
+    while (Xml.NextChild()) {
         if (!Is(Xml, TableNs, QLatin1StringView("table-cell")) &&
             !Is(Xml, TableNs, QLatin1StringView("covered-table-cell"))) {
             Xml.skipCurrentElement();

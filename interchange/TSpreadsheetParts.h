@@ -108,6 +108,9 @@ public:
     TPartReader(const QByteArray& Bytes, TInterchangeFormat Format, QString Part);
     // The next token; throws on a document type declaration or broken XML.
     TokenType Next();
+    // Moves to the next child of the current element: true at its start, false at the current
+    // element's end. Throws when the part ends first.
+    bool NextChild();
     // Throws when the XML ended broken.
     void CheckEnd();
     [[noreturn]] void Fail(const QString& Detail) const;

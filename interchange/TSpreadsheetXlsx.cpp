@@ -183,14 +183,7 @@ QString ReadCell(TPartReader& Xml, QStringView Type, const QStringList& Shared)
 {
     QString Value;
     bool Inline = false;
-    for (;;) {
-        const auto Token = Xml.Next();
-        if (Token == QXmlStreamReader::EndElement)
-            break;
-        if (Token == QXmlStreamReader::EndDocument)
-            Xml.Fail(QCoreApplication::translate("TSpreadsheet", "it ends inside a cell"));
-        if (Token != QXmlStreamReader::StartElement)
-            continue;
+    while (Xml.NextChild()) {
         if (Xml.name() == QLatin1StringView("v")) {
             Value = Xml.readElementText(QXmlStreamReader::SkipChildElements);
         } else if (Xml.name() == QLatin1StringView("is")) {
@@ -200,7 +193,7 @@ QString ReadCell(TPartReader& Xml, QStringView Type, const QStringList& Shared)
             Xml.skipCurrentElement(); // the formula (<f>) is never worked out
         }
     }
-    if (Type == QLatin1StringView("s")) {
+    if (Type == QLatin1StringView("s") && !Value.trimmed().isEmpty()) {
         bool Ok = false;
         const qsizetype Index = Value.trimmed().toLongLong(&Ok);
         if (!Ok || Index < 0 || Index >= Shared.size())
@@ -257,14 +250,7 @@ TRecords ReadXlsxCells(TZipArchive& Zip)
         RowNumber = Ok && Given > 0 ? Given : RowNumber + 1;
         Rows.StartRow(RowNumber);
         qint64 Column = -1;
-        for (;;) {
-            const auto Token = Xml.Next();
-            if (Token == QXmlStreamReader::EndElement)
-                break;
-            if (Token == QXmlStreamReader::EndDocument)
-                Xml.Fail(QCoreApplication::translate("TSpreadsheet", "it ends inside a row"));
-            if (Token != QXmlStreamReader::StartElement)
-                continue;
+        while (Xml.NextChild()) {
             if (Xml.name() != QLatin1StringView("c")) {
                 Xml.skipCurrentElement();
                 continue;

@@ -30,6 +30,34 @@ const char* const Pieces[] = {"\"", "\"\"", "\t", ",", ";", "\r", "\n", "\r\n", 
                               "<br>", "&amp", "&#x", "#html:true\n", "#tags column:9\n",
                               "\xE0\xE1", "<locale>bg</locale>"};
 
+// Changes Bytes at random places: a byte changed, one of Pieces inserted, a few bytes taken out,
+// or (with MayTruncate) the rest cut off; Most changes at most.
+template <size_t N>
+void Damage(QByteArray& Bytes, std::mt19937& Random, const char* const (&Pieces)[N], int Most,
+            bool MayTruncate = true)
+{
+    const int Changes = 1 + static_cast<int>(Random() % Most);
+    for (int C = 0; C < Changes && !Bytes.isEmpty(); ++C) {
+        const qsizetype At = static_cast<qsizetype>(Random() % Bytes.size());
+        switch (Random() % 4) {
+        case 0:
+            Bytes[At] = static_cast<char>(Random());
+            break;
+        case 1: {
+            const char* Piece = Pieces[Random() % N];
+            Bytes.insert(At, QByteArray(Piece, Piece[0] ? qstrlen(Piece) : 1));
+            break;
+        }
+        case 2:
+            Bytes.remove(At, 1 + static_cast<qsizetype>(Random() % 16));
+            break;
+        default:
+            if (MayTruncate)
+                Bytes.truncate(At);
+        }
+    }
+}
+
 TEST(FuzzInterchangeFiles, DamagedFilesNeverCrash)
 {
     const unsigned Seed = FuzzSeed();
@@ -44,25 +72,7 @@ TEST(FuzzInterchangeFiles, DamagedFilesNeverCrash)
             SCOPED_TRACE(testing::Message() << "VEXLO_FUZZ_SEED=" << Seed << " file " << Name << " round "
                                             << Round);
             QByteArray Bytes = Original;
-            const int Changes = 1 + static_cast<int>(Random() % 8);
-            for (int C = 0; C < Changes && !Bytes.isEmpty(); ++C) {
-                const qsizetype At = static_cast<qsizetype>(Random() % Bytes.size());
-                switch (Random() % 4) {
-                case 0:
-                    Bytes[At] = static_cast<char>(Random());
-                    break;
-                case 1: {
-                    const char* Piece = Pieces[Random() % std::size(Pieces)];
-                    Bytes.insert(At, QByteArray(Piece, Piece[0] ? qstrlen(Piece) : 1));
-                    break;
-                }
-                case 2:
-                    Bytes.remove(At, 1 + static_cast<qsizetype>(Random() % 16));
-                    break;
-                default:
-                    Bytes.truncate(At);
-                }
-            }
+            Damage(Bytes, Random, Pieces, 8);
             try {
                 const TSourceData Data =
                     Xml ? TKvtmlDocument::Read(Bytes) : TDelimitedText::Read(Bytes);
@@ -107,26 +117,8 @@ TEST(FuzzInterchangeFiles, DamagedSpreadsheetsNeverCrash)
                                             << static_cast<int>(Format) << " round " << Round);
             const bool InXml = Random() % 2 == 0;
             QByteArray Bytes = InXml ? Xml : File;
-            const int Changes = 1 + static_cast<int>(Random() % 6);
-            for (int C = 0; C < Changes && !Bytes.isEmpty(); ++C) {
-                const qsizetype At = static_cast<qsizetype>(Random() % Bytes.size());
-                switch (Random() % 4) {
-                case 0:
-                    Bytes[At] = static_cast<char>(Random());
-                    break;
-                case 1: {
-                    const char* Piece = SheetPieces[Random() % std::size(SheetPieces)];
-                    Bytes.insert(At, QByteArray(Piece, Piece[0] ? qstrlen(Piece) : 1));
-                    break;
-                }
-                case 2:
-                    Bytes.remove(At, 1 + static_cast<qsizetype>(Random() % 16));
-                    break;
-                default:
-                    if (!InXml) // a truncated sheet is one of the byte changes' cases already
-                        Bytes.truncate(At);
-                }
-            }
+            // (a truncated sheet is among the changes to the archive already)
+            Damage(Bytes, Random, SheetPieces, 6, !InXml);
             if (InXml) {
                 TSpreadsheetParts::TZipWriter Writer;
                 for (const QString& Name :
