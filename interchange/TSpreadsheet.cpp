@@ -91,8 +91,10 @@ QByteArray TZipArchive::Read(const QString& Name)
         Broken(FFormat, QCoreApplication::translate("TSpreadsheet", "its part %1 is damaged")
                             .arg(Name));
     QByteArray Bytes;
-    // (not more than a little at first: the stated size may be a lie)
-    Bytes.reserve(static_cast<qsizetype>(std::min<quint64>(Info.uncompressedSize, 16 << 20)));
+    // Room for the stated size, but never more than deflate can unpack the packed bytes to (at
+    // most 1032 times their size): the stated size may be a lie.
+    Bytes.reserve(static_cast<qsizetype>(
+        std::min<quint64>(Info.uncompressedSize, Info.compressedSize * 1032 + 65536)));
     char Chunk[65536];
     for (;;) {
         const qint64 Got = File.read(Chunk, sizeof Chunk);
