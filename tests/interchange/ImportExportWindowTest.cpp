@@ -5,13 +5,16 @@
 #include "interchange/TAccessFile.h"
 #include "interchange/TInterchangeDialogs.h"
 #include "widgets/TProgressForm.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QTimer>
 #include <QMenu>
 #include <QPushButton>
 
@@ -341,6 +344,46 @@ TEST_F(ImportExportWindow, AnkiFilterWritesNotes)
                       (Format == TInterchangeFormat::AnkiFront ? "cat [kæt]\tкотка"
                                                                : "cat\t[kæt] котка") +
                       "\tlevel::2\n");
+    }
+}
+
+// The real file dialog: a spreadsheet filter chosen for a name without a suffix gives the name
+// that suffix and the format.
+TEST_F(ImportExportWindow, SpreadsheetFiltersNameTheFormat)
+{
+    Open(Fruits);
+    struct
+    {
+        const char* Filter;
+        TInterchangeFormat Format;
+        const char* Suffix;
+    } Cases[] = {{"OpenDocument spreadsheets (*.ods)", TInterchangeFormat::Ods, ".ods"},
+                 {"Excel workbooks (*.xlsx)", TInterchangeFormat::Xlsx, ".xlsx"}};
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Filter);
+        bool Answered = false;
+        QTimer::singleShot(0, [&] {
+            QFileDialog* Dialog = nullptr;
+            WaitUntil([&] {
+                for (QWidget* Top : QApplication::topLevelWidgets())
+                    if (auto* Found = qobject_cast<QFileDialog*>(Top); Found && Found->isVisible())
+                        Dialog = Found;
+                return Dialog != nullptr;
+            });
+            if (!Dialog)
+                return;
+            Answered = Dialog->nameFilters().contains(Case.Filter);
+            Dialog->setDirectory(Dir.path());
+            Dialog->selectNameFilter(Case.Filter);
+            Dialog->selectFile("words");
+            static_cast<QDialog*>(Dialog)->accept(); // as OK does
+        });
+        QString Path;
+        TInterchangeFormat Format = TInterchangeFormat::Unknown;
+        ASSERT_TRUE(TInterchangeDialogs::ChooseFile(Form.get(), true, Path, Format));
+        EXPECT_TRUE(Answered) << "the filter is not offered";
+        EXPECT_EQ(Path, Dir.filePath(QString("words") + Case.Suffix));
+        EXPECT_EQ(Format, Case.Format);
     }
 }
 
