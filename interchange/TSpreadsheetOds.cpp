@@ -122,9 +122,11 @@ void ReadRow(TPartReader& Xml, TSheetRows& Rows, qint64& Number)
         const QStringView Type = Attributes.value(OfficeNs, QLatin1StringView("value-type"));
         QString Text = ReadCellText(Xml);
         // A number is its value, whatever format shows it ("3", not "3.00" or "300%").
-        if (Type == QLatin1StringView("float") || Type == QLatin1StringView("percentage") ||
-            Type == QLatin1StringView("currency"))
-            Text = Attributes.value(OfficeNs, QLatin1StringView("value")).toString();
+        const QStringView Value = Attributes.value(OfficeNs, QLatin1StringView("value"));
+        if ((Type == QLatin1StringView("float") || Type == QLatin1StringView("percentage") ||
+             Type == QLatin1StringView("currency")) &&
+            !Value.isEmpty())
+            Text = Value.toString();
         Rows.Cell(Column, Text, Columns);
         Column += Columns;
     }
