@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 namespace {
@@ -58,6 +59,21 @@ void Damage(QByteArray& Bytes, std::mt19937& Random, const char* const (&Pieces)
     }
 }
 
+// Reading ends in rows with their line numbers (counted in Read) or in an error with a message
+// (counted in Refused).
+void ExpectRowsOrMessage(const std::function<TSourceData()>& ReadFile, int& Read, int& Refused)
+{
+    try {
+        const TSourceData Data = ReadFile();
+        for (const TSourceRow& Row : Data.Rows)
+            ASSERT_GE(Row.Line, 1);
+        ++Read;
+    } catch (const EVexloDatabaseError& Error) {
+        ASSERT_FALSE(Error.Message().isEmpty());
+        ++Refused;
+    }
+}
+
 TEST(FuzzInterchangeFiles, DamagedFilesNeverCrash)
 {
     const unsigned Seed = FuzzSeed();
@@ -73,16 +89,9 @@ TEST(FuzzInterchangeFiles, DamagedFilesNeverCrash)
                                             << Round);
             QByteArray Bytes = Original;
             Damage(Bytes, Random, Pieces, 8);
-            try {
-                const TSourceData Data =
-                    Xml ? TKvtmlDocument::Read(Bytes) : TDelimitedText::Read(Bytes);
-                for (const TSourceRow& Row : Data.Rows)
-                    ASSERT_GE(Row.Line, 1);
-                ++Read;
-            } catch (const EVexloDatabaseError& Error) {
-                ASSERT_FALSE(Error.Message().isEmpty());
-                ++Refused;
-            }
+            ExpectRowsOrMessage(
+                [&] { return Xml ? TKvtmlDocument::Read(Bytes) : TDelimitedText::Read(Bytes); },
+                Read, Refused);
         }
     }
     EXPECT_GT(Read, 0);
@@ -130,15 +139,7 @@ TEST(FuzzInterchangeFiles, DamagedSpreadsheetsNeverCrash)
                                Name == "mimetype");
                 Bytes = Writer.Finish();
             }
-            try {
-                const TSourceData Data = TSpreadsheet::Read(Bytes, Format);
-                for (const TSourceRow& Row : Data.Rows)
-                    ASSERT_GE(Row.Line, 1);
-                ++Read;
-            } catch (const EVexloDatabaseError& Error) {
-                ASSERT_FALSE(Error.Message().isEmpty());
-                ++Refused;
-            }
+            ExpectRowsOrMessage([&] { return TSpreadsheet::Read(Bytes, Format); }, Read, Refused);
         }
     }
     EXPECT_GT(Read, 0);

@@ -5,7 +5,7 @@
 #include "interchange/TAccessFile.h"
 #include "interchange/TInterchangeDialogs.h"
 #include "widgets/TProgressForm.h"
-#include "tests/support/WaitUntil.h"
+#include "tests/support/WaitForShown.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -363,13 +363,7 @@ TEST_F(ImportExportWindow, SpreadsheetFiltersNameTheFormat)
         SCOPED_TRACE(Case.Filter);
         bool Answered = false;
         QTimer::singleShot(0, [&] {
-            QFileDialog* Dialog = nullptr;
-            WaitUntil([&] {
-                for (QWidget* Top : QApplication::topLevelWidgets())
-                    if (auto* Found = qobject_cast<QFileDialog*>(Top); Found && Found->isVisible())
-                        Dialog = Found;
-                return Dialog != nullptr;
-            });
+            QFileDialog* Dialog = WaitForShown<QFileDialog>();
             if (!Dialog)
                 return;
             Answered = Dialog->nameFilters().contains(Case.Filter);
