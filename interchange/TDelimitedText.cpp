@@ -341,6 +341,67 @@ void ArrangeByCount(TSourceData& Data, int Fields)
     }
 }
 
+// Turns records into rows: the first record may be a header row naming the columns (unless they
+// are known), blank records are left out, and without a header the number of columns decides.
+struct TRowBuilder
+{
+    TSourceData& Data;
+    TColumns Columns;
+    TMetaColumns Meta;
+    bool UndoFormulaGuard = false;
+    bool Html = false;
+    bool HeaderKnown = false;
+    bool ByHeader = HeaderKnown;
+    int MostFields = 0;
+
+    void Take(TRecord& Record)
+    {
+        if (!HeaderKnown) {
+            HeaderKnown = true;
+            if (Record.Problem.isEmpty() && ReadHeader(Record.Fields, Columns)) {
+                ByHeader = true;
+                return;
+            }
+        }
+        if (Record.Fields.size() == 1 && Record.Fields[0].isEmpty() && Record.Problem.isEmpty())
+            return; // a blank line
+        if (Columns.At[0] < 0)
+            throw EVexloDatabaseError(QCoreApplication::translate(
+                "TDelimitedText",
+                "The header row names no column for the English word (English or Word)."));
+        MostFields = std::max(MostFields, static_cast<int>(Record.Fields.size()));
+        TSourceRow Row;
+        Row.Line = Record.Line;
+        Row.Problem = Record.Problem;
+        auto Take = [&](int Column) {
+            const int At = Columns.At[Column];
+            return At >= 0 && At < Record.Fields.size() ? std::move(Record.Fields[At]) : QString();
+        };
+        Row.English = Take(0);
+        Row.Transcription = Take(1);
+        Row.Bulgarian = Take(2);
+        Row.Level = Take(3);
+        if (Meta.Tags >= 0 && Columns.At[3] < 0 && Meta.Tags < Record.Fields.size())
+            Row.Level = TMetaColumns::LevelTag(Record.Fields[Meta.Tags]);
+        if (UndoFormulaGuard) {
+            UnguardFormula(Row.English);
+            UnguardFormula(Row.Transcription);
+            UnguardFormula(Row.Bulgarian);
+        }
+        if (Html) {
+            Row.English = TForeignText::HtmlToPlain(Row.English);
+            Row.Transcription = TForeignText::HtmlToPlain(Row.Transcription);
+            Row.Bulgarian = TForeignText::HtmlToPlain(Row.Bulgarian);
+        }
+        Data.Rows.push_back(std::move(Row));
+    }
+    void Finish()
+    {
+        if (!ByHeader)
+            ArrangeByCount(Data, MostFields);
+    }
+};
+
 // Text of Bytes in Encoding (empty: UTF-8, UTF-16 by its mark, or Windows-1251 when the bytes
 // are no UTF-8 and read as Cyrillic text there).
 QString DecodeAs(const QByteArray& Bytes, const QString& Encoding)
@@ -595,50 +656,24 @@ TSourceData Read(QByteArray Bytes, const TReadOptions& Options)
         Columns = {};
         HeaderKnown = true;
     }
-    bool ByHeader = HeaderKnown;
-    int MostFields = 0;
-    SplitRecords(Rest, Separator, FirstLine, [&](TRecord& Record) {
-        if (!HeaderKnown) {
-            HeaderKnown = true;
-            if (Record.Problem.isEmpty() && ReadHeader(Record.Fields, Columns)) {
-                ByHeader = true;
-                return;
-            }
-        }
-        if (Record.Fields.size() == 1 && Record.Fields[0].isEmpty() && Record.Problem.isEmpty())
-            return; // a blank line
-        if (Columns.At[0] < 0)
-            throw EVexloDatabaseError(QCoreApplication::translate(
-                "TDelimitedText",
-                "The header row names no column for the English word (English or Word)."));
-        MostFields = std::max(MostFields, static_cast<int>(Record.Fields.size()));
-        TSourceRow Row;
-        Row.Line = Record.Line;
-        Row.Problem = Record.Problem;
-        auto Take = [&](int Column) {
-            const int At = Columns.At[Column];
-            return At >= 0 && At < Record.Fields.size() ? std::move(Record.Fields[At]) : QString();
-        };
-        Row.English = Take(0);
-        Row.Transcription = Take(1);
-        Row.Bulgarian = Take(2);
-        Row.Level = Take(3);
-        if (Meta.Tags >= 0 && Columns.At[3] < 0 && Meta.Tags < Record.Fields.size())
-            Row.Level = TMetaColumns::LevelTag(Record.Fields[Meta.Tags]);
-        if (Options.UndoFormulaGuard) {
-            UnguardFormula(Row.English);
-            UnguardFormula(Row.Transcription);
-            UnguardFormula(Row.Bulgarian);
-        }
-        if (Html) {
-            Row.English = TForeignText::HtmlToPlain(Row.English);
-            Row.Transcription = TForeignText::HtmlToPlain(Row.Transcription);
-            Row.Bulgarian = TForeignText::HtmlToPlain(Row.Bulgarian);
-        }
-        Data.Rows.push_back(std::move(Row));
-    });
-    if (!ByHeader)
-        ArrangeByCount(Data, MostFields);
+    TRowBuilder Builder{Data, Columns, Meta, Options.UndoFormulaGuard, Html, HeaderKnown};
+    SplitRecords(Rest, Separator, FirstLine, [&](TRecord& Record) { Builder.Take(Record); });
+    Builder.Finish();
+    return Data;
+}
+
+TSourceData ReadTable(std::vector<TRecord> Records, const TReadOptions& Options)
+{
+    TSourceData Data;
+    Data.Rows.reserve(Records.size());
+    TColumns Columns;
+    const bool Named = !Options.Columns.isEmpty();
+    if (Named)
+        Columns = ColumnsNamed(Options.Columns);
+    TRowBuilder Builder{Data, Columns, {}, false, false, Named};
+    for (TRecord& Record : Records)
+        Builder.Take(Record);
+    Builder.Finish();
     return Data;
 }
 

@@ -61,6 +61,11 @@ TSourceData Read(QByteArray Bytes, bool UndoFormulaGuard = false);
 // columns leave a doubt.
 TSourceData Read(QByteArray Bytes, const TReadOptions& Options);
 
+// Reads the rows of a table (a spreadsheet's cells, a record for each row): the columns as the user
+// named them in Options, or as a header row in the first record names them, or by their number as
+// Read takes them. Blank records (one empty field) are left out.
+TSourceData ReadTable(std::vector<TRecord> Records, const TReadOptions& Options);
+
 // Writes entries in the form flashcard programs import: UTF-8, tab-separated, the header lines
 // "#separator:tab", "#html:false" and "#columns:English<TAB>Transcription<TAB>Bulgarian<TAB>Level",
 // one entry a line; fields with a tab, a quote or a line break are quoted, multi-line meanings keep

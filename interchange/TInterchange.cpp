@@ -4,6 +4,7 @@
 #include "interchange/TDelimitedText.h"
 #include "interchange/TExportTarget.h"
 #include "interchange/TKvtmlDocument.h"
+#include "interchange/TSpreadsheet.h"
 #include "store/EVexloDatabaseError.h"
 #include "store/TDataFileTool.h"
 #include "store/TScreenSaverDataModule.h"
@@ -195,6 +196,10 @@ TInterchangeFormat FormatOf(const QString& Path)
         return TInterchangeFormat::Kvtml;
     if (Suffix == "mdb" || Suffix == "accdb")
         return TInterchangeFormat::Access;
+    if (Suffix == "ods")
+        return TInterchangeFormat::Ods;
+    if (Suffix == "xlsx")
+        return TInterchangeFormat::Xlsx;
     return TInterchangeFormat::Unknown;
 }
 
@@ -212,6 +217,10 @@ QString FormatName(TInterchangeFormat Format)
     case TInterchangeFormat::AnkiFront:
     case TInterchangeFormat::AnkiBack:
         return QCoreApplication::translate("TInterchange", "flashcard notes (Basic)");
+    case TInterchangeFormat::Ods:
+        return QCoreApplication::translate("TInterchange", "OpenDocument spreadsheet");
+    case TInterchangeFormat::Xlsx:
+        return QCoreApplication::translate("TInterchange", "Excel workbook");
     case TInterchangeFormat::Unknown:
         break;
     }
@@ -226,7 +235,8 @@ TSourceData ReadFile(const QString& Path, TInterchangeFormat Format, const TRead
     TVexloConnection::RefuseOpenStoreFile(Path);
     if (Format == TInterchangeFormat::Unknown || Format == TInterchangeFormat::Access)
         throw EVexloDatabaseError(QCoreApplication::translate(
-            "TInterchange", "Words are read from .tsv, .txt, .csv and .kvtml files here."));
+            "TInterchange",
+            "Words are read from .tsv, .txt, .csv, .kvtml, .ods and .xlsx files here."));
     QFile File(Path);
     if (!File.open(QIODevice::ReadOnly))
         throw EVexloDatabaseError(
@@ -246,6 +256,8 @@ TSourceData ReadFile(const QString& Path, TInterchangeFormat Format, const TRead
         File.close();
         if (Format == TInterchangeFormat::Kvtml)
             return TKvtmlDocument::Read(Bytes);
+        if (Format == TInterchangeFormat::Ods || Format == TInterchangeFormat::Xlsx)
+            return TSpreadsheet::Read(Bytes, Format, Options);
         TReadOptions Reading = Options;
         Reading.UndoFormulaGuard = Format == TInterchangeFormat::Csv;
         return TDelimitedText::Read(std::move(Bytes), Reading);
@@ -668,6 +680,9 @@ QByteArray Encode(const std::vector<TEnBgRecord>& Entries, TInterchangeFormat Fo
     case TInterchangeFormat::AnkiFront:
     case TInterchangeFormat::AnkiBack:
         return TDelimitedText::WriteAnki(Entries, Format == TInterchangeFormat::AnkiFront);
+    case TInterchangeFormat::Ods:
+    case TInterchangeFormat::Xlsx:
+        return TSpreadsheet::Write(Entries, Format);
     case TInterchangeFormat::Access:
         throw EVexloDatabaseError(QCoreApplication::translate(
             "TInterchange", "Access files are only read, never written."));
@@ -676,7 +691,8 @@ QByteArray Encode(const std::vector<TEnBgRecord>& Entries, TInterchangeFormat Fo
     }
     throw EVexloDatabaseError(QCoreApplication::translate(
         "TInterchange",
-        "The file name does not tell the format: end it in .tsv, .txt, .csv or .kvtml."));
+        "The file name does not tell the format: end it in .tsv, .txt, .csv, .kvtml, .ods or "
+        ".xlsx."));
 }
 
 int Export(TVexloConnection& Connection, const QString& Path, TInterchangeFormat Format,

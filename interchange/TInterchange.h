@@ -26,11 +26,11 @@ class TVexloConnection;
 // unless the caller confirms at the end. Texts read from files are only ever stored as texts.
 namespace TInterchange {
 
-// The format a file name stands for: .tsv .tab .txt, .csv, .kvtml, .mdb .accdb.
+// The format a file name stands for: .tsv .tab .txt, .csv, .kvtml, .mdb .accdb, .ods, .xlsx.
 TInterchangeFormat FormatOf(const QString& Path);
 QString FormatName(TInterchangeFormat Format);
 
-// Reads a text or KDE vocabulary file (every format but Access). Throws EVexloDatabaseError with
+// Reads a text, KDE vocabulary or spreadsheet file (every format but Access). Throws EVexloDatabaseError with
 // a message for the user when the file cannot be read, is larger than 256 MB, does not fit in
 // memory or is malformed as a whole.
 // Options: see TReadOptions (a .csv file always has the formula guard taken off).

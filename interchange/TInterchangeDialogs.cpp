@@ -34,6 +34,10 @@ const TFilter Filters[] = {
      TInterchangeFormat::Csv, true},
     {QT_TRANSLATE_NOOP("TInterchangeDialogs", "KDE vocabulary documents (*.kvtml)"),
      TInterchangeFormat::Kvtml, true},
+    {QT_TRANSLATE_NOOP("TInterchangeDialogs", "OpenDocument spreadsheets (*.ods)"),
+     TInterchangeFormat::Ods, true},
+    {QT_TRANSLATE_NOOP("TInterchangeDialogs", "Excel workbooks (*.xlsx)"),
+     TInterchangeFormat::Xlsx, true},
     {QT_TRANSLATE_NOOP("TInterchangeDialogs", "Anki notes, transcription on the front (*.txt)"),
      TInterchangeFormat::AnkiFront, true},
     {QT_TRANSLATE_NOOP("TInterchangeDialogs", "Anki notes, transcription on the back (*.txt)"),
@@ -43,7 +47,7 @@ const TFilter Filters[] = {
 };
 
 const char* const AllFilter = QT_TRANSLATE_NOOP(
-    "TInterchangeDialogs", "All word files (*.tsv *.txt *.tab *.csv *.kvtml *.mdb *.accdb)");
+    "TInterchangeDialogs", "All word files (*.tsv *.txt *.tab *.csv *.kvtml *.ods *.xlsx *.mdb *.accdb)");
 
 QString Suffix(TInterchangeFormat Format)
 {
@@ -54,6 +58,10 @@ QString Suffix(TInterchangeFormat Format)
         return QStringLiteral(".csv");
     case TInterchangeFormat::Kvtml:
         return QStringLiteral(".kvtml");
+    case TInterchangeFormat::Ods:
+        return QStringLiteral(".ods");
+    case TInterchangeFormat::Xlsx:
+        return QStringLiteral(".xlsx");
     case TInterchangeFormat::AnkiFront:
     case TInterchangeFormat::AnkiBack:
         return QStringLiteral(".txt");

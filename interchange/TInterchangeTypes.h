@@ -18,7 +18,9 @@ enum class TInterchangeFormat
     // Notes of a flashcard program's Basic note type (written only; read back as Tsv): Front
     // and Back, the transcription folded into the one named.
     AnkiFront,
-    AnkiBack
+    AnkiBack,
+    Ods,  // OpenDocument spreadsheet: the first sheet
+    Xlsx  // Office Open XML workbook (Excel 2007 and later): the first sheet
 };
 
 // One row as a reader found it, before any check: the texts exactly as the file holds them.

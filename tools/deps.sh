@@ -8,7 +8,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev qt6-qpa-plugins
     qt6-l10n-tools qt6-translations-l10n
-    libsqlite3-dev libjpeg62-turbo-dev libicu-dev mdbtools-dev zlib1g-dev
+    libsqlite3-dev libjpeg62-turbo-dev libicu-dev mdbtools-dev zlib1g-dev libquazip1-qt6-dev
     libespeak-ng-dev espeak-ng-data libpcaudio-dev
     fonts-dejavu-core
 )

@@ -947,10 +947,6 @@ The word &quot;%1&quot; is no longer in the dictionary: OK adds what you typed a
         <translation>Файлът %1 не съществува.</translation>
     </message>
     <message>
-        <source>Words are read from .tsv, .txt, .csv and .kvtml files here.</source>
-        <translation>Тук думи се внасят от файлове .tsv, .txt, .csv и .kvtml.</translation>
-    </message>
-    <message>
         <source>The file %1 cannot be read: %2.</source>
         <translation>Файлът %1 не може да се прочете: %2.</translation>
     </message>
@@ -1051,10 +1047,6 @@ Skipped rows:</source>
         <translation>Файловете на Access само се четат, никога не се записват.</translation>
     </message>
     <message>
-        <source>The file name does not tell the format: end it in .tsv, .txt, .csv or .kvtml.</source>
-        <translation>От името на файла не личи форматът: завършете го с .tsv, .txt, .csv или .kvtml.</translation>
-    </message>
-    <message>
         <source>There is not enough memory to export the dictionary to %1.</source>
         <translation>Няма достатъчно памет, за да се изнесе речникът в %1.</translation>
     </message>
@@ -1087,6 +1079,22 @@ Skipped rows:</source>
 Empty rows (left out): %1</source>
         <translation>
 Празни редове (пропуснати): %1</translation>
+    </message>
+    <message>
+        <source>OpenDocument spreadsheet</source>
+        <translation>електронна таблица OpenDocument</translation>
+    </message>
+    <message>
+        <source>Excel workbook</source>
+        <translation>работна книга на Excel</translation>
+    </message>
+    <message>
+        <source>Words are read from .tsv, .txt, .csv, .kvtml, .ods and .xlsx files here.</source>
+        <translation>Тук думи се внасят от файлове .tsv, .txt, .csv, .kvtml, .ods и .xlsx.</translation>
+    </message>
+    <message>
+        <source>The file name does not tell the format: end it in .tsv, .txt, .csv, .kvtml, .ods or .xlsx.</source>
+        <translation>От името на файла не личи форматът: завършете го с .tsv, .txt, .csv, .kvtml, .ods или .xlsx.</translation>
     </message>
 </context>
 <context>
@@ -1187,10 +1195,6 @@ There is nothing to add.</source>
         <translation>Бази от данни на Access (*.mdb *.accdb)</translation>
     </message>
     <message>
-        <source>All word files (*.tsv *.txt *.tab *.csv *.kvtml *.mdb *.accdb)</source>
-        <translation>Всички файлове с думи (*.tsv *.txt *.tab *.csv *.kvtml *.mdb *.accdb)</translation>
-    </message>
-    <message>
         <source>Export Words</source>
         <translation>Изнасяне на думи</translation>
     </message>
@@ -1277,6 +1281,18 @@ Which encoding was it saved in?</source>
     <message>
         <source>Column &amp;3:</source>
         <translation>Колона &amp;3:</translation>
+    </message>
+    <message>
+        <source>OpenDocument spreadsheets (*.ods)</source>
+        <translation>Електронни таблици OpenDocument (*.ods)</translation>
+    </message>
+    <message>
+        <source>Excel workbooks (*.xlsx)</source>
+        <translation>Работни книги на Excel (*.xlsx)</translation>
+    </message>
+    <message>
+        <source>All word files (*.tsv *.txt *.tab *.csv *.kvtml *.ods *.xlsx *.mdb *.accdb)</source>
+        <translation>Всички файлове с думи (*.tsv *.txt *.tab *.csv *.kvtml *.ods *.xlsx *.mdb *.accdb)</translation>
     </message>
 </context>
 <context>
@@ -2078,6 +2094,97 @@ Which encoding was it saved in?</source>
     <message>
         <source>The speech engine could not be started: %1</source>
         <translation>Говорният модул не може да се стартира: %1</translation>
+    </message>
+</context>
+<context>
+    <name>TSpreadsheet</name>
+    <message>
+        <source>OpenDocument spreadsheet (.ods)</source>
+        <translation>електронна таблица OpenDocument (.ods)</translation>
+    </message>
+    <message>
+        <source>Excel workbook (.xlsx)</source>
+        <translation>работна книга на Excel (.xlsx)</translation>
+    </message>
+    <message>
+        <source>The file is not a readable %1: %2.</source>
+        <translation>Файлът не е четима %1: %2.</translation>
+    </message>
+    <message>
+        <source>The file is protected with a password. Save it without a password in the spreadsheet program and import it again.</source>
+        <translation>Файлът е защитен с парола. Запишете го без парола в програмата за таблици и го внесете отново.</translation>
+    </message>
+    <message>
+        <source>The file is protected with a password, or is an old Excel file (.xls). Save it as %1 without a password in the spreadsheet program and import it again.</source>
+        <translation>Файлът е защитен с парола или е стар файл на Excel (.xls). Запишете го като %1 без парола в програмата за таблици и го внесете отново.</translation>
+    </message>
+    <message>
+        <source>it is not a zip archive, or it is damaged</source>
+        <translation>не е zip архив или е повреден</translation>
+    </message>
+    <message>
+        <source>it has no part %1</source>
+        <translation>липсва частта %1</translation>
+    </message>
+    <message>
+        <source>its part %1 is damaged</source>
+        <translation>частта %1 е повредена</translation>
+    </message>
+    <message>
+        <source>The file unpacks to more than %1 MB, far more than a word list needs; it was not read.</source>
+        <translation>Файлът се разархивира до повече от %1 MB, много повече, отколкото е нужно за списък с думи; не беше прочетен.</translation>
+    </message>
+    <message>
+        <source>The spreadsheet file cannot be made (zip error %1).</source>
+        <translation>Файлът с таблицата не може да бъде създаден (грешка на zip %1).</translation>
+    </message>
+    <message>
+        <source>The sheet is too large to import: it has text past row %1, or more than %2 cells.</source>
+        <translation>Листът е твърде голям за внасяне: има текст след ред %1 или повече от %2 клетки.</translation>
+    </message>
+    <message>
+        <source>it declares a document type</source>
+        <translation>декларира тип на документа</translation>
+    </message>
+    <message>
+        <source>it ends too early</source>
+        <translation>свършва твърде рано</translation>
+    </message>
+    <message>
+        <source>its part %1, line %2: %3</source>
+        <translation>частта %1, ред %2: %3</translation>
+    </message>
+    <message>
+        <source>a cell holds more than %1 characters</source>
+        <translation>клетка съдържа повече от %1 знака</translation>
+    </message>
+    <message>
+        <source>it ends inside a cell</source>
+        <translation>свършва по средата на клетка</translation>
+    </message>
+    <message>
+        <source>it is an OpenDocument file of another kind</source>
+        <translation>е файл OpenDocument от друг вид</translation>
+    </message>
+    <message>
+        <source>it ends inside the sheet</source>
+        <translation>свършва по средата на листа</translation>
+    </message>
+    <message>
+        <source>it has no sheet</source>
+        <translation>няма лист</translation>
+    </message>
+    <message>
+        <source>it ends inside a text</source>
+        <translation>свършва по средата на текст</translation>
+    </message>
+    <message>
+        <source>a cell names text %1, which the shared strings do not hold</source>
+        <translation>клетка сочи текст %1, който липсва в общите низове</translation>
+    </message>
+    <message>
+        <source>%1 names no cell</source>
+        <translation>%1 не е адрес на клетка</translation>
     </message>
 </context>
 <context>

@@ -6,6 +6,7 @@
 
 #include "AdminFormFixture.h"
 
+#include "../support/WaitForShown.h"
 #include "../support/WaitUntil.h"
 #include "widgets/TFileDialog.h"
 
@@ -85,13 +86,7 @@ TEST_F(FileDialogLockTest, BrowsingTheDataFilesFolderKeepsWhatAnotherProgramAdds
     TFileDialog::ClearAnswers();
     bool Described = false;
     QTimer::singleShot(0, [&] {
-        QFileDialog* Dialog = nullptr;
-        WaitUntil([&] {
-            for (QWidget* Top : QApplication::topLevelWidgets())
-                if (auto* Found = qobject_cast<QFileDialog*>(Top); Found && Found->isVisible())
-                    Dialog = Found;
-            return Dialog != nullptr;
-        });
+        QFileDialog* Dialog = WaitForShown<QFileDialog>();
         if (!Dialog)
             return;
         Dialog->setDirectory(Dir.path());

@@ -82,6 +82,38 @@ TEST_F(CommandLine, ImportsAndExportsTheConfiguredDataFile)
     EXPECT_TRUE(QFile::exists(File));
 }
 
+TEST_F(CommandLine, SpreadsheetsInAndOut)
+{
+    struct
+    {
+        const char* Name;
+        const char* Swapped; // the summary of the import with English and Bulgarian swapped
+    } Cases[] = {{"words.ods", "Added 2 entries"},
+                 {"words.xlsx", "Nothing was added, skipped 0, duplicates 2 ("}};
+    for (const auto& Case : Cases) {
+        const QString File = Dir.filePath(Case.Name);
+        EXPECT_EQ(Run({"--export", File}), 0) << Err.toStdString();
+        EXPECT_EQ(Out, "Exported 1 entry from " + Data + " to " + File + ".\n");
+    }
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        const QString File = Dir.filePath(Case.Name);
+        EXPECT_EQ(Run({"--import", File}), 0) << Err.toStdString();
+        EXPECT_TRUE(Out.startsWith("Nothing was added, skipped 0, duplicates 1 ("))
+            << Out.toStdString();
+        // The columns the user names: the header row is then a row like the others.
+        EXPECT_EQ(Run({"--import", File, "--columns", "Bulgarian,-,English"}), 0)
+            << Err.toStdString();
+        EXPECT_TRUE(Out.startsWith(Case.Swapped)) << Out.toStdString();
+        EXPECT_TRUE(Err.isEmpty()) << Err.toStdString();
+    }
+    const auto After = StoredRows(Data);
+    ASSERT_EQ(After.size(), 3u);
+    EXPECT_EQ(After[1].ENAME, "Bulgarian");
+    EXPECT_EQ(After[2].ENAME, "небе");
+    EXPECT_EQ(After[2].BULG, "sky");
+}
+
 TEST_F(CommandLine, AccessTableMappedOnTheCommandLine)
 {
     EXPECT_EQ(Run({"--import", AccessSample("nwind.mdb"), "--columns",
@@ -96,6 +128,7 @@ TEST_F(CommandLine, AccessTableMappedOnTheCommandLine)
 
 TEST_F(CommandLine, FailuresExitNonZeroAndChangeNothing)
 {
+    const QTemporaryDir Elsewhere;
     struct
     {
         QStringList Arguments;
@@ -120,6 +153,9 @@ TEST_F(CommandLine, FailuresExitNonZeroAndChangeNothing)
          1,
          "--columns knows"},
         {{"--import", Dir.filePath("missing.csv")}, 1, "does not exist"},
+        {{"--import", WriteFile(Elsewhere.filePath("text.xlsx"), "English,Bulgarian\n")},
+         1,
+         "not a readable Excel workbook (.xlsx): it is not a zip archive"},
         {{"--export", Dir.filePath("words.mdb")}, 1, "only read"},
         {{"--export", Dir.filePath("no/folder/words.tsv")}, 1, "cannot be written"},
     };

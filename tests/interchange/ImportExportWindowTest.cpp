@@ -5,13 +5,16 @@
 #include "interchange/TAccessFile.h"
 #include "interchange/TInterchangeDialogs.h"
 #include "widgets/TProgressForm.h"
+#include "tests/support/WaitForShown.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QTimer>
 #include <QMenu>
 #include <QPushButton>
 
@@ -104,6 +107,12 @@ TEST_F(ImportExportWindow, NothingChangesWithoutYes)
          SparseFile(Dir.filePath("huge.tsv"), qint64(64) << 30),
          {QMessageBox::Ok},
          "is too large to import (65536 MB): files of up to 256 MB are read."},
+        // What an encrypted workbook is: a compound document.
+        {"password-protected workbook",
+         WriteFile(Dir.filePath("locked.xlsx"),
+                   QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") + QByteArray(504, '\0')),
+         {QMessageBox::Ok},
+         "is protected with a password"},
         {"all known", Fixture("no-header.csv"), {QMessageBox::Yes, QMessageBox::Ok}, ""},
     };
     Open({{"dog", "куче, пес"}, {"bird", "птица"}});
@@ -335,6 +344,40 @@ TEST_F(ImportExportWindow, AnkiFilterWritesNotes)
                       (Format == TInterchangeFormat::AnkiFront ? "cat [kæt]\tкотка"
                                                                : "cat\t[kæt] котка") +
                       "\tlevel::2\n");
+    }
+}
+
+// The real file dialog: a spreadsheet filter chosen for a name without a suffix gives the name
+// that suffix and the format.
+TEST_F(ImportExportWindow, SpreadsheetFiltersNameTheFormat)
+{
+    Open(Fruits);
+    struct
+    {
+        const char* Filter;
+        TInterchangeFormat Format;
+        const char* Suffix;
+    } Cases[] = {{"OpenDocument spreadsheets (*.ods)", TInterchangeFormat::Ods, ".ods"},
+                 {"Excel workbooks (*.xlsx)", TInterchangeFormat::Xlsx, ".xlsx"}};
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Filter);
+        bool Answered = false;
+        QTimer::singleShot(0, [&] {
+            QFileDialog* Dialog = WaitForShown<QFileDialog>();
+            if (!Dialog)
+                return;
+            Answered = Dialog->nameFilters().contains(Case.Filter);
+            Dialog->setDirectory(Dir.path());
+            Dialog->selectNameFilter(Case.Filter);
+            Dialog->selectFile("words");
+            static_cast<QDialog*>(Dialog)->accept(); // as OK does
+        });
+        QString Path;
+        TInterchangeFormat Format = TInterchangeFormat::Unknown;
+        ASSERT_TRUE(TInterchangeDialogs::ChooseFile(Form.get(), true, Path, Format));
+        EXPECT_TRUE(Answered) << "the filter is not offered";
+        EXPECT_EQ(Path, Dir.filePath(QString("words") + Case.Suffix));
+        EXPECT_EQ(Format, Case.Format);
     }
 }
 

@@ -51,8 +51,8 @@ namespace {
 const QSet<QString> Names = {
     "vexlo", "vocabulary", "software", "www", "example", "ok", "english", "html", "pdf", "espeak",
     "ng", "ctrl", "shift", "alt", "del", "esc", "kde", "access", "microsoft", "utf", "sqlite",
-    "tsv", "txt", "tab", "csv", "kvtml", "mdb", "accdb", "htm", "mb", "windows", "bitmap", "jpeg",
-    "nul", "ename", "learnform", "anki", "basic",
+    "tsv", "txt", "tab", "csv", "kvtml", "mdb", "accdb", "htm", "mb", "windows", "bitmap",
+    "jpeg", "nul", "ename", "learnform", "anki", "basic", "ods", "xlsx", "opendocument", "excel",
     // the reference dictionary: its name, licence, format and the command that installs it
     "freedict", "cc", "by", "sa", "dictd", "index", "dictzip", "gzip", "zlib", "sudo", "apt",
     "install", "dict", "eng", "bul"};
