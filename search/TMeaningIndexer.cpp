@@ -40,10 +40,10 @@ std::shared_ptr<TMeaningIndex> TMeaningIndexer::Read(const QString& Path, const 
     if (Result == SQLITE_OK) {
         int Count = 0;
         while ((Result = sqlite3_step(Statement)) == SQLITE_ROW) {
-            const auto* Text = static_cast<const char16_t*>(sqlite3_column_text16(Statement, 1));
-            const int Bytes = sqlite3_column_bytes16(Statement, 1);
-            Index->Add(static_cast<int32_t>(sqlite3_column_int64(Statement, 0)),
-                       QStringView(Text, Bytes / 2));
+            const auto* Text = reinterpret_cast<const char*>(sqlite3_column_text(Statement, 1));
+            const int Bytes = sqlite3_column_bytes(Statement, 1);
+            Index->Add(static_cast<int32_t>(sqlite3_column_int64(Statement, 0)), Text ? Text : "",
+                       static_cast<size_t>(Bytes));
             if ((++Count & 4095) == 0 && Stop && Stop->load(std::memory_order_relaxed)) {
                 Result = SQLITE_DONE;
                 break;
