@@ -24,6 +24,14 @@ uint32_t HashBytes(const char* P, size_t Length)
     return static_cast<uint32_t>(Hash >> 32);
 }
 
+uint32_t HashHead(uint64_t Head, size_t Length)
+{
+    uint64_t Hash = (Head ^ (0x9E3779B97F4A7C15ull + Length)) * 0xFF51AFD7ED558CCDull;
+    Hash ^= Hash >> 29;
+    Hash *= 0xC4CEB9FE1A85EC53ull;
+    return static_cast<uint32_t>(Hash >> 32);
+}
+
 void AppendNumber(std::string& Out, uint32_t Value)
 {
     while (Value >= 0x80) {
@@ -45,21 +53,29 @@ size_t NumberBytes(uint32_t Value)
 
 } // namespace
 
+void TMeaningIndex::Reserve(size_t Entries)
+{
+    FIds.reserve(Entries);
+    FEntryStart.reserve(Entries + 1);
+}
+
 void TMeaningIndex::Add(int32_t ID, const char* Bulgarian, size_t Bytes)
 {
     if (!FIds.empty() && ID <= FIds.back())
         FSorted = false;
     FIds.push_back(ID);
     ++FEntryCount;
-    FTokenStart.push_back(static_cast<uint32_t>(FTokens.size()));
-    TMeaningText::FoldUtf8(Bulgarian, Bytes, FFolded);
-    const char* const Text = FFolded.data();
-    const size_t Size = FFolded.size();
-    const size_t First = FTokens.size();
+    FPendingEntries.push_back(static_cast<uint32_t>(FPendingWords.size()));
+    // Folded after the words waiting to be looked up (see Intern), and split into words there.
+    const size_t Base = FPendingText.size();
+    TMeaningText::FoldUtf8(Bulgarian, Bytes, FPendingText);
+    const char* const Text = FPendingText.data();
+    const size_t Size = FPendingText.size();
+    const size_t First = FPendingWords.size();
     bool Break = false;
-    for (size_t I = 0; I < Size;) {
+    for (size_t I = Base; I < Size;) {
         if (Text[I] == ' ' || Text[I] == '\n') {
-            Break |= Text[I] == '\n' && FTokens.size() > First;
+            Break |= Text[I] == '\n' && FPendingWords.size() > First;
             ++I;
             continue;
         }
@@ -67,72 +83,107 @@ void TMeaningIndex::Add(int32_t ID, const char* Bulgarian, size_t Bytes)
         while (End < Size && Text[End] != ' ' && Text[End] != '\n')
             ++End;
         if (Break)
-            FTokens.push_back(0);
+            FPendingWords.push_back(0);
         Break = false;
-        const uint32_t Number = Intern(Text + I, End - I);
-        ++FCounts[Number];
-        FTokens.push_back(Number + 1);
+        FPending.push_back({static_cast<uint32_t>(I), static_cast<uint32_t>(End - I), 0, 0, 0});
+        FPendingWords.push_back(static_cast<uint32_t>(FPending.size()));
         I = End;
     }
+    if (FPending.size() >= 256)
+        Intern();
 }
 
 void TMeaningIndex::Grow()
 {
-    std::vector<uint64_t> Slots(std::max<size_t>(1024, FSlots.size() * 2), 0);
+    std::vector<TSlot> Slots(std::max<size_t>(1024, FSlots.size() * 2));
     const size_t Mask = Slots.size() - 1;
-    for (const uint64_t Slot : FSlots)
-        if (Slot) {
-            size_t At = (Slot >> 32) & Mask;
-            while (Slots[At])
+    for (const TSlot& Slot : FSlots)
+        if (Slot.Number) {
+            size_t At = (Slot.Tag >> 8) & Mask;
+            while (Slots[At].Number)
                 At = (At + 1) & Mask;
             Slots[At] = Slot;
         }
     FSlots.swap(Slots);
 }
 
-uint32_t TMeaningIndex::Intern(const char* Text, size_t Length)
+void TMeaningIndex::Intern()
 {
-    if ((FCounts.size() + 1) * 2 > FSlots.size())
+    // The words waiting are hashed and their places in the table asked for all at once, so that
+    // the memory is read for many of them together rather than one after another. Words are
+    // numbered as first met: the frequent ones come early and take few bytes.
+    while ((FWordCount + FPending.size()) * 2 > FSlots.size())
         Grow();
-    const uint32_t Hash = HashBytes(Text, Length);
     const size_t Mask = FSlots.size() - 1;
-    for (size_t At = Hash & Mask;; At = (At + 1) & Mask) {
-        const uint64_t Slot = FSlots[At];
-        if (!Slot) {
-            const auto Number = static_cast<uint32_t>(FCounts.size());
-            FSlots[At] = uint64_t(Hash) << 32 | (Number + 1);
-            if (FWordStart.empty())
-                FWordStart.push_back(0);
-            FWordText.append(Text, Length);
-            FWordStart.push_back(static_cast<uint32_t>(FWordText.size()));
-            FCounts.push_back(0);
-            return Number;
-        }
-        if (static_cast<uint32_t>(Slot >> 32) != Hash)
-            continue;
-        const uint32_t Number = static_cast<uint32_t>(Slot) - 1;
-        const uint32_t Begin = FWordStart[Number];
-        if (FWordStart[Number + 1] - Begin == Length &&
-            std::memcmp(FWordText.data() + Begin, Text, Length) == 0)
-            return Number;
+    for (TPending& Word : FPending) {
+        const char* Text = FPendingText.data() + Word.Offset;
+        std::memcpy(&Word.Head, Text, std::min<size_t>(Word.Length, 8));
+        const uint32_t Hash =
+            Word.Length <= 8 ? HashHead(Word.Head, Word.Length) : HashBytes(Text, Word.Length);
+        Word.Tag = Hash << 8 | std::min<uint32_t>(Word.Length, 255);
+        __builtin_prefetch(&FSlots[(Word.Tag >> 8) & Mask]);
     }
+    for (TPending& Word : FPending) {
+        const char* Text = FPendingText.data() + Word.Offset;
+        const size_t Length = Word.Length;
+        for (size_t At = (Word.Tag >> 8) & Mask;; At = (At + 1) & Mask) {
+            TSlot& Slot = FSlots[At];
+            if (!Slot.Number) {
+                Slot = {Word.Head, Word.Tag, ++FWordCount};
+                if (FWordStart.empty())
+                    FWordStart.push_back(0);
+                FWordText.append(Text, Length);
+                FWordStart.push_back(static_cast<uint32_t>(FWordText.size()));
+                Word.Number = Slot.Number;
+                break;
+            }
+            if (Slot.Tag != Word.Tag || Slot.Head != Word.Head)
+                continue;
+            if (Length > 8) {
+                const uint32_t Begin = FWordStart[Slot.Number - 1];
+                if (FWordStart[Slot.Number] - Begin != Length ||
+                    std::memcmp(FWordText.data() + Begin + 8, Text + 8, Length - 8) != 0)
+                    continue;
+            }
+            Word.Number = Slot.Number;
+            break;
+        }
+    }
+    // The entries waiting, written out with the words' numbers.
+    FPendingEntries.push_back(static_cast<uint32_t>(FPendingWords.size()));
+    for (size_t Entry = 0; Entry + 1 < FPendingEntries.size(); ++Entry) {
+        FEntryStart.push_back(static_cast<uint32_t>(FEntryWords.size()));
+        for (uint32_t I = FPendingEntries[Entry]; I < FPendingEntries[Entry + 1]; ++I)
+            AppendNumber(FEntryWords,
+                         FPendingWords[I] ? FPending[FPendingWords[I] - 1].Number : 0);
+    }
+    FPending.clear();
+    FPendingText.clear();
+    FPendingWords.clear();
+    FPendingEntries.clear();
 }
 
 void TMeaningIndex::Finish(const std::atomic<bool>* Stop)
 {
     auto Stopped = [Stop] { return Stop && Stop->load(std::memory_order_relaxed); };
-    FTokenStart.push_back(static_cast<uint32_t>(FTokens.size()));
-    std::vector<uint64_t>().swap(FSlots);
-    std::string().swap(FFolded);
-    // Entry numbers follow the IDs' order, so that an ID is found by a binary search.
-    std::vector<uint32_t> Order(FIds.size());
-    std::iota(Order.begin(), Order.end(), 0u);
+    Intern();
+    FEntryStart.push_back(static_cast<uint32_t>(FEntryWords.size()));
+    FEntryWords.shrink_to_fit();
+    std::vector<TSlot>().swap(FSlots);
+    std::vector<TPending>().swap(FPending);
+    std::string().swap(FPendingText);
+    std::vector<uint32_t>().swap(FPendingWords);
+    std::vector<uint32_t>().swap(FPendingEntries);
+    // Entry numbers follow the IDs' order, so that an ID is found by a binary search; the
+    // entries' words stay where they were added.
     if (!FSorted) {
-        std::stable_sort(Order.begin(), Order.end(),
+        FOrder.resize(FIds.size());
+        std::iota(FOrder.begin(), FOrder.end(), 0u);
+        std::stable_sort(FOrder.begin(), FOrder.end(),
                          [this](uint32_t A, uint32_t B) { return FIds[A] < FIds[B]; });
         std::vector<int32_t> Ids(FIds.size());
-        for (size_t I = 0; I < Order.size(); ++I)
-            Ids[I] = FIds[Order[I]];
+        for (size_t I = 0; I < FOrder.size(); ++I)
+            Ids[I] = FIds[FOrder[I]];
         FIds.swap(Ids);
         FSorted = true;
     }
@@ -145,111 +196,78 @@ void TMeaningIndex::Finish(const std::atomic<bool>* Stop)
         FIds.shrink_to_fit();
     if (Stopped())
         return;
-    // Word numbers by frequency, so that the most frequent take the fewest bytes.
-    std::vector<uint32_t> ByCount(FCounts.size());
-    std::iota(ByCount.begin(), ByCount.end(), 0u);
-    std::sort(ByCount.begin(), ByCount.end(), [this](uint32_t A, uint32_t B) {
-        return FCounts[A] != FCounts[B] ? FCounts[A] > FCounts[B] : A < B;
-    });
-    std::vector<uint32_t> Rank(FCounts.size());
-    for (size_t I = 0; I < ByCount.size(); ++I)
-        Rank[ByCount[I]] = static_cast<uint32_t>(I);
-    std::vector<uint32_t>().swap(ByCount);
-    LayOutWords(Rank);
+    LayOutWords();
     if (Stopped())
         return;
-    LayOutEntries(Order, Rank);
-    if (Stopped())
-        return;
-    LayOutLists(Order, Rank);
-    TTokens().swap(FTokens);
-    std::vector<uint32_t>().swap(FTokenStart);
-    std::vector<uint32_t>().swap(FCounts);
+    LayOutLists();
 }
 
-void TMeaningIndex::LayOutWords(const std::vector<uint32_t>& Rank)
+void TMeaningIndex::LayOutWords()
 {
-    const auto WordCount = static_cast<uint32_t>(FCounts.size());
     if (FWordStart.empty())
         FWordStart.push_back(0);
     auto WordOf = [this](uint32_t Number) {
         return std::string_view(FWordText.data() + FWordStart[Number],
                                 FWordStart[Number + 1] - FWordStart[Number]);
     };
-    std::vector<uint32_t> Sorted(WordCount);
+    std::vector<uint32_t> Sorted(FWordCount);
     std::iota(Sorted.begin(), Sorted.end(), 0u);
     std::sort(Sorted.begin(), Sorted.end(),
               [&](uint32_t A, uint32_t B) { return WordOf(A) < WordOf(B); });
     std::string Text;
     Text.reserve(FWordText.size());
     std::vector<uint32_t> Start;
-    Start.reserve(WordCount + 1);
-    FWordAt.resize(WordCount);
-    FPositionOf.resize(WordCount);
-    for (uint32_t Position = 0; Position < WordCount; ++Position) {
+    Start.reserve(FWordCount + 1);
+    FWordAt.resize(FWordCount);
+    FPositionOf.resize(FWordCount);
+    for (uint32_t Position = 0; Position < FWordCount; ++Position) {
         Start.push_back(static_cast<uint32_t>(Text.size()));
         Text.append(WordOf(Sorted[Position]));
-        FWordAt[Position] = Rank[Sorted[Position]];
-        FPositionOf[Rank[Sorted[Position]]] = Position;
+        FWordAt[Position] = Sorted[Position];
+        FPositionOf[Sorted[Position]] = Position;
     }
     Start.push_back(static_cast<uint32_t>(Text.size()));
     FWordText.swap(Text);
     FWordStart.swap(Start);
 }
 
-void TMeaningIndex::LayOutEntries(const std::vector<uint32_t>& Order,
-                                  const std::vector<uint32_t>& Rank)
+void TMeaningIndex::LayOutLists()
 {
-    FEntryWords.clear();
-    FEntryWords.reserve(FTokens.size() * 2);
-    FEntryStart.resize(Order.size() + 1);
-    for (size_t Entry = 0; Entry < Order.size(); ++Entry) {
-        FEntryStart[Entry] = static_cast<uint32_t>(FEntryWords.size());
-        const uint32_t Old = Order[Entry];
-        for (uint32_t I = FTokenStart[Old]; I < FTokenStart[Old + 1]; ++I)
-            AppendNumber(FEntryWords, FTokens[I] ? Rank[FTokens[I] - 1] + 1 : 0);
-    }
-    FEntryStart[Order.size()] = static_cast<uint32_t>(FEntryWords.size());
-    FEntryWords.shrink_to_fit();
-}
-
-void TMeaningIndex::LayOutLists(const std::vector<uint32_t>& Order,
-                                const std::vector<uint32_t>& Rank)
-{
-    // Two rounds over the entries: the size of each list, then the lists. An entry that holds a
-    // word twice is listed once.
-    const size_t WordCount = Rank.size();
-    std::vector<uint32_t> Last(WordCount);
-    FListStart.assign(WordCount + 1, 0);
+    // Two rounds over the entries' words: the size of each word's list, then the lists. An entry
+    // that holds a word twice is listed once.
+    std::vector<uint32_t> Last(FWordCount);
     auto EachWord = [&](auto&& Visit) {
         std::fill(Last.begin(), Last.end(), ~uint32_t(0));
-        for (uint32_t Entry = 0; Entry < Order.size(); ++Entry) {
-            const uint32_t Old = Order[Entry];
-            for (uint32_t I = FTokenStart[Old]; I < FTokenStart[Old + 1]; ++I) {
-                if (!FTokens[I])
+        const auto* Base = reinterpret_cast<const unsigned char*>(FEntryWords.data());
+        for (uint32_t Entry = 0; Entry < static_cast<uint32_t>(FEntryCount); ++Entry) {
+            const uint32_t Added = FOrder.empty() ? Entry : FOrder[Entry];
+            const auto* P = Base + FEntryStart[Added];
+            const auto* End = Base + FEntryStart[Added + 1];
+            while (P < End) {
+                const uint32_t Value = MeaningIndexBytes::Read(P);
+                if (!Value || Last[Value - 1] == Entry)
                     continue;
-                const uint32_t Number = Rank[FTokens[I] - 1];
-                if (Last[Number] == Entry)
-                    continue;
-                Visit(Number, Entry - Last[Number]); // from "before 0" the first is Entry + 1
-                Last[Number] = Entry;
+                Visit(Value - 1, Entry - Last[Value - 1]); // the first: Entry + 1
+                Last[Value - 1] = Entry;
             }
         }
     };
+    FListStart.assign(FWordCount + 1, 0);
     EachWord([&](uint32_t Number, uint32_t Step) { FListStart[Number] += NumberBytes(Step); });
     uint32_t Sum = 0;
     for (uint32_t& Start : FListStart)
         Sum += std::exchange(Start, Sum);
     FLists.assign(Sum, '\0');
-    std::vector<uint32_t> At(FListStart.begin(), FListStart.end() - 1);
+    std::vector<uint32_t> At = FListStart; // where each list goes on (its end left unused)
+    char* const Lists = FLists.data();
     EachWord([&](uint32_t Number, uint32_t Step) {
-        char* P = FLists.data() + At[Number];
+        char* P = Lists + At[Number];
         while (Step >= 0x80) {
             *P++ = static_cast<char>(Step | 0x80);
             Step >>= 7;
         }
         *P++ = static_cast<char>(Step);
-        At[Number] = static_cast<uint32_t>(P - FLists.data());
+        At[Number] = static_cast<uint32_t>(P - Lists);
     });
 }
 
@@ -316,8 +334,9 @@ void TMeaningIndex::PhraseMatches(const QByteArray& FoldedQuery,
     std::vector<uint32_t> Words;
     ForEachEntryOf(Rarest, [&](int Entry) {
         const auto* Base = reinterpret_cast<const unsigned char*>(FEntryWords.data());
-        const auto* P = Base + FEntryStart[static_cast<size_t>(Entry)];
-        const auto* Stop = Base + FEntryStart[static_cast<size_t>(Entry) + 1];
+        const size_t Added = FOrder.empty() ? static_cast<size_t>(Entry) : FOrder[static_cast<size_t>(Entry)];
+        const auto* P = Base + FEntryStart[Added];
+        const auto* Stop = Base + FEntryStart[Added + 1];
         Words.clear();
         while (P < Stop)
             Words.push_back(MeaningIndexBytes::Read(P));
@@ -346,7 +365,7 @@ size_t TMeaningIndex::MemoryBytes() const
 {
     const size_t Numbers = FIds.capacity() + FWordStart.capacity() + FWordAt.capacity() +
                            FPositionOf.capacity() + FListStart.capacity() +
-                           FEntryStart.capacity();
+                           FEntryStart.capacity() + FOrder.capacity();
     return Numbers * sizeof(uint32_t) + FWordText.capacity() + FLists.capacity() +
            FEntryWords.capacity();
 }

@@ -17,8 +17,9 @@
 //   one range found by a binary search;
 // - for every word, the entries that hold it (ascending, as differences in a variable number of
 //   bytes);
-// - every entry's words in order (word numbers in a variable number of bytes, the most frequent
-//   words taking one byte), with the line breaks between them, to check texts of several words.
+// - every entry's words in order (word numbers in a variable number of bytes, the words met first,
+//   which are mostly the frequent ones, taking one or two), with the line breaks between them, to
+//   check texts of several words.
 // A text of one word finds the entries of every word in its range; a text of several words finds
 // the entries of its rarest whole word and checks their words in order (the last one only by its
 // beginning, never across a line break).
@@ -28,9 +29,11 @@
 class TMeaningIndex
 {
 public:
+    // Makes room for about so many entries (to be called before the first Add).
+    void Reserve(size_t Entries);
     // Adds one entry from its UTF-8 text as stored; called for every entry before Finish.
     void Add(int32_t ID, const char* Bulgarian, size_t Bytes);
-    // Orders the words and lays out the lists; Stop, when set, ends the work early (the index is
+    // Orders the words and lays out their lists; Stop, when set, ends the work early (the index is
     // then unusable).
     void Finish(const std::atomic<bool>* Stop = nullptr);
 
@@ -48,38 +51,52 @@ public:
     size_t MemoryBytes() const;
 
 private:
-    using TTokens = std::vector<uint32_t>;
     std::string_view Word(uint32_t Position) const; // the word at a position in byte order
-    uint32_t Intern(const char* Text, size_t Length);
     void Grow();
+    void Intern(); // looks up the words waiting and writes out their entries
     // The range of positions in byte order whose words begin with Prefix, or equal it.
     std::pair<uint32_t, uint32_t> Range(std::string_view Prefix, bool Whole) const;
     void PhraseMatches(const QByteArray& FoldedQuery, std::vector<uint32_t>& Entries) const;
     template <typename TFound> void ForEachEntryOf(uint32_t WordNumber, TFound&& Found) const;
-    void LayOutWords(const std::vector<uint32_t>& Rank);
-    void LayOutEntries(const std::vector<uint32_t>& Order, const std::vector<uint32_t>& Rank);
-    void LayOutLists(const std::vector<uint32_t>& Order, const std::vector<uint32_t>& Rank);
+    void LayOutWords();
+    void LayOutLists();
 
     int FEntryCount = 0;
     std::vector<int32_t> FIds;      // ascending after Finish; empty when they are exactly 1..N
     bool FSorted = true;            // whether IDs came in ascending order
+    std::vector<uint32_t> FOrder;   // which entry as added each entry number is; empty if the same
 
-    // Finished form. Words are numbered by frequency, the most frequent first.
-    std::string FWordText;              // the words in byte order, back to back
-    std::vector<uint32_t> FWordStart;   // where each (in byte order) begins, and the end
+    // Words are numbered as first met.
+    uint32_t FWordCount = 0;
+    std::string FWordText;              // the words back to back (after Finish: in byte order)
+    std::vector<uint32_t> FWordStart;   // where each begins, and the end
     std::vector<uint32_t> FWordAt;      // the number of the word at each position in byte order
     std::vector<uint32_t> FPositionOf;  // the position in byte order of each word number
     std::string FLists;                 // each word's entries, as differences
     std::vector<uint32_t> FListStart;   // where each word number's list begins, and the end
-    std::string FEntryWords;            // each entry's words: number + 1, or 0 for a line break
-    std::vector<uint32_t> FEntryStart;  // where each entry's words begin, and the end
+    std::string FEntryWords;            // each entry's words as added: number + 1, 0 a line break
+    std::vector<uint32_t> FEntryStart;  // where each added entry's words begin, and the end
 
-    // While adding: words as first met, and every entry's words by that number (+ 1; 0 a break).
-    std::vector<uint64_t> FSlots;  // hash table: (hash << 32) | (word + 1)
-    std::vector<uint32_t> FCounts; // how often each word was met
-    TTokens FTokens;
-    std::vector<uint32_t> FTokenStart;
-    std::string FFolded;
+    // While adding: the hash table of the words, and the words and entries waiting for it.
+    struct TSlot
+    {
+        uint64_t Head = 0;   // the word's first eight bytes
+        uint32_t Tag = 0;    // the hash's low 24 bits (where the slot is), then the length
+        uint32_t Number = 0; // the word's number + 1; 0 where the slot is free
+    };
+    std::vector<TSlot> FSlots;
+    struct TPending
+    {
+        uint32_t Offset; // in FPendingText
+        uint32_t Length;
+        uint32_t Tag;
+        uint32_t Number; // + 1, once looked up
+        uint64_t Head;
+    };
+    std::vector<TPending> FPending;
+    std::string FPendingText;            // their entries folded
+    std::vector<uint32_t> FPendingWords; // the entries' words: FPending index + 1, 0 a break
+    std::vector<uint32_t> FPendingEntries; // where each entry's words begin in FPendingWords
 };
 
 namespace MeaningIndexBytes {

@@ -89,15 +89,16 @@ char32_t Classify(char32_t C)
 }
 
 // The same, from a table for Latin and Cyrillic text, which is nearly all a meaning holds.
-char32_t ClassifyFast(char32_t C)
+using TKinds = std::array<char32_t, 0x460>;
+const TKinds& KindTable()
 {
-    static const std::array<char32_t, 0x460> Table = [] {
-        std::array<char32_t, 0x460> Made{};
+    static const TKinds Table = [] {
+        TKinds Made{};
         for (char32_t Code = 0; Code < Made.size(); ++Code)
             Made[Code] = Classify(Code);
         return Made;
     }();
-    return C < Table.size() ? Table[C] : Classify(C);
+    return Table;
 }
 
 // Folds the characters Next hands over (false at the end; At is where the character began) into
@@ -110,10 +111,11 @@ void FoldCharacters(TNext&& Next, TOut& Out, std::vector<int>* Origins)
     bool AfterCr = false;
     char32_t C = 0;
     int At = 0;
+    const TKinds& Kinds = KindTable();
     while (Next(C, At)) {
         const bool WasCr = AfterCr;
         AfterCr = C == U'\r';
-        const char32_t Kind = ClassifyFast(C);
+        const char32_t Kind = C < Kinds.size() ? Kinds[C] : Classify(C);
         if (Kind == ctBreak) {
             if (C == U'\n' && WasCr)
                 continue;
@@ -152,12 +154,13 @@ constexpr unsigned char Utf8Lead[64] = {
     0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x00, 0x01, 0x02, 0x03, 0x00, 0x01, 0x00, 0x00,
 };
 
-// std::string with the one call the folding makes.
-struct TStringOut
+// Room made beforehand, with the calls the folding makes.
+struct TRawOut
 {
-    std::string& Text;
-    void append(char C) { Text.push_back(C); }
-    size_t size() const { return Text.size(); }
+    char* Start;
+    char* At;
+    void append(char C) { *At++ = C; }
+    size_t size() const { return static_cast<size_t>(At - Start); }
 };
 
 } // namespace
@@ -190,10 +193,12 @@ QByteArray Fold(QStringView Text, std::vector<int>* Origins)
 
 void FoldUtf8(const char* Text, size_t Bytes, std::string& Out)
 {
-    Out.clear();
+    // A character of one to four bytes folds to at most four, a separator before it to one.
+    const size_t Base = Out.size();
+    Out.resize(Base + 2 * Bytes + 1);
     const auto* P = reinterpret_cast<const unsigned char*>(Text);
     const unsigned char* const End = P + Bytes;
-    TStringOut Sink{Out};
+    TRawOut Sink{Out.data() + Base, Out.data() + Base};
     FoldCharacters(
         [&](char32_t& C, int&) {
             if (P == End)
@@ -220,6 +225,7 @@ void FoldUtf8(const char* Text, size_t Bytes, std::string& Out)
             return true;
         },
         Sink, nullptr);
+    Out.resize(Base + Sink.size());
 }
 
 QByteArray FoldQuery(QStringView Text)

@@ -26,7 +26,7 @@ namespace TMeaningText {
 // position in Text of the character it came from (separators: of the character that caused them).
 QByteArray Fold(QStringView Text, std::vector<int>* Origins = nullptr);
 
-// The same for UTF-8 text as the engine stores it, into Out (whose room is used again). Malformed
+// The same for UTF-8 text as the engine stores it, appended to Out. Malformed
 // bytes are read as the engine reads them when it hands the text over in UTF-16, so both forms of
 // one stored text fold alike.
 void FoldUtf8(const char* Text, size_t Bytes, std::string& Out);
