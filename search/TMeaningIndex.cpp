@@ -57,6 +57,8 @@ void TMeaningIndex::Reserve(size_t Entries)
 {
     FIds.reserve(Entries);
     FEntryStart.reserve(Entries + 1);
+    // Room for about a dozen words an entry: pages never written take no memory.
+    FEntryWords.reserve(Entries * 24);
 }
 
 void TMeaningIndex::Add(int32_t ID, const char* Bulgarian, size_t Bytes)
@@ -85,7 +87,7 @@ void TMeaningIndex::Add(int32_t ID, const char* Bulgarian, size_t Bytes)
         if (Break)
             FPendingWords.push_back(0);
         Break = false;
-        FPending.push_back({static_cast<uint32_t>(I), static_cast<uint32_t>(End - I), 0, 0, 0});
+        FPending.push_back({static_cast<uint32_t>(I), static_cast<uint32_t>(End - I), 0, 0, 0, 0});
         FPendingWords.push_back(static_cast<uint32_t>(FPending.size()));
         I = End;
     }
@@ -112,7 +114,7 @@ void TMeaningIndex::Intern()
     // The words waiting are hashed and their places in the table asked for all at once, so that
     // the memory is read for many of them together rather than one after another. Words are
     // numbered as first met: the frequent ones come early and take few bytes.
-    while ((FWordCount + FPending.size()) * 2 > FSlots.size())
+    while ((FWordCount + FPending.size()) * 4 > FSlots.size() * 3)
         Grow();
     const size_t Mask = FSlots.size() - 1;
     for (TPending& Word : FPending) {
@@ -129,12 +131,13 @@ void TMeaningIndex::Intern()
         for (size_t At = (Word.Tag >> 8) & Mask;; At = (At + 1) & Mask) {
             TSlot& Slot = FSlots[At];
             if (!Slot.Number) {
-                Slot = {Word.Head, Word.Tag, ++FWordCount};
+                Slot = {Word.Head, Word.Tag, ++FWordCount, ~uint32_t(0), 0};
                 if (FWordStart.empty())
                     FWordStart.push_back(0);
                 FWordText.append(Text, Length);
                 FWordStart.push_back(static_cast<uint32_t>(FWordText.size()));
                 Word.Number = Slot.Number;
+                Word.Slot = static_cast<uint32_t>(At);
                 break;
             }
             if (Slot.Tag != Word.Tag || Slot.Head != Word.Head)
@@ -146,16 +149,30 @@ void TMeaningIndex::Intern()
                     continue;
             }
             Word.Number = Slot.Number;
+            Word.Slot = static_cast<uint32_t>(At);
             break;
         }
     }
     // The entries waiting, written out with the words' numbers.
     FPendingEntries.push_back(static_cast<uint32_t>(FPendingWords.size()));
+    // The size of each word's list of entries is counted here too, while its slot is at hand
+    // (see LayOutLists).
     for (size_t Entry = 0; Entry + 1 < FPendingEntries.size(); ++Entry) {
+        const auto Added = static_cast<uint32_t>(FEntryStart.size());
         FEntryStart.push_back(static_cast<uint32_t>(FEntryWords.size()));
-        for (uint32_t I = FPendingEntries[Entry]; I < FPendingEntries[Entry + 1]; ++I)
-            AppendNumber(FEntryWords,
-                         FPendingWords[I] ? FPending[FPendingWords[I] - 1].Number : 0);
+        for (uint32_t I = FPendingEntries[Entry]; I < FPendingEntries[Entry + 1]; ++I) {
+            if (!FPendingWords[I]) {
+                FEntryWords.push_back('\0');
+                continue;
+            }
+            const TPending& Word = FPending[FPendingWords[I] - 1];
+            AppendNumber(FEntryWords, Word.Number);
+            TSlot& Slot = FSlots[Word.Slot];
+            if (Slot.Last != Added) {
+                Slot.ListBytes += static_cast<uint32_t>(NumberBytes(Added - Slot.Last));
+                Slot.Last = Added;
+            }
+        }
     }
     FPending.clear();
     FPendingText.clear();
@@ -168,7 +185,14 @@ void TMeaningIndex::Finish(const std::atomic<bool>* Stop)
     auto Stopped = [Stop] { return Stop && Stop->load(std::memory_order_relaxed); };
     Intern();
     FEntryStart.push_back(static_cast<uint32_t>(FEntryWords.size()));
-    FEntryWords.shrink_to_fit();
+    // The lists' sizes counted while adding hold where the entry numbers are the order added.
+    std::vector<uint32_t> ListBytes;
+    if (FSorted) {
+        ListBytes.resize(FWordCount);
+        for (const TSlot& Slot : FSlots)
+            if (Slot.Number)
+                ListBytes[Slot.Number - 1] = Slot.ListBytes;
+    }
     std::vector<TSlot>().swap(FSlots);
     std::vector<TPending>().swap(FPending);
     std::string().swap(FPendingText);
@@ -199,7 +223,7 @@ void TMeaningIndex::Finish(const std::atomic<bool>* Stop)
     LayOutWords();
     if (Stopped())
         return;
-    LayOutLists();
+    LayOutLists(ListBytes);
 }
 
 void TMeaningIndex::LayOutWords()
@@ -231,13 +255,17 @@ void TMeaningIndex::LayOutWords()
     FWordStart.swap(Start);
 }
 
-void TMeaningIndex::LayOutLists()
+void TMeaningIndex::LayOutLists(const std::vector<uint32_t>& ListBytes)
 {
-    // Two rounds over the entries' words: the size of each word's list, then the lists. An entry
-    // that holds a word twice is listed once.
-    std::vector<uint32_t> Last(FWordCount);
+    // The size of each word's list (unless known), then the lists: rounds over the entries'
+    // words. An entry that holds a word twice is listed once.
+    struct TList
+    {
+        uint32_t Last; // the last entry listed
+        uint32_t At;   // the size so far, then where the list goes on
+    };
+    std::vector<TList> Lists(FWordCount, {~uint32_t(0), 0});
     auto EachWord = [&](auto&& Visit) {
-        std::fill(Last.begin(), Last.end(), ~uint32_t(0));
         const auto* Base = reinterpret_cast<const unsigned char*>(FEntryWords.data());
         for (uint32_t Entry = 0; Entry < static_cast<uint32_t>(FEntryCount); ++Entry) {
             const uint32_t Added = FOrder.empty() ? Entry : FOrder[Entry];
@@ -245,29 +273,40 @@ void TMeaningIndex::LayOutLists()
             const auto* End = Base + FEntryStart[Added + 1];
             while (P < End) {
                 const uint32_t Value = MeaningIndexBytes::Read(P);
-                if (!Value || Last[Value - 1] == Entry)
+                if (!Value)
                     continue;
-                Visit(Value - 1, Entry - Last[Value - 1]); // the first: Entry + 1
-                Last[Value - 1] = Entry;
+                TList& List = Lists[Value - 1];
+                if (List.Last == Entry)
+                    continue;
+                Visit(List, Entry - List.Last); // the first: Entry + 1
+                List.Last = Entry;
             }
         }
     };
-    FListStart.assign(FWordCount + 1, 0);
-    EachWord([&](uint32_t Number, uint32_t Step) { FListStart[Number] += NumberBytes(Step); });
+    if (ListBytes.empty())
+        EachWord([](TList& List, uint32_t Step) {
+            List.At += static_cast<uint32_t>(NumberBytes(Step));
+        });
+    else
+        for (uint32_t Number = 0; Number < FWordCount; ++Number)
+            Lists[Number].At = ListBytes[Number];
+    FListStart.resize(FWordCount + 1);
     uint32_t Sum = 0;
-    for (uint32_t& Start : FListStart)
-        Sum += std::exchange(Start, Sum);
+    for (uint32_t Number = 0; Number < FWordCount; ++Number) {
+        FListStart[Number] = Sum;
+        Sum += std::exchange(Lists[Number], {~uint32_t(0), Sum}).At;
+    }
+    FListStart[FWordCount] = Sum;
     FLists.assign(Sum, '\0');
-    std::vector<uint32_t> At = FListStart; // where each list goes on (its end left unused)
-    char* const Lists = FLists.data();
-    EachWord([&](uint32_t Number, uint32_t Step) {
-        char* P = Lists + At[Number];
+    char* const Out = FLists.data();
+    EachWord([Out](TList& List, uint32_t Step) {
+        char* P = Out + List.At;
         while (Step >= 0x80) {
             *P++ = static_cast<char>(Step | 0x80);
             Step >>= 7;
         }
         *P++ = static_cast<char>(Step);
-        At[Number] = static_cast<uint32_t>(P - Lists);
+        List.At = static_cast<uint32_t>(P - Out);
     });
 }
 
@@ -366,6 +405,8 @@ size_t TMeaningIndex::MemoryBytes() const
     const size_t Numbers = FIds.capacity() + FWordStart.capacity() + FWordAt.capacity() +
                            FPositionOf.capacity() + FListStart.capacity() +
                            FEntryStart.capacity() + FOrder.capacity();
+    // The room made for the entries' words beyond their size was never written: it takes no
+    // memory.
     return Numbers * sizeof(uint32_t) + FWordText.capacity() + FLists.capacity() +
-           FEntryWords.capacity();
+           FEntryWords.size();
 }

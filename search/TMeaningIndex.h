@@ -59,7 +59,7 @@ private:
     void PhraseMatches(const QByteArray& FoldedQuery, std::vector<uint32_t>& Entries) const;
     template <typename TFound> void ForEachEntryOf(uint32_t WordNumber, TFound&& Found) const;
     void LayOutWords();
-    void LayOutLists();
+    void LayOutLists(const std::vector<uint32_t>& ListBytes);
 
     int FEntryCount = 0;
     std::vector<int32_t> FIds;      // ascending after Finish; empty when they are exactly 1..N
@@ -83,6 +83,8 @@ private:
         uint64_t Head = 0;   // the word's first eight bytes
         uint32_t Tag = 0;    // the hash's low 24 bits (where the slot is), then the length
         uint32_t Number = 0; // the word's number + 1; 0 where the slot is free
+        uint32_t Last = 0;      // the last entry (as added) that holds it
+        uint32_t ListBytes = 0; // the size of its list of entries
     };
     std::vector<TSlot> FSlots;
     struct TPending
@@ -91,6 +93,7 @@ private:
         uint32_t Length;
         uint32_t Tag;
         uint32_t Number; // + 1, once looked up
+        uint32_t Slot;   // where it is in FSlots
         uint64_t Head;
     };
     std::vector<TPending> FPending;
