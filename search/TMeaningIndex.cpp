@@ -1,5 +1,6 @@
 #include "search/TMeaningIndex.h"
 
+#include "platform/LargePages.h"
 #include "search/TMeaningText.h"
 
 #include <algorithm>
@@ -58,7 +59,7 @@ void TMeaningIndex::Reserve(size_t Entries)
     FIds.reserve(Entries);
     FEntryStart.reserve(Entries + 1);
     // Room for about a dozen words an entry: pages never written take no memory.
-    FEntryWords.reserve(Entries * 24);
+    LargePages::Reserve(FEntryWords, Entries * 24);
 }
 
 void TMeaningIndex::Add(int32_t ID, const char* Bulgarian, size_t Bytes)
@@ -97,7 +98,9 @@ void TMeaningIndex::Add(int32_t ID, const char* Bulgarian, size_t Bytes)
 
 void TMeaningIndex::Grow()
 {
-    std::vector<TSlot> Slots(std::max<size_t>(1024, FSlots.size() * 2));
+    std::vector<TSlot> Slots;
+    LargePages::Reserve(Slots, std::max<size_t>(1024, FSlots.size() * 2));
+    Slots.resize(Slots.capacity());
     const size_t Mask = Slots.size() - 1;
     for (const TSlot& Slot : FSlots)
         if (Slot.Number) {
@@ -297,6 +300,7 @@ void TMeaningIndex::LayOutLists(const std::vector<uint32_t>& ListBytes)
         Sum += std::exchange(Lists[Number], {~uint32_t(0), Sum}).At;
     }
     FListStart[FWordCount] = Sum;
+    LargePages::Reserve(FLists, Sum);
     FLists.assign(Sum, '\0');
     char* const Out = FLists.data();
     EachWord([Out](TList& List, uint32_t Step) {
