@@ -371,13 +371,15 @@ void TMeaningIndex::PhraseMatches(const QByteArray& FoldedQuery,
         return;
     uint32_t Rarest = Whole.front();
     for (const uint32_t Number : Whole)
-        if (FListStart[Number + 1] - FListStart[Number] < FListStart[Rarest + 1] - FListStart[Rarest])
+        if (FListStart[Number + 1] - FListStart[Number] <
+            FListStart[Rarest + 1] - FListStart[Rarest])
             Rarest = Number;
     const size_t Length = Whole.size() + 1;
     std::vector<uint32_t> Words;
     ForEachEntryOf(Rarest, [&](int Entry) {
         const auto* Base = reinterpret_cast<const unsigned char*>(FEntryWords.data());
-        const size_t Added = FOrder.empty() ? static_cast<size_t>(Entry) : FOrder[static_cast<size_t>(Entry)];
+        const size_t Added =
+            FOrder.empty() ? static_cast<size_t>(Entry) : FOrder[static_cast<size_t>(Entry)];
         const auto* P = Base + FEntryStart[Added];
         const auto* Stop = Base + FEntryStart[Added + 1];
         Words.clear();
@@ -407,8 +409,8 @@ void TMeaningIndex::ForEachMatch(const QByteArray& FoldedQuery,
 size_t TMeaningIndex::MemoryBytes() const
 {
     const size_t Numbers = FIds.capacity() + FWordStart.capacity() + FWordAt.capacity() +
-                           FPositionOf.capacity() + FListStart.capacity() +
-                           FEntryStart.capacity() + FOrder.capacity();
+                           FPositionOf.capacity() + FListStart.capacity() + FEntryStart.capacity() +
+                           FOrder.capacity();
     // The room made for the entries' words beyond their size was never written: it takes no
     // memory.
     return Numbers * sizeof(uint32_t) + FWordText.capacity() + FLists.capacity() +

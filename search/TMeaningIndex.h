@@ -62,27 +62,27 @@ private:
     void LayOutLists(const std::vector<uint32_t>& ListBytes);
 
     int FEntryCount = 0;
-    std::vector<int32_t> FIds;      // ascending after Finish; empty when they are exactly 1..N
-    bool FSorted = true;            // whether IDs came in ascending order
-    std::vector<uint32_t> FOrder;   // which entry as added each entry number is; empty if the same
+    std::vector<int32_t> FIds;    // ascending after Finish; empty when they are exactly 1..N
+    bool FSorted = true;          // whether IDs came in ascending order
+    std::vector<uint32_t> FOrder; // which entry as added each entry number is; empty if the same
 
     // Words are numbered as first met.
     uint32_t FWordCount = 0;
-    std::string FWordText;              // the words back to back (after Finish: in byte order)
-    std::vector<uint32_t> FWordStart;   // where each begins, and the end
-    std::vector<uint32_t> FWordAt;      // the number of the word at each position in byte order
-    std::vector<uint32_t> FPositionOf;  // the position in byte order of each word number
-    std::string FLists;                 // each word's entries, as differences
-    std::vector<uint32_t> FListStart;   // where each word number's list begins, and the end
-    std::string FEntryWords;            // each entry's words as added: number + 1, 0 a line break
-    std::vector<uint32_t> FEntryStart;  // where each added entry's words begin, and the end
+    std::string FWordText;             // the words back to back (after Finish: in byte order)
+    std::vector<uint32_t> FWordStart;  // where each begins, and the end
+    std::vector<uint32_t> FWordAt;     // the number of the word at each position in byte order
+    std::vector<uint32_t> FPositionOf; // the position in byte order of each word number
+    std::string FLists;                // each word's entries, as differences
+    std::vector<uint32_t> FListStart;  // where each word number's list begins, and the end
+    std::string FEntryWords;           // each entry's words as added: number + 1, 0 a line break
+    std::vector<uint32_t> FEntryStart; // where each added entry's words begin, and the end
 
     // While adding: the hash table of the words, and the words and entries waiting for it.
     struct TSlot
     {
-        uint64_t Head = 0;   // the word's first eight bytes
-        uint32_t Tag = 0;    // the hash's low 24 bits (where the slot is), then the length
-        uint32_t Number = 0; // the word's number + 1; 0 where the slot is free
+        uint64_t Head = 0;      // the word's first eight bytes
+        uint32_t Tag = 0;       // the hash's low 24 bits (where the slot is), then the length
+        uint32_t Number = 0;    // the word's number + 1; 0 where the slot is free
         uint32_t Last = 0;      // the last entry (as added) that holds it
         uint32_t ListBytes = 0; // the size of its list of entries
     };
@@ -97,8 +97,8 @@ private:
         uint64_t Head;
     };
     std::vector<TPending> FPending;
-    std::string FPendingText;            // their entries folded
-    std::vector<uint32_t> FPendingWords; // the entries' words: FPending index + 1, 0 a break
+    std::string FPendingText;              // their entries folded
+    std::vector<uint32_t> FPendingWords;   // the entries' words: FPending index + 1, 0 a break
     std::vector<uint32_t> FPendingEntries; // where each entry's words begin in FPendingWords
 };
 

@@ -42,7 +42,8 @@ std::shared_ptr<TMeaningIndex> TMeaningIndexer::Read(const QString& Path, const 
     const QByteArray CountSql = "SELECT count(*) FROM \"" + Table + "\"";
     if (sqlite3_prepare_v2(Db, CountSql.constData(), -1, &Statement, nullptr) == SQLITE_OK &&
         sqlite3_step(Statement) == SQLITE_ROW)
-        Index->Reserve(static_cast<size_t>(std::max<sqlite3_int64>(0, sqlite3_column_int64(Statement, 0))));
+        Index->Reserve(
+            static_cast<size_t>(std::max<sqlite3_int64>(0, sqlite3_column_int64(Statement, 0))));
     sqlite3_finalize(Statement);
     Statement = nullptr;
     int Result = sqlite3_prepare_v2(Db, Sql.constData(), -1, &Statement, nullptr);

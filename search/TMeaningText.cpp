@@ -54,8 +54,7 @@ char32_t BareLetter(char32_t C)
     return QChar::toCaseFolded(C);
 }
 
-template <typename TOut>
-void Encode(TOut& Out, char32_t C)
+template <typename TOut> void Encode(TOut& Out, char32_t C)
 {
     if (C < 0x80) {
         Out.append(static_cast<char>(C));
@@ -167,7 +166,6 @@ struct TRawOut
 
 namespace TMeaningText {
 
-
 QByteArray Fold(QStringView Text, std::vector<int>* Origins)
 {
     QByteArray Out;
@@ -215,8 +213,9 @@ void FoldUtf8(const char* Text, size_t Bytes, std::string& Out)
                 if (Code > 0xFFFF) {
                     // The two halves SQLite writes, taken together again (as the UTF-16 path
                     // does): beyond U+10FFFF they keep only some of the bits.
-                    const uint32_t High = (((Code - 0x10000) >> 18) & 0x03) << 8 |
-                                          (((Code >> 10) & 0x3F) + (((Code - 0x10000) >> 10) & 0xC0));
+                    const uint32_t High =
+                        (((Code - 0x10000) >> 18) & 0x03) << 8 |
+                        (((Code >> 10) & 0x3F) + (((Code - 0x10000) >> 10) & 0xC0));
                     const uint32_t Low = ((Code >> 8) & 0x03) << 8 | (Code & 0xFF);
                     Code = 0x10000 + (High << 10) + Low;
                 }

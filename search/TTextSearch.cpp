@@ -23,8 +23,9 @@ bool IsWordChar(QChar C)
 std::string_view Utf8Column(sqlite3_stmt* Statement, int Index)
 {
     const auto* Text = reinterpret_cast<const char*>(sqlite3_column_text(Statement, Index));
-    return Text ? std::string_view(Text, static_cast<size_t>(sqlite3_column_bytes(Statement, Index)))
-                : std::string_view();
+    return Text
+               ? std::string_view(Text, static_cast<size_t>(sqlite3_column_bytes(Statement, Index)))
+               : std::string_view();
 }
 
 QStringView Column(sqlite3_stmt* Statement, int Index)
@@ -87,8 +88,8 @@ void AppendUtf8(std::string& Out, char32_t C)
 // UTF-8 text as the engine stores it, folded as TextCodec::FoldCase folds it, into Out (UTF-8,
 // whose room is used again). False where the text is not plain UTF-8 of the Basic Multilingual
 // Plane, or holds a character that folds to several: such texts are folded the long way.
-bool FoldUtf8(const unsigned char* P, size_t Bytes, const std::vector<char16_t>& Table,
-              std::string& Out)
+bool FoldCaseUtf8(const unsigned char* P, size_t Bytes, const std::vector<char16_t>& Table,
+                  std::string& Out)
 {
     Out.clear();
     const unsigned char* const End = P + Bytes;
@@ -136,7 +137,7 @@ bool IsWordChar(char32_t C)
     return QChar::isLetterOrNumber(C) || QChar::category(C) == QChar::Mark_NonSpacing;
 }
 
-// Holds for text FoldUtf8 folded: FoldedQuery is the query folded, in UTF-8, and its first and
+// Holds for text FoldCaseUtf8 folded: FoldedQuery is the query folded, in UTF-8, and its first and
 // last characters tell whether it begins and ends inside a word.
 bool HoldsUtf8(std::string_view Text, std::string_view Query, bool QueryStartsInWord,
                bool QueryEndsInWord, bool WholeWords)
@@ -155,7 +156,8 @@ bool HoldsUtf8(std::string_view Text, std::string_view Query, bool QueryStartsIn
         }
         const size_t End = At + Query.size();
         const bool StartsWord = At == 0 || !QueryStartsInWord || !IsWordChar(Utf8At(Base + Before));
-        const bool EndsWord = End == Text.size() || !QueryEndsInWord || !IsWordChar(Utf8At(Base + End));
+        const bool EndsWord =
+            End == Text.size() || !QueryEndsInWord || !IsWordChar(Utf8At(Base + End));
         if (StartsWord && EndsWord)
             return true;
         From = At + 1;
@@ -190,8 +192,8 @@ bool TTextSearch::Holds(QStringView FoldedText, QStringView FoldedQuery, bool Wh
         if (!WholeWords)
             return true;
         const qsizetype End = At + FoldedQuery.size();
-        const bool StartsWord = At == 0 || !IsWordChar(FoldedText.at(At - 1)) ||
-                                !IsWordChar(FoldedQuery.front());
+        const bool StartsWord =
+            At == 0 || !IsWordChar(FoldedText.at(At - 1)) || !IsWordChar(FoldedQuery.front());
         const bool EndsWord = End == FoldedText.size() || !IsWordChar(FoldedText.at(End)) ||
                               !IsWordChar(FoldedQuery.back());
         if (StartsWord && EndsWord)
@@ -205,8 +207,8 @@ void TTextSearch::Start(const QString& Path, const QString& TableName,
 {
     FRunning = true;
     QPointer<TTextSearch> Self(this);
-    FWork.Start([this, Self, Path, TableName, IdExpression, Query](
-                    const std::atomic<bool>& Dropped, unsigned Generation) {
+    FWork.Start([this, Self, Path, TableName, IdExpression, Query](const std::atomic<bool>& Dropped,
+                                                                   unsigned Generation) {
         // Hands something over to this object's thread, unless the search was dropped meanwhile.
         auto Send = [this, Self, Generation](auto Work) {
             QMetaObject::invokeMethod(
@@ -256,8 +258,8 @@ void TTextSearch::Start(const QString& Path, const QString& TableName,
                     // that cannot be folded that way go the long way through UTF-16.
                     const std::string_view Utf8 = Utf8Column(Statement, Columns[I]);
                     bool Holding;
-                    if (Quick && FoldUtf8(reinterpret_cast<const unsigned char*>(Utf8.data()),
-                                          Utf8.size(), Folding, FoldedUtf8)) {
+                    if (Quick && FoldCaseUtf8(reinterpret_cast<const unsigned char*>(Utf8.data()),
+                                              Utf8.size(), Folding, FoldedUtf8)) {
                         Holding = HoldsUtf8(FoldedUtf8, FoldedQuery, StartsInWord, EndsInWord,
                                             Query.WholeWords);
                     } else {
