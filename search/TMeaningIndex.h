@@ -7,61 +7,139 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
-// The in-memory index of the Bulgarian meanings: every entry's folded meaning (see TMeaningText)
-// in one buffer, and the places where its lines and words begin, ordered by the eight bytes that
-// follow them. Finding the entries with a line or word that begins with a text is a binary search
-// for the range of those places, then a check of the rest of the text within the range.
+// The in-memory index of the Bulgarian meanings, built from their folded forms (see TMeaningText),
+// kept as words rather than text:
+// - every distinct folded word once, in byte order, so that the words beginning with a text are
+//   one range found by a binary search;
+// - for every word, the entries that hold it (ascending, as differences in a variable number of
+//   bytes);
+// - every entry's words in order (word numbers in a variable number of bytes, the words met first,
+//   which are mostly the frequent ones, taking one or two), with the line breaks between them, to
+//   check texts of several words.
+// A text of one word finds the entries of every word in its range; a text of several words finds
+// the entries of its rarest whole word and checks their words in order (the last one only by its
+// beginning, never across a line break).
 //
 // An index is built once (off the interface thread) and never changed; a changed dictionary gets
 // a new one. Entries are identified by their ID.
 class TMeaningIndex
 {
 public:
-    // Adds one entry; called for every entry before Finish.
-    void Add(int32_t ID, QStringView Bulgarian);
-    // Orders the word beginnings; Stop, when set, ends the work early (the index is then unusable).
+    // Makes room for about so many entries (to be called before the first Add).
+    void Reserve(size_t Entries);
+    // Adds one entry from its UTF-8 text as stored; called for every entry before Finish.
+    void Add(int32_t ID, const char* Bulgarian, size_t Bytes);
+    // Orders the words and lays out their lists; Stop, when set, ends the work early (the index is
+    // then unusable).
     void Finish(const std::atomic<bool>* Stop = nullptr);
 
-    int EntryCount() const { return static_cast<int>(FIds.size()); }
-    // The IDs in ascending order; entry numbers below are positions in this list.
-    const std::vector<int32_t>& Ids() const { return FIds; }
-    // The entry number of ID, or -1.
+    int EntryCount() const { return FEntryCount; }
+    // The entry number of ID (entry numbers follow the IDs' ascending order), or -1.
     int EntryOfId(int32_t ID) const;
 
-    // Calls Found(entry number) for every word beginning that starts with the folded query (an
-    // entry may be reported more than once).
+    // Calls Found(entry number) for the entries with a line or word that begins with the query
+    // folded by TMeaningText::FoldQuery (an entry may be reported more than once).
     void ForEachMatch(const QByteArray& FoldedQuery, const std::function<void(int)>& Found) const;
-    // The same, over a plain list the caller fills: the entry numbers, with repeats.
+    // The same, for a caller whose Found is inlined.
     template <typename TFound> void Matches(const QByteArray& FoldedQuery, TFound&& Found) const;
 
     // Bytes held, for the memory figures.
     size_t MemoryBytes() const;
 
 private:
-    uint64_t KeyAt(uint32_t Offset) const;
-    // The range of Starts whose first min(8, |Query|) bytes equal the query's.
-    std::pair<size_t, size_t> Range(const QByteArray& FoldedQuery) const;
-    bool RestMatches(uint32_t Offset, const QByteArray& FoldedQuery) const;
+    std::string_view Word(uint32_t Position) const; // the word at a position in byte order
+    void Grow();
+    void Intern(); // looks up the words waiting and writes out their entries
+    // The range of positions in byte order whose words begin with Prefix, or equal it.
+    std::pair<uint32_t, uint32_t> Range(std::string_view Prefix, bool Whole) const;
+    void PhraseMatches(const QByteArray& FoldedQuery, std::vector<uint32_t>& Entries) const;
+    template <typename TFound> void ForEachEntryOf(uint32_t WordNumber, TFound&& Found) const;
+    void LayOutWords();
+    void LayOutLists(const std::vector<uint32_t>& ListBytes);
 
-    std::string FText;              // the folded meanings, each ended by a zero byte
-    std::vector<int32_t> FIds;      // ascending after Finish
-    std::vector<uint32_t> FStarts;  // offsets of word beginnings into FText, ordered by key
-    std::vector<uint32_t> FEntries; // the entry number of each of FStarts
-    bool FSorted = true;            // whether IDs came in ascending order
-    bool FDense = false;            // whether the IDs are exactly 1..N
+    int FEntryCount = 0;
+    std::vector<int32_t> FIds;    // ascending after Finish; empty when they are exactly 1..N
+    bool FSorted = true;          // whether IDs came in ascending order
+    std::vector<uint32_t> FOrder; // which entry as added each entry number is; empty if the same
+
+    // Words are numbered as first met.
+    uint32_t FWordCount = 0;
+    std::string FWordText;             // the words back to back (after Finish: in byte order)
+    std::vector<uint32_t> FWordStart;  // where each begins, and the end
+    std::vector<uint32_t> FWordAt;     // the number of the word at each position in byte order
+    std::vector<uint32_t> FPositionOf; // the position in byte order of each word number
+    std::string FLists;                // each word's entries, as differences
+    std::vector<uint32_t> FListStart;  // where each word number's list begins, and the end
+    std::string FEntryWords;           // each entry's words as added: number + 1, 0 a line break
+    std::vector<uint32_t> FEntryStart; // where each added entry's words begin, and the end
+
+    // While adding: the hash table of the words, and the words and entries waiting for it.
+    struct TSlot
+    {
+        uint64_t Head = 0;      // the word's first eight bytes
+        uint32_t Tag = 0;       // the hash's low 24 bits (where the slot is), then the length
+        uint32_t Number = 0;    // the word's number + 1; 0 where the slot is free
+        uint32_t Last = 0;      // the last entry (as added) that holds it
+        uint32_t ListBytes = 0; // the size of its list of entries
+    };
+    std::vector<TSlot> FSlots;
+    struct TPending
+    {
+        uint32_t Offset; // in FPendingText
+        uint32_t Length;
+        uint32_t Tag;
+        uint32_t Number; // + 1, once looked up
+        uint32_t Slot;   // where it is in FSlots
+        uint64_t Head;
+    };
+    std::vector<TPending> FPending;
+    std::string FPendingText;              // their entries folded
+    std::vector<uint32_t> FPendingWords;   // the entries' words: FPending index + 1, 0 a break
+    std::vector<uint32_t> FPendingEntries; // where each entry's words begin in FPendingWords
 };
+
+namespace MeaningIndexBytes {
+// Variable-length numbers: seven bits a byte, the high bit set on all but the last.
+inline uint32_t Read(const unsigned char*& P)
+{
+    uint32_t Value = *P & 0x7F;
+    for (int Shift = 7; *P++ & 0x80; Shift += 7)
+        Value |= uint32_t(*P & 0x7F) << Shift;
+    return Value;
+}
+} // namespace MeaningIndexBytes
+
+template <typename TFound>
+void TMeaningIndex::ForEachEntryOf(uint32_t WordNumber, TFound&& Found) const
+{
+    const auto* P = reinterpret_cast<const unsigned char*>(FLists.data()) + FListStart[WordNumber];
+    const auto* End =
+        reinterpret_cast<const unsigned char*>(FLists.data()) + FListStart[WordNumber + 1];
+    uint32_t Entry = ~uint32_t(0);
+    while (P < End) {
+        Entry += MeaningIndexBytes::Read(P);
+        Found(static_cast<int>(Entry));
+    }
+}
 
 template <typename TFound>
 void TMeaningIndex::Matches(const QByteArray& FoldedQuery, TFound&& Found) const
 {
-    if (FoldedQuery.isEmpty())
+    if (FoldedQuery.isEmpty() || FWordStart.empty())
         return;
-    const auto [Begin, End] = Range(FoldedQuery);
-    const bool Long = FoldedQuery.size() > 8;
-    for (size_t I = Begin; I < End; ++I)
-        if (!Long || RestMatches(FStarts[I], FoldedQuery))
-            Found(static_cast<int>(FEntries[I]));
+    const std::string_view Query(FoldedQuery.constData(), static_cast<size_t>(FoldedQuery.size()));
+    if (Query.find(' ') == std::string_view::npos) {
+        const auto [Begin, End] = Range(Query, false);
+        for (uint32_t Position = Begin; Position < End; ++Position)
+            ForEachEntryOf(FWordAt[Position], Found);
+        return;
+    }
+    std::vector<uint32_t> Entries;
+    PhraseMatches(FoldedQuery, Entries);
+    for (const uint32_t Entry : Entries)
+        Found(static_cast<int>(Entry));
 }

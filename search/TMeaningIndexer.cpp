@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 TMeaningIndexer::TMeaningIndexer(QObject* Parent) : QObject(Parent)
@@ -36,14 +37,23 @@ std::shared_ptr<TMeaningIndex> TMeaningIndexer::Read(const QString& Path, const 
     const QByteArray Sql = "SELECT " + IdExpression + ", BULG FROM \"" + Table + "\"";
     sqlite3_stmt* Statement = nullptr;
     auto Index = std::make_shared<TMeaningIndex>();
+    // The number of rows first (from the smallest index, at once), so that the lists are laid
+    // out once rather than copied as they grow.
+    const QByteArray CountSql = "SELECT count(*) FROM \"" + Table + "\"";
+    if (sqlite3_prepare_v2(Db, CountSql.constData(), -1, &Statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(Statement) == SQLITE_ROW)
+        Index->Reserve(
+            static_cast<size_t>(std::max<sqlite3_int64>(0, sqlite3_column_int64(Statement, 0))));
+    sqlite3_finalize(Statement);
+    Statement = nullptr;
     int Result = sqlite3_prepare_v2(Db, Sql.constData(), -1, &Statement, nullptr);
     if (Result == SQLITE_OK) {
         int Count = 0;
         while ((Result = sqlite3_step(Statement)) == SQLITE_ROW) {
-            const auto* Text = static_cast<const char16_t*>(sqlite3_column_text16(Statement, 1));
-            const int Bytes = sqlite3_column_bytes16(Statement, 1);
-            Index->Add(static_cast<int32_t>(sqlite3_column_int64(Statement, 0)),
-                       QStringView(Text, Bytes / 2));
+            const auto* Text = reinterpret_cast<const char*>(sqlite3_column_text(Statement, 1));
+            const int Bytes = sqlite3_column_bytes(Statement, 1);
+            Index->Add(static_cast<int32_t>(sqlite3_column_int64(Statement, 0)), Text ? Text : "",
+                       static_cast<size_t>(Bytes));
             if ((++Count & 4095) == 0 && Stop && Stop->load(std::memory_order_relaxed)) {
                 Result = SQLITE_DONE;
                 break;

@@ -3,6 +3,8 @@
 #include <QChar>
 
 #include <array>
+#include <cstdint>
+#include <string>
 
 namespace {
 
@@ -52,7 +54,7 @@ char32_t BareLetter(char32_t C)
     return QChar::toCaseFolded(C);
 }
 
-void Encode(QByteArray& Out, char32_t C)
+template <typename TOut> void Encode(TOut& Out, char32_t C)
 {
     if (C < 0x80) {
         Out.append(static_cast<char>(C));
@@ -86,40 +88,33 @@ char32_t Classify(char32_t C)
 }
 
 // The same, from a table for Latin and Cyrillic text, which is nearly all a meaning holds.
-char32_t ClassifyFast(char32_t C)
+using TKinds = std::array<char32_t, 0x460>;
+const TKinds& KindTable()
 {
-    static const std::array<char32_t, 0x460> Table = [] {
-        std::array<char32_t, 0x460> Made{};
+    static const TKinds Table = [] {
+        TKinds Made{};
         for (char32_t Code = 0; Code < Made.size(); ++Code)
             Made[Code] = Classify(Code);
         return Made;
     }();
-    return C < Table.size() ? Table[C] : Classify(C);
+    return Table;
 }
 
-} // namespace
-
-namespace TMeaningText {
-
-QByteArray Fold(QStringView Text, std::vector<int>* Origins)
+// Folds the characters Next hands over (false at the end; At is where the character began) into
+// Out, which has append(char).
+template <typename TNext, typename TOut>
+void FoldCharacters(TNext&& Next, TOut& Out, std::vector<int>* Origins)
 {
-    QByteArray Out;
-    Out.reserve(Text.size());
-    if (Origins)
-        Origins->clear();
     bool PendingSpace = false;
     bool LineHasText = false;
     bool AfterCr = false;
-    const qsizetype Size = Text.size();
-    for (qsizetype I = 0; I < Size;) {
-        const int At = static_cast<int>(I);
-        char32_t C = Text.at(I).unicode();
-        ++I;
-        if (QChar::isHighSurrogate(C) && I < Size && Text.at(I).isLowSurrogate())
-            C = QChar::surrogateToUcs4(static_cast<char16_t>(C), Text.at(I++).unicode());
+    char32_t C = 0;
+    int At = 0;
+    const TKinds& Kinds = KindTable();
+    while (Next(C, At)) {
         const bool WasCr = AfterCr;
         AfterCr = C == U'\r';
-        const char32_t Kind = ClassifyFast(C);
+        const char32_t Kind = C < Kinds.size() ? Kinds[C] : Classify(C);
         if (Kind == ctBreak) {
             if (C == U'\n' && WasCr)
                 continue;
@@ -142,13 +137,94 @@ QByteArray Fold(QStringView Text, std::vector<int>* Origins)
                 Origins->push_back(At);
             PendingSpace = false;
         }
-        const qsizetype Before = Out.size();
+        const auto Before = Out.size();
         Encode(Out, Kind);
         if (Origins)
             Origins->insert(Origins->end(), static_cast<size_t>(Out.size() - Before), At);
         LineHasText = true;
     }
+}
+
+// The lead bytes' payload as SQLite reads them (its sqlite3Utf8Trans1).
+constexpr unsigned char Utf8Lead[64] = {
+    0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0a, 0x0b, 0x0c, 0x0d, 0x0e, 0x0f,
+    0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19, 0x1a, 0x1b, 0x1c, 0x1d, 0x1e, 0x1f,
+    0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0a, 0x0b, 0x0c, 0x0d, 0x0e, 0x0f,
+    0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x00, 0x01, 0x02, 0x03, 0x00, 0x01, 0x00, 0x00,
+};
+
+// Room made beforehand, with the calls the folding makes.
+struct TRawOut
+{
+    char* Start;
+    char* At;
+    void append(char C) { *At++ = C; }
+    size_t size() const { return static_cast<size_t>(At - Start); }
+};
+
+} // namespace
+
+namespace TMeaningText {
+
+QByteArray Fold(QStringView Text, std::vector<int>* Origins)
+{
+    QByteArray Out;
+    Out.reserve(Text.size());
+    if (Origins)
+        Origins->clear();
+    const qsizetype Size = Text.size();
+    qsizetype I = 0;
+    FoldCharacters(
+        [&](char32_t& C, int& At) {
+            if (I >= Size)
+                return false;
+            At = static_cast<int>(I);
+            C = Text.at(I).unicode();
+            ++I;
+            if (QChar::isHighSurrogate(C) && I < Size && Text.at(I).isLowSurrogate())
+                C = QChar::surrogateToUcs4(static_cast<char16_t>(C), Text.at(I++).unicode());
+            return true;
+        },
+        Out, Origins);
     return Out;
+}
+
+void FoldUtf8(const char* Text, size_t Bytes, std::string& Out)
+{
+    // A character of one to four bytes folds to at most four, a separator before it to one.
+    const size_t Base = Out.size();
+    Out.resize(Base + 2 * Bytes + 1);
+    const auto* P = reinterpret_cast<const unsigned char*>(Text);
+    const unsigned char* const End = P + Bytes;
+    TRawOut Sink{Out.data() + Base, Out.data() + Base};
+    FoldCharacters(
+        [&](char32_t& C, int&) {
+            if (P == End)
+                return false;
+            uint32_t Code = *P++;
+            if (Code >= 0xC0) {
+                // Decoded as SQLite decodes it when it hands text over in UTF-16: any run of
+                // continuation bytes is taken, and what is no character becomes U+FFFD.
+                Code = Utf8Lead[Code - 0xC0];
+                while (P != End && (*P & 0xC0) == 0x80)
+                    Code = (Code << 6) + (0x3F & *P++);
+                if (Code < 0x80 || (Code & 0xFFFFF800) == 0xD800 || (Code & 0xFFFFFFFE) == 0xFFFE)
+                    Code = 0xFFFD;
+                if (Code > 0xFFFF) {
+                    // The two halves SQLite writes, taken together again (as the UTF-16 path
+                    // does): beyond U+10FFFF they keep only some of the bits.
+                    const uint32_t High =
+                        (((Code - 0x10000) >> 18) & 0x03) << 8 |
+                        (((Code >> 10) & 0x3F) + (((Code - 0x10000) >> 10) & 0xC0));
+                    const uint32_t Low = ((Code >> 8) & 0x03) << 8 | (Code & 0xFF);
+                    Code = 0x10000 + (High << 10) + Low;
+                }
+            }
+            C = Code;
+            return true;
+        },
+        Sink, nullptr);
+    Out.resize(Base + Sink.size());
 }
 
 QByteArray FoldQuery(QStringView Text)

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -24,6 +25,11 @@ namespace TMeaningText {
 // The folded form of Text. Origins, when given, receives for every byte of the result the
 // position in Text of the character it came from (separators: of the character that caused them).
 QByteArray Fold(QStringView Text, std::vector<int>* Origins = nullptr);
+
+// The same for UTF-8 text as the engine stores it, appended to Out. Malformed
+// bytes are read as the engine reads them when it hands the text over in UTF-16, so both forms of
+// one stored text fold alike.
+void FoldUtf8(const char* Text, size_t Bytes, std::string& Out);
 
 // The folded form of a typed search text: folded as above, with separators at either end dropped.
 QByteArray FoldQuery(QStringView Text);

@@ -127,6 +127,30 @@ TEST_F(MeaningSearchTest, ManyRowsInOneWordOfBits)
     EXPECT_EQ(Search.Find(QStringLiteral("дума")), 200);
 }
 
+// A text of several words is found word by word on one line: a later place in the entry, words
+// said twice, punctuation between them; entries whose IDs are neither in order nor 1..N.
+TEST_F(MeaningSearchTest, SeveralWordsAreFoundInOrderOnOneLine)
+{
+    RawExec(Path, "INSERT INTO English (ID, ENAME, BULG, TRANS, LEVEL) VALUES "
+                  "(40, 'a', 'да да не', '', 0), (7, 'b', 'не да\r\nда ли', '', 0), "
+                  "(25, 'c', 'много рядка дума, рядка птица', '', 0), (3, 'd', 'рядкост', '', 0), "
+                  "(90, 'e', '', '', 0), (91, 'f', ' — ', '', 0), (92, 'g', NULL, '', 0)");
+    bool Reloaded = false;
+    Store->CheckDataFile(&Reloaded);
+    ASSERT_TRUE(Reloaded);
+    Search.SetTable(Store->ADOTable);
+    Search.SetIndex(ReadIndex());
+    const std::pair<const char*, TWords> Cases[] = {
+        {"да", {"a", "b"}},         {"да не", {"a"}},       {"да д", {"a"}},
+        {"не да", {"b"}},           {"да ли", {"b"}},       {"не да да", {}},
+        {"рядк", {"c", "d"}},       {"рядка п", {"c"}},     {"дума рядка", {"c"}},
+        {"много рядка д", {"c"}},   {"рядкост п", {}},      {"много дума", {}},
+        {"рядка птица лъв", {}},    {"ли", {"b"}},          {"непозната дума", {}},
+    };
+    for (const auto& [Typed, Words] : Cases)
+        EXPECT_EQ(Found(Typed), Words) << Typed;
+}
+
 // Another program (the sqlite3 shell) changes the meanings while the index exists: the store's
 // check for changes reads the table again, and a rebuilt index finds what the file now says.
 TEST_F(MeaningSearchTest, AnotherProgramsChangeIsFoundAfterTheRebuild)

@@ -1,8 +1,13 @@
 // Folding of Bulgarian meanings and the parts of a text a search marks.
 
 #include "search/TMeaningText.h"
+#include "tests/support/FuzzSeed.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <random>
+#include <string>
 
 namespace {
 
@@ -68,6 +73,50 @@ TEST(MeaningTextTest, CyrillicIsTold)
     EXPECT_FALSE(TMeaningText::HasCyrillic(u"house"));
     EXPECT_FALSE(TMeaningText::HasCyrillic(u"éclair"));
     EXPECT_FALSE(TMeaningText::HasCyrillic(u""));
+}
+
+// The index folds the meanings from the UTF-8 the engine holds, the detail view from the UTF-16
+// the engine hands over: both fold alike, whatever bytes a file holds (the engine itself reads
+// them here, malformed ones included).
+TEST(MeaningTextTest, StoredBytesFoldAlikeFromUtf8AndUtf16)
+{
+    const char* const Pieces[] = {
+        "къща", "ДОМ", "\u0301", "'", "\u2019", " ", ", ", "\r\n", "\n", "\r", "ё", "й", "é",
+        "\u00DF", "ˈwɜːd", "\U0001F600", "\U00010400", "2", "-", "\u2028",
+        "\x80", "\xB4", "\xC0\xAF", "\xD0", "\xE0\x80\x80", "\xED\xA0\x80", "\xEF\xBF\xBE",
+        "\xF4\x90\x80\x80", "\xF8\x88\x80\x80\x80", "\xFC\x84\x80\x80\x80\x80\x80", "\xFF",
+        "" /* a zero byte */};
+    sqlite3* Db = nullptr;
+    ASSERT_EQ(sqlite3_open(":memory:", &Db), SQLITE_OK);
+    sqlite3_stmt* Statement = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(Db, "SELECT ?1", -1, &Statement, nullptr), SQLITE_OK);
+    const unsigned Seed = FuzzSeed();
+    SCOPED_TRACE(testing::Message() << "VEXLO_FUZZ_SEED=" << Seed);
+    std::mt19937 Random(Seed);
+    std::string Utf8Folded;
+    for (int Run = 0; Run < 20000; ++Run) {
+        std::string Bytes;
+        const int Count = static_cast<int>(Random() % 12);
+        for (int I = 0; I < Count; ++I) {
+            const char* Piece = Pieces[Random() % std::size(Pieces)];
+            Bytes += *Piece ? std::string(Piece) : std::string(1, '\0');
+        }
+        sqlite3_bind_text(Statement, 1, Bytes.data(), static_cast<int>(Bytes.size()),
+                          SQLITE_TRANSIENT);
+        ASSERT_EQ(sqlite3_step(Statement), SQLITE_ROW);
+        const auto* Text = reinterpret_cast<const char*>(sqlite3_column_text(Statement, 0));
+        const std::string Stored(Text, static_cast<size_t>(sqlite3_column_bytes(Statement, 0)));
+        const auto* Wide = static_cast<const char16_t*>(sqlite3_column_text16(Statement, 0));
+        const QByteArray Expected =
+            TMeaningText::Fold(QStringView(Wide, sqlite3_column_bytes16(Statement, 0) / 2));
+        Utf8Folded.assign("x"); // appended to
+        TMeaningText::FoldUtf8(Stored.data(), Stored.size(), Utf8Folded);
+        ASSERT_EQ(QByteArray::fromStdString(Utf8Folded).toHex(' '), ("x" + Expected).toHex(' '))
+            << QByteArray::fromStdString(Bytes).toHex(' ').constData();
+        sqlite3_reset(Statement);
+    }
+    sqlite3_finalize(Statement);
+    sqlite3_close(Db);
 }
 
 struct TSpanCase

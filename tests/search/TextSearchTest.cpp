@@ -6,7 +6,10 @@
 #include "search/TTextSearch.h"
 #include "store/TextCodec.h"
 
+#include <QFile>
 #include <QSignalSpy>
+
+#include <sqlite3.h>
 
 namespace {
 
@@ -82,6 +85,49 @@ TEST_F(TextSearchFileTest, ListsAFewAndCountsAll)
     TTextSearch::MaxListed = Listed;
     EXPECT_EQ(Words.size(), 100u);
     EXPECT_EQ(Count, 300);
+}
+
+// Texts that fold letter for letter are searched in the UTF-8 the file holds, the rest the long
+// way through UTF-16: both find what TextCodec's folding and Holds find in the text as the engine
+// hands it over, malformed bytes and characters that fold to several included.
+TEST_F(TextSearchFileTest, EveryKindOfTextIsFoundAlike)
+{
+    RawExec(Path, "INSERT INTO English (ID, ENAME, BULG, TRANS, LEVEL) VALUES "
+                  "(1, 'r1', 'Straße', '', 0), (2, 'r2', 'STRASSE', '', 0), "
+                  "(3, 'r3', '\u212Aelvin', '', 0), (4, 'r4', 'ΣΊΣΥΦΟΣ', '', 0), "
+                  "(5, 'r5', 'ˈwɜːd', '', 0), (6, 'r6', '😀 smile', '', 0), "
+                  "(7, 'r7', 'къ\u0301ща, КЪЩИЧКА', '', 0), (8, 'r8', 'café', '', 0), "
+                  "(9, 'r9', CAST(X'C0AF41' AS TEXT), '', 0), "
+                  "(10, 'r10', CAST(X'61EFBFBE62' AS TEXT), '', 0), "
+                  "(11, 'r11', '\u0130stanbul', '', 0), (12, 'r12', 'ǰ ʼn', '', 0), "
+                  "(13, 'r13', NULL, '', 0), (14, 'r14', 'a' || char(0) || 'b', '', 0)");
+    // What each row's Bulgarian text is, as the engine hands it over in UTF-16.
+    std::vector<QString> Texts;
+    sqlite3* Db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(Path).constData(), &Db), SQLITE_OK);
+    sqlite3_stmt* Statement = nullptr;
+    sqlite3_prepare_v2(Db, "SELECT BULG FROM English ORDER BY ID", -1, &Statement, nullptr);
+    while (sqlite3_step(Statement) == SQLITE_ROW)
+        Texts.push_back(QString::fromUtf16(
+            static_cast<const char16_t*>(sqlite3_column_text16(Statement, 0)),
+            sqlite3_column_bytes16(Statement, 0) / 2));
+    sqlite3_finalize(Statement);
+    sqlite3_close(Db);
+    ASSERT_EQ(Texts.size(), 14u);
+    const char* const Queries[] = {"ss", "straße", "k", "kelvin", "σ", "σίσυφος", "ɜː", "smile",
+                                   "😀", "къщ", "къща", "é", "a", "b", "\uFFFD", "i\u0307",
+                                   "istanbul", "ǰ", "ʼn", "j\u030C"};
+    for (const char* Typed : Queries)
+        for (const bool Whole : {false, true}) {
+            const QString Query = QString::fromUtf8(Typed);
+            const QString Folded = TextCodec::FoldCase(Query);
+            std::vector<std::string> Expected;
+            for (size_t Row = 0; Row < Texts.size(); ++Row)
+                if (TTextSearch::Holds(TextCodec::FoldCase(Texts[Row]), Folded, Whole))
+                    Expected.push_back("r" + std::to_string(Row + 1));
+            EXPECT_EQ(Run(Query, TTextSearch::fdBulgarian, Whole).first, Expected)
+                << Typed << (Whole ? " (whole words)" : "");
+        }
 }
 
 // Stopped, a search hands nothing more over, and a new one starts clean.
