@@ -259,8 +259,9 @@ TEST_F(ImportExportWindow, AsksWhichLanguagesOfAKdeDocument)
             continue;
         }
         ASSERT_FALSE(TMessageBox::Answered().isEmpty());
-        if (Case.Report)
+        if (Case.Report) {
             EXPECT_TRUE(Texts()[0].contains(Case.Report)) << Texts()[0].toStdString();
+        }
         const auto Rows = StoredRows(DataFile);
         ASSERT_GT(Rows.size(), Before.size());
         EXPECT_EQ(Rows[Before.size()].BULG, Case.Added);
