@@ -15,6 +15,15 @@ namespace {
 
 constexpr int64_t Day = TFsrs::MsPerDay;
 
+// A document of English (en) and Bulgarian (bg) up to its entries.
+const QByteArray EnBgHead = R"(<?xml version="1.0" encoding="UTF-8"?>
+<kvtml version="2.0">
+ <identifiers>
+  <identifier id="0"><name>English</name><locale>en</locale></identifier>
+  <identifier id="1"><name>Bulgarian</name><locale>bg</locale></identifier>
+ </identifiers>
+)";
+
 // What the sqlite3 shell prints for Sql on Path (rows one a line, columns joined by '|').
 QString Query(const QString& Path, const QString& Sql)
 {
@@ -127,13 +136,7 @@ TEST(KvtmlProgress, KdeGradesStartTheReview)
     QTemporaryDir Dir;
     const QString Written = WriteFile(
         Dir.filePath("practised.kvtml"),
-        QString(R"(<?xml version="1.0" encoding="UTF-8"?>
-<kvtml version="2.0">
- <identifiers>
-  <identifier id="0"><name>English</name><locale>en</locale></identifier>
-  <identifier id="1"><name>Bulgarian</name><locale>bg</locale></identifier>
- </identifiers>
- <entries>
+        QString::fromUtf8(EnBgHead + R"( <entries>
   <entry id="0"><translation id="0"><text>cat</text></translation>
    <translation id="1"><text>котка</text>%1</translation></entry>
   <entry id="1"><translation id="0"><text>dog</text></translation>
@@ -240,13 +243,7 @@ TEST(KvtmlProgress, ReviewGoesOutAsGradesAndComesBackExactly)
 TEST(KvtmlProgress, LessonsKeepTheirNamesAndTheOrder)
 {
     QTemporaryDir Dir;
-    const QString Written = WriteFile(Dir.filePath("lessons.kvtml"), R"(<?xml version="1.0" encoding="UTF-8"?>
-<kvtml version="2.0">
- <identifiers>
-  <identifier id="0"><name>English</name><locale>en</locale></identifier>
-  <identifier id="1"><name>Bulgarian</name><locale>bg</locale></identifier>
- </identifiers>
- <entries>
+    const QString Written = WriteFile(Dir.filePath("lessons.kvtml"), EnBgHead + R"( <entries>
   <entry id="0"><translation id="0"><text>cat</text></translation><translation id="1"><text>котка</text></translation></entry>
   <entry id="1"><translation id="0"><text>dog</text></translation><translation id="1"><text>куче</text></translation></entry>
   <entry id="2"><translation id="0"><text>cow</text></translation><translation id="1"><text>крава</text></translation></entry>
