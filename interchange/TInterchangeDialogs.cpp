@@ -160,10 +160,9 @@ QList<int> AskLanguages(QWidget* Parent, const EInterchangeQuestion& Question)
     for (const QString& Text : Chosen) {
         const qsizetype At = Items.indexOf(Text);
         if (At < 0)
-            throw EVexloDatabaseError(
-                QCoreApplication::translate("TInterchangeDialogs",
-                                            "The document has no language %1.")
-                    .arg(Text));
+            throw EVexloDatabaseError(QCoreApplication::translate(
+                                          "TInterchangeDialogs", "The document has no language %1.")
+                                          .arg(Text));
         Positions << int(At);
     }
     return Positions;

@@ -357,22 +357,22 @@ std::pair<QString, QString> ChooseLanguages(const std::vector<TLanguage>& Langua
                            : QStringLiteral("%1 (%2)").arg(Language.Name, Language.Locale));
         EInterchangeQuestion Question(
             EInterchangeQuestion::TKind::Languages,
-            Count > 2 ? QCoreApplication::translate("TKvtmlDocument",
-                                                    "The document holds %1 languages.")
-                            .arg(Count)
-                      : QCoreApplication::translate(
-                            "TKvtmlDocument",
-                            "The document's language codes do not say which is English and "
-                            "which is Bulgarian."),
+            Count > 2
+                ? QCoreApplication::translate("TKvtmlDocument", "The document holds %1 languages.")
+                      .arg(Count)
+                : QCoreApplication::translate(
+                      "TKvtmlDocument",
+                      "The document's language codes do not say which is English and "
+                      "which is Bulgarian."),
             Labels);
         Question.Suggested = {int(English), int(Bulgarian)};
         throw Question;
     }
     QStringList Lines;
     if (ByOrder && English >= 0 && Bulgarian >= 0)
-        Lines << QCoreApplication::translate(
-                     "TKvtmlDocument", "Taken in the document's order: %1 as English, %2 as "
-                                       "Bulgarian.")
+        Lines << QCoreApplication::translate("TKvtmlDocument",
+                                             "Taken in the document's order: %1 as English, %2 as "
+                                             "Bulgarian.")
                      .arg(NameOf(Languages[English]), NameOf(Languages[Bulgarian]));
     QStringList Left;
     for (qsizetype I = 0; I < Count; ++I)
@@ -546,8 +546,7 @@ void AppendGrade(QString& Out, const TSourceGrade& Grade)
     AppendElement(Out, Indent, QLatin1StringView("count"), QString::number(Grade.Count));
     AppendElement(Out, Indent, QLatin1StringView("errorcount"), QString::number(Grade.Errors));
     AppendElement(Out, Indent, QLatin1StringView("date"),
-                  QDateTime::fromMSecsSinceEpoch(Grade.Date, Qt::UTC)
-                      .toString(Qt::ISODate));
+                  QDateTime::fromMSecsSinceEpoch(Grade.Date, Qt::UTC).toString(Qt::ISODate));
     Out += QLatin1StringView("    </grade>\n");
     if (!Grade.Memory)
         return;
@@ -604,8 +603,7 @@ void AppendLessons(QString& Out, const std::vector<TEnBgRecord>& Entries,
             Out += QLatin1StringView(" <container>\n");
             Open.push_back({Target[qsizetype(Open.size())]});
             Indent();
-            AppendElement(Out, QLatin1StringView(" "), QLatin1StringView("name"),
-                          Open.back().Name);
+            AppendElement(Out, QLatin1StringView(" "), QLatin1StringView("name"), Open.back().Name);
             Indent();
             Out += QLatin1StringView(" <inpractice>true</inpractice>\n");
         }

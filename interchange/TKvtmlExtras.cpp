@@ -148,11 +148,11 @@ QString TCollector::Store(sqlite3* Db, int64_t Now) const
                 Exec(Db, TReviewKeys::SchemaSql("main"));
                 HasState = Prepare(Db, QByteArray("SELECT 1 FROM main.") + TReviewKeys::StateTable +
                                            " WHERE Word = ?1 AND Meaning IS ?2");
-                InsertState = Prepare(Db, QByteArray("INSERT INTO main.") +
-                                              TReviewKeys::StateTable +
-                                              " (Word, Meaning, Stability, Difficulty, Due, "
-                                              "LastReview, Reps, Lapses, Phase, ScheduledDays) "
-                                              "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
+                InsertState =
+                    Prepare(Db, QByteArray("INSERT INTO main.") + TReviewKeys::StateTable +
+                                    " (Word, Meaning, Stability, Difficulty, Due, "
+                                    "LastReview, Reps, Lapses, Phase, ScheduledDays) "
+                                    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
             }
             if (!Has(HasState.get(), Item.English, Item.Bulgarian)) {
                 sqlite3_stmt* S = InsertState.get();
@@ -198,8 +198,8 @@ QString TCollector::Store(sqlite3* Db, int64_t Now) const
     }
     QStringList Lines;
     if (States > 0)
-        Lines << QCoreApplication::translate(
-                     "TKvtmlExtras", "Practice records taken into the review: %1.")
+        Lines << QCoreApplication::translate("TKvtmlExtras",
+                                             "Practice records taken into the review: %1.")
                      .arg(States);
     if (Lessons > 0)
         Lines << QCoreApplication::translate("TKvtmlExtras",
@@ -215,7 +215,8 @@ std::vector<TEntryExtras> Read(sqlite3* Db, const std::vector<TEnBgRecord>& Entr
     if (TReviewKeys::TablesExist(Db)) {
         TStmt Stmt = Prepare(Db, QByteArray("SELECT Word, Meaning, Stability, Difficulty, Due, "
                                             "LastReview, Reps, Lapses, Phase, ScheduledDays "
-                                            "FROM main.") + TReviewKeys::StateTable);
+                                            "FROM main.") +
+                                     TReviewKeys::StateTable);
         while (sqlite3_step(Stmt.get()) == SQLITE_ROW) {
             sqlite3_stmt* S = Stmt.get();
             TMemoryState State;

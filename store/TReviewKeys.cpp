@@ -123,13 +123,15 @@ QByteArray TReviewKeys::LessonSchemaSql()
     // The lesson path is a JSON array of names, outermost first.
     return QByteArray("CREATE TABLE IF NOT EXISTS main.") + LessonTable +
            " (Word NOT NULL, Meaning, Lesson TEXT NOT NULL);\n"
-           "CREATE INDEX IF NOT EXISTS main.VexloLessonKey ON " + LessonTable + " (Word, Meaning);\n";
+           "CREATE INDEX IF NOT EXISTS main.VexloLessonKey ON " +
+           LessonTable + " (Word, Meaning);\n";
 }
 
 bool TReviewKeys::LessonTableExists(sqlite3* Db)
 {
     TStmt Stmt = Prepare(Db, QByteArray("SELECT 1 FROM main.sqlite_master WHERE type = 'table' "
-                                        "AND name = '") + LessonTable + "'");
+                                        "AND name = '") +
+                                 LessonTable + "'");
     return sqlite3_step(Stmt.get()) == SQLITE_ROW;
 }
 

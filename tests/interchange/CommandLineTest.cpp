@@ -98,8 +98,9 @@ TEST_F(CommandLine, KdeDocumentLanguagesAreNamed)
     EXPECT_EQ(Run({"--import", Fixture("en-de-bg.kvtml")}), 0) << Err.toStdString();
     EXPECT_EQ(Err, Fixture("en-de-bg.kvtml") + ": Languages left out: German.\n");
     EXPECT_EQ(Run({"--import", Coded}), 0) << Err.toStdString();
-    EXPECT_EQ(Err, Coded + ": Taken in the document's order: Deutsch as English, Français as "
-                           "Bulgarian.\n" +
+    EXPECT_EQ(Err, Coded +
+                       ": Taken in the document's order: Deutsch as English, Français as "
+                       "Bulgarian.\n" +
                        Coded + ": Languages left out: Italiano.\n");
     EXPECT_EQ(StoredRows(Data).back(), (TStoredRow{3, "Hund", "chien", "", 0}));
 }

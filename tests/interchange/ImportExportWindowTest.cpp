@@ -209,9 +209,10 @@ TEST_F(ImportExportWindow, AsksWhichLanguagesOfAKdeDocument)
                              "one</text></translation><translation id=\"1\"><text>two</text>"
                              "</translation></entry></entries></kvtml>\n");
     };
-    const QString Coded = Document(
-        "coded.kvtml", "<identifier id=\"0\"><name>Deutsch</name><locale>de</locale></identifier>"
-                       "<identifier id=\"1\"><name>Français</name><locale>fr</locale></identifier>");
+    const QString Coded =
+        Document("coded.kvtml",
+                 "<identifier id=\"0\"><name>Deutsch</name><locale>de</locale></identifier>"
+                 "<identifier id=\"1\"><name>Français</name><locale>fr</locale></identifier>");
     const QString Columns =
         Document("columns.kvtml", "<identifier id=\"0\"><name>Column 1</name></identifier>"
                                   "<identifier id=\"1\"><name>Column 2</name></identifier>");
@@ -230,14 +231,26 @@ TEST_F(ImportExportWindow, AsksWhichLanguagesOfAKdeDocument)
         const char* Added; // the Bulgarian text of the first row added; nullptr: cancelled
         const char* Report;
     } Cases[] = {
-        {Fixture("three-languages.kvtml"), {}, "English (en)/Bulgarian (bg)/German (de) 0,1",
-         nullptr, nullptr},
-        {Fixture("three-languages.kvtml"), {0, 2}, "English (en)/Bulgarian (bg)/German (de) 0,1",
-         "Katze", "Languages left out: Bulgarian."},
-        {Fixture("en-de-bg.kvtml"), {0, 2}, "English (US) (en_US)/German (de)/Bulgarian (bg_BG) 0,2",
-         "кон", "Languages left out: German."},
+        {Fixture("three-languages.kvtml"),
+         {},
+         "English (en)/Bulgarian (bg)/German (de) 0,1",
+         nullptr,
+         nullptr},
+        {Fixture("three-languages.kvtml"),
+         {0, 2},
+         "English (en)/Bulgarian (bg)/German (de) 0,1",
+         "Katze",
+         "Languages left out: Bulgarian."},
+        {Fixture("en-de-bg.kvtml"),
+         {0, 2},
+         "English (US) (en_US)/German (de)/Bulgarian (bg_BG) 0,2",
+         "кон",
+         "Languages left out: German."},
         {Coded, {1, 0}, "Deutsch (de)/Français (fr) 0,1", "one", nullptr},
-        {Columns, {}, nullptr, "two",
+        {Columns,
+         {},
+         nullptr,
+         "two",
          "Taken in the document's order: Column 1 as English, Column 2 as Bulgarian."},
     };
     for (const auto& Case : Cases) {

@@ -42,7 +42,8 @@ TInterchange::TImportSummary ImportFile(const QString& DataFile, const QString& 
     TVexloConnection Connection;
     Connection.DefaultDatabase = DataFile;
     Connection.Open();
-    return TInterchange::Import(Connection, TInterchange::ReadFile(File, TInterchangeFormat::Kvtml));
+    return TInterchange::Import(Connection,
+                                TInterchange::ReadFile(File, TInterchangeFormat::Kvtml));
 }
 
 void ExportFile(const QString& DataFile, const QString& File)
@@ -95,8 +96,8 @@ TEST(KvtmlProgress, BoxesAndMemoryMapBothWays)
         {{1, 1, 0, Then, {}}, 1, 0, Then, 1},
         {{3, 5, 2, Then, {}}, 4, 0.4, Then, 5},
         {{7, 20, 0, Then, {}}, 64, 0, Then, 20},
-        {{12, 3, 9, Then, {}}, 64, 1, Then, 3},          // beyond box 7; more errors than answers
-        {{2, 0, 0, 0, {}}, 2, 0, Now, 1},                // no date, never counted
+        {{12, 3, 9, Then, {}}, 64, 1, Then, 3},         // beyond box 7; more errors than answers
+        {{2, 0, 0, 0, {}}, 2, 0, Now, 1},               // no date, never counted
         {{2, 2, 1, Now + 5 * Day, {}}, 2, 0.5, Now, 2}, // a date after the import
     };
     for (const auto& Case : Cases) {
@@ -114,7 +115,8 @@ TEST(KvtmlProgress, BoxesAndMemoryMapBothWays)
         // And back to the same box (within 1..7).
         EXPECT_EQ(TKvtmlExtras::GradeOf(*State)->Box, std::clamp(Case.Grade.Box, 1, 7));
     }
-    const std::pair<double, int> Boxes[] = {{0.3, 1}, {1.9, 1}, {2, 2}, {3.99, 2}, {33, 6}, {900, 7}};
+    const std::pair<double, int> Boxes[] = {{0.3, 1},  {1.9, 1}, {2, 2},
+                                            {3.99, 2}, {33, 6},  {900, 7}};
     for (const auto& [Stability, Box] : Boxes) {
         TMemoryState State;
         State.Phase = TMemoryState::phReview;
@@ -134,9 +136,9 @@ TEST(KvtmlProgress, KdeGradesStartTheReview)
     if (Oracle.isEmpty())
         GTEST_SKIP() << "the KDE oracle is built by tools/test.sh";
     QTemporaryDir Dir;
-    const QString Written = WriteFile(
-        Dir.filePath("practised.kvtml"),
-        QString::fromUtf8(EnBgHead + R"( <entries>
+    const QString Written =
+        WriteFile(Dir.filePath("practised.kvtml"),
+                  QString::fromUtf8(EnBgHead + R"( <entries>
   <entry id="0"><translation id="0"><text>cat</text></translation>
    <translation id="1"><text>котка</text>%1</translation></entry>
   <entry id="1"><translation id="0"><text>dog</text></translation>
@@ -148,31 +150,33 @@ TEST(KvtmlProgress, KdeGradesStartTheReview)
  </entries>
 </kvtml>
 )")
-            .arg(Grade("5", "9", "0", "2025-10-01T12:00:00Z"), Grade("0", "0", "0", ""),
-                 Grade("4", "6", "1", "2025-10-02T12:00:00Z"))
-            .toUtf8());
+                      .arg(Grade("5", "9", "0", "2025-10-01T12:00:00Z"), Grade("0", "0", "0", ""),
+                           Grade("4", "6", "1", "2025-10-02T12:00:00Z"))
+                      .toUtf8());
     const QString Saved = Dir.filePath("saved.kvtml");
     QString Out, Err;
     ASSERT_EQ(RunProgram(Oracle, {"--grades", Written, Saved}, Out, Err), 0) << Err.toStdString();
-    EXPECT_TRUE(Out.contains("\tcat\t\tкотка\t5\t9\t0\t2025-10-01T12:00:00Z\n")) << Out.toStdString();
+    EXPECT_TRUE(Out.contains("\tcat\t\tкотка\t5\t9\t0\t2025-10-01T12:00:00Z\n"))
+        << Out.toStdString();
 
     const QString DataFile = MakeDictionary(Dir, "words.db", {{"sky", "небе", "", 0}});
     const TInterchange::TImportSummary Summary = ImportFile(DataFile, Saved);
     EXPECT_EQ(Summary.Added, 5);
-    EXPECT_TRUE(Summary.Note.contains("Practice records taken into the review: 2.")) << Summary.Note.toStdString();
+    EXPECT_TRUE(Summary.Note.contains("Practice records taken into the review: 2."))
+        << Summary.Note.toStdString();
     const int64_t Cat = Ms("2025-10-01T12:00:00Z");
     const int64_t Oracle3 = Ms("2026-11-20T08:00:00Z");
-    EXPECT_EQ(States(DataFile),
-              QString("cat|котка|16|%1|%2|%3|9|0|2|16\n"
-                      "oracle|оракул пророк|4|%4|%5|%6|5|2|2|4")
-                  .arg(Difficulty(0), 0, 'g', 15)
-                  .arg(Cat + 16 * Day)
-                  .arg(Cat)
-                  .arg(Difficulty(0.4), 0, 'g', 15)
-                  .arg(Oracle3 + 4 * Day)
-                  .arg(Oracle3));
+    EXPECT_EQ(States(DataFile), QString("cat|котка|16|%1|%2|%3|9|0|2|16\n"
+                                        "oracle|оракул пророк|4|%4|%5|%6|5|2|2|4")
+                                    .arg(Difficulty(0), 0, 'g', 15)
+                                    .arg(Cat + 16 * Day)
+                                    .arg(Cat)
+                                    .arg(Difficulty(0.4), 0, 'g', 15)
+                                    .arg(Oracle3 + 4 * Day)
+                                    .arg(Oracle3));
     // English is as an import without records leaves it.
-    EXPECT_EQ(Query(DataFile, "SELECT group_concat(ENAME, ' ') FROM (SELECT ENAME FROM English ORDER BY ID)"),
+    EXPECT_EQ(Query(DataFile,
+                    "SELECT group_concat(ENAME, ' ') FROM (SELECT ENAME FROM English ORDER BY ID)"),
               "sky cat dog fish bird oracle");
 }
 
@@ -201,10 +205,12 @@ TEST(KvtmlProgress, ReviewGoesOutAsGradesAndComesBackExactly)
     ImportFile(Target, Ours);
     EXPECT_EQ(States(Target), States(Source));
     // Bit for bit: every state of the source has its equal in the target.
-    EXPECT_EQ(Query(Target, "ATTACH " + SqlText(Source) + " AS S; SELECT count(*) FROM VexloReview "
-                            "JOIN S.VexloReview USING (Word, Meaning, Stability, Difficulty, Due, "
-                            "LastReview, Reps, Lapses, Phase, ScheduledDays)"),
-              "2");
+    EXPECT_EQ(
+        Query(Target, "ATTACH " + SqlText(Source) +
+                          " AS S; SELECT count(*) FROM VexloReview "
+                          "JOIN S.VexloReview USING (Word, Meaning, Stability, Difficulty, Due, "
+                          "LastReview, Reps, Lapses, Phase, ScheduledDays)"),
+        "2");
     EXPECT_EQ(StoredRows(Target), StoredRows(Source));
 
     // Another program's change of a grade: the box it gives counts.
@@ -272,8 +278,11 @@ TEST(KvtmlProgress, LessonsKeepTheirNamesAndTheOrder)
     const TInterchange::TImportSummary Summary = ImportFile(DataFile, Source);
     EXPECT_TRUE(Summary.Note.contains("Lesson names kept (offered back on export): 4."))
         << Summary.Note.toStdString();
-    EXPECT_EQ(Query(DataFile, "SELECT group_concat(W, ' ') FROM (SELECT ENAME || LEVEL W FROM English ORDER BY ID)"),
-              Oracle.isEmpty() ? "cat0 dog0 cow2 fish0 bird3" : "cat0 dog0 cow2 fish0 bird3 oracle7");
+    EXPECT_EQ(
+        Query(
+            DataFile,
+            "SELECT group_concat(W, ' ') FROM (SELECT ENAME || LEVEL W FROM English ORDER BY ID)"),
+        Oracle.isEmpty() ? "cat0 dog0 cow2 fish0 bird3" : "cat0 dog0 cow2 fish0 bird3 oracle7");
     const QString Lessons = "SELECT Word, Lesson FROM VexloLesson ORDER BY rowid";
     EXPECT_EQ(Query(DataFile, Lessons), "cat|[\"Unit 1\"]\ndog|[\"Unit 1\"]\ncow|[\"Unit 1\"]\n"
                                         "fish|[\"Book 2\",\"Animals & \\\"pets\\\"\"]");
