@@ -33,7 +33,8 @@ struct TReviewKey
 };
 
 // The review's tables beside English, as far as the store must know them: they are made by the
-// review on its first answer; the store keeps them in step with its own changes.
+// review on its first answer (or by an import that brings practice records); the store keeps
+// them in step with its own changes.
 class TReviewKeys
 {
 public:
