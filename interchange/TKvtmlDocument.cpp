@@ -584,24 +584,39 @@ void AppendLessons(QString& Out, const std::vector<TEnBgRecord>& Entries,
         Indent();
         Out += QLatin1StringView(" </container>\n");
     };
+    static const QStringList LevelNames = [] {
+        QStringList Names;
+        for (int Level = 0; Level <= 9; ++Level)
+            Names << QStringLiteral("Level %1").arg(Level);
+        return Names;
+    }();
+    QString OtherLevel;
     for (size_t I = 0; I < Entries.size(); ++I) {
-        QStringList Target = PathOf(I);
-        if (Target.isEmpty() || Entries[I].WordLevel != 0)
-            Target << QStringLiteral("Level %1").arg(Entries[I].WordLevel);
+        // The lessons that hold entry I, outermost first: its lesson path, then its level's.
+        const QStringList& Path = PathOf(I);
+        const int Level = Entries[I].WordLevel;
+        const bool ByLevel = Path.isEmpty() || Level != 0;
+        if (ByLevel && (Level < 0 || Level > 9))
+            OtherLevel = QStringLiteral("Level %1").arg(Level);
+        const size_t Depth = size_t(Path.size()) + (ByLevel ? 1 : 0);
+        auto NameAt = [&](size_t K) -> const QString& {
+            if (K < size_t(Path.size()))
+                return Path[qsizetype(K)];
+            return Level >= 0 && Level <= 9 ? LevelNames[Level] : OtherLevel;
+        };
         size_t Common = 0;
-        while (Common < Open.size() && Common < size_t(Target.size()) &&
-               Open[Common].Name == Target[qsizetype(Common)])
+        while (Common < Open.size() && Common < Depth && Open[Common].Name == NameAt(Common))
             ++Common;
         while (Open.size() > Common)
             Close();
-        if (Open.size() == size_t(Target.size()) && Open.back().HasChild)
+        if (Open.size() == Depth && Open.back().HasChild)
             Close();
-        while (Open.size() < size_t(Target.size())) {
+        while (Open.size() < Depth) {
             if (!Open.empty())
                 Open.back().HasChild = true;
             Indent();
             Out += QLatin1StringView(" <container>\n");
-            Open.push_back({Target[qsizetype(Open.size())]});
+            Open.push_back({NameAt(Open.size())});
             Indent();
             AppendElement(Out, QLatin1StringView(" "), QLatin1StringView("name"), Open.back().Name);
             Indent();

@@ -234,11 +234,16 @@ std::vector<TEntryExtras> Read(sqlite3* Db, const std::vector<TEnBgRecord>& Entr
     if (TReviewKeys::LessonTableExists(Db)) {
         TStmt Stmt = Prepare(Db, QByteArray("SELECT Word, Meaning, Lesson FROM main.") +
                                      TReviewKeys::LessonTable);
-        while (sqlite3_step(Stmt.get()) == SQLITE_ROW)
-            Lessons.insert(KeyOf(ColumnText(Stmt.get(), 0), ColumnText(Stmt.get(), 1)),
-                           LessonOf(QByteArray(
-                               reinterpret_cast<const char*>(sqlite3_column_text(Stmt.get(), 2)),
-                               sqlite3_column_bytes(Stmt.get(), 2))));
+        // Entries of one lesson share its text: each is read once.
+        QHash<QByteArray, QStringList> Paths;
+        while (sqlite3_step(Stmt.get()) == SQLITE_ROW) {
+            const QByteArray Text(reinterpret_cast<const char*>(sqlite3_column_text(Stmt.get(), 2)),
+                                  sqlite3_column_bytes(Stmt.get(), 2));
+            auto Path = Paths.constFind(Text);
+            if (Path == Paths.constEnd())
+                Path = Paths.insert(Text, LessonOf(Text));
+            Lessons.insert(KeyOf(ColumnText(Stmt.get(), 0), ColumnText(Stmt.get(), 1)), *Path);
+        }
     }
     if (States.isEmpty() && Lessons.isEmpty())
         return {};
