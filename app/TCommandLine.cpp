@@ -141,8 +141,8 @@ int RunInterchange(const QStringList& Arguments, std::ostream& Out, std::ostream
         Connection.Open();
         if (Importing) {
             const TImportSummary Summary = Import(Connection, Data);
-            if (!Summary.Note.isEmpty())
-                Err << Local(Path) << ": " << Local(Summary.Note) << '\n';
+            for (const QString& Line : Summary.Note.split(u'\n', Qt::SkipEmptyParts))
+                Err << Local(Path) << ": " << Local(Line) << '\n';
             for (const TSkippedRow& Row : Summary.Skipped)
                 Err << Local(Path) << ": " << Local(Summary.LineWord) << ' ' << Row.Line << ": "
                     << Local(Row.Reason) << '\n';

@@ -1,4 +1,5 @@
-// Import and export at 100K entries. The import (reading a tab-separated file, checking every row,
+// Import and export at 100K entries (KDE documents also with a practice record and a lesson for
+// every entry). The import (reading a tab-separated file, checking every row,
 // finding duplicates, storing in one transaction) runs beside raw SQLite inserts of the same rows
 // in one transaction, the limit it can approach. Files live under /tmp.
 
@@ -242,7 +243,75 @@ void BM_Read(benchmark::State& State, TInterchangeFormat Format, const char* Suf
     State.counters["rows_heap_MB"] = Held;
 }
 
+// A KDE vocabulary document of Count generated entries as our export writes it; with Extras,
+// every entry has a practice record (and our memory) and a lesson of 50 entries, the most an
+// import of such a document keeps beside the table.
+QString KvtmlFile(int Count, bool Extras)
+{
+    const QString Path =
+        QStringLiteral("/tmp/vexlo-bench-interchange-%1-%2.kvtml").arg(Count).arg(int(Extras));
+    if (!QFileInfo::exists(Path)) {
+        std::vector<TKvtmlExtras::TEntryExtras> More;
+        for (int I = 0; Extras && I < Count; ++I) {
+            TMemoryState Memory;
+            Memory.Stability = 1 + I % 90;
+            Memory.Difficulty = 1 + (I % 9);
+            Memory.LastReview = 1'760'000'000'000 + int64_t(I) * 1000;
+            Memory.Due = Memory.LastReview + int64_t(Memory.Stability) * TFsrs::MsPerDay;
+            Memory.Reps = 1 + I % 20;
+            Memory.Phase = TMemoryState::phReview;
+            More.push_back({Memory, {QStringLiteral("Unit %1").arg(I / 50)}});
+        }
+        QFile File(Path);
+        File.open(QIODevice::WriteOnly);
+        File.write(TInterchange::Encode(GeneratedEntries(Count), TInterchangeFormat::Kvtml,
+                                        QStringLiteral("bench"), {}, More));
+    }
+    return Path;
+}
+
+void BM_Import_Kvtml(benchmark::State& State, bool Extras)
+{
+    const int Count = static_cast<int>(State.range(0));
+    const QString File = KvtmlFile(Count, Extras);
+    int Added = 0;
+    for (auto _ : State) {
+        State.PauseTiming();
+        TVexloConnection Connection;
+        Connection.DefaultDatabase = EmptyDataFile("import-kvtml");
+        Connection.Open();
+        State.ResumeTiming();
+        const TSourceData Data = TInterchange::ReadFile(File, TInterchangeFormat::Kvtml);
+        Added = TInterchange::Import(Connection, Data).Added;
+    }
+    if (Added != Count)
+        State.SkipWithError("not every row was added");
+    State.SetItemsProcessed(State.iterations() * Count);
+}
+
+// The export of a dictionary whose every entry has a memory and a lesson (made by importing the
+// document above).
+void BM_Export_KvtmlWithExtras(benchmark::State& State)
+{
+    const int Count = static_cast<int>(State.range(0));
+    TVexloConnection Connection;
+    Connection.DefaultDatabase = EmptyDataFile("export-kvtml");
+    Connection.Open();
+    TInterchange::Import(Connection,
+                         TInterchange::ReadFile(KvtmlFile(Count, true), TInterchangeFormat::Kvtml));
+    const QString Path = QStringLiteral("/tmp/vexlo-bench-interchange-export-extras.kvtml");
+    for (auto _ : State)
+        if (TInterchange::Export(Connection, Path, TInterchangeFormat::Kvtml) != Count)
+            State.SkipWithError("not every entry was written");
+    State.counters["file_MB"] = double(QFileInfo(Path).size()) / 1e6;
+}
+
 BENCHMARK(BM_Import_Tsv)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Import_Kvtml, Plain, false)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Import_Kvtml, GradesAndLessons, true)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Export_KvtmlWithExtras)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Import_RawInserts)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Import_TsvIntoOpenStore)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Import_Memory)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);

@@ -5,6 +5,7 @@
 #include "interchange/TExportTarget.h"
 #include "interchange/TKvtmlDocument.h"
 #include "interchange/TSpreadsheet.h"
+#include "interchange/TKvtmlExtras.h"
 #include "store/EVexloDatabaseError.h"
 #include "store/TDataFileTool.h"
 #include "store/TScreenSaverDataModule.h"
@@ -12,6 +13,7 @@
 #include "store/TextCodec.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 
@@ -255,7 +257,7 @@ TSourceData ReadFile(const QString& Path, TInterchangeFormat Format, const TRead
         QByteArray Bytes = File.readAll();
         File.close();
         if (Format == TInterchangeFormat::Kvtml)
-            return TKvtmlDocument::Read(Bytes);
+            return TKvtmlDocument::Read(Bytes, Options);
         if (Format == TInterchangeFormat::Ods || Format == TInterchangeFormat::Xlsx)
             return TSpreadsheet::Read(Bytes, Format, Options);
         TReadOptions Reading = Options;
@@ -543,6 +545,7 @@ TImportSummary Import(TVexloConnection& Connection, const TSourceData& Data,
                               "VALUES (?, ?, ?, ?, ?)");
         TEnBgRecord Entry;
         QString Reason;
+        TKvtmlExtras::TCollector Extras; // practice records and lessons
         for (qsizetype I = 0; I < Total; ++I) {
             if (Progress && (I & 255) == 0 && !Progress(I, Total)) {
                 Summary.Cancelled = true;
@@ -581,11 +584,16 @@ TImportSummary Import(TVexloConnection& Connection, const TSourceData& Data,
             sqlite3_reset(*Insert);
             if (Rc != SQLITE_DONE)
                 Insert.Raise();
+            Extras.Add(English, Bulgarian, Row);
             ++NextId;
             ++Summary.Added;
         }
         if (Progress && !Summary.Cancelled && !Progress(Total, Total))
             Summary.Cancelled = true;
+        if (!Summary.Cancelled && Summary.Added > 0)
+            if (const QString Kept = Extras.Store(Db, QDateTime::currentMSecsSinceEpoch());
+                !Kept.isEmpty())
+                Summary.Note += (Summary.Note.isEmpty() ? QString() : QStringLiteral("\n")) + Kept;
         const bool Keep = !Summary.Cancelled && Summary.Added > 0 && (!Confirm || Confirm(Summary));
         if (Keep) {
             Connection.CommitTrans();
@@ -666,7 +674,8 @@ std::vector<TEnBgRecord> ReadEntries(TVexloConnection& Connection)
 }
 
 QByteArray Encode(const std::vector<TEnBgRecord>& Entries, TInterchangeFormat Format,
-                  const QString& Title, const TExportOptions& Options)
+                  const QString& Title, const TExportOptions& Options,
+                  const std::vector<TKvtmlExtras::TEntryExtras>& Extras)
 {
     if (Format != TInterchangeFormat::Unknown && Format != TInterchangeFormat::Access)
         RefuseUnwritable(Entries, Format);
@@ -676,7 +685,7 @@ QByteArray Encode(const std::vector<TEnBgRecord>& Entries, TInterchangeFormat Fo
     case TInterchangeFormat::Csv:
         return TDelimitedText::WriteCsv(Entries, Options.GuardFormulas);
     case TInterchangeFormat::Kvtml:
-        return TKvtmlDocument::Write(Entries, Title);
+        return TKvtmlDocument::Write(Entries, Title, Extras);
     case TInterchangeFormat::AnkiFront:
     case TInterchangeFormat::AnkiBack:
         return TDelimitedText::WriteAnki(Entries, Format == TInterchangeFormat::AnkiFront);
@@ -705,7 +714,10 @@ int Export(TVexloConnection& Connection, const QString& Path, TInterchangeFormat
     QByteArray Bytes;
     try {
         Entries = ReadEntries(Connection);
-        Bytes = Encode(Entries, Format, QFileInfo(Path).completeBaseName(), Options);
+        Bytes = Encode(Entries, Format, QFileInfo(Path).completeBaseName(), Options,
+                       Format == TInterchangeFormat::Kvtml
+                           ? TKvtmlExtras::Read(Connection.Handle(), Entries)
+                           : std::vector<TKvtmlExtras::TEntryExtras>());
     } catch (const std::bad_alloc&) {
         throw EVexloDatabaseError(
             QCoreApplication::translate(

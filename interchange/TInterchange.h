@@ -1,6 +1,7 @@
 #pragma once
 
 #include "interchange/TInterchangeTypes.h"
+#include "interchange/TKvtmlExtras.h"
 #include "store/TEnBgRecord.h"
 
 #include <QString>
@@ -68,7 +69,9 @@ struct TImportSummary
     int Added = 0;      // rows stored (or to be stored, until confirmed)
     int Duplicates = 0; // exact duplicates left out
     int EmptyRows = 0;  // rows without any text, left out
-    QString Note;       // the reader's note (TSourceData::Note)
+    // The reader's note (TSourceData::Note), and what was kept besides the rows (practice
+    // records, lesson names; see TKvtmlExtras).
+    QString Note;
     std::vector<TSkippedRow> Skipped;
     bool Cancelled = false; // stopped through the progress callback
     bool Committed = false; // the rows are in the dictionary
@@ -112,9 +115,11 @@ struct TExportOptions
 };
 int Export(TVexloConnection& Connection, const QString& Path, TInterchangeFormat Format,
            const TExportOptions& Options = {});
+// Extras (KDE vocabulary documents): empty, or the practice record and lesson of every entry.
 QByteArray Encode(const std::vector<TEnBgRecord>& Entries, TInterchangeFormat Format,
                   const QString& Title = QStringLiteral("Vexlo Vocabulary"),
-                  const TExportOptions& Options = {});
+                  const TExportOptions& Options = {},
+                  const std::vector<TKvtmlExtras::TEntryExtras>& Extras = {});
 
 // Where a dictionary made from the Access file Source goes by default: beside it, with the same
 // name and the suffix .sqlite ("words.mdb" -> "words.sqlite", then "words (2).sqlite", ... when

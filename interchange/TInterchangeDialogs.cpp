@@ -147,17 +147,55 @@ QStringList AskChoices(QWidget* Parent, const QString& Title, const QString& Tex
     return Result;
 }
 
+// Which languages of a KDE vocabulary document are English and Bulgarian: their positions, or
+// an empty list when cancelled.
+QList<int> AskLanguages(QWidget* Parent, const EInterchangeQuestion& Question)
+{
+    if (LanguagesAnswer)
+        return LanguagesAnswer(Question.Sample, Question.Suggested);
+    // Numbered, so that two languages of the same name stay apart.
+    QStringList Items;
+    for (qsizetype I = 0; I < Question.Sample.size(); ++I)
+        Items << QStringLiteral("%1. %2").arg(I + 1).arg(Question.Sample[I]);
+    const QStringList Chosen = AskChoices(
+        Parent, QStringLiteral("Import"),
+        Question.Message() + QCoreApplication::translate(
+                                 "TInterchangeDialogs",
+                                 "\n\nWhich are English and Bulgarian? The others are left out."),
+        {QStringLiteral("&English:"), QStringLiteral("&Bulgarian:")}, Items,
+        {Items.value(Question.Suggested.value(0)), Items.value(Question.Suggested.value(1))});
+    QList<int> Positions;
+    for (const QString& Text : Chosen) {
+        const qsizetype At = Items.indexOf(Text);
+        if (At < 0)
+            throw EVexloDatabaseError(QCoreApplication::translate(
+                                          "TInterchangeDialogs", "The document has no language %1.")
+                                          .arg(Text));
+        Positions << int(At);
+    }
+    return Positions;
+}
+
 } // namespace
 
 bool ReadFileAsking(QWidget* Parent, const QString& Path, TInterchangeFormat Format,
                     TSourceData& Data)
 {
     TReadOptions Options;
+    Options.AskLanguages = true;
     for (;;) {
         try {
             Data = TInterchange::ReadFile(Path, Format, Options);
             return true;
         } catch (const EInterchangeQuestion& Question) {
+            if (Question.Kind == EInterchangeQuestion::TKind::Languages) {
+                if (!Options.Languages.isEmpty())
+                    throw;
+                Options.Languages = AskLanguages(Parent, Question);
+                if (Options.Languages.isEmpty())
+                    return false;
+                continue;
+            }
             const bool Encoding = Question.Kind == EInterchangeQuestion::TKind::Encoding;
             if (Encoding && !Options.Encoding.isEmpty())
                 throw;

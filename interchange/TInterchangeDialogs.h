@@ -24,14 +24,20 @@ bool ChooseFile(QWidget* Parent, bool Save, QString& Path, TInterchangeFormat& F
 inline std::function<std::pair<QString, TInterchangeFormat>(bool Save)> FileAnswer;
 
 // Reads a text or KDE vocabulary file, asking the user where the file leaves a doubt: its
-// encoding (8-bit text that is not plainly Windows-1251), or what three columns without a header
-// row hold. Returns false when the user cancelled; throws EVexloDatabaseError.
+// encoding (8-bit text that is not plainly Windows-1251), what three columns without a header
+// row hold, or which languages of a KDE vocabulary document are English and Bulgarian (more than
+// two, or codes that name neither). Returns false when the user cancelled; throws
+// EVexloDatabaseError.
 bool ReadFileAsking(QWidget* Parent, const QString& Path, TInterchangeFormat Format,
                     TSourceData& Data);
 // Test seams: when set, answer the questions of ReadFileAsking; an empty answer cancels.
 // EncodingAnswer gets the reader's message, TextColumnsAnswer the first rows ("a | b | c").
 inline std::function<QString(const QString& Message)> EncodingAnswer;
 inline std::function<QStringList(const QStringList& Sample)> TextColumnsAnswer;
+// LanguagesAnswer gets the document's languages and the reader's suggestion (positions of English
+// and Bulgarian) and returns the positions chosen.
+inline std::function<QList<int>(const QStringList& Languages, const QList<int>& Suggested)>
+    LanguagesAnswer;
 
 // The table and columns of an Access file: the dialog, first filled with table English or a
 // guess. Returns false when cancelled.

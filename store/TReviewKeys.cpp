@@ -118,6 +118,65 @@ QByteArray TReviewKeys::SchemaSql(const QByteArray& Schema)
            " (Word, Meaning);\n";
 }
 
+QByteArray TReviewKeys::LessonSchemaSql()
+{
+    // The lesson path is a JSON array of names, outermost first.
+    return QByteArray("CREATE TABLE IF NOT EXISTS main.") + LessonTable +
+           " (Word NOT NULL, Meaning, Lesson TEXT NOT NULL);\n"
+           "CREATE INDEX IF NOT EXISTS main.VexloLessonKey ON " +
+           LessonTable + " (Word, Meaning);\n";
+}
+
+bool TReviewKeys::LessonTableExists(sqlite3* Db)
+{
+    TStmt Stmt = Prepare(Db, QByteArray("SELECT 1 FROM main.sqlite_master WHERE type = 'table' "
+                                        "AND name = '") +
+                                 LessonTable + "'");
+    return sqlite3_step(Stmt.get()) == SQLITE_ROW;
+}
+
+namespace {
+
+// The lesson of the entry that had the key Old now belongs to the one with key New: moved, or
+// copied when another entry still has the old key; a lesson New already has stays.
+void CarryLesson(sqlite3* Db, const TReviewKey& Old, const TReviewKey& New, bool Shared)
+{
+    const QByteArray Table = TReviewKeys::LessonTable;
+    TStmt Taken = Prepare(Db, "SELECT 1 FROM " + Table + " WHERE Word = ?1 AND Meaning IS ?2");
+    New.Word.Bind(Taken.get(), 1);
+    New.Meaning.Bind(Taken.get(), 2);
+    const bool NewHasOne = sqlite3_step(Taken.get()) == SQLITE_ROW;
+    QByteArray Sql;
+    if (NewHasOne && Shared)
+        return;
+    if (NewHasOne)
+        Sql = "DELETE FROM " + Table + " WHERE Word = ?1 AND Meaning IS ?2";
+    else if (Shared)
+        Sql = "INSERT INTO " + Table + " SELECT ?3, ?4, Lesson FROM " + Table +
+              " WHERE Word = ?1 AND Meaning IS ?2 LIMIT 1";
+    else
+        Sql = "UPDATE " + Table + " SET Word = ?3, Meaning = ?4 WHERE Word = ?1 AND Meaning IS ?2";
+    TStmt Stmt = Prepare(Db, Sql);
+    Old.Word.Bind(Stmt.get(), 1);
+    Old.Meaning.Bind(Stmt.get(), 2);
+    if (!NewHasOne) {
+        New.Word.Bind(Stmt.get(), 3);
+        New.Meaning.Bind(Stmt.get(), 4);
+    }
+    Run(Db, Stmt.get());
+}
+
+void DropLesson(sqlite3* Db, const TReviewKey& Key)
+{
+    TStmt Stmt = Prepare(Db, QByteArray("DELETE FROM ") + TReviewKeys::LessonTable +
+                                 " WHERE Word = ?1 AND Meaning IS ?2");
+    Key.Word.Bind(Stmt.get(), 1);
+    Key.Meaning.Bind(Stmt.get(), 2);
+    Run(Db, Stmt.get());
+}
+
+} // namespace
+
 bool TReviewKeys::TablesExist(sqlite3* Db, const QByteArray& Schema)
 {
     TStmt Stmt = Prepare(Db, "SELECT count(*) FROM " + Schema +
@@ -129,7 +188,7 @@ bool TReviewKeys::TablesExist(sqlite3* Db, const QByteArray& Schema)
 std::optional<TReviewKey> TReviewKeys::KeyOfId(sqlite3* Db, const QByteArray& IdExpression,
                                                int32_t Id)
 {
-    if (!TablesExist(Db))
+    if (!TablesExist(Db) && !LessonTableExists(Db))
         return std::nullopt;
     TStmt Stmt = Prepare(Db, "SELECT ENAME, BULG FROM English WHERE " + IdExpression +
                                  " = ?1 LIMIT 2");
@@ -157,10 +216,14 @@ void TReviewKeys::Carry(sqlite3* Db, const QByteArray& IdExpression, int32_t Id,
                         const TReviewKey& Old)
 {
     const std::optional<TReviewKey> New = KeyOfId(Db, IdExpression, Id);
-    if (!New || *New == Old || !HasState(Db, Old))
+    if (!New || *New == Old)
         return;
     // A state the new key already had (another entry with the same texts) stays.
     const bool Shared = EntriesWithKey(Db, Old) > 0;
+    if (LessonTableExists(Db))
+        CarryLesson(Db, Old, *New, Shared);
+    if (!TablesExist(Db) || !HasState(Db, Old))
+        return;
     for (const char* Table : {StateTable, LogTable}) {
         const bool IsState = QByteArray(Table) == StateTable;
         if (IsState) {
@@ -195,7 +258,12 @@ void TReviewKeys::Carry(sqlite3* Db, const QByteArray& IdExpression, int32_t Id,
 
 void TReviewKeys::Drop(sqlite3* Db, const TReviewKey& Key)
 {
-    if (!TablesExist(Db) || EntriesWithKey(Db, Key) > 0)
+    const bool Lessons = LessonTableExists(Db);
+    if ((!TablesExist(Db) && !Lessons) || EntriesWithKey(Db, Key) > 0)
+        return;
+    if (Lessons)
+        DropLesson(Db, Key);
+    if (!TablesExist(Db))
         return;
     TStmt Stmt = Prepare(Db, QByteArray("DELETE FROM ") + StateTable +
                                  " WHERE Word = ?1 AND Meaning IS ?2");
@@ -206,6 +274,10 @@ void TReviewKeys::Drop(sqlite3* Db, const TReviewKey& Key)
 
 void TReviewKeys::DropAll(sqlite3* Db)
 {
+    if (LessonTableExists(Db)) {
+        TStmt Lessons = Prepare(Db, QByteArray("DELETE FROM ") + LessonTable);
+        Run(Db, Lessons.get());
+    }
     if (!TablesExist(Db))
         return;
     TStmt Stmt = Prepare(Db, QByteArray("DELETE FROM ") + StateTable);

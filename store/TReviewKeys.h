@@ -33,17 +33,23 @@ struct TReviewKey
 };
 
 // The review's tables beside English, as far as the store must know them: they are made by the
-// review on its first answer; the store keeps them in step with its own changes.
+// review on its first answer (or by an import that brings practice records); the store keeps
+// them in step with its own changes.
 class TReviewKeys
 {
 public:
     static constexpr const char* StateTable = "VexloReview";
     static constexpr const char* LogTable = "VexloReviewLog";
+    // The lessons (units) imported words came in, by the same key: made by an import that brings
+    // lesson names; kept in step like the review's memory.
+    static constexpr const char* LessonTable = "VexloLesson";
+    static QByteArray LessonSchemaSql();
+    static bool LessonTableExists(sqlite3* Db);
     // The statements that make the tables in Schema ("main" or an attached one).
     static QByteArray SchemaSql(const QByteArray& Schema);
     static bool TablesExist(sqlite3* Db, const QByteArray& Schema = "main");
-    // The key of the one row whose ID (as IdExpression gives it) is Id; none when the tables do
-    // not exist or not exactly one row has that ID.
+    // The key of the one row whose ID (as IdExpression gives it) is Id; none when none of the
+    // tables exist or not exactly one row has that ID.
     static std::optional<TReviewKey> KeyOfId(sqlite3* Db, const QByteArray& IdExpression, int32_t Id);
     // The row with ID Id was edited and had the key Old: its state and log follow it. When
     // another entry still has the old key, the state is copied instead.

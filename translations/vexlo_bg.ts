@@ -1294,6 +1294,18 @@ Which encoding was it saved in?</source>
         <source>All word files (*.tsv *.txt *.tab *.csv *.kvtml *.ods *.xlsx *.mdb *.accdb)</source>
         <translation>Всички файлове с думи (*.tsv *.txt *.tab *.csv *.kvtml *.ods *.xlsx *.mdb *.accdb)</translation>
     </message>
+    <message>
+        <source>
+
+Which are English and Bulgarian? The others are left out.</source>
+        <translation>
+
+Кои са английският и българският? Останалите се пропускат.</translation>
+    </message>
+    <message>
+        <source>The document has no language %1.</source>
+        <translation>Документът няма език %1.</translation>
+    </message>
 </context>
 <context>
     <name>TKvtmlDocument</name>
@@ -1328,6 +1340,37 @@ Which encoding was it saved in?</source>
     <message>
         <source>Languages left out: %1.</source>
         <translation>Пропуснати езици: %1.</translation>
+    </message>
+    <message>
+        <source>Choose two different languages of the document.</source>
+        <translation>Изберете два различни езика от документа.</translation>
+    </message>
+    <message>
+        <source>The document holds %1 languages.</source>
+        <translation>Документът съдържа %1 езика.</translation>
+    </message>
+    <message>
+        <source>The document&apos;s language codes do not say which is English and which is Bulgarian.</source>
+        <translation>Кодовете на езиците в документа не показват кой е английският и кой българският.</translation>
+    </message>
+    <message>
+        <source>Taken in the document&apos;s order: %1 as English, %2 as Bulgarian.</source>
+        <translation>Взети по реда в документа: %1 като английски, %2 като български.</translation>
+    </message>
+</context>
+<context>
+    <name>TKvtmlExtras</name>
+    <message>
+        <source>The practice records and lessons cannot be kept: %1.</source>
+        <translation>Данните за упражненията и уроците не могат да бъдат запазени: %1.</translation>
+    </message>
+    <message>
+        <source>Practice records taken into the review: %1.</source>
+        <translation>Данни за упражнения, взети в преговора: %1.</translation>
+    </message>
+    <message>
+        <source>Lesson names kept (offered back on export): %1.</source>
+        <translation>Запазени имена на уроци (връщат се при изнасяне): %1.</translation>
     </message>
 </context>
 <context>

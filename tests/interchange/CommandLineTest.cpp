@@ -114,6 +114,29 @@ TEST_F(CommandLine, SpreadsheetsInAndOut)
     EXPECT_EQ(After[2].BULG, "sky");
 }
 
+// A KDE document's languages are taken by code or name, else in order, without a question; the
+// report says which were taken in order and which were left out.
+TEST_F(CommandLine, KdeDocumentLanguagesAreNamed)
+{
+    const QString Coded = WriteFile(
+        Dir.filePath("coded.kvtml"),
+        "<?xml version=\"1.0\"?>\n<kvtml version=\"2.0\"><identifiers>"
+        "<identifier id=\"0\"><name>Deutsch</name><locale>de</locale></identifier>"
+        "<identifier id=\"1\"><name>Français</name><locale>fr</locale></identifier>"
+        "<identifier id=\"2\"><name>Italiano</name><locale>it</locale></identifier></identifiers>"
+        "<entries><entry id=\"0\"><translation id=\"0\"><text>Hund</text></translation>"
+        "<translation id=\"1\"><text>chien</text></translation><translation id=\"2\"><text>"
+        "cane</text></translation></entry></entries></kvtml>\n");
+    EXPECT_EQ(Run({"--import", Fixture("en-de-bg.kvtml")}), 0) << Err.toStdString();
+    EXPECT_EQ(Err, Fixture("en-de-bg.kvtml") + ": Languages left out: German.\n");
+    EXPECT_EQ(Run({"--import", Coded}), 0) << Err.toStdString();
+    EXPECT_EQ(Err, Coded +
+                       ": Taken in the document's order: Deutsch as English, Français as "
+                       "Bulgarian.\n" +
+                       Coded + ": Languages left out: Italiano.\n");
+    EXPECT_EQ(StoredRows(Data).back(), (TStoredRow{3, "Hund", "chien", "", 0}));
+}
+
 TEST_F(CommandLine, AccessTableMappedOnTheCommandLine)
 {
     EXPECT_EQ(Run({"--import", AccessSample("nwind.mdb"), "--columns",

@@ -81,7 +81,8 @@ TEST(FuzzInterchangeFiles, DamagedFilesNeverCrash)
     int Read = 0, Refused = 0;
     for (const char* Name : {"flashcards.txt", "header-any-order.csv", "no-header.csv",
                              "utf16-bom.tsv", "bad-rows.tsv", "three-languages.kvtml",
-                             "anki-notes.txt", "cp1251.tsv", "en-de-bg.kvtml"}) {
+                             "anki-notes.txt", "cp1251.tsv", "en-de-bg.kvtml",
+                             "graded-lessons.kvtml", "ours-graded.kvtml"}) {
         const QByteArray Original = FixtureBytes(Name);
         const bool Xml = QByteArray(Name).endsWith(".kvtml");
         for (int Round = 0; Round < 1500; ++Round) {

@@ -29,6 +29,7 @@ protected:
         TInterchangeDialogs::ColumnsAnswer = {};
         TInterchangeDialogs::EncodingAnswer = {};
         TInterchangeDialogs::TextColumnsAnswer = {};
+        TInterchangeDialogs::LanguagesAnswer = {};
         TInterchangeDialogs::ProgressShown = {};
         TInterchangeDialogs::ProgressFrom = 5000;
         AdminFormTest::TearDown();
@@ -200,6 +201,93 @@ TEST_F(ImportExportWindow, AsksForTheEncodingAndTheColumns)
     EXPECT_EQ(Rows[1], (TStoredRow{2, "café", "kafe", "", 0}));
     EXPECT_EQ(Rows[3], (TStoredRow{4, "cat", "котка", "kæt", 0}));
     EXPECT_EQ(Rows[5], (TStoredRow{6, "bread", "хляб", "", 0}));
+}
+
+// A KDE document with more than two languages, or with codes that name neither English nor
+// Bulgarian, asks which two to take; the report names the languages left out. Languages without
+// codes (a flashcard program's "Column 1") are taken in order without a question.
+TEST_F(ImportExportWindow, AsksWhichLanguagesOfAKdeDocument)
+{
+    Open({{"sky", "небе"}});
+    QTemporaryDir Files;
+    auto Document = [&](const char* Name, const QByteArray& Identifiers) {
+        return WriteFile(Files.filePath(Name),
+                         "<?xml version=\"1.0\"?>\n<kvtml version=\"2.0\"><identifiers>" +
+                             Identifiers +
+                             "</identifiers><entries><entry id=\"0\"><translation id=\"0\"><text>"
+                             "one</text></translation><translation id=\"1\"><text>two</text>"
+                             "</translation></entry></entries></kvtml>\n");
+    };
+    const QString Coded =
+        Document("coded.kvtml",
+                 "<identifier id=\"0\"><name>Deutsch</name><locale>de</locale></identifier>"
+                 "<identifier id=\"1\"><name>Français</name><locale>fr</locale></identifier>");
+    const QString Columns =
+        Document("columns.kvtml", "<identifier id=\"0\"><name>Column 1</name></identifier>"
+                                  "<identifier id=\"1\"><name>Column 2</name></identifier>");
+    QStringList Asked;
+    QList<int> Answer;
+    TInterchangeDialogs::LanguagesAnswer = [&](const QStringList& Languages,
+                                               const QList<int>& Suggested) {
+        Asked << Languages.join('/') + QString(" %1,%2").arg(Suggested[0]).arg(Suggested[1]);
+        return Answer;
+    };
+    struct
+    {
+        QString File;
+        QList<int> Answer;
+        const char* Asked;
+        const char* Added; // the Bulgarian text of the first row added; nullptr: cancelled
+        const char* Report;
+    } Cases[] = {
+        {Fixture("three-languages.kvtml"),
+         {},
+         "English (en)/Bulgarian (bg)/German (de) 0,1",
+         nullptr,
+         nullptr},
+        {Fixture("three-languages.kvtml"),
+         {0, 2},
+         "English (en)/Bulgarian (bg)/German (de) 0,1",
+         "Katze",
+         "Languages left out: Bulgarian."},
+        {Fixture("en-de-bg.kvtml"),
+         {0, 2},
+         "English (US) (en_US)/German (de)/Bulgarian (bg_BG) 0,2",
+         "кон",
+         "Languages left out: German."},
+        {Coded, {1, 0}, "Deutsch (de)/Français (fr) 0,1", "one", nullptr},
+        {Columns,
+         {},
+         nullptr,
+         "two",
+         "Taken in the document's order: Column 1 as English, Column 2 as Bulgarian."},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.File.toStdString());
+        TMessageBox::ClearAnswers();
+        Asked.clear();
+        Answer = Case.Answer;
+        ChooseFile(Case.File);
+        const auto Before = StoredRows(DataFile);
+        if (Case.Added) {
+            TMessageBox::SetNextAnswer(QMessageBox::Yes);
+            TMessageBox::SetNextAnswer(QMessageBox::Ok);
+        }
+        Form->Interchange->ImportAction->trigger();
+        EXPECT_EQ(Asked, Case.Asked ? QStringList{Case.Asked} : QStringList{});
+        if (!Case.Added) {
+            EXPECT_TRUE(TMessageBox::Answered().isEmpty());
+            EXPECT_EQ(StoredRows(DataFile), Before);
+            continue;
+        }
+        ASSERT_FALSE(TMessageBox::Answered().isEmpty());
+        if (Case.Report) {
+            EXPECT_TRUE(Texts()[0].contains(Case.Report)) << Texts()[0].toStdString();
+        }
+        const auto Rows = StoredRows(DataFile);
+        ASSERT_GT(Rows.size(), Before.size());
+        EXPECT_EQ(Rows[Before.size()].BULG, Case.Added);
+    }
 }
 
 TEST_F(ImportExportWindow, CancelInTheProgressWindowKeepsTheDictionary)

@@ -44,16 +44,16 @@ TEST(PeerFiles, ReadAsTheirMakersMeantThem)
          {{1, "cat", "", "котка", "2"}, {2, "house", "", "къща", ""}, {3, "run", "", "тичам", "1"}}},
         // Three columns the user named.
         {"three-columns.txt",
-         {false, {}, {"English", "Transcription", "Bulgarian"}},
+         {false, {}, {"English", "Transcription", "Bulgarian"}, {}, false},
          {{1, "cat", "kæt", "котка", ""}, {2, "house", "haʊs", "къща", ""}}},
         {"three-columns.txt",
-         {false, {}, {"Bulgarian", "-", "English"}},
+         {false, {}, {"Bulgarian", "-", "English"}, {}, false},
          {{1, "котка", "", "cat", ""}, {2, "къща", "", "house", ""}}},
         // A spreadsheet's text saved on a Bulgarian Windows: detected.
         {"cp1251.tsv", {}, {{2, "bread", "", "хляб", ""}, {3, "water", "", "вода", ""}}},
         // Latin-1 is not taken for Windows-1251; named, it is read.
         {"latin1.tsv",
-         {false, "iso-8859-1", {}},
+         {false, "iso-8859-1", {}, {}, false},
          {{2, "café", "", "kafe", ""}, {3, "naïve", "", "naivno", ""}}},
     };
     for (const auto& Case : Cases) {
@@ -126,7 +126,7 @@ TEST(PeerFiles, DoubtsBecomeQuestions)
     // Columns that name nothing known, or no English column, are refused.
     for (const QStringList& Columns : {QStringList{"English", "Meaning2"}, QStringList{"-", "Level"}})
         EXPECT_THROW(TInterchange::ReadFile(Fixture("three-columns.txt"), TInterchangeFormat::Tsv,
-                                            {false, {}, Columns}),
+                                            {false, {}, Columns, {}, false}),
                      EVexloDatabaseError);
 }
 
@@ -202,13 +202,13 @@ TEST(PeerFiles, EmptyRowsApartDuplicatesEqualInEveryPart)
     const QString DataFile = MakeDictionary(Dir, "words.db", {{"Make", "марка", "meɪk", 1}});
     TSourceData Data;
     const std::vector<TSourceRow> Rows{
-        {2, "Make", "meɪk", "марка", "1", ""},  // in the dictionary
-        {3, "Make", "", "марка", "1", ""},      // another transcription
-        {4, "Make", "meɪk", "марка", "2", ""},  // another level
-        {5, "", "", "", "", ""},                // an empty grid row
-        {6, " ", "", "\t", "", ""},             // white space only
-        {7, "Make", "", "марка", "1", ""},      // row 3 again
-        {8, "", "", "марка", "", ""},           // not empty: no English word
+        {2, "Make", "meɪk", "марка", "1", "", {}, {}}, // in the dictionary
+        {3, "Make", "", "марка", "1", "", {}, {}},     // another transcription
+        {4, "Make", "meɪk", "марка", "2", "", {}, {}}, // another level
+        {5, "", "", "", "", "", {}, {}},               // an empty grid row
+        {6, " ", "", "\t", "", "", {}, {}},            // white space only
+        {7, "Make", "", "марка", "1", "", {}, {}},     // row 3 again
+        {8, "", "", "марка", "", "", {}, {}},          // not empty: no English word
     };
     Data.Rows = Rows;
     const auto Summary = ImportInto(DataFile, Data);

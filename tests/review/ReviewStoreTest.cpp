@@ -327,3 +327,34 @@ TEST_F(ReviewStore, UndoAsksTheWordAgainTheWayItWasAsked)
     EXPECT_EQ(Session.Grades()[4], 7);
     EXPECT_EQ(Session.Grades()[3], 0);
 }
+
+// The lessons an import kept go by the same key: an edit takes the word's lesson along, a delete
+// takes it away (unless another entry keeps those texts), Delete All takes them all; a file with
+// lessons but without a review yet behaves the same.
+TEST_F(ReviewStore, LessonFollowsTheWordThroughDeletesAndEdits)
+{
+    AppendWords({"apple", "bread", "cheese"});
+    Store->AppendEntry(MakeEntry("bread"));
+    const QByteArray Sql = TReviewKeys::LessonSchemaSql() +
+                           "INSERT INTO VexloLesson VALUES ('apple', 'дума', '[\"Unit 1\"]'),"
+                           "('bread', 'дума', '[\"Unit 2\"]'), ('cheese', 'дума', '[\"Unit 3\"]');";
+    ASSERT_EQ(sqlite3_exec(Db(), Sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_FALSE(TReviewKeys::TablesExist(Db()));
+    auto Lessons = [&] {
+        return RawText(Path, "SELECT group_concat(Word || Lesson, ' ') FROM "
+                             "(SELECT * FROM VexloLesson ORDER BY Word)");
+    };
+    ASSERT_TRUE(Store->ADOTable->Locate("ENAME", "cheese", 0));
+    Store->UpdateCurrentEntry(MakeEntry("cheddar"));
+    EXPECT_EQ(Lessons(), "apple[\"Unit 1\"] bread[\"Unit 2\"] cheddar[\"Unit 3\"]");
+    // Two entries share bread's texts: the first delete leaves the lesson to the other.
+    ASSERT_TRUE(Store->ADOTable->Locate("ENAME", "bread", 0));
+    Store->DeleteCurrentEntry();
+    EXPECT_EQ(Lessons(), "apple[\"Unit 1\"] bread[\"Unit 2\"] cheddar[\"Unit 3\"]");
+    ASSERT_TRUE(Store->ADOTable->Locate("ENAME", "bread", 0));
+    Store->DeleteCurrentEntry();
+    EXPECT_EQ(Lessons(), "apple[\"Unit 1\"] cheddar[\"Unit 3\"]");
+    ASSERT_FALSE(TReviewKeys::TablesExist(Db()));
+    Store->DeleteAllEntries();
+    EXPECT_EQ(Lessons(), "");
+}
