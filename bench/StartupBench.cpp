@@ -2,7 +2,7 @@
 //
 // BM_StartupToCaption starts the real program (needs DISPLAY: an X server with a window
 // manager) and measures from launch until its main window is mapped and shows the record
-// caption, and the program's resident memory at that moment (resident_MB). Beside it,
+// caption, and the program's resident memory (resident_MB) and CPU time (cpu_ms) at that moment. Beside it,
 // BM_RawOrderedSelect reads what the window needs with raw SQLite calls: ID, word and level of
 // every entry in browsing order. BM_FormCreateToCaption measures the same inside this process (store, main window,
 // first paint), and BM_SearchOneLetter the time from a change of the search box to the new
@@ -30,6 +30,7 @@
 #include <sqlite3.h>
 
 #include <map>
+#include <unistd.h>
 #include <memory>
 
 namespace {
@@ -91,6 +92,20 @@ QString VisibleWindow(qint64 Pid, const QString& Pattern)
     return QString::fromUtf8(Search.readAllStandardOutput()).trimmed();
 }
 
+// CPU time (user and system) another process has used, in milliseconds.
+double ProcessCpuMs(qint64 Pid)
+{
+    QFile Stat(QStringLiteral("/proc/%1/stat").arg(Pid));
+    if (!Stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray Line = Stat.readAll();
+    // The fields after the command's name, which is in brackets and may hold spaces.
+    const QList<QByteArray> Fields = Line.mid(Line.lastIndexOf(')') + 2).split(' ');
+    if (Fields.size() < 13)
+        return 0;
+    return (Fields.at(11).toDouble() + Fields.at(12).toDouble()) * 1000.0 / sysconf(_SC_CLK_TCK);
+}
+
 // VmRSS of another process, in MB.
 double ResidentMegabytes(qint64 Pid)
 {
@@ -136,6 +151,7 @@ void BM_StartupToCaption(benchmark::State& State)
         if (Deadline.hasExpired())
             State.SkipWithError("the main window did not show");
         State.counters["resident_MB"] = ResidentMegabytes(Process.processId());
+        State.counters["cpu_ms"] = ProcessCpuMs(Process.processId());
         Process.terminate();
         if (!Process.waitForFinished(5000)) {
             Process.kill();
