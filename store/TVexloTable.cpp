@@ -7,6 +7,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <new>
 #include <sqlite3.h>
 #include <unordered_set>
 
@@ -393,7 +394,8 @@ size_t TVexloTable::EstimateRowCount() const
         sqlite3_step(Stmt) == SQLITE_ROW)
         Greatest = sqlite3_column_int64(Stmt, 0);
     sqlite3_finalize(Stmt);
-    return static_cast<size_t>(std::clamp<int64_t>(Greatest, 0, int64_t(1) << 25));
+    // Beyond four million rows the arrays grow as they are read.
+    return static_cast<size_t>(std::clamp<int64_t>(Greatest, 0, int64_t(1) << 22));
 }
 
 void TVexloTable::LoadRows()
@@ -416,8 +418,12 @@ void TVexloTable::LoadRows()
     // Sized once, so that the rows are never copied while they are read; pages reserved beyond
     // the last row are never touched and take no memory.
     const size_t Expected = EstimateRowCount();
-    FRows.reserve(Expected);
-    FNames.reserve(Expected * 12);
+    try {
+        FRows.reserve(Expected);
+        FNames.reserve(Expected * 12);
+    } catch (const std::bad_alloc&) {
+        // Then they grow as they are read.
+    }
     sqlite3_stmt* Stmt = nullptr;
     int Rc = sqlite3_prepare_v2(Db, Sql.constData(), -1, &Stmt, nullptr);
     if (Rc == SQLITE_OK) {
