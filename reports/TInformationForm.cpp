@@ -80,7 +80,7 @@ void TInformationForm::ShowPreview(QWidget* Parent)
     if (ProgressForm)
         return;
     TInformationForm Form(Parent);
-    if (Form.LoadPreview())
+    if (Form.LoadPreview(true))
         Form.exec();
 }
 
@@ -132,7 +132,7 @@ void TInformationForm::LoadStatistics(const QString& DataFile)
     LoadHtml(BuildStatisticsPage(*Table, DataFile));
 }
 
-bool TInformationForm::LoadPreview()
+bool TInformationForm::LoadPreview(bool ShowEarly)
 {
     if (ProgressForm)
         return false;
@@ -141,17 +141,50 @@ bool TInformationForm::LoadPreview()
         const QRect Area = Screen->availableGeometry();
         move(Area.center() - QPoint(width() / 2, height() / 2));
     }
-    auto Progress = std::make_unique<TProgressForm>();
+    // Shown early, the window is modal: the progress window is its own so that Stop still answers.
+    auto Progress = std::make_unique<TProgressForm>(ShowEarly ? this : nullptr);
     ProgressForm = Progress.get();
     const auto Release = qScopeGuard([] { ProgressForm = nullptr; });
     Progress->Start(ScreenSaverDataModule->GetMaxID());
-    const TPageBlocks Page = BuildPreviewBlocks(*Table, [&Progress](int Done) {
-        if (Done)
-            Progress->StepIt();
-        return !Progress->Stopped;
-    });
-    LoadBlocks(Page);
+    bool Shown = false;
+    const TPageBlocks Page = BuildPreviewBlocks(
+        *Table,
+        [this, &Progress, &Shown](int Done) {
+            if (Done)
+                Progress->StepIt();
+            return !Progress->Stopped && !(Shown && !isVisible());
+        },
+        ShowEarly ? FirstScreenEntries : 0,
+        [this, &Progress, &Shown, ShowEarly](const TPageBlocks& FirstPart) {
+            if (!ShowEarly)
+                return;
+            EnablePageCommands(false);
+            LoadBlocks(FirstPart);
+            setWindowModality(Qt::ApplicationModal);
+            show();
+            Progress->raise();
+            Shown = true;
+        });
+    if (!Shown) {
+        LoadBlocks(Page);
+        return true;
+    }
+    EnablePageCommands(true);
+    if (!isVisible())
+        return false;
+    FReport = Page;
+    if (FShownUrl.isValid())
+        return true; // a link was followed meanwhile; Back shows the whole page
+    FShown = FReport;
+    WebBrowser->ExtendPage(FShown);
     return true;
+}
+
+void TInformationForm::EnablePageCommands(bool Enabled)
+{
+    for (QAction* Action : {CopyAction, SelectAllAction, FindAction, FindNextAction,
+                            FindPreviousAction, SaveAction, PrintAction, ExportPdfAction})
+        Action->setEnabled(Enabled);
 }
 
 void TInformationForm::LoadHtml(const QByteArray& Html)

@@ -44,8 +44,9 @@ public:
     // Counts of entries per level, the data file's path and the word added last.
     static void ShowStatistics(QWidget* Parent, const QString& DataFile);
     static void ShowStatistics(QWidget* Parent, const TRegInfo& RegInfo);
-    // The whole dictionary, built with the progress window. A request while another listing is
-    // being built is refused quietly: nothing is shown.
+    // The whole dictionary, built with the progress window. The window shows its first screen as
+    // soon as that is built and can be read while the rest is built; closing it stops the build.
+    // A request while another listing is being built is refused quietly: nothing is shown.
     static void ShowPreview(QWidget* Parent);
     // Shows a page built elsewhere (the review's progress), as the other reports.
     static void ShowPage(QWidget* Parent, const QByteArray& Html);
@@ -65,8 +66,13 @@ public:
 
     // The steps of the two calls above, without showing the window.
     void LoadStatistics(const QString& DataFile);
-    // Returns false when another listing is being built (the page is left as it was).
-    bool LoadPreview();
+    // Returns false when another listing is being built (the page is left as it was). With
+    // ShowEarly the window is shown (modal) with the first entries once they are built, and
+    // grows to the whole page when the build ends; false then also when the reader closed the
+    // window before that.
+    bool LoadPreview(bool ShowEarly = false);
+    // Entries built before the window is shown early: more than a screen holds.
+    static constexpr int FirstScreenEntries = 200;
 
     void FormCreate();
     // Puts 8-bit text in the system code page into the view.
@@ -121,6 +127,8 @@ public:
 
 private:
     void CreateCommands();
+    // Commands that need the whole page wait while it is built.
+    void EnablePageCommands(bool Enabled);
     // PrintTo's work on any paged device; Abort is called when the user cancels.
     bool PaintPages(QPagedPaintDevice& Device, const QString& BeginFailure,
                     const std::function<void()>& Abort);

@@ -173,6 +173,31 @@ TPageBlocks TPageBlocks::Compact(const QByteArray& Head, qsizetype ExpectedBlock
     return Blocks;
 }
 
+TPageBlocks TPageBlocks::First(qsizetype Blocks) const
+{
+    Blocks = qBound<qsizetype>(0, Blocks, Count());
+    TPageBlocks Part;
+    TData& P = *Part.D;
+    P.Compact = D->Compact;
+    P.Starts.assign(D->Starts.begin(), D->Starts.begin() + Blocks);
+    const qsizetype End = Blocks < Count() ? D->Starts[size_t(Blocks)]
+                                           : (D->Compact ? D->Records.size() : D->Page.size());
+    if (!D->Compact) {
+        P.Page = QByteArray(D->Page.constData(), Blocks == 0 ? Head().size() : End);
+        return Part;
+    }
+    P.Page = D->Page;
+    P.Records = QByteArray(D->Records.constData(), End);
+    P.Size = P.Page.size();
+    QByteArray Scratch;
+    for (qsizetype I = 0; I < Blocks; ++I) {
+        Scratch.clear();
+        AppendBlock(Scratch, I);
+        P.Size += Scratch.size();
+    }
+    return Part;
+}
+
 TPageBlocks::TData& TPageBlocks::Writable()
 {
     if (D.use_count() > 1)

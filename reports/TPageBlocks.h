@@ -34,6 +34,8 @@ public:
     void AddRaw(QByteArrayView Bytes);
 
     qsizetype Count() const { return qsizetype(D->Starts.size()); }
+    // A page of the head and the first Blocks blocks, holding its own copy of them.
+    TPageBlocks First(qsizetype Blocks) const;
     QByteArray Head() const;
     QByteArray Block(qsizetype I) const;
     // The whole page, byte for byte.

@@ -80,6 +80,21 @@ void TPageView::SetPage(const TPageBlocks& Blocks)
     viewport()->update();
 }
 
+void TPageView::ExtendPage(const TPageBlocks& Blocks)
+{
+    if (FBlocks.Count() == 0 || Blocks.Count() < FBlocks.Count()) {
+        SetPage(Blocks);
+        return;
+    }
+    FBlocks = Blocks;
+    const size_t N = size_t(FBlocks.Count());
+    FHeights.resize(N, FEstimate);
+    FMeasured.resize(N, false);
+    ResetHeights(FMeasuredCount > 0 ? int(FMeasuredSum / FMeasuredCount) : FEstimate);
+    Arrange();
+    viewport()->update();
+}
+
 QSize TPageView::ViewSize() const
 {
     if (isVisible())

@@ -48,6 +48,10 @@ public:
     static QPalette PaperPalette();
 
     void SetPage(const TPageBlocks& Blocks);
+    // Shows Blocks, a page that begins with the blocks shown now (the start of a listing still
+    // being built, grown or finished): the reader keeps the place, the selection and what was
+    // laid out.
+    void ExtendPage(const TPageBlocks& Blocks);
     const TPageBlocks& Blocks() const { return FBlocks; }
 
     // The first block on screen and how far it is scrolled out at the top.

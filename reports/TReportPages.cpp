@@ -399,12 +399,20 @@ QByteArray BuildPreviewPage(TVexloTable& Table, const TAfterEntry& AfterEntry)
 
 TPageBlocks BuildPreviewBlocks(TVexloTable& Table, const TAfterEntry& AfterEntry)
 {
+    return BuildPreviewBlocks(Table, AfterEntry, 0, {});
+}
+
+TPageBlocks BuildPreviewBlocks(TVexloTable& Table, const TAfterEntry& AfterEntry,
+                               int FirstEntries,
+                               const std::function<void(const TPageBlocks&)>& FirstPart)
+{
     TVexloField* TableENAME = Table.FieldByName(QStringLiteral("ENAME"));
     TVexloField* TableTRANS = Table.FieldByName(QStringLiteral("TRANS"));
     TVexloField* TableBULG = Table.FieldByName(QStringLiteral("BULG"));
     TPreviewPageBuilder Builder(Table.RecordCount());
     TOrderedDetails Details(Table);
     Table.First();
+    bool FirstPartGiven = false;
     bool GoOn = !AfterEntry || AfterEntry(0);
     while (GoOn && !Table.Eof()) {
         const int Index = Table.RecNo() - 1;
@@ -415,6 +423,11 @@ TPageBlocks BuildPreviewBlocks(TVexloTable& Table, const TAfterEntry& AfterEntry
             Builder.AddEntry(TableENAME->AsAnsiString(), TableTRANS->AsString(),
                              TableBULG->AsString());
         Table.Next();
+        if (FirstPart && !FirstPartGiven &&
+            (Builder.EntryCount() >= FirstEntries || Table.Eof())) {
+            FirstPartGiven = true;
+            FirstPart(Builder.SoFar());
+        }
         GoOn = !AfterEntry || AfterEntry(Builder.EntryCount());
     }
     return Builder.FinishBlocks();

@@ -72,6 +72,8 @@ public:
     void AddEntry(const QByteArray& EnglishWord, const QString& Transcription,
                   const QString& BulgarianText);
     int EntryCount() const { return FEntries; }
+    // The page as far as it is built, without its closing part, as a copy of its own.
+    TPageBlocks SoFar() const { return FBlocks.First(FBlocks.Count()); }
     // Appends the rule, the footer and the closing lines; returns the page as its blocks.
     TPageBlocks FinishBlocks();
     // The same, as bytes.
@@ -93,4 +95,9 @@ using TAfterEntry = std::function<bool(int Done)>;
 // Lists every entry of Table in its order (English word ascending) into a page. AfterEntry may be
 // empty.
 TPageBlocks BuildPreviewBlocks(TVexloTable& Table, const TAfterEntry& AfterEntry);
+// The same; once FirstEntries entries are done (or all of them, if fewer), FirstPart is given
+// the page so far, without its closing part, so that it can be shown while the rest is built.
+TPageBlocks BuildPreviewBlocks(TVexloTable& Table, const TAfterEntry& AfterEntry,
+                               int FirstEntries,
+                               const std::function<void(const TPageBlocks&)>& FirstPart);
 QByteArray BuildPreviewPage(TVexloTable& Table, const TAfterEntry& AfterEntry);

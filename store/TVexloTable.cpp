@@ -7,6 +7,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <new>
 #include <sqlite3.h>
 #include <unordered_set>
 
@@ -26,6 +27,28 @@ inline unsigned char FoldAscii(char C)
 {
     const auto U = static_cast<unsigned char>(C);
     return (U >= 'A' && U <= 'Z') ? static_cast<unsigned char>(U + 32) : U;
+}
+
+// Lengths in the name pool: seven bits a byte, the lowest first, the high bit set on every byte
+// but the last.
+void AppendLength(std::string& Out, uint64_t Value)
+{
+    while (Value >= 0x80) {
+        Out.push_back(static_cast<char>((Value & 0x7F) | 0x80));
+        Value >>= 7;
+    }
+    Out.push_back(static_cast<char>(Value));
+}
+
+uint64_t ReadLength(const char*& At)
+{
+    uint64_t Value = 0;
+    for (int Shift = 0;; Shift += 7) {
+        const auto Byte = static_cast<unsigned char>(*At++);
+        Value |= uint64_t(Byte & 0x7F) << Shift;
+        if (!(Byte & 0x80))
+            return Value;
+    }
 }
 
 bool IsAscii(std::string_view Text)
@@ -357,6 +380,24 @@ void TVexloTable::ReadSchema()
     FinalizeStatements(); // their text depends on what was read here
 }
 
+size_t TVexloTable::EstimateRowCount() const
+{
+    // The greatest row id is found in the table's tree at once and, where rows were never
+    // inserted with chosen row ids, is at least the number of rows.
+    if (FKeyIsId)
+        return 0;
+    const QByteArray Sql = "SELECT max(" + FKeyExpr + ") FROM " + QuoteName(TableName);
+    sqlite3_stmt* Stmt = nullptr;
+    int64_t Greatest = 0;
+    if (sqlite3_prepare_v2(FConnection->Handle(), Sql.constData(), -1, &Stmt, nullptr) ==
+            SQLITE_OK &&
+        sqlite3_step(Stmt) == SQLITE_ROW)
+        Greatest = sqlite3_column_int64(Stmt, 0);
+    sqlite3_finalize(Stmt);
+    // Beyond four million rows the arrays grow as they are read.
+    return static_cast<size_t>(std::clamp<int64_t>(Greatest, 0, int64_t(1) << 22));
+}
+
 void TVexloTable::LoadRows()
 {
     FRows.clear();
@@ -374,6 +415,15 @@ void TVexloTable::LoadRows()
     if (OwnTransaction && sqlite3_exec(Db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
         FConnection->RaiseEngineError(
             QCoreApplication::translate("TVexloTable", "Cannot read the table"));
+    // Sized once, so that the rows are never copied while they are read; pages reserved beyond
+    // the last row are never touched and take no memory.
+    const size_t Expected = EstimateRowCount();
+    try {
+        FRows.reserve(Expected);
+        FNames.reserve(Expected * 12);
+    } catch (const std::bad_alloc&) {
+        // Then they grow as they are read.
+    }
     sqlite3_stmt* Stmt = nullptr;
     int Rc = sqlite3_prepare_v2(Db, Sql.constData(), -1, &Stmt, nullptr);
     if (Rc == SQLITE_OK) {
@@ -410,6 +460,11 @@ void TVexloTable::LoadRows()
             QCoreApplication::translate("TVexloTable", "Cannot read the table: %1.").arg(Error));
     }
     FDataVersion = Version;
+    // A guess far above the rows (row ids chosen by another program) gives its room back.
+    if (FRows.capacity() > FRows.size() * 2 + 4096)
+        FRows.shrink_to_fit();
+    if (FNames.capacity() > FNames.size() * 2 + 65536)
+        FNames.shrink_to_fit();
     // The engine orders by A-Z folding only; the binary searches need full case folding.
     auto Less = [this](const TRowKey& A, const TRowKey& B) {
         const auto [KA, FA] = KeyOf(A);
@@ -578,54 +633,75 @@ void TVexloTable::Prior()
 
 // ---- fields and row access ------------------------------------------------------------------
 
+TVexloTable::TPooledName TVexloTable::PooledName(uint32_t Offset) const
+{
+    const char* Start = FNames.data() + Offset;
+    const char* At = Start;
+    const uint64_t Head = ReadLength(At);
+    TPooledName Entry;
+    Entry.Name = std::string_view(At, static_cast<size_t>(Head >> 1));
+    At += Entry.Name.size();
+    Entry.Folded = Head & 1;
+    if (Entry.Folded) {
+        const uint64_t FoldLength = ReadLength(At);
+        Entry.Fold = std::string_view(At, static_cast<size_t>(FoldLength));
+        At += FoldLength;
+    }
+    Entry.Size = static_cast<size_t>(At - Start);
+    return Entry;
+}
+
 std::string_view TVexloTable::NameOf(const TRowKey& Row) const
 {
-    return std::string_view(FNames.data() + Row.NameOffset, Row.NameLength);
+    const char* At = FNames.data() + Row.NameOffset;
+    const uint64_t Head = ReadLength(At);
+    return std::string_view(At, static_cast<size_t>(Head >> 1));
 }
 
 std::pair<std::string_view, bool> TVexloTable::KeyOf(const TRowKey& Row) const
 {
-    if (Row.FoldLength == AsciiName)
-        return {NameOf(Row), true};
-    return {std::string_view(FNames.data() + Row.FoldOffset, Row.FoldLength), false};
+    const char* At = FNames.data() + Row.NameOffset;
+    const uint64_t Head = ReadLength(At);
+    const auto Length = static_cast<size_t>(Head >> 1);
+    if (!(Head & 1))
+        return {std::string_view(At, Length), true};
+    At += Length;
+    const auto FoldLength = static_cast<size_t>(ReadLength(At));
+    return {std::string_view(At, FoldLength), false};
 }
 
+// Each name is kept as the length of its bytes (times two, plus one when a case folding
+// follows), the bytes, and for names that are not plain ASCII the folding's length and bytes.
 void TVexloTable::StoreName(TRowKey& Row, const QByteArray& Name)
 {
     // Updates leave dead bytes behind; compact the pool when they outweigh the live ones.
     if (FDeadNameBytes > 65536 && FDeadNameBytes * 2 > FNames.size()) {
         std::string Packed;
-        Packed.reserve(FNames.size() - FDeadNameBytes + static_cast<size_t>(Name.size()));
+        Packed.reserve(FNames.size() - FDeadNameBytes + static_cast<size_t>(Name.size()) + 16);
         for (TRowKey& Kept : FRows) {
-            const std::string_view Old = NameOf(Kept);
-            Kept.NameOffset = static_cast<uint32_t>(Packed.size());
-            Packed.append(Old);
-            if (Kept.FoldLength != AsciiName) {
-                const std::string_view Fold(FNames.data() + Kept.FoldOffset, Kept.FoldLength);
-                Kept.FoldOffset = static_cast<uint32_t>(Packed.size());
-                Packed.append(Fold);
-            }
+            const size_t Size = PooledName(Kept.NameOffset).Size;
+            const size_t Offset = Packed.size();
+            Packed.append(FNames, Kept.NameOffset, Size);
+            Kept.NameOffset = static_cast<uint32_t>(Offset);
         }
         FNames.swap(Packed);
         FDeadNameBytes = 0;
     }
     const std::string_view Bytes(Name.constData(), static_cast<size_t>(Name.size()));
     Row.NameOffset = static_cast<uint32_t>(FNames.size());
-    Row.NameLength = static_cast<uint32_t>(Bytes.size());
+    const bool Folded = !IsAscii(Bytes);
+    AppendLength(FNames, (uint64_t(Bytes.size()) << 1) | (Folded ? 1 : 0));
     FNames.append(Bytes);
-    Row.FoldOffset = 0;
-    Row.FoldLength = AsciiName;
-    if (!IsAscii(Bytes)) {
-        const std::string Folded = FoldCase(Bytes);
-        Row.FoldOffset = static_cast<uint32_t>(FNames.size());
-        Row.FoldLength = static_cast<uint32_t>(Folded.size());
-        FNames.append(Folded);
+    if (Folded) {
+        const std::string Folding = FoldCase(Bytes);
+        AppendLength(FNames, Folding.size());
+        FNames.append(Folding);
     }
 }
 
 void TVexloTable::ForgetName(const TRowKey& Row)
 {
-    FDeadNameBytes += Row.NameLength + (Row.FoldLength == AsciiName ? 0 : Row.FoldLength);
+    FDeadNameBytes += PooledName(Row.NameOffset).Size;
 }
 
 TVexloField* TVexloTable::Fields(int Index) const
@@ -904,7 +980,10 @@ void TVexloTable::Post()
                 sqlite3_bind_text(Stmt, 2, Name.constData(), static_cast<int>(Name.size()),
                                   SQLITE_TRANSIENT);
             else
-                Name = QByteArray(NameOf(Old).data(), static_cast<qsizetype>(Old.NameLength));
+            {
+                const std::string_view OldName = NameOf(Old);
+                Name = QByteArray(OldName.data(), static_cast<qsizetype>(OldName.size()));
+            }
             if (FBuffer.BULG != Before.BULG)
                 BindText(Stmt, 3, FBuffer.BULG);
             if (FBuffer.TRANS != Before.TRANS)

@@ -195,21 +195,31 @@ public:
 private:
     friend class TVexloField;
     friend class TVexloConnection;
+    // 20 bytes a row: a million rows take 20 MB. The name and, for names that are not plain
+    // ASCII, its case folding live in the pool at NameOffset, each behind its length (see
+    // StoreName).
+#pragma pack(push, 4)
     struct TRowKey
     {
         int64_t RowId; // the row's address: its row id, or its ID when rows go by ID
         int32_t ID;
         int32_t Level;
         uint32_t NameOffset;
-        uint32_t NameLength;
-        uint32_t FoldOffset; // the case-folded name, for names that are not plain ASCII
-        uint32_t FoldLength; // AsciiName: the name itself, folded A-Z on the fly
     };
-    static constexpr uint32_t AsciiName = UINT32_MAX;
+#pragma pack(pop)
+    // A name's entry in the pool.
+    struct TPooledName
+    {
+        std::string_view Name;
+        std::string_view Fold; // empty for a plain ASCII name, folded A-Z on the fly
+        bool Folded;
+        size_t Size; // bytes of the whole entry
+    };
     struct TStatement;
 
     QVariant FieldValue(int Index) const;
     void SetFieldValue(int Index, const QVariant& Value);
+    TPooledName PooledName(uint32_t Offset) const;
     std::string_view NameOf(const TRowKey& Row) const;
     // The bytes the row sorts by, and whether they still need A-Z folded (plain ASCII names).
     std::pair<std::string_view, bool> KeyOf(const TRowKey& Row) const;
@@ -217,6 +227,8 @@ private:
     void StoreName(TRowKey& Row, const QByteArray& Name);
     void ForgetName(const TRowKey& Row);
     void ReadSchema();
+    // A guess of the number of rows, for sizing what LoadRows fills; 0 when there is none.
+    size_t EstimateRowCount() const;
     void LoadRows();
     void CheckActive() const;
     void CheckBrowseMode() const;

@@ -6,6 +6,7 @@
 #include "reports/TPageView.h"
 #include "reports/TReportPages.h"
 #include "settings/TRegInfo.h"
+#include "store/TVexloTable.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -14,6 +15,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QLabel>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -315,6 +317,126 @@ TEST_F(InformationForm, ShowCallsAreModalAndReturnWhenClosed)
         else
             TInformationForm::ShowPreview(nullptr);
         EXPECT_TRUE(Seen.contains(Page == 0 ? "Word Level" : "zebra")) << Page;
+    }
+}
+
+// Fills the data file with Count entries through the sqlite3 shell, as another tool would.
+void FillByShell(const QString& Path, int Count)
+{
+    QProcess Shell;
+    Shell.start(QStringLiteral("sqlite3"), {QStringLiteral("-bail"), Path});
+    ASSERT_TRUE(Shell.waitForStarted());
+    Shell.write(QStringLiteral(
+                    "WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N WHERE I < %1) "
+                    "INSERT INTO English (ID, ENAME, BULG, TRANS, LEVEL) "
+                    "SELECT I, printf('w%05d', I), 'дума ' || I, 'wɜːd', I % 10 FROM N;\n")
+                    .arg(Count)
+                    .toUtf8());
+    Shell.closeWriteChannel();
+    ASSERT_TRUE(Shell.waitForFinished(60000));
+    ASSERT_EQ(Shell.exitCode(), 0) << Shell.readAllStandardError().toStdString();
+}
+
+// Calls Seen for every report window the moment it is shown.
+class TShowWatcher : public QObject
+{
+public:
+    std::function<void(TInformationForm*)> Seen;
+    bool eventFilter(QObject* Watched, QEvent* Event) override
+    {
+        if (Event->type() == QEvent::Show)
+            if (auto* Form = qobject_cast<TInformationForm*>(Watched))
+                Seen(Form);
+        return false;
+    }
+};
+
+// A listing longer than a screen: its window comes up, modal, with the first entries while the
+// rest is built (Stop still answers, the commands that need the whole page wait), keeps the
+// reader's place when the page grows, and ends with the very bytes built in one go. Closing it
+// before the end stops the build and shows nothing more.
+TEST_F(InformationForm, PreviewShowsItsFirstScreenWhileTheRestIsBuilt)
+{
+    TReportFixture Fixture({});
+    const int Count = 3 * TInformationForm::FirstScreenEntries;
+    FillByShell(Fixture.Path, Count);
+    Fixture.Store->ADOTable->Refresh();
+    QByteArray Expected;
+    {
+        TVexloTable Table(Fixture.Store->ADOConnection);
+        Table.Open();
+        Expected = BuildPreviewPage(Table, {});
+    }
+    const int Interval = TProgressForm::EventIntervalMs;
+    TProgressForm::EventIntervalMs = 0; // the bar shows every entry
+    const auto Restore = qScopeGuard([Interval] { TProgressForm::EventIntervalMs = Interval; });
+
+    for (const bool CloseEarly : {false, true}) {
+        SCOPED_TRACE(CloseEarly ? "closed while building" : "read while building");
+        struct
+        {
+            bool Shown = false, Building = false, Modal = false, SaveEnabled = true,
+                 StopEnabled = false;
+            qsizetype Blocks = 0, Top = -1;
+        } Early;
+        int LastStep = 0;
+        TShowWatcher Watcher;
+        Watcher.Seen = [&](TInformationForm* Form) {
+            if (Early.Shown)
+                return;
+            Early.Shown = true;
+            Early.Building = ProgressForm != nullptr;
+            Early.Modal = Form->isModal();
+            Early.SaveEnabled = Form->SaveAction->isEnabled();
+            Early.Blocks = Form->WebBrowser->Blocks().Count();
+            if (ProgressForm) {
+                Early.StopEnabled = ProgressForm->StopBitBtn->isEnabled();
+                QObject::connect(ProgressForm->ProgressBar, &QProgressBar::valueChanged,
+                                 [&LastStep](int Value) { LastStep = Value; });
+            }
+            Form->WebBrowser->ScrollToPlace({Early.Blocks - 1, 0});
+            Early.Top = Form->WebBrowser->TopBlock();
+            if (CloseEarly)
+                QMetaObject::invokeMethod(Form, &QWidget::close, Qt::QueuedConnection);
+        };
+        qApp->installEventFilter(&Watcher);
+        bool Finished = false;
+        QByteArray Final;
+        qsizetype FinalTop = -1;
+        bool FinalSave = false;
+        QTimer Closer;
+        QObject::connect(&Closer, &QTimer::timeout, [&] {
+            if (ProgressForm)
+                return; // still building
+            for (QWidget* W : QApplication::topLevelWidgets())
+                if (auto* Form = qobject_cast<TInformationForm*>(W); Form && Form->isVisible()) {
+                    Finished = true;
+                    Final = Form->Html();
+                    FinalTop = Form->WebBrowser->TopBlock();
+                    FinalSave = Form->SaveAction->isEnabled();
+                    Form->close();
+                }
+        });
+        Closer.start(5);
+        TInformationForm::ShowPreview(nullptr);
+        qApp->removeEventFilter(&Watcher);
+
+        ASSERT_TRUE(Early.Shown);
+        EXPECT_TRUE(Early.Building);
+        EXPECT_TRUE(Early.Modal);
+        EXPECT_TRUE(Early.StopEnabled);
+        EXPECT_FALSE(Early.SaveEnabled);
+        // The head's block, the heading and the first entries, no closing part yet.
+        EXPECT_EQ(Early.Blocks, 1 + TInformationForm::FirstScreenEntries);
+        if (CloseEarly) {
+            EXPECT_FALSE(Finished);
+            EXPECT_LT(LastStep, Count / 2);
+        } else {
+            EXPECT_TRUE(Finished);
+            EXPECT_TRUE(Final == Expected);
+            EXPECT_EQ(FinalTop, Early.Top);
+            EXPECT_TRUE(FinalSave);
+        }
     }
 }
 

@@ -179,4 +179,71 @@ TEST_F(VexloTableTest, InMemoryOrderMatchesAFreshReadAfterRandomChanges)
     EXPECT_EQ(RawIds(Path), Expected);
 }
 
+// Words another tool stored, of every length up to far beyond the field's 30 characters, plain
+// and with letters beyond ASCII: each reads back byte for byte in order, is found by its
+// beginning, and stays so after deleting the long ones leaves most of the names dead.
+TEST_F(VexloTableTest, WordsOfAnyLengthReadBackAndSurviveDeletes)
+{
+    struct TCase
+    {
+        int Length;
+        const char* Letter;
+    } Cases[] = {{1, "q"},   {63, "r"},    {64, "s"},      {65, "t"},   {8191, "u"},
+                 {8192, "v"}, {100000, "w"}, {150000, "x"}, {40, "Ж"},  {64, "é"},
+                 {70000, "É"}};
+    QString Script = "DELETE FROM English;\n";
+    int ID = 0;
+    for (const TCase& Case : Cases)
+        Script += QStringLiteral("INSERT INTO English (ID, ENAME, BULG, LEVEL) "
+                                 "VALUES (%1, replace(printf('%.%2c', '*'), '*', '%3'), 'b', 1);\n")
+                      .arg(++ID)
+                      .arg(Case.Length)
+                      .arg(QString::fromUtf8(Case.Letter));
+    Script += "INSERT INTO English (ID, ENAME, BULG, LEVEL) VALUES (12, '', 'b', 1);\n";
+    ShellExec(Path, Script);
+    Store->ADOTable->Refresh();
+    auto Expect = [&] {
+        TVexloTable Fresh(Store->ADOConnection);
+        Fresh.Open();
+        ASSERT_EQ(Fresh.RecordCount(), Store->ADOTable->RecordCount());
+        for (int I = 0; I < Fresh.RecordCount(); ++I) {
+            EXPECT_EQ(Fresh.ENameAt(I), Store->ADOTable->ENameAt(I)) << I;
+            EXPECT_EQ(Fresh.IdAt(I), Store->ADOTable->IdAt(I)) << I;
+        }
+        for (int I = 0; I < Store->ADOTable->RecordCount(); ++I) {
+            const QString Word = Store->ADOTable->ENameAt(I);
+            const int Id = Store->ADOTable->IdAt(I);
+            if (Word.isEmpty())
+                continue;
+            ASSERT_TRUE(Store->ADOTable->Locate("ENAME", Word.toUpper(), loCaseInsensitive)) << Id;
+            EXPECT_EQ(Store->ADOTable->FieldByName("ID")->AsInteger(), Id);
+            ASSERT_TRUE(Store->ADOTable->Locate("ENAME", Word.left(20).toLower(),
+                                                loCaseInsensitive | loPartialKey))
+                << Id;
+            EXPECT_TRUE(Word.startsWith(Store->ADOTable->FieldByName("ENAME")->AsString().left(20),
+                                        Qt::CaseInsensitive))
+                << Id;
+        }
+    };
+    for (int I = 0; I < 12; ++I) {
+        const TCase* Case = I < 11 ? &Cases[I] : nullptr;
+        const std::string Stored = RawText(Path, "SELECT ENAME FROM English WHERE ID = " +
+                                                     std::to_string(I + 1));
+        std::string Wanted;
+        for (int N = 0; Case && N < Case->Length; ++N)
+            Wanted += Case->Letter;
+        ASSERT_EQ(Stored, Wanted) << I + 1;
+    }
+    Expect();
+    // Deleting the longest words leaves most of the pool dead; the next change packs it.
+    for (const char* Word : {"w", "x", "É"}) {
+        ASSERT_TRUE(Store->ADOTable->Locate("ENAME", QString::fromUtf8(Word),
+                                            loCaseInsensitive | loPartialKey));
+        Store->DeleteCurrentEntry();
+    }
+    Store->AppendEntry(MakeEntry("mango"));
+    Store->AppendEntry(MakeEntry(QString::fromUtf8("Ärger")));
+    Expect();
+}
+
 } // namespace
