@@ -196,7 +196,7 @@ TEST(Spreadsheet, LibreOfficeFilesImportExactly)
         {"three", "cat,котка,2\nhouse,къща,\n", {}, {{1, "cat", "", "котка", "2"}, {2, "house", "", "къща", ""}}},
         {"named",
          "cat,kæt,котка\n",
-         {false, {}, {"English", "Transcription", "Bulgarian"}},
+         {false, {}, {"English", "Transcription", "Bulgarian"}, {}, false},
          {{1, "cat", "kæt", "котка", ""}}},
     };
     QStringList Sources;
