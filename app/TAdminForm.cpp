@@ -22,6 +22,7 @@
 #include "store/TScreenSaverDataModule.h"
 #include "store/TextCodec.h"
 #include "widgets/TDisplayText.h"
+#include "widgets/TFocusMark.h"
 #include "widgets/TMenuImages.h"
 #include "widgets/TMessageBox.h"
 #include "widgets/TMessageForm.h"
@@ -105,6 +106,7 @@ void TAdminForm::DesignForm()
     BulgarianDBMemo->setFont(TWordGrid::DesignFont("Lucida Sans Unicode", 13));
     GridModel = new TEnglishTableModel(this);
     TWordGrid::Design(EnglishDBGrid, GridModel);
+    TFocusMark::Attach(BulgarianDBMemo);
     ApplyReadableColours();
 
     ApplyReadableColours();

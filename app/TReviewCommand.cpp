@@ -20,7 +20,7 @@
 TReviewCommand::TReviewCommand(QWidget* Window, QMenu* Tools, QMenu* Tray, QAction* TrayBefore)
     : QObject(Window), FWindow(Window)
 {
-    FAction = new QAction(QCoreApplication::translate("TReviewCommand", "Review"), this);
+    FAction = new QAction(QCoreApplication::translate("TReviewCommand", "&Review"), this);
     FAction->setObjectName(QStringLiteral("ReviewAction"));
     FAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     FAction->setStatusTip(QCoreApplication::translate(
@@ -28,7 +28,7 @@ TReviewCommand::TReviewCommand(QWidget* Window, QMenu* Tools, QMenu* Tray, QActi
     FAction->setShortcutContext(Qt::WindowShortcut);
     Tools->addAction(FAction);
     Window->addAction(FAction);
-    FTrayItem = new QAction(QCoreApplication::translate("TReviewCommand", "Review"), this);
+    FTrayItem = new QAction(QCoreApplication::translate("TReviewCommand", "&Review"), this);
     FTrayItem->setObjectName(QStringLiteral("ReviewTMI"));
     Tray->insertAction(TrayBefore, FTrayItem);
     connect(FAction, &QAction::triggered, this, &TReviewCommand::Execute);

@@ -11,6 +11,7 @@
 #include "reports/TReportPages.h"
 #include "settings/TInterfaceLanguage.h"
 #include "settings/TOptionsForm.h"
+#include "tests/support/KeyboardAccess.h"
 #include "widgets/TMessageForm.h"
 #include "widgets/TProgressForm.h"
 
@@ -298,6 +299,42 @@ TEST_F(BulgarianWindowsTest, ReportPagesTakeTheirFixedTextsFromTheCatalog)
     EXPECT_TRUE(Statistics.contains("/home/ana/words.db"));
     EXPECT_TRUE(Statistics.contains(">cherry<"));
     EXPECT_TRUE(Preview.contains(EncodeText(QStringLiteral("череша"))));
+}
+
+// The Bulgarian texts carry Alt letters of their own (Cyrillic ones), unique in each window and
+// menu, every label's going to its field.
+TEST_F(BulgarianWindowsTest, EveryWindowAndMenuHasLettersOfItsOwn)
+{
+    using namespace KeyboardAccess;
+    Open(Fruits);
+    Form->show();
+    EXPECT_EQ(Listed(WindowProblems(Form.get(), {UI(Form, NewBitBtn), UI(Form, RedactBitBtn),
+                                          UI(Form, DeleteBitBtn), UI(Form, RandomBitBtn)})), "");
+    for (QAction* Title : UI(Form, MainMenu)->actions()) {
+        EXPECT_TRUE(Mnemonic(Title->text()).isLetter()) << Title->text().toStdString();
+        if (Title->menu()) {
+            EXPECT_EQ(Listed(MenuProblems(Title->menu())), "");
+        }
+    }
+    EXPECT_EQ(Listed(MenuProblems(Form->Tray->TrayPopupMenu)), "");
+    // The letters are Cyrillic ones, which a Bulgarian keyboard has.
+    const QChar Random = Mnemonic(UI(Form, RandomBitBtn)->text());
+    EXPECT_EQ(Random.script(), QChar::Script_Cyrillic) << QString(Random).toStdString();
+
+    TAppRegInfo Settings(nullptr);
+    TOptionsForm Options(Settings, Form.get());
+    Options.SetSpeechSettings(&Settings.Speech);
+    Options.SetLookUpSettings(&Settings.LookUp);
+    Options.SetInterfaceLanguage(&Settings.Interface);
+    EXPECT_EQ(Listed(WindowProblems(&Options)), "") << "options";
+    TEditForm Editor(Form.get());
+    EXPECT_EQ(Listed(WindowProblems(&Editor)), "") << "word editor";
+    TFindForm Find(Form.get());
+    EXPECT_EQ(Listed(WindowProblems(&Find)), "") << "find dialog";
+    TAccessFile Access(QStringLiteral("/work/shared/testdata/access/nwind.mdb"));
+    TColumnMapDialog Columns(Form.get(), Access,
+                             TInterchange::GuessColumnMap(Access, Access.TableNames().value(0)));
+    EXPECT_EQ(Listed(WindowProblems(&Columns)), "") << "Access columns";
 }
 
 } // namespace
