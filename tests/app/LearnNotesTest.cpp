@@ -3,6 +3,7 @@
 #include "AdminFormFixture.h"
 
 #include "app/TLearnNotes.h"
+#include "tests/support/KeyboardAccess.h"
 
 #include "widgets/TDisplayText.h"
 #include "widgets/TMenuImages.h"

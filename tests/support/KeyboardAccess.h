@@ -161,7 +161,7 @@ inline QStringList WalkLetters(QWidget* Window)
     // The window manager's activation reaches the widgets a moment after the X window's.
     if (!WaitUntil([&] {
             QWidget* Focus = QApplication::focusWidget();
-            return QApplication::activeWindow() == Window && Focus && Focus->window() == Window;
+            return QApplication::activeWindow() == Window && (!Focus || Focus->window() == Window);
         }))
         return {Name(Window) + " never had the keyboard"};
     for (const TKeyed& Keyed : KeyedControls(Window)) {
