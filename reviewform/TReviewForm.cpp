@@ -54,7 +54,7 @@ TReviewForm::TReviewForm(TReviewSession* Session, QWidget* Parent)
     FTranscription = PlainLabel(this, "TranscriptionLabel", 12);
     FAnswer = PlainLabel(this, "AnswerLabel", 14);
     FSummary = PlainLabel(this, "SummaryLabel", 11);
-    FShow = Button(this, "ShowButton", QStringLiteral("Show answer (Space)"));
+    FShow = Button(this, "ShowButton", QStringLiteral("&Show answer (Space)"));
     const char* Names[] = {"AgainButton", "HardButton", "GoodButton", "EasyButton"};
     const char* Texts[] = {"1 Again", "2 Hard", "3 Good", "4 Easy"};
     for (int I = 0; I < 4; ++I) {
@@ -64,10 +64,10 @@ TReviewForm::TReviewForm(TReviewSession* Session, QWidget* Parent)
     }
     FForgot = Button(this, "ForgotButton", QStringLiteral("1 Forgot"));
     FKnew = Button(this, "KnewButton", QStringLiteral("2 Knew"));
-    FSpeak = Button(this, "SpeakButton", QStringLiteral("Speak (F8)"));
-    FUndo = Button(this, "UndoButton", QStringLiteral("Undo (Ctrl+Z)"));
-    FSettings = Button(this, "SettingsButton", QStringLiteral("Settings..."));
-    FProgress = Button(this, "ProgressButton", QStringLiteral("Progress..."));
+    FSpeak = Button(this, "SpeakButton", QStringLiteral("Spea&k (F8)"));
+    FUndo = Button(this, "UndoButton", QStringLiteral("&Undo (Ctrl+Z)"));
+    FSettings = Button(this, "SettingsButton", QStringLiteral("S&ettings..."));
+    FProgress = Button(this, "ProgressButton", QStringLiteral("&Progress..."));
     connect(FProgress, &QPushButton::clicked, this, &TReviewForm::ProgressRequested);
     connect(FShow, &QPushButton::clicked, this, &TReviewForm::Reveal);
     connect(FForgot, &QPushButton::clicked, this, [this] { Grade(TGrade::grAgain); });
