@@ -23,6 +23,7 @@
 #include "store/TScreenSaverDataModule.h"
 #include "store/TextCodec.h"
 #include "widgets/TDisplayText.h"
+#include "widgets/TFocusMark.h"
 #include "widgets/TMenuImages.h"
 #include "widgets/TMessageBox.h"
 #include "widgets/TMessageForm.h"
@@ -105,6 +106,7 @@ void TAdminForm::DesignForm()
     GridModel = new TEnglishTableModel(this);
     TWordGrid::Design(EnglishDBGrid, GridModel);
     View = new TEntryView(*this);
+    TFocusMark::Attach(BulgarianDBMemo);
     View->ApplyReadableColours();
 
     for (auto* Bar : {ToolBarOne, ToolBarTwo}) {

@@ -76,12 +76,12 @@ bool DataFileConfigured()
 TDictionaryCommands::TDictionaryCommands(TAdminForm& Form) : QObject(&Form), Form(Form)
 {
     NewDictionary =
-        new QAction(QCoreApplication::translate("TDictionaryCommands", "New Dictionary…"), &Form);
+        new QAction(QCoreApplication::translate("TDictionaryCommands", "Ne&w Dictionary…"), &Form);
     NewDictionary->setObjectName("NewDictionary");
     NewDictionary->setStatusTip(
         QCoreApplication::translate("TDictionaryCommands", "Create a new, empty dictionary file"));
     OpenDictionary =
-        new QAction(QCoreApplication::translate("TDictionaryCommands", "Open Dictionary…"), &Form);
+        new QAction(QCoreApplication::translate("TDictionaryCommands", "&Open Dictionary…"), &Form);
     OpenDictionary->setObjectName("OpenDictionary");
     OpenDictionary->setStatusTip(
         QCoreApplication::translate("TDictionaryCommands", "Open another dictionary file"));
@@ -93,7 +93,7 @@ TDictionaryCommands::TDictionaryCommands(TAdminForm& Form) : QObject(&Form), For
     connect(OpenDictionary, &QAction::triggered, this, &TDictionaryCommands::OpenDictionaryExecute);
 
     UnifyStressMarksAction = new QAction(
-        QCoreApplication::translate("TDictionaryCommands", "Unify Stress Marks\u2026"), &Form);
+        QCoreApplication::translate("TDictionaryCommands", "&Unify Stress Marks\u2026"), &Form);
     UnifyStressMarksAction->setObjectName("UnifyStressMarks");
     UnifyStressMarksAction->setStatusTip(QCoreApplication::translate(
         "TDictionaryCommands",

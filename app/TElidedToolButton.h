@@ -11,8 +11,9 @@ class TElidedToolButton : public QToolButton
 public:
     explicit TElidedToolButton(QWidget* Parent = nullptr);
 
-    // The text as painted at the present width.
+    // The text as painted at the present width, and the whole of it ("&&" in text() is one "&").
     QString ShownText() const;
+    QString FullText() const;
 
     QSize minimumSizeHint() const override;
 

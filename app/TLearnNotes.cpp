@@ -47,8 +47,8 @@ void TLearnNotes::UpdateLearnMenuItem()
 {
     using namespace TMenuImages;
     const bool On = Settings && Settings->ResidentMode;
-    FStartStop->setText(On ? QCoreApplication::translate("TLearnNotes", "Stop LM")
-                           : QCoreApplication::translate("TLearnNotes", "Start LM"));
+    FStartStop->setText(On ? QCoreApplication::translate("TLearnNotes", "&Stop LM")
+                           : QCoreApplication::translate("TLearnNotes", "&Start LM"));
     FStartStop->setIcon(IconsListImage(On ? iiStop : iiStart));
 }
 

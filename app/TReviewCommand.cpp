@@ -21,7 +21,7 @@ TReviewCommand::TReviewCommand(QWidget* Window, TScreenSaverDataModule& Store, Q
                                QMenu* Tray, QAction* TrayBefore)
     : QObject(Window), FWindow(Window), FStore(Store)
 {
-    FAction = new QAction(QCoreApplication::translate("TReviewCommand", "Review"), this);
+    FAction = new QAction(QCoreApplication::translate("TReviewCommand", "&Review"), this);
     FAction->setObjectName(QStringLiteral("ReviewAction"));
     FAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     FAction->setStatusTip(QCoreApplication::translate(
@@ -29,7 +29,7 @@ TReviewCommand::TReviewCommand(QWidget* Window, TScreenSaverDataModule& Store, Q
     FAction->setShortcutContext(Qt::WindowShortcut);
     Tools->addAction(FAction);
     Window->addAction(FAction);
-    FTrayItem = new QAction(QCoreApplication::translate("TReviewCommand", "Review"), this);
+    FTrayItem = new QAction(QCoreApplication::translate("TReviewCommand", "&Review"), this);
     FTrayItem->setObjectName(QStringLiteral("ReviewTMI"));
     Tray->insertAction(TrayBefore, FTrayItem);
     connect(FAction, &QAction::triggered, this, &TReviewCommand::Execute);

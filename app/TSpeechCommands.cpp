@@ -4,6 +4,7 @@
 #include "app/TAdminForm.h"
 
 #include "app/TElidedToolButton.h"
+#include "widgets/TDisplayText.h"
 #include "app/TReferenceHint.h"
 #include "widgets/TMenuImages.h"
 #include "widgets/TMessageBox.h"
@@ -41,12 +42,14 @@ QString SearchedText(const QString& Typed)
     return TextCodec::TrimControls(TextCodec::ThroughNarrow(Typed));
 }
 
-// The command's caption for a word; long words are shortened so that the menu stays narrow.
+// The command's caption for a word; long words are shortened so that the menu stays narrow. An
+// "&" in the word is the word's own.
 QString AddCaption(const QString& Word)
 {
     constexpr int Longest = 30;
     const QString Shown = Word.size() > Longest ? Word.left(Longest - 1) + QChar(0x2026) : Word;
-    return QCoreApplication::translate("TSpeechCommands", "Add \"%1\"\u2026").arg(Shown);
+    return QCoreApplication::translate("TSpeechCommands", "&Add \"%1\"\u2026")
+        .arg(TDisplayText::KeepAmpersands(Shown));
 }
 
 } // namespace
@@ -54,7 +57,7 @@ QString AddCaption(const QString& Word)
 TSpeechCommands::TSpeechCommands(TAdminForm& Form) : QObject(&Form), Form(Form)
 {
     SpeakAction = new QAction(TMenuImages::SpeakerGlyph(),
-                              QCoreApplication::translate("TSpeechCommands", "Speak"), &Form);
+                              QCoreApplication::translate("TSpeechCommands", "&Speak"), &Form);
     SpeakAction->setObjectName(QStringLiteral("SpeakAction"));
     SpeakAction->setShortcut(QKeySequence(Qt::Key_F8));
     SpeakAction->setStatusTip(QCoreApplication::translate("TSpeechCommands", "Say the word aloud"));
@@ -151,6 +154,9 @@ void TSpeechCommands::ShowSearchOutcome()
     Hint += ReferenceHint->For(Searched);
     Form.StatusPanel->setText(Hint);
     AddMissingAction->setText(AddCaption(Searched));
+    // The button has no Alt letter of its own: the menu item's would be Random's.
+    AddMissingAction->setIconText(
+        TDisplayText::KeepAmpersands(TDisplayText::WithoutMnemonic(AddCaption(Searched))));
     AddMissingAction->setVisible(true);
     AddMissingAction->setEnabled(Form.New->isEnabled());
 }

@@ -55,7 +55,7 @@ TTrayControl::TTrayControl(TAdminForm& Form) : QObject(&Form), Form(Form)
     AboutTMI->setObjectName("AboutTMI");
     TrayPopupMenu->addSeparator();
     StartStopTMI = TrayPopupMenu->addAction(
-        IconsListImage(iiStart), QCoreApplication::translate("TTrayControl", "Start LM"));
+        IconsListImage(iiStart), QCoreApplication::translate("TTrayControl", "&Start LM"));
     StartStopTMI->setObjectName("StartStopTMI");
     TrayPopupMenu->addSeparator();
     ExitTMI = TrayPopupMenu->addAction(IconsListImage(iiHouse), Form.Exit->text());

@@ -1,6 +1,7 @@
 #include "app/TWordGrid.h"
 
 #include "app/TEnglishTableModel.h"
+#include "widgets/TFocusMark.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -86,6 +87,8 @@ void TWordGrid::Design(QTableView* Grid, TEnglishTableModel* Model)
     for (auto Role : {QPalette::Highlight, QPalette::HighlightedText})
         GridPalette.setColor(QPalette::Inactive, Role, GridPalette.color(QPalette::Active, Role));
     Grid->setPalette(GridPalette);
+    // The row shows where the entry is; the ring, where the keyboard is.
+    TFocusMark::Attach(Grid);
 }
 
 void TWordGrid::WatchDoubleClicks(QTableView* Grid, std::function<void()> Action)

@@ -9,8 +9,9 @@ class QTableView;
 class TEnglishTableModel;
 
 // The main window's word grid as it looks and answers: fonts by pixel height, fixed columns and
-// rows, column lines only, a selection that stays visible without focus, and a double-click
-// anywhere on it (row indicators and the room below the rows too, not only a cell).
+// rows, column lines only, a selection that stays visible without focus, a ring while it has the
+// keyboard, and a double-click anywhere on it (row indicators and the room below the rows too, not
+// only a cell).
 namespace TWordGrid {
 
 // Fonts are asked for by name and character height in pixels; fontconfig picks a face of the

@@ -63,7 +63,7 @@ void TEditForm::CreateSpeechControls()
     addAction(SpeakAction);
     connect(SpeakAction, &QAction::triggered, this, &TEditForm::SpeakClick);
 
-    SuggestBitBtn = new QPushButton(QCoreApplication::translate("TEditForm", "Suggest"), this);
+    SuggestBitBtn = new QPushButton(QCoreApplication::translate("TEditForm", "&Suggest"), this);
     SuggestBitBtn->setObjectName(QStringLiteral("SuggestBitBtn"));
     SuggestBitBtn->setAutoDefault(false);
     SuggestBitBtn->setStatusTip(QCoreApplication::translate(

@@ -46,7 +46,7 @@ TReferencePanel::TReferencePanel(QDialog* Editor, QLineEdit* English, QPlainText
     SenseList->setTextElideMode(Qt::ElideRight);
     connect(SenseList, &QListWidget::itemChanged, this, &TReferencePanel::SenseToggled);
     KeepAccentsCheckBox =
-        new QCheckBox(QCoreApplication::translate("TReferencePanel", "Keep accents"), Panel);
+        new QCheckBox(QCoreApplication::translate("TReferencePanel", "&Keep accents"), Panel);
     KeepAccentsCheckBox->setObjectName(QStringLiteral("ReferenceKeepAccentsCheckBox"));
     KeepAccentsCheckBox->setStatusTip(QCoreApplication::translate(
         "TReferencePanel", "Keep the reference's stress accents in the Bulgarian text (къ́ща)"));
@@ -70,7 +70,7 @@ TReferencePanel::TReferencePanel(QDialog* Editor, QLineEdit* English, QPlainText
             emit TranscriptionPicked(FTranscriptions.first());
     });
     ToggleButton =
-        new QPushButton(QCoreApplication::translate("TReferencePanel", "Reference"), Editor);
+        new QPushButton(QCoreApplication::translate("TReferencePanel", "&Reference"), Editor);
     ToggleButton->setObjectName(QStringLiteral("ReferenceToggleButton"));
     ToggleButton->setCheckable(true);
     ToggleButton->setAutoDefault(false);

@@ -54,7 +54,7 @@ TReviewForm::TReviewForm(TReviewSession* Session, QWidget* Parent)
     FTranscription = PlainLabel(this, "TranscriptionLabel", 12);
     FAnswer = PlainLabel(this, "AnswerLabel", 14);
     FSummary = PlainLabel(this, "SummaryLabel", 11);
-    FShow = Button(this, "ShowButton", tr("Show answer (Space)"));
+    FShow = Button(this, "ShowButton", tr("&Show answer (Space)"));
     const char* Names[] = {"AgainButton", "HardButton", "GoodButton", "EasyButton"};
     const char* Texts[] = {QT_TR_NOOP("1 Again"), QT_TR_NOOP("2 Hard"), QT_TR_NOOP("3 Good"),
                            QT_TR_NOOP("4 Easy")};
@@ -65,10 +65,10 @@ TReviewForm::TReviewForm(TReviewSession* Session, QWidget* Parent)
     }
     FForgot = Button(this, "ForgotButton", tr("1 Forgot"));
     FKnew = Button(this, "KnewButton", tr("2 Knew"));
-    FSpeak = Button(this, "SpeakButton", tr("Speak (F8)"));
-    FUndo = Button(this, "UndoButton", tr("Undo (Ctrl+Z)"));
-    FSettings = Button(this, "SettingsButton", tr("Settings..."));
-    FProgress = Button(this, "ProgressButton", tr("Progress..."));
+    FSpeak = Button(this, "SpeakButton", tr("Spea&k (F8)"));
+    FUndo = Button(this, "UndoButton", tr("&Undo (Ctrl+Z)"));
+    FSettings = Button(this, "SettingsButton", tr("S&ettings..."));
+    FProgress = Button(this, "ProgressButton", tr("&Progress..."));
     connect(FProgress, &QPushButton::clicked, this, &TReviewForm::ProgressRequested);
     connect(FShow, &QPushButton::clicked, this, &TReviewForm::Reveal);
     connect(FForgot, &QPushButton::clicked, this, [this] { Grade(TGrade::grAgain); });

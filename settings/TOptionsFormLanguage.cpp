@@ -11,7 +11,7 @@
 
 void TOptionsForm::CreateLanguagePage()
 {
-    LanguageGroupBox = new QGroupBox(tr("Interface language"), this);
+    LanguageGroupBox = new QGroupBox(tr("&Interface language"), this);
     LanguageGroupBox->setObjectName(QStringLiteral("LanguageGroupBox"));
 
     LanguageComboBox = new QComboBox(LanguageGroupBox);

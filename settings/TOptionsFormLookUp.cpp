@@ -12,7 +12,7 @@
 
 void TOptionsForm::CreateLookUpPage()
 {
-    LookUpGroupBox = new QGroupBox(QCoreApplication::translate("TOptionsForm", "On look-up"), this);
+    LookUpGroupBox = new QGroupBox(QCoreApplication::translate("TOptionsForm", "On loo&k-up"), this);
     LookUpGroupBox->setObjectName(QStringLiteral("LookUpGroupBox"));
 
     LookUpComboBox = new QComboBox(LookUpGroupBox);

@@ -13,7 +13,7 @@
 void TOptionsForm::CreateNotesShowPage()
 {
     NotesShowGroupBox =
-        new QGroupBox(QCoreApplication::translate("TOptionsForm", "Notes show"), this);
+        new QGroupBox(QCoreApplication::translate("TOptionsForm", "&Notes show"), this);
     NotesShowGroupBox->setObjectName(QStringLiteral("NotesShowGroupBox"));
 
     NotesShowComboBox = new QComboBox(NotesShowGroupBox);

@@ -24,7 +24,7 @@ void TOptionsForm::CreateReferencePage()
     ReferenceGroupBox->setObjectName(QStringLiteral("ReferenceGroupBox"));
 
     ReferenceCheckBox =
-        new QCheckBox(QCoreApplication::translate("TOptionsForm", "Suggest meanings for new words"),
+        new QCheckBox(QCoreApplication::translate("TOptionsForm", "Suggest &meanings for new words"),
                       ReferenceGroupBox);
     ReferenceCheckBox->setObjectName(QStringLiteral("ReferenceCheckBox"));
     ReferenceCheckBox->setGeometry(8, 17, 254, 17);

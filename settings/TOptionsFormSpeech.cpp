@@ -35,7 +35,7 @@ void TOptionsForm::CreateSpeechPage()
     SpeechGroupBox->setObjectName(QStringLiteral("SpeechGroupBox"));
     SpeechGroupBox->setGeometry(2, GroupTop, 270, GroupHeight);
 
-    VoiceLabel = new QLabel(QCoreApplication::translate("TOptionsForm", "Voice"), SpeechGroupBox);
+    VoiceLabel = new QLabel(QCoreApplication::translate("TOptionsForm", "V&oice"), SpeechGroupBox);
     VoiceLabel->setObjectName(QStringLiteral("VoiceLabel"));
     VoiceLabel->setGeometry(8, 19, 46, 13);
     VoiceComboBox = new QComboBox(SpeechGroupBox);
@@ -46,7 +46,7 @@ void TOptionsForm::CreateSpeechPage()
     VoiceLabel->setBuddy(VoiceComboBox);
 
     NotesSpeakCheckBox = new QCheckBox(
-        QCoreApplication::translate("TOptionsForm", "Notes say their word"), SpeechGroupBox);
+        QCoreApplication::translate("TOptionsForm", "Notes say their wor&d"), SpeechGroupBox);
     NotesSpeakCheckBox->setObjectName(QStringLiteral("NotesSpeakCheckBox"));
     NotesSpeakCheckBox->setGeometry(8, 41, 200, 17);
     NotesSpeakCheckBox->setStatusTip(QCoreApplication::translate(

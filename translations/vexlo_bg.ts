@@ -58,10 +58,6 @@
         <translation>Речник</translation>
     </message>
     <message>
-        <source>Random</source>
-        <translation>Наслуки</translation>
-    </message>
-    <message>
         <source>Show random data</source>
         <translation>Показва случайна дума</translation>
     </message>
@@ -114,36 +110,12 @@
         <translation>Ctrl+D</translation>
     </message>
     <message>
-        <source>Delete All</source>
-        <translation>Изтриване на всички</translation>
-    </message>
-    <message>
         <source>Delete all</source>
         <translation>Изтриване на всички</translation>
     </message>
     <message>
         <source>Delete all records from database</source>
         <translation>Изтрива всички думи от речника</translation>
-    </message>
-    <message>
-        <source>Hide</source>
-        <translation>Скриване</translation>
-    </message>
-    <message>
-        <source>Exit</source>
-        <translation>Изход</translation>
-    </message>
-    <message>
-        <source>Open</source>
-        <translation>Отваряне</translation>
-    </message>
-    <message>
-        <source>About</source>
-        <translation>Относно</translation>
-    </message>
-    <message>
-        <source>Options</source>
-        <translation>Настройки</translation>
     </message>
     <message>
         <source>Information</source>
@@ -197,14 +169,67 @@
         <translation>Да се изтрият ли всички думи от речника?</translation>
     </message>
     <message>
-        <source>Redact</source>
-        <comment>the button below the list</comment>
-        <translation>Смени</translation>
+        <source>R&amp;andom</source>
+        <translation>Нас&amp;луки</translation>
     </message>
     <message>
-        <source>Delete</source>
+        <source>&amp;New</source>
+        <translation>&amp;Нова</translation>
+    </message>
+    <message>
+        <source>&amp;New</source>
         <comment>the button below the list</comment>
-        <translation>Изтрий</translation>
+        <translation>&amp;Нова</translation>
+    </message>
+    <message>
+        <source>&amp;Redact</source>
+        <translation>&amp;Смени</translation>
+    </message>
+    <message>
+        <source>&amp;Redact</source>
+        <comment>the button below the list</comment>
+        <translation>&amp;Смени</translation>
+    </message>
+    <message>
+        <source>&amp;Delete</source>
+        <translation>Из&amp;трий</translation>
+    </message>
+    <message>
+        <source>&amp;Delete</source>
+        <comment>the button below the list</comment>
+        <translation>Из&amp;трий</translation>
+    </message>
+    <message>
+        <source>Delete A&amp;ll</source>
+        <translation>Изтриване на вси&amp;чки</translation>
+    </message>
+    <message>
+        <source>&amp;Hide</source>
+        <translation>&amp;Скриване</translation>
+    </message>
+    <message>
+        <source>Exi&amp;t</source>
+        <translation>Из&amp;ход</translation>
+    </message>
+    <message>
+        <source>&amp;Open</source>
+        <translation>&amp;Отваряне</translation>
+    </message>
+    <message>
+        <source>&amp;About</source>
+        <translation>От&amp;носно</translation>
+    </message>
+    <message>
+        <source>&amp;Options</source>
+        <translation>&amp;Настройки</translation>
+    </message>
+    <message>
+        <source>&amp;Information</source>
+        <translation>&amp;Статистика</translation>
+    </message>
+    <message>
+        <source>&amp;HTML Preview</source>
+        <translation>&amp;Целият речник като страница</translation>
     </message>
 </context>
 <context>
@@ -417,16 +442,8 @@
         <translation>Грешка</translation>
     </message>
     <message>
-        <source>New Dictionary…</source>
-        <translation>Нов речник…</translation>
-    </message>
-    <message>
         <source>Create a new, empty dictionary file</source>
         <translation>Създава нов, празен файл с речник</translation>
-    </message>
-    <message>
-        <source>Open Dictionary…</source>
-        <translation>Отваряне на речник…</translation>
     </message>
     <message>
         <source>Open another dictionary file</source>
@@ -477,10 +494,6 @@ Open a dictionary you have, make a new one (Save), or close the program?</source
         <translation>Речник</translation>
     </message>
     <message>
-        <source>Unify Stress Marks…</source>
-        <translation>Уеднаквяване на ударенията…</translation>
-    </message>
-    <message>
         <source>Write every transcription&apos;s stress mark the dictionary&apos;s way (ˋ)</source>
         <translation>Изписва ударението във всяка транскрипция както в речника (ˋ)</translation>
     </message>
@@ -512,6 +525,18 @@ Open a dictionary you have, make a new one (Save), or close the program?</source
         <source>%1 transcriptions changed.</source>
         <translation>Променени са %1 транскрипции.</translation>
     </message>
+    <message>
+        <source>Ne&amp;w Dictionary…</source>
+        <translation>Нов &amp;речник…</translation>
+    </message>
+    <message>
+        <source>&amp;Open Dictionary…</source>
+        <translation>&amp;Отваряне на речник…</translation>
+    </message>
+    <message>
+        <source>&amp;Unify Stress Marks…</source>
+        <translation>&amp;Уеднаквяване на ударенията…</translation>
+    </message>
 </context>
 <context>
     <name>TEditForm</name>
@@ -522,10 +547,6 @@ Open a dictionary you have, make a new one (Save), or close the program?</source
     <message>
         <source>English</source>
         <translation>Английски</translation>
-    </message>
-    <message>
-        <source>Word difficulty level</source>
-        <translation>Ниво на трудност на думата</translation>
     </message>
     <message>
         <source>0</source>
@@ -628,6 +649,26 @@ The word &quot;%1&quot; is no longer in the dictionary: OK adds what you typed a
     <message>
         <source>Suggested by espeak-ng; check it before saving.</source>
         <translation>Предложено от espeak-ng; проверете го, преди да запишете.</translation>
+    </message>
+    <message>
+        <source>&amp;English</source>
+        <translation>&amp;Английски</translation>
+    </message>
+    <message>
+        <source>Word difficulty &amp;level</source>
+        <translation>&amp;Ниво на трудност на думата</translation>
+    </message>
+    <message>
+        <source>&amp;Transcription</source>
+        <translation>&amp;Транскрипция</translation>
+    </message>
+    <message>
+        <source>&amp;Bulgarian</source>
+        <translation>&amp;Български</translation>
+    </message>
+    <message>
+        <source>&amp;Suggest</source>
+        <translation>&amp;Предложи</translation>
     </message>
 </context>
 <context>
@@ -1391,12 +1432,12 @@ Which are English and Bulgarian? The others are left out.</source>
 <context>
     <name>TLearnNotes</name>
     <message>
-        <source>Stop LM</source>
-        <translation>Спиране на бележките</translation>
+        <source>&amp;Stop LM</source>
+        <translation>&amp;Спиране на бележките</translation>
     </message>
     <message>
-        <source>Start LM</source>
-        <translation>Пускане на бележките</translation>
+        <source>&amp;Start LM</source>
+        <translation>Пу&amp;скане на бележките</translation>
     </message>
 </context>
 <context>
@@ -1436,68 +1477,20 @@ Which are English and Bulgarian? The others are left out.</source>
         <translation>Основни</translation>
     </message>
     <message>
-        <source>Star Learning Notes</source>
-        <translation>Бележки за учене</translation>
-    </message>
-    <message>
-        <source>Start with Windows</source>
-        <translation>Старт при влизане</translation>
-    </message>
-    <message>
-        <source>Get clipboard text</source>
-        <translation>Търси копираното</translation>
-    </message>
-    <message>
-        <source>Hide on close button</source>
-        <translation>Затваряне скрива</translation>
-    </message>
-    <message>
         <source>Word Colors</source>
         <translation>Цветове на думите</translation>
-    </message>
-    <message>
-        <source>English</source>
-        <translation>Английски</translation>
-    </message>
-    <message>
-        <source>Transcription</source>
-        <translation>Транскрипция</translation>
-    </message>
-    <message>
-        <source>Bulgarian</source>
-        <translation>Български</translation>
     </message>
     <message>
         <source>Repeat Task</source>
         <translation>Време в секунди</translation>
     </message>
     <message>
-        <source>Every</source>
-        <translation>На всеки</translation>
-    </message>
-    <message>
         <source>0</source>
         <translation>0</translation>
     </message>
     <message>
-        <source>Duration</source>
-        <translation>Трае</translation>
-    </message>
-    <message>
-        <source>Delay BG</source>
-        <translation>Превод</translation>
-    </message>
-    <message>
         <source>Note</source>
         <translation>Бележка</translation>
-    </message>
-    <message>
-        <source>Color</source>
-        <translation>Цвят</translation>
-    </message>
-    <message>
-        <source>Position</source>
-        <translation>Място</translation>
     </message>
     <message>
         <source>Upper Left Corner</source>
@@ -1514,18 +1507,6 @@ Which are English and Bulgarian? The others are left out.</source>
     <message>
         <source>Down Right Corner</source>
         <translation>Долу вдясно</translation>
-    </message>
-    <message>
-        <source>Transparent</source>
-        <translation>Прозрачна</translation>
-    </message>
-    <message>
-        <source>Animate</source>
-        <translation>Движение</translation>
-    </message>
-    <message>
-        <source>Animate Axis</source>
-        <translation>Посока</translation>
     </message>
     <message>
         <source>X Axis</source>
@@ -1552,20 +1533,12 @@ Which are English and Bulgarian? The others are left out.</source>
         <translation>Отказва промените</translation>
     </message>
     <message>
-        <source>Interface language</source>
-        <translation>Език на интерфейса</translation>
-    </message>
-    <message>
         <source>System</source>
         <translation>Според системата</translation>
     </message>
     <message>
         <source>The language of the windows, from the next start of the program</source>
         <translation>Езикът на прозорците, от следващото стартиране на програмата</translation>
-    </message>
-    <message>
-        <source>On look-up</source>
-        <translation>При търсене на копиран текст</translation>
     </message>
     <message>
         <source>Bring the window forward, take the keyboard</source>
@@ -1584,10 +1557,6 @@ Which are English and Bulgarian? The others are left out.</source>
         <translation>Говор</translation>
     </message>
     <message>
-        <source>Voice</source>
-        <translation>Глас</translation>
-    </message>
-    <message>
         <source>British English</source>
         <translation>Британски</translation>
     </message>
@@ -1596,16 +1565,8 @@ Which are English and Bulgarian? The others are left out.</source>
         <translation>Американски</translation>
     </message>
     <message>
-        <source>Notes say their word</source>
-        <translation>Бележките изговарят думата си</translation>
-    </message>
-    <message>
         <source>A learning note says its English word when it appears</source>
         <translation>Бележката за учене изговаря английската си дума, когато се появи</translation>
-    </message>
-    <message>
-        <source>Notes show</source>
-        <translation>Бележките показват</translation>
     </message>
     <message>
         <source>A random word</source>
@@ -1622,10 +1583,6 @@ Which are English and Bulgarian? The others are left out.</source>
     <message>
         <source>Reference dictionary</source>
         <translation>Справочен речник</translation>
-    </message>
-    <message>
-        <source>Suggest meanings for new words</source>
-        <translation>Предлагай значения</translation>
     </message>
     <message>
         <source>Show the senses of a reference dictionary in the word editor and for words not found</source>
@@ -1662,6 +1619,90 @@ Which are English and Bulgarian? The others are left out.</source>
     <message>
         <source>dictd index (*.index);;All files (*)</source>
         <translation>Индекс на dictd (*.index);;Всички файлове (*)</translation>
+    </message>
+    <message>
+        <source>&amp;Star Learning Notes</source>
+        <translation>Бележки за &amp;учене</translation>
+    </message>
+    <message>
+        <source>Start with &amp;Windows</source>
+        <translation>&amp;Старт при влизане</translation>
+    </message>
+    <message>
+        <source>Get &amp;clipboard text</source>
+        <translation>Търси &amp;копираното</translation>
+    </message>
+    <message>
+        <source>&amp;Hide on close button</source>
+        <translation>&amp;Затваряне скрива</translation>
+    </message>
+    <message>
+        <source>&amp;English</source>
+        <translation>&amp;Английски</translation>
+    </message>
+    <message>
+        <source>&amp;Transcription</source>
+        <translation>&amp;Транскрипция</translation>
+    </message>
+    <message>
+        <source>&amp;Bulgarian</source>
+        <translation>&amp;Български</translation>
+    </message>
+    <message>
+        <source>E&amp;very</source>
+        <translation>&amp;На всеки</translation>
+    </message>
+    <message>
+        <source>D&amp;uration</source>
+        <translation>Тра&amp;е</translation>
+    </message>
+    <message>
+        <source>Dela&amp;y BG</source>
+        <translation>Пре&amp;вод</translation>
+    </message>
+    <message>
+        <source>Co&amp;lor</source>
+        <translation>&amp;Цвят</translation>
+    </message>
+    <message>
+        <source>&amp;Position</source>
+        <translation>&amp;Място</translation>
+    </message>
+    <message>
+        <source>T&amp;ransparent</source>
+        <translation>Прозра&amp;чна</translation>
+    </message>
+    <message>
+        <source>&amp;Animate</source>
+        <translation>&amp;Движение</translation>
+    </message>
+    <message>
+        <source>Animate A&amp;xis</source>
+        <translation>&amp;Посока</translation>
+    </message>
+    <message>
+        <source>&amp;Interface language</source>
+        <translation>Език на &amp;интерфейса</translation>
+    </message>
+    <message>
+        <source>On loo&amp;k-up</source>
+        <translation>П&amp;ри търсене на копиран текст</translation>
+    </message>
+    <message>
+        <source>&amp;Notes show</source>
+        <translation>Бе&amp;лежките показват</translation>
+    </message>
+    <message>
+        <source>Suggest &amp;meanings for new words</source>
+        <translation>Предлагай значени&amp;я</translation>
+    </message>
+    <message>
+        <source>V&amp;oice</source>
+        <translation>&amp;Глас</translation>
+    </message>
+    <message>
+        <source>Notes say their wor&amp;d</source>
+        <translation>Бележките изг&amp;оварят думата си</translation>
     </message>
 </context>
 <context>
@@ -1731,20 +1772,12 @@ Which are English and Bulgarian? The others are left out.</source>
         <translation>Отметнете значенията за българския текст, по едно на ред (от FreeDict, CC BY-SA)</translation>
     </message>
     <message>
-        <source>Keep accents</source>
-        <translation>С ударения</translation>
-    </message>
-    <message>
         <source>Keep the reference&apos;s stress accents in the Bulgarian text (къ́ща)</source>
         <translation>Запазва ударенията от справочника в българския текст (къ́ща)</translation>
     </message>
     <message>
         <source>Fill in the transcription the reference dictionary gives</source>
         <translation>Попълва транскрипцията от справочния речник</translation>
-    </message>
-    <message>
-        <source>Reference</source>
-        <translation>Справочник</translation>
     </message>
     <message>
         <source>Show or hide the reference dictionary&apos;s senses (Ctrl+R goes to them)</source>
@@ -1765,6 +1798,14 @@ Which are English and Bulgarian? The others are left out.</source>
     <message>
         <source>Reference: %1 %2</source>
         <translation>Справочник: %1 %2</translation>
+    </message>
+    <message>
+        <source>&amp;Keep accents</source>
+        <translation>С &amp;ударения</translation>
+    </message>
+    <message>
+        <source>&amp;Reference</source>
+        <translation>&amp;Справочник</translation>
     </message>
 </context>
 <context>
@@ -1812,12 +1853,12 @@ Which are English and Bulgarian? The others are left out.</source>
 <context>
     <name>TReviewCommand</name>
     <message>
-        <source>Review</source>
-        <translation>Преговор</translation>
-    </message>
-    <message>
         <source>Review the words that are due, then new ones</source>
         <translation>Преговор на думите, чийто ред е дошъл, после на нови</translation>
+    </message>
+    <message>
+        <source>&amp;Review</source>
+        <translation>&amp;Преговор</translation>
     </message>
 </context>
 <context>
@@ -1825,10 +1866,6 @@ Which are English and Bulgarian? The others are left out.</source>
     <message>
         <source>Review</source>
         <translation>Преговор</translation>
-    </message>
-    <message>
-        <source>Show answer (Space)</source>
-        <translation>Показване на отговора (интервал)</translation>
     </message>
     <message>
         <source>1 Again</source>
@@ -1855,22 +1892,6 @@ Which are English and Bulgarian? The others are left out.</source>
         <translation>2 Знаех</translation>
     </message>
     <message>
-        <source>Speak (F8)</source>
-        <translation>Изговаряне (F8)</translation>
-    </message>
-    <message>
-        <source>Undo (Ctrl+Z)</source>
-        <translation>Отмяна (Ctrl+Z)</translation>
-    </message>
-    <message>
-        <source>Settings...</source>
-        <translation>Настройки…</translation>
-    </message>
-    <message>
-        <source>Progress...</source>
-        <translation>Напредък…</translation>
-    </message>
-    <message>
         <source>Due: %1    New: %2    Done: %3</source>
         <translation>За преговор: %1    Нови: %2    Готови: %3</translation>
     </message>
@@ -1885,6 +1906,26 @@ Which are English and Bulgarian? The others are left out.</source>
     <message>
         <source>Next word due: %1.</source>
         <translation>Следващата дума за преговор: %1.</translation>
+    </message>
+    <message>
+        <source>&amp;Show answer (Space)</source>
+        <translation>&amp;Показване на отговора (интервал)</translation>
+    </message>
+    <message>
+        <source>Spea&amp;k (F8)</source>
+        <translation>&amp;Изговаряне (F8)</translation>
+    </message>
+    <message>
+        <source>&amp;Undo (Ctrl+Z)</source>
+        <translation>&amp;Отмяна (Ctrl+Z)</translation>
+    </message>
+    <message>
+        <source>S&amp;ettings...</source>
+        <translation>&amp;Настройки…</translation>
+    </message>
+    <message>
+        <source>&amp;Progress...</source>
+        <translation>Напре&amp;дък…</translation>
     </message>
 </context>
 <context>
@@ -2089,10 +2130,6 @@ Which are English and Bulgarian? The others are left out.</source>
 <context>
     <name>TSpeechCommands</name>
     <message>
-        <source>Add &quot;%1&quot;…</source>
-        <translation>Добавяне на „%1“…</translation>
-    </message>
-    <message>
         <source>Speak</source>
         <translation>Изговаряне</translation>
     </message>
@@ -2115,6 +2152,14 @@ Which are English and Bulgarian? The others are left out.</source>
     <message>
         <source> — nearest: &quot;%1…&quot;</source>
         <translation> — най-близо: „%1…“</translation>
+    </message>
+    <message>
+        <source>&amp;Add &quot;%1&quot;…</source>
+        <translation>&amp;Добавяне на „%1“…</translation>
+    </message>
+    <message>
+        <source>&amp;Speak</source>
+        <translation>Из&amp;говаряне</translation>
     </message>
 </context>
 <context>
@@ -2233,8 +2278,8 @@ Which are English and Bulgarian? The others are left out.</source>
 <context>
     <name>TTrayControl</name>
     <message>
-        <source>Start LM</source>
-        <translation>Пускане на бележките</translation>
+        <source>&amp;Start LM</source>
+        <translation>Пу&amp;скане на бележките</translation>
     </message>
 </context>
 <context>

@@ -74,6 +74,24 @@ QString Lines(const QString& Text, int MaxLines, int MaxLineChars, int MaxChars)
     return Out;
 }
 
+QString KeepAmpersands(const QString& Text)
+{
+    QString Out = Text;
+    return Out.replace(u'&', QStringLiteral("&&"));
+}
+
+QString WithoutMnemonic(const QString& Caption)
+{
+    QString Out;
+    Out.reserve(Caption.size());
+    for (qsizetype I = 0; I < Caption.size(); ++I) {
+        if (Caption.at(I) == u'&' && I + 1 < Caption.size())
+            ++I;
+        Out += Caption.at(I);
+    }
+    return Out;
+}
+
 QString WithoutBidiControls(const QString& Text)
 {
     QString Out = Text;

@@ -18,6 +18,13 @@ QString Lines(const QString& Text, int MaxLines, int MaxLineChars, int MaxChars)
 // embeddings, overrides, isolates), which would turn a search box or a window around.
 QString WithoutBidiControls(const QString& Text);
 
+// Text of the user's, to go into a menu item's or a button's caption: its "&" show as they are
+// instead of marking the next character as the one Alt goes to.
+QString KeepAmpersands(const QString& Text);
+
+// A caption without the mark of its Alt letter ("&Add" is "Add"), its doubled "&&" as one.
+QString WithoutMnemonic(const QString& Caption);
+
 // Limits of the main window and the notes.
 constexpr int WordChars = 255;         // a word in the grid, the search box, a note
 constexpr int QuestionWordChars = 100; // a word named in a question

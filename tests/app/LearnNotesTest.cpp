@@ -3,6 +3,7 @@
 #include "AdminFormFixture.h"
 
 #include "app/TLearnNotes.h"
+#include "tests/support/KeyboardAccess.h"
 
 #include "widgets/TDisplayText.h"
 #include "widgets/TMenuImages.h"
@@ -183,14 +184,14 @@ TEST_F(LearnNotesTest, StartStopItemSwitchesTheNotesAndTheFirstComesOneIntervalL
     Open(Fruits);
     Form->Notes->NoteLibrary = {&TFakeNoteLibrary::CanShow, &TFakeNoteLibrary::ShowLearnForm};
     using namespace TMenuImages;
-    EXPECT_EQ(Form->Tray->StartStopTMI->text(), "Start LM");
+    EXPECT_EQ(KeyboardAccess::Plain(Form->Tray->StartStopTMI->text()), "Start LM");
     EXPECT_EQ(Form->Tray->StartStopTMI->icon().cacheKey(), IconsListImage(iiStart).cacheKey());
     EXPECT_FALSE(Form->Notes->LearnTimer->isActive());
 
     Now = 9000;
     Form->Tray->StartStopTMI->trigger();
     EXPECT_TRUE(Form->AppSettings->ResidentMode);
-    EXPECT_EQ(Form->Tray->StartStopTMI->text(), "Stop LM");
+    EXPECT_EQ(KeyboardAccess::Plain(Form->Tray->StartStopTMI->text()), "Stop LM");
     EXPECT_EQ(Form->Tray->StartStopTMI->icon().cacheKey(), IconsListImage(iiStop).cacheKey());
     EXPECT_TRUE(Form->Notes->LearnTimer->isActive());
     EXPECT_EQ(Form->Notes->LearnTimer->interval(), 1000);
@@ -203,7 +204,7 @@ TEST_F(LearnNotesTest, StartStopItemSwitchesTheNotesAndTheFirstComesOneIntervalL
 
     Form->Tray->StartStopTMI->trigger();
     EXPECT_FALSE(Form->AppSettings->ResidentMode);
-    EXPECT_EQ(Form->Tray->StartStopTMI->text(), "Start LM");
+    EXPECT_EQ(KeyboardAccess::Plain(Form->Tray->StartStopTMI->text()), "Start LM");
     EXPECT_FALSE(Form->Notes->LearnTimer->isActive());
 }
 
@@ -223,7 +224,7 @@ TEST_F(LearnNotesTest, ClosingTheOptionsRestartsTheNotesWhateverTheButton)
     });
     UI(Form, Options)->trigger();
     EXPECT_TRUE(DialogSeen);
-    EXPECT_EQ(Form->Tray->StartStopTMI->text(), "Stop LM");
+    EXPECT_EQ(KeyboardAccess::Plain(Form->Tray->StartStopTMI->text()), "Stop LM");
     EXPECT_TRUE(Form->Notes->LearnTimer->isActive());
     EXPECT_EQ(Form->Notes->LearnStartTick, 7000u);
 }
@@ -242,7 +243,7 @@ TEST_F(LearnNotesTest, SavedResidentModeStartsTheTimer)
     SetAppSetting("Resident Mode", 1);
     Open(Fruits);
     EXPECT_TRUE(Form->Notes->LearnTimer->isActive());
-    EXPECT_EQ(Form->Tray->StartStopTMI->text(), "Stop LM");
+    EXPECT_EQ(KeyboardAccess::Plain(Form->Tray->StartStopTMI->text()), "Stop LM");
 }
 
 } // namespace

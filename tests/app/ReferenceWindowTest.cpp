@@ -5,6 +5,7 @@
 // test command.
 
 #include "AppWindowFixture.h"
+#include "tests/support/KeyboardAccess.h"
 
 #include "app/TAdminForm.h"
 #include "app/TSpeechCommands.h"
@@ -51,7 +52,7 @@ TEST_F(ReferenceWindowTest, ACopiedWordIsAddedWithSensesPickedFromTheReference)
 
     CopyToClipboard("ubiquitous");
     ASSERT_TRUE(WaitUntil([&] { return Form->Speech->AddMissingAction->isVisible(); }));
-    EXPECT_EQ(Form->Speech->AddMissingAction->text(), "Add \"ubiquitous\"\u2026");
+    EXPECT_EQ(KeyboardAccess::Plain(Form->Speech->AddMissingAction->text()), "Add \"ubiquitous\"\u2026");
     // The hint is shown again once the reference has been read.
     ASSERT_TRUE(WaitUntil([&] {
         return Form->StatusPanel->text() ==

@@ -12,6 +12,7 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
+#include <QRegularExpression>
 
 namespace {
 
@@ -67,8 +68,9 @@ void CollectLabels(const QDBusArgument& Layout, QStringList& Labels)
     QVariantMap Properties;
     Layout.beginStructure();
     Layout >> Id >> Properties;
+    // The host reads "_" before an item's Alt letter ("__" is an "_" of the text).
     if (Properties.contains("label"))
-        Labels << Properties.value("label").toString();
+        Labels << Properties.value("label").toString().replace(QRegularExpression("_(.)"), "\\1");
     Layout.beginArray();
     while (!Layout.atEnd()) {
         QDBusVariant Child;

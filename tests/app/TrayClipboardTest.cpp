@@ -3,6 +3,7 @@
 // there; the offscreen clipboard is the process's own.
 
 #include "AdminFormFixture.h"
+#include "tests/support/KeyboardAccess.h"
 #include "tests/support/WaitUntil.h"
 
 #include "app/TLookUp.h"
@@ -44,7 +45,7 @@ TEST_F(TrayTest, IconHasTheTitleAsTipAndTheMenuItsItems)
     for (qsizetype I = 0; I < Items.size(); ++I) {
         SCOPED_TRACE(I);
         EXPECT_EQ(Items[I]->isSeparator(), Expected[I].Image == -1);
-        EXPECT_EQ(Items[I]->text(), Expected[I].Text);
+        EXPECT_EQ(KeyboardAccess::Plain(Items[I]->text()), Expected[I].Text);
         if (Expected[I].Image >= 0) {
             EXPECT_EQ(Items[I]->icon().cacheKey(), IconsListImage(Expected[I].Image).cacheKey());
         }

@@ -7,6 +7,7 @@
 #include "widgets/TMessageBox.h"
 
 #include "tests/support/FuzzSeed.h"
+#include "tests/support/KeyboardAccess.h"
 #include "tests/support/WaitUntil.h"
 
 #include <QGuiApplication>
@@ -158,4 +159,32 @@ TEST_F(ReviewWindow, ProgressReportOpensFromTheWindow)
     QObject::connect(&Form, &TReviewForm::ProgressRequested, [&] { Asked = true; });
     QTest::mouseClick(Form.findChild<QWidget*>("ProgressButton"), Qt::LeftButton);
     EXPECT_TRUE(Asked);
+}
+
+// Every button of the review window and every field of its settings has an Alt letter of its own,
+// before the answer shows and after.
+TEST_F(ReviewWindow, EveryButtonAndSettingHasItsOwnLetter)
+{
+    using namespace KeyboardAccess;
+    TReviewSession Session(Store->ADOConnection->Handle(), Settings, [this] { return Now; },
+                           [](int64_t T) { return T - T % Day; });
+    TReviewForm Form(&Session);
+    Open(Form);
+    const auto Buttons = [&](std::initializer_list<const char*> Names) {
+        std::vector<QWidget*> Found;
+        for (const char* Name : Names)
+            Found.push_back(Form.findChild<QWidget*>(Name));
+        return Found;
+    };
+    EXPECT_EQ(Listed(WindowProblems(&Form, Buttons({"ShowButton", "SpeakButton", "SettingsButton",
+                                             "ProgressButton"}))), "");
+    EXPECT_EQ(Listed(WalkLetters(&Form)), "");
+    QTest::keyClick(Form.windowHandle(), Qt::Key_Space);
+    ASSERT_TRUE(WaitUntil([&] { return Form.findChild<QWidget*>("AgainButton")->isVisible(); }));
+    EXPECT_EQ(Listed(WindowProblems(&Form, Buttons({"SpeakButton", "UndoButton", "SettingsButton",
+                                             "ProgressButton"}))), "");
+
+    TReviewSettingsForm SettingsForm(Settings, &Form);
+    SettingsForm.show();
+    EXPECT_EQ(Listed(WindowProblems(&SettingsForm)), "");
 }
