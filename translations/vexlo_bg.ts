@@ -205,7 +205,7 @@
     </message>
     <message>
         <source>&amp;Hide</source>
-        <translation>&amp;Скриване</translation>
+        <translation>Скр&amp;иване</translation>
     </message>
     <message>
         <source>Exi&amp;t</source>
@@ -709,7 +709,7 @@ The word &quot;%1&quot; is no longer in the dictionary: OK adds what you typed a
     <name>TFindCommand</name>
     <message>
         <source>&amp;Find...</source>
-        <translation>&amp;Търсене…</translation>
+        <translation>Търс&amp;ене…</translation>
     </message>
     <message>
         <source>Find a text in the English words, transcriptions and Bulgarian texts</source>

@@ -54,7 +54,7 @@ protected:
     void ShowForm(int Row = 1)
     {
         Store = std::make_unique<TScreenSaverDataModule>();
-        Form = std::make_unique<TAdminForm>(QStringList{"vexlo-vocabulary"});
+        Form = std::make_unique<TAdminForm>(*Store, QStringList{"vexlo-vocabulary"});
         Form->ApplicationTerminate = [] {};
         ScreenSaverDataModule->ADOTable->SetRecNo(Row + 1);
         Form->show();
@@ -183,7 +183,7 @@ TEST_F(KeyboardAccessTest, EditorLettersPutTheKeyboardInTheirFields)
 {
     ASSERT_NO_FATAL_FAILURE(ShowForm());
     // The editor as Redact opens it: modal, over the main window.
-    Form->EditForm = new TEditForm(Form.get());
+    Form->EditForm = new TEditForm(&Form->Store, Form.get());
     QString Walked, Problems, Reached;
     bool Shown = false;
     QTimer Poll;
