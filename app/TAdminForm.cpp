@@ -155,7 +155,7 @@ void TAdminForm::DesignForm()
         });
     };
 
-    FindCommand = new TFindCommand(this, File1, DeleteAll);
+    FindCommand = new TFindCommand(this, Store, File1, DeleteAll);
     FindCommand->GoToEntry = [this](int32_t ID) {
         const int Row = TableBound ? Store.ADOTable->IndexOfId(ID) : -1;
         if (Row >= 0)
@@ -477,14 +477,14 @@ void TAdminForm::RandomBitBtnClick()
 void TAdminForm::Information1Click()
 {
     TDialogOpen Dialog(*this);
-    Guarded([this] { TInformationForm::ShowStatistics(this, *ScreenSaverSettings); });
+    Guarded([this] { TInformationForm::ShowStatistics(this, Store, *ScreenSaverSettings); });
     Dialog.Close();
 }
 
 void TAdminForm::HTMLPreview1Click()
 {
     TDialogOpen Dialog(*this);
-    Guarded([this] { TInformationForm::ShowPreview(this); });
+    Guarded([this] { TInformationForm::ShowPreview(this, Store); });
     Dialog.Close();
 }
 

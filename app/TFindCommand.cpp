@@ -9,8 +9,9 @@
 #include <QMenu>
 #include <QCoreApplication>
 
-TFindCommand::TFindCommand(QWidget* Window, QMenu* Menu, QAction* Before)
-    : QObject(Window), FWindow(Window)
+TFindCommand::TFindCommand(QWidget* Window, TScreenSaverDataModule& Store, QMenu* Menu,
+                           QAction* Before)
+    : QObject(Window), FWindow(Window), FStore(Store)
 {
     FindAction = new QAction(QCoreApplication::translate("TFindCommand", "&Find..."), Window);
     FindAction->setObjectName(QStringLiteral("FindAction"));
@@ -26,7 +27,7 @@ TFindCommand::TFindCommand(QWidget* Window, QMenu* Menu, QAction* Before)
 void TFindCommand::FindExecute()
 {
     if (!FForm) {
-        FForm = new TFindForm(FWindow);
+        FForm = new TFindForm(&FStore, FWindow);
         connect(FForm, &TFindForm::EntryChosen, this, &TFindCommand::EntryChosen);
     }
     FForm->show();

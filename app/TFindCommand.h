@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 
+class TScreenSaverDataModule;
 class QAction;
 class QMenu;
 class QWidget;
@@ -18,7 +19,7 @@ class TFindCommand : public QObject
 
 public:
     // Puts Find... into Menu before Before (at the end when nullptr).
-    TFindCommand(QWidget* Window, QMenu* Menu, QAction* Before);
+    TFindCommand(QWidget* Window, TScreenSaverDataModule& Store, QMenu* Menu, QAction* Before);
 
     QAction* FindAction = nullptr;
     // Makes the entry with ID current; false when there is none. Set by the window.
@@ -30,5 +31,6 @@ public:
 private:
     void EntryChosen(int32_t ID);
     QWidget* FWindow;
+    TScreenSaverDataModule& FStore;
     TFindForm* FForm = nullptr;
 };

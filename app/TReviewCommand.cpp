@@ -71,7 +71,7 @@ void TReviewCommand::ShowProgress(QWidget* Over, TReviewStore& Store)
     const TReviewProgress Progress = TReviewProgress::Read(
         FStore.ADOConnection->Handle(), Store.Schema().constData(),
         LocalDayStart(Clock()), Settings().DesiredRetention / 1000.0);
-    TInformationForm::ShowPage(Over, BuildReviewProgressPage(Progress));
+    TInformationForm::ShowPage(Over, FStore, BuildReviewProgressPage(Progress));
 }
 
 void TReviewCommand::Execute()

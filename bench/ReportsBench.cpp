@@ -105,7 +105,7 @@ void BM_StatisticsPage(benchmark::State& State)
     TVexloTable Table(Store.ADOConnection);
     Table.Open();
     for (auto _ : State) {
-        QByteArray Page = BuildStatisticsPage(Table, QStringLiteral("/tmp/english.db"));
+        QByteArray Page = BuildStatisticsPage(*ScreenSaverDataModule, Table, QStringLiteral("/tmp/english.db"));
         benchmark::DoNotOptimize(Page);
     }
 }
@@ -192,7 +192,7 @@ void BM_PreviewShown(benchmark::State& State)
     App();
     OpenStore(int(State.range(0)));
     for (auto _ : State) {
-        auto Form = std::make_unique<TInformationForm>();
+        auto Form = std::make_unique<TInformationForm>(*ScreenSaverDataModule);
         Form->LoadPreview();
         Form->show();
         Form->WebBrowser->viewport()->repaint();
@@ -225,7 +225,7 @@ void BM_PreviewFirstScreen(benchmark::State& State)
         State.counters["page_MB"] = double(Page.PageSize()) / (1 << 20);
         State.counters["rss_built_MB"] = double(ResidentKiB("VmRSS:")) / 1024.0;
         State.ResumeTiming();
-        auto Form = std::make_unique<TInformationForm>();
+        auto Form = std::make_unique<TInformationForm>(*ScreenSaverDataModule);
         Form->resize(700, Form->height());
         Form->LoadBlocks(Page);
         Page = TPageBlocks(); // the window holds the only copy, as after a real build
@@ -255,7 +255,7 @@ void BM_PreviewScrollByPages(benchmark::State& State)
 {
     App();
     TScreenSaverDataModule& Store = OpenStore(int(State.range(0)));
-    auto Form = std::make_unique<TInformationForm>();
+    auto Form = std::make_unique<TInformationForm>(*ScreenSaverDataModule);
     Form->resize(700, Form->height());
     {
         TVexloTable Table(Store.ADOConnection);
@@ -302,7 +302,7 @@ void BM_PreviewCopyAll(benchmark::State& State)
 {
     App();
     TScreenSaverDataModule& Store = OpenStore(int(State.range(0)));
-    auto Form = std::make_unique<TInformationForm>();
+    auto Form = std::make_unique<TInformationForm>(*ScreenSaverDataModule);
     {
         TVexloTable Table(Store.ADOConnection);
         Table.Open();
@@ -323,7 +323,7 @@ void BM_PreviewStopLatency(benchmark::State& State)
     App();
     OpenStore(int(State.range(0)));
     for (auto _ : State) {
-        auto Form = std::make_unique<TInformationForm>();
+        auto Form = std::make_unique<TInformationForm>(*ScreenSaverDataModule);
         QElapsedTimer SinceClick;
         QTimer::singleShot(150, [&SinceClick] {
             if (ProgressForm) {
@@ -392,9 +392,9 @@ void BM_PreviewMenuToFirstScreen(benchmark::State& State)
         qApp->installEventFilter(&Watcher);
         Clock.start();
         if (Early) {
-            TInformationForm::ShowPreview(nullptr);
+            TInformationForm::ShowPreview(nullptr, *ScreenSaverDataModule);
         } else {
-            TInformationForm Form;
+            TInformationForm Form(*ScreenSaverDataModule);
             if (Form.LoadPreview())
                 Form.exec();
         }

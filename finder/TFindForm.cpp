@@ -38,7 +38,8 @@ QString FieldName(int Field)
 
 } // namespace
 
-TFindForm::TFindForm(QWidget* Parent) : QDialog(Parent)
+TFindForm::TFindForm(TScreenSaverDataModule* Store, QWidget* Parent)
+    : QDialog(Parent), FStore(Store)
 {
     setObjectName(QStringLiteral("FindForm"));
     setWindowTitle(QCoreApplication::translate("TFindForm", "Find"));
@@ -110,12 +111,12 @@ void TFindForm::FindExecute()
     ResultList->setRowCount(0);
     FListed = 0;
     CountLabel->clear();
-    const TVexloTable* Table = ScreenSaverDataModule ? ScreenSaverDataModule->ADOTable : nullptr;
+    const TVexloTable* Table = FStore ? FStore->ADOTable : nullptr;
     if (FindEdit->text().isEmpty() || !Table || !Table->Active())
         return;
     ShowRunning(true);
     CountLabel->setText(tr("Searching…"));
-    FSearch->Start(ScreenSaverDataModule->ADOConnection->FileName(), Table->TableName,
+    FSearch->Start(FStore->ADOConnection->FileName(), Table->TableName,
                    Table->IdExpression(),
                    {FindEdit->text(), FieldBox->currentData().toInt(), WholeWordsBox->isChecked()});
 }

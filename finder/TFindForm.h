@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+class TScreenSaverDataModule;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -23,7 +24,8 @@ class TFindForm : public QDialog
     Q_OBJECT
 
 public:
-    explicit TFindForm(QWidget* Parent = nullptr);
+    // Searches the words of Store (none: nothing is found).
+    explicit TFindForm(TScreenSaverDataModule* Store, QWidget* Parent = nullptr);
 
     QLineEdit* FindEdit = nullptr;
     QComboBox* FieldBox = nullptr; // Everywhere, English, Transcription, Bulgarian
@@ -50,6 +52,7 @@ private:
     void Add(const QVector<TFoundEntry>& Entries, int Counted);
     void Done(int Count);
     void ShowRunning(bool Running);
+    TScreenSaverDataModule* FStore;
     TTextSearch* FSearch = nullptr;
     int FListed = 0;
 };

@@ -63,38 +63,41 @@ std::function<QString(QWidget*, const QString&, const QString&, const QString&)>
         return TFileDialog::SaveFileName(Parent, Caption, FileName, Filter, true);
     };
 
-void TInformationForm::ShowStatistics(QWidget* Parent, const QString& DataFile)
+void TInformationForm::ShowStatistics(QWidget* Parent, TScreenSaverDataModule& Store,
+                                      const QString& DataFile)
 {
-    TInformationForm Form(Parent);
+    TInformationForm Form(Store, Parent);
     Form.LoadStatistics(DataFile);
     Form.exec();
 }
 
-void TInformationForm::ShowStatistics(QWidget* Parent, const TRegInfo& RegInfo)
+void TInformationForm::ShowStatistics(QWidget* Parent, TScreenSaverDataModule& Store,
+                                      const TRegInfo& RegInfo)
 {
-    ShowStatistics(Parent, RegInfo.DataFile);
+    ShowStatistics(Parent, Store, RegInfo.DataFile);
 }
 
-void TInformationForm::ShowPreview(QWidget* Parent)
+void TInformationForm::ShowPreview(QWidget* Parent, TScreenSaverDataModule& Store)
 {
     if (ProgressForm)
         return;
-    TInformationForm Form(Parent);
+    TInformationForm Form(Store, Parent);
     if (Form.LoadPreview(true))
         Form.exec();
 }
 
-void TInformationForm::ShowPage(QWidget* Parent, const QByteArray& Html)
+void TInformationForm::ShowPage(QWidget* Parent, TScreenSaverDataModule& Store,
+                                const QByteArray& Html)
 {
-    TInformationForm Form(Parent);
+    TInformationForm Form(Store, Parent);
     Form.LoadHtml(Html);
     Form.exec();
 }
 
-TInformationForm::TInformationForm(QWidget* Parent)
+TInformationForm::TInformationForm(TScreenSaverDataModule& AStore, QWidget* Parent)
     : QDialog(Parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
-      FUi(std::make_unique<Ui::TInformationForm>())
+      Store(AStore), FUi(std::make_unique<Ui::TInformationForm>())
 {
     FUi->setupUi(this);
     WebBrowser = FUi->WebBrowser;
@@ -118,7 +121,7 @@ TInformationForm::~TInformationForm() = default;
 
 void TInformationForm::FormCreate()
 {
-    Table = std::make_unique<TVexloTable>(ScreenSaverDataModule->ADOConnection);
+    Table = std::make_unique<TVexloTable>(Store.ADOConnection);
     Table->Open();
     TableID = Table->FieldByName(QStringLiteral("ID"));
     TableENAME = Table->FieldByName(QStringLiteral("ENAME"));
@@ -129,7 +132,7 @@ void TInformationForm::FormCreate()
 
 void TInformationForm::LoadStatistics(const QString& DataFile)
 {
-    LoadHtml(BuildStatisticsPage(*Table, DataFile));
+    LoadHtml(BuildStatisticsPage(Store, *Table, DataFile));
 }
 
 bool TInformationForm::LoadPreview(bool ShowEarly)
@@ -145,7 +148,7 @@ bool TInformationForm::LoadPreview(bool ShowEarly)
     auto Progress = std::make_unique<TProgressForm>(ShowEarly ? this : nullptr);
     ProgressForm = Progress.get();
     const auto Release = qScopeGuard([] { ProgressForm = nullptr; });
-    Progress->Start(ScreenSaverDataModule->GetMaxID());
+    Progress->Start(Store.GetMaxID());
     bool Shown = false;
     const TPageBlocks Page = BuildPreviewBlocks(
         *Table,

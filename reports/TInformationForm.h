@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class TScreenSaverDataModule;
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -32,7 +33,7 @@ class TInformationForm;
 // screen) and a status bar that shows the target of the link under the mouse. Beside reading, the
 // window copies, finds (Ctrl+F, F3), saves the page as HTML, prints it and exports it as PDF, from
 // its context menu and shortcuts. Links open inside the window; Back returns to the report. It reads the vocabulary through a table of its own on the store's
-// connection, so the store (ScreenSaverDataModule) must be open while the window exists.
+// connection, so the store it is given must be open while the window exists.
 //
 // The main window uses the two static calls; each shows the window modally and returns when the
 // user closes it. Store errors (EVexloDatabaseError) reach the caller before anything is shown.
@@ -42,21 +43,24 @@ class TInformationForm : public QDialog
 
 public:
     // Counts of entries per level, the data file's path and the word added last.
-    static void ShowStatistics(QWidget* Parent, const QString& DataFile);
-    static void ShowStatistics(QWidget* Parent, const TRegInfo& RegInfo);
+    static void ShowStatistics(QWidget* Parent, TScreenSaverDataModule& Store,
+                               const QString& DataFile);
+    static void ShowStatistics(QWidget* Parent, TScreenSaverDataModule& Store,
+                               const TRegInfo& RegInfo);
     // The whole dictionary, built with the progress window. The window shows its first screen as
     // soon as that is built and can be read while the rest is built; closing it stops the build.
     // A request while another listing is being built is refused quietly: nothing is shown.
-    static void ShowPreview(QWidget* Parent);
+    static void ShowPreview(QWidget* Parent, TScreenSaverDataModule& Store);
     // Shows a page built elsewhere (the review's progress), as the other reports.
-    static void ShowPage(QWidget* Parent, const QByteArray& Html);
+    static void ShowPage(QWidget* Parent, TScreenSaverDataModule& Store, const QByteArray& Html);
 
-    explicit TInformationForm(QWidget* Parent = nullptr);
+    explicit TInformationForm(TScreenSaverDataModule& Store, QWidget* Parent = nullptr);
     ~TInformationForm() override;
 
     TPageView* WebBrowser = nullptr;
     QStatusBar* StatusBar = nullptr;
     QLabel* StatusPanel = nullptr; // the one panel, spanning the bar
+    TScreenSaverDataModule& Store;
     std::unique_ptr<TVexloTable> Table;
     TVexloField* TableID = nullptr;
     TVexloField* TableENAME = nullptr;

@@ -382,13 +382,14 @@ TPageBlocks TPreviewPageBuilder::FinishBlocks()
     return std::exchange(FBlocks, TPageBlocks());
 }
 
-QByteArray BuildStatisticsPage(TVexloTable& Table, const QString& DataFile)
+QByteArray BuildStatisticsPage(TScreenSaverDataModule& Store, TVexloTable& Table,
+                               const QString& DataFile)
 {
     TStatisticsFigures Figures;
-    ScreenSaverDataModule->CountByLevel(Figures.Counts.data(), int(Figures.Counts.size()) - 1);
+    Store.CountByLevel(Figures.Counts.data(), int(Figures.Counts.size()) - 1);
     Figures.Total = Table.RecordCount();
     Figures.DataFile = TextCodec::NarrowText(DataFile);
-    Figures.LastWord = ScreenSaverDataModule->GetLastFilledWord();
+    Figures.LastWord = Store.GetLastFilledWord();
     return BuildStatisticsPage(Figures);
 }
 

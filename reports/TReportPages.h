@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 
+class TScreenSaverDataModule;
 class TVexloTable;
 
 // The two HTML pages of the report window, built in memory as 8-bit text in the system code page,
@@ -47,10 +48,11 @@ struct TStatisticsFigures
 };
 
 QByteArray BuildStatisticsPage(const TStatisticsFigures& Figures);
-// Collects the figures from the store (ScreenSaverDataModule) (counts per level, last filled word),
+// Collects the figures from Store (counts per level, last filled word),
 // the record count of Table (the report window's own table on English) and the data file's path,
 // then builds the page.
-QByteArray BuildStatisticsPage(TVexloTable& Table, const QString& DataFile);
+QByteArray BuildStatisticsPage(TScreenSaverDataModule& Store, TVexloTable& Table,
+                               const QString& DataFile);
 
 // The blocks of the dictionary listing, from their parts already in page form: a letter heading,
 // and an entry's table in the colour of an odd or an even row (Transcription is the bracketed

@@ -68,7 +68,7 @@ int main(int argc, char** argv)
                                       QString::fromUtf16(W.Trans), W.Level});
 
     {
-        TInformationForm Form;
+        TInformationForm Form(*ScreenSaverDataModule);
         Form.LoadStatistics(QStringLiteral("/home/user/vocabulary/english.db"));
         Form.show();
         if (!QTest::qWaitForWindowExposed(&Form))
@@ -83,7 +83,7 @@ int main(int argc, char** argv)
             return 1;
     }
     {
-        TInformationForm Form;
+        TInformationForm Form(*ScreenSaverDataModule);
         Form.LoadPreview();
         Form.show();
         if (!QTest::qWaitForWindowExposed(&Form))

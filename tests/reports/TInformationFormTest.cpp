@@ -116,7 +116,7 @@ protected:
 TEST_F(InformationForm, StatisticsPageIsShownWithItsOwnTable)
 {
     TReportFixture Fixture(GoldenDictionary());
-    TInformationForm Form;
+    TInformationForm Form(*ScreenSaverDataModule);
     EXPECT_EQ(Form.windowTitle(), "Information");
     EXPECT_EQ(Form.size(), QSize(600, 520));
     EXPECT_FALSE(Form.windowFlags() & Qt::WindowMinimizeButtonHint);
@@ -136,7 +136,7 @@ TEST_F(InformationForm, StatisticsPageIsShownWithItsOwnTable)
 TEST_F(InformationForm, StatusBarShowsTheLinkUnderTheMouse)
 {
     TReportFixture Fixture(GoldenDictionary());
-    TInformationForm Form;
+    TInformationForm Form(*ScreenSaverDataModule);
     Form.LoadStatistics(QStringLiteral("english.mdb"));
     Form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form));
@@ -159,7 +159,7 @@ TEST_F(InformationForm, LinksOpenInsideTheWindow)
         QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
     });
     TWebProxy Proxy;
-    TInformationForm Form;
+    TInformationForm Form(*ScreenSaverDataModule);
     Form.LoadStatistics(QStringLiteral("english.mdb"));
     Form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form));
@@ -206,7 +206,7 @@ TEST_F(InformationForm, LinksOpenInsideTheWindow)
 TEST_F(InformationForm, PreviewBuildsTheGoldenPageAndRemovesTheProgressWindow)
 {
     TReportFixture Fixture(GoldenDictionary());
-    TInformationForm Form;
+    TInformationForm Form(*ScreenSaverDataModule);
     QString Title;
     int Maximum = -1;
     bool HasCloseBox = true;
@@ -241,7 +241,7 @@ TEST_F(InformationForm, StopEndsTheListingAfterTheCurrentEntry)
 {
     TReportFixture Fixture(GoldenDictionary());
     TProgressForm::EventIntervalMs = 0;
-    TInformationForm Form;
+    TInformationForm Form(*ScreenSaverDataModule);
     QTimer::singleShot(0, [&] {
         ASSERT_NE(ProgressForm, nullptr);
         QObject::connect(ProgressForm->ProgressBar, &QProgressBar::valueChanged, [](int Value) {
@@ -259,14 +259,14 @@ TEST_F(InformationForm, StopEndsTheListingAfterTheCurrentEntry)
 TEST_F(InformationForm, SecondBuildWhileOneRunsIsRefusedQuietly)
 {
     TReportFixture Fixture(GoldenDictionary());
-    TInformationForm Form;
+    TInformationForm Form(*ScreenSaverDataModule);
     bool SecondLoaded = true;
     int TopLevelDialogs = -1;
     QTimer::singleShot(0, [&] {
-        TInformationForm Second;
+        TInformationForm Second(*ScreenSaverDataModule);
         SecondLoaded = Second.LoadPreview();
         // The static call returns at once without showing anything.
-        TInformationForm::ShowPreview(nullptr);
+        TInformationForm::ShowPreview(nullptr, *ScreenSaverDataModule);
         TopLevelDialogs = 0;
         for (QWidget* W : QApplication::topLevelWidgets())
             TopLevelDialogs += W->isVisible() && qobject_cast<TInformationForm*>(W) ? 1 : 0;
@@ -276,14 +276,14 @@ TEST_F(InformationForm, SecondBuildWhileOneRunsIsRefusedQuietly)
     EXPECT_EQ(TopLevelDialogs, 0);
     EXPECT_EQ(Form.Html().count("<table width=\"100%\""), 7);
     // Once the first build is over, another may run.
-    TInformationForm Third;
+    TInformationForm Third(*ScreenSaverDataModule);
     EXPECT_TRUE(Third.LoadPreview());
 }
 
 TEST_F(InformationForm, StoreErrorEndsTheBuildAndReleasesTheProgressWindow)
 {
     TReportFixture Fixture(GoldenDictionary());
-    TInformationForm Form;
+    TInformationForm Form(*ScreenSaverDataModule);
     Fixture.Store->CloseData();
     EXPECT_THROW(Form.LoadPreview(), EVexloDatabaseError);
     EXPECT_EQ(ProgressForm, nullptr);
@@ -313,9 +313,9 @@ TEST_F(InformationForm, ShowCallsAreModalAndReturnWhenClosed)
         });
         Closer.start(5);
         if (Page == 0)
-            TInformationForm::ShowStatistics(nullptr, RegInfo);
+            TInformationForm::ShowStatistics(nullptr, *ScreenSaverDataModule, RegInfo);
         else
-            TInformationForm::ShowPreview(nullptr);
+            TInformationForm::ShowPreview(nullptr, *ScreenSaverDataModule);
         EXPECT_TRUE(Seen.contains(Page == 0 ? "Word Level" : "zebra")) << Page;
     }
 }
@@ -418,7 +418,7 @@ TEST_F(InformationForm, PreviewShowsItsFirstScreenWhileTheRestIsBuilt)
                 }
         });
         Closer.start(5);
-        TInformationForm::ShowPreview(nullptr);
+        TInformationForm::ShowPreview(nullptr, *ScreenSaverDataModule);
         qApp->removeEventFilter(&Watcher);
 
         ASSERT_TRUE(Early.Shown);

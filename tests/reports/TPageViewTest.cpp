@@ -62,7 +62,7 @@ struct TShownListing
 
     TReportFixture Store{{}};
     QByteArray Page;
-    TInformationForm Form;
+    TInformationForm Form{*ScreenSaverDataModule};
     TPageView* View = nullptr;
 };
 

@@ -221,7 +221,7 @@ TEST(ReportPagesFromStore, GoldenPages)
     TReportFixture Fixture(GoldenDictionary());
     TVexloTable Table(Fixture.Store->ADOConnection);
     Table.Open();
-    const QByteArray Statistics = BuildStatisticsPage(Table, QStringLiteral("english.mdb"));
+    const QByteArray Statistics = BuildStatisticsPage(*ScreenSaverDataModule, Table, QStringLiteral("english.mdb"));
     ExpectCrLfLines(Statistics);
     ExpectGolden(Statistics, "statistics.html");
     const QByteArray Preview = BuildPreviewPage(Table, {});
@@ -234,7 +234,7 @@ TEST(ReportPagesFromStore, LevelOutsideTheRowsCountsOnlyInTheTotal)
     TReportFixture Fixture({Entry("a", "", 12, ""), Entry("b", "", 3, ""), Entry("c", "", 3, "")});
     TVexloTable Table(Fixture.Store->ADOConnection);
     Table.Open();
-    const QByteArray Page = BuildStatisticsPage(Table, QStringLiteral("/data/english.db"));
+    const QByteArray Page = BuildStatisticsPage(*ScreenSaverDataModule, Table, QStringLiteral("/data/english.db"));
     EXPECT_TRUE(Page.contains(">&nbsp;<font size=\"2\"><b>3</b>\r\n"));
     int RowSum = 0;
     for (int L = 0; L < 10; ++L) {
@@ -253,7 +253,7 @@ TEST(ReportPagesFromStore, EmptyTable)
     TReportFixture Fixture({});
     TVexloTable Table(Fixture.Store->ADOConnection);
     Table.Open();
-    const QByteArray Statistics = BuildStatisticsPage(Table, QStringLiteral("english.mdb"));
+    const QByteArray Statistics = BuildStatisticsPage(*ScreenSaverDataModule, Table, QStringLiteral("english.mdb"));
     EXPECT_TRUE(Statistics.contains("<b>0</b>\r\n"));
     EXPECT_EQ(Statistics.count("\">&nbsp;<font size=\"2\">0</font></td></tr>\r\n"), 10);
     EXPECT_TRUE(Statistics.contains("<font color=\"red\"></font></b></font></p>\r\n"));
@@ -342,7 +342,7 @@ TEST(PageBlocks, BuilderAndSplitAgreeOnTheGoldenPages)
     EXPECT_EQ(Joined, Preview);
     EXPECT_EQ(Split.BodyColor(), "#CCCCCC");
 
-    const QByteArray Statistics = BuildStatisticsPage(Table, QStringLiteral("english.mdb"));
+    const QByteArray Statistics = BuildStatisticsPage(*ScreenSaverDataModule, Table, QStringLiteral("english.mdb"));
     const TPageBlocks Stats(Statistics);
     ASSERT_EQ(Stats.Count(), 1);
     EXPECT_EQ(Stats.BodyColor(), "#E9E9E9");

@@ -156,7 +156,7 @@ TEST_F(BulgarianWindowsTest, EveryWindowAndDialogSpeaksBulgarian)
         ExpectBulgarian(&Editor, "word editor");
     }
     {
-        TFindForm Find(Form.get());
+        TFindForm Find(&Form->Store, Form.get());
         ExpectBulgarian(&Find, "find dialog");
     }
     {
@@ -164,7 +164,7 @@ TEST_F(BulgarianWindowsTest, EveryWindowAndDialogSpeaksBulgarian)
         ExpectBulgarian(&About, "about box");
     }
     for (const bool Statistics : {true, false}) {
-        TInformationForm Report(Form.get());
+        TInformationForm Report(Form->Store, Form.get());
         ExpectBulgarian(&Report, Statistics ? "statistics" : "dictionary page");
     }
     {
@@ -431,7 +431,7 @@ TEST_F(BulgarianWindowsTest, EveryWindowAndMenuHasLettersOfItsOwn)
     EXPECT_EQ(Listed(WindowProblems(&Options)), "") << "options";
     TEditForm Editor(&Form->Store, Form.get());
     EXPECT_EQ(Listed(WindowProblems(&Editor)), "") << "word editor";
-    TFindForm Find(Form.get());
+    TFindForm Find(&Form->Store, Form.get());
     EXPECT_EQ(Listed(WindowProblems(&Find)), "") << "find dialog";
     TAccessFile Access(QStringLiteral(VEXLO_ACCESS_TESTDATA "/nwind.mdb"));
     TColumnMapDialog Columns(Form.get(), Access,
