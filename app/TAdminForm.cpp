@@ -228,22 +228,29 @@ void TAdminForm::FormCreate(const QStringList& Arguments)
     if (!Store.ADOTable->Active())
         return;
     Busy = true;
-    // The clipboard is watched from here on; what it holds now is not captured.
-    if (auto* Gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        connect(Gui->clipboard(), &QClipboard::dataChanged, LookUps, &TLookUp::WMDrawClipboard);
-    View->Bind();
+    StartBrowsing();
     View->AttachTableEvents();
     New->setEnabled(true);
     EnableEntryCommands();
     UpdateCaption();
-    // The grid's wheel is caught by eventFilter.
+    Notes->UpdateLearnMenuItem();
+    Notes->RestartLearnTimer();
+    Busy = false;
+}
+
+// Once the first dictionary is open: the clipboard is watched from here on (what it holds now is
+// not captured), the controls follow the table, the grid's wheel is caught by eventFilter and its
+// double-clicks edit, and the tray icon shows.
+void TAdminForm::StartBrowsing()
+{
+    if (auto* Gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        connect(Gui->clipboard(), &QClipboard::dataChanged, LookUps, &TLookUp::WMDrawClipboard,
+                Qt::UniqueConnection);
+    View->Bind();
     EnglishDBGrid->viewport()->installEventFilter(this);
     EnglishDBGrid->verticalScrollBar()->installEventFilter(this);
     TWordGrid::WatchDoubleClicks(EnglishDBGrid, [this] { EnglishDBGridDblClick(); });
     Tray->AddTrayIcon();
-    Notes->UpdateLearnMenuItem();
-    Notes->RestartLearnTimer();
-    Busy = false;
 }
 
 void TAdminForm::FormDestroy()
@@ -336,18 +343,16 @@ void TAdminForm::TableAfterScroll()
 void TAdminForm::TableAfterPost()
 {
     const bool HasEntries = !Store.IsStoreEmpty();
-    Delete->setEnabled(HasEntries);
-    DeleteAll->setEnabled(HasEntries);
-    Redact->setEnabled(HasEntries);
+    for (QAction* Command : {Delete, DeleteAll, Redact})
+        Command->setEnabled(HasEntries);
     UpdateCaption();
 }
 
 void TAdminForm::EnableEntryCommands()
 {
     const bool HasEntries = !Store.IsStoreEmpty();
-    Delete->setEnabled(HasEntries);
-    DeleteAll->setEnabled(HasEntries);
-    Redact->setEnabled(HasEntries);
+    for (QAction* Command : {Delete, DeleteAll, Redact})
+        Command->setEnabled(HasEntries);
     RandomBitBtn->setEnabled(HasEntries);
 }
 

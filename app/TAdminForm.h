@@ -166,6 +166,7 @@ private:
     void FormCreate(const QStringList& Arguments);
     void FormDestroy();
     void DesignForm();
+    void StartBrowsing();
     void ReportError(const QString& Message);
     void CaptureText(const QString& Text);
     // Runs Work; an error it throws is reported in a message box.

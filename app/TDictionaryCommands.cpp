@@ -9,7 +9,6 @@
 #include "app/TEnglishTableModel.h"
 #include "app/TInterchangeCommands.h"
 #include "app/TLearnNotes.h"
-#include "app/TLookUp.h"
 #include "app/TTrayControl.h"
 #include "platform/TRegistry.h"
 #include "settings/TRegInfo.h"
@@ -18,7 +17,6 @@
 #include "widgets/TFileDialog.h"
 #include "widgets/TMessageBox.h"
 
-#include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -26,7 +24,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
-#include <QScrollBar>
 #include <QStandardPaths>
 
 #include <cstring>
@@ -371,13 +368,7 @@ bool TDictionaryCommands::SwitchDictionary(const QString& Path, bool Remember)
         Form.Busy = true;
         if (!Form.TableBound) {
             // The window started without a store: what its creation would have done.
-            if (auto* Gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-                connect(Gui->clipboard(), &QClipboard::dataChanged, Form.LookUps,
-                        &TLookUp::WMDrawClipboard, Qt::UniqueConnection);
-            Form.View->Bind();
-            Form.EnglishDBGrid->viewport()->installEventFilter(&Form);
-            Form.EnglishDBGrid->verticalScrollBar()->installEventFilter(&Form);
-            Form.Tray->AddTrayIcon();
+            Form.StartBrowsing();
         } else {
             Form.GridModel->DataChanged();
             Form.View->ShowCurrent();
