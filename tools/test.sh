@@ -38,19 +38,55 @@ start_xvfb() {
 }
 start_xvfb display || exit 1
 export DISPLAY=$display
-openbox >/dev/null 2>&1 &
-pids+=($!)
-trayer --edge top --align right --widthtype request --height 24 >/dev/null 2>&1 &
-pids+=($!)
-# The window manager and the tray host are up once they own their selections.
-for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' &&
-        xdotool search --class trayer >/dev/null 2>&1 && break
-    sleep 0.1
-done
+
+# The window manager (openbox) and the tray host (trayer) on that server. Started again when one
+# of them is not running (what they print is kept, and shown when one does not come up or ended
+# while the tests ran); up once each owns its part of the screen.
+xlogs=$(mktemp -d)
+wm_pid="" tray_pid=""
+wm_up() {
+    local check
+    [ -n "$wm_pid" ] && kill -0 "$wm_pid" 2>/dev/null || return 1
+    check=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | sed -n 's/.*window id # //p')
+    [ -n "$check" ] && xprop -id "$check" >/dev/null 2>&1
+}
+tray_up() {
+    [ -n "$tray_pid" ] && kill -0 "$tray_pid" 2>/dev/null &&
+        xdotool search --class trayer >/dev/null 2>&1
+}
+start_desktop() {
+    if ! wm_up; then
+        [ -z "$wm_pid" ] || echo "test.sh: the window manager had ended; starting it again" >&2
+        openbox >>"$xlogs/openbox.log" 2>&1 &
+        wm_pid=$!
+        pids+=($!)
+    fi
+    if ! tray_up; then
+        [ -z "$tray_pid" ] || echo "test.sh: the tray host had ended; starting it again" >&2
+        trayer --edge top --align right --widthtype request --height 24 >>"$xlogs/trayer.log" 2>&1 &
+        tray_pid=$!
+        pids+=($!)
+    fi
+    for _ in $(seq 600); do
+        wm_up && tray_up && return 0
+        sleep 0.1
+    done
+    echo "test.sh: the window manager or the tray host did not come up on $DISPLAY:" >&2
+    tail -n 20 "$xlogs"/*.log >&2 || true
+    return 1
+}
 
 status=0
-(cd "$build" && ctest --output-on-failure --timeout 300 -j "$(nproc)") || status=$?
+# The tests in real windows first, one at a time (label "desktop"), with the window manager and
+# the tray host seen running just before; then the tests on Qt's offscreen platform, in parallel.
+start_desktop || status=1
+(cd "$build" && ctest --output-on-failure --timeout 300 -L desktop) || status=$?
+if ! wm_up || ! tray_up; then
+    echo "test.sh: the window manager or the tray host ended while the desktop tests ran:" >&2
+    tail -n 20 "$xlogs"/*.log >&2 || true
+    status=1
+fi
+(cd "$build" && ctest --output-on-failure --timeout 300 -j "$(nproc)" -LE desktop) || status=$?
 
 # Desktop sessions, on an X server of their own without a tray host: a private D-Bus session bus
 # for the StatusNotifierItem tray tests (they register the watcher themselves), then weston with
