@@ -87,6 +87,11 @@ if ! wm_up || ! tray_up; then
     status=1
 fi
 (cd "$build" && ctest --output-on-failure --timeout 300 -j "$(nproc)" -LE desktop) || status=$?
+# Nothing there needs them; said only so that a run that loses them is known for it.
+if ! wm_up || ! tray_up; then
+    echo "test.sh: note: the window manager or the tray host ended during the offscreen tests:" >&2
+    tail -n 20 "$xlogs"/*.log >&2 || true
+fi
 
 # Desktop sessions, on an X server of their own without a tray host: a private D-Bus session bus
 # for the StatusNotifierItem tray tests (they register the watcher themselves), then weston with
