@@ -25,9 +25,11 @@ uint32_t HashBytes(const char* P, size_t Length)
     return static_cast<uint32_t>(Hash >> 32);
 }
 
-uint32_t HashHead(uint64_t Head, size_t Length)
+uint32_t HashHead(uint64_t Head, uint64_t Head2, size_t Length)
 {
     uint64_t Hash = (Head ^ (0x9E3779B97F4A7C15ull + Length)) * 0xFF51AFD7ED558CCDull;
+    Hash ^= Hash >> 32;
+    Hash = (Hash ^ Head2) * 0xFF51AFD7ED558CCDull;
     Hash ^= Hash >> 29;
     Hash *= 0xC4CEB9FE1A85EC53ull;
     return static_cast<uint32_t>(Hash >> 32);
@@ -64,33 +66,28 @@ void TMeaningIndex::Reserve(size_t Entries)
 
 void TMeaningIndex::Add(int32_t ID, const char* Bulgarian, size_t Bytes)
 {
+    FFolded.clear();
+    FWords.clear();
+    TMeaningText::FoldUtf8(Bulgarian, Bytes, FFolded, &FWords);
+    AddFolded(ID, FFolded.data(), FFolded.size(), FWords.data(), FWords.size(), 0);
+}
+
+void TMeaningIndex::AddFolded(int32_t ID, const char* Folded, size_t Bytes,
+                              const TMeaningText::TFoldedWord* Words, size_t Count, uint32_t Origin)
+{
     if (!FIds.empty() && ID <= FIds.back())
         FSorted = false;
     FIds.push_back(ID);
     ++FEntryCount;
     FPendingEntries.push_back(static_cast<uint32_t>(FPendingWords.size()));
-    // Folded after the words waiting to be looked up (see Intern), and split into words there.
-    const size_t Base = FPendingText.size();
-    TMeaningText::FoldUtf8(Bulgarian, Bytes, FPendingText);
-    const char* const Text = FPendingText.data();
-    const size_t Size = FPendingText.size();
-    const size_t First = FPendingWords.size();
-    bool Break = false;
-    for (size_t I = Base; I < Size;) {
-        if (Text[I] == ' ' || Text[I] == '\n') {
-            Break |= Text[I] == '\n' && FPendingWords.size() > First;
-            ++I;
-            continue;
-        }
-        size_t End = I + 1;
-        while (End < Size && Text[End] != ' ' && Text[End] != '\n')
-            ++End;
-        if (Break)
+    // Kept after the words waiting to be looked up (see Intern).
+    const auto Base = static_cast<uint32_t>(FPendingText.size());
+    FPendingText.append(Folded, Bytes);
+    for (size_t I = 0; I < Count; ++I) {
+        if (Words[I].AfterBreak)
             FPendingWords.push_back(0);
-        Break = false;
-        FPending.push_back({static_cast<uint32_t>(I), static_cast<uint32_t>(End - I), 0, 0, 0, 0});
+        FPending.push_back({Base + Words[I].Offset - Origin, Words[I].Length, 0, 0, 0, 0, 0});
         FPendingWords.push_back(static_cast<uint32_t>(FPending.size()));
-        I = End;
     }
     if (FPending.size() >= 256)
         Intern();
@@ -122,9 +119,14 @@ void TMeaningIndex::Intern()
     const size_t Mask = FSlots.size() - 1;
     for (TPending& Word : FPending) {
         const char* Text = FPendingText.data() + Word.Offset;
+        // The first sixteen bytes are kept in the slot: most words are no longer, and are told
+        // apart there without reading the words' text.
+        Word.Head = Word.Head2 = 0;
         std::memcpy(&Word.Head, Text, std::min<size_t>(Word.Length, 8));
-        const uint32_t Hash =
-            Word.Length <= 8 ? HashHead(Word.Head, Word.Length) : HashBytes(Text, Word.Length);
+        if (Word.Length > 8)
+            std::memcpy(&Word.Head2, Text + 8, std::min<size_t>(Word.Length - 8, 8));
+        const uint32_t Hash = Word.Length <= 16 ? HashHead(Word.Head, Word.Head2, Word.Length)
+                                                : HashBytes(Text, Word.Length);
         Word.Tag = Hash << 8 | std::min<uint32_t>(Word.Length, 255);
         __builtin_prefetch(&FSlots[(Word.Tag >> 8) & Mask]);
     }
@@ -134,7 +136,7 @@ void TMeaningIndex::Intern()
         for (size_t At = (Word.Tag >> 8) & Mask;; At = (At + 1) & Mask) {
             TSlot& Slot = FSlots[At];
             if (!Slot.Number) {
-                Slot = {Word.Head, Word.Tag, ++FWordCount, ~uint32_t(0), 0};
+                Slot = {Word.Head, Word.Head2, Word.Tag, ++FWordCount, ~uint32_t(0), 0};
                 if (FWordStart.empty())
                     FWordStart.push_back(0);
                 FWordText.append(Text, Length);
@@ -143,12 +145,12 @@ void TMeaningIndex::Intern()
                 Word.Slot = static_cast<uint32_t>(At);
                 break;
             }
-            if (Slot.Tag != Word.Tag || Slot.Head != Word.Head)
+            if (Slot.Tag != Word.Tag || Slot.Head != Word.Head || Slot.Head2 != Word.Head2)
                 continue;
-            if (Length > 8) {
+            if (Length > 16) {
                 const uint32_t Begin = FWordStart[Slot.Number - 1];
                 if (FWordStart[Slot.Number] - Begin != Length ||
-                    std::memcmp(FWordText.data() + Begin + 8, Text + 8, Length - 8) != 0)
+                    std::memcmp(FWordText.data() + Begin + 16, Text + 16, Length - 16) != 0)
                     continue;
             }
             Word.Number = Slot.Number;

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "search/TMeaningText.h"
+
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -33,6 +35,10 @@ public:
     void Reserve(size_t Entries);
     // Adds one entry from its UTF-8 text as stored; called for every entry before Finish.
     void Add(int32_t ID, const char* Bulgarian, size_t Bytes);
+    // The same for a text folded already by TMeaningText::FoldUtf8: its Bytes at Folded, and its
+    // Count words, whose offsets count from Origin.
+    void AddFolded(int32_t ID, const char* Folded, size_t Bytes,
+                   const TMeaningText::TFoldedWord* Words, size_t Count, uint32_t Origin);
     // Orders the words and lays out their lists; Stop, when set, ends the work early (the index is
     // then unusable).
     void Finish(const std::atomic<bool>* Stop = nullptr);
@@ -81,6 +87,7 @@ private:
     struct TSlot
     {
         uint64_t Head = 0;      // the word's first eight bytes
+        uint64_t Head2 = 0;     // and the eight after them (zero past its end)
         uint32_t Tag = 0;       // the hash's low 24 bits (where the slot is), then the length
         uint32_t Number = 0;    // the word's number + 1; 0 where the slot is free
         uint32_t Last = 0;      // the last entry (as added) that holds it
@@ -95,9 +102,12 @@ private:
         uint32_t Number; // + 1, once looked up
         uint32_t Slot;   // where it is in FSlots
         uint64_t Head;
+        uint64_t Head2;
     };
     std::vector<TPending> FPending;
     std::string FPendingText;              // their entries folded
+    std::string FFolded;                   // the entry being added, folded
+    std::vector<TMeaningText::TFoldedWord> FWords; // and its words
     std::vector<uint32_t> FPendingWords;   // the entries' words: FPending index + 1, 0 a break
     std::vector<uint32_t> FPendingEntries; // where each entry's words begin in FPendingWords
 };

@@ -11,7 +11,8 @@
 #include <memory>
 
 // Builds meaning indexes on a thread of its own from a connection of its own, opened read-only on
-// the data file: the window never waits for it, and nothing is written to the file. Each build
+// the data file: the window never waits for it, and nothing is written to the file. (A second
+// thread reads and folds the rows while the first indexes them.) Each build
 // reads the whole table in one statement (in the write-ahead-log mode of the program's files a
 // reader never holds up another program's writes).
 //

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -162,41 +163,41 @@ struct TRawOut
     size_t size() const { return static_cast<size_t>(At - Start); }
 };
 
-} // namespace
-
-namespace TMeaningText {
-
-QByteArray Fold(QStringView Text, std::vector<int>* Origins)
+// The same, noting the words as they are written.
+struct TWordsOut : TRawOut
 {
-    QByteArray Out;
-    Out.reserve(Text.size());
-    if (Origins)
-        Origins->clear();
-    const qsizetype Size = Text.size();
-    qsizetype I = 0;
-    FoldCharacters(
-        [&](char32_t& C, int& At) {
-            if (I >= Size)
-                return false;
-            At = static_cast<int>(I);
-            C = Text.at(I).unicode();
-            ++I;
-            if (QChar::isHighSurrogate(C) && I < Size && Text.at(I).isLowSurrogate())
-                C = QChar::surrogateToUcs4(static_cast<char16_t>(C), Text.at(I++).unicode());
-            return true;
-        },
-        Out, Origins);
-    return Out;
-}
+    char* Base;
+    std::vector<TMeaningText::TFoldedWord>& Words;
+    char* WordAt = nullptr;
+    bool Break = false;     // a line break since the last word
+    bool WordBreak = false; // the word being written comes after a line break
+    bool AnyWord = false;
+    void append(char C)
+    {
+        if (C == ' ' || C == '\n') {
+            EndWord();
+            Break |= C == '\n' && AnyWord;
+        } else if (!WordAt) {
+            WordAt = At;
+            WordBreak = std::exchange(Break, false);
+        }
+        *At++ = C;
+    }
+    void EndWord()
+    {
+        if (!WordAt)
+            return;
+        Words.push_back(
+            {static_cast<uint32_t>(WordAt - Base), static_cast<uint32_t>(At - WordAt), WordBreak});
+        WordAt = nullptr;
+        AnyWord = true;
+    }
+};
 
-void FoldUtf8(const char* Text, size_t Bytes, std::string& Out)
+template <typename TOut> void FoldUtf8Into(const char* Text, size_t Bytes, TOut& Sink)
 {
-    // A character of one to four bytes folds to at most four, a separator before it to one.
-    const size_t Base = Out.size();
-    Out.resize(Base + 2 * Bytes + 1);
     const auto* P = reinterpret_cast<const unsigned char*>(Text);
     const unsigned char* const End = P + Bytes;
-    TRawOut Sink{Out.data() + Base, Out.data() + Base};
     FoldCharacters(
         [&](char32_t& C, int&) {
             if (P == End)
@@ -224,7 +225,53 @@ void FoldUtf8(const char* Text, size_t Bytes, std::string& Out)
             return true;
         },
         Sink, nullptr);
-    Out.resize(Base + Sink.size());
+}
+
+} // namespace
+
+namespace TMeaningText {
+
+QByteArray Fold(QStringView Text, std::vector<int>* Origins)
+{
+    QByteArray Out;
+    Out.reserve(Text.size());
+    if (Origins)
+        Origins->clear();
+    const qsizetype Size = Text.size();
+    qsizetype I = 0;
+    FoldCharacters(
+        [&](char32_t& C, int& At) {
+            if (I >= Size)
+                return false;
+            At = static_cast<int>(I);
+            C = Text.at(I).unicode();
+            ++I;
+            if (QChar::isHighSurrogate(C) && I < Size && Text.at(I).isLowSurrogate())
+                C = QChar::surrogateToUcs4(static_cast<char16_t>(C), Text.at(I++).unicode());
+            return true;
+        },
+        Out, Origins);
+    return Out;
+}
+
+void FoldUtf8(const char* Text, size_t Bytes, std::string& Out, std::vector<TFoldedWord>* Words)
+{
+    // A character of one to four bytes folds to at most four, a separator before it to one.
+    const size_t Base = Out.size();
+    Out.resize(Base + 2 * Bytes + 1);
+    char* const Begin = Out.data() + Base;
+    size_t Size = 0;
+    if (Words) {
+        TWordsOut Sink{{Begin, Begin}, Out.data(), *Words};
+        FoldUtf8Into(Text, Bytes, Sink);
+        Sink.EndWord();
+        Size = Sink.size();
+    } else {
+        TRawOut Sink{Begin, Begin};
+        FoldUtf8Into(Text, Bytes, Sink);
+        Size = Sink.size();
+    }
+    Out.resize(Base + Size);
 }
 
 QByteArray FoldQuery(QStringView Text)

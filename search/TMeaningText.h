@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,10 +27,21 @@ namespace TMeaningText {
 // position in Text of the character it came from (separators: of the character that caused them).
 QByteArray Fold(QStringView Text, std::vector<int>* Origins = nullptr);
 
+// A word of a folded text: where it is, and whether a line break of the text comes between it
+// and the word before it.
+struct TFoldedWord
+{
+    uint32_t Offset;
+    uint32_t Length;
+    bool AfterBreak;
+};
+
 // The same for UTF-8 text as the engine stores it, appended to Out. Malformed
 // bytes are read as the engine reads them when it hands the text over in UTF-16, so both forms of
-// one stored text fold alike.
-void FoldUtf8(const char* Text, size_t Bytes, std::string& Out);
+// one stored text fold alike. Words, when given, gets the words of the text as they are folded
+// (their offsets in Out).
+void FoldUtf8(const char* Text, size_t Bytes, std::string& Out,
+              std::vector<TFoldedWord>* Words = nullptr);
 
 // The folded form of a typed search text: folded as above, with separators at either end dropped.
 QByteArray FoldQuery(QStringView Text);

@@ -6,8 +6,14 @@
 
 #include "search/TMeaningIndexer.h"
 #include "search/TMeaningSearch.h"
+#include "search/TMeaningText.h"
+
+#include <QFile>
 
 #include <QSignalSpy>
+
+#include <algorithm>
+#include <stdexcept>
 
 namespace {
 
@@ -180,6 +186,80 @@ TEST_F(MeaningSearchTest, AnotherProgramsChangeIsFoundAfterTheRebuild)
     EXPECT_EQ(Found("вила"), (TWords{"villa"}));
     EXPECT_EQ(Found("хиж"), (TWords{"cottage"}));
     EXPECT_EQ(Found("лятна"), (TWords{"villa"}));
+}
+
+// A file of its own with Rows rows whose meanings are "дума" and a word spelled from the row's
+// number in four digits (one letter a digit: no such word begins another), made by raw SQL.
+QString NumberedMeanings(const QTemporaryDir& Dir, int Rows)
+{
+    const QString File = Dir.filePath("numbered.db");
+    {
+        QFile Empty(File); // made here: the raw connection opens an existing file only
+        EXPECT_TRUE(Empty.open(QIODevice::WriteOnly));
+    }
+    RawExec(
+        File,
+        "CREATE TABLE English (ID INTEGER PRIMARY KEY, BULG TEXT);"
+        "WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N WHERE I < " +
+            std::to_string(Rows) +
+            ") INSERT INTO English SELECT I, 'дума ' || replace(replace(replace("
+            "replace(replace(replace(replace(replace(replace(replace(printf('%04d', I), '0', 'а'), "
+            "'1', 'б'), '2', 'в'), '3', 'г'), '4', 'д'), '5', 'е'), '6', 'ж'), '7', "
+            "'з'), '8', 'и'), '9', 'к') || ' ' || hex(randomblob(100)) FROM N;");
+    return File;
+}
+
+std::string Spelled(int Number)
+{
+    const char* const Letters[] = {"а", "б", "в", "г", "д", "е", "ж", "з", "и", "к"};
+    std::string Word;
+    for (const char Digit : QByteArray::number(Number).rightJustified(4, '0'))
+        Word += Letters[Digit - '0'];
+    return Word;
+}
+
+// The rows come from the engine in batches on another thread: every row is indexed once, those at
+// the batches' edges too, in the table's order.
+TEST_F(MeaningSearchTest, EveryRowIsIndexedOnceWhateverTheBatch)
+{
+    const int Rows = 5000;
+    const auto Index = TMeaningIndexer::Read(NumberedMeanings(Dir, Rows), "English", "ID");
+    EXPECT_EQ(Index->EntryCount(), Rows);
+    std::vector<int> All;
+    Index->ForEachMatch(TMeaningText::FoldQuery(u"дума"), [&](int Entry) { All.push_back(Entry); });
+    std::sort(All.begin(), All.end());
+    All.erase(std::unique(All.begin(), All.end()), All.end());
+    EXPECT_EQ(All.size(), static_cast<size_t>(Rows));
+    for (const int ID : {1, 2047, 2048, 2049, 4096, 4097, 5000}) {
+        std::vector<int> Found;
+        Index->ForEachMatch(TMeaningText::FoldQuery(QString::fromStdString("дума " + Spelled(ID))),
+                            [&](int Entry) { Found.push_back(Entry); });
+        EXPECT_EQ(Found, std::vector<int>{Index->EntryOfId(ID)}) << ID;
+    }
+}
+
+// A file damaged in the middle of the table: the read ends with the engine's message, no index.
+TEST_F(MeaningSearchTest, ADamagedTableEndsTheReadWithItsMessage)
+{
+    const QString File = NumberedMeanings(Dir, 20000);
+    {
+        QFile Damaged(File);
+        ASSERT_TRUE(Damaged.open(QIODevice::ReadWrite));
+        const qint64 Pages = Damaged.size() / 4096;
+        ASSERT_GT(Pages, 100);
+        // The first byte of each page in the middle third says what kind of page it is.
+        for (qint64 Page = Pages / 3; Page < 2 * Pages / 3; ++Page) {
+            Damaged.seek(Page * 4096);
+            Damaged.write("\x07", 1);
+        }
+    }
+    try {
+        TMeaningIndexer::Read(File, "English", "ID");
+        ADD_FAILURE() << "read without an error";
+    } catch (const std::runtime_error& Error) {
+        EXPECT_TRUE(std::string(Error.what()).find("malformed") != std::string::npos)
+            << Error.what();
+    }
 }
 
 TEST_F(MeaningSearchTest, AFileThatCannotBeReadIsReported)
