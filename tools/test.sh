@@ -57,7 +57,7 @@ tray_up() {
 start_desktop() {
     if ! wm_up; then
         [ -z "$wm_pid" ] || echo "test.sh: the window manager had ended; starting it again" >&2
-        openbox >>"$xlogs/openbox.log" 2>&1 &
+        openbox --sm-disable >>"$xlogs/openbox.log" 2>&1 &
         wm_pid=$!
         pids+=($!)
     fi
