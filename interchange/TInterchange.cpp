@@ -5,6 +5,7 @@
 #include "interchange/TExportTarget.h"
 #include "interchange/TKvtmlDocument.h"
 #include "interchange/TSpreadsheet.h"
+#include "interchange/TTextDecoding.h"
 #include "interchange/TKvtmlExtras.h"
 #include "store/EVexloDatabaseError.h"
 #include "store/TDataFileTool.h"
@@ -644,7 +645,7 @@ std::vector<TEnBgRecord> ReadEntries(TVexloConnection& Connection)
             Raw.Raise();
         const QByteArrayView Bytes(static_cast<const char*>(sqlite3_column_blob(*Raw, Column)),
                                    sqlite3_column_bytes(*Raw, Column));
-        const bool Bad = TDelimitedText::FirstBadUtf8(Bytes) >= 0;
+        const bool Bad = TTextDecoding::FirstBadUtf8(Bytes) >= 0;
         Text = QString::fromUtf8(Bytes);
         const QString English = QString::fromUtf8(
             static_cast<const char*>(sqlite3_column_blob(*Raw, 0)), sqlite3_column_bytes(*Raw, 0));
