@@ -1,6 +1,7 @@
 #pragma once
 
 #include "interchange/TInterchangeTypes.h"
+#include "interchange/TTextDecoding.h"
 #include "store/TEnBgRecord.h"
 
 #include <QByteArray>
@@ -18,14 +19,9 @@
 // columns in any order. Without a header the columns are English, Transcription, Bulgarian, Level.
 namespace TDelimitedText {
 
-// Turns file bytes into text. Throws EVexloDatabaseError when the bytes are not UTF-8 (nor
-// well-formed UTF-16 with a byte-order mark), naming the first bad line; UTF-32 text gets one
-// message saying so.
-QString DecodeText(const QByteArray& Bytes);
-
-// The offset of the first byte of Bytes (from From on) that does not belong to well-formed UTF-8,
-// or -1.
-qsizetype FirstBadUtf8(QByteArrayView Bytes, qsizetype From = 0);
+// The file's bytes are decoded as TTextDecoding does.
+using TTextDecoding::DecodeText;
+using TTextDecoding::FirstBadUtf8;
 
 // One record of a delimited file: its fields and the line where it starts.
 struct TRecord
@@ -60,11 +56,6 @@ TSourceData Read(QByteArray Bytes, bool UndoFormulaGuard = false);
 // English, Transcription, Bulgarian, Level. Throws EInterchangeQuestion when the encoding or three
 // columns leave a doubt.
 TSourceData Read(QByteArray Bytes, const TReadOptions& Options);
-
-// Reads the rows of a table (a spreadsheet's cells, a record for each row): the columns as the user
-// named them in Options, or as a header row in the first record names them, or by their number as
-// Read takes them. Blank records (one empty field) are left out.
-TSourceData ReadTable(std::vector<TRecord> Records, const TReadOptions& Options);
 
 // Writes entries in the form flashcard programs import: UTF-8, tab-separated, the header lines
 // "#separator:tab", "#html:false" and "#columns:English<TAB>Transcription<TAB>Bulgarian<TAB>Level",

@@ -1,16 +1,18 @@
 #include "interchange/TInterchange.h"
 
+#include "interchange/TAccessColumns.h"
 #include "interchange/TAccessFile.h"
 #include "interchange/TDelimitedText.h"
 #include "interchange/TExportTarget.h"
+#include "interchange/TImportRules.h"
 #include "interchange/TKvtmlDocument.h"
 #include "interchange/TSpreadsheet.h"
+#include "interchange/TTextDecoding.h"
 #include "interchange/TKvtmlExtras.h"
 #include "store/EVexloDatabaseError.h"
 #include "store/TDataFileTool.h"
 #include "store/TScreenSaverDataModule.h"
 #include "store/TVexloConnection.h"
-#include "store/TextCodec.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -28,57 +30,9 @@ namespace TInterchange {
 
 namespace {
 
-constexpr int EnglishWidth = 30;
-constexpr int BulgarianWidth = 255;
-constexpr int TranscriptionWidth = 30;
-
-// Any line break (CR LF, LF, CR) as CR LF, the form the dictionary keeps.
-QString WithCrLf(const QString& Text)
-{
-    const qsizetype Lfs = Text.count(u'\n');
-    const qsizetype Crs = Text.count(u'\r');
-    if (Crs == 0) {
-        if (Lfs == 0)
-            return Text;
-        QString Result = Text;
-        return Result.replace(u'\n', QLatin1StringView("\r\n"));
-    }
-    if (Crs == Lfs && Text.count(QLatin1StringView("\r\n")) == Crs)
-        return Text; // CR LF already
-    QString Result;
-    Result.reserve(Text.size() + 8);
-    for (qsizetype I = 0; I < Text.size(); ++I) {
-        const QChar C = Text[I];
-        if (C == u'\r') {
-            Result += QLatin1StringView("\r\n");
-            if (I + 1 < Text.size() && Text[I + 1] == u'\n')
-                ++I;
-        } else if (C == u'\n') {
-            Result += QLatin1StringView("\r\n");
-        } else {
-            Result += C;
-        }
-    }
-    return Result;
-}
-
 // The largest text or KDE vocabulary file an import reads: far more than any vocabulary needs, and
 // little enough that reading it fits in memory.
 constexpr qint64 MaxFileSize = qint64(256) << 20;
-
-// A control character other than tab and the line breaks.
-bool HasControl(const QString& Text)
-{
-    for (const QChar C : Text) {
-        const char16_t U = C.unicode();
-        if (U >= 0x20 && (U < 0x7F || U > 0x9F)) // C0, DEL and C1 are controls
-            continue;
-        if (U == u'\r' || U == u'\n' || U == u'\t')
-            continue;
-        return true;
-    }
-    return false;
-}
 
 // Duplicates are found by a hash of the English word and the Bulgarian text; a hash seen before
 // is then checked against the rows themselves, so only exact duplicates count.
@@ -90,22 +44,6 @@ uint64_t DuplicateHash(QStringView English, QStringView Bulgarian, QStringView T
                        qHash(Transcription, size_t(0x9E3779B97F4A7C15)) ^
                        (uint64_t(Level) * 0xBF58476D1CE4E5B9ull);
     return A ^ (B * 0x9E3779B97F4A7C15ull + (A << 6) + (A >> 2));
-}
-
-// A row without any text: an empty grid row of a flashcard program.
-bool IsEmptyRow(const TSourceRow& Row)
-{
-    return Row.Problem.isEmpty() && Row.English.trimmed().isEmpty() &&
-           Row.Transcription.trimmed().isEmpty() && Row.Bulgarian.trimmed().isEmpty() &&
-           Row.Level.trimmed().isEmpty();
-}
-
-bool HasNonAscii(const QString& Text)
-{
-    for (const QChar C : Text)
-        if (C.unicode() >= 0x80)
-            return true;
-    return false;
 }
 
 class TStatement
@@ -177,7 +115,7 @@ void RefuseUnwritable(const std::vector<TEnBgRecord>& Entries, TInterchangeForma
                                         "cannot carry; nothing was written. Correct the entry and "
                                         "export again.")
                         .arg(N + 1)
-                        .arg(Entry.EnglishWord.left(EnglishWidth))
+                        .arg(Entry.EnglishWord.left(TImportRules::EnglishWidth))
                         .arg((*Text)[At].unicode(), 4, 16, QChar(u'0'))
                         .arg(Format == TInterchangeFormat::Kvtml
                                  ? QCoreApplication::translate("TInterchange", "KDE vocabulary")
@@ -272,183 +210,6 @@ TSourceData ReadFile(const QString& Path, TInterchangeFormat Format, const TRead
     }
 }
 
-std::optional<TColumnMap> EnglishTableMap(const TAccessFile& File)
-{
-    for (const QString& Table : File.TableNames()) {
-        if (Table.compare(QLatin1String("English"), Qt::CaseInsensitive) != 0)
-            continue;
-        TColumnMap Map;
-        Map.Table = Table;
-        for (const TAccessFile::TColumn& Column : File.Columns(Table)) {
-            const QString Name = Column.Name.toUpper();
-            if (Name == "ENAME")
-                Map.English = Column.Name;
-            else if (Name == "TRANS")
-                Map.Transcription = Column.Name;
-            else if (Name == "BULG")
-                Map.Bulgarian = Column.Name;
-            else if (Name == "LEVEL")
-                Map.Level = Column.Name;
-        }
-        if (!Map.English.isEmpty())
-            return Map;
-    }
-    return std::nullopt;
-}
-
-TColumnMap GuessColumnMap(const TAccessFile& File, const QString& Table)
-{
-    TColumnMap Map;
-    Map.Table = Table;
-    static const QStringList EnglishNames{"ename", "english", "word", "term", "front"};
-    static const QStringList TranscriptionNames{"trans", "transcription", "pronunciation",
-                                                "phonetic", "ipa"};
-    static const QStringList BulgarianNames{"bulg",        "bulgarian", "meaning",
-                                            "translation", "back",      "definition"};
-    static const QStringList LevelNames{"level", "grade"};
-    for (const TAccessFile::TColumn& Column : File.Columns(Table)) {
-        if (!Column.Readable)
-            continue;
-        const QString Name = Column.Name.trimmed().toLower();
-        if (Map.English.isEmpty() && EnglishNames.contains(Name))
-            Map.English = Column.Name;
-        else if (Map.Transcription.isEmpty() && TranscriptionNames.contains(Name))
-            Map.Transcription = Column.Name;
-        else if (Map.Bulgarian.isEmpty() && BulgarianNames.contains(Name))
-            Map.Bulgarian = Column.Name;
-        else if (Map.Level.isEmpty() && LevelNames.contains(Name))
-            Map.Level = Column.Name;
-    }
-    return Map;
-}
-
-TSourceData ReadAccess(const TAccessFile& File, const TColumnMap& Map)
-{
-    if (Map.English.isEmpty())
-        throw EVexloDatabaseError(QCoreApplication::translate(
-            "TInterchange", "Choose the column that holds the English word."));
-    const std::vector<TAccessFile::TColumn> Columns = File.Columns(Map.Table);
-    auto IndexOf = [&](const QString& Name) {
-        if (Name.isEmpty())
-            return -1;
-        for (size_t I = 0; I < Columns.size(); ++I)
-            if (Columns[I].Name == Name) {
-                if (!Columns[I].Readable)
-                    break;
-                return static_cast<int>(I);
-            }
-        throw EVexloDatabaseError(
-            QCoreApplication::translate("TInterchange",
-                                        "The table %1 has no column %2 that holds text or numbers.")
-                .arg(Map.Table, Name));
-    };
-    const int English = IndexOf(Map.English);
-    const int Transcription = IndexOf(Map.Transcription);
-    const int Bulgarian = IndexOf(Map.Bulgarian);
-    const int Level = IndexOf(Map.Level);
-    int Id = -1;
-    for (size_t I = 0; I < Columns.size(); ++I)
-        if (Columns[I].Name.compare(QLatin1String("ID"), Qt::CaseInsensitive) == 0 &&
-            Columns[I].Readable)
-            Id = static_cast<int>(I);
-
-    TSourceData Data;
-    Data.LineWord = QStringLiteral("row");
-    std::vector<std::pair<qint64, int>> Order; // (ID, index) for tables numbered by ID
-    File.ReadRows(Map.Table, [&](int RowNumber, const QStringList& Values) {
-        TSourceRow Row;
-        Row.Line = RowNumber;
-        auto Take = [&](int At) { return At >= 0 ? Values[At] : QString(); };
-        Row.English = Take(English);
-        Row.Transcription = Take(Transcription);
-        Row.Bulgarian = Take(Bulgarian);
-        Row.Level = Take(Level);
-        if (Id >= 0) {
-            bool Ok = false;
-            const qint64 Number = Values[Id].trimmed().toLongLong(&Ok);
-            Order.emplace_back(Ok ? Number : std::numeric_limits<qint64>::max(),
-                               static_cast<int>(Data.Rows.size()));
-        }
-        Data.Rows.push_back(std::move(Row));
-        return true;
-    });
-    if (Id >= 0) {
-        std::stable_sort(Order.begin(), Order.end(),
-                         [](const auto& A, const auto& B) { return A.first < B.first; });
-        std::vector<TSourceRow> Sorted;
-        Sorted.reserve(Data.Rows.size());
-        for (const auto& [Number, Index] : Order)
-            Sorted.push_back(std::move(Data.Rows[Index]));
-        Data.Rows = std::move(Sorted);
-    }
-    return Data;
-}
-
-bool CheckRow(const TSourceRow& Row, TEnBgRecord& Entry, QString& Reason)
-{
-    if (!Row.Problem.isEmpty()) {
-        Reason = Row.Problem;
-        return false;
-    }
-    if (Row.English.trimmed().isEmpty()) {
-        Reason = QCoreApplication::translate("TInterchange", "the English word is empty");
-        return false;
-    }
-    // The English word is kept as the 8-bit form holds it (ASCII always survives that).
-    Entry.EnglishWord =
-        HasNonAscii(Row.English) ? TextCodec::ThroughNarrow(Row.English) : Row.English;
-    Entry.Transcription = Row.Transcription;
-    Entry.BulgarianText = WithCrLf(Row.Bulgarian);
-    // Tabs and line breaks are kept in every part: other programs store them, and a file this
-    // program wrote from such a dictionary must come back as it was.
-    if (HasControl(Entry.EnglishWord)) {
-        Reason = QCoreApplication::translate("TInterchange",
-                                             "the English word holds a control character");
-        return false;
-    }
-    if (HasControl(Entry.Transcription)) {
-        Reason = QCoreApplication::translate("TInterchange",
-                                             "the transcription holds a control character");
-        return false;
-    }
-    if (HasControl(Entry.BulgarianText)) {
-        Reason = QCoreApplication::translate("TInterchange",
-                                             "the Bulgarian text holds a control character");
-        return false;
-    }
-    if (Entry.EnglishWord.size() > EnglishWidth) {
-        Reason = QCoreApplication::translate("TInterchange",
-                                             "the English word is longer than %1 characters")
-                     .arg(EnglishWidth);
-        return false;
-    }
-    if (Entry.Transcription.size() > TranscriptionWidth) {
-        Reason = QCoreApplication::translate("TInterchange",
-                                             "the transcription is longer than %1 characters")
-                     .arg(TranscriptionWidth);
-        return false;
-    }
-    if (Entry.BulgarianText.size() > BulgarianWidth) {
-        Reason = QCoreApplication::translate("TInterchange",
-                                             "the Bulgarian text is longer than %1 characters")
-                     .arg(BulgarianWidth);
-        return false;
-    }
-    const QString Level = Row.Level.trimmed();
-    Entry.WordLevel = 0;
-    if (!Level.isEmpty()) {
-        bool Ok = false;
-        const int Value = Level.toInt(&Ok);
-        if (!Ok || Value < 0 || Value > 9) {
-            Reason = QCoreApplication::translate("TInterchange",
-                                                 "the level is not a number from 0 to 9");
-            return false;
-        }
-        Entry.WordLevel = Value;
-    }
-    return true;
-}
-
 QString TImportSummary::OneLine() const
 {
     QString Text =
@@ -520,7 +281,8 @@ TImportSummary Import(TVexloConnection& Connection, const TSourceData& Data,
             TStatement Rows(Db, "SELECT ENAME, BULG, TRANS, CAST(LEVEL AS INTEGER) FROM English");
             int Rc;
             while ((Rc = sqlite3_step(*Rows)) == SQLITE_ROW)
-                Seen.insert(DuplicateHash(ColumnText(*Rows, 0), WithCrLf(ColumnText(*Rows, 1)),
+                Seen.insert(DuplicateHash(ColumnText(*Rows, 0),
+                                          TImportRules::WithCrLf(ColumnText(*Rows, 1)),
                                           ColumnText(*Rows, 2), sqlite3_column_int(*Rows, 3)));
             if (Rc != SQLITE_DONE)
                 Rows.Raise();
@@ -535,7 +297,7 @@ TImportSummary Import(TVexloConnection& Connection, const TSourceData& Data,
             int Rc;
             while (!Found && (Rc = sqlite3_step(*SameWord)) == SQLITE_ROW)
                 Found = ColumnText(*SameWord, 0) == Entry.EnglishWord &&
-                        WithCrLf(ColumnText(*SameWord, 1)) == Entry.BulgarianText &&
+                        TImportRules::WithCrLf(ColumnText(*SameWord, 1)) == Entry.BulgarianText &&
                         ColumnText(*SameWord, 2) == Entry.Transcription &&
                         sqlite3_column_int(*SameWord, 3) == Entry.WordLevel;
             sqlite3_reset(*SameWord);
@@ -552,11 +314,11 @@ TImportSummary Import(TVexloConnection& Connection, const TSourceData& Data,
                 break;
             }
             const TSourceRow& Row = Data.Rows[static_cast<size_t>(I)];
-            if (IsEmptyRow(Row)) {
+            if (TImportRules::IsEmptyRow(Row)) {
                 ++Summary.EmptyRows;
                 continue;
             }
-            if (!CheckRow(Row, Entry, Reason)) {
+            if (!TImportRules::CheckRow(Row, Entry, Reason)) {
                 Summary.Skipped.push_back({Row.Line, Reason});
                 continue;
             }
@@ -644,7 +406,7 @@ std::vector<TEnBgRecord> ReadEntries(TVexloConnection& Connection)
             Raw.Raise();
         const QByteArrayView Bytes(static_cast<const char*>(sqlite3_column_blob(*Raw, Column)),
                                    sqlite3_column_bytes(*Raw, Column));
-        const bool Bad = TDelimitedText::FirstBadUtf8(Bytes) >= 0;
+        const bool Bad = TTextDecoding::FirstBadUtf8(Bytes) >= 0;
         Text = QString::fromUtf8(Bytes);
         const QString English = QString::fromUtf8(
             static_cast<const char*>(sqlite3_column_blob(*Raw, 0)), sqlite3_column_bytes(*Raw, 0));

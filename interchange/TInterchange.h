@@ -1,5 +1,7 @@
 #pragma once
 
+#include "interchange/TAccessColumns.h"
+#include "interchange/TImportRules.h"
 #include "interchange/TInterchangeTypes.h"
 #include "interchange/TKvtmlExtras.h"
 #include "store/TEnBgRecord.h"
@@ -24,7 +26,8 @@ class TVexloConnection;
 // text, transcription and level, in the dictionary or earlier in the file) are counted and left
 // out, rows that cannot be stored are listed with their line or row number and the reason, the
 // rest get the numbers after the greatest one (so that the numbers stay 1..N), and nothing is kept
-// unless the caller confirms at the end. Texts read from files are only ever stored as texts.
+// unless the caller confirms at the end. Texts read from files are only ever stored as texts. What
+// makes a row fit to be stored is in TImportRules.
 namespace TInterchange {
 
 // The format a file name stands for: .tsv .tab .txt, .csv, .kvtml, .mdb .accdb, .ods, .xlsx.
@@ -38,23 +41,14 @@ QString FormatName(TInterchangeFormat Format);
 TSourceData ReadFile(const QString& Path, TInterchangeFormat Format,
                      const TReadOptions& Options = {});
 
-// Which columns of an Access table hold the entry's parts (names as the table spells them; empty
-// for none). English is required.
-struct TColumnMap
-{
-    QString Table;
-    QString English;
-    QString Transcription;
-    QString Bulgarian;
-    QString Level;
-};
-// The map of a dictionary's own table English (ENAME, TRANS, BULG, LEVEL), when File has one.
-std::optional<TColumnMap> EnglishTableMap(const TAccessFile& File);
-// A first guess for any table: columns named like the parts (English, Word, Transcription, ...).
-TColumnMap GuessColumnMap(const TAccessFile& File, const QString& Table);
-// Reads the mapped columns of a table; rows of a table with an ID column come in ID order. Throws
-// EVexloDatabaseError for a table or column that is not there.
-TSourceData ReadAccess(const TAccessFile& File, const TColumnMap& Map);
+// The columns of an Access table that hold the entry's parts, and the rows read from them.
+using TAccessColumns::EnglishTableMap;
+using TAccessColumns::GuessColumnMap;
+using TAccessColumns::ReadAccess;
+using TAccessColumns::TColumnMap;
+
+// Checks one row and turns it into an entry (see TImportRules).
+using TImportRules::CheckRow;
 
 struct TSkippedRow
 {
@@ -87,9 +81,6 @@ using TProgress = std::function<bool(qsizetype Done, qsizetype Total)>;
 // Called with the summary before the transaction ends; true keeps the rows. Not called when there
 // is nothing to add.
 using TConfirm = std::function<bool(const TImportSummary& Summary)>;
-
-// Checks one row and turns it into an entry; returns false with Reason when it cannot be stored.
-bool CheckRow(const TSourceRow& Row, TEnBgRecord& Entry, QString& Reason);
 
 // Imports Data into the dictionary open on Connection. Throws EVexloDatabaseError on a database
 // error, after rolling everything back.

@@ -1,6 +1,7 @@
 #include "interchange/TSpreadsheet.h"
 
 #include "interchange/TSpreadsheetParts.h"
+#include "interchange/TTableRows.h"
 #include "store/EVexloDatabaseError.h"
 
 #include <QCoreApplication>
@@ -265,7 +266,7 @@ std::vector<TDelimitedText::TRecord> ReadCells(const QByteArray& Bytes, TInterch
 
 TSourceData Read(const QByteArray& Bytes, TInterchangeFormat Format, const TReadOptions& Options)
 {
-    TSourceData Data = TDelimitedText::ReadTable(ReadCells(Bytes, Format), Options);
+    TSourceData Data = TTableRows::ReadTable(ReadCells(Bytes, Format), Options);
     Data.LineWord = QStringLiteral("row");
     return Data;
 }
