@@ -29,6 +29,12 @@ void TPageLayout::SetPage(const TPageBlocks& Blocks, int ViewWidth)
 
 void TPageLayout::Extend(const TPageBlocks& Blocks)
 {
+    // The block that ended the page no longer does: the page's margin below it goes.
+    const size_t Last = size_t(FBlocks.Count()) - 1;
+    if (Blocks.Count() > FBlocks.Count() && FBlocks.Count() > 0 && FMeasured[Last]) {
+        FHeights[Last] = qMax(1, FHeights[Last] - Margin);
+        FMeasuredSum -= Margin;
+    }
     FBlocks = Blocks;
     const size_t N = size_t(FBlocks.Count());
     FHeights.resize(N, FEstimate);
