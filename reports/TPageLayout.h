@@ -96,8 +96,8 @@ private:
     {
         std::unique_ptr<QTextDocument> Document;
         quint64 Used = 0;
-        int Top = 0;      // space above the document inside the block's height
-        QPixmap Picture;  // the document painted ahead of need, without a selection
+        int Top = 0;     // space above the document inside the block's height
+        QPixmap Picture; // the document painted ahead of need, without a selection
     };
 
     static constexpr size_t KeepDocuments = 400;

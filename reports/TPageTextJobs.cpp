@@ -6,7 +6,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-TPageTextJobs::TPageTextJobs(TPageLayout& Layout, QObject* Parent) : QObject(Parent), FLayout(Layout)
+TPageTextJobs::TPageTextJobs(TPageLayout& Layout, QObject* Parent)
+    : QObject(Parent), FLayout(Layout)
 {
     FFindTimer.setInterval(0);
     connect(&FFindTimer, &QTimer::timeout, this, &TPageTextJobs::FindSlice);
@@ -33,7 +34,8 @@ void TPageTextJobs::Find(const QString& Text, bool Backward, const TPagePlace& F
             Doc->find(Text, qBound(0, From.Position, End),
                       Backward ? QTextDocument::FindBackward : QTextDocument::FindFlags());
         if (!Hit.isNull()) {
-            emit Found(TPagePlace{Block, Hit.selectionStart()}, TPagePlace{Block, Hit.selectionEnd()});
+            emit Found(TPagePlace{Block, Hit.selectionStart()},
+                       TPagePlace{Block, Hit.selectionEnd()});
             return;
         }
     }
@@ -108,7 +110,8 @@ void TPageTextJobs::CopySlice()
             return;
         const qsizetype Last = qMin(FCopyTo.Block, FCopyNext + 255);
         for (; FCopyNext <= Last; ++FCopyNext) {
-            const TPagePlace From = FCopyNext == FCopyFrom.Block ? FCopyFrom : TPagePlace{FCopyNext, 0};
+            const TPagePlace From =
+                FCopyNext == FCopyFrom.Block ? FCopyFrom : TPagePlace{FCopyNext, 0};
             const TPagePlace To =
                 FCopyNext == FCopyTo.Block ? FCopyTo : TPagePlace{FCopyNext, INT_MAX};
             FCopyParts.append(FLayout.Text(From, To));

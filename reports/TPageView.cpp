@@ -1,7 +1,6 @@
 #include "reports/TPageView.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -505,8 +504,8 @@ QRect TPageView::PlaceRect(const TPlace& Place)
     const QRectF Box = Doc->documentLayout()->blockBoundingRect(Block);
     const QTextLine Line = Block.layout()->lineForTextPosition(Position - Block.position());
     if (!Line.isValid())
-        return QRect(Margin + int(Box.left()), int(Y) + FLayout.Top(Place.Block) + int(Box.top()), 1,
-                     int(Box.height()));
+        return QRect(Margin + int(Box.left()), int(Y) + FLayout.Top(Place.Block) + int(Box.top()),
+                     1, int(Box.height()));
     const qreal X = Line.cursorToX(Position - Block.position());
     return QRect(Margin + int(Box.left() + X),
                  int(Y) + FLayout.Top(Place.Block) + int(Box.top() + Line.y()), 1,

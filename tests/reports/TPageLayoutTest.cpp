@@ -52,8 +52,8 @@ TEST(PageLayout, BlocksAreFoundByTheirPlaceInThePage)
     QRandomGenerator Random(20261211);
     const TPageBlocks Page = Listing(300);
     // Block counts that are and are not powers of two, the page as it grows.
-    for (const qsizetype Count : {qsizetype(1), qsizetype(2), qsizetype(64), qsizetype(100),
-                                  Page.Count()}) {
+    for (const qsizetype Count :
+         {qsizetype(1), qsizetype(2), qsizetype(64), qsizetype(100), Page.Count()}) {
         SCOPED_TRACE(testing::Message() << Count << " blocks");
         TPageLayout Layout;
         Layout.SetFont(QFont());
