@@ -12,7 +12,7 @@ TPageTextJobs::TPageTextJobs(TPageLayout& Layout, QObject* Parent)
     FFindTimer.setInterval(0);
     connect(&FFindTimer, &QTimer::timeout, this, &TPageTextJobs::FindSlice);
     FCopyTimer.setInterval(0);
-    connect(&FCopyTimer, &QTimer::timeout, this, &TPageTextJobs::CopySlice);
+    connect(&FCopyTimer, &QTimer::timeout, this, [this] { CopySlice(10); });
 }
 
 void TPageTextJobs::Find(const QString& Text, bool Backward, const TPagePlace& From)
@@ -101,12 +101,18 @@ void TPageTextJobs::Copy(const TPagePlace& From, const TPagePlace& To)
     FCopyTimer.start();
 }
 
-void TPageTextJobs::CopySlice()
+void TPageTextJobs::FinishCopy()
+{
+    if (Copying())
+        CopySlice(-1);
+}
+
+void TPageTextJobs::CopySlice(qint64 Budget)
 {
     QElapsedTimer Clock;
     Clock.start();
     while (FCopyNext <= FCopyTo.Block) {
-        if (Clock.elapsed() >= 10)
+        if (Budget >= 0 && Clock.elapsed() >= Budget)
             return;
         const qsizetype Last = qMin(FCopyTo.Block, FCopyNext + 255);
         for (; FCopyNext <= Last; ++FCopyNext) {

@@ -29,6 +29,8 @@ public:
     // CopyStarted and CopyFinished.
     void Copy(const TPagePlace& From, const TPagePlace& To);
     bool Copying() const { return FCopyTimer.isActive(); }
+    // Reads the rest of a running copy at once (before the page it reads changes).
+    void FinishCopy();
 
     // Ends what runs: a find with NotFound, a copy with CopyFinished and the clipboard as it was.
     void Stop();
@@ -42,7 +44,8 @@ signals:
 
 private:
     void FindSlice();
-    void CopySlice();
+    // Reads on for Budget milliseconds (a negative one: to the end).
+    void CopySlice(qint64 Budget);
 
     TPageLayout& FLayout;
 

@@ -65,6 +65,8 @@ QPalette TPageView::PaperPalette()
 void TPageView::SetPage(const TPageBlocks& Blocks)
 {
     CancelFind();
+    // A copy of the page shown until now reads it to the end first.
+    FJobs.FinishCopy();
     FLayout.SetFont(font());
     FLayout.SetPage(Blocks, ViewSize().width());
     FTop = 0;
