@@ -1,8 +1,7 @@
 #include "reports/TPageView.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QApplication>
-#include <QClipboard>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -10,11 +9,15 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
-#include <QTextDocumentFragment>
 #include <QTextLayout>
 
 #include <algorithm>
-#include <cmath>
+
+namespace {
+
+constexpr int Margin = TPageLayout::Margin;
+
+} // namespace
 
 TPageView::TPageView(QWidget* Parent) : QAbstractScrollArea(Parent)
 {
@@ -25,12 +28,17 @@ TPageView::TPageView(QWidget* Parent) : QAbstractScrollArea(Parent)
     setFocusPolicy(Qt::StrongFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    FFindTimer.setInterval(0);
-    connect(&FFindTimer, &QTimer::timeout, this, &TPageView::FindSlice);
-    FCopyTimer.setInterval(0);
-    connect(&FCopyTimer, &QTimer::timeout, this, &TPageView::CopySlice);
     FPrefetchTimer.setInterval(0);
     connect(&FPrefetchTimer, &QTimer::timeout, this, &TPageView::PrefetchSlice);
+    // A hit is selected and scrolled into view.
+    connect(&FJobs, &TPageTextJobs::Found, this, [this](const TPlace& From, const TPlace& To) {
+        SetSelection(From, To);
+        ScrollToPlace(From);
+        emit FindFinished(true);
+    });
+    connect(&FJobs, &TPageTextJobs::NotFound, this, [this] { emit FindFinished(false); });
+    connect(&FJobs, &TPageTextJobs::CopyStarted, this, &TPageView::CopyStarted);
+    connect(&FJobs, &TPageTextJobs::CopyFinished, this, &TPageView::CopyFinished);
 }
 
 TPageView::~TPageView() = default;
@@ -57,40 +65,28 @@ QPalette TPageView::PaperPalette()
 void TPageView::SetPage(const TPageBlocks& Blocks)
 {
     CancelFind();
-    FBlocks = Blocks;
-    FBodyColor = FBlocks.BodyColor();
-    FDocuments.clear();
-    const size_t N = size_t(FBlocks.Count());
-    FHeights.assign(N, FEstimate);
-    FMeasured.assign(N, false);
-    FMeasuredSum = 0;
-    FMeasuredCount = 0;
+    // A copy of the page shown until now reads it to the end first.
+    FJobs.FinishCopy();
+    FLayout.SetFont(font());
+    FLayout.SetPage(Blocks, ViewSize().width());
     FTop = 0;
     FTopOffset = 0;
     FAnchor = FCaret = TPlace{};
     FHoverLink.clear();
-    ResetHeights(FEstimate);
-    FLaidOutWidth = ContentWidth();
     Arrange();
     // Blocks not laid out yet count with the average of the first screen.
-    if (FMeasuredCount > 0) {
-        ResetHeights(int(FMeasuredSum / FMeasuredCount));
+    if (FLayout.SettleEstimate())
         Arrange();
-    }
     viewport()->update();
 }
 
 void TPageView::ExtendPage(const TPageBlocks& Blocks)
 {
-    if (FBlocks.Count() == 0 || Blocks.Count() < FBlocks.Count()) {
+    if (FLayout.Count() == 0 || Blocks.Count() < FLayout.Count()) {
         SetPage(Blocks);
         return;
     }
-    FBlocks = Blocks;
-    const size_t N = size_t(FBlocks.Count());
-    FHeights.resize(N, FEstimate);
-    FMeasured.resize(N, false);
-    ResetHeights(FMeasuredCount > 0 ? int(FMeasuredSum / FMeasuredCount) : FEstimate);
+    FLayout.Extend(Blocks);
     Arrange();
     viewport()->update();
 }
@@ -104,148 +100,26 @@ QSize TPageView::ViewSize() const
     return QSize(width() - Frame, height() - Frame);
 }
 
-int TPageView::ContentWidth() const
-{
-    return qMax(1, ViewSize().width() - 2 * Margin);
-}
-
-void TPageView::ResetHeights(int Estimate)
-{
-    FEstimate = qMax(1, Estimate);
-    const size_t N = FHeights.size();
-    for (size_t I = 0; I < N; ++I) {
-        if (!FMeasured[I])
-            FHeights[I] = FEstimate;
-    }
-    FTree.assign(N + 1, 0);
-    for (size_t I = 1; I <= N; ++I) {
-        FTree[I] += FHeights[I - 1];
-        const size_t J = I + (I & (~I + 1));
-        if (J <= N)
-            FTree[J] += FTree[I];
-    }
-}
-
-void TPageView::SetHeight(qsizetype I, int Height)
-{
-    const qint64 Delta = Height - FHeights[size_t(I)];
-    if (!FMeasured[size_t(I)]) {
-        FMeasured[size_t(I)] = true;
-        ++FMeasuredCount;
-        FMeasuredSum += Height;
-    } else {
-        FMeasuredSum += Delta;
-    }
-    FHeights[size_t(I)] = Height;
-    if (Delta == 0)
-        return;
-    for (size_t J = size_t(I) + 1; J < FTree.size(); J += J & (~J + 1))
-        FTree[J] += Delta;
-}
-
-qint64 TPageView::Prefix(qsizetype I) const
-{
-    qint64 Sum = 0;
-    for (size_t J = size_t(I); J > 0; J -= J & (~J + 1))
-        Sum += FTree[J];
-    return Sum;
-}
-
-qsizetype TPageView::BlockAt(qint64 Y) const
-{
-    const size_t N = FHeights.size();
-    if (N == 0)
-        return 0;
-    size_t Pos = 0;
-    size_t Step = 1;
-    while (Step * 2 <= N)
-        Step *= 2;
-    for (; Step; Step /= 2) {
-        if (Pos + Step <= N && FTree[Pos + Step] <= Y) {
-            Pos += Step;
-            Y -= FTree[Pos];
-        }
-    }
-    return qsizetype(qMin(Pos, N - 1));
-}
-
-QTextDocument* TPageView::BlockDocument(qsizetype I)
-{
-    TCached& Cached = FDocuments[I];
-    Cached.Used = ++FUse;
-    if (!Cached.Document) {
-        auto Doc = std::make_unique<QTextDocument>();
-        Doc->setUndoRedoEnabled(false);
-        Doc->setDocumentMargin(0);
-        Doc->setDefaultFont(font());
-        Doc->setHtml(QString::fromLocal8Bit(FBlocks.Block(I)));
-        Doc->setTextWidth(ContentWidth());
-        Cached.Top = I == 0 ? Margin : qMax(0, qRound(Doc->begin().blockFormat().topMargin()));
-        Cached.Document = std::move(Doc);
-    }
-    if (!FMeasured[size_t(I)]) {
-        int H = int(std::ceil(Cached.Document->size().height()));
-        H += Cached.Top + (I == FBlocks.Count() - 1 ? Margin : 0);
-        SetHeight(I, qMax(1, H));
-    }
-    return Cached.Document.get();
-}
-
-int TPageView::BlockTop(qsizetype I)
-{
-    const auto It = FDocuments.find(I);
-    if (It != FDocuments.end() && It->second.Document)
-        return It->second.Top;
-    BlockDocument(I);
-    return FDocuments[I].Top;
-}
-
-int TPageView::Height(qsizetype I)
-{
-    if (!FMeasured[size_t(I)])
-        BlockDocument(I);
-    return FHeights[size_t(I)];
-}
-
-void TPageView::Trim()
-{
-    if (FDocuments.size() <= KeepDocuments)
-        return;
-    std::vector<quint64> Stamps;
-    Stamps.reserve(FDocuments.size());
-    for (const auto& [Index, Cached] : FDocuments)
-        Stamps.push_back(Cached.Used);
-    const size_t Drop = FDocuments.size() - KeepDocuments / 2;
-    std::nth_element(Stamps.begin(), Stamps.begin() + long(Drop), Stamps.end());
-    const quint64 Limit = Stamps[Drop];
-    for (auto It = FDocuments.begin(); It != FDocuments.end();) {
-        if (It->second.Used < Limit)
-            It = FDocuments.erase(It);
-        else
-            ++It;
-    }
-}
-
 void TPageView::ScrollBy(qint64 Delta)
 {
-    const qsizetype N = FBlocks.Count();
+    const qsizetype N = FLayout.Count();
     if (N == 0)
         return;
     qint64 Offset = FTopOffset + Delta;
-    while (Offset > 0 && FTop < N - 1 && Offset >= Height(FTop)) {
-        Offset -= Height(FTop);
+    while (Offset > 0 && FTop < N - 1 && Offset >= FLayout.Height(FTop)) {
+        Offset -= FLayout.Height(FTop);
         ++FTop;
     }
     while (Offset < 0 && FTop > 0) {
         --FTop;
-        Offset += Height(FTop);
+        Offset += FLayout.Height(FTop);
     }
     const qsizetype OldTop = FTop;
     const int OldOffset = FTopOffset;
-    FTopOffset = int(std::clamp<qint64>(Offset, 0, Height(FTop)));
+    FTopOffset = int(std::clamp<qint64>(Offset, 0, FLayout.Height(FTop)));
     Arrange();
     // A short move keeps what stays on screen and paints only the strip uncovered.
-    const qint64 Moved = Prefix(FTop) + FTopOffset - (Prefix(OldTop) + OldOffset);
+    const qint64 Moved = FLayout.Prefix(FTop) + FTopOffset - (FLayout.Prefix(OldTop) + OldOffset);
     if (Moved != 0 && qAbs(Moved) < ViewSize().height() / 2 && isVisible())
         viewport()->scroll(0, int(-Moved));
     else
@@ -254,7 +128,7 @@ void TPageView::ScrollBy(qint64 Delta)
 
 void TPageView::Arrange()
 {
-    const qsizetype N = FBlocks.Count();
+    const qsizetype N = FLayout.Count();
     const int ViewHeight = ViewSize().height();
     FVisibleCount = 0;
     if (N > 0) {
@@ -262,7 +136,7 @@ void TPageView::Arrange()
             qint64 Y = -FTopOffset;
             qsizetype I = FTop;
             while (I < N && Y < ViewHeight)
-                Y += Height(I++);
+                Y += FLayout.Height(I++);
             FVisibleCount = I - FTop;
             if (Y >= ViewHeight || (FTop == 0 && FTopOffset == 0))
                 break;
@@ -270,7 +144,7 @@ void TPageView::Arrange()
             qint64 Offset = FTopOffset - (ViewHeight - Y);
             while (Offset < 0 && FTop > 0) {
                 --FTop;
-                Offset += Height(FTop);
+                Offset += FLayout.Height(FTop);
             }
             FTopOffset = int(qMax<qint64>(0, Offset));
         }
@@ -283,11 +157,11 @@ void TPageView::SyncScrollBar()
     FSyncing = true;
     QScrollBar* Bar = verticalScrollBar();
     const int ViewHeight = ViewSize().height();
-    const qint64 Total = Prefix(FBlocks.Count());
+    const qint64 Total = FLayout.Prefix(FLayout.Count());
     Bar->setRange(0, int(std::clamp<qint64>(Total - ViewHeight, 0, INT_MAX)));
     Bar->setPageStep(qMax(1, ViewHeight));
     Bar->setSingleStep(qMax(1, fontMetrics().height() * 3));
-    const qint64 Value = Prefix(FTop) + FTopOffset;
+    const qint64 Value = FLayout.Prefix(FTop) + FTopOffset;
     Bar->setValue(int(qMin<qint64>(Value, INT_MAX)));
     FLastBarValue = Bar->value();
     FSyncing = false;
@@ -305,8 +179,8 @@ void TPageView::scrollContentsBy(int, int)
     }
     // A jump (the thumb dragged far, a click in the trough): the block at that place by the
     // heights known so far.
-    FTop = BlockAt(Value);
-    FTopOffset = int(qMax<qint64>(0, Value - Prefix(FTop)));
+    FTop = FLayout.BlockAt(Value);
+    FTopOffset = int(qMax<qint64>(0, Value - FLayout.Prefix(FTop)));
     Arrange();
     viewport()->update();
 }
@@ -314,24 +188,13 @@ void TPageView::scrollContentsBy(int, int)
 void TPageView::resizeEvent(QResizeEvent* Event)
 {
     QAbstractScrollArea::resizeEvent(Event);
-    const int Width = ContentWidth();
-    if (Width != FLaidOutWidth && FBlocks.Count() > 0) {
-        // Every height depends on the width: keep the documents, forget what was measured.
-        FLaidOutWidth = Width;
-        for (auto& [Index, Cached] : FDocuments) {
-            Cached.Document->setTextWidth(Width);
-            Cached.Picture = QPixmap();
-        }
-        std::fill(FMeasured.begin(), FMeasured.end(), false);
-        const int Estimate = FMeasuredCount ? int(FMeasuredSum / FMeasuredCount) : FEstimate;
-        FMeasuredSum = 0;
-        FMeasuredCount = 0;
-        ResetHeights(Estimate);
-        FTopOffset = qMin(FTopOffset, Height(FTop));
+    // Every height depends on the width: the layout keeps the documents and forgets what was
+    // measured.
+    if (FLayout.SetViewWidth(ViewSize().width())) {
+        FTopOffset = qMin(FTopOffset, FLayout.Height(FTop));
         Arrange();
         // What is on screen now tells the height of the rest better.
-        if (FMeasuredCount > 0)
-            ResetHeights(int(FMeasuredSum / FMeasuredCount));
+        FLayout.SettleEstimate();
     }
     Arrange();
 }
@@ -340,9 +203,9 @@ void TPageView::changeEvent(QEvent* Event)
 {
     QAbstractScrollArea::changeEvent(Event);
     if (Event->type() == QEvent::PaletteChange)
-        DropPictures();
-    if (Event->type() == QEvent::FontChange && FBlocks.Count() > 0) {
-        const TPageBlocks Blocks = FBlocks;
+        FLayout.DropPictures();
+    if (Event->type() == QEvent::FontChange && FLayout.Count() > 0) {
+        const TPageBlocks Blocks = FLayout.Blocks();
         const qsizetype Top = FTop;
         SetPage(Blocks);
         ScrollToPlace(TPlace{Top, 0});
@@ -352,15 +215,7 @@ void TPageView::changeEvent(QEvent* Event)
 void TPageView::hideEvent(QHideEvent* Event)
 {
     // Nothing runs on for a window that was closed.
-    if (Searching()) {
-        CancelFind();
-        emit FindFinished(false);
-    }
-    if (Copying()) {
-        FCopyTimer.stop();
-        FCopyParts.clear();
-        emit CopyFinished();
-    }
+    FJobs.Stop();
     FPrefetchTimer.stop();
     QAbstractScrollArea::hideEvent(Event);
 }
@@ -368,20 +223,17 @@ void TPageView::hideEvent(QHideEvent* Event)
 void TPageView::paintEvent(QPaintEvent* Event)
 {
     QPainter P(viewport());
-    P.fillRect(Event->rect(), PaperColor());
-    const qsizetype N = FBlocks.Count();
+    P.fillRect(Event->rect(), FLayout.Paper(palette()));
+    const qsizetype N = FLayout.Count();
     const int ViewHeight = ViewSize().height();
-    TPlace From = FAnchor;
-    TPlace To = FCaret;
-    if (To.Block < From.Block || (To.Block == From.Block && To.Position < From.Position))
-        std::swap(From, To);
+    const auto [From, To] = std::minmax(FAnchor, FCaret);
     const bool Selection = HasSelection();
     qint64 Y = -FTopOffset;
     for (qsizetype I = FTop; I < N && Y < ViewHeight; ++I) {
-        QTextDocument* Doc = BlockDocument(I);
-        const int Top = int(Y) + BlockTop(I);
+        QTextDocument* Doc = FLayout.Document(I);
+        const int Top = int(Y) + FLayout.Top(I);
         const bool Selected = Selection && I >= From.Block && I <= To.Block;
-        const QPixmap& Picture = FDocuments[I].Picture;
+        const QPixmap& Picture = FLayout.Picture(I);
         if (!Selected && !Picture.isNull()) {
             P.drawPixmap(Margin, Top, Picture);
         } else if (Top + Doc->size().height() >= Event->rect().top() &&
@@ -416,48 +268,16 @@ void TPageView::paintEvent(QPaintEvent* Event)
             Doc->documentLayout()->draw(&P, Context);
             P.restore();
         }
-        Y += FHeights[size_t(I)];
+        Y += FLayout.KnownHeight(I);
     }
-    Trim();
+    FLayout.Trim();
     if (N > 0)
         FPrefetchTimer.start();
 }
 
-QColor TPageView::PaperColor() const
-{
-    const QColor Paper(FBodyColor);
-    return FBodyColor.isEmpty() || !Paper.isValid() ? palette().color(QPalette::Base) : Paper;
-}
-
-void TPageView::DropPictures()
-{
-    for (auto& [Index, Cached] : FDocuments)
-        Cached.Picture = QPixmap();
-}
-
-bool TPageView::Prepare(qsizetype I)
-{
-    const auto It = FDocuments.find(I);
-    if (It != FDocuments.end() && It->second.Document && !It->second.Picture.isNull())
-        return false;
-    QTextDocument* Doc = BlockDocument(I);
-    const qreal Ratio = devicePixelRatioF();
-    const QSize Size(ContentWidth(), qMax(1, int(std::ceil(Doc->size().height()))));
-    QPixmap Picture(Size * Ratio);
-    Picture.setDevicePixelRatio(Ratio);
-    Picture.fill(PaperColor());
-    QPainter P(&Picture);
-    QAbstractTextDocumentLayout::PaintContext Context;
-    Context.palette = palette();
-    Context.clip = QRectF(QPointF(0, 0), QSizeF(Size));
-    Doc->documentLayout()->draw(&P, Context);
-    FDocuments[I].Picture = std::move(Picture);
-    return true;
-}
-
 void TPageView::PrefetchSlice()
 {
-    const qsizetype N = FBlocks.Count();
+    const qsizetype N = FLayout.Count();
     const int ViewHeight = ViewSize().height();
     QElapsedTimer Clock;
     Clock.start();
@@ -466,21 +286,21 @@ void TPageView::PrefetchSlice()
     for (qint64 Y = 0; Below < N && Y < ViewHeight; ++Below) {
         if (Clock.elapsed() >= 4)
             return;
-        Prepare(Below);
-        Y += FHeights[size_t(Below)];
+        FLayout.Prepare(Below, palette(), devicePixelRatioF());
+        Y += FLayout.KnownHeight(Below);
     }
     // Heights found above the view move it in the page: the scroll bar follows.
-    const qint64 Before = Prefix(FTop);
+    const qint64 Before = FLayout.Prefix(FTop);
     const auto Sync = qScopeGuard([this, Before] {
-        if (Prefix(FTop) != Before)
+        if (FLayout.Prefix(FTop) != Before)
             SyncScrollBar();
     });
     qsizetype Above = FTop - 1;
     for (qint64 Y = 0; Above >= 0 && Y < ViewHeight; --Above) {
         if (Clock.elapsed() >= 4)
             return;
-        Prepare(Above);
-        Y += FHeights[size_t(Above)];
+        FLayout.Prepare(Above, palette(), devicePixelRatioF());
+        Y += FLayout.KnownHeight(Above);
     }
     FPrefetchTimer.stop();
 }
@@ -501,9 +321,9 @@ void TPageView::keyPressEvent(QKeyEvent* Event)
         viewport()->update();
     } else if (Event->matches(QKeySequence::MoveToEndOfDocument) ||
                (Event->key() == Qt::Key_End && Event->modifiers() == Qt::NoModifier)) {
-        if (FBlocks.Count() > 0) {
-            FTop = FBlocks.Count() - 1;
-            FTopOffset = Height(FTop);
+        if (FLayout.Count() > 0) {
+            FTop = FLayout.Count() - 1;
+            FTopOffset = FLayout.Height(FTop);
             Arrange();
             viewport()->update();
         }
@@ -524,7 +344,7 @@ void TPageView::keyPressEvent(QKeyEvent* Event)
 
 bool TPageView::HitTest(const QPoint& Point, TPlace& Place, QString* Anchor)
 {
-    const qsizetype N = FBlocks.Count();
+    const qsizetype N = FLayout.Count();
     if (N == 0)
         return false;
     qint64 Y = -FTopOffset;
@@ -533,10 +353,10 @@ bool TPageView::HitTest(const QPoint& Point, TPlace& Place, QString* Anchor)
         Place = TPlace{FTop, 0};
         return true;
     }
-    while (I < N - 1 && Y + Height(I) <= Point.y())
-        Y += Height(I++);
-    QTextDocument* Doc = BlockDocument(I);
-    const QPointF Local(Point.x() - Margin, Point.y() - Y - BlockTop(I));
+    while (I < N - 1 && Y + FLayout.Height(I) <= Point.y())
+        Y += FLayout.Height(I++);
+    QTextDocument* Doc = FLayout.Document(I);
+    const QPointF Local(Point.x() - Margin, Point.y() - Y - FLayout.Top(I));
     if (Local.y() > Doc->size().height()) {
         Place = TPlace{I, Doc->characterCount() - 1};
         return true;
@@ -615,7 +435,7 @@ void TPageView::mouseDoubleClickEvent(QMouseEvent* Event)
     TPlace Place;
     if (Event->button() != Qt::LeftButton || !HitTest(Event->position().toPoint(), Place))
         return;
-    QTextCursor Cursor(BlockDocument(Place.Block));
+    QTextCursor Cursor(FLayout.Document(Place.Block));
     Cursor.setPosition(Place.Position);
     Cursor.select(QTextCursor::WordUnderCursor);
     SetSelection(TPlace{Place.Block, Cursor.selectionStart()},
@@ -641,111 +461,36 @@ void TPageView::SetSelection(const TPlace& Anchor, const TPlace& Caret)
 
 void TPageView::SelectAll()
 {
-    if (FBlocks.Count() == 0)
+    if (FLayout.Count() == 0)
         return;
-    SetSelection(TPlace{0, 0}, TPlace{FBlocks.Count() - 1, INT_MAX});
-}
-
-int TPageView::EndPosition(qsizetype Block)
-{
-    return BlockDocument(Block)->characterCount() - 1;
-}
-
-QString TPageView::TextBetween(const TPlace& From, const TPlace& To)
-{
-    QStringList Parts;
-    for (qsizetype B = From.Block; B <= To.Block; ++B) {
-        const int Start = B == From.Block ? From.Position : 0;
-        const bool ToEnd = B != To.Block || To.Position == INT_MAX || To.Position >= EndPosition(B);
-        if (Start == 0 && ToEnd) {
-            Parts.append(FBlocks.BlockText(B));
-            continue;
-        }
-        // The text between the two places, paragraph by paragraph (a table's cells are
-        // paragraphs of their own).
-        QTextDocument* Doc = BlockDocument(B);
-        const int From = qMax(0, Start);
-        const int Until = ToEnd ? INT_MAX : To.Position;
-        QStringList Lines;
-        for (QTextBlock Block = Doc->begin(); Block.isValid(); Block = Block.next()) {
-            const int First = qMax(From, Block.position());
-            const int Last = int(qMin<qint64>(Until, qint64(Block.position()) + Block.length() - 1));
-            if (Last <= First)
-                continue;
-            QString Line = Block.text().mid(First - Block.position(), Last - First);
-            Line.replace(QChar::Nbsp, u' ');
-            Line.replace(QChar::LineSeparator, u'\n');
-            Line = Line.trimmed();
-            if (!Line.isEmpty())
-                Lines.append(Line);
-        }
-        Parts.append(Lines.join(u'\n'));
-    }
-    return Parts.join(u'\n');
+    SetSelection(TPlace{0, 0}, TPlace{FLayout.Count() - 1, INT_MAX});
 }
 
 QString TPageView::SelectedText()
 {
-    if (!HasSelection() || FBlocks.Count() == 0)
+    if (!HasSelection() || FLayout.Count() == 0)
         return {};
-    TPlace From = FAnchor;
-    TPlace To = FCaret;
-    if (To.Block < From.Block || (To.Block == From.Block && To.Position < From.Position))
-        std::swap(From, To);
-    return TextBetween(From, To);
+    const auto [From, To] = std::minmax(FAnchor, FCaret);
+    return FLayout.Text(From, To);
 }
 
 QString TPageView::PageText() const
 {
     QString Text;
-    for (qsizetype B = 0; B < FBlocks.Count(); ++B) {
+    for (qsizetype B = 0; B < FLayout.Count(); ++B) {
         if (B)
             Text.append(u'\n');
-        Text.append(FBlocks.BlockText(B));
+        Text.append(FLayout.Blocks().BlockText(B));
     }
     return Text;
 }
 
 void TPageView::Copy()
 {
-    if (!HasSelection() || FBlocks.Count() == 0)
+    if (!HasSelection() || FLayout.Count() == 0)
         return;
-    FCopyTimer.stop();
-    TPlace From = FAnchor;
-    TPlace To = FCaret;
-    if (To.Block < From.Block || (To.Block == From.Block && To.Position < From.Position))
-        std::swap(From, To);
-    if (To.Block - From.Block < 2000) {
-        QGuiApplication::clipboard()->setText(TextBetween(From, To));
-        emit CopyFinished();
-        return;
-    }
-    FCopyFrom = From;
-    FCopyTo = To;
-    FCopyNext = From.Block;
-    FCopyParts.clear();
-    emit CopyStarted();
-    FCopyTimer.start();
-}
-
-void TPageView::CopySlice()
-{
-    QElapsedTimer Clock;
-    Clock.start();
-    while (FCopyNext <= FCopyTo.Block) {
-        if (Clock.elapsed() >= 10)
-            return;
-        const qsizetype Last = qMin(FCopyTo.Block, FCopyNext + 255);
-        for (; FCopyNext <= Last; ++FCopyNext) {
-            const TPlace From = FCopyNext == FCopyFrom.Block ? FCopyFrom : TPlace{FCopyNext, 0};
-            const TPlace To = FCopyNext == FCopyTo.Block ? FCopyTo : TPlace{FCopyNext, INT_MAX};
-            FCopyParts.append(TextBetween(From, To));
-        }
-    }
-    FCopyTimer.stop();
-    QGuiApplication::clipboard()->setText(FCopyParts.join(u'\n'));
-    FCopyParts.clear();
-    emit CopyFinished();
+    const auto [From, To] = std::minmax(FAnchor, FCaret);
+    FJobs.Copy(From, To);
 }
 
 QRect TPageView::PlaceRect(const TPlace& Place)
@@ -754,26 +499,26 @@ QRect TPageView::PlaceRect(const TPlace& Place)
         return {};
     qint64 Y = -FTopOffset;
     for (qsizetype I = FTop; I < Place.Block; ++I)
-        Y += Height(I);
-    QTextDocument* Doc = BlockDocument(Place.Block);
+        Y += FLayout.Height(I);
+    QTextDocument* Doc = FLayout.Document(Place.Block);
     const int Position = qBound(0, Place.Position, Doc->characterCount() - 1);
     const QTextBlock Block = Doc->findBlock(Position);
     const QRectF Box = Doc->documentLayout()->blockBoundingRect(Block);
     const QTextLine Line = Block.layout()->lineForTextPosition(Position - Block.position());
     if (!Line.isValid())
-        return QRect(Margin + int(Box.left()), int(Y) + BlockTop(Place.Block) + int(Box.top()), 1,
-                     int(Box.height()));
+        return QRect(Margin + int(Box.left()), int(Y) + FLayout.Top(Place.Block) + int(Box.top()),
+                     1, int(Box.height()));
     const qreal X = Line.cursorToX(Position - Block.position());
     return QRect(Margin + int(Box.left() + X),
-                 int(Y) + BlockTop(Place.Block) + int(Box.top() + Line.y()), 1,
+                 int(Y) + FLayout.Top(Place.Block) + int(Box.top() + Line.y()), 1,
                  qMax(1, int(Line.height())));
 }
 
 void TPageView::ScrollToPlace(const TPlace& Place)
 {
-    if (FBlocks.Count() == 0)
+    if (FLayout.Count() == 0)
         return;
-    const qsizetype Block = qBound<qsizetype>(0, Place.Block, FBlocks.Count() - 1);
+    const qsizetype Block = qBound<qsizetype>(0, Place.Block, FLayout.Count() - 1);
     const QRect Shown = PlaceRect(TPlace{Block, Place.Position});
     if (!Shown.isEmpty() && Shown.top() >= 0 && Shown.bottom() < ViewSize().height())
         return;
@@ -788,82 +533,11 @@ void TPageView::ScrollToPlace(const TPlace& Place)
 
 void TPageView::Find(const QString& Text, bool Backward)
 {
-    CancelFind();
-    const qsizetype N = FBlocks.Count();
-    if (Text.isEmpty() || N == 0) {
-        emit FindFinished(false);
-        return;
-    }
-    FFindText = Text;
-    FFindBackward = Backward;
-    TPlace From = FAnchor;
-    TPlace To = FCaret;
-    if (To.Block < From.Block || (To.Block == From.Block && To.Position < From.Position))
-        std::swap(From, To);
-    qsizetype Block = FTop;
-    int Position = Backward ? INT_MAX : 0;
+    // From the selection on, or from the top of the view.
+    TPlace Start{FTop, Backward ? INT_MAX : 0};
     if (HasSelection()) {
-        Block = Backward ? From.Block : To.Block;
-        Position = Backward ? From.Position : To.Position;
+        const auto [From, To] = std::minmax(FAnchor, FCaret);
+        Start = Backward ? From : To;
     }
-    // First the rest of the block the search starts in.
-    if (Position != (Backward ? 0 : INT_MAX) && Block < N) {
-        QTextDocument* Doc = BlockDocument(Block);
-        const int End = Doc->characterCount() - 1;
-        const QTextCursor Hit =
-            Doc->find(Text, qBound(0, Position, End),
-                      Backward ? QTextDocument::FindBackward : QTextDocument::FindFlags());
-        if (!Hit.isNull()) {
-            SetSelection(TPlace{Block, Hit.selectionStart()}, TPlace{Block, Hit.selectionEnd()});
-            ScrollToPlace(TPlace{Block, Hit.selectionStart()});
-            emit FindFinished(true);
-            return;
-        }
-    }
-    FFindStart = Block;
-    FFindBlock = Block;
-    FFindWrapped = false;
-    FindSlice();
-    if (!FFindText.isEmpty())
-        FFindTimer.start();
-}
-
-void TPageView::CancelFind()
-{
-    FFindTimer.stop();
-    FFindText.clear();
-}
-
-void TPageView::FindSlice()
-{
-    const qsizetype N = FBlocks.Count();
-    QElapsedTimer Clock;
-    Clock.start();
-    while (Clock.elapsed() < 10) {
-        for (int Step = 0; Step < 64; ++Step) {
-            if (FFindWrapped && FFindBlock == FFindStart) {
-                CancelFind();
-                emit FindFinished(false);
-                return;
-            }
-            FFindBlock = FFindBackward ? (FFindBlock + N - 1) % N : (FFindBlock + 1) % N;
-            if (FFindBlock == FFindStart)
-                FFindWrapped = true;
-            if (!FBlocks.BlockText(FFindBlock).contains(FFindText, Qt::CaseInsensitive))
-                continue;
-            const qsizetype B = FFindBlock;
-            QTextDocument* Doc = BlockDocument(B);
-            const QTextCursor Hit =
-                Doc->find(FFindText, FFindBackward ? Doc->characterCount() - 1 : 0,
-                          FFindBackward ? QTextDocument::FindBackward : QTextDocument::FindFlags());
-            CancelFind();
-            if (Hit.isNull())
-                SetSelection(TPlace{B, 0}, TPlace{B, INT_MAX}); // a text across cells
-            else
-                SetSelection(TPlace{B, Hit.selectionStart()}, TPlace{B, Hit.selectionEnd()});
-            ScrollToPlace(TPlace{B, Hit.isNull() ? 0 : Hit.selectionStart()});
-            emit FindFinished(true);
-            return;
-        }
-    }
+    FJobs.Find(Text, Backward, Start);
 }

@@ -240,6 +240,22 @@ TEST(PageView, TheWindowClosesAtOnceWhileAFindOrACopyRuns)
     EXPECT_EQ(Shown.Form.StatusPanel->text(), QString());
 }
 
+// A link followed (or Back) while a long copy runs: the copy is of the page it began on, whole.
+TEST(PageView, APageShownWhileACopyRunsLeavesThatCopyWhole)
+{
+    TShownListing Shown(2500);
+    TPageView* View = Shown.View;
+    const QString Before = View->PageText();
+    View->SelectAll();
+    View->Copy();
+    ASSERT_TRUE(View->Copying());
+    View->SetPage(Listing(3));
+    EXPECT_FALSE(View->Copying());
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), Before);
+    EXPECT_EQ(Shown.Form.StatusPanel->text(), QString());
+    EXPECT_EQ(View->Blocks().Count(), Listing(3).Count());
+}
+
 TEST(PageView, CopiesTheSelectionAndTheWholePage)
 {
     TShownListing Shown(2500); // a whole-page copy of this size runs in slices
