@@ -1,6 +1,7 @@
 #include "preview/TPaintMachine.h"
 
 #include "platform/TickClock.h"
+#include "preview/PictureFiles.h"
 #include "store/TScreenSaverDataModule.h"
 #include "store/TVexloWideStrings.h"
 

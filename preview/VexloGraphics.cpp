@@ -1,29 +1,17 @@
 #include "preview/VexloGraphics.h"
 
-#include <QBuffer>
+#include "preview/JpegCodec.h"
+
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
-#include <QImageReader>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
 
 #include <algorithm>
-#include <cerrno>
-#include <csetjmp>
-#include <cstdio>
 #include <cstring>
 #include <vector>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <jerror.h>
-#include <jpeglib.h>
 
 QColor ColorToQColor(TColor Color)
 {
@@ -359,204 +347,20 @@ TBitmapPtr CaptureDesktop()
     return Result;
 }
 
-// ---- JPEG through libjpeg, with errors that come back to us instead of ending the process ----
-
-namespace {
-
-struct TJpegError
-{
-    jpeg_error_mgr Pub;
-    std::jmp_buf Jump;
-    char Message[JMSG_LENGTH_MAX];
-};
-
-[[noreturn]] void JpegErrorExit(j_common_ptr Info)
-{
-    auto* Error = reinterpret_cast<TJpegError*>(Info->err);
-    (*Info->err->format_message)(Info, Error->Message);
-    std::longjmp(Error->Jump, 1);
-}
-
-// Warnings: a file that ends early is an error; other corrupt data is tolerated, but not without
-// end.
-void JpegEmitMessage(j_common_ptr Info, int Level)
-{
-    if (Level >= 0)
-        return;
-    jpeg_error_mgr* Err = Info->err;
-    ++Err->num_warnings;
-    if (Err->msg_code == JWRN_JPEG_EOF || Err->num_warnings > 1000)
-        JpegErrorExit(Info);
-}
-
-void JpegOutputMessage(j_common_ptr) {}
-
-void JpegProgress(j_common_ptr Info)
-{
-    if (!Info->is_decompressor)
-        return;
-    auto* D = reinterpret_cast<j_decompress_ptr>(Info);
-    if (D->input_scan_number > 500) {
-        auto* Error = reinterpret_cast<TJpegError*>(Info->err);
-        std::snprintf(Error->Message, sizeof Error->Message, "Too many scans in JPEG file");
-        std::longjmp(Error->Jump, 1);
-    }
-}
-
-void InstallErrorHandler(TJpegError& Error)
-{
-    jpeg_std_error(&Error.Pub);
-    Error.Pub.error_exit = JpegErrorExit;
-    Error.Pub.emit_message = JpegEmitMessage;
-    Error.Pub.output_message = JpegOutputMessage;
-    Error.Message[0] = 0;
-}
-
-// Everything the decoder touches after setjmp lives here, on the heap, so that nothing is lost
-// or left indeterminate when libjpeg jumps back with an error.
-struct TJpegDecode
-{
-    jpeg_decompress_struct Info;
-    TJpegError Error;
-    jpeg_progress_mgr Progress;
-    QImage Out;
-    std::vector<JSAMPLE> Row;
-    bool TooLarge = false;
-};
-
-bool DecodeJpeg(TJpegDecode* Job, const uchar* Data, unsigned long Size, bool Grayscale)
-{
-    jpeg_decompress_struct* Info = &Job->Info;
-    std::memset(Info, 0, sizeof *Info);
-    Info->err = &Job->Error.Pub;
-    InstallErrorHandler(Job->Error);
-    if (setjmp(Job->Error.Jump)) {
-        jpeg_destroy_decompress(Info);
-        return false;
-    }
-    jpeg_create_decompress(Info);
-    Info->mem->max_memory_to_use = 512L * 1024 * 1024;
-    Job->Progress.progress_monitor = JpegProgress;
-    Info->progress = &Job->Progress;
-    jpeg_mem_src(Info, Data, Size);
-    jpeg_read_header(Info, TRUE);
-    if (Info->image_width == 0 || Info->image_height == 0 ||
-        Info->image_width > unsigned(MaxPictureSide) ||
-        Info->image_height > unsigned(MaxPictureSide) ||
-        qint64(Info->image_width) * Info->image_height > MaxPicturePixels) {
-        Job->TooLarge = true;
-        std::snprintf(Job->Error.Message, sizeof Job->Error.Message,
-                      "JPEG image too large (%u x %u)", Info->image_width, Info->image_height);
-        jpeg_destroy_decompress(Info);
-        return false;
-    }
-    const bool Cmyk = Info->jpeg_color_space == JCS_CMYK || Info->jpeg_color_space == JCS_YCCK;
-    Info->out_color_space = Grayscale ? JCS_GRAYSCALE : (Cmyk ? JCS_CMYK : JCS_EXT_BGR);
-    jpeg_start_decompress(Info);
-    const int W = int(Info->output_width), H = int(Info->output_height);
-    const int Components = Info->output_components;
-    Job->Out = QImage(W, H, QImage::Format_BGR888);
-    if (Job->Out.isNull()) {
-        std::snprintf(Job->Error.Message, sizeof Job->Error.Message, "Out of memory");
-        jpeg_destroy_decompress(Info);
-        return false;
-    }
-    Job->Row.resize(size_t(W) * size_t(Components));
-    while (Info->output_scanline < Info->output_height) {
-        const int Y = int(Info->output_scanline);
-        JSAMPROW RowPtr = Components == 3 ? Job->Out.scanLine(Y) : Job->Row.data();
-        if (jpeg_read_scanlines(Info, &RowPtr, 1) != 1)
-            break;
-        if (Components == 3)
-            continue;
-        uchar* Out = Job->Out.scanLine(Y);
-        const JSAMPLE* In = Job->Row.data();
-        for (int X = 0; X < W; ++X, Out += 3) {
-            if (Components == 1) {
-                Out[0] = Out[1] = Out[2] = In[X];
-            } else { // Adobe CMYK, stored inverted
-                const JSAMPLE* P = In + X * 4;
-                const int K = P[3];
-                Out[0] = uchar(P[2] * K / 255);
-                Out[1] = uchar(P[1] * K / 255);
-                Out[2] = uchar(P[0] * K / 255);
-            }
-        }
-    }
-    jpeg_finish_decompress(Info);
-    jpeg_destroy_decompress(Info);
-    return true;
-}
-
-struct TJpegEncode
-{
-    jpeg_compress_struct Info;
-    TJpegError Error;
-    unsigned char* Buffer = nullptr;
-    unsigned long Size = 0;
-};
-
-bool EncodeJpeg(TJpegEncode* Job, const QImage& Bgr)
-{
-    jpeg_compress_struct* Info = &Job->Info;
-    std::memset(Info, 0, sizeof *Info);
-    Info->err = &Job->Error.Pub;
-    InstallErrorHandler(Job->Error);
-    if (setjmp(Job->Error.Jump)) {
-        jpeg_destroy_compress(Info);
-        return false;
-    }
-    jpeg_create_compress(Info);
-    jpeg_mem_dest(Info, &Job->Buffer, &Job->Size);
-    Info->image_width = JDIMENSION(Bgr.width());
-    Info->image_height = JDIMENSION(Bgr.height());
-    Info->input_components = 3;
-    Info->in_color_space = JCS_EXT_BGR;
-    jpeg_set_defaults(Info);
-    jpeg_set_quality(Info, 100, TRUE);
-    jpeg_start_compress(Info, TRUE);
-    while (Info->next_scanline < Info->image_height) {
-        JSAMPROW Row = const_cast<JSAMPROW>(Bgr.constScanLine(int(Info->next_scanline)));
-        jpeg_write_scanlines(Info, &Row, 1);
-    }
-    jpeg_finish_compress(Info);
-    jpeg_destroy_compress(Info);
-    return true;
-}
-
-QString FileNameOf(const QString& Name)
-{
-    return QFileInfo(Name).fileName();
-}
-
-void CheckPictureSize(qint64 Width, qint64 Height, const QString& Name)
-{
-    if (Width <= 0 || Height <= 0 || Width > MaxPictureSide || Height > MaxPictureSide ||
-        Width * Height > MaxPicturePixels)
-        throw TPictureError(QCoreApplication::translate(
-                                "VexloGraphics", "Picture %1 is too large or has no size (%2 x %3)")
-                                .arg(FileNameOf(Name))
-                                .arg(Width)
-                                .arg(Height)
-                                .toStdString());
-}
-
-} // namespace
-
 void MakeGrayscale(TBitmap& Bitmap)
 {
     if (Bitmap.IsEmpty())
         return;
     Bitmap.ConvertTo24Bit();
-    auto Encode = std::make_unique<TJpegEncode>();
-    const bool Encoded = EncodeJpeg(Encode.get(), Bitmap.Image);
-    std::unique_ptr<unsigned char, void (*)(void*)> Buffer(Encode->Buffer, std::free);
-    if (!Encoded)
-        throw TPictureError(std::string("JPEG error: ") + Encode->Error.Message);
-    auto Decode = std::make_unique<TJpegDecode>();
-    if (!DecodeJpeg(Decode.get(), Buffer.get(), Encode->Size, true))
-        throw TPictureError(std::string("JPEG error: ") + Decode->Error.Message);
-    Bitmap.Image = std::move(Decode->Out);
+    QByteArray Encoded;
+    std::string Error;
+    if (!JpegCodec::Encode(Bitmap.Image, Encoded, Error))
+        throw TPictureError("JPEG error: " + Error);
+    QImage Gray;
+    if (!JpegCodec::Decode(reinterpret_cast<const uchar*>(Encoded.constData()),
+                           static_cast<unsigned long>(Encoded.size()), true, Gray, Error))
+        throw TPictureError("JPEG error: " + Error);
+    Bitmap.Image = std::move(Gray);
 }
 
 void AlphaEffect(TBitmap& Bitmap)
@@ -681,145 +485,6 @@ int CenteredLeftW(TBitmap& Bitmap, const QString& Text)
 int CenteredLeft(TBitmap& Bitmap, const QByteArray& Text)
 {
     return CenteredLeftW(Bitmap, QString::fromLocal8Bit(Text));
-}
-
-TBitmapPtr LoadBmpData(const QByteArray& Data, const QString& Name)
-{
-    const QString File = FileNameOf(Name);
-    // The header is checked by hand first: its size claims decide whether we decode at all.
-    if (Data.size() < 26 || Data[0] != 'B' || Data[1] != 'M')
-        throw TPictureError(
-            QCoreApplication::translate("VexloGraphics", "%1 is not a valid Windows bitmap file")
-                .arg(File)
-                .toStdString());
-    const auto HeaderInt = [&Data](int At) {
-        return qint32(quint32(uchar(Data[At])) | quint32(uchar(Data[At + 1])) << 8 |
-                      quint32(uchar(Data[At + 2])) << 16 | quint32(uchar(Data[At + 3])) << 24);
-    };
-    const qint32 HeaderSize = HeaderInt(14);
-    if (HeaderSize >= 40 && Data.size() >= 34) {
-        const qint64 Width = HeaderInt(18);
-        const qint64 Height = HeaderInt(22);
-        CheckPictureSize(Width, Height < 0 ? -Height : Height, Name);
-        // Uncompressed pixels must all be there: a cut-off file is an error, not a partial picture.
-        const int BitCount = quint16(uchar(Data[28]) | uchar(Data[29]) << 8);
-        const qint32 Compression = HeaderInt(30);
-        if (Compression == 0 || Compression == 3) {
-            const qint64 RowBytes = (Width * BitCount + 31) / 32 * 4;
-            const qint64 Needed =
-                qint64(quint32(HeaderInt(10))) + RowBytes * (Height < 0 ? -Height : Height);
-            if (Data.size() < Needed)
-                throw TPictureError(
-                    QCoreApplication::translate("VexloGraphics",
-                                                "Windows bitmap %1 is truncated (%2 of %3 bytes)")
-                        .arg(File)
-                        .arg(Data.size())
-                        .arg(Needed)
-                        .toStdString());
-        }
-    }
-    QBuffer Buffer;
-    Buffer.setData(Data);
-    Buffer.open(QIODevice::ReadOnly);
-    QImageReader Reader(&Buffer, "bmp");
-    Reader.setDecideFormatFromContent(false);
-    Reader.setAutoTransform(false);
-    QSize Size = Reader.size();
-    // A top-down bitmap stores its height negative, and the reader reports it so.
-    if (Size.height() < 0)
-        Size.setHeight(-Size.height());
-    if (!Size.isValid())
-        throw TPictureError(QCoreApplication::translate("VexloGraphics",
-                                                        "%1 is not a valid Windows bitmap file: %2")
-                                .arg(File, Reader.errorString())
-                                .toStdString());
-    CheckPictureSize(Size.width(), Size.height(), Name);
-    QImage Image;
-    if (!Reader.read(&Image) || Image.isNull())
-        throw TPictureError(
-            QCoreApplication::translate("VexloGraphics", "Cannot read Windows bitmap %1: %2")
-                .arg(File, Reader.errorString())
-                .toStdString());
-    return std::make_unique<TBitmap>(std::move(Image));
-}
-
-TBitmapPtr LoadJpegData(const QByteArray& Data, const QString& Name)
-{
-    auto Job = std::make_unique<TJpegDecode>();
-    if (!DecodeJpeg(Job.get(), reinterpret_cast<const uchar*>(Data.constData()),
-                    static_cast<unsigned long>(Data.size()), false))
-        throw TPictureError(QCoreApplication::translate("VexloGraphics", "JPEG error in %1: %2")
-                                .arg(FileNameOf(Name), QString::fromLocal8Bit(Job->Error.Message))
-                                .toStdString());
-    return std::make_unique<TBitmap>(std::move(Job->Out));
-}
-
-namespace {
-
-[[noreturn]] void NotARegularFile(const QString& Path)
-{
-    throw TPictureError(
-        QCoreApplication::translate("VexloGraphics", "Picture file %1 is not a regular file")
-            .arg(FileNameOf(Path))
-            .toStdString());
-}
-
-// The whole file, when it is a regular file (after following links) of at most the cap. A pipe
-// or a device is never opened for reading (it could block or never end), and the read stops at
-// the cap whatever size the file claims.
-QByteArray ReadPictureBytes(const QString& Path)
-{
-    constexpr qint64 MaxFileSize = 256LL * 1024 * 1024;
-    const QByteArray Native = QFile::encodeName(Path);
-    struct stat St = {};
-    if (::stat(Native.constData(), &St) == 0 && !S_ISREG(St.st_mode))
-        NotARegularFile(Path);
-    // Not blocking in open(), in case a pipe took the file's place meanwhile.
-    const int Fd = ::open(Native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (Fd < 0)
-        throw TPictureError(
-            QCoreApplication::translate("VexloGraphics", "Cannot open picture file %1: %2")
-                .arg(FileNameOf(Path), QString::fromLocal8Bit(strerror(errno)))
-                .toStdString());
-    if (::fstat(Fd, &St) != 0 || !S_ISREG(St.st_mode)) {
-        ::close(Fd);
-        NotARegularFile(Path);
-    }
-    ::fcntl(Fd, F_SETFL, ::fcntl(Fd, F_GETFL) & ~O_NONBLOCK);
-    QFile File;
-    if (!File.open(Fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(Fd);
-        throw TPictureError(
-            QCoreApplication::translate("VexloGraphics", "Cannot open picture file %1: %2")
-                .arg(FileNameOf(Path), File.errorString())
-                .toStdString());
-    }
-    const QByteArray Data = File.read(MaxFileSize + 1);
-    if (Data.size() > MaxFileSize)
-        throw TPictureError(
-            QCoreApplication::translate("VexloGraphics", "Picture file %1 is too large")
-                .arg(FileNameOf(Path))
-                .toStdString());
-    return Data;
-}
-
-} // namespace
-
-TBitmapPtr LoadPictureFile(const QString& Path)
-{
-    // The kind is decided on the lower-cased name; the file itself is opened by its real name,
-    // which on this system is case-sensitive.
-    const QString Lower = Path.toLower();
-    const bool Bmp = Lower.contains(QLatin1String(".bmp"));
-    const bool Jpeg =
-        !Bmp && (Lower.contains(QLatin1String(".jpg")) || Lower.contains(QLatin1String(".jpeg")));
-    if (!Bmp && !Jpeg)
-        return nullptr;
-    const QByteArray Data = ReadPictureBytes(Path);
-    TBitmapPtr Result = Bmp ? LoadBmpData(Data, Path) : LoadJpegData(Data, Path);
-    if (Result && ScreenColorDepth() < 16)
-        ApplySystemPalette(*Result);
-    return Result;
 }
 
 void ApplySystemPalette(TBitmap& Bitmap)

@@ -1,7 +1,8 @@
 // Random and mutated JPEG and BMP data through the picture loaders: each input either loads or
 // raises TPictureError; nothing crashes, hangs or grows without bound. Bounded to a few seconds.
-#include "tests/support/FuzzSeed.h"
+#include "preview/PictureFiles.h"
 #include "preview/VexloGraphics.h"
+#include "tests/support/FuzzSeed.h"
 
 #include <gtest/gtest.h>
 

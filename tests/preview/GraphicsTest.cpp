@@ -1,3 +1,4 @@
+#include "preview/PictureFiles.h"
 #include "preview/VexloGraphics.h"
 
 #include <gtest/gtest.h>
