@@ -64,14 +64,6 @@ void TMeaningIndex::Reserve(size_t Entries)
     LargePages::Reserve(FEntryWords, Entries * 24);
 }
 
-void TMeaningIndex::Add(int32_t ID, const char* Bulgarian, size_t Bytes)
-{
-    FFolded.clear();
-    FWords.clear();
-    TMeaningText::FoldUtf8(Bulgarian, Bytes, FFolded, &FWords);
-    AddFolded(ID, FFolded.data(), FFolded.size(), FWords.data(), FWords.size(), 0);
-}
-
 void TMeaningIndex::AddFolded(int32_t ID, const char* Folded, size_t Bytes,
                               const TMeaningText::TFoldedWord* Words, size_t Count, uint32_t Origin)
 {

@@ -31,12 +31,10 @@
 class TMeaningIndex
 {
 public:
-    // Makes room for about so many entries (to be called before the first Add).
+    // Makes room for about so many entries (to be called before the first AddFolded).
     void Reserve(size_t Entries);
-    // Adds one entry from its UTF-8 text as stored; called for every entry before Finish.
-    void Add(int32_t ID, const char* Bulgarian, size_t Bytes);
-    // The same for a text folded already by TMeaningText::FoldUtf8: its Bytes at Folded, and its
-    // Count words, whose offsets count from Origin.
+    // Adds one entry from its text folded by TMeaningText::FoldUtf8: its Bytes at Folded, and its
+    // Count words, whose offsets count from Origin. Called for every entry before Finish.
     void AddFolded(int32_t ID, const char* Folded, size_t Bytes,
                    const TMeaningText::TFoldedWord* Words, size_t Count, uint32_t Origin);
     // Orders the words and lays out their lists; Stop, when set, ends the work early (the index is
@@ -106,8 +104,6 @@ private:
     };
     std::vector<TPending> FPending;
     std::string FPendingText;              // their entries folded
-    std::string FFolded;                   // the entry being added, folded
-    std::vector<TMeaningText::TFoldedWord> FWords; // and its words
     std::vector<uint32_t> FPendingWords;   // the entries' words: FPending index + 1, 0 a break
     std::vector<uint32_t> FPendingEntries; // where each entry's words begin in FPendingWords
 };

@@ -50,6 +50,11 @@ wm_up() {
     check=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | sed -n 's/.*window id # //p')
     [ -n "$check" ] && xprop -id "$check" >/dev/null 2>&1
 }
+# Says what went wrong with them, and what they printed.
+desktop_problem() {
+    echo "test.sh: $1:" >&2
+    tail -n 20 "$xlogs"/*.log >&2 || true
+}
 tray_up() {
     [ -n "$tray_pid" ] && kill -0 "$tray_pid" 2>/dev/null &&
         xdotool search --class trayer >/dev/null 2>&1
@@ -71,8 +76,7 @@ start_desktop() {
         wm_up && tray_up && return 0
         sleep 0.1
     done
-    echo "test.sh: the window manager or the tray host did not come up on $DISPLAY:" >&2
-    tail -n 20 "$xlogs"/*.log >&2 || true
+    desktop_problem "the window manager or the tray host did not come up on $DISPLAY"
     return 1
 }
 
@@ -82,15 +86,13 @@ status=0
 start_desktop || status=1
 (cd "$build" && ctest --output-on-failure --timeout 300 -L desktop) || status=$?
 if ! wm_up || ! tray_up; then
-    echo "test.sh: the window manager or the tray host ended while the desktop tests ran:" >&2
-    tail -n 20 "$xlogs"/*.log >&2 || true
+    desktop_problem "the window manager or the tray host ended while the desktop tests ran"
     status=1
 fi
 (cd "$build" && ctest --output-on-failure --timeout 300 -j "$(nproc)" -LE desktop) || status=$?
 # Nothing there needs them; said only so that a run that loses them is known for it.
 if ! wm_up || ! tray_up; then
-    echo "test.sh: note: the window manager or the tray host ended during the offscreen tests:" >&2
-    tail -n 20 "$xlogs"/*.log >&2 || true
+    desktop_problem "note: the window manager or the tray host ended during the offscreen tests"
 fi
 
 # Desktop sessions, on an X server of their own without a tray host: a private D-Bus session bus
