@@ -15,6 +15,7 @@
 namespace TCommandLine {
 
 using namespace TInterchange;
+using namespace TAccessColumns;
 
 TColumnMap ParseColumnMap(const QString& Text)
 {

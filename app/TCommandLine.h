@@ -11,7 +11,7 @@ namespace TCommandLine {
 
 // "Table=Products,English=ProductName,Bulgarian=QuantityPerUnit,Level=CategoryID" (the names are
 // the table's; Transcription may be given too). Throws EVexloDatabaseError when malformed.
-TInterchange::TColumnMap ParseColumnMap(const QString& Text);
+TAccessColumns::TColumnMap ParseColumnMap(const QString& Text);
 
 // Handles "--import FILE [--columns MAP] [--encoding NAME]" and "--export FILE [--csv-as-is]
 // [--anki front|back]" on the configured data file (--columns of a text file: what its columns

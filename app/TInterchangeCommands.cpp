@@ -149,12 +149,12 @@ bool TInterchangeCommands::ImportFile(const QString& Path, TInterchangeFormat Fo
         TSourceData Data;
         if (Format == TInterchangeFormat::Access) {
             const TAccessFile File(Path);
-            TInterchange::TColumnMap Map;
+            TAccessColumns::TColumnMap Map;
             if (!TInterchangeDialogs::ChooseAccessColumns(&Form, File, Map)) {
                 Form.Busy = false;
                 return false;
             }
-            Data = TInterchange::ReadAccess(File, Map);
+            Data = TAccessColumns::ReadAccess(File, Map);
         } else if (!TInterchangeDialogs::ReadFileAsking(&Form, Path, Format, Data)) {
             Form.Busy = false;
             return false;

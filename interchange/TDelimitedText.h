@@ -19,10 +19,6 @@
 // columns in any order. Without a header the columns are English, Transcription, Bulgarian, Level.
 namespace TDelimitedText {
 
-// The file's bytes are decoded as TTextDecoding does.
-using TTextDecoding::DecodeText;
-using TTextDecoding::FirstBadUtf8;
-
 // One record of a delimited file: its fields and the line where it starts.
 struct TRecord
 {

@@ -500,14 +500,14 @@ QString ConvertedPath(const QString& Source)
     return Path;
 }
 
-QString ConvertAccessFile(const QString& Source, const QString& Target, const TColumnMap* Map,
-                          TImportSummary* Summary)
+QString ConvertAccessFile(const QString& Source, const QString& Target,
+                          const TAccessColumns::TColumnMap* Map, TImportSummary* Summary)
 {
     const TAccessFile File(Source);
-    TColumnMap Columns;
+    TAccessColumns::TColumnMap Columns;
     if (Map) {
         Columns = *Map;
-    } else if (const auto English = EnglishTableMap(File)) {
+    } else if (const auto English = TAccessColumns::EnglishTableMap(File)) {
         Columns = *English;
     } else {
         throw EVexloDatabaseError(
@@ -516,7 +516,7 @@ QString ConvertAccessFile(const QString& Source, const QString& Target, const TC
                                 "ENAME); choose a table and its columns.")
                 .arg(Source));
     }
-    const TSourceData Data = ReadAccess(File, Columns);
+    const TSourceData Data = TAccessColumns::ReadAccess(File, Columns);
     const QString Path = Target.isEmpty() ? ConvertedPath(Source) : Target;
     TDataFileTool::CreateEmptyDataFile(Path);
     try {

@@ -41,15 +41,6 @@ QString FormatName(TInterchangeFormat Format);
 TSourceData ReadFile(const QString& Path, TInterchangeFormat Format,
                      const TReadOptions& Options = {});
 
-// The columns of an Access table that hold the entry's parts, and the rows read from them.
-using TAccessColumns::EnglishTableMap;
-using TAccessColumns::GuessColumnMap;
-using TAccessColumns::ReadAccess;
-using TAccessColumns::TColumnMap;
-
-// Checks one row and turns it into an entry (see TImportRules).
-using TImportRules::CheckRow;
-
 struct TSkippedRow
 {
     int Line = 0;
@@ -121,6 +112,7 @@ QString ConvertedPath(const QString& Source);
 // existing Target is never replaced. Returns the path of the new file; throws EVexloDatabaseError
 // (and leaves no new file behind). Summary, when given, receives what was added and skipped.
 QString ConvertAccessFile(const QString& Source, const QString& Target = QString(),
-                          const TColumnMap* Map = nullptr, TImportSummary* Summary = nullptr);
+                          const TAccessColumns::TColumnMap* Map = nullptr,
+                          TImportSummary* Summary = nullptr);
 
 } // namespace TInterchange

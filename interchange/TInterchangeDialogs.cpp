@@ -246,7 +246,7 @@ bool ReadFileAsking(QWidget* Parent, const QString& Path, TInterchangeFormat For
     }
 }
 
-bool ChooseColumns(QWidget* Parent, const TAccessFile& File, TInterchange::TColumnMap& Map)
+bool ChooseColumns(QWidget* Parent, const TAccessFile& File, TAccessColumns::TColumnMap& Map)
 {
     if (ColumnsAnswer)
         return ColumnsAnswer(File, Map);
@@ -257,9 +257,9 @@ bool ChooseColumns(QWidget* Parent, const TAccessFile& File, TInterchange::TColu
     return true;
 }
 
-bool ChooseAccessColumns(QWidget* Parent, const TAccessFile& File, TInterchange::TColumnMap& Map)
+bool ChooseAccessColumns(QWidget* Parent, const TAccessFile& File, TAccessColumns::TColumnMap& Map)
 {
-    if (const auto English = TInterchange::EnglishTableMap(File)) {
+    if (const auto English = TAccessColumns::EnglishTableMap(File)) {
         Map = *English;
         return true;
     }
@@ -267,14 +267,14 @@ bool ChooseAccessColumns(QWidget* Parent, const TAccessFile& File, TInterchange:
     if (Tables.isEmpty())
         throw EVexloDatabaseError(
             QCoreApplication::translate("TInterchangeDialogs", "The Access file holds no tables."));
-    Map = TInterchange::GuessColumnMap(File, Tables.constFirst());
+    Map = TAccessColumns::GuessColumnMap(File, Tables.constFirst());
     return ChooseColumns(Parent, File, Map);
 }
 
 QString ConvertAccessFileAsking(QWidget* Parent, const QString& Source, const QString& Target,
                                 TInterchange::TImportSummary* Summary)
 {
-    TInterchange::TColumnMap Map;
+    TAccessColumns::TColumnMap Map;
     if (!ChooseAccessColumns(Parent, TAccessFile(Source), Map))
         return QString();
     return TInterchange::ConvertAccessFile(Source, Target, &Map, Summary);
@@ -315,7 +315,7 @@ TInterchange::TImportSummary ImportWithProgress(QWidget* Parent, TScreenSaverDat
 } // namespace TInterchangeDialogs
 
 TColumnMapDialog::TColumnMapDialog(QWidget* Parent, const TAccessFile& File,
-                                   const TInterchange::TColumnMap& Map)
+                                   const TAccessColumns::TColumnMap& Map)
     : QDialog(Parent), FFile(File)
 {
     setWindowTitle(
@@ -352,7 +352,7 @@ TColumnMapDialog::TColumnMapDialog(QWidget* Parent, const TAccessFile& File,
     TableBox->setCurrentText(Map.Table);
     FillColumns(Map);
     connect(TableBox, &QComboBox::currentTextChanged, this, [this](const QString& Table) {
-        FillColumns(TInterchange::GuessColumnMap(FFile, Table));
+        FillColumns(TAccessColumns::GuessColumnMap(FFile, Table));
     });
     auto CheckOk = [this, Buttons] {
         Buttons->button(QDialogButtonBox::Ok)->setEnabled(EnglishBox->currentIndex() > 0);
@@ -361,7 +361,7 @@ TColumnMapDialog::TColumnMapDialog(QWidget* Parent, const TAccessFile& File,
     CheckOk();
 }
 
-void TColumnMapDialog::FillColumns(const TInterchange::TColumnMap& Map)
+void TColumnMapDialog::FillColumns(const TAccessColumns::TColumnMap& Map)
 {
     QStringList Names{QCoreApplication::translate("TInterchangeDialogs", "(none)")};
     for (const TAccessFile::TColumn& Column : FFile.Columns(TableBox->currentText()))
@@ -380,7 +380,7 @@ void TColumnMapDialog::FillColumns(const TInterchange::TColumnMap& Map)
     emit EnglishBox->currentIndexChanged(EnglishBox->currentIndex());
 }
 
-TInterchange::TColumnMap TColumnMapDialog::Map() const
+TAccessColumns::TColumnMap TColumnMapDialog::Map() const
 {
     auto Column = [](const QComboBox* Box) {
         return Box->currentIndex() > 0 ? Box->currentText() : QString();

@@ -41,12 +41,12 @@ inline std::function<QList<int>(const QStringList& Languages, const QList<int>& 
 
 // The table and columns of an Access file: the dialog, first filled with table English or a
 // guess. Returns false when cancelled.
-bool ChooseColumns(QWidget* Parent, const TAccessFile& File, TInterchange::TColumnMap& Map);
+bool ChooseColumns(QWidget* Parent, const TAccessFile& File, TAccessColumns::TColumnMap& Map);
 // The columns to read from an Access file: its table English when it has one, else what the user
 // chooses. Returns false when cancelled; throws EVexloDatabaseError for a file without tables.
-bool ChooseAccessColumns(QWidget* Parent, const TAccessFile& File, TInterchange::TColumnMap& Map);
+bool ChooseAccessColumns(QWidget* Parent, const TAccessFile& File, TAccessColumns::TColumnMap& Map);
 // Test seam: when set, answers ChooseColumns (it may change Map; false cancels).
-inline std::function<bool(const TAccessFile& File, TInterchange::TColumnMap& Map)> ColumnsAnswer;
+inline std::function<bool(const TAccessFile& File, TAccessColumns::TColumnMap& Map)> ColumnsAnswer;
 
 // Opening an Access file as a dictionary: converts its table English, or the table and columns
 // the user chooses (ChooseColumns), into a new data file at Target (empty: beside the Access file,
@@ -73,7 +73,8 @@ class TColumnMapDialog : public QDialog
     Q_OBJECT
 
 public:
-    TColumnMapDialog(QWidget* Parent, const TAccessFile& File, const TInterchange::TColumnMap& Map);
+    TColumnMapDialog(QWidget* Parent, const TAccessFile& File,
+                     const TAccessColumns::TColumnMap& Map);
 
     QComboBox* TableBox = nullptr;
     QComboBox* EnglishBox = nullptr;
@@ -81,9 +82,9 @@ public:
     QComboBox* BulgarianBox = nullptr;
     QComboBox* LevelBox = nullptr;
 
-    TInterchange::TColumnMap Map() const;
+    TAccessColumns::TColumnMap Map() const;
 
 private:
-    void FillColumns(const TInterchange::TColumnMap& Map);
+    void FillColumns(const TAccessColumns::TColumnMap& Map);
     const TAccessFile& FFile;
 };

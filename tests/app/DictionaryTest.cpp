@@ -445,7 +445,7 @@ TEST_F(DictionaryTest, OpenDictionaryReadsARealAccessDatabaseIntoANewDictionary)
     Form->Dictionaries->ConvertAccessDatabase = [this](const QString& P) {
         return Form->Interchange->ConvertAccessWithDialogs(P);
     };
-    TInterchangeDialogs::ColumnsAnswer = [](const TAccessFile&, TInterchange::TColumnMap& Map) {
+    TInterchangeDialogs::ColumnsAnswer = [](const TAccessFile&, TAccessColumns::TColumnMap& Map) {
         Map = {QStringLiteral("Shippers"), QStringLiteral("CompanyName"), QString(),
                QStringLiteral("Phone"), QString()};
         return true;

@@ -88,11 +88,11 @@ TEST(AccessFile, RefusesWhatIsNotAnAccessDatabase)
         EXPECT_THROW(TAccessFile{Path}, EVexloDatabaseError) << Path.toStdString();
     const TAccessFile File(AccessSample("nwind.mdb"));
     EXPECT_THROW(File.Columns("English"), EVexloDatabaseError);
-    TInterchange::TColumnMap Map{"Products", "NoSuchColumn", {}, {}, {}};
-    EXPECT_THROW(TInterchange::ReadAccess(File, Map), EVexloDatabaseError);
+    TAccessColumns::TColumnMap Map{"Products", "NoSuchColumn", {}, {}, {}};
+    EXPECT_THROW(TAccessColumns::ReadAccess(File, Map), EVexloDatabaseError);
     Map.English = "ProductName";
     Map.Bulgarian = "Picture"; // an OLE object of another table: not in Products
-    EXPECT_THROW(TInterchange::ReadAccess(File, Map), EVexloDatabaseError);
+    EXPECT_THROW(TAccessColumns::ReadAccess(File, Map), EVexloDatabaseError);
 }
 
 class AccessConversion : public ::testing::Test
@@ -115,8 +115,8 @@ protected:
 TEST_F(AccessConversion, MappedTableBecomesANewDictionaryBesideIt)
 {
     // Products: names, a short text as the meaning, the category (1..8) as the level.
-    const TInterchange::TColumnMap Map{"Products", "ProductName", {}, "QuantityPerUnit",
-                                       "CategoryID"};
+    const TAccessColumns::TColumnMap Map{
+        "Products", "ProductName", {}, "QuantityPerUnit", "CategoryID"};
     TInterchange::TImportSummary Summary;
     const QString Made = TInterchange::ConvertAccessFile(Copy, {}, &Map, &Summary);
     EXPECT_EQ(Made, Dir.filePath("nwind.sqlite"));
@@ -149,7 +149,7 @@ TEST_F(AccessConversion, FileWithoutVocabularyTableMakesNothing)
         EXPECT_TRUE(Error.Message().contains("no vocabulary table English")) << Error.what();
     }
     // A mapped column that cannot be stored at all still leaves no file behind.
-    const TInterchange::TColumnMap Bad{"Products", "ProductName", {}, "NoSuchColumn", {}};
+    const TAccessColumns::TColumnMap Bad{"Products", "ProductName", {}, "NoSuchColumn", {}};
     EXPECT_THROW(TInterchange::ConvertAccessFile(Copy, {}, &Bad), EVexloDatabaseError);
     EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"nwind.mdb"});
 }

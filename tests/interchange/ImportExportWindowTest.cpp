@@ -317,7 +317,7 @@ TEST_F(ImportExportWindow, AccessTableOtherThanEnglishIsMappedByTheUser)
     const QString Copy = Dir.filePath("nwind.mdb");
     ASSERT_TRUE(QFile::copy(AccessSample("nwind.mdb"), Copy));
     QString Offered;
-    TInterchangeDialogs::ColumnsAnswer = [&](const TAccessFile&, TInterchange::TColumnMap& Map) {
+    TInterchangeDialogs::ColumnsAnswer = [&](const TAccessFile&, TAccessColumns::TColumnMap& Map) {
         Offered = Map.Table;
         Map = {"Shippers", "CompanyName", "", "Phone", "ShipperID"};
         return true;
@@ -335,7 +335,7 @@ TEST_F(ImportExportWindow, AccessTableOtherThanEnglishIsMappedByTheUser)
 
     // Cancelling the mapping imports nothing.
     TMessageBox::ClearAnswers();
-    TInterchangeDialogs::ColumnsAnswer = [](const TAccessFile&, TInterchange::TColumnMap&) {
+    TInterchangeDialogs::ColumnsAnswer = [](const TAccessFile&, TAccessColumns::TColumnMap&) {
         return false;
     };
     Form->Interchange->ImportAction->trigger();
@@ -360,7 +360,7 @@ TEST(OpenAccessDictionary, AsksForColumnsAndMakesANewDataFile)
     };
     for (const auto& Case : Cases) {
         TInterchangeDialogs::ColumnsAnswer = [&](const TAccessFile&,
-                                                 TInterchange::TColumnMap& Map) {
+                                                 TAccessColumns::TColumnMap& Map) {
             Map = {"Shippers", "CompanyName", "", "Phone", ""};
             return Case.Answer;
         };
@@ -378,7 +378,7 @@ TEST(OpenAccessDictionary, AsksForColumnsAndMakesANewDataFile)
 TEST(ColumnMapDialog, OffersReadableColumnsAndNeedsAnEnglishOne)
 {
     const TAccessFile File(AccessSample("nwind.mdb"));
-    TColumnMapDialog Dialog(nullptr, File, TInterchange::GuessColumnMap(File, "Categories"));
+    TColumnMapDialog Dialog(nullptr, File, TAccessColumns::GuessColumnMap(File, "Categories"));
     auto* Ok = Dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
     EXPECT_EQ(Dialog.TableBox->currentText(), "Categories");
     QStringList Columns;
@@ -390,7 +390,7 @@ TEST(ColumnMapDialog, OffersReadableColumnsAndNeedsAnEnglishOne)
     Dialog.EnglishBox->setCurrentText("CategoryName");
     Dialog.BulgarianBox->setCurrentText("Description");
     EXPECT_TRUE(Ok->isEnabled());
-    const TInterchange::TColumnMap Map = Dialog.Map();
+    const TAccessColumns::TColumnMap Map = Dialog.Map();
     EXPECT_EQ(Map.Table, "Categories");
     EXPECT_EQ(Map.English, "CategoryName");
     EXPECT_EQ(Map.Bulgarian, "Description");

@@ -130,7 +130,7 @@ TEST(DelimitedText, OnlyUtf8AndWellFormedUtf16AreRead)
     for (const auto& Case : Cases) {
         SCOPED_TRACE(Case.What);
         try {
-            TDelimitedText::DecodeText(Case.Bytes);
+            TTextDecoding::DecodeText(Case.Bytes);
             ADD_FAILURE() << "decoded without complaint";
         } catch (const EVexloDatabaseError& Error) {
             EXPECT_TRUE(Error.Message().contains(Case.Message)) << Error.what();

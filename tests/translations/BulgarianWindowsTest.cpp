@@ -183,8 +183,9 @@ TEST_F(BulgarianWindowsTest, EveryWindowAndDialogSpeaksBulgarian)
             for (const TAccessFile::TColumn& Column : Access.Columns(Table))
                 AddUserWords(Column.Name);
         }
-        TColumnMapDialog Columns(Form.get(), Access,
-                                 TInterchange::GuessColumnMap(Access, Access.TableNames().value(0)));
+        TColumnMapDialog Columns(
+            Form.get(), Access,
+            TAccessColumns::GuessColumnMap(Access, Access.TableNames().value(0)));
         ExpectBulgarian(&Columns, "Access columns");
     }
     {
@@ -435,7 +436,7 @@ TEST_F(BulgarianWindowsTest, EveryWindowAndMenuHasLettersOfItsOwn)
     EXPECT_EQ(Listed(WindowProblems(&Find)), "") << "find dialog";
     TAccessFile Access(QStringLiteral(VEXLO_ACCESS_TESTDATA "/nwind.mdb"));
     TColumnMapDialog Columns(Form.get(), Access,
-                             TInterchange::GuessColumnMap(Access, Access.TableNames().value(0)));
+                             TAccessColumns::GuessColumnMap(Access, Access.TableNames().value(0)));
     EXPECT_EQ(Listed(WindowProblems(&Columns)), "") << "Access columns";
 }
 
